@@ -1,0 +1,73 @@
+#pragma once
+// velmora-cli: the shared state of one run and the command table.
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "database/Database.h"
+#include "database/Preferences.h"
+#include "platform/ConsoleUserInterface.h"
+
+namespace velmora::cli {
+
+// Exit statuses.
+inline constexpr int kSuccess = 0;
+inline constexpr int kFailure = 1;
+inline constexpr int kUsage = 2;
+
+struct Context {
+    std::optional<std::filesystem::path> requestedProfile;
+    std::optional<std::filesystem::path> requestedWorkspace;
+    bool noSave = false;
+    std::filesystem::path profileDir;
+    ConsoleUserInterface ui;
+    Preferences prefs;
+    Database db;
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+
+    // Resolves the profile directory and the preferences, then loads the workspace.
+    bool OpenWorkspace();
+    // Saves the workspace unless --no-save was given.
+    bool SaveWorkspace();
+    // Brings every partially loaded stock's older quotations into memory.
+    void LoadAllQuotations();
+    // Writes "velmora-cli: <message>" to stderr.
+    void Error(const std::string& message);
+};
+
+struct Command {
+    const char* name;
+    const char* usage;    // the argument synopsis
+    const char* summary;  // one line for the general help
+    std::function<int(Context&, std::vector<std::string>&)> run;
+};
+
+// The command table, in the order the help lists it.
+const std::vector<Command>& Commands();
+
+// True when args holds --help or -h; then prints the command's usage.
+bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>& args);
+// Removes "--name VALUE" from args. Nothing when absent; sets `missing` when the value is.
+std::optional<std::string> TakeOption(std::vector<std::string>& args, const std::string& name,
+                                      bool& missing);
+bool TakeFlag(std::vector<std::string>& args, const std::string& name);
+// Price text: %.9g, and EMPTY for the empty value.
+std::string FormatPrice(double value);
+
+// Command handlers.
+int RunInfo(Context& ctx, std::vector<std::string>& args);
+int RunList(Context& ctx, std::vector<std::string>& args);
+int RunQuotes(Context& ctx, std::vector<std::string>& args);
+int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args);
+
+}  // namespace velmora::cli
+
+namespace velmora::cli {
+// Fills an empty database with the synthetic sample securities.
+void BuildSampleDatabase(Database& db);
+}  // namespace velmora::cli

@@ -1,0 +1,96 @@
+#include <cmath>
+#include <cstdio>
+
+#include "cli/Cli.h"
+#include "database/Workspace.h"
+#include "platform/ProfileDirectory.h"
+
+namespace velmora::cli {
+
+namespace fs = std::filesystem;
+
+bool Context::OpenWorkspace() {
+    auto profile = OpenProfileDirectory(requestedProfile);
+    if (!profile) {
+        Error("cannot create the profile directory");
+        return false;
+    }
+    profileDir = *profile;
+    fs::path dir = requestedWorkspace ? *requestedWorkspace : fs::path(prefs.DefaultDatabasePath());
+    if (dir.is_relative() && !requestedWorkspace) dir = profileDir / dir;
+    db.ReleaseAll();
+    db.SetWorkspaceDir(dir);
+    Workspace ws(db, prefs, ui);
+    if (!ws.LoadWorkspace()) {
+        Error("cannot open the workspace " + dir.string());
+        return false;
+    }
+    return true;
+}
+
+bool Context::SaveWorkspace() {
+    if (noSave) return true;
+    Workspace ws(db, prefs, ui);
+    if (!ws.SaveWorkspace() || db.WorkspaceDirty()) {
+        Error("the workspace could not be saved completely");
+        return false;
+    }
+    return true;
+}
+
+void Context::LoadAllQuotations() {
+    for (const auto& s : db.Stocks()) {
+        if (s->FirstLoadedDate != 0) db.LoadOlderQuotations(*s);
+    }
+}
+
+void Context::Error(const std::string& message) {
+    std::fprintf(err, "velmora-cli: %s\n", message.c_str());
+}
+
+bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>& args) {
+    for (const auto& a : args) {
+        if (a == "--help" || a == "-h") {
+            std::fprintf(ctx.out, "usage: velmora-cli [GLOBAL OPTIONS] %s %s\n%s\n", cmd.name,
+                         cmd.usage, cmd.summary);
+            return true;
+        }
+    }
+    return false;
+}
+
+std::optional<std::string> TakeOption(std::vector<std::string>& args, const std::string& name,
+                                      bool& missing) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] != name) continue;
+        if (i + 1 >= args.size()) {
+            missing = true;
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return std::nullopt;
+        }
+        std::string value = args[i + 1];
+        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
+                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
+        return value;
+    }
+    return std::nullopt;
+}
+
+bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == name) {
+            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string FormatPrice(double value) {
+    if (value == -1e10 || static_cast<float>(value) == -1e10f) return "EMPTY";
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.9g", value);
+    return buf;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,67 @@
+// velmora-cli [--profile DIR] [--workspace DIR] [--no-save] COMMAND ...
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+
+using namespace velmora::cli;
+
+namespace {
+
+void PrintHelp(std::FILE* out) {
+    std::fputs(
+        "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] COMMAND [ARGS]\n"
+        "\n"
+        "  --profile DIR    the profile directory (preferences, settings, import definitions)\n"
+        "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
+        "  --no-save        leave the workspace unchanged after commands that change data\n"
+        "\ncommands:\n",
+        out);
+    for (const Command& c : Commands()) {
+        std::fprintf(out, "  %-18s %s\n", c.name, c.summary);
+    }
+    std::fputs("\n'velmora-cli COMMAND --help' describes a command.\n", out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Context ctx;
+    int i = 1;
+    for (; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            PrintHelp(stdout);
+            return kSuccess;
+        } else if (a == "--profile" || a == "--workspace") {
+            if (i + 1 >= argc) {
+                ctx.Error(a + " needs a directory");
+                return kUsage;
+            }
+            (a == "--profile" ? ctx.requestedProfile : ctx.requestedWorkspace) = argv[++i];
+        } else if (a == "--no-save") {
+            ctx.noSave = true;
+        } else if (!a.empty() && a[0] == '-') {
+            ctx.Error("unknown option '" + a + "'");
+            return kUsage;
+        } else {
+            break;
+        }
+    }
+    if (i >= argc) {
+        PrintHelp(stderr);
+        return kUsage;
+    }
+    const std::string name = argv[i++];
+    std::vector<std::string> args(argv + i, argv + argc);
+    for (const Command& c : Commands()) {
+        if (name != c.name) continue;
+        if (WantsHelp(ctx, c, args)) return kSuccess;
+        return c.run(ctx, args);
+    }
+    ctx.Error("unknown command '" + name + "'");
+    return kUsage;
+}

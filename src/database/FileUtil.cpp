@@ -1,0 +1,155 @@
+#include "database/FileUtil.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <random>
+#include <utility>
+
+#include "database/FixedText.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A file descriptor closed on scope exit.
+class Fd {
+public:
+    explicit Fd(int fd) : fd_(fd) {}
+    ~Fd() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    int fd_;
+};
+
+bool ReadFully(int fd, std::uint8_t* data, std::size_t size, std::size_t& got) {
+    got = 0;
+    while (got < size) {
+        const ssize_t n = ::read(fd, data + got, size - got);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<Bytes> ReadWholeFile(const fs::path& path) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    Bytes data;
+    const off_t size = ::lseek(fd.get(), 0, SEEK_END);
+    if (size > 0) {
+        data.resize(static_cast<std::size_t>(size));
+        if (::lseek(fd.get(), 0, SEEK_SET) != 0) return std::nullopt;
+        std::size_t got = 0;
+        if (!ReadFully(fd.get(), data.data(), data.size(), got)) return std::nullopt;
+        data.resize(got);
+    }
+    // Files that report no size (pipes, /proc) or grew meanwhile: read on to the end.
+    std::uint8_t chunk[65536];
+    for (;;) {
+        std::size_t got = 0;
+        if (!ReadFully(fd.get(), chunk, sizeof chunk, got)) return std::nullopt;
+        if (got == 0) break;
+        data.insert(data.end(), chunk, chunk + got);
+    }
+    return data;
+}
+
+std::optional<Bytes> ReadFileRange(const fs::path& path, std::uint64_t offset,
+                                   std::uint64_t count) {
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    const off_t size = ::lseek(fd.get(), 0, SEEK_END);
+    if (size < 0) return std::nullopt;
+    const std::uint64_t usize = static_cast<std::uint64_t>(size);
+    if (offset >= usize) return Bytes{};
+    count = std::min(count, usize - offset);
+    Bytes data(static_cast<std::size_t>(count));
+    if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) return std::nullopt;
+    std::size_t got = 0;
+    if (!ReadFully(fd.get(), data.data(), data.size(), got)) return std::nullopt;
+    data.resize(got);
+    return data;
+}
+
+bool WriteFileAtomically(const fs::path& path, const void* data, std::size_t size) {
+    static thread_local std::mt19937 rng{std::random_device{}()};
+    fs::path tmp = path;
+    char suffix[32];
+    std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(rng()));
+    tmp += suffix;
+    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
+    if (fd.get() < 0) return false;
+    const auto* p = static_cast<const std::uint8_t*>(data);
+    std::size_t left = size;
+    bool ok = true;
+    while (left > 0) {
+        const ssize_t n = ::write(fd.get(), p, left);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ok = false;
+            break;
+        }
+        p += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (ok && ::fsync(fd.get()) != 0) ok = false;
+    if (::close(fd.release()) != 0) ok = false;
+    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+    if (!ok) ::unlink(tmp.c_str());
+    return ok;
+}
+
+std::vector<DirEntry> ListDirectory(const fs::path& dir) {
+    std::vector<DirEntry> entries;
+    std::error_code ec;
+    fs::directory_iterator it(dir, ec);
+    if (ec) return entries;
+    for (; it != fs::directory_iterator(); it.increment(ec)) {
+        if (ec) break;
+        std::error_code typeEc;
+        entries.push_back({it->path().filename().string(), it->is_directory(typeEc)});
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const DirEntry& a, const DirEntry& b) { return a.name < b.name; });
+    return entries;
+}
+
+fs::path MatchNoCase(const fs::path& dir, std::string_view name) {
+    fs::path exact = dir / std::string(name);
+    std::error_code ec;
+    if (fs::exists(exact, ec)) return exact;
+    for (const DirEntry& e : ListDirectory(dir)) {
+        if (EqualNoCase(e.name, name)) return dir / e.name;
+    }
+    return exact;
+}
+
+bool IsDirectory(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_directory(path, ec);
+}
+
+bool IsRegularFile(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+
+}  // namespace velmora

@@ -1,0 +1,45 @@
+#pragma once
+// File helpers shared by every reader and writer: whole-file reads, atomic replacement,
+// directory listings in a stable order and case-insensitive name matching.
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace velmora {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// The whole file, or nothing when it cannot be opened or read.
+std::optional<Bytes> ReadWholeFile(const std::filesystem::path& path);
+// Up to `count` bytes from `offset`; fewer at the end of the file; nothing when it cannot be
+// opened.
+std::optional<Bytes> ReadFileRange(const std::filesystem::path& path, std::uint64_t offset,
+                                   std::uint64_t count);
+
+// Writes the bytes to a temporary file in the same directory and renames it over `path`, so the
+// old file stays intact until the new one is complete. False (and nothing changed) on failure.
+bool WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size);
+inline bool WriteFileAtomically(const std::filesystem::path& path, std::string_view text) {
+    return WriteFileAtomically(path, text.data(), text.size());
+}
+
+struct DirEntry {
+    std::string name;
+    bool isDirectory = false;
+};
+// The entries of a directory sorted by name (byte order), without "." and "..". Empty when the
+// directory cannot be read.
+std::vector<DirEntry> ListDirectory(const std::filesystem::path& dir);
+
+// The existing entry of `dir` named `name` without regard to ASCII case (an exact match is
+// preferred), or dir/name when there is none.
+std::filesystem::path MatchNoCase(const std::filesystem::path& dir, std::string_view name);
+
+bool IsDirectory(const std::filesystem::path& path);
+bool IsRegularFile(const std::filesystem::path& path);
+
+}  // namespace velmora

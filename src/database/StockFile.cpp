@@ -1,0 +1,377 @@
+#include "database/StockFile.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "database/ByteOrder.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kMagic[] = "TARVDAT";
+constexpr std::int32_t kIssueUnitsFlag = static_cast<std::int32_t>(0x80000000u);
+constexpr std::int32_t kPaletteColour = static_cast<std::int32_t>(0x80000000u);
+
+template <std::size_t N>
+void GetText(const std::uint8_t* p, FixedText<N>& field) {
+    std::memcpy(field.bytes.data(), p, N);
+}
+template <std::size_t N>
+void PutText(std::uint8_t* p, const FixedText<N>& field) {
+    std::memcpy(p, field.bytes.data(), N);
+}
+
+// The 29 big-endian words of the header, in record order.
+template <typename Fn>
+void ForEachHeaderWord(Stock& s, Fn fn) {
+    std::int32_t* words[] = {&s.CategoryWord, &s.Code, &s.Issue, &s.NominalValue, &s.BookValue};
+    for (auto* w : words) fn(*w);
+    for (auto& w : s.Reserved) fn(w);
+    fn(s.IndustryID);
+    fn(s.Flags);
+    for (auto* arr : {&s.FinanceYear, &s.FinanceIncome, &s.FinanceEBT, &s.FinanceEAT}) {
+        for (auto& w : *arr) fn(w);
+    }
+}
+
+bool HasMagic(const Bytes& data) {
+    return data.size() >= 7 && std::memcmp(data.data(), kMagic, 7) == 0;
+}
+
+bool IsOldFormat(const Bytes& data) {
+    return data.size() >= 8 && std::memcmp(data.data(), "TARVDAT2", 8) == 0;
+}
+
+// Quotations must be ascending with one per date; a damaged file may hold them otherwise.
+// Returns true when they had to be put in order.
+bool PutInDateOrder(std::vector<Quotation>& quotes) {
+    bool ordered = true;
+    for (std::size_t i = 1; i < quotes.size() && ordered; ++i) {
+        ordered = quotes[i - 1].Date < quotes[i].Date;
+    }
+    if (ordered) return false;
+    std::stable_sort(quotes.begin(), quotes.end(),
+                     [](const Quotation& a, const Quotation& b) { return a.Date < b.Date; });
+    // Of equal dates keep the last one stored, as a later store of the same day would.
+    std::vector<Quotation> unique;
+    unique.reserve(quotes.size());
+    for (const Quotation& q : quotes) {
+        if (!unique.empty() && unique.back().Date == q.Date) {
+            unique.back() = q;
+        } else {
+            unique.push_back(q);
+        }
+    }
+    quotes.swap(unique);
+    return true;
+}
+
+bool DecodeStudies(const std::uint8_t* p, std::size_t size, char version,
+                   std::int32_t studyColour, std::vector<Study>& out, std::string& problem) {
+    if (size < 4) {
+        problem = "incomplete study block";
+        return false;
+    }
+    const std::int32_t m = GetI32BE(p);
+    std::size_t at = 4;
+    const bool v3 = version <= '3';
+    const std::size_t recordSize = v3 ? kStudyRecordSizeV3 : kStudyRecordSize;
+    if (m < 0 || static_cast<std::uint64_t>(m) * recordSize > size - at) {
+        problem = "study count does not fit the file";
+        return false;
+    }
+    out.reserve(static_cast<std::size_t>(m));
+    for (std::int32_t i = 0; i < m; ++i) {
+        if (size - at < recordSize) {
+            problem = "study records do not fit the file";
+            return false;
+        }
+        const std::uint8_t* r = p + at;
+        Study s;
+        s.PaneId = GetI32BE(r);
+        s.Kind = r[4];
+        s.Extend = r[5];
+        s.Reserved1 = r[6];
+        s.Style = r[7];
+        s.Colour = GetI32BE(r + 8);
+        s.StartDate = GetU32BE(r + 12);
+        s.StartValue = GetF32BE(r + 16);
+        s.EndDate = GetU32BE(r + 20);
+        s.EndValue = GetF32BE(r + 24);
+        at += recordSize;
+        if (!v3) {
+            s.Background = GetI32BE(r + 28);
+            std::memcpy(s.Reserved2.data(), r + 32, 12);
+            const std::int32_t len = GetI32BE(r + 44);
+            if (len < 0 || static_cast<std::size_t>(len) > size - at) {
+                problem = "study text does not fit the file";
+                return false;
+            }
+            const char* text = reinterpret_cast<const char*>(p + at);
+            const void* nul = std::memchr(text, 0, static_cast<std::size_t>(len));
+            s.Text.assign(text, nul ? static_cast<const char*>(nul) - text : len);
+            at += static_cast<std::size_t>(len);
+        }
+        if (s.Colour == 0) s.Colour = kPaletteColour + studyColour;
+        if (s.Background == 0) s.Background = kPaletteColour;
+        out.push_back(std::move(s));
+    }
+    return true;
+}
+
+}  // namespace
+
+void DecodeQuotation(const std::uint8_t* p, char version, Quotation& q) {
+    q.Date = GetU32BE(p);
+    q.Close = GetF32BE(p + 4);
+    q.Open = GetF32BE(p + 8);
+    q.High = GetF32BE(p + 12);
+    q.Low = GetF32BE(p + 16);
+    q.Volume = GetI32BE(p + 20);
+    q.OpenInt = version <= '3' ? 0 : GetI32BE(p + 24);
+    q.Mark = p[28];
+    q.Reduction = p[29];
+}
+
+void EncodeQuotation(std::uint8_t* p, const Quotation& q) {
+    PutU32BE(p, q.Date);
+    PutF32BE(p + 4, q.Close);
+    PutF32BE(p + 8, q.Open);
+    PutF32BE(p + 12, q.High);
+    PutF32BE(p + 16, q.Low);
+    PutI32BE(p + 20, q.Volume);
+    PutI32BE(p + 24, q.OpenInt);
+    p[28] = q.Mark;
+    p[29] = q.Reduction;
+}
+
+void DecodeStockFields(const std::uint8_t* p, Stock& s) {
+    GetText(p, s.FullName);
+    GetText(p + 64, s.Address);
+    GetText(p + 192, s.Country);
+    GetText(p + 232, s.Currency);
+    GetText(p + 240, s.Alias);
+    GetText(p + 256, s.Ticker);
+    GetText(p + 272, s.WebID);
+    const std::uint8_t* w = p + 282;
+    ForEachHeaderWord(s, [&w](std::int32_t& v) {
+        v = GetI32BE(w);
+        w += 4;
+    });
+    StockFileCodec::ConvertText(s.Address);
+    StockFileCodec::ConvertText(s.FullName);
+    s.Country.Terminate();
+    s.Currency.Terminate();
+    s.Alias.Terminate();
+    s.Ticker.Terminate();
+    s.WebID.Terminate();
+    if ((s.Flags & kIssueUnitsFlag) != 0) {
+        s.Issue /= 1000;
+        s.Flags &= ~kIssueUnitsFlag;
+    }
+}
+
+void EncodeStockFields(std::uint8_t* p, const Stock& stock) {
+    PutText(p, stock.FullName);
+    PutText(p + 64, stock.Address);
+    PutText(p + 192, stock.Country);
+    PutText(p + 232, stock.Currency);
+    PutText(p + 240, stock.Alias);
+    PutText(p + 256, stock.Ticker);
+    PutText(p + 272, stock.WebID);
+    std::uint8_t* w = p + 282;
+    ForEachHeaderWord(const_cast<Stock&>(stock), [&w](std::int32_t& v) {
+        PutI32BE(w, v);
+        w += 4;
+    });
+}
+
+void StockFileCodec::Fill(std::uint8_t* out, const Stock& stock, std::size_t k) {
+    std::memset(out, 0, kStockHeaderSize);
+    std::memcpy(out, "TARVDAT4", 8);
+    EncodeStockFields(out + kStockFieldsOffset, stock);
+    const std::size_t n = stock.Quotations.size();
+    k = std::min(k, n);
+    PutI32BE(out + kStockCountOffset, static_cast<std::int32_t>(k));
+    std::uint8_t* q = out + kStockHeaderSize;
+    for (std::size_t i = n - k; i < n; ++i, q += kQuotationImageSize) {
+        EncodeQuotation(q, stock.Quotations[i]);
+    }
+}
+
+std::size_t StudyBlockSize(const std::vector<Study>& studies) {
+    std::size_t size = 4;
+    for (const Study& s : studies) size += kStudyRecordSize + s.Text.size();
+    return size;
+}
+
+void EncodeStudies(std::uint8_t* p, const std::vector<Study>& studies) {
+    PutI32BE(p, static_cast<std::int32_t>(studies.size()));
+    p += 4;
+    for (const Study& s : studies) {
+        PutI32BE(p, s.PaneId);
+        p[4] = s.Kind;
+        p[5] = s.Extend;
+        p[6] = s.Reserved1;
+        p[7] = s.Style;
+        PutI32BE(p + 8, s.Colour);
+        PutU32BE(p + 12, s.StartDate);
+        PutF32BE(p + 16, s.StartValue);
+        PutU32BE(p + 20, s.EndDate);
+        PutF32BE(p + 24, s.EndValue);
+        PutI32BE(p + 28, s.Background);
+        std::memcpy(p + 32, s.Reserved2.data(), 12);
+        PutI32BE(p + 44, static_cast<std::int32_t>(s.Text.size()));
+        std::memcpy(p + kStudyRecordSize, s.Text.data(), s.Text.size());
+        p += kStudyRecordSize + s.Text.size();
+    }
+}
+
+Bytes BuildStockImage(const Stock& stock, std::size_t k, const Bytes& kept) {
+    k = std::min(k, stock.Quotations.size());
+    const std::size_t skipped = kept.size() / kQuotationImageSize;
+    const std::size_t quotesEnd = StockFileCodec::ImageSize(k + skipped);
+    Bytes image(quotesEnd + StudyBlockSize(stock.Studies));
+    StockFileCodec::Fill(image.data(), stock, k);
+    if (skipped > 0) {
+        PutI32BE(image.data() + kStockCountOffset, static_cast<std::int32_t>(k + skipped));
+        std::memmove(image.data() + kStockHeaderSize + skipped * kQuotationImageSize,
+                     image.data() + kStockHeaderSize, k * kQuotationImageSize);
+        std::memcpy(image.data() + kStockHeaderSize, kept.data(),
+                    skipped * kQuotationImageSize);
+    }
+    EncodeStudies(image.data() + quotesEnd, stock.Studies);
+    return image;
+}
+
+StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& options,
+                              LoadedStock& out) {
+    out = LoadedStock{};
+    std::error_code ec;
+    const std::uintmax_t fileSize = fs::file_size(path, ec);
+    if (ec) return StockFileStatus::Unreadable;
+    const bool headerFirst = options.partial && fileSize > kPartialLoadThreshold;
+    auto data = headerFirst ? ReadFileRange(path, 0, kStockHeaderSize) : ReadWholeFile(path);
+    if (!data) return StockFileStatus::Unreadable;
+    if (IsOldFormat(*data)) return StockFileStatus::OldFormat;
+    if (!HasMagic(*data)) return StockFileStatus::NotAStockFile;
+    if (data->size() < kStockHeaderSize) {
+        out.problem = "incomplete header";
+        return StockFileStatus::Damaged;
+    }
+    const char version = static_cast<char>((*data)[7]);
+    auto stock = std::make_unique<Stock>();
+    DecodeStockFields(data->data() + kStockFieldsOffset, *stock);
+    if (stock->Ticker.Empty()) {
+        out.problem = "no ticker";
+        return StockFileStatus::Damaged;
+    }
+    const std::int32_t storedCount = GetI32BE(data->data() + kStockCountOffset);
+    const std::uint64_t size = headerFirst ? fileSize : data->size();
+    if (storedCount < 0 ||
+        kStockHeaderSize + static_cast<std::uint64_t>(storedCount) * kQuotationImageSize > size) {
+        out.problem = "quotation count does not fit the file";
+        return StockFileStatus::Damaged;
+    }
+    std::size_t n = static_cast<std::size_t>(storedCount);
+    std::size_t skip = 0;
+    // At least one quotation stays in memory, so that the oldest one in memory marks where
+    // the quotations left on disk end.
+    const std::size_t loadUpto =
+        static_cast<std::size_t>(std::max<std::int32_t>(options.loadUpto, 1));
+    if (options.partial && n > loadUpto) skip = n - loadUpto;
+    std::size_t at = kStockHeaderSize + skip * kQuotationImageSize;
+    if (headerFirst) {
+        auto rest = ReadFileRange(path, at, fileSize - at);
+        if (!rest || rest->size() != fileSize - at) return StockFileStatus::Unreadable;
+        data = std::move(rest);
+        at = 0;
+    }
+    n -= skip;
+    const Bytes& bytes = *data;
+    stock->Quotations.resize(n);
+    for (std::size_t i = 0; i < n; ++i, at += kQuotationImageSize) {
+        DecodeQuotation(bytes.data() + at, version, stock->Quotations[i]);
+    }
+    if (skip > 0) {
+        stock->SkippedCount = static_cast<std::int32_t>(skip);
+        stock->FirstLoadedDate = stock->Quotations.front().Date;
+    }
+    if (at < bytes.size() &&
+        !DecodeStudies(bytes.data() + at, bytes.size() - at, version, options.studyColour,
+                       stock->Studies, out.problem)) {
+        return StockFileStatus::Damaged;
+    }
+    if (PutInDateOrder(stock->Quotations)) {
+        if (skip > 0) {
+            // Kept quotations on disk could no longer be placed in front of these.
+            out.problem = "quotations out of date order";
+            return StockFileStatus::Damaged;
+        }
+        out.problem = "quotations out of date order were put in order";
+    }
+    stock->Modified = false;
+    out.stock = std::move(stock);
+    return StockFileStatus::Ok;
+}
+
+StockFileStatus ReadAllQuotations(const fs::path& path, std::vector<Quotation>& out) {
+    out.clear();
+    auto data = ReadWholeFile(path);
+    if (!data) return StockFileStatus::Unreadable;
+    if (!HasMagic(*data)) return StockFileStatus::NotAStockFile;
+    if (data->size() < kStockHeaderSize) return StockFileStatus::Damaged;
+    const std::int32_t n = GetI32BE(data->data() + kStockCountOffset);
+    if (n < 0 || kStockHeaderSize + static_cast<std::uint64_t>(n) * kQuotationImageSize >
+                     data->size()) {
+        return StockFileStatus::Damaged;
+    }
+    const char version = static_cast<char>((*data)[7]);
+    out.resize(static_cast<std::size_t>(n));
+    for (std::int32_t i = 0; i < n; ++i) {
+        DecodeQuotation(data->data() + kStockHeaderSize + i * kQuotationImageSize, version,
+                        out[static_cast<std::size_t>(i)]);
+    }
+    return StockFileStatus::Ok;
+}
+
+StockFileStatus ReadKeptQuotationImages(const fs::path& path, std::size_t count, Bytes& out) {
+    out.clear();
+    auto data = ReadFileRange(path, 0, kStockHeaderSize + count * kQuotationImageSize);
+    if (!data) return StockFileStatus::Unreadable;
+    if (!HasMagic(*data)) return StockFileStatus::NotAStockFile;
+    if (data->size() < kStockHeaderSize + count * kQuotationImageSize) {
+        return StockFileStatus::Damaged;
+    }
+    const std::int32_t n = GetI32BE(data->data() + kStockCountOffset);
+    if (n < 0 || static_cast<std::size_t>(n) < count) return StockFileStatus::Damaged;
+    out.assign(data->begin() + kStockHeaderSize, data->end());
+    return StockFileStatus::Ok;
+}
+
+std::string StockFileName(std::string_view ticker) {
+    std::string name(ticker);
+    for (char& c : name) {
+        if (std::strchr("*?#|></\\", c) != nullptr && c != 0) c = '_';
+    }
+    return name;
+}
+
+char StockDirLetter(std::string_view fileName) {
+    if (fileName.empty()) return '_';
+    const unsigned char c = static_cast<unsigned char>(fileName[0]);
+    if (c >= '0' && c <= '9') return static_cast<char>(c);
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c);
+    if (c >= 'A' && c <= 'Z') return static_cast<char>(c + 32);
+    return '_';
+}
+
+fs::path StockFilePath(const fs::path& dir, std::string_view ticker) {
+    const std::string name = StockFileName(ticker);
+    return MatchNoCase(dir, std::string(1, StockDirLetter(name))) / name;
+}
+
+}  // namespace velmora

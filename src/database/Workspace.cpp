@@ -1,0 +1,244 @@
+#include "database/Workspace.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <system_error>
+
+#include "database/StockFile.h"
+#include "database/WorkspaceFile.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kDeletedSuffix[] = ".ZZZ";
+constexpr char kMigrationSuffix[] = ".&&&";
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+    return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
+}
+
+std::string Printf(const char* format, const std::string& arg) {
+    std::string out(format);
+    const auto at = out.find("%s");
+    if (at != std::string::npos) out.replace(at, 2, arg);
+    return out;
+}
+
+}  // namespace
+
+bool Workspace::EnsureLayout(const fs::path& dir) {
+    std::error_code ec;
+    if (IsDirectory(dir / "_")) return true;
+    if (!IsDirectory(dir)) {
+        fs::create_directories(dir, ec);
+        if (ec || !IsDirectory(dir)) {
+            ui_.ShowMessage(Printf("Could not create the workspace directory\n'%s'.",
+                                   dir.string()));
+            return false;
+        }
+    }
+    if (!fs::exists(dir / kWorkspaceFileName, ec)) {
+        for (const DirEntry& e : ListDirectory(dir)) {
+            if (e.isDirectory || StartsWithNoCase(e.name, "tarvik.")) continue;
+            if (auto head = ReadFileRange(dir / e.name, 0, 8)) {
+                if (head->size() < 7 || std::memcmp(head->data(), "TARVDAT", 7) != 0) {
+                    ui_.ShowMessage(
+                        "This directory does not contain valid Velmora database.\n"
+                        "Could not load any data.\nPlease choose different location.");
+                    return false;
+                }
+            }
+            break;
+        }
+    }
+    for (int i = 0; i < kDirectoryLetterCount; ++i) {
+        const std::string letter(1, kDirectoryLetters[i]);
+        const fs::path sub = MatchNoCase(dir, letter);
+        if (IsDirectory(sub)) continue;
+        if (fs::exists(sub, ec)) {
+            // The stock file of a one-character ticker is in the way.
+            fs::path moved = sub;
+            moved += kMigrationSuffix;
+            fs::rename(sub, moved, ec);
+        }
+        fs::create_directory(dir / letter, ec);
+    }
+    for (const DirEntry& e : ListDirectory(dir)) {
+        if (e.isDirectory || StartsWithNoCase(e.name, "tarvik.")) continue;
+        std::string target = e.name;
+        if (const auto cut = target.find(kMigrationSuffix); cut != std::string::npos) {
+            target.resize(cut);
+        }
+        const fs::path to = MatchNoCase(dir, std::string(1, StockDirLetter(target))) / target;
+        fs::rename(dir / e.name, to, ec);
+    }
+    if (!IsDirectory(dir / "_")) {
+        ui_.ShowMessage(Printf("Could not create the workspace directory\n'%s'.", dir.string()));
+        return false;
+    }
+    return true;
+}
+
+bool Workspace::LoadWorkspace() {
+    const fs::path dir = db_.WorkspaceDir();
+    if (!EnsureLayout(dir)) return false;
+    db_.SetLoadedFromDir(dir);
+    CategoryTables& tables = db_.Categories();
+    for (Market& m : tables.Markets) m.ADQuotations.clear();
+    const auto wsStatus = ReadWorkspaceFile(dir / kWorkspaceFileName, tables);
+    if (wsStatus == WorkspaceFileStatus::Missing && categoryNamesLoader_) {
+        categoryNamesLoader_(tables);
+    } else if (wsStatus == WorkspaceFileStatus::Truncated ||
+               wsStatus == WorkspaceFileStatus::BadCount) {
+        ui_.SetStatusText(Printf("Workspace file '%s' is damaged; the rest of it was skipped",
+                                 (dir / kWorkspaceFileName).string()));
+    }
+
+    StockFileOptions options;
+    options.partial = prefs_.PartialLoading();
+    options.loadUpto = prefs_.LoadUpto();
+    options.studyColour = prefs_.Colour(ColourSetting::Study);
+    int loaded = 0;
+    for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
+        const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
+        for (const DirEntry& e : ListDirectory(sub)) {
+            if (e.name.empty() || e.name[0] == '.' || e.isDirectory) continue;
+            const fs::path file = sub / e.name;
+            LoadedStock result;
+            const StockFileStatus st = ReadStockFile(file, options, result);
+            if (st == StockFileStatus::OldFormat) {
+                ui_.ShowMessage(
+                    "Data in the old pre-3.0 format.\n"
+                    "Please use Velmora/Win32 3.2 to convert it");
+                break;
+            }
+            if (st == StockFileStatus::Damaged) {
+                ui_.SetStatusText("Skipped damaged stock file '" + file.string() +
+                                  "': " + result.problem);
+                continue;
+            }
+            if (st != StockFileStatus::Ok) continue;
+            if (!result.problem.empty()) {
+                ui_.SetStatusText("Stock file '" + file.string() + "': " + result.problem);
+            }
+            db_.AdoptStock(std::move(result.stock));
+            if (++loaded % 8 == 0) {
+                char buf[48];
+                std::snprintf(buf, sizeof buf, "Loaded %d stocks", loaded);
+                ui_.SetStatusText(buf);
+            }
+        }
+        ui_.SetProgressPercent((letter + 1) * 100 / 36);
+    }
+    ui_.SetStatusText("Ready");
+    db_.SetWorkspaceDirty(false);
+    return true;
+}
+
+void Workspace::RestoreDeletedFiles(const fs::path& dir) {
+    std::error_code ec;
+    for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
+        const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
+        for (const DirEntry& e : ListDirectory(sub)) {
+            if (e.isDirectory || !EndsWith(e.name, kDeletedSuffix)) continue;
+            fs::rename(sub / e.name, sub / e.name.substr(0, e.name.size() - 4), ec);
+        }
+    }
+}
+
+void Workspace::RemoveDeletedFiles(const fs::path& dir) {
+    std::error_code ec;
+    for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
+        const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
+        for (const DirEntry& e : ListDirectory(sub)) {
+            if (!e.isDirectory && EndsWith(e.name, kDeletedSuffix)) fs::remove(sub / e.name, ec);
+        }
+    }
+}
+
+bool Workspace::SaveStock(Stock& stock) {
+    Bytes kept;
+    if (stock.SkippedCount > 0) {
+        const fs::path from = StockFilePath(db_.LoadedFromDir(), stock.TickerText());
+        if (ReadKeptQuotationImages(from, static_cast<std::size_t>(stock.SkippedCount), kept) !=
+            StockFileStatus::Ok) {
+            ui_.SetStatusText("Could not read the older quotations of " +
+                              std::string(stock.TickerText()) + " from '" + from.string() +
+                              "'; the stock was not saved");
+            return false;
+        }
+    }
+    std::size_t k = stock.Quotations.size();
+    if (stock.SkippedCount == 0 && prefs_.LimitSavedQuotations()) {
+        k = std::min<std::size_t>(k, static_cast<std::size_t>(prefs_.LimitSavedMax()));
+    }
+    const Bytes image = BuildStockImage(stock, k, kept);
+    const fs::path path = StockFilePath(db_.WorkspaceDir(), stock.TickerText());
+    if (!WriteFileAtomically(path, image.data(), image.size())) {
+        ui_.SetStatusText("Could not write '" + path.string() + "'");
+        return false;
+    }
+    stock.Modified = false;
+    return true;
+}
+
+bool Workspace::SaveWorkspace() {
+    const fs::path dir = db_.WorkspaceDir();
+    if (!db_.WorkspaceDirty()) {
+        RestoreDeletedFiles(dir);
+        return true;
+    }
+    if (!EnsureLayout(dir)) return false;
+    const Bytes ws = BuildWorkspaceFile(db_.Categories());
+    if (!WriteFileAtomically(dir / kWorkspaceFileName, ws.data(), ws.size())) {
+        ui_.SetStatusText("Could not write '" + (dir / kWorkspaceFileName).string() + "'");
+    }
+    const int total = db_.StockCount();
+    bool allSaved = true;
+    for (int i = 0; i < total; ++i) {
+        Stock& stock = *db_.StockAt(i);
+        if (!stock.Modified) continue;
+        if (!ui_.Progress().Step(i, total, stock.TickerText(), "Saving...")) {
+            ui_.Progress().Close();
+            return false;
+        }
+        if (!SaveStock(stock)) allSaved = false;
+    }
+    RemoveDeletedFiles(dir);
+    // A stock that could not be written keeps the workspace dirty, so it is tried again.
+    db_.SetWorkspaceDirty(!allSaved);
+    db_.SetLoadedFromDir(dir);
+    ui_.Progress().Close();
+    ui_.SetStatusText("Ready");
+    return true;
+}
+
+void Workspace::MarkStockFileDeleted(std::string_view ticker) {
+    const fs::path path = StockFilePath(db_.WorkspaceDir(), ticker);
+    fs::path deleted = path;
+    deleted += kDeletedSuffix;
+    std::error_code ec;
+    if (fs::exists(path, ec)) fs::rename(path, deleted, ec);
+}
+
+void DropQuotationsBefore(Stock& stock, PackedDate date) {
+    if (stock.Modified) return;
+    auto& quotes = stock.Quotations;
+    const auto end = std::lower_bound(quotes.begin(), quotes.end(), date,
+                                      [](const Quotation& q, PackedDate d) { return q.Date < d; });
+    const auto dropped = end - quotes.begin();
+    if (dropped == 0 || end == quotes.end()) return;
+    quotes.erase(quotes.begin(), end);
+    stock.SkippedCount += static_cast<std::int32_t>(dropped);
+    stock.FirstLoadedDate = quotes.front().Date;
+}
+
+}  // namespace velmora

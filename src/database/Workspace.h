@@ -1,0 +1,59 @@
+#pragma once
+// The workspace directory: one file per stock in 37 letter subdirectories ('0'..'9', '_',
+// 'a'..'z') plus "tarvik.workspace". Loads it into a Database, saves the modified stocks back,
+// migrates the older flat layout, and defers the deletion of removed stocks' files (".ZZZ")
+// until the next save.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "database/Database.h"
+#include "database/Preferences.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+// The 37 directory letters in order.
+inline constexpr char kDirectoryLetters[] = "0123456789_abcdefghijklmnopqrstuvwxyz";
+inline constexpr int kDirectoryLetterCount = 37;
+
+class Workspace {
+public:
+    Workspace(Database& db, const Preferences& prefs, UserInterface& ui)
+        : db_(db), prefs_(prefs), ui_(ui) {}
+
+    // Called when the loaded directory has no workspace file: loads the category name files.
+    void SetCategoryNamesLoader(std::function<void(CategoryTables&)> loader) {
+        categoryNamesLoader_ = std::move(loader);
+    }
+
+    // Loads the database's workspace directory into the (empty) database.
+    bool LoadWorkspace();
+    // Writes the workspace file and every modified stock into the workspace directory. False
+    // when the user cancelled or the directory was refused.
+    bool SaveWorkspace();
+    // Checks and, where needed, migrates the directory layout. False (with a message) for a
+    // directory whose data files are not stock files, or one that cannot be created.
+    bool EnsureLayout(const std::filesystem::path& dir);
+    // Moves the stock's file to the same path with ".ZZZ" appended.
+    void MarkStockFileDeleted(std::string_view ticker);
+
+private:
+    void RestoreDeletedFiles(const std::filesystem::path& dir);
+    void RemoveDeletedFiles(const std::filesystem::path& dir);
+    bool SaveStock(Stock& stock);
+
+    Database& db_;
+    const Preferences& prefs_;
+    UserInterface& ui_;
+    std::function<void(CategoryTables&)> categoryNamesLoader_;
+};
+
+// Releases the quotations dated before the date and records the first remaining one's date as
+// FirstLoadedDate; SkippedCount counts the released ones, which stay in the stock's file.
+// Nothing is released from a modified stock, whose file no longer holds what memory holds.
+void DropQuotationsBefore(Stock& stock, PackedDate date);
+
+}  // namespace velmora

@@ -1,0 +1,34 @@
+#pragma once
+// "tarvik.workspace": the category tables and every market's advance/decline data.
+//
+//   "TARVWRKS"
+//   groups:     int32 count, count x (name[40], rs base[16])
+//   sectors:    int32 count, count x name[40]
+//   industries: int32 count, count x (name[40], rs base[16], sector int32)
+//   markets:    int32 count, count x (name[40], rs/beta/composites base[16] each,
+//               profile[128], news[128], int32 k, k advance/decline records of 30 bytes)
+
+#include <filesystem>
+
+#include "database/Categories.h"
+#include "database/FileUtil.h"
+
+namespace velmora {
+
+inline constexpr char kWorkspaceFileName[] = "tarvik.workspace";
+
+enum class WorkspaceFileStatus {
+    Ok,
+    Missing,    // cannot be opened
+    NoMagic,    // nothing read
+    Truncated,  // reading stopped early: what was read is kept
+    BadCount,   // a count above its table size: what was read before it is kept
+};
+
+// Reads the file into the tables, appending the advance/decline records to their markets.
+WorkspaceFileStatus ReadWorkspaceFile(const std::filesystem::path& file, CategoryTables& tables);
+WorkspaceFileStatus ParseWorkspaceFile(const Bytes& data, CategoryTables& tables);
+// The file image with the full table sizes.
+Bytes BuildWorkspaceFile(const CategoryTables& tables);
+
+}  // namespace velmora

@@ -1,0 +1,23 @@
+#pragma once
+// What the logic of every subsystem may ask of the user interface: message boxes, Yes/No
+// questions, the status bar text, the main window's progress indicator and the progress dialog.
+// The GUI implements it with widgets; the command-line tool and the tests with ConsoleUserInterface.
+
+#include <string>
+#include <string_view>
+
+#include "platform/ProgressReporter.h"
+
+namespace velmora {
+
+class UserInterface {
+public:
+    virtual ~UserInterface() = default;
+    virtual void ShowMessage(std::string_view text) = 0;
+    virtual bool AskYesNo(std::string_view question) = 0;
+    virtual void SetStatusText(std::string_view text) = 0;
+    virtual void SetProgressPercent(int percent) = 0;
+    virtual ProgressReporter& Progress() = 0;
+};
+
+}  // namespace velmora
