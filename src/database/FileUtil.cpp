@@ -49,6 +49,31 @@ bool ReadFully(int fd, std::uint8_t* data, std::size_t size, std::size_t& got) {
 
 }  // namespace
 
+InputFile::InputFile(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_ < 0) return;
+    const off_t size = ::lseek(fd_, 0, SEEK_END);
+    size_ = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+}
+
+InputFile::~InputFile() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::optional<std::size_t> InputFile::ReadAt(std::uint64_t offset, std::size_t count,
+                                             std::uint8_t* out) {
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd_, out + got, count - got, static_cast<off_t>(offset + got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    return got;
+}
+
 std::optional<Bytes> ReadWholeFile(const fs::path& path) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return std::nullopt;
@@ -110,7 +135,9 @@ bool WriteFileAtomically(const fs::path& path, const void* data, std::size_t siz
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    if (ok && ::fsync(fd.get()) != 0) ok = false;
+    // No fsync: the rename replaces the old file only once the new one is complete, and
+    // the file system orders a replacing rename after the data (an fsync per stock file
+    // would make saving a large database many times slower).
     if (::close(fd.release()) != 0) ok = false;
     if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
     if (!ok) ::unlink(tmp.c_str());

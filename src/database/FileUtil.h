@@ -20,6 +20,23 @@ std::optional<Bytes> ReadWholeFile(const std::filesystem::path& path);
 std::optional<Bytes> ReadFileRange(const std::filesystem::path& path, std::uint64_t offset,
                                    std::uint64_t count);
 
+// A file opened for reading, closed with the object.
+class InputFile {
+public:
+    explicit InputFile(const std::filesystem::path& path);
+    ~InputFile();
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    bool IsOpen() const { return fd_ >= 0; }
+    std::uint64_t Size() const { return size_; }
+    // Reads up to `count` bytes from `offset` into `out`; the number read, or nothing on error.
+    std::optional<std::size_t> ReadAt(std::uint64_t offset, std::size_t count, std::uint8_t* out);
+
+private:
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+};
+
 // Writes the bytes to a temporary file in the same directory and renames it over `path`, so the
 // old file stays intact until the new one is complete. False (and nothing changed) on failure.
 bool WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size);

@@ -41,9 +41,6 @@ bool HasMagic(const Bytes& data) {
     return data.size() >= 7 && std::memcmp(data.data(), kMagic, 7) == 0;
 }
 
-bool IsOldFormat(const Bytes& data) {
-    return data.size() >= 8 && std::memcmp(data.data(), "TARVDAT2", 8) == 0;
-}
 
 // Quotations must be ascending with one per date; a damaged file may hold them otherwise.
 // Returns true when they had to be put in order.
@@ -248,29 +245,34 @@ Bytes BuildStockImage(const Stock& stock, std::size_t k, const Bytes& kept) {
 }
 
 StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& options,
-                              LoadedStock& out) {
+                              LoadedStock& out, Bytes& scratch) {
     out = LoadedStock{};
-    std::error_code ec;
-    const std::uintmax_t fileSize = fs::file_size(path, ec);
-    if (ec) return StockFileStatus::Unreadable;
+    InputFile file(path);
+    if (!file.IsOpen()) return StockFileStatus::Unreadable;
+    const std::uint64_t fileSize = file.Size();
     const bool headerFirst = options.partial && fileSize > kPartialLoadThreshold;
-    auto data = headerFirst ? ReadFileRange(path, 0, kStockHeaderSize) : ReadWholeFile(path);
-    if (!data) return StockFileStatus::Unreadable;
-    if (IsOldFormat(*data)) return StockFileStatus::OldFormat;
-    if (!HasMagic(*data)) return StockFileStatus::NotAStockFile;
-    if (data->size() < kStockHeaderSize) {
+    // The scratch buffer is reused from file to file and never shrinks.
+    const std::size_t first = static_cast<std::size_t>(headerFirst ? kStockHeaderSize : fileSize);
+    if (scratch.size() < first) scratch.resize(first);
+    const auto got = file.ReadAt(0, first, scratch.data());
+    if (!got) return StockFileStatus::Unreadable;
+    std::size_t length = *got;
+    const std::uint8_t* data = scratch.data();
+    if (length >= 8 && std::memcmp(data, "TARVDAT2", 8) == 0) return StockFileStatus::OldFormat;
+    if (length < 7 || std::memcmp(data, kMagic, 7) != 0) return StockFileStatus::NotAStockFile;
+    if (length < kStockHeaderSize) {
         out.problem = "incomplete header";
         return StockFileStatus::Damaged;
     }
-    const char version = static_cast<char>((*data)[7]);
+    const char version = static_cast<char>(data[7]);
     auto stock = std::make_unique<Stock>();
-    DecodeStockFields(data->data() + kStockFieldsOffset, *stock);
+    DecodeStockFields(data + kStockFieldsOffset, *stock);
     if (stock->Ticker.Empty()) {
         out.problem = "no ticker";
         return StockFileStatus::Damaged;
     }
-    const std::int32_t storedCount = GetI32BE(data->data() + kStockCountOffset);
-    const std::uint64_t size = headerFirst ? fileSize : data->size();
+    const std::int32_t storedCount = GetI32BE(data + kStockCountOffset);
+    const std::uint64_t size = headerFirst ? fileSize : length;
     if (storedCount < 0 ||
         kStockHeaderSize + static_cast<std::uint64_t>(storedCount) * kQuotationImageSize > size) {
         out.problem = "quotation count does not fit the file";
@@ -285,23 +287,25 @@ StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& opti
     if (options.partial && n > loadUpto) skip = n - loadUpto;
     std::size_t at = kStockHeaderSize + skip * kQuotationImageSize;
     if (headerFirst) {
-        auto rest = ReadFileRange(path, at, fileSize - at);
-        if (!rest || rest->size() != fileSize - at) return StockFileStatus::Unreadable;
-        data = std::move(rest);
+        const std::size_t rest = static_cast<std::size_t>(fileSize - at);
+        if (scratch.size() < rest) scratch.resize(rest);
+        const auto restGot = file.ReadAt(at, rest, scratch.data());
+        if (!restGot || *restGot != rest) return StockFileStatus::Unreadable;
+        data = scratch.data();
+        length = rest;
         at = 0;
     }
     n -= skip;
-    const Bytes& bytes = *data;
-    stock->Quotations.resize(n);
+    stock->Quotations.reserve(n);
     for (std::size_t i = 0; i < n; ++i, at += kQuotationImageSize) {
-        DecodeQuotation(bytes.data() + at, version, stock->Quotations[i]);
+        DecodeQuotation(data + at, version, stock->Quotations.emplace_back());
     }
     if (skip > 0) {
         stock->SkippedCount = static_cast<std::int32_t>(skip);
         stock->FirstLoadedDate = stock->Quotations.front().Date;
     }
-    if (at < bytes.size() &&
-        !DecodeStudies(bytes.data() + at, bytes.size() - at, version, options.studyColour,
+    if (at < length &&
+        !DecodeStudies(data + at, length - at, version, options.studyColour,
                        stock->Studies, out.problem)) {
         return StockFileStatus::Damaged;
     }

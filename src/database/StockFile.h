@@ -82,8 +82,9 @@ struct LoadedStock {
 
 // Reads a stock file as the workspace loader does: one read, or with partial loading of a long
 // file the header first and then only the newest quotations and the studies.
+// `scratch` is a buffer reused from call to call.
 StockFileStatus ReadStockFile(const std::filesystem::path& path, const StockFileOptions& options,
-                              LoadedStock& out);
+                              LoadedStock& out, Bytes& scratch);
 // Every quotation of a stock file, oldest first (loading of older quotations).
 StockFileStatus ReadAllQuotations(const std::filesystem::path& path,
                                   std::vector<Quotation>& out);

@@ -107,13 +107,14 @@ bool Workspace::LoadWorkspace() {
     options.loadUpto = prefs_.LoadUpto();
     options.studyColour = prefs_.Colour(ColourSetting::Study);
     int loaded = 0;
+    Bytes scratch;
     for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
         const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
         for (const DirEntry& e : ListDirectory(sub)) {
             if (e.name.empty() || e.name[0] == '.' || e.isDirectory) continue;
             const fs::path file = sub / e.name;
             LoadedStock result;
-            const StockFileStatus st = ReadStockFile(file, options, result);
+            const StockFileStatus st = ReadStockFile(file, options, result, scratch);
             if (st == StockFileStatus::OldFormat) {
                 ui_.ShowMessage(
                     "Data in the old pre-3.0 format.\n"
