@@ -232,7 +232,9 @@ Quotation* Database::AddQuotation(Stock& stock, PackedDate date) {
 }
 
 Quotation* Database::AddQuotationText(Stock& stock, std::string_view dateText) {
-    return AddQuotation(stock, TextToDate(dateText));
+    const PackedDate date = TextToDate(dateText);
+    if (date == kNoDate) return nullptr;
+    return AddQuotation(stock, date);
 }
 
 bool Database::DeleteQuotation(Stock& stock, PackedDate date) {

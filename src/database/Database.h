@@ -66,10 +66,12 @@ public:
     // The quotation of the date, created zero-filled when absent; older quotations left on
     // disk are loaded first when the date lies before them. Null when they cannot be loaded.
     Quotation* AddQuotation(Stock& stock, PackedDate date);
+    // Null for a text that is not a date.
     Quotation* AddQuotationText(Stock& stock, std::string_view dateText);
     bool DeleteQuotation(Stock& stock, PackedDate date);
     bool DeleteQuotationText(Stock& stock, std::string_view dateText);
-    // The store operation of the importers and the quotation editor.
+    // The store operation of the importers and the quotation editor. False when no stock has
+    // the name or alias, or the date text is not a date.
     bool SetQuotation(std::string_view name, std::string_view dateText, double close,
                       std::int32_t volume, std::int32_t openInt, std::uint8_t mark,
                       std::uint8_t reduction, double open, double high, double low);

@@ -37,7 +37,7 @@ std::string DateToText(PackedDate d) {
 PackedDate TextToDate(std::string_view text) {
     if (text.size() < 8) return kNoDate;
     const int yy = TwoDigits(text, 0), mm = TwoDigits(text, 3), dd = TwoDigits(text, 6);
-    if (yy < 0 || mm < 0 || dd < 0) return kNoDate;
+    if (yy < 0 || mm < 1 || mm > 12 || dd < 1 || dd > 31) return kNoDate;
     return MakeDate(yy <= 50 ? 2000 + yy : 1900 + yy, mm, dd);
 }
 

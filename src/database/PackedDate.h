@@ -26,7 +26,8 @@ constexpr int DateDay(PackedDate d) { return static_cast<int>((d >> 15) & 0x1F);
 // "%02d-%02d-%02d" of (year mod 100, month, day).
 std::string DateToText(PackedDate d);
 // Reads the digits at positions 0-1, 3-4 and 6-7 (separators unchecked); years up to 50 are
-// 20xx, above 50 19xx. A text shorter than 8 characters or with non-digits there gives kNoDate.
+// 20xx, above 50 19xx. A text shorter than 8 characters, with non-digits there, or with a month
+// outside 1..12 or a day outside 1..31 gives kNoDate.
 PackedDate TextToDate(std::string_view text);
 
 // February has 29 days in every year divisible by 4 (no century rule).

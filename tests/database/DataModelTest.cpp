@@ -18,6 +18,9 @@ TEST(PackedDate, TextFormReadsCenturyByTwoDigitYear) {
     EXPECT_EQ(TextToDate("50-12-31"), MakeDate(2050, 12, 31));
     EXPECT_EQ(TextToDate("99/07/04"), MakeDate(1999, 7, 4));  // separators are not checked
     EXPECT_EQ(TextToDate("9-1-1"), kNoDate);
+    EXPECT_EQ(TextToDate("07-13-01"), kNoDate);
+    EXPECT_EQ(TextToDate("07-00-01"), kNoDate);
+    EXPECT_EQ(TextToDate("07-01-32"), kNoDate);
     EXPECT_EQ(DateToText(MakeDate(2007, 3, 9)), "07-03-09");
 }
 
@@ -157,6 +160,8 @@ TEST(Quotations, SetQuotationStoresEveryValueThroughAlias) {
     EXPECT_EQ(q->High, 42.0f);
     EXPECT_EQ(q->Low, 40.0f);
     EXPECT_FALSE(db.SetQuotation("NONE", "21-06-30", 1, 1, 1, 0, 0, 1, 1, 1));
+    EXPECT_FALSE(db.SetQuotation("PKO", "21-6-30", 1, 1, 1, 0, 0, 1, 1, 1));
+    EXPECT_EQ(Database::QuotationCount(*s), 1);
 }
 
 TEST(Quotations, LookBackWalksALimitedNumberOfQuotations) {
