@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison)
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang libclang-rt-14-dev)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -24,3 +24,6 @@ cmake --build "$BUILD"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)"
+
+# Every reader of outside data is fuzzed for a few seconds, so a regression shows here.
+fuzz/run.sh 10

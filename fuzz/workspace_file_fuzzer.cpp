@@ -1,0 +1,18 @@
+// "tarvik.workspace" bytes parsed into the category tables and written back.
+
+#include <cstdint>
+
+#include "database/WorkspaceFile.h"
+
+using namespace velmora;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    CategoryTables tables;
+    tables.SetDefaultNames();
+    const Bytes bytes(data, data + size);
+    if (ParseWorkspaceFile(bytes, tables) == WorkspaceFileStatus::Ok) {
+        CategoryTables back;
+        ParseWorkspaceFile(BuildWorkspaceFile(tables), back);
+    }
+    return 0;
+}
