@@ -64,6 +64,7 @@ int RunInfo(Context& ctx, std::vector<std::string>& args);
 int RunList(Context& ctx, std::vector<std::string>& args);
 int RunQuotes(Context& ctx, std::vector<std::string>& args);
 int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args);
+int RunPortfolio(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -11,6 +11,12 @@ const std::vector<Command>& Commands() {
         {"quotes", "TICKER", "the quotations of a stock as CSV, oldest first", RunQuotes},
         {"sample-workspace", "DIR", "writes the synthetic sample database into DIR",
          RunSampleWorkspace},
+        {"portfolio",
+         "show [INDEX] | buy TICKER [--date D] [--price X] [--qty Q] | sell INDEX [--date D] "
+         "[--price X] [--qty Q] | dividend INDEX AMOUNT | join INDEX | pay-in AMOUNT | "
+         "pay-out AMOUNT | commission VALUE | table [set NAME=VALUE...]",
+         "the portfolio manager on tarvik.portfolio: list, fields, trades, cash, commission table",
+         RunPortfolio},
     };
     return commands;
 }

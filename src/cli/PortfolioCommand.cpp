@@ -1,0 +1,312 @@
+// portfolio: the portfolio manager's list, fields and buttons on "tarvik.portfolio" of the
+// workspace. Commands that change the portfolio store the present stock value and save the
+// file, as the window's OK does.
+
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <ctime>
+
+#include "cli/Cli.h"
+#include "portfolio/PortfolioFigures.h"
+#include "portfolio/PortfolioFile.h"
+
+namespace velmora::cli {
+
+namespace {
+
+std::optional<double> ParseNumber(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<int> ParseIndex(const std::string& text, const Portfolio& portfolio) {
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+        return std::nullopt;
+    }
+    const int index = std::atoi(text.c_str());
+    if (!portfolio.ValidIndex(index)) return std::nullopt;
+    return index;
+}
+
+PackedDate Today() {
+    const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    return MakeDate(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday);
+}
+
+void PrintTable(Context& ctx, const Portfolio& p) {
+    const CommissionTable& t = p.Commissions;
+    std::fprintf(ctx.out, "band\tfrom\tupto\tbase\t%% of value\n");
+    for (std::size_t band = 0; band < CommissionTable::kBands; ++band) {
+        char lower[64] = "", upper[64] = "";
+        if (band > 0) std::snprintf(lower, sizeof lower, "%.2f", t.Thresholds[band - 1]);
+        if (band < CommissionTable::kThresholds) {
+            std::snprintf(upper, sizeof upper, "%.2f", t.Thresholds[band]);
+        }
+        std::fprintf(ctx.out, "%zu\t%s\t%s\t%.2f\t%g\n", band, lower, upper, t.Base[band],
+                     t.Percent[band] * 100);
+    }
+    std::fprintf(ctx.out, "Dividend income tax:\t%g\n", p.DividendTax * 100);
+}
+
+// Applies "NAME=VALUE" settings of the table: t1..t4, b0..b4, p0..p4 and tax, the
+// percentages in percent.
+bool SetTable(Context& ctx, Portfolio& p, const std::vector<std::string>& settings) {
+    CommissionTable t = p.Commissions;
+    double tax = p.DividendTax;
+    for (const std::string& s : settings) {
+        const auto eq = s.find('=');
+        const std::string name = s.substr(0, eq);
+        const auto value = eq == std::string::npos ? std::nullopt : ParseNumber(s.substr(eq + 1));
+        if (!value) {
+            ctx.Error("portfolio table set: expected NAME=NUMBER, got '" + s + "'");
+            return false;
+        }
+        const char kind = name.empty() ? '\0' : name[0];
+        const int k = name.size() == 2 ? name[1] - '0' : -1;
+        if (name == "tax") {
+            tax = *value / 100;
+        } else if (kind == 't' && k >= 1 && k <= 4) {
+            t.Thresholds[static_cast<std::size_t>(k - 1)] = *value;
+        } else if (kind == 'b' && k >= 0 && k <= 4) {
+            t.Base[static_cast<std::size_t>(k)] = *value;
+        } else if (kind == 'p' && k >= 0 && k <= 4) {
+            t.Percent[static_cast<std::size_t>(k)] = *value / 100;
+        } else {
+            ctx.Error("portfolio table set: unknown value '" + name +
+                      "' (t1..t4, b0..b4, p0..p4, tax)");
+            return false;
+        }
+    }
+    p.Commissions = t;
+    p.DividendTax = tax;
+    return true;
+}
+
+void PrintPortfolio(Context& ctx, const Portfolio& p) {
+    const auto rows = PositionRows(ctx.db, p);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        std::fprintf(ctx.out, "%zu\t%s\t%s\t%s\n", i, rows[i].Ticker.c_str(),
+                     rows[i].Quantity.c_str(), rows[i].Change.c_str());
+    }
+    const PortfolioSummary s = Summarize(ctx.db, p);
+    std::fprintf(ctx.out, "\nPortfolio change:\t%s\n", s.Change.c_str());
+    std::fprintf(ctx.out, "Portfolio yield:\t%s\n", s.Yield.c_str());
+    std::fprintf(ctx.out, "Total stock value:\t%s\t%s\n", s.StockValue.c_str(),
+                 s.StockShare.c_str());
+    std::fprintf(ctx.out, "Cash:\t%s\t%s\n", s.Cash.c_str(), s.CashShare.c_str());
+    std::fprintf(ctx.out, "Total:\t%s\n", s.TotalText.c_str());
+    std::fprintf(ctx.out, "Real portfolio value:\t%s\n", s.RealValue.c_str());
+}
+
+void PrintPosition(Context& ctx, const Portfolio& p, int index) {
+    const PositionFields f = DescribePosition(ctx.db, p, index);
+    const std::string* values[] = {&f.BuyDate,      &f.Quantity, &f.BuyPrice,
+                                   &f.Value,        &f.PresentPrice, &f.PresentValue,
+                                   &f.Change,       &f.Yield,    &f.Share};
+    for (std::size_t i = 0; i < std::size(values); ++i) {
+        std::fprintf(ctx.out, "%s\t%s\n", kPositionCaptions[i], values[i]->c_str());
+    }
+}
+
+// The trade's date, price and quantity: the options given, the rest as the trade dialog
+// proposes them.
+struct Trade {
+    PackedDate date = kNoDate;
+    double price = 0;
+    double quantity = 0;
+};
+
+std::optional<Trade> TakeTrade(Context& ctx, std::vector<std::string>& args, const Portfolio& p,
+                               const std::string& ticker, bool buyMode, double held,
+                               bool& usage) {
+    bool missing = false;
+    const auto dateText = TakeOption(args, "--date", missing);
+    const auto priceText = TakeOption(args, "--price", missing);
+    const auto qtyText = TakeOption(args, "--qty", missing);
+    if (missing) {
+        ctx.Error("portfolio: --date, --price and --qty need a value");
+        usage = true;
+        return std::nullopt;
+    }
+    std::optional<PackedDate> date;
+    if (dateText) {
+        date = TextToDate(*dateText);
+        if (*date == kNoDate) {
+            ctx.Error("portfolio: '" + *dateText + "' is not a date (yy-mm-dd)");
+            usage = true;
+            return std::nullopt;
+        }
+    }
+    const TradeProposal proposal = ProposeTrade(ctx.db, p, ticker, buyMode, held, date);
+    Trade t;
+    t.date = date ? *date : (proposal.Date != kNoDate ? proposal.Date : Today());
+    const std::string price = priceText ? *priceText : proposal.Price;
+    const std::string qty = qtyText ? *qtyText : proposal.Quantity;
+    const auto priceValue = ParseNumber(price);
+    const auto qtyValue = ParseNumber(qty);
+    if (!priceValue) {
+        ctx.Error(price.empty() ? "portfolio: no quotation of " + ticker + " to price at; give --price"
+                                : "portfolio: '" + price + "' is not a price");
+        usage = !price.empty();
+        return std::nullopt;
+    }
+    if (!qtyValue) {
+        ctx.Error(qty.empty() ? "portfolio: no quantity; give --qty"
+                              : "portfolio: '" + qty + "' is not a quantity");
+        usage = !qty.empty();
+        return std::nullopt;
+    }
+    t.price = *priceValue;
+    t.quantity = *qtyValue;
+    return t;
+}
+
+bool Commit(Context& ctx, Portfolio& p, const std::filesystem::path& file) {
+    p.StoredStockValue = Summarize(ctx.db, p).PresentValue;
+    if (ctx.noSave) return true;
+    if (!SavePortfolio(file, p)) {
+        ctx.Error("cannot write " + file.string());
+        return false;
+    }
+    return true;
+}
+
+int TradeFailure(Context& ctx, TradeResult r) {
+    switch (r) {
+        case TradeResult::NotEnoughMoney:
+            ctx.Error(std::string(kNotEnoughMoney));
+            return kFailure;
+        case TradeResult::NotEnoughStocks:
+            ctx.Error(std::string(kNotEnoughStocks));
+            return kFailure;
+        default:
+            ctx.Error("portfolio: the quantity must be positive and the price not negative");
+            return kUsage;
+    }
+}
+
+}  // namespace
+
+int RunPortfolio(Context& ctx, std::vector<std::string>& args) {
+    if (args.empty()) {
+        ctx.Error("portfolio: expected show|buy|sell|dividend|join|pay-in|pay-out|commission|table");
+        return kUsage;
+    }
+    const std::string action = args.front();
+    args.erase(args.begin());
+    if (!ctx.OpenWorkspace()) return kFailure;
+    const auto file = PortfolioPath(ctx.db.WorkspaceDir());
+    Portfolio p;
+    LoadPortfolio(file, p);  // a missing file is an empty portfolio
+
+    auto expectArgs = [&](std::size_t n, const char* synopsis) {
+        if (args.size() == n) return true;
+        ctx.Error(std::string("portfolio ") + action + ": expected " + synopsis);
+        return false;
+    };
+    auto index = [&](const std::string& text) {
+        auto i = ParseIndex(text, p);
+        if (!i) ctx.Error("portfolio " + action + ": no position " + text);
+        return i;
+    };
+    auto amount = [&](const std::string& text) {
+        auto v = ParseNumber(text);
+        if (!v) ctx.Error("portfolio " + action + ": '" + text + "' is not a number");
+        return v;
+    };
+
+    if (action == "show") {
+        if (args.size() > 1) {
+            ctx.Error("portfolio show: expected [INDEX]");
+            return kUsage;
+        }
+        if (args.empty()) {
+            PrintPortfolio(ctx, p);
+            return kSuccess;
+        }
+        const auto i = index(args[0]);
+        if (!i) return kUsage;
+        PrintPosition(ctx, p, *i);
+        return kSuccess;
+    }
+    if (action == "buy" || action == "sell") {
+        const bool buy = action == "buy";
+        if (args.empty() || args.front().starts_with("--")) {
+            ctx.Error("portfolio " + action + ": expected " + (buy ? "TICKER" : "INDEX") +
+                      " [--date yy-mm-dd] [--price X] [--qty Q]");
+            return kUsage;
+        }
+        const std::string target = args.front();
+        args.erase(args.begin());
+        std::optional<int> i;
+        if (!buy && !(i = index(target))) return kUsage;
+        const Position* held = i ? &p.Positions[static_cast<std::size_t>(*i)] : nullptr;
+        const std::string ticker = held ? held->Ticker.Str() : target;
+        bool usage = false;
+        const auto trade =
+            TakeTrade(ctx, args, p, ticker, buy, held ? held->Quantity() : 0, usage);
+        if (!trade) return usage ? kUsage : kFailure;
+        if (!args.empty()) {
+            ctx.Error("portfolio " + action + ": unexpected argument '" + args.front() + "'");
+            return kUsage;
+        }
+        const TradeResult r =
+            buy ? p.Buy(ticker, DateToText(trade->date), trade->quantity, trade->price)
+                : p.Sell(*i, trade->quantity, trade->price);
+        if (r != TradeResult::Ok) return TradeFailure(ctx, r);
+        return Commit(ctx, p, file) ? kSuccess : kFailure;
+    }
+    if (action == "dividend") {
+        if (!expectArgs(2, "INDEX AMOUNT")) return kUsage;
+        const auto i = index(args[0]);
+        const auto v = i ? amount(args[1]) : std::nullopt;
+        if (!v) return kUsage;
+        p.Dividend(*i, *v);
+        return Commit(ctx, p, file) ? kSuccess : kFailure;
+    }
+    if (action == "join") {
+        if (!expectArgs(1, "INDEX")) return kUsage;
+        const auto i = index(args[0]);
+        if (!i) return kUsage;
+        if (!p.Join(*i)) return kSuccess;  // no other position of that ticker: nothing changes
+        return Commit(ctx, p, file) ? kSuccess : kFailure;
+    }
+    if (action == "pay-in" || action == "pay-out") {
+        if (!expectArgs(1, "AMOUNT")) return kUsage;
+        const auto v = amount(args[0]);
+        if (!v) return kUsage;
+        action == "pay-in" ? p.PayIn(*v) : p.PayOut(*v);
+        return Commit(ctx, p, file) ? kSuccess : kFailure;
+    }
+    if (action == "commission") {
+        if (!expectArgs(1, "VALUE")) return kUsage;
+        const auto v = amount(args[0]);
+        if (!v) return kUsage;
+        std::fprintf(ctx.out, "%.2f\n", p.Commission(*v));
+        return kSuccess;
+    }
+    if (action == "table") {
+        if (args.empty()) {
+            PrintTable(ctx, p);
+            return kSuccess;
+        }
+        if (args.front() != "set" || args.size() < 2) {
+            ctx.Error("portfolio table: expected nothing or 'set NAME=VALUE...'");
+            return kUsage;
+        }
+        args.erase(args.begin());
+        if (!SetTable(ctx, p, args)) return kUsage;
+        PrintTable(ctx, p);
+        return Commit(ctx, p, file) ? kSuccess : kFailure;
+    }
+    ctx.Error("portfolio: unknown action '" + action + "'");
+    return kUsage;
+}
+
+}  // namespace velmora::cli
