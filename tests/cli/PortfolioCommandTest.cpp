@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "cli/Cli.h"
+#include "common/TestSupport.h"
+#include "portfolio/PortfolioFile.h"
+
+namespace velmora::cli {
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Drain(std::FILE* f) {
+    std::string s;
+    std::rewind(f);
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+Result RunCli(const test::TempDir& profile, const std::filesystem::path& workspace,
+           const std::string& name, std::vector<std::string> args) {
+    Context ctx;
+    ctx.requestedProfile = profile.path();
+    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
+    ctx.out = std::tmpfile();
+    ctx.err = std::tmpfile();
+    Result r;
+    for (const Command& c : Commands()) {
+        if (name == c.name) r.status = c.run(ctx, args);
+    }
+    r.out = Drain(ctx.out);
+    r.err = Drain(ctx.err);
+    return r;
+}
+
+TEST(PortfolioCommand, TradesOnTheSampleWorkspaceAndSavesTheFile) {
+    test::TempDir profile, ws;
+    ASSERT_EQ(RunCli(profile, {}, "sample-workspace", {ws.path().string()}).status, 0);
+    const auto p = ws.path();
+    Result r = RunCli(profile, p, "portfolio", {"show"});
+    ASSERT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("Total stock value:\t0.00\t-\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Cash:\t0.00\t-\n"), std::string::npos);
+
+    ASSERT_EQ(RunCli(profile, p, "portfolio", {"table", "set", "t1=1000", "t2=1e9", "t3=1e9",
+                                            "t4=1e9", "b0=5", "b1=5", "p1=1"}).status, 0);
+    EXPECT_EQ(RunCli(profile, p, "portfolio", {"commission", "3000"}).out, "25.00\n");
+    ASSERT_EQ(RunCli(profile, p, "portfolio", {"pay-in", "1010"}).status, 0);
+    r = RunCli(profile, p, "portfolio", {"buy", "WIG", "--qty", "100", "--price", "10"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    r = RunCli(profile, p, "portfolio", {"buy", "WIG", "--qty", "100", "--price", "10"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("You don't have enough money!"), std::string::npos);
+
+    Portfolio loaded;
+    ASSERT_TRUE(LoadPortfolio(PortfolioPath(p), loaded));
+    EXPECT_DOUBLE_EQ(loaded.Cash, 5);  // 1010 less 1000 and the commission of 5
+    ASSERT_EQ(loaded.PositionCount(), 1);
+    EXPECT_EQ(loaded.Positions[0].Whole, 100);
+    EXPECT_EQ(loaded.Commissions.Percent[1], 0.01);
+    EXPECT_GT(loaded.StoredStockValue, 0);  // the present value of the 100 shares
+
+    r = RunCli(profile, p, "portfolio", {"show", "0"});
+    EXPECT_NE(r.out.find("Buy price:\t10.00\n"), std::string::npos) << r.out;
+    r = RunCli(profile, p, "portfolio", {"sell", "0", "--qty", "100.01", "--price", "10"});
+    EXPECT_NE(r.err.find("You don't have enough stocks in portfolio!"), std::string::npos);
+    ASSERT_EQ(RunCli(profile, p, "portfolio", {"sell", "0", "--qty", "100", "--price", "10"}).status,
+              0);
+    ASSERT_TRUE(LoadPortfolio(PortfolioPath(p), loaded));
+    EXPECT_EQ(loaded.PositionCount(), 0);
+    EXPECT_DOUBLE_EQ(loaded.Cash, 1000);
+
+    EXPECT_EQ(RunCli(profile, p, "portfolio", {"sell", "3"}).status, 2);
+    EXPECT_EQ(RunCli(profile, p, "portfolio", {"pay-in", "ten"}).status, 2);
+    EXPECT_EQ(RunCli(profile, p, "portfolio", {"frobnicate"}).status, 2);
+}
+
+}  // namespace
+}  // namespace velmora::cli
