@@ -1,0 +1,195 @@
+#include "import/MetastockFiles.h"
+
+#include <algorithm>
+#include <bit>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "database/ByteOrder.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kMasterRecord = 53;
+constexpr std::size_t kEMasterRecord = 192;
+
+// Text of a fixed field up to its first zero byte.
+std::string FieldText(const std::uint8_t* p, std::size_t size) {
+    std::size_t n = 0;
+    while (n < size && p[n] != 0) ++n;
+    return std::string(reinterpret_cast<const char*>(p), n);
+}
+
+// Volume and open interest: truncated, held to 0..INT32_MAX (NaN gives 0).
+std::int32_t ToCount(float v) {
+    if (!(v > 0)) return 0;
+    if (v >= 2147483648.0f) return INT32_MAX;
+    return static_cast<std::int32_t>(v);
+}
+
+bool IsPrice(float v) { return std::isfinite(v) && v > 0; }
+
+// Opens a file only when it is a regular file (a FIFO or device in a hostile directory must not
+// block or stream forever).
+std::optional<Bytes> ReadIndexFile(const fs::path& path, std::size_t recordSize,
+                                   std::size_t maxCount) {
+    if (!IsRegularFile(path)) return std::nullopt;
+    return ReadFileRange(path, 0, recordSize * (maxCount + 1));
+}
+
+}  // namespace
+
+float MbfToIeee(std::uint32_t mbf) {
+    if (mbf == 0) return 0.0f;
+    const std::uint32_t e = mbf >> 24;
+    if (e < 2) return 0.0f;
+    const std::uint32_t s = (mbf >> 23) & 1u;
+    const std::uint32_t ieee = (((e - 2) << 23) & 0x7FFFFFFFu) | (mbf & 0x7FFFFFu) | (s << 31);
+    return std::bit_cast<float>(ieee);
+}
+
+PackedDate MetastockDate(double value) {
+    if (!std::isfinite(value) || value < 0) return kNoDate;
+    const long c = static_cast<long>(std::fmod(value, 1000000.0));
+    const int y = static_cast<int>(c / 10000);
+    const int month = static_cast<int>((c % 10000) / 100);
+    const int day = static_cast<int>(c % 100);
+    const int year = y <= 50 ? 2000 + y : 1900 + y;
+    if (month < 1 || month > 12 || day < 1 || day > DaysInMonth(year, month)) return kNoDate;
+    return MakeDate(year, month, day);
+}
+
+std::string MetastockDateText(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, " %06.0lf", std::fmod(value, 1000000.0));
+    return text;
+}
+
+std::optional<MetastockIndex> ReadMetastockIndex(const fs::path& dir) {
+    MetastockIndex index;
+    if (auto master = ReadIndexFile(MatchNoCase(dir, "MASTER"), kMasterRecord, 65535)) {
+        const Bytes& b = *master;
+        index.kind = MetastockIndexKind::Master;
+        if (b.size() < kMasterRecord) return index;
+        const std::size_t count =
+            std::min<std::size_t>(GetU16LE(b.data()), b.size() / kMasterRecord - 1);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* r = b.data() + (i + 1) * kMasterRecord;
+            MetastockSecurity s;
+            s.fileNumber = r[0];
+            s.fields = r[4];
+            s.fullName = FieldText(r + 7, 16);
+            s.firstDate = MbfToIeee(GetU32LE(r + 25));
+            s.lastDate = MbfToIeee(GetU32LE(r + 29));
+            s.ticker = FieldText(r + 36, 14);
+            index.securities.push_back(std::move(s));
+        }
+        return index;
+    }
+    if (auto emaster = ReadIndexFile(MatchNoCase(dir, "EMASTER"), kEMasterRecord, 65535)) {
+        const Bytes& b = *emaster;
+        index.kind = MetastockIndexKind::EMaster;
+        if (b.size() < kEMasterRecord) return index;
+        std::size_t count = GetU16LE(b.data());
+        if (count == 0) count = 255;  // the count 0 stands for a full index of 255
+        count = std::min(count, b.size() / kEMasterRecord - 1);
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint8_t* r = b.data() + (i + 1) * kEMasterRecord;
+            MetastockSecurity s;
+            s.fileNumber = r[2];
+            s.fields = r[6];
+            s.ticker = FieldText(r + 11, 32 - 11);
+            s.fullName = FieldText(r + 32, 64 - 32);
+            s.firstDate = GetF32LE(r + 64);
+            s.lastDate = GetF32LE(r + 72);
+            index.securities.push_back(std::move(s));
+        }
+        return index;
+    }
+    return std::nullopt;
+}
+
+fs::path MetastockDataPath(const fs::path& dir, int fileNumber) {
+    return MatchNoCase(dir, "F" + std::to_string(fileNumber) + ".dat");
+}
+
+MetastockDataReader::MetastockDataReader(const fs::path& path, int fields) : fields_(fields) {
+    if (fields != 5 && fields != 7) {
+        status_ = Status::UnsupportedFields;
+        return;
+    }
+    if (!IsRegularFile(path)) {
+        status_ = Status::Missing;
+        return;
+    }
+    file_ = std::make_unique<InputFile>(path);
+    if (!file_->IsOpen()) {
+        status_ = Status::Missing;
+        return;
+    }
+    recordSize_ = 4 * static_cast<std::size_t>(fields);
+    offset_ = recordSize_;  // the first record is the file's header
+}
+
+MetastockDataReader::~MetastockDataReader() = default;
+
+bool MetastockDataReader::Fill() {
+    // Whole records only: a final partial record is never delivered.
+    const std::size_t chunk = recordSize_ * 2048;
+    buffer_.resize(chunk);
+    const auto got = file_->ReadAt(offset_, chunk, buffer_.data());
+    if (!got) {
+        status_ = Status::ReadError;
+        return false;
+    }
+    const std::size_t whole = *got - *got % recordSize_;
+    buffer_.resize(whole);
+    pos_ = 0;
+    offset_ += whole;
+    return whole > 0;
+}
+
+bool MetastockDataReader::Next(Quotation& out) {
+    if (status_ != Status::Ok) return false;
+    for (;;) {
+        if (pos_ >= buffer_.size() && !Fill()) return false;
+        const std::uint8_t* rec = buffer_.data() + pos_;
+        pos_ += recordSize_;
+        if (Decode(rec, out)) return true;
+        ++skipped_;
+    }
+}
+
+bool MetastockDataReader::Decode(const std::uint8_t* rec, Quotation& out) const {
+    float f[7];
+    for (int i = 0; i < fields_; ++i) f[i] = MbfToIeee(GetU32LE(rec + 4 * i));
+    const PackedDate date = MetastockDate(f[0]);
+    if (date == kNoDate) return false;
+    Quotation q;
+    q.Date = date;
+    if (fields_ == 5) {
+        q.High = f[1];
+        q.Low = f[2];
+        q.Close = f[3];
+        q.Open = f[3];
+        q.Volume = ToCount(f[4]);
+        q.OpenInt = 0;
+    } else {
+        q.Open = f[1];
+        q.High = f[2];
+        q.Low = f[3];
+        q.Close = f[4];
+        q.Volume = ToCount(f[5]);
+        q.OpenInt = ToCount(f[6]);
+    }
+    if (!IsPrice(q.Close) || !IsPrice(q.High) || !IsPrice(q.Low)) return false;
+    if (!IsPrice(q.Open)) q.Open = q.Close;
+    out = q;
+    return true;
+}
+
+}  // namespace velmora

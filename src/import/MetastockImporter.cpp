@@ -1,0 +1,133 @@
+#include "import/MetastockImporter.h"
+
+#include <cstdio>
+
+#include "database/FixedText.h"
+#include "import/MetastockFiles.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+std::string MetastockNoIndexMessage(const std::string& folder) {
+    return "No 'MASTER' or 'EMASTER' file found\nin directory '" + folder +
+           "'.\nYou should select the directory\nwhere MASTER or EMASTER file is located\n"
+           "along with data files Fxx.DAT";
+}
+
+MetastockImporter::MetastockImporter(Database& db, SettingsStore& settings, UserInterface& ui)
+    : db_(db), settings_(settings), ui_(ui) {}
+
+std::string MetastockImporter::StartDirectory() const {
+    return settings_.GetString("Paths", "Metastock").value_or("");
+}
+
+void MetastockImporter::ChooseFile(const fs::path& chosenFile) {
+    const fs::path folder = chosenFile.parent_path();
+    settings_.SetString("Paths", "Metastock", folder.string());
+    OpenFolder(folder);
+}
+
+bool MetastockImporter::OpenFolder(const fs::path& folder) {
+    folder_ = folder;
+    folderText_ = folder.string();
+    // Import is enabled once a folder was chosen, whatever the folder holds.
+    importEnabled_ = true;
+    rows_.clear();
+    const auto index = ReadMetastockIndex(folder);
+    if (!index) {
+        ui_.ShowMessage(MetastockNoIndexMessage(folder.string()));
+        return false;
+    }
+    for (const MetastockSecurity& s : index->securities) {
+        MetastockRow row;
+        row.ticker = s.ticker;
+        row.fullName = s.fullName;
+        row.format = s.fields == 5 ? "HLC" : "OHLC";
+        row.from = MetastockDateText(s.firstDate);
+        row.to = MetastockDateText(s.lastDate);
+        row.checked = true;
+        row.value = s.fileNumber * 65536 + s.fields;
+        rows_.push_back(std::move(row));
+    }
+    return true;
+}
+
+void MetastockImporter::SetChecked(std::size_t row, bool checked) {
+    if (row < rows_.size()) rows_[row].checked = checked;
+}
+
+void MetastockImporter::Toggle() {
+    for (MetastockRow& row : rows_) row.checked = !row.checked;
+}
+
+std::string MetastockImporter::Trimmed(std::string_view text) {
+    std::size_t n = text.size();
+    while (n > 0 && text[n - 1] == ' ') --n;
+    return std::string(text.substr(0, n));
+}
+
+MetastockImportSummary MetastockImporter::Import() {
+    using Outcome = MetastockRowResult::Outcome;
+    MetastockImportSummary summary;
+    ProgressReporter& progress = ui_.Progress();
+    const int total = static_cast<int>(rows_.size());
+    for (int i = 0; i < total; ++i) {
+        const MetastockRow& row = rows_[static_cast<std::size_t>(i)];
+        if (!row.checked) continue;
+        // Look the stock up under the ticker it would be created with, so that a long ticker
+        // cut to the stock's 15 bytes finds the stock an earlier import created.
+        std::string ticker = Trimmed(row.ticker);
+        ticker.resize(Utf8Cut(ticker, 15));
+        const std::string fullName = Trimmed(row.fullName);
+        Stock* stock = ticker.empty() ? nullptr : db_.FindStockOrAlias(ticker);
+
+        MetastockRowResult result;
+        result.row = i;
+        result.ticker = stock ? stock->Ticker.Str() : ticker;
+        if (!progress.Step(i, total, result.ticker, kProgressCaption)) {
+            summary.cancelled = true;
+            break;
+        }
+        if (ticker.empty()) {
+            result.outcome = Outcome::NoTicker;
+            summary.rows.push_back(std::move(result));
+            continue;
+        }
+
+        MetastockDataReader reader(MetastockDataPath(folder_, row.FileNumber()), row.Fields());
+        if (reader.status() != MetastockDataReader::Status::Ok) {
+            // Nothing can be read: the security is skipped without leaving an empty stock.
+            result.outcome = reader.status() == MetastockDataReader::Status::UnsupportedFields
+                                 ? Outcome::UnsupportedFields
+                                 : Outcome::MissingDataFile;
+            summary.rows.push_back(std::move(result));
+            continue;
+        }
+        if (stock == nullptr) {
+            stock = db_.AddStock(ticker);
+            stock->FullName.Set(fullName);
+            SetContinuous(*stock, true);
+            db_.MarkModified(*stock);
+            result.createdStock = true;
+        }
+
+        Quotation rec;
+        while (reader.Next(rec)) {
+            Quotation* q = db_.AddQuotation(*stock, rec.Date);
+            if (q == nullptr) {
+                result.outcome = Outcome::Incomplete;
+                break;
+            }
+            *q = rec;
+            ++result.stored;
+        }
+        if (reader.status() != MetastockDataReader::Status::Ok) result.outcome = Outcome::Incomplete;
+        result.skipped = reader.skipped();
+        summary.rows.push_back(std::move(result));
+    }
+    progress.Close();
+    return summary;
+}
+
+}  // namespace velmora

@@ -1,0 +1,96 @@
+#pragma once
+// The "Metastock importer" dialog as data: the chosen data folder, the checked list of the
+// securities the directory's index names, and the import of the checked rows into the database.
+// A widget shows Rows() and forwards Browse, Toggle, check-box clicks and Import.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "database/Database.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+// One row of the dialog's list.
+struct MetastockRow {
+    std::string ticker;    // as the index holds it (MASTER pads with blanks)
+    std::string fullName;  // likewise
+    std::string format;    // "HLC" for 5 fields per record, "OHLC" otherwise
+    std::string from;      // the first and last date as " %06.0lf" of the value mod 1000000
+    std::string to;
+    bool checked = true;
+    std::int32_t value = 0;  // file number * 65536 + number of fields
+
+    int FileNumber() const { return value >> 16; }
+    int Fields() const { return value & 0xFFFF; }
+};
+
+// What the import did with one checked row.
+struct MetastockRowResult {
+    enum class Outcome {
+        Imported,           // the data file was read (stored may still be 0)
+        NoTicker,           // the row's ticker is blank: nothing to store it under
+        MissingDataFile,    // F<n>.dat is absent or not a readable file
+        UnsupportedFields,  // neither 5 nor 7 fields per record
+        Incomplete,         // stopped by a read error or a stock whose older data is unreadable
+    };
+    int row = 0;
+    std::string ticker;  // the stock's ticker (or the row's ticker when none was reached)
+    Outcome outcome = Outcome::Imported;
+    bool createdStock = false;
+    int stored = 0;   // quotations written
+    int skipped = 0;  // records left out because they do not decode to a sound quotation
+};
+
+struct MetastockImportSummary {
+    std::vector<MetastockRowResult> rows;
+    bool cancelled = false;
+};
+
+class MetastockImporter {
+public:
+    static constexpr const char* kNoFolderText = "<no data folder selected>";
+    static constexpr const char* kProgressCaption = "Import...";
+
+    MetastockImporter(Database& db, SettingsStore& settings, UserInterface& ui);
+
+    // The directory the Browse dialog starts in: "Paths"/"Metastock" (empty when never set).
+    std::string StartDirectory() const;
+    // Browse answered with OK: the chosen file's directory becomes the data folder and is
+    // stored as "Paths"/"Metastock"; the list is filled from that folder.
+    void ChooseFile(const std::filesystem::path& chosenFile);
+    // Makes `folder` the data folder and fills the list from its MASTER (or EMASTER). Shows the
+    // message when neither opens and returns false; the list is then empty.
+    bool OpenFolder(const std::filesystem::path& folder);
+
+    const std::string& DataFolderText() const { return folderText_; }
+    bool ImportEnabled() const { return importEnabled_; }
+    const std::vector<MetastockRow>& Rows() const { return rows_; }
+    void SetChecked(std::size_t row, bool checked);
+    // Inverts the check mark of every row.
+    void Toggle();
+
+    // The text of a ticker or name column with its trailing blanks removed.
+    static std::string Trimmed(std::string_view text);
+
+    // Imports the checked rows in list order, stepping the progress dialog; stops when the
+    // user cancels. Missing stocks are created with their full name and marked Continuous.
+    MetastockImportSummary Import();
+
+private:
+    Database& db_;
+    SettingsStore& settings_;
+    UserInterface& ui_;
+    std::filesystem::path folder_;
+    std::string folderText_ = kNoFolderText;
+    bool importEnabled_ = false;
+    std::vector<MetastockRow> rows_;
+};
+
+// The message shown when a folder has neither index file.
+std::string MetastockNoIndexMessage(const std::string& folder);
+
+}  // namespace velmora

@@ -1,0 +1,51 @@
+#pragma once
+// The teletext importer: a saved teletext page of the exchange's daily stock table, plain text
+// in fixed columns, one security per line after a header line that carries the session date.
+// Each line gives the fixing price, the fixing mark, the reduction percentage and the turnover
+// in thousands; the volume is derived from the turnover, and the lines of the exchange's indexes
+// receive the summed volume of the stocks listed before them. Stocks are never created: lines
+// of tickers the database does not know are skipped.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "database/Database.h"
+#include "platform/SettingsStore.h"
+
+namespace velmora {
+
+struct TeletextImportResult {
+    bool opened = false;       // false: the file could not be opened
+    bool headerFound = false;  // false: no header line, nothing imported
+    bool dateValid = false;    // false: the header's date is not a calendar date
+    std::string dateText;      // the session date, "yy-mm-dd"
+    int stored = 0;            // quotation lines stored
+    int skipped = 0;           // table lines not stored (unknown ticker, no price, 'z' mark...)
+};
+
+// Imports one page; the details of what happened.
+TeletextImportResult ImportTeletext(Database& db, const std::filesystem::path& path);
+
+// 1, or 0 when the file cannot be opened.
+inline int ImportTeletextFile(Database& db, const std::filesystem::path& path) {
+    return ImportTeletext(db, path).opened ? 1 : 0;
+}
+
+// The teletext command: imports every chosen file in turn and stores the directory of the
+// chosen files as "Paths"/"Teletext". StartDirectory is where its file dialog opens.
+std::vector<TeletextImportResult> ImportTeletextFiles(
+    Database& db, SettingsStore& settings, const std::vector<std::filesystem::path>& files);
+std::string TeletextStartDirectory(const SettingsStore& settings);
+
+// The columns of one quotation line (exposed for tests and tools).
+struct TeletextLine {
+    std::string ticker;  // empty for a 'z' mark
+    double price = 0;    // 0 when unreadable
+    int mark = 0;        // 1..6 for "nk", "ns", "rk", "rs", "ok", "os"
+    int reduction = 0;   // only with marks 1..4
+    long long turnover = 0;
+};
+TeletextLine ParseTeletextLine(std::string_view line);
+
+}  // namespace velmora
