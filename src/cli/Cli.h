@@ -65,6 +65,9 @@ int RunList(Context& ctx, std::vector<std::string>& args);
 int RunQuotes(Context& ctx, std::vector<std::string>& args);
 int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args);
 int RunPortfolio(Context& ctx, std::vector<std::string>& args);
+int RunImport(Context& ctx, std::vector<std::string>& args);
+int RunImportMetastock(Context& ctx, std::vector<std::string>& args);
+int RunImportTeletext(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -1,0 +1,143 @@
+// import metastock DIR [--list] [--ticker T...] and import teletext FILE...
+
+#include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "database/FixedText.h"
+#include "import/MetastockImporter.h"
+#include "import/TeletextImporter.h"
+#include "platform/MemorySettingsStore.h"
+
+namespace velmora::cli {
+
+namespace {
+
+bool RejectOptions(Context& ctx, const char* command, const std::vector<std::string>& args) {
+    for (const std::string& a : args) {
+        if (!a.empty() && a[0] == '-') {
+            ctx.Error(std::string(command) + ": unknown option '" + a + "'");
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string Plural(int n, const char* word) {
+    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+}
+
+std::string OutcomeText(const MetastockRowResult& r) {
+    using Outcome = MetastockRowResult::Outcome;
+    switch (r.outcome) {
+        case Outcome::NoTicker:
+            return "no ticker, skipped";
+        case Outcome::MissingDataFile:
+            return "data file not found, skipped";
+        case Outcome::UnsupportedFields:
+            return "records of neither 5 nor 7 fields, skipped";
+        case Outcome::Imported:
+        case Outcome::Incomplete:
+            break;
+    }
+    std::string text = Plural(r.stored, "quotation") + " imported";
+    if (r.createdStock) text += " (new stock)";
+    if (r.skipped > 0) text += ", " + Plural(r.skipped, "unsound record") + " skipped";
+    if (r.outcome == Outcome::Incomplete) text += ", stopped early: the data could not be read";
+    return text;
+}
+
+}  // namespace
+
+int RunImportMetastock(Context& ctx, std::vector<std::string>& args) {
+    const bool list = TakeFlag(args, "--list");
+    std::vector<std::string> tickers;
+    for (;;) {
+        bool missing = false;
+        auto t = TakeOption(args, "--ticker", missing);
+        if (missing) {
+            ctx.Error("import metastock: --ticker needs a ticker");
+            return kUsage;
+        }
+        if (!t) break;
+        tickers.push_back(*t);
+    }
+    if (!RejectOptions(ctx, "import metastock", args)) return kUsage;
+    if (args.size() != 1) {
+        ctx.Error("import metastock: expected DIR [--list] [--ticker T...]");
+        return kUsage;
+    }
+
+    // The settings store stays in memory: the command-line tool names the folder itself.
+    MemorySettingsStore settings;
+    MetastockImporter importer(ctx.db, settings, ctx.ui);
+    if (!importer.OpenFolder(args[0])) return kFailure;
+    const auto& rows = importer.Rows();
+
+    if (list) {
+        for (const MetastockRow& r : rows) {
+            std::fprintf(ctx.out, "%s\t%s\t%s\t%s\t%s\tF%d.DAT\n",
+                         MetastockImporter::Trimmed(r.ticker).c_str(),
+                         MetastockImporter::Trimmed(r.fullName).c_str(), r.format.c_str(),
+                         r.from.c_str() + 1, r.to.c_str() + 1, r.FileNumber());
+        }
+        return kSuccess;
+    }
+
+    if (!tickers.empty()) {
+        for (std::size_t i = 0; i < rows.size(); ++i) importer.SetChecked(i, false);
+        for (const std::string& t : tickers) {
+            bool found = false;
+            for (std::size_t i = 0; i < rows.size(); ++i) {
+                if (EqualNoCase(MetastockImporter::Trimmed(rows[i].ticker), t)) {
+                    importer.SetChecked(i, true);
+                    found = true;
+                }
+            }
+            if (!found) {
+                ctx.Error("import metastock: no security '" + t + "' in " + args[0]);
+                return kFailure;
+            }
+        }
+    }
+
+    if (!ctx.OpenWorkspace()) return kFailure;
+    const MetastockImportSummary summary = importer.Import();
+    for (const MetastockRowResult& r : summary.rows) {
+        const std::string name = r.ticker.empty() ? "row " + std::to_string(r.row + 1) : r.ticker;
+        std::fprintf(ctx.out, "%s: %s\n", name.c_str(), OutcomeText(r).c_str());
+    }
+    return ctx.SaveWorkspace() ? kSuccess : kFailure;
+}
+
+int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
+    if (!RejectOptions(ctx, "import teletext", args)) return kUsage;
+    if (args.empty()) {
+        ctx.Error("import teletext: expected FILE...");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    int status = kSuccess;
+    for (const std::string& file : args) {
+        const TeletextImportResult r = ImportTeletext(ctx.db, file);
+        std::string text;
+        if (!r.opened) {
+            text = "cannot be opened";
+            status = kFailure;
+        } else if (!r.headerFound) {
+            text = "no header line, nothing imported";
+        } else if (!r.dateValid) {
+            text = "the header's date is not a date, nothing imported";
+        } else {
+            text = "session " + r.dateText + ", " + Plural(r.stored, "quotation") +
+                   " stored, " + Plural(r.skipped, "line") + " skipped";
+        }
+        std::fprintf(ctx.out, "%s: %s\n", file.c_str(), text.c_str());
+    }
+    if (!ctx.SaveWorkspace()) return kFailure;
+    return status;
+}
+
+}  // namespace velmora::cli
