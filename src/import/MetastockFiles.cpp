@@ -31,7 +31,9 @@ std::int32_t ToCount(float v) {
     return static_cast<std::int32_t>(v);
 }
 
-bool IsPrice(float v) { return std::isfinite(v) && v > 0; }
+bool IsPrice(float v) {
+    return std::isfinite(v) && v > 0;
+}
 
 // Opens a file only when it is a regular file (a FIFO or device in a hostile directory must not
 // block or stream forever).

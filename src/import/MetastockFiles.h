@@ -64,7 +64,7 @@ std::filesystem::path MetastockDataPath(const std::filesystem::path& dir, int fi
 // positive number becomes the close; volume and open interest are truncated and held to
 // 0..INT32_MAX.
 class MetastockDataReader {
-public:
+  public:
     enum class Status { Ok, Missing, UnsupportedFields, ReadError };
 
     // Opens the file; fields must be 5 or 7.
@@ -78,7 +78,7 @@ public:
     bool Next(Quotation& out);
     int skipped() const { return skipped_; }
 
-private:
+  private:
     bool Fill();
     bool Decode(const std::uint8_t* rec, Quotation& out) const;
 

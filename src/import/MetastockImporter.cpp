@@ -122,7 +122,8 @@ MetastockImportSummary MetastockImporter::Import() {
             *q = rec;
             ++result.stored;
         }
-        if (reader.status() != MetastockDataReader::Status::Ok) result.outcome = Outcome::Incomplete;
+        if (reader.status() != MetastockDataReader::Status::Ok)
+            result.outcome = Outcome::Incomplete;
         result.skipped = reader.skipped();
         summary.rows.push_back(std::move(result));
     }

@@ -51,7 +51,7 @@ struct MetastockImportSummary {
 };
 
 class MetastockImporter {
-public:
+  public:
     static constexpr const char* kNoFolderText = "<no data folder selected>";
     static constexpr const char* kProgressCaption = "Import...";
 
@@ -80,7 +80,7 @@ public:
     // user cancels. Missing stocks are created with their full name and marked Continuous.
     MetastockImportSummary Import();
 
-private:
+  private:
     Database& db_;
     SettingsStore& settings_;
     UserInterface& ui_;

@@ -22,8 +22,7 @@ constexpr std::size_t kLineLimit = 254;  // characters of a line that are looked
 constexpr std::string_view kHeader = "AKCJE-rynek podstawowy  ";
 constexpr std::string_view kEnd = "OFERTA";
 constexpr std::array<std::string_view, 6> kMarks = {"nk", "ns", "rk", "rs", "ok", "os"};
-constexpr std::array<std::string_view, 5> kIndexTickers = {"WIG", "WIG20", "MIDWIG", "NIF",
-                                                           "WIRR"};
+constexpr std::array<std::string_view, 5> kIndexTickers = {"WIG", "WIG20", "MIDWIG", "NIF", "WIRR"};
 
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
@@ -32,7 +31,7 @@ struct FileCloser {
 // Reads a file line by line into a blank-filled buffer of fixed width: columns past the end of
 // a line read as blanks, and characters past kLineLimit are dropped.
 class PageReader {
-public:
+  public:
     explicit PageReader(const fs::path& path) {
         if (IsRegularFile(path)) file_.reset(std::fopen(path.c_str(), "rb"));
     }
@@ -58,14 +57,18 @@ public:
         return any;
     }
 
-private:
+  private:
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::array<char, 65536> chunk_{};
     std::size_t len_ = 0, pos_ = 0;
 };
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // The decimal number at the start of the text after leading blanks, as the C library's atof
 // reads it but independent of the locale; 0 when there is none.
@@ -192,8 +195,8 @@ TeletextImportResult ImportTeletext(Database& db, const fs::path& path) {
         const bool isIndex = IsIndexTicker(q.ticker);
         const std::int32_t volume =
             isIndex ? ClampVolume(static_cast<double>(volumeSum))
-                    : ClampVolume(std::trunc(static_cast<double>(q.turnover) * 1000.0 /
-                                             (2.0 * q.price)));
+                    : ClampVolume(
+                          std::trunc(static_cast<double>(q.turnover) * 1000.0 / (2.0 * q.price)));
         if (!db.SetQuotation(q.ticker, result.dateText, q.price, volume, 0,
                              static_cast<std::uint8_t>(q.mark),
                              static_cast<std::uint8_t>(q.reduction), q.price, q.price, q.price)) {
@@ -220,7 +223,8 @@ std::vector<TeletextImportResult> ImportTeletextFiles(Database& db, SettingsStor
                                                       const std::vector<fs::path>& files) {
     std::vector<TeletextImportResult> results;
     for (const fs::path& f : files) results.push_back(ImportTeletext(db, f));
-    if (!files.empty()) settings.SetString("Paths", "Teletext", files.front().parent_path().string());
+    if (!files.empty())
+        settings.SetString("Paths", "Teletext", files.front().parent_path().string());
     return results;
 }
 

@@ -18,7 +18,7 @@ struct CliRun {
 };
 
 CliRun RunCli(const test::TempDir& profile, const test::TempDir& ws, const std::string& name,
-           std::vector<std::string> args) {
+              std::vector<std::string> args) {
     Context ctx;
     ctx.requestedProfile = profile.path();
     ctx.requestedWorkspace = ws.path();
@@ -84,10 +84,9 @@ TEST(CliImport, MetastockListAndSelectedImport) {
 TEST(CliImport, MetastockFailuresAndUsage) {
     test::TempDir profile, ws, ms, empty;
     WriteDirectory(ms);
-    EXPECT_EQ(RunCli(profile, ws, "import", {"metastock", empty.path().string()}).status,
-              kFailure);
-    EXPECT_EQ(RunCli(profile, ws, "import",
-                     {"metastock", ms.path().string(), "--ticker", "NOSUCH"}).status,
+    EXPECT_EQ(RunCli(profile, ws, "import", {"metastock", empty.path().string()}).status, kFailure);
+    EXPECT_EQ(RunCli(profile, ws, "import", {"metastock", ms.path().string(), "--ticker", "NOSUCH"})
+                  .status,
               kFailure);
     EXPECT_EQ(RunCli(profile, ws, "import", {"metastock"}).status, kUsage);
     EXPECT_EQ(RunCli(profile, ws, "import", {"metastock", "a", "b"}).status, kUsage);
@@ -108,7 +107,7 @@ TEST(CliImport, TeletextPages) {
                     "OFERTA\n");
     test::WriteText(pages / "p2.txt", "no table here\n");
     const CliRun r = RunCli(profile, ws, "import",
-                         {"teletext", (pages / "p1.txt").string(), (pages / "p2.txt").string()});
+                            {"teletext", (pages / "p1.txt").string(), (pages / "p2.txt").string()});
     EXPECT_EQ(r.status, kSuccess);
     EXPECT_EQ(r.out, (pages / "p1.txt").string() +
                          ": session 01-01-08, 1 quotation stored, 1 line skipped\n" +

@@ -15,7 +15,8 @@ using test::IeeeToMbf;
 using test::MsRecord;
 using test::MsSecurity;
 
-std::vector<Quotation> ReadAll(const std::filesystem::path& file, int fields, int* skipped = nullptr,
+std::vector<Quotation> ReadAll(const std::filesystem::path& file, int fields,
+                               int* skipped = nullptr,
                                MetastockDataReader::Status* status = nullptr) {
     MetastockDataReader reader(file, fields);
     std::vector<Quotation> out;
@@ -51,9 +52,9 @@ TEST(MetastockDates, CenturyOffsetRangeChecksAndListText) {
     EXPECT_EQ(MetastockDate(510101), MakeDate(1951, 1, 1));
     EXPECT_EQ(MetastockDate(1000229), MakeDate(2000, 2, 29));
     EXPECT_EQ(MetastockDate(970923.75), MakeDate(1997, 9, 23));
-    for (double bad : {0.0, -1.0, 991331.0, 990230.0, 990100.0, 1010229.0, 991232.0,
-                       std::numeric_limits<double>::quiet_NaN(),
-                       std::numeric_limits<double>::infinity()}) {
+    for (double bad :
+         {0.0, -1.0, 991331.0, 990230.0, 990100.0, 1010229.0, 991232.0,
+          std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity()}) {
         EXPECT_EQ(MetastockDate(bad), kNoDate) << bad;
     }
     EXPECT_EQ(MetastockDateText(1001231), " 001231");
@@ -77,9 +78,10 @@ TEST(MetastockIndex, MasterPreferredThenEMasterNamesMatchedWithoutCase) {
     EXPECT_EQ(e->securities[0].firstDate, 1001231.0);
     EXPECT_EQ(e->securities[0].lastDate, 1010105.0);
 
-    test::WriteMaster(dir.path(), {{1, 7, "AAA", "Alpha", 970923, 991231},
-                             {2, 5, "BBB", "Beta Corporation", 1000103, 1001231}},
-                "master");
+    test::WriteMaster(dir.path(),
+                      {{1, 7, "AAA", "Alpha", 970923, 991231},
+                       {2, 5, "BBB", "Beta Corporation", 1000103, 1001231}},
+                      "master");
     auto m = ReadMetastockIndex(dir.path());
     ASSERT_TRUE(m.has_value());
     EXPECT_EQ(m->kind, MetastockIndexKind::Master);
@@ -104,7 +106,8 @@ TEST(MetastockIndex, CountsAreCheckedAgainstTheFile) {
     EXPECT_EQ(e->securities[254].ticker, "T255");
 
     // A stored count larger than the records present reads only whole records.
-    std::vector<std::uint8_t> master = test::MasterBytes({{1, 7, "A", "", 1, 2}, {2, 7, "B", "", 1, 2}}, 60000);
+    std::vector<std::uint8_t> master =
+        test::MasterBytes({{1, 7, "A", "", 1, 2}, {2, 7, "B", "", 1, 2}}, 60000);
     master.resize(master.size() - 10);
     test::WriteBytes(dir / "MASTER", master);
     auto m = ReadMetastockIndex(dir.path());
@@ -120,8 +123,9 @@ TEST(MetastockIndex, CountsAreCheckedAgainstTheFile) {
 
 TEST(MetastockData, FiveAndSevenFieldRecords) {
     test::TempDir dir;
-    test::WriteDataFile(dir.path(), 1, 5,
-                        {{991231, 0, 11, 9, 10, 1500, 0}, {1001231, 0, 12.5f, 10.25f, 12, 2500.75f, 0}});
+    test::WriteDataFile(
+        dir.path(), 1, 5,
+        {{991231, 0, 11, 9, 10, 1500, 0}, {1001231, 0, 12.5f, 10.25f, 12, 2500.75f, 0}});
     const auto five = ReadAll(dir / "F1.DAT", 5);
     ASSERT_EQ(five.size(), 2u);
     EXPECT_EQ(five[0].Date, MakeDate(1999, 12, 31));
@@ -149,12 +153,12 @@ TEST(MetastockData, FiveAndSevenFieldRecords) {
 TEST(MetastockData, UnsoundRecordsAreSkippedOrMended) {
     test::TempDir dir;
     std::vector<MsRecord> recs = {
-        {991331, 1, 2, 1, 1.5f, 10, 0},      // month 13: skipped
-        {1000101, 1, 2, 1, 0, 10, 0},        // zero close: skipped
-        {1000102, 1, -2, 1, 1.5f, 10, 0},    // negative high: skipped
-        {1000103, 0, 2, 1, 1.5f, 10, 0},     // zero open: becomes the close
+        {991331, 1, 2, 1, 1.5f, 10, 0},       // month 13: skipped
+        {1000101, 1, 2, 1, 0, 10, 0},         // zero close: skipped
+        {1000102, 1, -2, 1, 1.5f, 10, 0},     // negative high: skipped
+        {1000103, 0, 2, 1, 1.5f, 10, 0},      // zero open: becomes the close
         {1000104, 1, 2, 1, 1.5f, 3e12f, -5},  // volume held to INT32_MAX, open int to 0
-        {1000105, 1, 2, 1, 1.5f, -7, 0},     // negative volume: 0
+        {1000105, 1, 2, 1, 1.5f, -7, 0},      // negative volume: 0
     };
     auto bytes = test::DataFileBytes(7, recs);
     // A low of exponent byte 1 with a mantissa (not a number of any price): skipped.

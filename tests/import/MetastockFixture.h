@@ -105,9 +105,9 @@ inline std::vector<std::uint8_t> DataFileBytes(int fields, const std::vector<MsR
         const std::size_t r = size * (i + 1);
         const MsRecord& q = recs[i];
         const std::vector<float> v =
-            fields == 5 ? std::vector<float>{q.date, q.high, q.low, q.close, q.volume}
-                        : std::vector<float>{q.date,  q.open,   q.high,   q.low,
-                                             q.close, q.volume, q.openInt};
+            fields == 5
+                ? std::vector<float>{q.date, q.high, q.low, q.close, q.volume}
+                : std::vector<float>{q.date, q.open, q.high, q.low, q.close, q.volume, q.openInt};
         for (std::size_t k = 0; k < v.size() && k < static_cast<std::size_t>(fields); ++k) {
             PutMbf(b, r + 4 * k, v[k]);
         }

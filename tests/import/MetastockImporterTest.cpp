@@ -152,7 +152,8 @@ TEST(MetastockImporter, AliasLongTickerAndBlankTicker) {
                                      {2, 7, "ABCDEFGHIJKLMN", "Long", 1000103, 1000103},
                                      {3, 7, "", "No ticker", 1000103, 1000103}});
     // EMASTER tickers may be longer than a stock's 15 bytes.
-    test::WriteBytes(f.dir / "EMASTER", test::EMasterBytes({{2, 7, "ABCDEFGHIJKLMNOPQR", "", 0, 0}}));
+    test::WriteBytes(f.dir / "EMASTER",
+                     test::EMasterBytes({{2, 7, "ABCDEFGHIJKLMNOPQR", "", 0, 0}}));
     for (int n : {1, 2, 3}) {
         test::WriteDataFile(f.dir.path(), n, 7, {{1000103, 1, 2, 1, 1.5f, 10, 0}});
     }
@@ -178,9 +179,9 @@ TEST(MetastockImporter, AliasLongTickerAndBlankTicker) {
 
 TEST(MetastockImporter, UnreadableDataLeavesNoEmptyStock) {
     Fixture f;
-    test::WriteMaster(f.dir.path(), {{1, 7, "MISSING", "", 1, 2},
-                                     {2, 6, "SIXFIELDS", "", 1, 2},
-                                     {3, 5, "GOOD", "", 1, 2}});
+    test::WriteMaster(
+        f.dir.path(),
+        {{1, 7, "MISSING", "", 1, 2}, {2, 6, "SIXFIELDS", "", 1, 2}, {3, 5, "GOOD", "", 1, 2}});
     test::WriteDataFile(f.dir.path(), 2, 7, {{1000103, 1, 2, 1, 1.5f, 10, 0}});
     test::WriteDataFile(f.dir.path(), 3, 5, {{1000103, 0, 2, 1, 1.5f, 10, 0}});
     ASSERT_TRUE(f.importer.OpenFolder(f.dir.path()));

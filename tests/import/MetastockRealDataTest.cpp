@@ -118,8 +118,8 @@ TEST(MetastockRealData, OddLetterCaseDirectory) {
     const fs::path data = test::TestDataDir() / "metastock";
     test::TempDir tmp;
     const std::map<std::string, std::string> renames = {
-        {"MASTER", "mAsTeR"}, {"EMASTER", "EmAsTeR"},   {"XMASTER", "XmAsTeR"},
-        {"F1.DAT", "f1.dAt"}, {"F2.DAT", "f2.mwd"},     {"F256.MWD", "F256.dat"},
+        {"MASTER", "mAsTeR"},      {"EMASTER", "EmAsTeR"}, {"XMASTER", "XmAsTeR"},
+        {"F1.DAT", "f1.dAt"},      {"F2.DAT", "f2.mwd"},   {"F256.MWD", "F256.dat"},
         {"F2853.MWD", "f2853.MwD"}};
     for (const auto& [from, to] : renames) {
         fs::copy_file(data / "msdir_equis_b" / from, tmp / to);

@@ -27,9 +27,8 @@ std::string Header(const std::string& date) {
 
 // A quotation line: ticker at 1, price right-aligned in 11-18, mark at 19, reduction in 22-25,
 // turnover right-aligned in 31-40.
-std::string Quote(const std::string& ticker, const std::string& price,
-                  const std::string& turnover, const std::string& mark = "",
-                  const std::string& reduction = "") {
+std::string Quote(const std::string& ticker, const std::string& price, const std::string& turnover,
+                  const std::string& mark = "", const std::string& reduction = "") {
     std::string line(41, ' ');
     Put(line, 1, ticker);
     Put(line, 11, RightAligned(price, 8));
@@ -88,10 +87,10 @@ TEST(TeletextImporter, MarksReductionsAndPriceForms) {
     Fixture f;
     std::string letterPrice = Quote("D", "7,25", "10");
     letterPrice[11] = 'v';  // a character above '9' in column 11 counts as a blank
-    const auto r = f.Import(Page({Header("05.11.00"), Quote("A", "10,00", "10", "nk", "50%"),
-                                  Quote("B", "20.5", "10", "ok", "50%"),
-                                  Quote("C", "30,00", "10", "rs", "7%"), letterPrice,
-                                  Quote("WIG", "1000,0", "10", "z")}));
+    const auto r =
+        f.Import(Page({Header("05.11.00"), Quote("A", "10,00", "10", "nk", "50%"),
+                       Quote("B", "20.5", "10", "ok", "50%"), Quote("C", "30,00", "10", "rs", "7%"),
+                       letterPrice, Quote("WIG", "1000,0", "10", "z")}));
     EXPECT_EQ(r.stored, 4);
     EXPECT_EQ(r.skipped, 1);
     EXPECT_EQ(f.Q("A")->Mark, 1);
@@ -113,12 +112,12 @@ TEST(TeletextImporter, IndexLinesGetTheRunningVolumeSums) {
     Fixture f;
     // Volumes: A 1000*1000/(2*10) = 50000, B 3000*1000/(2*20) = 75000, C 800*1000/(2*4) = 100000,
     // D 500*1000/(2*5) = 50000.
-    const auto r = f.Import(Page({Header("05.11.00"), Quote("A", "10,00", "1.000"),
-                                  Quote("UNKNOWN", "10,00", "9.999"), Quote("B", "20,00", "3.000"),
-                                  Quote("WIG", "15000,0", "99.999"), Quote("WIG20", "1500,0", "1"),
-                                  Quote("C", "4,00", "800"), Quote("NIF", "100,0", "5"),
-                                  Quote("D", "5,00", "500"), Quote("MIDWIG", "900,0", "5"),
-                                  "OFERTA", Quote("B", "99,00", "1")}));
+    const auto r = f.Import(
+        Page({Header("05.11.00"), Quote("A", "10,00", "1.000"), Quote("UNKNOWN", "10,00", "9.999"),
+              Quote("B", "20,00", "3.000"), Quote("WIG", "15000,0", "99.999"),
+              Quote("WIG20", "1500,0", "1"), Quote("C", "4,00", "800"), Quote("NIF", "100,0", "5"),
+              Quote("D", "5,00", "500"), Quote("MIDWIG", "900,0", "5"), "OFERTA",
+              Quote("B", "99,00", "1")}));
     EXPECT_EQ(r.stored, 8);
     EXPECT_EQ(f.Q("A")->Volume, 50000);
     EXPECT_EQ(f.Q("B")->Volume, 75000);
@@ -191,7 +190,8 @@ TEST(TeletextImporter, ArbitraryBytesStoreOnlySoundQuotations) {
             }
             page += text + "\n";
         }
-        for (std::size_t i = rng() % 500; i > 0; --i) page.push_back(alphabet[rng() % alphabet.size()]);
+        for (std::size_t i = rng() % 500; i > 0; --i)
+            page.push_back(alphabet[rng() % alphabet.size()]);
         if (round % 10 == 0) page.append(600, 'A');  // an overlong line
         const auto r = f.Import(page);
         EXPECT_TRUE(r.opened);
