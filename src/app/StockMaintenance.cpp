@@ -1,0 +1,294 @@
+#include "app/StockMaintenance.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+
+#include "database/Workspace.h"
+
+namespace velmora {
+
+namespace {
+
+// A product or quotient held within the 32-bit range, truncated toward zero.
+std::int32_t TruncateToInt32(double v) {
+    if (std::isnan(v)) return 0;
+    if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
+        return std::numeric_limits<std::int32_t>::max();
+    }
+    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
+        return std::numeric_limits<std::int32_t>::min();
+    }
+    return static_cast<std::int32_t>(std::trunc(v));
+}
+
+// The text as a ticker field keeps it: at most 15 bytes.
+std::string CutTicker(std::string_view text) {
+    return std::string(text.substr(0, Utf8Cut(text, 15)));
+}
+
+}  // namespace
+
+StockInformation StockInformation::Of(const Stock& s) {
+    StockInformation info;
+    info.Ticker = s.Ticker.Str();
+    info.FullName = s.FullName.Str();
+    info.Address = s.Address.Str();
+    info.Alias = s.Alias.Str();
+    info.Country = s.Country.Str();
+    info.Currency = s.Currency.Str();
+    info.WebID = s.WebID.Str();
+    info.Code = s.Code;
+    info.Issue = s.Issue;
+    info.NominalValue = s.NominalValue;
+    info.BookValue = s.BookValue;
+    info.Market = GetMarketID(s);
+    info.Group = GetGroupID(s);
+    info.Industry = s.IndustryID;
+    info.Continuous = GetContinuous(s);
+    info.Favourite = s.IsFavourite();
+    info.Index = s.IsIndex();
+    return info;
+}
+
+std::string ChartCaption(const Stock& stock) {
+    if (stock.FullName.Empty()) return stock.Ticker.Str();
+    return stock.Ticker.Str() + " - " + stock.FullName.Str();
+}
+
+double FindNextSplit(const Stock& stock, std::string& dateText) {
+    const PackedDate after = dateText.empty() ? kNoDate : TextToDate(dateText);
+    const auto& quotes = stock.Quotations;
+    for (std::size_t i = 1; i < quotes.size(); ++i) {
+        if (quotes[i].Date <= after) continue;
+        const double p = quotes[i - 1].Close, c = quotes[i].Close;
+        // A missing or broken close says nothing about a split.
+        if (!(p > 0) || !(c > 0) || !std::isfinite(p) || !std::isfinite(c)) continue;
+        if (p / c > 1.2) {
+            dateText = DateToText(quotes[i].Date);
+            return std::floor(p / c + 0.5);
+        }
+        if (c / p > 1.2) {
+            dateText = DateToText(quotes[i].Date);
+            return 1.0 / std::floor(c / p + 0.5);
+        }
+    }
+    return 1.0;
+}
+
+std::optional<double> ReadSplitRatio(std::string_view text) {
+    const std::string s(text);
+    const char* begin = s.c_str();
+    char* end = nullptr;
+    const double v = std::strtod(begin, &end);
+    if (end == begin) return std::nullopt;
+    while (*end == ' ' || *end == '\t') ++end;
+    if (*end != '\0') return std::nullopt;
+    if (!std::isfinite(v) || !(v > 0)) return std::nullopt;
+    return v;
+}
+
+StockMaintenance::StockMaintenance(Database& db, const Preferences& prefs, UserInterface& ui,
+                                   ShellWindows& windows)
+    : db_(db), prefs_(prefs), ui_(ui), windows_(windows) {}
+
+void StockMaintenance::MakeCurrent(Stock* stock, int flags) {
+    current_ = stock;
+    if (stock != nullptr) {
+        if (prefs_.LoadAllQuotesWhenSelected() && stock->FirstLoadedDate != 0) {
+            db_.LoadOlderQuotations(*stock);
+        }
+        windows_.SetChartCaption(ChartCaption(*stock));
+    }
+    windows_.RefreshCharts(flags);
+    if (flags & kCurrentRebuildTree) {
+        windows_.RebuildStockTree((flags & kCurrentTreeFromScratch) != 0);
+    }
+    if (flags & kCurrentSelect) windows_.SelectStock(stock);
+}
+
+void StockMaintenance::SetPickedDate(PackedDate date) {
+    if (date == kNoDate) {
+        pickedDate_.reset();
+    } else {
+        pickedDate_ = DateToText(date);
+    }
+}
+
+Stock* StockMaintenance::NewStock(std::string_view ticker) {
+    if (ticker.empty()) return nullptr;
+    if (db_.FindStock(CutTicker(ticker)) != nullptr) {
+        ui_.ShowMessage(kStockExists);
+        return nullptr;
+    }
+    Stock* stock = db_.AddStock(ticker);
+    MakeCurrent(current_, kCurrentRebuildTree | kCurrentSelect);
+    return stock;
+}
+
+bool StockMaintenance::DeleteCurrentStock() {
+    if (current_ == nullptr) return false;
+    if (!ui_.AskYesNo(kConfirmDeleteStock)) return false;
+    return DeleteStock(*current_);
+}
+
+bool StockMaintenance::DeleteStock(Stock& stock) {
+    if (db_.PositionOf(&stock) < 0) return false;
+    const bool wasCurrent = &stock == current_;
+    Stock* next = db_.NextStock(&stock);
+    const std::string ticker = stock.Ticker.Str();
+    if (!db_.RemoveStock(ticker)) return false;
+    Workspace(db_, prefs_, ui_).MarkStockFileDeleted(ticker);
+    if (wasCurrent) {
+        if (next == nullptr) next = db_.LastStock();
+        MakeCurrent(next, 31);
+    } else {
+        // The list changed under the tree; the current stock stays.
+        MakeCurrent(current_, 31);
+    }
+    return true;
+}
+
+bool StockMaintenance::DeleteQuotation() {
+    if (!pickedDate_ || current_ == nullptr) return false;
+    const bool deleted = db_.DeleteQuotationText(*current_, *pickedDate_);
+    if (deleted) windows_.RefreshCharts(0);
+    return deleted;
+}
+
+int StockMaintenance::DeleteSession() {
+    if (!pickedDate_) return 0;
+    return DeleteSession(*pickedDate_);
+}
+
+int StockMaintenance::DeleteSession(std::string_view dateText) {
+    const PackedDate date = TextToDate(dateText);
+    if (date == kNoDate) return 0;
+    int deleted = 0;
+    for (const auto& stock : db_.Stocks()) {
+        // A session older than what is in memory is still in the stock's file.
+        if (stock->FirstLoadedDate != 0 && date < stock->FirstLoadedDate) {
+            db_.LoadOlderQuotations(*stock);
+        }
+        if (db_.DeleteQuotation(*stock, date)) ++deleted;
+    }
+    windows_.RefreshCharts(0);
+    return deleted;
+}
+
+bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformation& info) {
+    const std::string oldTicker = stock.Ticker.Str();
+    const std::string newTicker = CutTicker(info.Ticker);
+    if (newTicker.empty()) {
+        ui_.ShowMessage(kEmptyTicker);
+        return false;
+    }
+    if (!EqualNoCase(newTicker, oldTicker) && db_.FindStock(newTicker) != nullptr) {
+        ui_.ShowMessage(kTickerTaken);
+        return false;
+    }
+    const std::int32_t oldCategoryWord = stock.CategoryWord;
+    const std::int32_t oldFlags = stock.Flags;
+    const StockInformation before = StockInformation::Of(stock);
+
+    stock.FullName.Set(info.FullName);
+    stock.Address.Set(info.Address);
+    stock.Alias.Set(info.Alias);
+    stock.Country.Set(info.Country);
+    stock.Currency.Set(info.Currency);
+    stock.WebID.Set(info.WebID);
+    stock.Code = info.Code;
+    stock.Issue = info.Issue;
+    stock.NominalValue = info.NominalValue;
+    stock.BookValue = info.BookValue;
+    SetMarketID(stock, info.Market);
+    SetGroupID(stock, info.Group);
+    stock.IndustryID = info.Industry;
+    SetContinuous(stock, info.Continuous);
+    stock.Flags = (stock.Flags & ~(Stock::kIndexFlag | Stock::kFavouriteFlag)) |
+                  (info.Index ? Stock::kIndexFlag : 0) |
+                  (info.Favourite ? Stock::kFavouriteFlag : 0);
+    if (StockInformation::Of(stock).Alias != before.Alias) db_.AliasChanged();
+
+    const bool tickerChanged = newTicker != oldTicker;
+    if (tickerChanged) {
+        // A save takes the quotations still on disk from the file named after the ticker.
+        if (stock.FirstLoadedDate != 0) db_.LoadOlderQuotations(stock);
+        db_.RenameStock(oldTicker, newTicker);
+        Workspace(db_, prefs_, ui_).MarkStockFileDeleted(oldTicker);
+        db_.AliasChanged();
+    }
+    StockInformation after = StockInformation::Of(stock);
+    after.Ticker = before.Ticker;  // compared above
+    const bool fieldsChanged =
+        after.FullName != before.FullName || after.Address != before.Address ||
+        after.Alias != before.Alias || after.Country != before.Country ||
+        after.Currency != before.Currency || after.WebID != before.WebID ||
+        after.Code != before.Code || after.Issue != before.Issue ||
+        after.NominalValue != before.NominalValue || after.BookValue != before.BookValue ||
+        after.Industry != before.Industry || stock.CategoryWord != oldCategoryWord ||
+        stock.Flags != oldFlags;
+    if (tickerChanged || fieldsChanged) db_.MarkModified(stock);
+    if (tickerChanged || stock.CategoryWord != oldCategoryWord || stock.Flags != oldFlags) {
+        MakeCurrent(current_, 21);
+    }
+    return true;
+}
+
+int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, double ratio) {
+    Stock* stock = db_.FindStock(ticker);
+    if (stock == nullptr) return 0;
+    const PackedDate date = TextToDate(dateText);
+    if (date == kNoDate || !std::isfinite(ratio) || !(ratio > 0)) return 0;
+    // Every older quotation is rescaled, so those still on disk come in first.
+    if (stock->FirstLoadedDate != 0) db_.LoadOlderQuotations(*stock);
+
+    for (Quotation& q : stock->Quotations) {
+        if (q.Date >= date) break;
+        q.Close = static_cast<float>(q.Close / ratio);
+        q.Open = static_cast<float>(q.Open / ratio);
+        q.High = static_cast<float>(q.High / ratio);
+        q.Low = static_cast<float>(q.Low / ratio);
+        q.Volume = TruncateToInt32(ratio * q.Volume);
+    }
+    stock->NominalValue = TruncateToInt32(stock->NominalValue / ratio);
+    stock->Issue = TruncateToInt32(stock->Issue * ratio);
+
+    const int result = 1;
+
+    // Drawings on the price chart follow the prices; other panes keep theirs.
+    for (Study& study : stock->Studies) {
+        if (study.PaneId != 1) continue;
+        if (study.StartDate < date) study.StartValue = static_cast<float>(study.StartValue / ratio);
+        if (study.EndDate < date) study.EndValue = static_cast<float>(study.EndValue / ratio);
+    }
+    db_.MarkModified(*stock);
+    windows_.RefreshCharts(0);
+    return result;
+}
+
+SplitDialog::SplitDialog(Database& db, std::string ticker, PackedDate initialDate)
+    : db_(db), ticker_(std::move(ticker)), date_(initialDate) {
+    FindNext();
+}
+
+void SplitDialog::FindNext() {
+    double ratio = 1.0;
+    if (const Stock* stock = db_.FindStock(ticker_)) ratio = FindNextSplit(*stock, foundDate_);
+    if (const PackedDate found = TextToDate(foundDate_); found != kNoDate) date_ = found;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%g", ratio);
+    ratioText_ = buf;
+}
+
+int SplitDialog::Ok(StockMaintenance& maintenance, UserInterface& ui) {
+    const auto ratio = ReadSplitRatio(ratioText_);
+    if (!ratio) {
+        ui.ShowMessage(kBadSplitRatio);
+        return 0;
+    }
+    return maintenance.Split(ticker_, DateToText(date_), *ratio);
+}
+
+}  // namespace velmora

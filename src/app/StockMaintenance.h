@@ -1,0 +1,153 @@
+#pragma once
+// The commands that change the stock database directly: new, delete and rename a stock, split
+// a stock's history, find the next probable split, delete one quotation or one session, and
+// make a stock current. They work on the in-memory database (which marks what they change);
+// nothing reaches the disk before the workspace is saved, except that a removed or renamed
+// stock's file is set aside with ".ZZZ" until then.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "database/Database.h"
+#include "database/Preferences.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+inline constexpr std::string_view kNewStockPrompt = "Enter a new stock name";
+inline constexpr std::string_view kStockExists = "This stock already exists";
+inline constexpr std::string_view kConfirmDeleteStock = "Are you sure to delete current stock?";
+inline constexpr std::string_view kTickerTaken =
+    "Can not rename stock because the ticker you have entered already exists in the database";
+inline constexpr std::string_view kEmptyTicker = "The ticker can not be empty";
+inline constexpr std::string_view kBadSplitRatio = "The split ratio must be a positive number";
+inline constexpr std::string_view kBadSplitDate = "The split date is not a valid date";
+
+// Flags of making a stock current. The low bits are passed on to the chart windows' refresh.
+inline constexpr int kCurrentSelect = 1;         // select it in the stock tree and the bars
+inline constexpr int kCurrentRebuildTree = 16;   // rebuild the stock tree and the ticker bar
+inline constexpr int kCurrentTreeFromScratch = 32;
+
+// What the windows do when a stock becomes current. The default does nothing, so that logic
+// and tests run without windows.
+class ShellWindows {
+public:
+    virtual ~ShellWindows() = default;
+    virtual void SetChartCaption(std::string_view /*caption*/) {}
+    virtual void RefreshCharts(int /*flags*/) {}
+    virtual void RebuildStockTree(bool /*fromScratch*/) {}
+    virtual void SelectStock(const Stock* /*stock*/) {}
+};
+
+// The fields of the "Stock Information" dialog.
+struct StockInformation {
+    std::string Ticker;
+    std::string FullName;
+    std::string Address;
+    std::string Alias;
+    std::string Country;
+    std::string Currency;
+    std::string WebID;
+    std::int32_t Code = 0;
+    std::int32_t Issue = 0;
+    std::int32_t NominalValue = 0;
+    std::int32_t BookValue = 0;
+    int Market = 0;
+    int Group = 0;
+    std::int32_t Industry = 0;
+    bool Continuous = false;
+    bool Favourite = false;
+    bool Index = false;
+
+    static StockInformation Of(const Stock& stock);
+};
+
+// "Chart caption": "%s - %s" of ticker and full name, or the ticker alone.
+std::string ChartCaption(const Stock& stock);
+
+// The search for the next probable split: from the quotation after `dateText` (every quotation
+// when it is empty), the first close that moved by more than 20 % against the previous one.
+// A fall gives the ratio floor(p / c + 0.5), a rise the reverse ratio 1 / floor(c / p + 0.5), and
+// dateText becomes that quotation's date. 1.0 with dateText unchanged when there is none.
+double FindNextSplit(const Stock& stock, std::string& dateText);
+
+// Reads a split ratio text; none unless it is a finite number above 0.
+std::optional<double> ReadSplitRatio(std::string_view text);
+
+class StockMaintenance {
+public:
+    StockMaintenance(Database& db, const Preferences& prefs, UserInterface& ui,
+                     ShellWindows& windows);
+
+    // --- the current stock and the picked date --------------------------------------------
+    Stock* Current() const { return current_; }
+    // Records the stock as current, loads its older quotations when the preference asks for
+    // it, sets the chart caption, refreshes the charts and, by the flags, rebuilds and selects.
+    void MakeCurrent(Stock* stock, int flags);
+    // The date of the bar that "Pick quotation" last selected; none when no bar is picked.
+    const std::optional<std::string>& PickedDate() const { return pickedDate_; }
+    void SetPickedDate(PackedDate date);
+    void ClearPickedDate() { pickedDate_.reset(); }
+
+    // --- commands -------------------------------------------------------------------------
+    // New stock: "This stock already exists" for a known ticker; the new stock does not become
+    // current (the current one is made current again with flags 17). An empty ticker adds
+    // nothing.
+    Stock* NewStock(std::string_view ticker);
+    // Asks "Are you sure to delete current stock?"; on Yes removes the current stock, sets its
+    // file aside and makes the next stock (or, for the last one, the new last) current.
+    bool DeleteCurrentStock();
+    // Delete stock without the question (the command-line tool asks nobody).
+    bool DeleteStock(Stock& stock);
+    // Deletes the current stock's quotation at the picked date.
+    bool DeleteQuotation();
+    // Deletes the quotation at the picked date from every stock; the number deleted.
+    int DeleteSession();
+    int DeleteSession(std::string_view dateText);
+
+    // The "Stock Information" dialog's OK: refuses a ticker taken by another stock (the
+    // message kTickerTaken, false); otherwise stores the fields. A changed ticker loads the
+    // older quotations, renames the stock and sets its old file aside.
+    bool ApplyStockInformation(Stock& stock, const StockInformation& info);
+
+    // Split: 0 when there is no such stock (or the date or ratio is unusable), 1 done. Prices before the date are divided by the ratio, volumes
+    // multiplied; NominalValue and Issue follow; the price chart's studies too.
+    int Split(std::string_view ticker, std::string_view dateText, double ratio);
+
+private:
+    Database& db_;
+    const Preferences& prefs_;
+    UserInterface& ui_;
+    ShellWindows& windows_;
+    Stock* current_ = nullptr;
+    std::optional<std::string> pickedDate_;
+};
+
+// The split dialog: opened on the current stock with the first probable split found, "Find
+// next" searching on from the date the previous search found.
+class SplitDialog {
+public:
+    SplitDialog(Database& db, std::string ticker, PackedDate initialDate);
+
+    PackedDate Date() const { return date_; }
+    void SetDate(PackedDate date) { date_ = date; }
+    const std::string& RatioText() const { return ratioText_; }
+    void SetRatioText(std::string text) { ratioText_ = std::move(text); }
+    const std::string& FoundDate() const { return foundDate_; }
+
+    void FindNext();
+    // OK: the split of the picker's date and the ratio text; 0 (with a message) for a ratio
+    // that is not a positive number.
+    int Ok(StockMaintenance& maintenance, UserInterface& ui);
+
+private:
+    Database& db_;
+    std::string ticker_;
+    PackedDate date_;
+    std::string ratioText_;
+    std::string foundDate_;
+};
+
+}  // namespace velmora
