@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "database/Workspace.h"
+#include "portfolio/Portfolio.h"
+#include "portfolio/PortfolioFile.h"
 
 namespace velmora {
 
@@ -215,6 +217,7 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
     if (tickerChanged) {
         // A save takes the quotations still on disk from the file named after the ticker.
         if (stock.FirstLoadedDate != 0) db_.LoadOlderQuotations(stock);
+        RenamePortfolioPositions(oldTicker, newTicker);
         db_.RenameStock(oldTicker, newTicker);
         Workspace(db_, prefs_, ui_).MarkStockFileDeleted(oldTicker);
         db_.AliasChanged();
@@ -236,7 +239,21 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
     return true;
 }
 
-int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, double ratio) {
+void StockMaintenance::RenamePortfolioPositions(std::string_view oldTicker,
+                                                std::string_view newTicker) {
+    const auto file = PortfolioPath(db_.WorkspaceDir());
+    Portfolio portfolio;
+    // A file that cannot be read is left as it is.
+    if (!LoadPortfolio(file, portfolio)) return;
+    const auto before = portfolio.Positions;
+    portfolio.RenameTicker(oldTicker, newTicker);
+    if (portfolio.Positions != before && !SavePortfolio(file, portfolio)) {
+        ui_.ShowMessage(kPortfolioNotSaved);
+    }
+}
+
+int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, double ratio,
+                            Portfolio* portfolio) {
     Stock* stock = db_.FindStock(ticker);
     if (stock == nullptr) return 0;
     const PackedDate date = TextToDate(dateText);
@@ -255,7 +272,12 @@ int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, 
     stock->NominalValue = TruncateToInt32(stock->NominalValue / ratio);
     stock->Issue = TruncateToInt32(stock->Issue * ratio);
 
-    const int result = 1;
+    int result = 1;
+    if (portfolio != nullptr) {
+        const auto before = portfolio->Positions;
+        portfolio->ApplySplit(stock->Ticker.View(), date, ratio);
+        if (portfolio->Positions != before) result = 2;
+    }
 
     // Drawings on the price chart follow the prices; other panes keep theirs.
     for (Study& study : stock->Studies) {
@@ -282,13 +304,13 @@ void SplitDialog::FindNext() {
     ratioText_ = buf;
 }
 
-int SplitDialog::Ok(StockMaintenance& maintenance, UserInterface& ui) {
+int SplitDialog::Ok(StockMaintenance& maintenance, UserInterface& ui, Portfolio* portfolio) {
     const auto ratio = ReadSplitRatio(ratioText_);
     if (!ratio) {
         ui.ShowMessage(kBadSplitRatio);
         return 0;
     }
-    return maintenance.Split(ticker_, DateToText(date_), *ratio);
+    return maintenance.Split(ticker_, DateToText(date_), *ratio, portfolio);
 }
 
 }  // namespace velmora

@@ -16,11 +16,14 @@
 
 namespace velmora {
 
+class Portfolio;
+
 inline constexpr std::string_view kNewStockPrompt = "Enter a new stock name";
 inline constexpr std::string_view kStockExists = "This stock already exists";
 inline constexpr std::string_view kConfirmDeleteStock = "Are you sure to delete current stock?";
 inline constexpr std::string_view kTickerTaken =
     "Can not rename stock because the ticker you have entered already exists in the database";
+inline constexpr std::string_view kPortfolioNotSaved = "The portfolio file could not be saved";
 inline constexpr std::string_view kEmptyTicker = "The ticker can not be empty";
 inline constexpr std::string_view kBadSplitRatio = "The split ratio must be a positive number";
 inline constexpr std::string_view kBadSplitDate = "The split date is not a valid date";
@@ -109,14 +112,19 @@ public:
 
     // The "Stock Information" dialog's OK: refuses a ticker taken by another stock (the
     // message kTickerTaken, false); otherwise stores the fields. A changed ticker loads the
-    // older quotations, renames the stock and sets its old file aside.
+    // older quotations, renames the stock's positions in the workspace's portfolio file (saved
+    // when any changed), renames the stock and sets its old file aside.
     bool ApplyStockInformation(Stock& stock, const StockInformation& info);
 
-    // Split: 0 when there is no such stock (or the date or ratio is unusable), 1 done. Prices before the date are divided by the ratio, volumes
+    // Split: 0 when there is no such stock (or the date or ratio is unusable), 1 done, 2 done
+    // and the portfolio's positions changed (the caller saves or marks the portfolio). Prices before the date are divided by the ratio, volumes
     // multiplied; NominalValue and Issue follow; the price chart's studies too.
-    int Split(std::string_view ticker, std::string_view dateText, double ratio);
+    int Split(std::string_view ticker, std::string_view dateText, double ratio,
+              Portfolio* portfolio = nullptr);
 
 private:
+    void RenamePortfolioPositions(std::string_view oldTicker, std::string_view newTicker);
+
     Database& db_;
     const Preferences& prefs_;
     UserInterface& ui_;
@@ -140,7 +148,7 @@ public:
     void FindNext();
     // OK: the split of the picker's date and the ratio text; 0 (with a message) for a ratio
     // that is not a positive number.
-    int Ok(StockMaintenance& maintenance, UserInterface& ui);
+    int Ok(StockMaintenance& maintenance, UserInterface& ui, Portfolio* portfolio = nullptr);
 
 private:
     Database& db_;

@@ -68,6 +68,15 @@ int RunPortfolio(Context& ctx, std::vector<std::string>& args);
 int RunImport(Context& ctx, std::vector<std::string>& args);
 int RunImportMetastock(Context& ctx, std::vector<std::string>& args);
 int RunImportTeletext(Context& ctx, std::vector<std::string>& args);
+int RunStock(Context& ctx, std::vector<std::string>& args);
+int RunSplit(Context& ctx, std::vector<std::string>& args);
+int RunFindSplit(Context& ctx, std::vector<std::string>& args);
+int RunDeleteSession(Context& ctx, std::vector<std::string>& args);
+int RunDeleteQuote(Context& ctx, std::vector<std::string>& args);
+int RunSetQuote(Context& ctx, std::vector<std::string>& args);
+// categories rename|set|assign|exchange: the category editors.
+bool IsCategoryEditCommand(const std::vector<std::string>& args);
+int RunCategoryEdit(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -20,6 +20,27 @@ const std::vector<Command>& Commands() {
          "pay-out AMOUNT | commission VALUE | table [set NAME=VALUE...]",
          "the portfolio manager on tarvik.portfolio: list, fields, trades, cash, commission table",
          RunPortfolio},
+        {"stock",
+         "new TICKER [--name TEXT] | delete TICKER | rename OLD NEW | set TICKER [--ticker T] "
+         "[--name T] [--address T] [--alias T] [--country T] [--currency T] [--webid T] "
+         "[--code N] [--issue N] [--nominal N] [--bookvalue N] [--market N] [--group N] "
+         "[--industry N] [--continuous 0|1] [--favourite 0|1] [--index 0|1]",
+         "creates, deletes, renames a stock or changes its Stock Information fields", RunStock},
+        {"split", "TICKER --date yy-mm-dd --ratio R",
+         "splits the history before the date by R new shares per old share", RunSplit},
+        {"find-split", "TICKER [--after yy-mm-dd]",
+         "the date and ratio of the next close that moved by more than 20 %", RunFindSplit},
+        {"delete-session", "yy-mm-dd", "deletes the quotation of that date from every stock",
+         RunDeleteSession},
+        {"delete-quote", "TICKER yy-mm-dd", "deletes one quotation of a stock", RunDeleteQuote},
+        {"set-quote",
+         "TICKER yy-mm-dd --close C [--open O --high H --low L --volume V --openint I]",
+         "stores a quotation as the quotation editor does", RunSetQuote},
+        {"categories",
+         "rename KIND INDEX NAME | set KIND INDEX [--rs-base T] [--beta-base T] "
+         "[--composites-base T] [--profile TEMPLATE] [--news TEMPLATE] [--sector N] | "
+         "assign KIND FROM TO [TICKER...] | exchange KIND A B",
+         "edits category names and settings; moves stocks between categories", RunCategoryEdit},
     };
     return commands;
 }

@@ -1,0 +1,499 @@
+// stock, split, find-split, delete-session, delete-quote, set-quote and the editing
+// sub-commands of categories: the stock maintenance commands, the quotation editor's store and
+// the category editors on the workspace.
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <set>
+
+#include "app/CategoryEditor.h"
+#include "app/QuotationEditor.h"
+#include "app/StockMaintenance.h"
+#include "cli/Cli.h"
+#include "portfolio/PortfolioFile.h"
+
+namespace velmora::cli {
+
+namespace {
+
+std::optional<double> ParseDouble(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    const double v = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(v)) return std::nullopt;
+    return v;
+}
+
+std::optional<std::int32_t> ParseInt(const std::string& text) {
+    if (text.empty()) return std::nullopt;
+    char* end = nullptr;
+    const long long v = std::strtoll(text.c_str(), &end, 10);
+    if (end != text.c_str() + text.size()) return std::nullopt;
+    if (v < std::numeric_limits<std::int32_t>::min() ||
+        v > std::numeric_limits<std::int32_t>::max()) {
+        return std::nullopt;
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+// The date option or argument: a "yy-mm-dd" text that is a date.
+std::optional<PackedDate> ParseDate(const std::string& text) {
+    const PackedDate d = TextToDate(text);
+    if (d == kNoDate || text.size() != 8) return std::nullopt;
+    return d;
+}
+
+// Reads the options of `names` as 32-bit integers; false (with a message) for a bad value.
+bool TakeIntOption(Context& ctx, std::vector<std::string>& args, const std::string& name,
+                   std::optional<std::int32_t>& value) {
+    bool missing = false;
+    const auto text = TakeOption(args, name, missing);
+    if (missing) {
+        ctx.Error(name + " needs a value");
+        return false;
+    }
+    if (!text) return true;
+    value = ParseInt(*text);
+    if (!value) {
+        ctx.Error(name + ": expected an integer, got '" + *text + "'");
+        return false;
+    }
+    return true;
+}
+
+bool TakeTextOption(Context& ctx, std::vector<std::string>& args, const std::string& name,
+                    std::optional<std::string>& value) {
+    bool missing = false;
+    value = TakeOption(args, name, missing);
+    if (missing) {
+        ctx.Error(name + " needs a value");
+        return false;
+    }
+    return true;
+}
+
+bool NoMoreArguments(Context& ctx, const char* command, const std::vector<std::string>& args) {
+    if (args.empty()) return true;
+    ctx.Error(std::string(command) + ": unexpected argument '" + args.front() + "'");
+    return false;
+}
+
+Stock* FindOrComplain(Context& ctx, const std::string& ticker) {
+    Stock* stock = ctx.db.FindStock(ticker);
+    if (stock == nullptr) ctx.Error("no stock '" + ticker + "'");
+    return stock;
+}
+
+int Finish(Context& ctx) { return ctx.SaveWorkspace() ? kSuccess : kFailure; }
+
+int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::string>& args) {
+    if (args.empty()) {
+        ctx.Error("stock set: expected a TICKER");
+        return kUsage;
+    }
+    const std::string ticker = args.front();
+    args.erase(args.begin());
+    std::optional<std::string> newTicker, name, address, alias, country, currency, webId;
+    std::optional<std::int32_t> code, issue, nominal, book, market, group, industry, continuous,
+        favourite, index;
+    const bool ok =
+        TakeTextOption(ctx, args, "--ticker", newTicker) &&
+        TakeTextOption(ctx, args, "--name", name) &&
+        TakeTextOption(ctx, args, "--address", address) &&
+        TakeTextOption(ctx, args, "--alias", alias) &&
+        TakeTextOption(ctx, args, "--country", country) &&
+        TakeTextOption(ctx, args, "--currency", currency) &&
+        TakeTextOption(ctx, args, "--webid", webId) && TakeIntOption(ctx, args, "--code", code) &&
+        TakeIntOption(ctx, args, "--issue", issue) &&
+        TakeIntOption(ctx, args, "--nominal", nominal) &&
+        TakeIntOption(ctx, args, "--bookvalue", book) &&
+        TakeIntOption(ctx, args, "--market", market) &&
+        TakeIntOption(ctx, args, "--group", group) &&
+        TakeIntOption(ctx, args, "--industry", industry) &&
+        TakeIntOption(ctx, args, "--continuous", continuous) &&
+        TakeIntOption(ctx, args, "--favourite", favourite) &&
+        TakeIntOption(ctx, args, "--index", index);
+    if (!ok) return kUsage;
+    if (!NoMoreArguments(ctx, "stock set", args)) return kUsage;
+    if ((market && (*market < 0 || *market >= kMarketCount)) ||
+        (group && (*group < 0 || *group >= kGroupCount)) ||
+        (industry && (*industry < 0 || *industry >= kIndustryCount))) {
+        ctx.Error("stock set: market, group and industry are numbers from 0 to 255");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    Stock* stock = FindOrComplain(ctx, ticker);
+    if (stock == nullptr) return kFailure;
+    StockInformation info = StockInformation::Of(*stock);
+    if (newTicker) info.Ticker = *newTicker;
+    if (name) info.FullName = *name;
+    if (address) info.Address = *address;
+    if (alias) info.Alias = *alias;
+    if (country) info.Country = *country;
+    if (currency) info.Currency = *currency;
+    if (webId) info.WebID = *webId;
+    if (code) info.Code = *code;
+    if (issue) info.Issue = *issue;
+    if (nominal) info.NominalValue = *nominal;
+    if (book) info.BookValue = *book;
+    if (market) info.Market = *market;
+    if (group) info.Group = *group;
+    if (industry) info.Industry = *industry;
+    if (continuous) info.Continuous = *continuous != 0;
+    if (favourite) info.Favourite = *favourite != 0;
+    if (index) info.Index = *index != 0;
+    maintenance.MakeCurrent(stock, 0);
+    if (!maintenance.ApplyStockInformation(*stock, info)) return kFailure;
+    return Finish(ctx);
+}
+
+}  // namespace
+
+int RunStock(Context& ctx, std::vector<std::string>& args) {
+    if (args.empty()) {
+        ctx.Error("stock: expected new, delete, rename or set");
+        return kUsage;
+    }
+    const std::string sub = args.front();
+    args.erase(args.begin());
+    ShellWindows windows;
+    StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
+    if (sub == "set") return StockSet(ctx, maintenance, args);
+    if (sub == "new") {
+        std::optional<std::string> name;
+        if (!TakeTextOption(ctx, args, "--name", name)) return kUsage;
+        if (args.size() != 1 || args[0].empty()) {
+            ctx.Error("stock new: expected one TICKER");
+            return kUsage;
+        }
+        if (!ctx.OpenWorkspace()) return kFailure;
+        Stock* stock = maintenance.NewStock(args[0]);
+        if (stock == nullptr) return kFailure;
+        if (name) stock->FullName.Set(*name);
+        return Finish(ctx);
+    }
+    if (sub == "delete") {
+        if (args.size() != 1) {
+            ctx.Error("stock delete: expected one TICKER");
+            return kUsage;
+        }
+        if (!ctx.OpenWorkspace()) return kFailure;
+        Stock* stock = FindOrComplain(ctx, args[0]);
+        if (stock == nullptr) return kFailure;
+        if (!maintenance.DeleteStock(*stock)) return kFailure;
+        return Finish(ctx);
+    }
+    if (sub == "rename") {
+        if (args.size() != 2) {
+            ctx.Error("stock rename: expected OLD and NEW tickers");
+            return kUsage;
+        }
+        if (!ctx.OpenWorkspace()) return kFailure;
+        Stock* stock = FindOrComplain(ctx, args[0]);
+        if (stock == nullptr) return kFailure;
+        StockInformation info = StockInformation::Of(*stock);
+        info.Ticker = args[1];
+        maintenance.MakeCurrent(stock, 0);
+        if (!maintenance.ApplyStockInformation(*stock, info)) return kFailure;
+        return Finish(ctx);
+    }
+    ctx.Error("stock: unknown sub-command '" + sub + "'");
+    return kUsage;
+}
+
+int RunSplit(Context& ctx, std::vector<std::string>& args) {
+    bool missing = false;
+    const auto dateText = TakeOption(args, "--date", missing);
+    const auto ratioText = TakeOption(args, "--ratio", missing);
+    if (missing || !dateText || !ratioText || args.size() != 1) {
+        ctx.Error("split: expected TICKER --date yy-mm-dd --ratio R");
+        return kUsage;
+    }
+    if (!ParseDate(*dateText)) {
+        ctx.Error("split: '" + *dateText + "' is not a date (yy-mm-dd)");
+        return kUsage;
+    }
+    const auto ratio = ReadSplitRatio(*ratioText);
+    if (!ratio) {
+        ctx.Error(std::string(kBadSplitRatio));
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    if (FindOrComplain(ctx, args[0]) == nullptr) return kFailure;
+    const auto portfolioFile = PortfolioPath(ctx.db.WorkspaceDir());
+    Portfolio portfolio;
+    const bool havePortfolio = LoadPortfolio(portfolioFile, portfolio);
+    ShellWindows windows;
+    StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
+    const int result =
+        maintenance.Split(args[0], *dateText, *ratio, havePortfolio ? &portfolio : nullptr);
+    if (result == 0) {
+        ctx.Error("split: nothing was split");
+        return kFailure;
+    }
+    if (result == 2 && !ctx.noSave && !SavePortfolio(portfolioFile, portfolio)) {
+        ctx.Error(std::string(kPortfolioNotSaved));
+        return kFailure;
+    }
+    return Finish(ctx);
+}
+
+int RunFindSplit(Context& ctx, std::vector<std::string>& args) {
+    bool missing = false;
+    const auto after = TakeOption(args, "--after", missing);
+    if (missing || args.size() != 1) {
+        ctx.Error("find-split: expected TICKER [--after yy-mm-dd]");
+        return kUsage;
+    }
+    if (after && !ParseDate(*after)) {
+        ctx.Error("find-split: '" + *after + "' is not a date (yy-mm-dd)");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    Stock* stock = FindOrComplain(ctx, args[0]);
+    if (stock == nullptr) return kFailure;
+    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    std::string dateText = after.value_or("");
+    const double ratio = FindNextSplit(*stock, dateText);
+    std::fprintf(ctx.out, "%s\t%g\n", dateText.c_str(), ratio);
+    return kSuccess;
+}
+
+int RunDeleteSession(Context& ctx, std::vector<std::string>& args) {
+    if (args.size() != 1 || !ParseDate(args[0])) {
+        ctx.Error("delete-session: expected one date yy-mm-dd");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    ShellWindows windows;
+    StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
+    const int deleted = maintenance.DeleteSession(args[0]);
+    std::fprintf(ctx.out, "deleted\t%d\n", deleted);
+    return Finish(ctx);
+}
+
+int RunDeleteQuote(Context& ctx, std::vector<std::string>& args) {
+    if (args.size() != 2 || !ParseDate(args[1])) {
+        ctx.Error("delete-quote: expected TICKER yy-mm-dd");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    Stock* stock = FindOrComplain(ctx, args[0]);
+    if (stock == nullptr) return kFailure;
+    ShellWindows windows;
+    StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
+    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    maintenance.MakeCurrent(stock, 0);
+    maintenance.SetPickedDate(TextToDate(args[1]));
+    if (!maintenance.DeleteQuotation()) {
+        ctx.Error("delete-quote: " + args[0] + " has no quotation on " + args[1]);
+        return kFailure;
+    }
+    return Finish(ctx);
+}
+
+int RunSetQuote(Context& ctx, std::vector<std::string>& args) {
+    QuotationEditFields fields;
+    const struct {
+        const char* name;
+        float* target;
+    } prices[] = {{"--close", &fields.Close},
+                  {"--open", &fields.Open},
+                  {"--high", &fields.High},
+                  {"--low", &fields.Low}};
+    bool haveClose = false;
+    for (const auto& p : prices) {
+        bool missing = false;
+        const auto text = TakeOption(args, p.name, missing);
+        if (missing) {
+            ctx.Error(std::string(p.name) + " needs a value");
+            return kUsage;
+        }
+        if (!text) continue;
+        const auto v = ParseDouble(*text);
+        if (!v || std::fabs(*v) > std::numeric_limits<float>::max()) {
+            ctx.Error(std::string(p.name) + ": expected a number, got '" + *text + "'");
+            return kUsage;
+        }
+        *p.target = static_cast<float>(*v);
+        haveClose |= p.target == &fields.Close;
+    }
+    std::optional<std::int32_t> volume, openInt;
+    if (!TakeIntOption(ctx, args, "--volume", volume) ||
+        !TakeIntOption(ctx, args, "--openint", openInt)) {
+        return kUsage;
+    }
+    if (!haveClose || args.size() != 2 || !ParseDate(args[1])) {
+        ctx.Error("set-quote: expected TICKER yy-mm-dd --close C");
+        return kUsage;
+    }
+    fields.Ticker = args[0];
+    fields.Date = TextToDate(args[1]);
+    fields.Volume = volume.value_or(0);
+    fields.OpenInt = openInt.value_or(0);
+    if (!(fields.Close > 0)) {
+        ctx.Error("set-quote: nothing stored, the close must be above 0");
+        return kFailure;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ApplyEditFields(ctx.db, fields)) {
+        ctx.Error("set-quote: no stock or alias '" + fields.Ticker + "'");
+        return kFailure;
+    }
+    return Finish(ctx);
+}
+
+namespace {
+
+std::optional<CategoryKind> ParseKind(const std::string& text) {
+    if (text == "markets") return CategoryKind::Markets;
+    if (text == "groups") return CategoryKind::Groups;
+    if (text == "sectors") return CategoryKind::Sectors;
+    if (text == "industries") return CategoryKind::Industries;
+    return std::nullopt;
+}
+
+std::optional<int> ParseCategory(CategoryKind kind, const std::string& text) {
+    const auto v = ParseInt(text);
+    if (!v || *v < 0 || *v >= CategoryCount(kind)) return std::nullopt;
+    return *v;
+}
+
+int CategoriesRename(Context& ctx, std::vector<std::string>& args) {
+    if (args.size() != 3) {
+        ctx.Error("categories rename: expected KIND INDEX NAME");
+        return kUsage;
+    }
+    const auto kind = ParseKind(args[0]);
+    const auto index = kind ? ParseCategory(*kind, args[1]) : std::nullopt;
+    if (!kind || !index) {
+        ctx.Error("categories rename: expected markets|groups|sectors|industries and an index");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    CategoryEditor editor(ctx.db);
+    editor.Open();
+    editor.SetTab(*kind);
+    editor.EditName(*index, args[2]);
+    editor.Ok();
+    std::fprintf(ctx.out, "%d\t%s\n", *index,
+                 CategoryName(ctx.db.Categories(), *kind, *index).c_str());
+    return Finish(ctx);
+}
+
+int CategoriesSet(Context& ctx, std::vector<std::string>& args) {
+    std::optional<std::string> rs, beta, composites, profile, news;
+    std::optional<std::int32_t> sector;
+    if (!TakeTextOption(ctx, args, "--rs-base", rs) ||
+        !TakeTextOption(ctx, args, "--beta-base", beta) ||
+        !TakeTextOption(ctx, args, "--composites-base", composites) ||
+        !TakeTextOption(ctx, args, "--profile", profile) ||
+        !TakeTextOption(ctx, args, "--news", news) ||
+        !TakeIntOption(ctx, args, "--sector", sector)) {
+        return kUsage;
+    }
+    const auto kind = args.size() == 2 ? ParseKind(args[0]) : std::nullopt;
+    const auto index = kind ? ParseCategory(*kind, args[1]) : std::nullopt;
+    if (!kind || !index || *kind == CategoryKind::Sectors) {
+        ctx.Error("categories set: expected markets|groups|industries INDEX and settings");
+        return kUsage;
+    }
+    const bool market = *kind == CategoryKind::Markets;
+    if ((!market && (beta || composites || profile || news)) ||
+        (*kind != CategoryKind::Industries && sector) ||
+        (sector && (*sector < 0 || *sector >= kSectorCount))) {
+        ctx.Error("categories set: a setting that this category does not have");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    CategoryEditor editor(ctx.db);
+    editor.Open();
+    editor.SetTab(*kind);
+    editor.SelectRow(*index);
+    CategorySettings& c = editor.Controls();
+    if (rs) c.RSBase = *rs;
+    if (beta) c.BetaBase = *beta;
+    if (composites) c.CompositesBase = *composites;
+    if (profile) c.ProfileTemplate = *profile;
+    if (news) c.NewsTemplate = *news;
+    if (sector) c.SectorID = *sector;
+    editor.Ok();
+    return Finish(ctx);
+}
+
+// assign KIND FROM TO [TICKER...]: copies the named stocks of FROM (all without names) to TO.
+// exchange KIND A B: swaps every stock of A with every stock of B.
+int CategoriesMove(Context& ctx, std::vector<std::string>& args, bool exchange) {
+    const char* command = exchange ? "categories exchange" : "categories assign";
+    if (args.size() < 3 || (exchange && args.size() != 3)) {
+        ctx.Error(std::string(command) + ": expected markets|groups|industries FROM TO" +
+                  (exchange ? "" : " [TICKER...]"));
+        return kUsage;
+    }
+    const auto kind = ParseKind(args[0]);
+    const auto from = kind ? ParseCategory(*kind, args[1]) : std::nullopt;
+    const auto to = kind ? ParseCategory(*kind, args[2]) : std::nullopt;
+    if (!kind || *kind == CategoryKind::Sectors || !from || !to) {
+        ctx.Error(std::string(command) + ": expected markets|groups|industries and two indexes");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    AssignmentsOrganizer organizer(ctx.db);
+    organizer.SetKind(*kind);
+    organizer.Choose(AssignmentsOrganizer::Side::Left, *from);
+    organizer.Choose(AssignmentsOrganizer::Side::Right, *to);
+    const std::vector<std::string> tickers(args.begin() + 3, args.end());
+    if (!tickers.empty()) {
+        std::set<int> rows;
+        const auto& list = organizer.List(AssignmentsOrganizer::Side::Left);
+        for (const std::string& t : tickers) {
+            bool found = false;
+            for (std::size_t i = 0; i < list.size(); ++i) {
+                if (EqualNoCase(list[i], t)) {
+                    rows.insert(static_cast<int>(i));
+                    found = true;
+                }
+            }
+            if (!found) {
+                ctx.Error(std::string(command) + ": '" + t + "' is not in " + args[0] + " " +
+                          args[1]);
+                return kFailure;
+            }
+        }
+        organizer.SetSelection(AssignmentsOrganizer::Side::Left, rows);
+    }
+    std::size_t moved = tickers.empty() ? organizer.List(AssignmentsOrganizer::Side::Left).size()
+                                        : organizer.Selection(AssignmentsOrganizer::Side::Left).size();
+    if (exchange) moved += organizer.List(AssignmentsOrganizer::Side::Right).size();
+    const bool done = exchange ? organizer.ExchangeAll()
+                      : tickers.empty() ? organizer.CopyAll(AssignmentsOrganizer::Side::Left)
+                                        : organizer.CopySelected(AssignmentsOrganizer::Side::Left);
+    if (!done) {
+        ctx.Error(std::string(command) + ": no stocks to move");
+        return kFailure;
+    }
+    std::fprintf(ctx.out, "moved\t%zu\n", moved);
+    return Finish(ctx);
+}
+
+}  // namespace
+
+bool IsCategoryEditCommand(const std::vector<std::string>& args) {
+    return !args.empty() && (args[0] == "rename" || args[0] == "set" || args[0] == "assign" ||
+                             args[0] == "exchange");
+}
+
+int RunCategoryEdit(Context& ctx, std::vector<std::string>& args) {
+    if (!IsCategoryEditCommand(args)) {
+        ctx.Error("categories: expected rename, set, assign or exchange");
+        return kUsage;
+    }
+    const std::string sub = args.front();
+    args.erase(args.begin());
+    if (sub == "rename") return CategoriesRename(ctx, args);
+    if (sub == "set") return CategoriesSet(ctx, args);
+    return CategoriesMove(ctx, args, sub == "exchange");
+}
+
+}  // namespace velmora::cli
