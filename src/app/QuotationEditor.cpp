@@ -114,7 +114,7 @@ void QuotationEditor::SetPickedDate(PackedDate date) {
 void QuotationEditor::Fill() {
     rows_.clear();
     selected_ = -1;
-    fields_ = QuotationEditFields{};
+    fields_ = loaded_ = QuotationEditFields{};
     if (mode_ == QuotationEditorMode::CurrentStock) {
         const Stock* stock = ticker_.empty() ? nullptr : db_.FindStock(ticker_);
         if (stock != nullptr) {
@@ -141,13 +141,13 @@ void QuotationEditor::Fill() {
     }
     if (!rows_.empty()) {
         selected_ = 0;
-        fields_ = ReadEditFields(rows_[0]);
+        fields_ = loaded_ = ReadEditFields(rows_[0]);
     }
 }
 
 void QuotationEditor::LeaveSelectedRow() {
     if (selected_ < 0 || selected_ >= static_cast<int>(rows_.size())) return;
-    if (ApplyEditFields(db_, fields_) && changed_) changed_();
+    if (fields_ != loaded_ && ApplyEditFields(db_, fields_) && changed_) changed_();
     rows_[selected_] = WriteEditFields(fields_);
 }
 
@@ -159,7 +159,7 @@ void QuotationEditor::SelectRow(int row) {
         return;
     }
     selected_ = row;
-    fields_ = ReadEditFields(rows_[row]);
+    fields_ = loaded_ = ReadEditFields(rows_[row]);
 }
 
 }  // namespace velmora

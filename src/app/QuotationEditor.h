@@ -47,6 +47,8 @@ struct QuotationEditFields {
     float Close = 0;
     std::int32_t Volume = 0;
     std::int32_t OpenInt = 0;
+
+    bool operator==(const QuotationEditFields&) const = default;
 };
 
 // The fields read back from a row's cells.
@@ -81,8 +83,10 @@ public:
 
     const std::vector<QuotationEditorRow>& Rows() const { return rows_; }
     int SelectedRow() const { return selected_; }
-    // Leaves the selected row (applying the edit fields and writing them back into it), then
-    // selects the row and copies its cells into the edit fields. -1 selects nothing.
+    // Leaves the selected row (applying the edit fields when they were edited, and writing them
+    // back into it), then selects the row and copies its cells into the edit fields. -1 selects
+    // nothing. A row left unedited is not stored again, so that looking through the list
+    // neither marks stocks modified nor clears the marks of their quotations.
     void SelectRow(int row);
     QuotationEditFields& Fields() { return fields_; }
     const QuotationEditFields& Fields() const { return fields_; }
@@ -99,6 +103,7 @@ private:
     std::vector<QuotationEditorRow> rows_;
     int selected_ = -1;
     QuotationEditFields fields_;
+    QuotationEditFields loaded_;  // the fields as the selected row gave them
 };
 
 }  // namespace velmora
