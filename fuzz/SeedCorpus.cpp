@@ -2,6 +2,8 @@
 // the program's own writers.
 
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "FuzzSupport.h"
@@ -55,6 +57,50 @@ void WorkspaceSeeds(const fs::path& dir) {
     fuzz::WriteFile(dir / "seed1", BuildWorkspaceFile(t));
 }
 
+std::string Slurp(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteText(const fs::path& file, const std::string& text) {
+    fuzz::WriteFile(file, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
+
+// The real Metastock directories of the test data, packed as the harness unpacks them.
+void MetastockSeeds(const fs::path& dir) {
+    const fs::path data = VELMORA_TESTDATA_DIR "/metastock";
+    int n = 0;
+    for (const char* folder : {"msdir_equis_b", "msdir_bbfinance"}) {
+        for (const char* index : {"MASTER", "EMASTER"}) {
+            std::string seed(1, index[0] == 'E' ? '\x01' : '\x00');
+            seed += Slurp(data / folder / index);
+            for (const char* f : {"F1.DAT", "F2.DAT", "F3.DAT"}) {
+                seed += "\n--FILE--\n" + Slurp(data / folder / f);
+            }
+            WriteText(dir / ("seed" + std::to_string(n++)), seed);
+        }
+    }
+}
+
+void TeletextSeeds(const fs::path& dir) {
+    auto quote = [](const std::string& ticker, const std::string& price,
+                    const std::string& mark, const std::string& reduction,
+                    const std::string& turnover) {
+        std::string line(41, ' ');
+        line.replace(1, ticker.size(), ticker);
+        line.replace(19 - price.size(), price.size(), price);
+        line.replace(19, mark.size(), mark);
+        line.replace(26 - reduction.size(), reduction.size(), reduction);
+        line.replace(41 - turnover.size(), turnover.size(), turnover);
+        return line + "\n";
+    };
+    std::string header = "AKCJE-rynek podstawowy          05.11.00\n";
+    WriteText(dir / "seed0", "Teletext 524  GPW\n\n" + header + quote("A", "12,50", "", "", "1.234,56") +
+                                 quote("B", "3,10", "nk", "50%", "17") +
+                                 quote("WIG", "1.234,5", "", "", "") + "OFERTA\n");
+    WriteText(dir / "seed1", "\r\n" + header + quote("ORBIS", "-,--", "z", "", "5"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -65,5 +111,7 @@ int main(int argc, char** argv) {
     const fs::path root = argv[1];
     StockSeeds(root / "stock_file_fuzzer");
     WorkspaceSeeds(root / "workspace_file_fuzzer");
+    MetastockSeeds(root / "metastock_fuzzer");
+    TeletextSeeds(root / "teletext_fuzzer");
     return 0;
 }
