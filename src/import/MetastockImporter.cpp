@@ -9,6 +9,57 @@ namespace velmora {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+bool IsValidUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const std::size_t len = c < 0x80         ? 1
+                                : (c >> 5) == 6  ? 2
+                                : (c >> 4) == 14 ? 3
+                                : (c >> 3) == 30 ? 4
+                                                 : 0;
+        if (len == 0 || i + len > text.size()) return false;
+        for (std::size_t k = 1; k < len; ++k) {
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        }
+        i += len;
+    }
+    return true;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+    if (c < 0x80) {
+        out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+}
+
+// Index files written on Windows hold names in its Western code page; the database keeps
+// UTF-8. Text that is already valid UTF-8 (plain ASCII included) is kept as it is.
+std::string IndexText(std::string_view text) {
+    if (IsValidUtf8(text)) return std::string(text);
+    static constexpr char16_t kCp1252[32] = {
+        0x20AC, u'?',   0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, u'?',   0x017D, u'?',   u'?',   0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, u'?',   0x017E, 0x0178};
+    std::string out;
+    for (char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        AppendUtf8(out, c >= 0x80 && c < 0xA0 ? kCp1252[c - 0x80] : c);
+    }
+    return out;
+}
+
+}  // namespace
+
 std::string MetastockNoIndexMessage(const std::string& folder) {
     return "No 'MASTER' or 'EMASTER' file found\nin directory '" + folder +
            "'.\nYou should select the directory\nwhere MASTER or EMASTER file is located\n"
@@ -41,8 +92,8 @@ bool MetastockImporter::OpenFolder(const fs::path& folder) {
     }
     for (const MetastockSecurity& s : index->securities) {
         MetastockRow row;
-        row.ticker = s.ticker;
-        row.fullName = s.fullName;
+        row.ticker = IndexText(s.ticker);
+        row.fullName = IndexText(s.fullName);
         row.format = s.fields == 5 ? "HLC" : "OHLC";
         row.from = MetastockDateText(s.firstDate);
         row.to = MetastockDateText(s.lastDate);

@@ -16,10 +16,12 @@ namespace velmora {
 
 // One row of the dialog's list.
 struct MetastockRow {
-    std::string ticker;    // as the index holds it (MASTER pads with blanks)
-    std::string fullName;  // likewise
-    std::string format;    // "HLC" for 5 fields per record, "OHLC" otherwise
-    std::string from;      // the first and last date as " %06.0lf" of the value mod 1000000
+    // Ticker and name as the index holds them (MASTER pads them with blanks), in UTF-8: text
+    // that is not valid UTF-8 is read in the Windows Western code page.
+    std::string ticker;
+    std::string fullName;
+    std::string format;  // "HLC" for 5 fields per record, "OHLC" otherwise
+    std::string from;    // the first and last date as " %06.0lf" of the value mod 1000000
     std::string to;
     bool checked = true;
     std::int32_t value = 0;  // file number * 65536 + number of fields
@@ -52,8 +54,20 @@ struct MetastockImportSummary {
 
 class MetastockImporter {
   public:
+    static constexpr const char* kTitle = "Metastock importer";
     static constexpr const char* kNoFolderText = "<no data folder selected>";
     static constexpr const char* kProgressCaption = "Import...";
+    // The Browse dialog: default file name and filter.
+    static constexpr const char* kBrowseFileName = "MASTER";
+    static constexpr const char* kBrowseFilter =
+        "Master files (MASTER)|MASTER|EMaster files (EMASTER)|EMASTER|All Files (*.*)|*.*||";
+    // The list's columns and their widths in pixels.
+    struct Column {
+        const char* caption;
+        int width;
+    };
+    static constexpr Column kColumns[] = {
+        {"Ticker", 120}, {"Full name", 160}, {"Format", 60}, {"From", 60}, {"To", 60}};
 
     MetastockImporter(Database& db, SettingsStore& settings, UserInterface& ui);
 

@@ -61,6 +61,21 @@ TEST(MetastockImporter, RowsToggleFolderTextAndSetting) {
     f.importer.SetChecked(7, true);  // no such row: ignored
 }
 
+TEST(MetastockImporter, WindowsCodePageNamesBecomeUtf8) {
+    Fixture f;
+    test::WriteMaster(f.dir.path(), {{1, 7, "SOC", "Soci\xe9t\xe9 \x80 \x9d", 1, 2},
+                                     {2, 7, "UTF",
+                                      "Zak\xc5\x82"
+                                      "ady",
+                                      1, 2}});
+    ASSERT_TRUE(f.importer.OpenFolder(f.dir.path()));
+    EXPECT_EQ(MetastockImporter::Trimmed(f.importer.Rows()[0].fullName),
+              "Soci\xc3\xa9t\xc3\xa9 \xe2\x82\xac ?");
+    EXPECT_EQ(MetastockImporter::Trimmed(f.importer.Rows()[1].fullName),
+              "Zak\xc5\x82"
+              "ady");
+}
+
 TEST(MetastockImporter, FolderWithoutIndexShowsTheMessage) {
     Fixture f;
     test::WriteMaster(f.dir.path(), {{1, 5, "A", "", 1, 2}});
