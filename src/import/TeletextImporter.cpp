@@ -59,7 +59,7 @@ class PageReader {
 
   private:
     std::unique_ptr<std::FILE, FileCloser> file_;
-    std::array<char, 65536> chunk_{};
+    std::vector<char> chunk_ = std::vector<char>(65536);
     std::size_t len_ = 0, pos_ = 0;
 };
 
