@@ -77,6 +77,8 @@ int RunSetQuote(Context& ctx, std::vector<std::string>& args);
 // categories rename|set|assign|exchange: the category editors.
 bool IsCategoryEditCommand(const std::vector<std::string>& args);
 int RunCategoryEdit(Context& ctx, std::vector<std::string>& args);
+int RunReview(Context& ctx, std::vector<std::string>& args);
+int RunRiskMap(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -41,6 +41,13 @@ const std::vector<Command>& Commands() {
          "[--composites-base T] [--profile TEMPLATE] [--news TEMPLATE] [--sector N] | "
          "assign KIND FROM TO [TICKER...] | exchange KIND A B",
          "edits category names and settings; moves stocks between categories", RunCategoryEdit},
+        {"review", "--type 0-7 --date yy-mm-dd [--include CRITERIA] [--exclude CRITERIA]",
+         "the quick review's rows for a day (criteria: market=N,group=N,sector=N,industry=N,"
+         "favourites,indexes)",
+         RunReview},
+        {"riskmap", "",
+         "ticker, label, risk and yield (millionths) of every mapped stock, then the data range",
+         RunRiskMap},
     };
     return commands;
 }
