@@ -104,6 +104,10 @@ public:
     bool DeleteCurrentStock();
     // Delete stock without the question (the command-line tool asks nobody).
     bool DeleteStock(Stock& stock);
+    // The stock finder closed with OK and a stock chosen: it becomes current (flags 7).
+    void StockFound(Stock* stock) {
+        if (stock != nullptr) MakeCurrent(stock, 7);
+    }
     // Deletes the current stock's quotation at the picked date.
     bool DeleteQuotation();
     // Deletes the quotation at the picked date from every stock; the number deleted.
