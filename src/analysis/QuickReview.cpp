@@ -46,33 +46,34 @@ const ResultRow& ReviewList::Append(ResultRow row) {
 }
 
 const ResultRow& ReviewList::InsertSorted(ResultRow row) {
-    const auto at = std::upper_bound(
-        rows_.begin(), rows_.end(), row.SortKey,
-        [](std::int32_t key, const ResultRow& r) { return key < r.SortKey; });
+    const auto at =
+        std::upper_bound(rows_.begin(), rows_.end(), row.SortKey,
+                         [](std::int32_t key, const ResultRow& r) { return key < r.SortKey; });
     return *rows_.insert(at, std::move(row));
 }
 
 const char* QuickReview::TypeName(int type) {
-    static const char* const kNames[kReviewTypeCount] = {
-        "Quotes (alphabetically)",   "Daily returns",
-        "Weekly returns",            "Monthly returns",
-        "Quarterly returns",         "Yearly returns",
-        "Price/Earnings comparision", "Price/Book value comparision"};
+    static const char* const kNames[kReviewTypeCount] = {"Quotes (alphabetically)",
+                                                         "Daily returns",
+                                                         "Weekly returns",
+                                                         "Monthly returns",
+                                                         "Quarterly returns",
+                                                         "Yearly returns",
+                                                         "Price/Earnings comparision",
+                                                         "Price/Book value comparision"};
     return type >= 0 && type < kReviewTypeCount ? kNames[type] : "";
 }
 
 const std::vector<ReviewColumn>& QuickReview::Columns(int type) {
-    static const std::vector<ReviewColumn> kQuotes = {{"Ticker", 100, true},  {"Price", 60, false},
-                                                      {"% change", 60, false}, {"High", 60, false},
-                                                      {"Low", 60, false},      {"Volume", 100, false}};
+    static const std::vector<ReviewColumn> kQuotes = {
+        {"Ticker", 100, true}, {"Price", 60, false}, {"% change", 60, false},
+        {"High", 60, false},   {"Low", 60, false},   {"Volume", 100, false}};
     static const std::vector<ReviewColumn> kReturns = {{"Ticker", 100, true},
                                                        {"Prev. price", 100, false},
                                                        {"Current price", 100, false},
                                                        {"% change", 100, false}};
-    static const std::vector<ReviewColumn> kRatios = {{"Ticker", 100, true},
-                                                      {"Price", 100, false},
-                                                      {"P/E", 100, false},
-                                                      {"P/BV", 100, false}};
+    static const std::vector<ReviewColumn> kRatios = {
+        {"Ticker", 100, true}, {"Price", 100, false}, {"P/E", 100, false}, {"P/BV", 100, false}};
     static const std::vector<ReviewColumn> kNone;
     if (type == 0) return kQuotes;
     if (type >= 1 && type <= 5) return kReturns;
@@ -109,8 +110,8 @@ void QuickReview::SetFilter(const StockFilter& filter) {
 int QuickReview::QuotationIndex(Stock& stock, PackedDate day, int lookBack) {
     auto find = [&stock, day]() -> int {
         const auto& q = stock.Quotations;
-        const auto it = std::lower_bound(q.begin(), q.end(), day,
-                                         [](const Quotation& a, PackedDate d) { return a.Date < d; });
+        const auto it = std::lower_bound(
+            q.begin(), q.end(), day, [](const Quotation& a, PackedDate d) { return a.Date < d; });
         return it != q.end() && it->Date == day ? static_cast<int>(it - q.begin()) : -1;
     };
     int index = find();
@@ -148,21 +149,32 @@ void QuickReview::AddReturnRow(Stock& stock, PackedDate day, int type) {
     if (i < 0) return;
     int j = -1;
     switch (type) {
-        case 1: j = i - 1; break;
-        case 2: j = Database::WeekBack(stock, i); break;
-        case 3: j = Database::MonthBack(stock, i); break;
-        case 4: j = Database::QuarterBack(stock, i); break;
-        case 5: j = Database::YearBack(stock, i); break;
-        default: break;
+        case 1:
+            j = i - 1;
+            break;
+        case 2:
+            j = Database::WeekBack(stock, i);
+            break;
+        case 3:
+            j = Database::MonthBack(stock, i);
+            break;
+        case 4:
+            j = Database::QuarterBack(stock, i);
+            break;
+        case 5:
+            j = Database::YearBack(stock, i);
+            break;
+        default:
+            break;
     }
     if (j < 0) return;
     const double earlier = stock.Quotations[j].Close, close = stock.Quotations[i].Close;
     // A return on a close of 0 has no meaning.
     if (earlier == 0) return;
     const double change = (close - earlier) / (earlier * 0.01);
-    rows_.InsertSorted(MakeRow(Format("%s\t%9.2lf\t%9.2lf\t%9.2lf%%", stock.Ticker.Str().c_str(),
-                                      earlier, close, change),
-                               KeyOf(change * -100)));
+    rows_.InsertSorted(MakeRow(
+        Format("%s\t%9.2lf\t%9.2lf\t%9.2lf%%", stock.Ticker.Str().c_str(), earlier, close, change),
+        KeyOf(change * -100)));
 }
 
 void QuickReview::AddRatioRow(Stock& stock, PackedDate day, int type) {

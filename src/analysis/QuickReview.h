@@ -18,7 +18,7 @@ namespace velmora {
 // The quick review's list: rows appended, or inserted in ascending key order after every row
 // whose key is equal or smaller (so equal keys keep their order of arrival).
 class ReviewList {
-public:
+  public:
     const ResultRow& Append(ResultRow row);
     const ResultRow& InsertSorted(ResultRow row);
     void Clear() { rows_.clear(); }
@@ -30,7 +30,7 @@ public:
     auto begin() const { return rows_.begin(); }
     auto end() const { return rows_.end(); }
 
-private:
+  private:
     std::vector<ResultRow> rows_;
 };
 
@@ -43,7 +43,7 @@ struct ReviewColumn {
 inline constexpr int kReviewTypeCount = 8;
 
 class QuickReview {
-public:
+  public:
     explicit QuickReview(Database& db) : db_(db) {}
 
     // The items of the "Review type:" combo, index 0 to 7.
@@ -72,7 +72,7 @@ public:
 
     const ReviewList& Rows() const { return rows_; }
 
-private:
+  private:
     void AddQuoteRow(Stock& stock, PackedDate day);
     void AddReturnRow(Stock& stock, PackedDate day, int type);
     void AddRatioRow(Stock& stock, PackedDate day, int type);

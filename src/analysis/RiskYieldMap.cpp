@@ -40,7 +40,8 @@ struct Plot {
     bool Usable() const { return width > 0 && height > 0; }
     int X(const MapRange& r, std::int32_t risk) const {
         const long long span = static_cast<long long>(r.RiskMax) - r.RiskMin;
-        return kPlotLeft + static_cast<int>((static_cast<long long>(risk) - r.RiskMin) * width / span);
+        return kPlotLeft +
+               static_cast<int>((static_cast<long long>(risk) - r.RiskMin) * width / span);
     }
     int Y(const MapRange& r, std::int32_t yield) const {
         const long long span = static_cast<long long>(r.YieldMax) - r.YieldMin;
@@ -146,8 +147,7 @@ std::array<int, 4> RiskYieldMap::RectangleBetween(int x0, int y0, int x1, int y1
     return {std::min(x0, x1), std::min(y0, y1), std::abs(x1 - x0), std::abs(y1 - y0)};
 }
 
-void RiskYieldMap::Select(int clientWidth, int clientHeight, int x, int y, int width,
-                          int height) {
+void RiskYieldMap::Select(int clientWidth, int clientHeight, int x, int y, int width, int height) {
     const Plot plot(clientWidth, clientHeight);
     if ((width < 4 && height < 4) || !plot.Usable()) {
         visible_ = dataRange_;
@@ -164,8 +164,7 @@ void RiskYieldMap::Select(int clientWidth, int clientHeight, int x, int y, int w
     r.RiskMin = Clamp64(visible_.RiskMin + left * spanX / plot.width);
     r.RiskMax = Clamp64(static_cast<long long>(r.RiskMin) + (right - left) * spanX / plot.width);
     r.YieldMax = Clamp64(visible_.YieldMax - top * spanY / plot.height);
-    r.YieldMin =
-        Clamp64(static_cast<long long>(r.YieldMax) - (lower - top) * spanY / plot.height);
+    r.YieldMin = Clamp64(static_cast<long long>(r.YieldMax) - (lower - top) * spanY / plot.height);
     visible_ = r;
     Widen();
 }
@@ -219,8 +218,8 @@ MapDrawing RiskYieldMap::Draw(const Database& db, int clientWidth, int clientHei
     for (std::int32_t v : GridValues(visible_.YieldMin, visible_.YieldMax)) {
         MapGridLine line{true, v, plot.Y(visible_, v), std::nullopt};
         if (line.Position >= 30) {
-            line.Label = MapText{kPlotLeft + plot.width + 2, line.Position,
-                                 FormatPercent("%+4.1f", v)};
+            line.Label =
+                MapText{kPlotLeft + plot.width + 2, line.Position, FormatPercent("%+4.1f", v)};
         }
         d.GridLines.push_back(std::move(line));
     }

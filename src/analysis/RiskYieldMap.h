@@ -62,15 +62,15 @@ struct MapPoint {
 // Everything the window draws for one paint.
 struct MapDrawing {
     int PlotLeft = 0, PlotTop = 0, PlotWidth = 0, PlotHeight = 0;  // the frame
-    MapText RiskCaption;   // "R[%]" below the bottom-left corner
-    MapText YieldCaption;  // "Y[%]" beside the top-right corner
+    MapText RiskCaption;                 // "R[%]" below the bottom-left corner
+    MapText YieldCaption;                // "Y[%]" beside the top-right corner
     std::vector<MapGridLine> GridLines;  // dotted
     std::optional<int> ZeroLineY;        // solid, at yield 0
     std::vector<MapPoint> Points;
 };
 
 class RiskYieldMap {
-public:
+  public:
     // Computes every stock's values (in database order), the number mapped and the data range.
     void Compute(const Database& db);
     // Loading quotations into memory makes the values stale; the next drawing computes again.
@@ -100,7 +100,7 @@ public:
     std::vector<MapPoint> HighlightChange(const Database& db, int clientWidth, int clientHeight,
                                           int oldIndex, int newIndex) const;
 
-private:
+  private:
     std::optional<MapPoint> PointFor(const Database& db, int index, int clientWidth,
                                      int clientHeight, int highlighted) const;
     void Widen();

@@ -6,10 +6,14 @@ namespace velmora {
 
 int CategoryCount(CategoryKind kind) {
     switch (kind) {
-        case CategoryKind::Markets: return kMarketCount;
-        case CategoryKind::Groups: return kGroupCount;
-        case CategoryKind::Sectors: return kSectorCount;
-        case CategoryKind::Industries: return kIndustryCount;
+        case CategoryKind::Markets:
+            return kMarketCount;
+        case CategoryKind::Groups:
+            return kGroupCount;
+        case CategoryKind::Sectors:
+            return kSectorCount;
+        case CategoryKind::Industries:
+            return kIndustryCount;
     }
     return 0;
 }
@@ -17,10 +21,14 @@ int CategoryCount(CategoryKind kind) {
 std::string CategoryName(const CategoryTables& t, CategoryKind kind, int index) {
     if (index < 0 || index >= CategoryCount(kind)) return {};
     switch (kind) {
-        case CategoryKind::Markets: return t.Markets[index].Name.Str();
-        case CategoryKind::Groups: return t.Groups[index].Name.Str();
-        case CategoryKind::Sectors: return t.Sectors[index].Name.Str();
-        case CategoryKind::Industries: return t.Industries[index].Name.Str();
+        case CategoryKind::Markets:
+            return t.Markets[index].Name.Str();
+        case CategoryKind::Groups:
+            return t.Groups[index].Name.Str();
+        case CategoryKind::Sectors:
+            return t.Sectors[index].Name.Str();
+        case CategoryKind::Industries:
+            return t.Industries[index].Name.Str();
     }
     return {};
 }
@@ -28,24 +36,38 @@ std::string CategoryName(const CategoryTables& t, CategoryKind kind, int index) 
 bool SetCategoryName(CategoryTables& t, CategoryKind kind, int index, std::string_view name) {
     if (index < 0 || index >= CategoryCount(kind)) return false;
     switch (kind) {
-        case CategoryKind::Markets: t.Markets[index].Name.Set(name); break;
-        case CategoryKind::Groups: t.Groups[index].Name.Set(name); break;
-        case CategoryKind::Sectors: t.Sectors[index].Name.Set(name); break;
-        case CategoryKind::Industries: t.Industries[index].Name.Set(name); break;
+        case CategoryKind::Markets:
+            t.Markets[index].Name.Set(name);
+            break;
+        case CategoryKind::Groups:
+            t.Groups[index].Name.Set(name);
+            break;
+        case CategoryKind::Sectors:
+            t.Sectors[index].Name.Set(name);
+            break;
+        case CategoryKind::Industries:
+            t.Industries[index].Name.Set(name);
+            break;
     }
     return true;
 }
 
 // --- Categories dialog ----------------------------------------------------------------------
 
-CategoryEditor::CategoryEditor(Database& db) : db_(db) { RefillSectorChoices(); }
+CategoryEditor::CategoryEditor(Database& db) : db_(db) {
+    RefillSectorChoices();
+}
 
 const char* CategoryEditor::TabTitle(CategoryKind kind) {
     switch (kind) {
-        case CategoryKind::Markets: return "Markets";
-        case CategoryKind::Groups: return "Groups";
-        case CategoryKind::Sectors: return "Sectors";
-        case CategoryKind::Industries: return "Industries";
+        case CategoryKind::Markets:
+            return "Markets";
+        case CategoryKind::Groups:
+            return "Groups";
+        case CategoryKind::Sectors:
+            return "Sectors";
+        case CategoryKind::Industries:
+            return "Industries";
     }
     return "";
 }
@@ -100,8 +122,11 @@ void CategoryEditor::LoadControls() {
             controls_.NewsTemplate = m.NewsTemplate.Str();
             break;
         }
-        case CategoryKind::Groups: controls_.RSBase = t.Groups[selected_].RSBase.Str(); break;
-        case CategoryKind::Sectors: break;
+        case CategoryKind::Groups:
+            controls_.RSBase = t.Groups[selected_].RSBase.Str();
+            break;
+        case CategoryKind::Sectors:
+            break;
         case CategoryKind::Industries:
             controls_.RSBase = t.Industries[selected_].RSBase.Str();
             controls_.SectorID = t.Industries[selected_].SectorID;
@@ -123,8 +148,11 @@ void CategoryEditor::StoreControls() {
             m.NewsTemplate.Set(controls_.NewsTemplate);
             break;
         }
-        case CategoryKind::Groups: t.Groups[selected_].RSBase.Set(controls_.RSBase); break;
-        case CategoryKind::Sectors: break;
+        case CategoryKind::Groups:
+            t.Groups[selected_].RSBase.Set(controls_.RSBase);
+            break;
+        case CategoryKind::Sectors:
+            break;
         case CategoryKind::Industries:
             t.Industries[selected_].RSBase.Set(controls_.RSBase);
             // The sector box offers only the 32 sectors.
@@ -169,33 +197,51 @@ void CategoryEditor::Ok() {
 
 const char* AssignmentsOrganizer::ButtonTooltip(Button button) {
     switch (button) {
-        case kCopySelectedRight: return "Copy selected items from left to right";
-        case kCopyAllRight: return "Copy all items from left to right";
-        case kCopySelectedLeft: return "Copy selected items from right to left";
-        case kCopyAllLeft: return "Copy all items from right to left";
-        case kExchangeSelected: return "Exchange selected items";
-        case kExchangeAll: return "Exchange all items";
-        case kButtonCount: break;
+        case kCopySelectedRight:
+            return "Copy selected items from left to right";
+        case kCopyAllRight:
+            return "Copy all items from left to right";
+        case kCopySelectedLeft:
+            return "Copy selected items from right to left";
+        case kCopyAllLeft:
+            return "Copy all items from right to left";
+        case kExchangeSelected:
+            return "Exchange selected items";
+        case kExchangeAll:
+            return "Exchange all items";
+        case kButtonCount:
+            break;
     }
     return "";
 }
 
 int AssignmentsOrganizer::CategoryOf(const Stock& stock, CategoryKind kind) {
     switch (kind) {
-        case CategoryKind::Markets: return GetMarketID(stock);
-        case CategoryKind::Groups: return GetGroupID(stock);
-        case CategoryKind::Industries: return stock.IndustryID;
-        case CategoryKind::Sectors: break;
+        case CategoryKind::Markets:
+            return GetMarketID(stock);
+        case CategoryKind::Groups:
+            return GetGroupID(stock);
+        case CategoryKind::Industries:
+            return stock.IndustryID;
+        case CategoryKind::Sectors:
+            break;
     }
     return -1;
 }
 
 void AssignmentsOrganizer::Assign(Stock& stock, CategoryKind kind, int category) {
     switch (kind) {
-        case CategoryKind::Markets: SetMarketID(stock, category); break;
-        case CategoryKind::Groups: SetGroupID(stock, category); break;
-        case CategoryKind::Industries: stock.IndustryID = category; break;
-        case CategoryKind::Sectors: break;
+        case CategoryKind::Markets:
+            SetMarketID(stock, category);
+            break;
+        case CategoryKind::Groups:
+            SetGroupID(stock, category);
+            break;
+        case CategoryKind::Industries:
+            stock.IndustryID = category;
+            break;
+        case CategoryKind::Sectors:
+            break;
     }
 }
 
@@ -238,13 +284,20 @@ bool AssignmentsOrganizer::Enabled(Button button) const {
     // A copy needs a category to copy into.
     const bool bothChosen = chosen_[0] && chosen_[1];
     switch (button) {
-        case kCopySelectedRight: return bothChosen && leftSel;
-        case kCopyAllRight: return bothChosen && leftAny;
-        case kCopySelectedLeft: return bothChosen && rightSel;
-        case kCopyAllLeft: return bothChosen && rightAny;
-        case kExchangeSelected: return bothChosen && leftSel && rightSel;
-        case kExchangeAll: return bothChosen && leftAny && rightAny;
-        case kButtonCount: break;
+        case kCopySelectedRight:
+            return bothChosen && leftSel;
+        case kCopyAllRight:
+            return bothChosen && leftAny;
+        case kCopySelectedLeft:
+            return bothChosen && rightSel;
+        case kCopyAllLeft:
+            return bothChosen && rightAny;
+        case kExchangeSelected:
+            return bothChosen && leftSel && rightSel;
+        case kExchangeAll:
+            return bothChosen && leftAny && rightAny;
+        case kButtonCount:
+            break;
     }
     return false;
 }
@@ -300,13 +353,20 @@ bool AssignmentsOrganizer::ExchangeAll() {
 
 bool AssignmentsOrganizer::Press(Button button) {
     switch (button) {
-        case kCopySelectedRight: return CopySelected(Side::Left);
-        case kCopyAllRight: return CopyAll(Side::Left);
-        case kCopySelectedLeft: return CopySelected(Side::Right);
-        case kCopyAllLeft: return CopyAll(Side::Right);
-        case kExchangeSelected: return ExchangeSelected();
-        case kExchangeAll: return ExchangeAll();
-        case kButtonCount: break;
+        case kCopySelectedRight:
+            return CopySelected(Side::Left);
+        case kCopyAllRight:
+            return CopyAll(Side::Left);
+        case kCopySelectedLeft:
+            return CopySelected(Side::Right);
+        case kCopyAllLeft:
+            return CopyAll(Side::Right);
+        case kExchangeSelected:
+            return ExchangeSelected();
+        case kExchangeAll:
+            return ExchangeAll();
+        case kButtonCount:
+            break;
     }
     return false;
 }

@@ -37,7 +37,7 @@ struct CategorySettings {
 };
 
 class CategoryEditor {
-public:
+  public:
     explicit CategoryEditor(Database& db);
 
     // The four tabs "Markets", "Groups", "Sectors", "Industries".
@@ -77,7 +77,7 @@ public:
     // stored stays.
     void Cancel() {}
 
-private:
+  private:
     void FillNames();
     void LoadControls();
     void StoreControls();
@@ -94,16 +94,16 @@ private:
 
 // The "Assignments organizer".
 class AssignmentsOrganizer {
-public:
+  public:
     enum class Side { Left, Right };
     // The six buttons, in their order on the dialog.
     enum Button {
-        kCopySelectedRight,   // "Copy selected items from left to right"
-        kCopyAllRight,        // "Copy all items from left to right"
-        kCopySelectedLeft,    // "Copy selected items from right to left"
-        kCopyAllLeft,         // "Copy all items from right to left"
-        kExchangeSelected,    // "Exchange selected items"
-        kExchangeAll,         // "Exchange all items"
+        kCopySelectedRight,  // "Copy selected items from left to right"
+        kCopyAllRight,       // "Copy all items from left to right"
+        kCopySelectedLeft,   // "Copy selected items from right to left"
+        kCopyAllLeft,        // "Copy all items from right to left"
+        kExchangeSelected,   // "Exchange selected items"
+        kExchangeAll,        // "Exchange all items"
         kButtonCount
     };
     static const char* ButtonTooltip(Button button);
@@ -139,7 +139,7 @@ public:
     static int CategoryOf(const Stock& stock, CategoryKind kind);
     static void Assign(Stock& stock, CategoryKind kind, int category);
 
-private:
+  private:
     static int Index(Side side) { return side == Side::Left ? 0 : 1; }
     void Refill();
     std::vector<Stock*> Take(Side side, bool selectedOnly);

@@ -6,10 +6,14 @@ namespace {
 
 std::optional<std::string_view> FieldFor(char letter, const Stock& stock) {
     switch (letter) {
-        case 't': return stock.Ticker.View();
-        case 'a': return stock.Alias.View();
-        case 'i': return stock.WebID.View();
-        default: return std::nullopt;
+        case 't':
+            return stock.Ticker.View();
+        case 'a':
+            return stock.Alias.View();
+        case 'i':
+            return stock.WebID.View();
+        default:
+            return std::nullopt;
     }
 }
 

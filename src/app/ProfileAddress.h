@@ -27,7 +27,7 @@ std::string ProfileAddressFor(const CategoryTables& categories, const Stock& sto
 // What the pane does when a stock becomes current: it follows the stock while it is visible,
 // and an empty address leaves it on its previous page.
 class ProfilePane {
-public:
+  public:
     // Showing the pane navigates to the current stock's address (the browser is created on
     // first show). Returns the address to open, if any.
     std::optional<std::string> Show(const CategoryTables& categories, const Stock* current);
@@ -40,7 +40,7 @@ public:
     // The last address navigated to.
     const std::string& Address() const { return address_; }
 
-private:
+  private:
     std::optional<std::string> Navigate(const CategoryTables& categories, const Stock& stock);
 
     bool visible_ = false;

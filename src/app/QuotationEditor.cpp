@@ -8,15 +8,15 @@
 
 namespace velmora {
 
-const std::array<QuotationEditorColumn, QuotationEditorRow::kColumnCount>
-    kQuotationEditorColumns = {{{"Ticker", 70},
-                                {"Date", 55},
-                                {"Close", 50},
-                                {"Open", 50},
-                                {"High", 50},
-                                {"Low", 50},
-                                {"Volume", 50},
-                                {"Open Int.", 57}}};
+const std::array<QuotationEditorColumn, QuotationEditorRow::kColumnCount> kQuotationEditorColumns =
+    {{{"Ticker", 70},
+      {"Date", 55},
+      {"Close", 50},
+      {"Open", 50},
+      {"High", 50},
+      {"Low", 50},
+      {"Volume", 50},
+      {"Open Int.", 57}}};
 
 namespace {
 
@@ -26,7 +26,9 @@ std::string FormatG(double v) {
     return buf;
 }
 
-std::string FormatD(std::int32_t v) { return std::to_string(v); }
+std::string FormatD(std::int32_t v) {
+    return std::to_string(v);
+}
 
 // The number at the start of the text; 0 when there is none. A value beyond a float's range
 // is not a price: it reads as 0.
@@ -40,8 +42,10 @@ float ReadPrice(const std::string& text) {
 std::int32_t ReadCount(const std::string& text) {
     errno = 0;
     const long long v = std::strtoll(text.c_str(), nullptr, 10);
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min()) return std::numeric_limits<std::int32_t>::min();
+    if (v > std::numeric_limits<std::int32_t>::max())
+        return std::numeric_limits<std::int32_t>::max();
+    if (v < std::numeric_limits<std::int32_t>::min())
+        return std::numeric_limits<std::int32_t>::min();
     return static_cast<std::int32_t>(v);
 }
 
@@ -90,8 +94,8 @@ bool ApplyEditFields(Database& db, QuotationEditFields& f) {
     if (!(f.High > 0)) f.High = f.Open > f.Close ? f.Open : f.Close;
     if (!(f.Low > 0)) f.Low = f.Open < f.Close ? f.Open : f.Close;
     if (f.Date == kNoDate) return false;
-    return db.SetQuotation(f.Ticker, DateToText(f.Date), f.Close, f.Volume, f.OpenInt, 0, 0,
-                           f.Open, f.High, f.Low);
+    return db.SetQuotation(f.Ticker, DateToText(f.Date), f.Close, f.Volume, f.OpenInt, 0, 0, f.Open,
+                           f.High, f.Low);
 }
 
 void QuotationEditor::Load(const Stock* current, PackedDate pickedDate) {

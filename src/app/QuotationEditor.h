@@ -63,7 +63,7 @@ QuotationEditorRow WriteEditFields(const QuotationEditFields& fields);
 bool ApplyEditFields(Database& db, QuotationEditFields& fields);
 
 class QuotationEditor {
-public:
+  public:
     explicit QuotationEditor(Database& db) : db_(db) {}
 
     // Called after every edit that reached the database (the chart windows refresh).
@@ -91,7 +91,7 @@ public:
     QuotationEditFields& Fields() { return fields_; }
     const QuotationEditFields& Fields() const { return fields_; }
 
-private:
+  private:
     void Fill();
     void LeaveSelectedRow();
 

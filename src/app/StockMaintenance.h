@@ -29,14 +29,14 @@ inline constexpr std::string_view kBadSplitRatio = "The split ratio must be a po
 inline constexpr std::string_view kBadSplitDate = "The split date is not a valid date";
 
 // Flags of making a stock current. The low bits are passed on to the chart windows' refresh.
-inline constexpr int kCurrentSelect = 1;         // select it in the stock tree and the bars
-inline constexpr int kCurrentRebuildTree = 16;   // rebuild the stock tree and the ticker bar
+inline constexpr int kCurrentSelect = 1;        // select it in the stock tree and the bars
+inline constexpr int kCurrentRebuildTree = 16;  // rebuild the stock tree and the ticker bar
 inline constexpr int kCurrentTreeFromScratch = 32;
 
 // What the windows do when a stock becomes current. The default does nothing, so that logic
 // and tests run without windows.
 class ShellWindows {
-public:
+  public:
     virtual ~ShellWindows() = default;
     virtual void SetChartCaption(std::string_view /*caption*/) {}
     virtual void RefreshCharts(int /*flags*/) {}
@@ -80,7 +80,7 @@ double FindNextSplit(const Stock& stock, std::string& dateText);
 std::optional<double> ReadSplitRatio(std::string_view text);
 
 class StockMaintenance {
-public:
+  public:
     StockMaintenance(Database& db, const Preferences& prefs, UserInterface& ui,
                      ShellWindows& windows);
 
@@ -121,12 +121,13 @@ public:
     bool ApplyStockInformation(Stock& stock, const StockInformation& info);
 
     // Split: 0 when there is no such stock (or the date or ratio is unusable), 1 done, 2 done
-    // and the portfolio's positions changed (the caller saves or marks the portfolio). Prices before the date are divided by the ratio, volumes
-    // multiplied; NominalValue and Issue follow; the price chart's studies too.
+    // and the portfolio's positions changed (the caller saves or marks the portfolio). Prices
+    // before the date are divided by the ratio, volumes multiplied; NominalValue and Issue follow;
+    // the price chart's studies too.
     int Split(std::string_view ticker, std::string_view dateText, double ratio,
               Portfolio* portfolio = nullptr);
 
-private:
+  private:
     void RenamePortfolioPositions(std::string_view oldTicker, std::string_view newTicker);
 
     Database& db_;
@@ -140,7 +141,7 @@ private:
 // The split dialog: opened on the current stock with the first probable split found, "Find
 // next" searching on from the date the previous search found.
 class SplitDialog {
-public:
+  public:
     SplitDialog(Database& db, std::string ticker, PackedDate initialDate);
 
     PackedDate Date() const { return date_; }
@@ -154,7 +155,7 @@ public:
     // that is not a positive number.
     int Ok(StockMaintenance& maintenance, UserInterface& ui, Portfolio* portfolio = nullptr);
 
-private:
+  private:
     Database& db_;
     std::string ticker_;
     PackedDate date_;

@@ -85,7 +85,9 @@ Stock* FindOrComplain(Context& ctx, const std::string& ticker) {
     return stock;
 }
 
-int Finish(Context& ctx) { return ctx.SaveWorkspace() ? kSuccess : kFailure; }
+int Finish(Context& ctx) {
+    return ctx.SaveWorkspace() ? kSuccess : kFailure;
+}
 
 int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::string>& args) {
     if (args.empty()) {
@@ -97,23 +99,23 @@ int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::strin
     std::optional<std::string> newTicker, name, address, alias, country, currency, webId;
     std::optional<std::int32_t> code, issue, nominal, book, market, group, industry, continuous,
         favourite, index;
-    const bool ok =
-        TakeTextOption(ctx, args, "--ticker", newTicker) &&
-        TakeTextOption(ctx, args, "--name", name) &&
-        TakeTextOption(ctx, args, "--address", address) &&
-        TakeTextOption(ctx, args, "--alias", alias) &&
-        TakeTextOption(ctx, args, "--country", country) &&
-        TakeTextOption(ctx, args, "--currency", currency) &&
-        TakeTextOption(ctx, args, "--webid", webId) && TakeIntOption(ctx, args, "--code", code) &&
-        TakeIntOption(ctx, args, "--issue", issue) &&
-        TakeIntOption(ctx, args, "--nominal", nominal) &&
-        TakeIntOption(ctx, args, "--bookvalue", book) &&
-        TakeIntOption(ctx, args, "--market", market) &&
-        TakeIntOption(ctx, args, "--group", group) &&
-        TakeIntOption(ctx, args, "--industry", industry) &&
-        TakeIntOption(ctx, args, "--continuous", continuous) &&
-        TakeIntOption(ctx, args, "--favourite", favourite) &&
-        TakeIntOption(ctx, args, "--index", index);
+    const bool ok = TakeTextOption(ctx, args, "--ticker", newTicker) &&
+                    TakeTextOption(ctx, args, "--name", name) &&
+                    TakeTextOption(ctx, args, "--address", address) &&
+                    TakeTextOption(ctx, args, "--alias", alias) &&
+                    TakeTextOption(ctx, args, "--country", country) &&
+                    TakeTextOption(ctx, args, "--currency", currency) &&
+                    TakeTextOption(ctx, args, "--webid", webId) &&
+                    TakeIntOption(ctx, args, "--code", code) &&
+                    TakeIntOption(ctx, args, "--issue", issue) &&
+                    TakeIntOption(ctx, args, "--nominal", nominal) &&
+                    TakeIntOption(ctx, args, "--bookvalue", book) &&
+                    TakeIntOption(ctx, args, "--market", market) &&
+                    TakeIntOption(ctx, args, "--group", group) &&
+                    TakeIntOption(ctx, args, "--industry", industry) &&
+                    TakeIntOption(ctx, args, "--continuous", continuous) &&
+                    TakeIntOption(ctx, args, "--favourite", favourite) &&
+                    TakeIntOption(ctx, args, "--index", index);
     if (!ok) return kUsage;
     if (!NoMoreArguments(ctx, "stock set", args)) return kUsage;
     if ((market && (*market < 0 || *market >= kMarketCount)) ||
@@ -463,10 +465,11 @@ int CategoriesMove(Context& ctx, std::vector<std::string>& args, bool exchange) 
         }
         organizer.SetSelection(AssignmentsOrganizer::Side::Left, rows);
     }
-    std::size_t moved = tickers.empty() ? organizer.List(AssignmentsOrganizer::Side::Left).size()
-                                        : organizer.Selection(AssignmentsOrganizer::Side::Left).size();
+    std::size_t moved = tickers.empty()
+                            ? organizer.List(AssignmentsOrganizer::Side::Left).size()
+                            : organizer.Selection(AssignmentsOrganizer::Side::Left).size();
     if (exchange) moved += organizer.List(AssignmentsOrganizer::Side::Right).size();
-    const bool done = exchange ? organizer.ExchangeAll()
+    const bool done = exchange          ? organizer.ExchangeAll()
                       : tickers.empty() ? organizer.CopyAll(AssignmentsOrganizer::Side::Left)
                                         : organizer.CopySelected(AssignmentsOrganizer::Side::Left);
     if (!done) {

@@ -62,8 +62,9 @@ int RunReview(Context& ctx, std::vector<std::string>& args) {
     const auto include = TakeOption(args, "--include", missing);
     const auto exclude = TakeOption(args, "--exclude", missing);
     if (missing || !dateText || !args.empty()) {
-        ctx.Error("review: expected --type N --date yy-mm-dd [--include CRITERIA] "
-                  "[--exclude CRITERIA]");
+        ctx.Error(
+            "review: expected --type N --date yy-mm-dd [--include CRITERIA] "
+            "[--exclude CRITERIA]");
         return kUsage;
     }
     int type = 0;
@@ -108,8 +109,7 @@ int RunRiskMap(Context& ctx, std::vector<std::string>& args) {
                      MapLabel(s.TickerText()).c_str(), v.Risk, v.Yield);
     }
     const MapRange& r = map.DataRange();
-    std::fprintf(ctx.out, "range\t%d\t%d\t%d\t%d\n", r.RiskMin, r.RiskMax, r.YieldMin,
-                 r.YieldMax);
+    std::fprintf(ctx.out, "range\t%d\t%d\t%d\t%d\n", r.RiskMin, r.RiskMax, r.YieldMin, r.YieldMax);
     return kSuccess;
 }
 

@@ -89,7 +89,7 @@ TEST_F(ReviewTest, DailyReturnsRankBestFirstAndKeepDatabaseOrderOnTies) {
     Add("BBB", {10, 12});
     Add("CCC", {10, 11});
     Add("DDD", {10, 9});
-    Add("EEE", {10});  // only the day itself: no earlier quotation, no row
+    Add("EEE", {10});    // only the day itself: no earlier quotation, no row
     Add("FFF", {0, 5});  // a return on a close of 0: no row
     Fill(1, "24-01-02");
     EXPECT_EQ(Tickers(review.Rows()), (std::vector<std::string>{"BBB", "AAA", "CCC", "DDD"}));
@@ -103,7 +103,8 @@ TEST_F(ReviewTest, WeeklyReturnsNeedAQuotationAWeekBack) {
     auto addWeekdays = [this](const std::string& ticker, PackedDate first) {
         Stock* s = db.AddStock(ticker);
         for (PackedDate d = first; d <= MakeDate(2024, 1, 8); d = AddDays(d, 1)) {
-            if (DayOfWeek(d) < 5) db.AddQuotation(*s, d)->Close = d == MakeDate(2024, 1, 8) ? 20 : 10;
+            if (DayOfWeek(d) < 5)
+                db.AddQuotation(*s, d)->Close = d == MakeDate(2024, 1, 8) ? 20 : 10;
         }
     };
     addWeekdays("AAA", MakeDate(2024, 1, 1));
@@ -142,7 +143,7 @@ TEST_F(ReviewTest, RatiosRankSmallestPositiveFirstAndMissingOnesLast) {
     b.FinanceEAT = {0, 0, 0, 1000};  // P/E = 1
     Stock& c = Add("CCC", {10});     // no earnings: P/E 0
     c.Issue = 100;
-    c.BookValue = 2000;              // P/BV = 0.5
+    c.BookValue = 2000;                      // P/BV = 0.5
     Add("DDD", {10}, MakeDate(2020, 1, 1));  // no quotation on the day
     Fill(6, "24-01-01");
     EXPECT_EQ(Tickers(review.Rows()), (std::vector<std::string>{"BBB", "AAA", "CCC", "DDD"}));

@@ -15,7 +15,8 @@ Stock& AddStepping(Database& db, const std::string& ticker, int n, double start,
         if (i % 5 == 4) {
             reference = static_cast<float>(reference * (1 + returns[k++ % returns.size()]));
         }
-        db.AddQuotation(*s, AddDays(MakeDate(2020, 1, 1), i))->Close = static_cast<float>(reference);
+        db.AddQuotation(*s, AddDays(MakeDate(2020, 1, 1), i))->Close =
+            static_cast<float>(reference);
     }
     return *s;
 }
@@ -68,11 +69,11 @@ struct MapTest : ::testing::Test {
     Database db;
     RiskYieldMap map;
     MapTest() {
-        AddStepping(db, "AAA", 60, 1000, {0.02, -0.02});       // risk 20000, yield 0
-        AddStepping(db, "BBB", 60, 1000, {0.05, 0.03});        // positive yield
-        AddStepping(db, "CCC", 60, 1000, {-0.01, -0.03});      // negative yield
-        AddStepping(db, "DDD", 60, 1000, {0.3, -0.3});         // risk 30 %
-        AddStepping(db, "SHORT", 10, 1000, {0.5});             // not mapped
+        AddStepping(db, "AAA", 60, 1000, {0.02, -0.02});   // risk 20000, yield 0
+        AddStepping(db, "BBB", 60, 1000, {0.05, 0.03});    // positive yield
+        AddStepping(db, "CCC", 60, 1000, {-0.01, -0.03});  // negative yield
+        AddStepping(db, "DDD", 60, 1000, {0.3, -0.3});     // risk 30 %
+        AddStepping(db, "SHORT", 10, 1000, {0.5});         // not mapped
     }
 };
 
@@ -80,8 +81,8 @@ TEST_F(MapTest, DataRangeStartsFromItsInitialBoundsAndContainsZeroYield) {
     map.Compute(db);
     EXPECT_EQ(map.MappedCount(), 4);
     const MapRange& r = map.DataRange();
-    EXPECT_EQ(r.RiskMin, std::min({map.Values()[0].Risk, map.Values()[1].Risk,
-                                   map.Values()[2].Risk}));
+    EXPECT_EQ(r.RiskMin,
+              std::min({map.Values()[0].Risk, map.Values()[1].Risk, map.Values()[2].Risk}));
     EXPECT_EQ(r.YieldMax, map.Values()[1].Yield);
     EXPECT_EQ(r.YieldMin, map.Values()[2].Yield);
     EXPECT_LT(r.YieldMin, 0);
@@ -106,7 +107,7 @@ TEST_F(MapTest, FirstDrawingShowsEverythingAndAClickResetsTheZoom) {
     EXPECT_EQ(d.Points[3].X, 405);  // the highest risk at the right edge
     EXPECT_EQ(d.Points[3].Label.X, 405 - 22);
     EXPECT_FALSE(d.Points[0].Highlighted);
-    EXPECT_EQ(d.Points[1].Y, 5);  // the highest yield at the top
+    EXPECT_EQ(d.Points[1].Y, 5);         // the highest yield at the top
     EXPECT_EQ(d.Points[1].Label.Y, 13);  // near the top: the label moves down
     EXPECT_EQ(d.Points[1].Label.Text, "BBB");
     ASSERT_TRUE(d.ZeroLineY);
@@ -136,7 +137,8 @@ TEST_F(MapTest, SelectionIsClampedAndNarrowSpansAreWidened) {
     const MapRange& r = map.VisibleRange();
     EXPECT_EQ(r.RiskMax - r.RiskMin, 10000);
     const long long span = static_cast<long long>(whole.RiskMax) - whole.RiskMin;
-    const long long middle = whole.RiskMin + (100 * span / 400 + (100 * span / 400 + 4 * span / 400)) / 2;
+    const long long middle =
+        whole.RiskMin + (100 * span / 400 + (100 * span / 400 + 4 * span / 400)) / 2;
     EXPECT_NEAR((r.RiskMin + r.RiskMax) / 2.0, static_cast<double>(middle), 2);
 }
 

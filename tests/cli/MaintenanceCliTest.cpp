@@ -16,7 +16,7 @@ struct CliRun {
 
 // Runs one command of the table on the workspace, capturing its standard output.
 CliRun Command(const test::TempDir& profile, const test::TempDir& workspace,
-            const std::string& name, std::vector<std::string> args) {
+               const std::string& name, std::vector<std::string> args) {
     Context ctx;
     ctx.requestedProfile = profile.path();
     ctx.requestedWorkspace = workspace.path() / "ws";
@@ -55,10 +55,10 @@ std::vector<std::string> Lines(const std::string& text) {
 struct MaintenanceCli : ::testing::Test {
     test::TempDir profile, workspace;
     void SetUp() override {
-        ASSERT_EQ(Command(profile, workspace, "sample-workspace",
-                          {(workspace.path() / "ws").string()})
-                      .status,
-                  0);
+        ASSERT_EQ(
+            Command(profile, workspace, "sample-workspace", {(workspace.path() / "ws").string()})
+                .status,
+            0);
     }
     CliRun Do(const std::string& name, std::vector<std::string> args) {
         return Command(profile, workspace, name, std::move(args));
@@ -116,10 +116,9 @@ TEST_F(MaintenanceCli, ReviewRiskMapAndCategories) {
         EXPECT_LE(change, previous + 0.006);
         previous = change;
     }
-    const auto market1 =
-        Lines(Do("review", {"--type", "0", "--date", "24-06-14", "--include", "market=1",
-                            "--exclude", "indexes"})
-                  .out);
+    const auto market1 = Lines(Do("review", {"--type", "0", "--date", "24-06-14", "--include",
+                                             "market=1", "--exclude", "indexes"})
+                                   .out);
     EXPECT_LT(market1.size(), daily.size());
     EXPECT_EQ(Do("review", {"--type", "8", "--date", "24-06-14"}).status, 2);
     EXPECT_EQ(Do("review", {"--date", "24-06-14", "--include", "colour=3"}).status, 2);
