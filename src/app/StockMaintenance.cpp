@@ -290,6 +290,12 @@ int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, 
     return result;
 }
 
+std::optional<SplitDialog> StockMaintenance::OpenSplitDialog(PackedDate initialDate) {
+    if (current_ == nullptr) return std::nullopt;
+    if (current_->FirstLoadedDate != 0) db_.LoadOlderQuotations(*current_);
+    return SplitDialog(db_, current_->Ticker.Str(), initialDate);
+}
+
 SplitDialog::SplitDialog(Database& db, std::string ticker, PackedDate initialDate)
     : db_(db), ticker_(std::move(ticker)), date_(initialDate) {
     FindNext();

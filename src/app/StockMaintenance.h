@@ -17,6 +17,7 @@
 namespace velmora {
 
 class Portfolio;
+class SplitDialog;
 
 inline constexpr std::string_view kNewStockPrompt = "Enter a new stock name";
 inline constexpr std::string_view kStockExists = "This stock already exists";
@@ -119,6 +120,11 @@ class StockMaintenance {
     // older quotations, renames the stock's positions in the workspace's portfolio file (saved
     // when any changed), renames the stock and sets its old file aside.
     bool ApplyStockInformation(Stock& stock, const StockInformation& info);
+
+    // The Split command: the current stock's older quotations come into memory, then the split
+    // dialog opens on it (its date picker starting at `initialDate`). None without a current
+    // stock.
+    std::optional<SplitDialog> OpenSplitDialog(PackedDate initialDate);
 
     // Split: 0 when there is no such stock (or the date or ratio is unusable), 1 done, 2 done
     // and the portfolio's positions changed (the caller saves or marks the portfolio). Prices

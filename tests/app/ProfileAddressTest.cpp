@@ -27,6 +27,28 @@ TEST(ProfileAddress, PlaceholdersExpand) {
     EXPECT_EQ(ExpandProfileAddress(std::string(2000, 'x'), s).size(), kMaxProfileAddress);
 }
 
+TEST(ProfileAddress, AnyTemplateBytesExpandSafely) {
+    // Templates come from the workspace file: any bytes must expand without a fault.
+    const Stock s = MakeStock();
+    std::uint32_t seed = 12345;
+    const std::string alphabet = "{}tai0123456789x\0\xff";
+    for (int round = 0; round < 2000; ++round) {
+        std::string t;
+        const int length = static_cast<int>(seed % 40);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1103515245u + 12345u;
+            t.push_back(alphabet[(seed >> 16) % alphabet.size()]);
+        }
+        seed = seed * 1103515245u + 12345u;
+        const std::string out = ExpandProfileAddress(t, s);
+        EXPECT_LE(out.size(), kMaxProfileAddress);
+        // Text outside placeholders is copied unchanged.
+        if (t.find('{') == std::string::npos) EXPECT_EQ(out, t);
+        if (t.find('{') != std::string::npos)
+            EXPECT_EQ(out.substr(0, t.find('{')), t.substr(0, t.find('{')));
+    }
+}
+
 TEST(ProfileAddress, PaneFollowsTheStockAndKeepsItsPageOnAnEmptyAddress) {
     CategoryTables t;
     t.Markets[2].ProfileTemplate.Set("http://p/{t}");

@@ -187,6 +187,20 @@ TEST_F(MaintenanceTest, SplitDialogSearchesOnAndRefusesABadRatio) {
     EXPECT_FLOAT_EQ(db.FindStock("ACME")->Quotations[3].Close, 50);
 }
 
+TEST_F(MaintenanceTest, SplitCommandSearchesTheWholeHistory) {
+    EXPECT_FALSE(maintenance.OpenSplitDialog(MakeDate(2024, 1, 1)));  // no current stock
+    AddWithCloses("ACME", {50, 10, 10, 10, 10});
+    SaveAndReload();
+    Stock* s = db.FindStock("ACME");
+    DropQuotationsBefore(*s, MakeDate(2020, 3, 4));  // the split lies on disk only
+    maintenance.MakeCurrent(s, 0);
+    auto dialog = maintenance.OpenSplitDialog(MakeDate(2024, 1, 1));
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(s->Quotations.size(), 5u);
+    EXPECT_EQ(dialog->RatioText(), "5");
+    EXPECT_EQ(dialog->FoundDate(), "20-03-03");
+}
+
 TEST_F(MaintenanceTest, NewStockRefusesAnExistingTickerAndKeepsTheCurrentStock) {
     Stock* a = db.AddStock("AAA");
     maintenance.MakeCurrent(a, 0);
