@@ -116,10 +116,11 @@ std::optional<Bytes> ReadFileRange(const fs::path& path, std::uint64_t offset,
 
 bool WriteFileAtomically(const fs::path& path, const void* data, std::size_t size) {
     static thread_local std::mt19937 rng{std::random_device{}()};
-    fs::path tmp = path;
+    // A hidden name beside the target: directory listings that skip names beginning with '.'
+    // (the workspace loader does) never take a leftover temporary file for a data file.
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(rng()));
-    tmp += suffix;
+    const fs::path tmp = path.parent_path() / ("." + path.filename().string() + suffix);
     Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (fd.get() < 0) return false;
     const auto* p = static_cast<const std::uint8_t*>(data);

@@ -361,6 +361,8 @@ std::string StockFileName(std::string_view ticker) {
     for (char& c : name) {
         if (std::strchr("*?#|></\\", c) != nullptr && c != 0) c = '_';
     }
+    // The loader skips names beginning with '.', so such a ticker's file would vanish.
+    if (!name.empty() && name[0] == '.') name[0] = '_';
     return name;
 }
 

@@ -95,7 +95,7 @@ StockFileStatus ReadKeptQuotationImages(const std::filesystem::path& path, std::
 // newest k quotations in memory, studies.
 Bytes BuildStockImage(const Stock& stock, std::size_t k, const Bytes& kept);
 
-// The file name of a ticker: each of * ? # | > < / \ becomes '_'.
+// The file name of a ticker: each of * ? # | > < / \ becomes '_', and so does a leading '.'.
 std::string StockFileName(std::string_view ticker);
 // The directory letter of a file name: its first character lower-cased, or '_' when that is not
 // an ASCII letter or digit.

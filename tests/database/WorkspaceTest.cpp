@@ -174,6 +174,7 @@ TEST(StockFile, PathRuleSanitisesAndPicksTheLetterDirectory) {
     EXPECT_EQ(StockFilePath("/w", "#1"), fs::path("/w/_/_1"));
     EXPECT_EQ(StockFilePath("/w", "9X*?"), fs::path("/w/9/9X__"));
     EXPECT_EQ(StockFileName("a|b<c>d\\e"), "a_b_c_d_e");
+    EXPECT_EQ(StockFilePath("/w", ".DJX"), fs::path("/w/_/_DJX"));
 }
 
 TEST(StockFile, VersionThreeLoadsWithoutOpenInterestAndSavesAsVersionFour) {
@@ -344,6 +345,7 @@ TEST(Workspace, LimitOfSavedQuotationsWritesTheNewest) {
 
 TEST(Workspace, SaveIntoEmptyFolderCreatesLettersAndWorkspaceFile) {
     Fixture f;
+    f.db.AddStock(".DJX");
     f.db.AddStock("A/B");
     f.db.AddStock("#1");
     f.db.SetWorkspaceDir(f.dir / "new" / "ws");
@@ -354,6 +356,12 @@ TEST(Workspace, SaveIntoEmptyFolderCreatesLettersAndWorkspaceFile) {
     EXPECT_TRUE(fs::exists(f.dir / "new" / "ws" / "a" / "A_B"));
     EXPECT_TRUE(fs::exists(f.dir / "new" / "ws" / "_" / "_1"));
     EXPECT_TRUE(fs::exists(f.dir / "new" / "ws" / "tarvik.workspace"));
+    // A ticker with a leading dot survives the next load.
+    f.db.ReleaseAll();
+    Workspace ws(f.db, f.prefs, f.ui);
+    ASSERT_TRUE(ws.LoadWorkspace());
+    EXPECT_NE(f.db.FindStock(".DJX"), nullptr);
+    EXPECT_EQ(f.db.StockCount(), 3);
     // No temporary files are left behind.
     for (const auto& e : fs::recursive_directory_iterator(f.dir / "new")) {
         EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos);
