@@ -3,6 +3,7 @@
 // and F3.DAT; the folder is opened and every listed security imported into a database that
 // already holds quotations.
 
+#include <cmath>
 #include <cstdint>
 #include <string_view>
 #include <vector>
@@ -45,5 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // What the database held before the import is still there.
     if (db.FindStock("DJX") == nullptr) __builtin_trap();
+    // Whatever was stored is a sound quotation, in date order.
+    for (const auto& stock : db.Stocks()) {
+        PackedDate previous = 0;
+        for (const Quotation& q : stock->Quotations) {
+            if (!std::isfinite(q.Close) || q.Close <= 0 || q.Date <= previous) __builtin_trap();
+            previous = q.Date;
+        }
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
 // A saved teletext page imported into a database that knows a few of the usual tickers.
 
+#include <cmath>
 #include <cstdint>
 
 #include "FuzzSupport.h"
@@ -13,5 +14,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Database db;
     for (const char* t : {"A", "B", "ORBIS", "WIG", "WIG20", "NIF", "MIDWIG"}) db.AddStock(t);
     ImportTeletext(db, dir / "page.txt");
+    // Whatever was stored is a sound quotation, in date order.
+    for (const auto& stock : db.Stocks()) {
+        PackedDate previous = 0;
+        for (const Quotation& q : stock->Quotations) {
+            if (!std::isfinite(q.Close) || q.Close <= 0 || q.Date <= previous) __builtin_trap();
+            previous = q.Date;
+        }
+    }
     return 0;
 }
