@@ -241,6 +241,7 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
 
 void StockMaintenance::RenamePortfolioPositions(std::string_view oldTicker,
                                                 std::string_view newTicker) {
+    if (!writesPortfolioFile_) return;
     const auto file = PortfolioPath(db_.WorkspaceDir());
     Portfolio portfolio;
     // A file that cannot be read is left as it is.

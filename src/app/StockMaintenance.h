@@ -105,6 +105,10 @@ class StockMaintenance {
     bool DeleteCurrentStock();
     // Delete stock without the question (the command-line tool asks nobody).
     bool DeleteStock(Stock& stock);
+    // Whether a rename updates the workspace's portfolio file (on at first; a run that will not
+    // save anything leaves the file alone).
+    void SetWritesPortfolioFile(bool on) { writesPortfolioFile_ = on; }
+
     // The stock finder closed with OK and a stock chosen: it becomes current (flags 7).
     void StockFound(Stock* stock) {
         if (stock != nullptr) MakeCurrent(stock, 7);
@@ -142,6 +146,7 @@ class StockMaintenance {
     ShellWindows& windows_;
     Stock* current_ = nullptr;
     std::optional<std::string> pickedDate_;
+    bool writesPortfolioFile_ = true;
 };
 
 // The split dialog: opened on the current stock with the first probable split found, "Find

@@ -11,6 +11,7 @@
 #include "app/QuotationEditor.h"
 #include "app/StockMaintenance.h"
 #include "cli/Cli.h"
+#include "database/StockFile.h"
 #include "portfolio/PortfolioFile.h"
 
 namespace velmora::cli {
@@ -89,6 +90,19 @@ int Finish(Context& ctx) {
     return ctx.SaveWorkspace() ? kSuccess : kFailure;
 }
 
+// Deleting or renaming a stock sets its file aside until the save; a run that will not save
+// puts it back, as declining to save does.
+void PutBackUnlessSaving(Context& ctx, const std::string& ticker) {
+    if (!ctx.noSave) return;
+    const std::filesystem::path file = StockFilePath(ctx.db.WorkspaceDir(), ticker);
+    std::filesystem::path aside = file;
+    aside += ".ZZZ";
+    std::error_code ec;
+    if (std::filesystem::exists(aside, ec) && !std::filesystem::exists(file, ec)) {
+        std::filesystem::rename(aside, file, ec);
+    }
+}
+
 int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::string>& args) {
     if (args.empty()) {
         ctx.Error("stock set: expected a TICKER");
@@ -145,8 +159,10 @@ int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::strin
     if (continuous) info.Continuous = *continuous != 0;
     if (favourite) info.Favourite = *favourite != 0;
     if (index) info.Index = *index != 0;
+    const std::string oldTicker = stock->Ticker.Str();
     maintenance.MakeCurrent(stock, 0);
     if (!maintenance.ApplyStockInformation(*stock, info)) return kFailure;
+    PutBackUnlessSaving(ctx, oldTicker);
     return Finish(ctx);
 }
 
@@ -161,6 +177,7 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
     args.erase(args.begin());
     ShellWindows windows;
     StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
+    maintenance.SetWritesPortfolioFile(!ctx.noSave);
     if (sub == "set") return StockSet(ctx, maintenance, args);
     if (sub == "new") {
         std::optional<std::string> name;
@@ -183,7 +200,9 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
         if (!ctx.OpenWorkspace()) return kFailure;
         Stock* stock = FindOrComplain(ctx, args[0]);
         if (stock == nullptr) return kFailure;
+        const std::string ticker = stock->Ticker.Str();
         if (!maintenance.DeleteStock(*stock)) return kFailure;
+        PutBackUnlessSaving(ctx, ticker);
         return Finish(ctx);
     }
     if (sub == "rename") {
@@ -196,8 +215,10 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
         if (stock == nullptr) return kFailure;
         StockInformation info = StockInformation::Of(*stock);
         info.Ticker = args[1];
+        const std::string oldTicker = stock->Ticker.Str();
         maintenance.MakeCurrent(stock, 0);
         if (!maintenance.ApplyStockInformation(*stock, info)) return kFailure;
+        PutBackUnlessSaving(ctx, oldTicker);
         return Finish(ctx);
     }
     ctx.Error("stock: unknown sub-command '" + sub + "'");

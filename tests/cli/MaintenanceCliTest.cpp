@@ -16,8 +16,9 @@ struct CliRun {
 
 // Runs one command of the table on the workspace, capturing its standard output.
 CliRun Command(const test::TempDir& profile, const test::TempDir& workspace,
-               const std::string& name, std::vector<std::string> args) {
+               const std::string& name, std::vector<std::string> args, bool noSave = false) {
     Context ctx;
+    ctx.noSave = noSave;
     ctx.requestedProfile = profile.path();
     ctx.requestedWorkspace = workspace.path() / "ws";
     std::FILE* out = std::tmpfile();
@@ -81,6 +82,23 @@ TEST_F(MaintenanceCli, StockNewRenameSetQuoteAndDelete) {
     EXPECT_EQ(list.front(), "AAANEW\t1\t24-03-01\t24-03-01\tNew Company");
     ASSERT_EQ(Do("stock", {"delete", "AAANEW"}).status, 0);
     EXPECT_EQ(Do("quotes", {"AAANEW"}).status, 1);
+}
+
+TEST_F(MaintenanceCli, RunsThatDoNotSaveLeaveStocksAndPortfolioAlone) {
+    ASSERT_EQ(Do("portfolio", {"pay-in", "1000"}).status, 0);
+    ASSERT_EQ(Do("portfolio", {"buy", "JORVEN", "--qty", "1", "--price", "1"}).status, 0);
+    const std::string list = Do("list", {}).out;
+    const std::string portfolio = Do("portfolio", {"show"}).out;
+    EXPECT_EQ(Command(profile, workspace, "stock", {"delete", "JORVEN"}, true).status, 0);
+    EXPECT_EQ(Command(profile, workspace, "stock", {"rename", "JORVEN", "AAAA"}, true).status, 0);
+    EXPECT_EQ(Do("list", {}).out, list);
+    EXPECT_EQ(Do("portfolio", {"show"}).out, portfolio);
+    // A later run that saves keeps JORVEN too.
+    ASSERT_EQ(Do("set-quote", {"ALDORA", "25-01-02", "--close", "5"}).status, 0);
+    EXPECT_EQ(Do("quotes", {"JORVEN"}).status, 0);
+    // Renaming for real carries the position along.
+    ASSERT_EQ(Do("stock", {"rename", "JORVEN", "AAAA"}).status, 0);
+    EXPECT_NE(Do("portfolio", {"show"}).out.find("AAAA"), std::string::npos);
 }
 
 TEST_F(MaintenanceCli, SplitFindSplitAndDeleteSession) {
