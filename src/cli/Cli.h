@@ -79,6 +79,7 @@ bool IsCategoryEditCommand(const std::vector<std::string>& args);
 int RunCategoryEdit(Context& ctx, std::vector<std::string>& args);
 int RunReview(Context& ctx, std::vector<std::string>& args);
 int RunRiskMap(Context& ctx, std::vector<std::string>& args);
+int RunEval(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

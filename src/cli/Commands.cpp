@@ -12,6 +12,10 @@ const std::vector<Command>& Commands() {
         {"import",
          "metastock DIR [--list] [--ticker T...] | teletext FILE...",
          "imports quotations: a Metastock directory, saved teletext pages", RunImport},
+        {"eval",
+         "TICKER (--formula TEXT | --formula-file F) [--print NAME,...] [--output] "
+         "[--selected-bar I] [--periodicity daily|weekly|monthly]",
+         "runs a QRX formula over a stock and prints its variables per bar as CSV", RunEval},
         {"sample-workspace", "DIR", "writes the synthetic sample database into DIR",
          RunSampleWorkspace},
         {"portfolio",

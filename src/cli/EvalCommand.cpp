@@ -1,0 +1,135 @@
+// velmora-cli eval: runs a QRX formula over one stock and prints the variables per bar.
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "database/Periodicity.h"
+#include "formula/FormulaEngine.h"
+#include "formula/FormulaFile.h"
+
+namespace velmora::cli {
+
+namespace {
+
+std::vector<std::string> SplitNames(const std::string& list) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= list.size()) {
+        std::size_t comma = list.find(',', start);
+        if (comma == std::string::npos) comma = list.size();
+        if (comma > start) names.push_back(list.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return names;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return ec == std::errc() && ptr == end && !text.empty();
+}
+
+}  // namespace
+
+int RunEval(Context& ctx, std::vector<std::string>& args) {
+    bool missing = false;
+    const auto formula = TakeOption(args, "--formula", missing);
+    const auto formulaFile = TakeOption(args, "--formula-file", missing);
+    const auto print = TakeOption(args, "--print", missing);
+    const auto selected = TakeOption(args, "--selected-bar", missing);
+    const auto periodicityText = TakeOption(args, "--periodicity", missing);
+    const bool showOutput = TakeFlag(args, "--output");
+    if (missing || args.size() != 1 || formula.has_value() == formulaFile.has_value()) {
+        ctx.Error("eval: expected TICKER and one of --formula TEXT or --formula-file F");
+        return kUsage;
+    }
+    int selectedBar = -1;
+    if (selected && !ParseInt(*selected, selectedBar)) {
+        ctx.Error("eval: --selected-bar needs a bar index");
+        return kUsage;
+    }
+    Periodicity periodicity = Periodicity::Daily;
+    if (periodicityText) {
+        const auto p = ParsePeriodicity(*periodicityText);
+        if (!p) {
+            ctx.Error("eval: --periodicity is daily, weekly or monthly");
+            return kUsage;
+        }
+        periodicity = *p;
+    }
+    std::string text;
+    if (formula) {
+        text = *formula;
+    } else {
+        auto loaded = LoadFormulaFile(*formulaFile);
+        if (!loaded) {
+            ctx.Error("cannot read the formula file " + *formulaFile);
+            return kFailure;
+        }
+        text = std::move(*loaded);
+    }
+
+    if (!ctx.OpenWorkspace()) return kFailure;
+    Stock* stock = ctx.db.FindStockOrAlias(args[0]);
+    if (stock == nullptr) {
+        ctx.Error("no stock '" + args[0] + "'");
+        return kFailure;
+    }
+    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    std::unique_ptr<Stock> compressed;
+    const Stock* bound = stock;
+    if (periodicity != Periodicity::Daily) {
+        compressed = CompressQuotations(*stock, periodicity);
+        bound = compressed.get();
+    }
+    if (bound->Quotations.empty()) {
+        ctx.Error("the stock '" + args[0] + "' has no quotations");
+        return kFailure;
+    }
+
+    ConsoleFormulaErrorSink errors(ctx.err);
+    FormulaEngine engine(errors, &ctx.db);
+    engine.ClearErrorFlag();
+    engine.BeginRun(*bound);
+    if (selected) engine.SetSelectedBar(selectedBar);
+    engine.Execute(text);
+
+    // Without --print: every variable the formula assigned a number or an array, unless only
+    // the output text was asked for.
+    std::vector<std::string> names;
+    if (print) {
+        names = SplitNames(*print);
+    } else if (!showOutput) {
+        for (const std::string& name : engine.AssignedVariables()) {
+            if (engine.GetString(name) == nullptr) names.push_back(name);
+        }
+    }
+    if (!names.empty() || print) {
+        std::vector<const float*> columns;
+        std::fputs("date", ctx.out);
+        for (const std::string& name : names) {
+            std::fprintf(ctx.out, ",%s", name.c_str());
+            columns.push_back(engine.GetArray(name));
+        }
+        std::fputc('\n', ctx.out);
+        for (int i = 0; i < engine.BarCount(); ++i) {
+            std::fputs(DateToText(bound->Quotations[static_cast<std::size_t>(i)].Date).c_str(),
+                       ctx.out);
+            for (const float* column : columns) {
+                std::fputc(',', ctx.out);
+                if (column != nullptr) std::fputs(FormatPrice(column[i]).c_str(), ctx.out);
+            }
+            std::fputc('\n', ctx.out);
+        }
+    }
+    if (showOutput) std::fputs(engine.Output().c_str(), ctx.out);
+    const bool failed = engine.ErrorFlag();
+    engine.EndRun();
+    return failed ? kFailure : kSuccess;
+}
+
+}  // namespace velmora::cli

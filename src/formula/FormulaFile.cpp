@@ -1,0 +1,48 @@
+#include "formula/FormulaFile.h"
+
+#include "database/FileUtil.h"
+
+namespace velmora {
+
+std::string FormulaTextFromFile(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size() + bytes.size() / 16 + 2);
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const std::size_t lineFeed = bytes.find('\n', start);
+        const std::size_t end = lineFeed == std::string_view::npos ? bytes.size() : lineFeed;
+        std::string_view line = bytes.substr(start, end - start);
+        // A carriage return before the line feed belongs to the line break.
+        if (lineFeed != std::string_view::npos && !line.empty() && line.back() == '\r') {
+            line.remove_suffix(1);
+        }
+        text += line;
+        text += "\r\n";
+        start = end + 1;
+    }
+    return text;
+}
+
+std::string FormulaFileFromText(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size() + text.size() / 16);
+    for (const char c : text) {
+        if (c == '\r') continue;
+        if (c == '\n') bytes += '\r';
+        bytes += c;
+    }
+    return bytes;
+}
+
+std::optional<std::string> LoadFormulaFile(const std::filesystem::path& path) {
+    const auto bytes = ReadWholeFile(path);
+    if (!bytes) return std::nullopt;
+    return FormulaTextFromFile(
+        std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+}
+
+bool SaveFormulaFile(const std::filesystem::path& path, std::string_view text) {
+    return WriteFileAtomically(path, FormulaFileFromText(text));
+}
+
+}  // namespace velmora

@@ -1,0 +1,176 @@
+/* The QRX grammar. Each reduction evaluates at once through the FormulaEngine; there is no
+   syntax tree. An action that yields no value (an error already reported) enters the same
+   recovery as a syntax error, without a second report: the parser pops back to the statement
+   level, discards tokens up to the next ";" and continues with the next statement. */
+
+%define api.pure full
+%define api.prefix {qrx}
+%define parse.error simple
+%define api.value.type {velmora::QrxSemanticValue}
+%parse-param {velmora::QrxParseState& state}
+%lex-param {velmora::QrxParseState& state}
+
+%code requires {
+#include "formula/FormulaEngine.h"
+#include "formula/Parser.h"
+#include "formula/Scanner.h"
+
+namespace velmora {
+
+struct QrxSemanticValue {
+    Value value;
+    Symbol* symbol;
+    ArgList* args;
+};
+
+struct QrxParseState {
+    FormulaEngine& engine;
+    Scanner& scanner;
+};
+
+}  // namespace velmora
+
+/* The semantic values are plain data: the stacks may be moved with memcpy when they grow. */
+#define QRXSTYPE_IS_TRIVIAL 1
+#define YYSTYPE_IS_TRIVIAL 1
+#define YYINITDEPTH (velmora::kParserInitialDepth)
+#define YYMAXDEPTH (velmora::kParserMaxDepth)
+}
+
+%code {
+namespace {
+
+int qrxlex(QRXSTYPE* lval, velmora::QrxParseState& state);
+void qrxerror(velmora::QrxParseState& state, const char* message);
+
+}  // namespace
+
+#define EVAL(target, expression)             \
+    do {                                     \
+        (target) = (expression);             \
+        if ((target).IsNone()) YYERROR;      \
+    } while (0)
+}
+
+%token NUMBER STRING IDENT MATHFUNC FUNC
+%token AND OR NOT EQ NE GE LE
+
+%precedence '='
+%left OR
+%left AND
+%precedence NOT
+%left EQ NE
+%left '<' '>' LE GE
+%left '+' '-'
+%left '*' '/'
+%precedence NEG
+%right '^'
+
+%%
+
+program
+    : %empty
+    | program statement
+    ;
+
+statement
+    : ';'
+    | expr ';'                  { state.engine.WriteStatement($1.value); }
+    | error ';'                 { yyerrok; }
+    ;
+
+args
+    : %empty                    { $$.args = state.engine.EmptyArgs(); }
+    | expr                      { $$.args = state.engine.ArgsOf($1.value); }
+    | args ',' expr             { $$.args = state.engine.AddArg($1.args, $3.value); }
+    ;
+
+expr
+    : NUMBER                    { $$.value = $1.value; }
+    | STRING                    { $$.value = $1.value; }
+    | IDENT {
+          if ($1.symbol->state == velmora::SymbolState::Unassigned) {
+              state.engine.ReportFormulaError("Unknown identifier");
+              YYERROR;
+          }
+          $$.value = $1.symbol->value;
+      }
+    | IDENT '=' expr            { $$.value = state.engine.Assign(*$1.symbol, $3.value); }
+    | expr '+' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Add)); }
+    | expr '-' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Sub)); }
+    | expr '*' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Mul)); }
+    | expr '/' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Div)); }
+    | expr '>' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Gt)); }
+    | expr '<' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Lt)); }
+    | expr AND expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::And)); }
+    | expr OR expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Or)); }
+    | expr NE expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ne)); }
+    | expr EQ expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Eq)); }
+    | expr GE expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ge)); }
+    | expr LE expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Le)); }
+    | '-' expr %prec NEG        { EVAL($$.value, state.engine.Negate($2.value)); }
+    | NOT expr                  { EVAL($$.value, state.engine.LogicalNot($2.value)); }
+    | expr '^' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Pow)); }
+    | '(' expr ')'              { $$.value = $2.value; }
+    | MATHFUNC '(' expr ')'     { EVAL($$.value, state.engine.ApplyMath($3.value, $1.symbol->math)); }
+    | FUNC '(' args ')'         { EVAL($$.value, state.engine.CallBuiltin(*$1.symbol, $3.args)); }
+    ;
+
+%%
+
+namespace {
+
+int qrxlex(QRXSTYPE* lval, velmora::QrxParseState& state) {
+    using velmora::TokenKind;
+    *lval = QRXSTYPE{};
+    velmora::Token token = state.scanner.Next();
+    switch (token.kind) {
+        case TokenKind::End: return 0;
+        case TokenKind::Number:
+            lval->value = velmora::Value::Number(token.number);
+            return NUMBER;
+        case TokenKind::String: {
+            lval->value = velmora::Value::String(state.engine.NewString(token.text));
+            // Without memory for the text the string reads as nothing the grammar accepts.
+            return lval->value.text != nullptr ? static_cast<int>(STRING) : '$';
+        }
+        case TokenKind::Identifier: {
+            velmora::SymbolTable& symbols = state.engine.Symbols();
+            velmora::Symbol* symbol = symbols.FindSymbol(token.text);
+            if (symbol == nullptr) symbol = symbols.AddSymbol(token.text, velmora::SymbolKind::Ident);
+            lval->symbol = symbol;
+            switch (symbol->kind) {
+                case velmora::SymbolKind::MathFunc: return MATHFUNC;
+                case velmora::SymbolKind::Func: return FUNC;
+                case velmora::SymbolKind::Ident: break;
+            }
+            return IDENT;
+        }
+        case TokenKind::And: return AND;
+        case TokenKind::Or: return OR;
+        case TokenKind::Not: return NOT;
+        case TokenKind::Eq: return EQ;
+        case TokenKind::Ne: return NE;
+        case TokenKind::Ge: return GE;
+        case TokenKind::Le: return LE;
+        case TokenKind::Char: return token.ch;
+    }
+    return 0;
+}
+
+void qrxerror(velmora::QrxParseState& state, const char* message) {
+    // The parser's two messages: a token it cannot accept, and a full state stack.
+    const bool exhausted = std::string_view(message) == "memory exhausted";
+    state.engine.ReportFormulaError(exhausted ? "parser stack overflow" : "Syntax error");
+}
+
+}  // namespace
+
+namespace velmora {
+
+void ParseFormula(FormulaEngine& engine, Scanner& scanner) {
+    QrxParseState state{engine, scanner};
+    qrxparse(state);
+}
+
+}  // namespace velmora

@@ -1,0 +1,18 @@
+#pragma once
+// The QRX parser: reads the whole text through the scanner and evaluates it while parsing, one
+// grammar action per reduction, calling the engine's operations. Errors are reported through
+// the engine; after one the parser skips to the next ";" and goes on with the next statement.
+
+namespace velmora {
+
+class FormulaEngine;
+class Scanner;
+
+// The depths of the parser's state stack: it starts with room for kInitialDepth states and
+// doubles up to kMaxDepth, where parsing stops with "parser stack overflow".
+inline constexpr int kParserInitialDepth = 200;
+inline constexpr int kParserMaxDepth = 10000;
+
+void ParseFormula(FormulaEngine& engine, Scanner& scanner);
+
+}  // namespace velmora
