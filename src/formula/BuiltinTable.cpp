@@ -57,6 +57,26 @@ Value Ma(FormulaEngine& e, int, const Value* args) {
     return Value::Array(out);
 }
 
+// roc(array, [periods = 12]): rate of change in percent against the bar `periods` earlier;
+// 0 where that bar is 0.
+Value Roc(FormulaEngine& e, int, const Value* args) {
+    float* out = e.NewArray();
+    if (out == nullptr) return Value::None();
+    const int n = e.BarCount();
+    const float* v = args[0].array;
+    const int p = BarsArg(args[1]);
+    const int s = FirstValue(v, n);
+    for (int i = 0; i < n; ++i) {
+        if (i < s || p < 0 || i - s < p) {
+            out[i] = EMPTY;
+            continue;
+        }
+        const float q = v[i - p];
+        out[i] = q == 0.0f ? 0.0f : (v[i] - q) * 100.0f / q;
+    }
+    return Value::Array(out);
+}
+
 // lastvalue(array): the element at the selected bar as a number; EMPTY (or a selected bar
 // outside the bars) gives 0.
 Value LastValue(FormulaEngine& e, int, const Value* args) {
@@ -90,6 +110,7 @@ Value Market(FormulaEngine& e, int, const Value*) {
 constexpr BuiltinEntry kTable[] = {
     {"line", Line, 0, 0, 2, 0, {}},
     {"ma", Ma, 1, 0, 1, 0, {}},
+    {"roc", Roc, 1, 0, 0, 1, {12.0f}},
     {"lastvalue", LastValue, 1, 0, 0, 0, {}},
     {"writeif", WriteIf, 1, 2, 0, 0, {}},
     {"name", Name, 0, 0, 0, 0, {}},

@@ -111,8 +111,9 @@ void FormulaEngine::EndRun() {
     stock_ = nullptr;
     barCount_ = 0;
     symbols_.Clear();
-    for (auto& a : prices_) std::vector<float>().swap(a);
-    for (auto& a : market_) std::vector<float>().swap(a);
+    // The price arrays keep their capacity for the next run.
+    for (auto& a : prices_) a.clear();
+    for (auto& a : market_) a.clear();
     marketBuilt_ = false;
     pool_.FreeAll();
     std::string().swap(output_);

@@ -90,7 +90,10 @@ expr
     | STRING                    { $$.value = $1.value; }
     | IDENT {
           if ($1.symbol->state == velmora::SymbolState::Unassigned) {
-              state.engine.ReportFormulaError("Unknown identifier");
+              // The lookahead may already be a character outside the language (as in
+              // "my_var"): that character is the first fault, so it is the one reported.
+              const bool stray = yychar != QRXEMPTY && YYTRANSLATE(yychar) == YYSYMBOL_YYUNDEF;
+              state.engine.ReportFormulaError(stray ? "Syntax error" : "Unknown identifier");
               YYERROR;
           }
           $$.value = $1.symbol->value;

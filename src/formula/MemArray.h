@@ -1,11 +1,16 @@
 #pragma once
-// The memory pool of one formula run. Every array, text and argument vector the engine makes
-// during a run is allocated here and stays until FreeAll, which ends the run; nothing is freed
-// piecemeal except by an explicit Free. The pool also enforces a limit on the bytes it holds,
-// so that a hostile formula (a million operators on a long history, texts doubled again and
-// again) ends with a reported error instead of exhausting the machine.
+// The memory pool of one formula run. Every array and text the engine makes during a run is
+// allocated here and stays until FreeAll, which ends the run; nothing is freed piecemeal
+// except by an explicit Free. The pool also enforces a limit on the bytes it holds, so that a
+// hostile formula (a million operators on a long history, texts doubled again and again) ends
+// with a reported error instead of exhausting the machine.
+//
+// Large blocks freed by FreeAll are kept (up to a cap) and handed out again by the next run:
+// runs over stocks of similar length then reuse memory that is already mapped instead of
+// faulting in fresh pages for every array.
 
 #include <cstddef>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -14,6 +19,9 @@ namespace velmora {
 class MemArray {
 public:
     static constexpr std::size_t kDefaultLimit = std::size_t{1} << 30;  // 1 GiB
+    // Freed blocks of at least this size are kept for reuse, up to kSpareCap bytes in all.
+    static constexpr std::size_t kSpareMinimum = std::size_t{64} << 10;
+    static constexpr std::size_t kSpareCap = std::size_t{256} << 20;
 
     MemArray() = default;
     MemArray(const MemArray&) = delete;
@@ -24,10 +32,13 @@ public:
     void* Allocate(std::size_t bytes);
     // Frees one block. A pointer that is not in the table is ignored.
     void Free(void* block);
-    // Frees every block and empties the table.
+    // Frees every block and empties the table (large blocks are kept for reuse).
     void FreeAll();
+    // Gives the kept blocks back to the system.
+    void ReleaseSpare();
 
     std::size_t BlockCount() const { return count_; }
+    std::size_t SpareBytes() const { return spareBytes_; }
     std::size_t BytesInUse() const { return bytes_; }
     std::size_t Limit() const { return limit_; }
     void SetLimit(std::size_t bytes) { limit_ = bytes; }
@@ -41,6 +52,8 @@ private:
         std::size_t size = 0;
     };
     std::vector<Block> table_;
+    std::multimap<std::size_t, std::unique_ptr<std::byte[]>> spare_;  // by size
+    std::size_t spareBytes_ = 0;
     std::size_t count_ = 0;
     std::size_t bytes_ = 0;
     std::size_t limit_ = kDefaultLimit;
