@@ -43,16 +43,16 @@ struct Ne {
     float operator()(float x, float y) const { return x != y ? 1.0f : 0.0f; }
 };
 struct And {
-    float operator()(float x, float y) const { return (x != 0.0f) & (y != 0.0f) ? 1.0f : 0.0f; }
+    float operator()(float x, float y) const { return ((x != 0.0f) & (y != 0.0f)) ? 1.0f : 0.0f; }
 };
 struct Or {
-    float operator()(float x, float y) const { return (x != 0.0f) | (y != 0.0f) ? 1.0f : 0.0f; }
+    float operator()(float x, float y) const { return ((x != 0.0f) | (y != 0.0f)) ? 1.0f : 0.0f; }
 };
 
 template <class F>
 float Kernel(float x, float y, F f) {
     const float r = f(x, y);
-    return (x == EMPTY) | (y == EMPTY) ? EMPTY : r;
+    return ((x == EMPTY) | (y == EMPTY)) ? EMPTY : r;
 }
 
 template <class F>
