@@ -125,6 +125,8 @@ constexpr BuiltinEntry kTable[] = {
 
 }  // namespace
 
-std::span<const BuiltinEntry> BuiltinTable() { return kTable; }
+std::span<const BuiltinEntry> BuiltinTable() {
+    return kTable;
+}
 
 }  // namespace velmora

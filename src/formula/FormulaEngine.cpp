@@ -124,7 +124,8 @@ void FormulaEngine::EndRun() {
 std::vector<std::string> FormulaEngine::AssignedVariables() const {
     std::vector<std::string> names;
     for (const Symbol& s : symbols_.Symbols()) {
-        if (s.kind == SymbolKind::Ident && s.state == SymbolState::Assigned) names.push_back(s.name);
+        if (s.kind == SymbolKind::Ident && s.state == SymbolState::Assigned)
+            names.push_back(s.name);
     }
     return names;
 }
@@ -164,7 +165,9 @@ void FormulaEngine::ReportFormulaError(std::string_view message) {
     errors_.ShowFormulaError(report);
 }
 
-void FormulaEngine::ReportOutOfMemory() { ReportFormulaError("Not enough memory\n"); }
+void FormulaEngine::ReportOutOfMemory() {
+    ReportFormulaError("Not enough memory\n");
+}
 
 // --- memory ----------------------------------------------------------------------------------
 
@@ -236,13 +239,20 @@ Value FormulaEngine::BinaryOp(Value left, Value right, BinaryOperator op) {
                     const char* s = NewString(joined);
                     return s ? Value::String(s) : Value::None();
                 }
-                case BinaryOperator::Lt: return Value::Number(cmp < 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Gt: return Value::Number(cmp > 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Le: return Value::Number(cmp <= 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Ge: return Value::Number(cmp >= 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Eq: return Value::Number(cmp == 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Ne: return Value::Number(cmp != 0 ? 1.0f : 0.0f);
-                default: break;
+                case BinaryOperator::Lt:
+                    return Value::Number(cmp < 0 ? 1.0f : 0.0f);
+                case BinaryOperator::Gt:
+                    return Value::Number(cmp > 0 ? 1.0f : 0.0f);
+                case BinaryOperator::Le:
+                    return Value::Number(cmp <= 0 ? 1.0f : 0.0f);
+                case BinaryOperator::Ge:
+                    return Value::Number(cmp >= 0 ? 1.0f : 0.0f);
+                case BinaryOperator::Eq:
+                    return Value::Number(cmp == 0 ? 1.0f : 0.0f);
+                case BinaryOperator::Ne:
+                    return Value::Number(cmp != 0 ? 1.0f : 0.0f);
+                default:
+                    break;
             }
         }
         ReportFormulaError("Operation not allowed\n");

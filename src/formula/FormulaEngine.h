@@ -45,7 +45,7 @@ struct ArgList {
 };
 
 class FormulaEngine {
-public:
+  public:
     // The database gives the market data and the other stocks that some built-ins read; it may
     // be null (those built-ins then find nothing).
     explicit FormulaEngine(FormulaErrorSink& errors, Database* db = nullptr);
@@ -124,7 +124,7 @@ public:
     Database* GetDatabase() const { return db_; }
     MemArray& Memory() { return pool_; }
 
-private:
+  private:
     void ReportOutOfMemory();
     void BuildMarketArrays();
     void RegisterSymbols();

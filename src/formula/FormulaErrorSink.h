@@ -14,7 +14,7 @@ class UserInterface;
 inline constexpr std::string_view kFormulaErrorTitle = "QRX Error";
 
 class FormulaErrorSink {
-public:
+  public:
     virtual ~FormulaErrorSink() = default;
     // Shows one report (a window titled kFormulaErrorTitle with the report and a "Close"
     // button); returns when the user has closed it.
@@ -23,27 +23,27 @@ public:
 
 // Writes "QRX Error", the report and an empty line to a stream (stderr by default).
 class ConsoleFormulaErrorSink final : public FormulaErrorSink {
-public:
+  public:
     explicit ConsoleFormulaErrorSink(std::FILE* out = stderr) : out_(out) {}
     void ShowFormulaError(std::string_view report) override;
 
-private:
+  private:
     std::FILE* out_;
 };
 
 // Passes each report to UserInterface::ShowMessage, headed by the title.
 class UserInterfaceFormulaErrorSink final : public FormulaErrorSink {
-public:
+  public:
     explicit UserInterfaceFormulaErrorSink(UserInterface& ui) : ui_(ui) {}
     void ShowFormulaError(std::string_view report) override;
 
-private:
+  private:
     UserInterface& ui_;
 };
 
 // Keeps the reports, for tests and batch runs.
 class RecordingFormulaErrorSink final : public FormulaErrorSink {
-public:
+  public:
     void ShowFormulaError(std::string_view report) override { reports.emplace_back(report); }
     std::vector<std::string> reports;
 };

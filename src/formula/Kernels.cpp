@@ -91,19 +91,32 @@ void LoopSA(float a, const float* __restrict b, float* __restrict out, std::size
 template <class Body>
 void Dispatch(BinaryOperator op, Body&& body) {
     switch (op) {
-        case BinaryOperator::Add: return body(Add{});
-        case BinaryOperator::Sub: return body(Sub{});
-        case BinaryOperator::Mul: return body(Mul{});
-        case BinaryOperator::Div: return body(Div{});
-        case BinaryOperator::Pow: return body(Pow{});
-        case BinaryOperator::Lt: return body(Lt{});
-        case BinaryOperator::Gt: return body(Gt{});
-        case BinaryOperator::Le: return body(Le{});
-        case BinaryOperator::Ge: return body(Ge{});
-        case BinaryOperator::Eq: return body(Eq{});
-        case BinaryOperator::Ne: return body(Ne{});
-        case BinaryOperator::And: return body(And{});
-        case BinaryOperator::Or: return body(Or{});
+        case BinaryOperator::Add:
+            return body(Add{});
+        case BinaryOperator::Sub:
+            return body(Sub{});
+        case BinaryOperator::Mul:
+            return body(Mul{});
+        case BinaryOperator::Div:
+            return body(Div{});
+        case BinaryOperator::Pow:
+            return body(Pow{});
+        case BinaryOperator::Lt:
+            return body(Lt{});
+        case BinaryOperator::Gt:
+            return body(Gt{});
+        case BinaryOperator::Le:
+            return body(Le{});
+        case BinaryOperator::Ge:
+            return body(Ge{});
+        case BinaryOperator::Eq:
+            return body(Eq{});
+        case BinaryOperator::Ne:
+            return body(Ne{});
+        case BinaryOperator::And:
+            return body(And{});
+        case BinaryOperator::Or:
+            return body(Or{});
     }
 }
 

@@ -17,7 +17,7 @@
 namespace velmora {
 
 class MemArray {
-public:
+  public:
     static constexpr std::size_t kDefaultLimit = std::size_t{1} << 30;  // 1 GiB
     // Freed blocks of at least this size are kept for reuse, up to kSpareCap bytes in all.
     static constexpr std::size_t kSpareMinimum = std::size_t{64} << 10;
@@ -46,7 +46,7 @@ public:
     // toward the same limit, such as the output text).
     bool HasRoomFor(std::size_t more) const { return more <= limit_ - bytes_ && bytes_ <= limit_; }
 
-private:
+  private:
     struct Block {
         std::unique_ptr<std::byte[]> data;
         std::size_t size = 0;

@@ -9,9 +9,15 @@ namespace velmora {
 
 namespace {
 
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsLetter(unsigned char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-bool IsBlank(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsDigit(unsigned char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsLetter(unsigned char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+bool IsBlank(unsigned char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 bool EqualsKeyword(std::string_view word, std::string_view keyword) {
     if (word.size() != keyword.size()) return false;

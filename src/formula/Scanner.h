@@ -21,11 +21,11 @@ enum class TokenKind {
     And,
     Or,
     Not,
-    Eq,          // ==
-    Ne,          // !=
-    Ge,          // >=
-    Le,          // <=
-    Char,        // any other single character, in `ch`
+    Eq,    // ==
+    Ne,    // !=
+    Ge,    // >=
+    Le,    // <=
+    Char,  // any other single character, in `ch`
 };
 
 struct Token {
@@ -36,7 +36,7 @@ struct Token {
 };
 
 class Scanner {
-public:
+  public:
     static constexpr std::size_t kMaxIdentifier = 79;
 
     // The text is used up to its first NUL byte; it must outlive the scanner.
@@ -48,7 +48,7 @@ public:
     std::size_t Position() const { return pos_; }
     std::string_view Text() const { return text_; }
 
-private:
+  private:
     bool AtEnd() const { return pos_ >= text_.size(); }
     unsigned char Peek(std::size_t ahead = 0) const {
         return pos_ + ahead < text_.size() ? static_cast<unsigned char>(text_[pos_ + ahead]) : 0;

@@ -36,7 +36,7 @@ struct Symbol {
 };
 
 class SymbolTable {
-public:
+  public:
     // The symbol of that name, or null.
     Symbol* FindSymbol(std::string_view name);
     // A new symbol (unassigned, the number 0) of that name and kind. Callers look first.
@@ -45,8 +45,8 @@ public:
     const std::deque<Symbol>& Symbols() const { return symbols_; }
     void Clear();
 
-private:
-    std::deque<Symbol> symbols_;  // stable addresses
+  private:
+    std::deque<Symbol> symbols_;                      // stable addresses
     std::unordered_map<std::string, Symbol*> index_;  // by lower-case name
 };
 

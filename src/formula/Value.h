@@ -11,17 +11,21 @@ namespace velmora {
 // The marker of a bar without a value. Compared exactly: -1e10 has one float representation.
 inline constexpr float EMPTY = -1e10f;
 
-inline bool IsEmptyValue(float v) { return v == EMPTY; }
+inline bool IsEmptyValue(float v) {
+    return v == EMPTY;
+}
 // The truth test of signal arrays: neither EMPTY nor 0.
-inline bool IsTrue(float v) { return v != EMPTY && v != 0.0f; }
+inline bool IsTrue(float v) {
+    return v != EMPTY && v != 0.0f;
+}
 
 enum class ValueType : std::uint8_t { None = 0, Number = 1, Array = 2, String = 3 };
 
 struct Value {
     ValueType type = ValueType::None;
-    float number = 0.0f;        // Number
-    float* array = nullptr;     // Array: as many floats as the bound stock has bars
-    const char* text = nullptr; // String: zero-terminated
+    float number = 0.0f;         // Number
+    float* array = nullptr;      // Array: as many floats as the bound stock has bars
+    const char* text = nullptr;  // String: zero-terminated
 
     static Value None() { return {}; }
     static Value Number(float v) { return {ValueType::Number, v, nullptr, nullptr}; }

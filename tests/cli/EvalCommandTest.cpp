@@ -26,7 +26,7 @@ std::string Drain(std::FILE* f) {
 }
 
 Result RunCli(const test::TempDir& profile, const std::string& workspace, const std::string& name,
-           std::vector<std::string> args) {
+              std::vector<std::string> args) {
     Context ctx;
     ctx.requestedProfile = profile.path();
     if (!workspace.empty()) ctx.requestedWorkspace = workspace;
@@ -55,11 +55,12 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 class EvalCommand : public ::testing::Test {
-protected:
+  protected:
     static void SetUpTestSuite() {
         profile_ = new test::TempDir;
         workspace_ = new test::TempDir;
-        ASSERT_EQ(RunCli(*profile_, "", "sample-workspace", {workspace_->path().string()}).status, 0);
+        ASSERT_EQ(RunCli(*profile_, "", "sample-workspace", {workspace_->path().string()}).status,
+                  0);
     }
     static void TearDownTestSuite() {
         delete workspace_;
@@ -112,8 +113,8 @@ TEST_F(EvalCommand, DefaultColumnsOutputAndErrors) {
     EXPECT_EQ(r.err, "QRX Error\na1 = 1; y = x +\n              ^\n\nUnknown identifier\n\n");
     EXPECT_TRUE(Lines(r.out)[1].ends_with(",1,2"));
     // Selected bar and periodicity.
-    r = Eval({"WIG", "--formula", "v = lastvalue(line(0, 1));", "--selected-bar", "3",
-              "--print", "v"});
+    r = Eval(
+        {"WIG", "--formula", "v = lastvalue(line(0, 1));", "--selected-bar", "3", "--print", "v"});
     EXPECT_TRUE(Lines(r.out)[1].ends_with(",3"));
     const Result weekly = Eval({"WIG", "--formula", "x = 1;", "--periodicity", "weekly"});
     const Result daily = Eval({"WIG", "--formula", "x = 1;"});

@@ -110,7 +110,8 @@ TEST(Engine, StringsOperations) {
     EXPECT_EQ(f.engine.GetString("lt"), nullptr);
     EXPECT_EQ(f.engine.GetArray("t"), nullptr);
     // Not allowed: string with number or array, and operators other than + and comparisons.
-    for (const char* text : {"\"a\" + close;", "\"a\" * \"b\";", "1 - \"a\";", "\"a\" AND \"b\";"}) {
+    for (const char* text :
+         {"\"a\" + close;", "\"a\" * \"b\";", "1 - \"a\";", "\"a\" AND \"b\";"}) {
         const auto reports = f.Run(std::string(text) + " after = 1;");
         ASSERT_EQ(reports.size(), 1u) << text;
         EXPECT_TRUE(reports[0].ends_with("^\n\nOperation not allowed\n")) << reports[0];
@@ -161,7 +162,8 @@ TEST(Engine, ReadingResults) {
     // Variables persist across Execute calls of one run.
     EXPECT_TRUE(f.Run("buy2 = buy + 1;").empty());
     EXPECT_EQ(f.engine.GetNumber("buy2"), 2);
-    EXPECT_EQ(f.engine.AssignedVariables(), (std::vector<std::string>{"buy", "sell", "graph0", "buy2"}));
+    EXPECT_EQ(f.engine.AssignedVariables(),
+              (std::vector<std::string>{"buy", "sell", "graph0", "buy2"}));
     // After the run nothing is readable and nothing runs.
     f.engine.EndRun();
     EXPECT_EQ(f.engine.GetArray("buy"), nullptr);
@@ -244,12 +246,14 @@ TEST(Engine, BuiltinArgumentChecks) {
     EXPECT_EQ(f.Array("r1"), f.Array("r2"));
     EXPECT_EQ(f.Array("r3")[2], 20.0f);
     // Calls nest, and a list can hold calls.
-    EXPECT_TRUE(f.Run("n = ma(ma(close, 1), lastvalue(line(2, 0))); t = name() + \"/\" + fullname();")
-                    .empty());
+    EXPECT_TRUE(
+        f.Run("n = ma(ma(close, 1), lastvalue(line(2, 0))); t = name() + \"/\" + fullname();")
+            .empty());
     EXPECT_EQ(f.Array("n"), (std::vector<float>{EMPTY, EMPTY, EMPTY, 12.5f, 13.5f, 14.5f}));
     EXPECT_STREQ(f.engine.GetString("t"), "TEST/Test Stock TEST");
     // Built-in rows never declare more optional numbers than they carry defaults for.
-    for (const BuiltinEntry& e : BuiltinTable()) EXPECT_LE(e.optionals, BuiltinEntry::kMaxOptionals);
+    for (const BuiltinEntry& e : BuiltinTable())
+        EXPECT_LE(e.optionals, BuiltinEntry::kMaxOptionals);
 }
 
 TEST(Engine, MarketArraysFollowTheNewestRecords) {
@@ -299,8 +303,9 @@ TEST(Engine, MarketArraysFollowTheNewestRecords) {
 TEST(Engine, MemoryLimitEndsTheStatementWithAReport) {
     EngineFixture f(1000);
     f.engine.SetMemoryLimit(10 * 4000 + 100);
-    auto reports = f.Run("a = close + 1; b = a + 1; c = b + 1; d = c + 1; e = d + 1; f = e + 1;"
-                         "g = f + 1; h = g + 1; i = h + 1; j = i + 1; k = j + 1; l2 = 1;");
+    auto reports = f.Run(
+        "a = close + 1; b = a + 1; c = b + 1; d = c + 1; e = d + 1; f = e + 1;"
+        "g = f + 1; h = g + 1; i = h + 1; j = i + 1; k = j + 1; l2 = 1;");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].ends_with("Not enough memory\n"));
     EXPECT_EQ(f.engine.GetNumber("l2"), 1);

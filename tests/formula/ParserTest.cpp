@@ -22,18 +22,14 @@ struct PrecedenceCase {
 // Each case's result differs between the intended grouping and the tempting wrong one.
 TEST(Grammar, PrecedenceAndAssociativity) {
     const PrecedenceCase cases[] = {
-        {"r = 1 + 2 * 3;", 7},        {"r = (1 + 2) * 3;", 9},
-        {"r = 1 - 2 + 3;", 2},        {"r = 8 / 2 * 2;", 8},
-        {"r = 2 ^ 3 ^ 2;", 512},      {"r = -2 ^ 2;", -4},
-        {"r = -(2) ^ 2;", -4},        {"r = -2 ^ 2 * 3;", -12},
-        {"r = 2 - -3;", 5},           {"r = 2 ^ -1;", 0.5f},
-        {"r = 3 > 1 + 1;", 1},        {"r = 2 == 1 < 2;", 0},
-        {"r = 3 < 2 < 1;", 1},        {"r = 1 == 2 == 0;", 1},
-        {"r = NOT 2 == 3;", 1},       {"r = NOT 0 AND 0;", 0},
-        {"r = NOT 1 + 1;", 0},        {"r = 1 OR 0 AND 0;", 1},
-        {"r = 0 AND 1 OR 1;", 1},     {"r = 1 or 1 and 0;", 1},
-        {"r = 2 * 3 + 4 * 5;", 26},   {"r = 7 - 2 * 3 ^ 2 / 6;", 4},
-        {"r = 5 >= 5 <= 0;", 0},      {"r = 4 != 4 == 0;", 1},
+        {"r = 1 + 2 * 3;", 7},         {"r = (1 + 2) * 3;", 9},  {"r = 1 - 2 + 3;", 2},
+        {"r = 8 / 2 * 2;", 8},         {"r = 2 ^ 3 ^ 2;", 512},  {"r = -2 ^ 2;", -4},
+        {"r = -(2) ^ 2;", -4},         {"r = -2 ^ 2 * 3;", -12}, {"r = 2 - -3;", 5},
+        {"r = 2 ^ -1;", 0.5f},         {"r = 3 > 1 + 1;", 1},    {"r = 2 == 1 < 2;", 0},
+        {"r = 3 < 2 < 1;", 1},         {"r = 1 == 2 == 0;", 1},  {"r = NOT 2 == 3;", 1},
+        {"r = NOT 0 AND 0;", 0},       {"r = NOT 1 + 1;", 0},    {"r = 1 OR 0 AND 0;", 1},
+        {"r = 0 AND 1 OR 1;", 1},      {"r = 1 or 1 and 0;", 1}, {"r = 2 * 3 + 4 * 5;", 26},
+        {"r = 7 - 2 * 3 ^ 2 / 6;", 4}, {"r = 5 >= 5 <= 0;", 0},  {"r = 4 != 4 == 0;", 1},
     };
     for (const PrecedenceCase& c : cases) {
         EngineFixture f;
@@ -67,8 +63,8 @@ TEST(Grammar, EmptyTextsAndCommentsDoNothing) {
 
 TEST(Grammar, SyntaxErrorsOfTheLanguage) {
     const char* bad[] = {
-        "my_var = 1;", "ma = 1;", "ma;", "sqrt(1, 2);", "sqrt();", "+1;", "a <> b;",
-        "a && b;",     "!a;",    "x = 1 . 2;", "1 = x;", "(1;", "f = );",
+        "my_var = 1;", "ma = 1;", "ma;",        "sqrt(1, 2);", "sqrt();", "+1;",    "a <> b;",
+        "a && b;",     "!a;",     "x = 1 . 2;", "1 = x;",      "(1;",     "f = );",
     };
     for (const char* text : bad) {
         EngineFixture f;
@@ -100,7 +96,8 @@ TEST(Grammar, ReportTextPointsAtTheScanPosition) {
     EXPECT_EQ(f.Run("my_var = 1;"), std::vector<std::string>{"my_\n  ^\n\nSyntax error"});
     // Evaluation messages carry their own line feed.
     EXPECT_EQ(f.Run("s = \"a\" + close;"),
-              std::vector<std::string>{"s = \"a\" + close;\n               ^\n\nOperation not allowed\n"});
+              std::vector<std::string>{
+                  "s = \"a\" + close;\n               ^\n\nOperation not allowed\n"});
 }
 
 TEST(Grammar, LongLinesAreShortenedFromTheirStart) {

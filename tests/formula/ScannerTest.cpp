@@ -32,17 +32,38 @@ std::string Describe(std::string_view text) {
                 out += buf;
                 break;
             }
-            case TokenKind::String: out += "S(" + t.text + ")"; break;
-            case TokenKind::Identifier: out += "I(" + t.text + ")"; break;
-            case TokenKind::And: out += "AND"; break;
-            case TokenKind::Or: out += "OR"; break;
-            case TokenKind::Not: out += "NOT"; break;
-            case TokenKind::Eq: out += "=="; break;
-            case TokenKind::Ne: out += "!="; break;
-            case TokenKind::Ge: out += ">="; break;
-            case TokenKind::Le: out += "<="; break;
-            case TokenKind::Char: out += static_cast<char>(t.ch); break;
-            case TokenKind::End: break;
+            case TokenKind::String:
+                out += "S(" + t.text + ")";
+                break;
+            case TokenKind::Identifier:
+                out += "I(" + t.text + ")";
+                break;
+            case TokenKind::And:
+                out += "AND";
+                break;
+            case TokenKind::Or:
+                out += "OR";
+                break;
+            case TokenKind::Not:
+                out += "NOT";
+                break;
+            case TokenKind::Eq:
+                out += "==";
+                break;
+            case TokenKind::Ne:
+                out += "!=";
+                break;
+            case TokenKind::Ge:
+                out += ">=";
+                break;
+            case TokenKind::Le:
+                out += "<=";
+                break;
+            case TokenKind::Char:
+                out += static_cast<char>(t.ch);
+                break;
+            case TokenKind::End:
+                break;
         }
     }
     return out;
@@ -60,7 +81,8 @@ TEST(Scanner, TokensOperatorsAndKeywords) {
 
 TEST(Scanner, NumbersAreUnsignedDecimalFloats) {
     EXPECT_EQ(Describe("-5"), "- N(5)");
-    EXPECT_EQ(Describe("1.5 .25 7. 2e3 2E-3 1.5e+1"), "N(1.5) N(0.25) N(7) N(2000) N(0.00200000009) N(15)");
+    EXPECT_EQ(Describe("1.5 .25 7. 2e3 2E-3 1.5e+1"),
+              "N(1.5) N(0.25) N(7) N(2000) N(0.00200000009) N(15)");
     // An exponent needs digits; otherwise the "e" starts an identifier.
     EXPECT_EQ(Describe("1e 1e+ 3x"), "N(1) I(e) N(1) I(e) + N(3) I(x)");
     EXPECT_EQ(Describe("1.5.5"), "N(1.5) N(0.5)");
@@ -105,7 +127,9 @@ TEST(Scanner, CommentsAndBlanks) {
 TEST(Scanner, EndOfText) {
     EXPECT_EQ(Describe("a = 1 ~ anything; b = 2;"), "I(a) = N(1)");
     EXPECT_EQ(Describe(std::string("a;\0b;", 5)), "I(a) ;");
-    EXPECT_EQ(Describe("a;\xff" "b;"), "I(a) ;");
+    EXPECT_EQ(Describe("a;\xff"
+                       "b;"),
+              "I(a) ;");
     // Byte 0xFF inside a string or comment does not end the text.
     EXPECT_EQ(Describe("\"x\xffy\" z"), "S(x\xffy) I(z)");
     Scanner s("a ~ b");
