@@ -101,6 +101,22 @@ void TeletextSeeds(const fs::path& dir) {
     WriteText(dir / "seed1", "\r\n" + header + quote("ORBIS", "-,--", "z", "", "5"));
 }
 
+void QrxSeeds(const fs::path& dir) {
+    const char* const formulas[] = {
+        "buy = cross( macd(), 0 );\r\nsell = cross( 0, macd() );",
+        "maxgraph = 2; graph0 = ma(c, 15); graph1 = ema(close, 45); title = \"Averages\";",
+        "x = (h + l) / 2; buy = x > ref(x, -1) AND NOT (v == 0); sell = rsi(9) > 70;",
+        "\"Close: \"; writeval(c); writeif(c > o, \"up\\n\", \"down\"); // comment",
+        "/* block */ y = sqrt(abs(c - o)) ^ 2 + round(2.5) - int(-2.5) + frac(c);",
+        "a = hhv(h, 10); b = llv(l, 10); buy = c >= a; sell = c <= b; z = zig(c, 5, 1);",
+        "s = stoch(14, 3); k = stochk(14); d = stochd(14, 3, 3); graph0 = iif(s > 50, 1, 0);",
+        "t = advissues() - decissues(); graph0 = cum(t); q = sar(0.02, 0.2); r = relstrength(\"WIG\");",
+        "1 +* 2; b = ; c = (1 + ; d = 1e40 * 1e40; e = 0 / 0; f = \"unterminated",
+    };
+    int n = 0;
+    for (const char* f : formulas) WriteText(dir / ("seed" + std::to_string(n++)), f);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,5 +129,6 @@ int main(int argc, char** argv) {
     WorkspaceSeeds(root / "workspace_file_fuzzer");
     MetastockSeeds(root / "metastock_fuzzer");
     TeletextSeeds(root / "teletext_fuzzer");
+    QrxSeeds(root / "qrx_fuzzer");
     return 0;
 }
