@@ -21,8 +21,21 @@ cmake --build "$BUILD"
 CLI="$BUILD/src/cli/velmora-cli"
 PROFILE="$PWD/build/sample-profile"
 SAMPLE="$PWD/build/sample-workspace"
+QUOTES="$PWD/build/sample-quotes"
+# The profile gets the shipped import definitions when it lacks them.
+mkdir -p "$PROFILE"
+for f in resources/profile/*; do
+    [ -e "$PROFILE/$(basename "$f")" ] || cp "$f" "$PROFILE/"
+done
 if [ ! -f "$SAMPLE/tarvik.workspace" ]; then
-    "$CLI" --profile "$PROFILE" sample-workspace "$SAMPLE"
+    # The sample securities are written without quotations, their quotations as daily text
+    # export files, which are then imported and the composites computed, as a user would.
+    rm -rf "$QUOTES"
+    "$CLI" --profile "$PROFILE" sample-workspace "$SAMPLE" --ascii-dir "$QUOTES"
+    "$CLI" --profile "$PROFILE" --workspace "$SAMPLE" import ascii "$QUOTES"/*.txt \
+        --format ticker-daily.format
+    "$CLI" --profile "$PROFILE" --workspace "$SAMPLE" composites --all --volume --copy-volume \
+        --adv-dec
 fi
 "$CLI" --profile "$PROFILE" --workspace "$SAMPLE" info
 "$CLI" --profile "$PROFILE" --workspace "$SAMPLE" list

@@ -80,6 +80,8 @@ int RunCategoryEdit(Context& ctx, std::vector<std::string>& args);
 int RunReview(Context& ctx, std::vector<std::string>& args);
 int RunRiskMap(Context& ctx, std::vector<std::string>& args);
 int RunEval(Context& ctx, std::vector<std::string>& args);
+int RunImportAscii(Context& ctx, std::vector<std::string>& args);
+int RunComposites(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

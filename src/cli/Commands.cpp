@@ -10,13 +10,17 @@ const std::vector<Command>& Commands() {
          RunList},
         {"quotes", "TICKER", "the quotations of a stock as CSV, oldest first", RunQuotes},
         {"import",
-         "metastock DIR [--list] [--ticker T...] | teletext FILE...",
-         "imports quotations: a Metastock directory, saved teletext pages", RunImport},
+         "ascii FILE... [--type N | --format FILE] | metastock DIR [--list] [--ticker T...] | "
+         "teletext FILE...",
+         "imports quotations: ASCII files, a Metastock directory, saved teletext pages",
+         RunImport},
         {"eval",
          "TICKER (--formula TEXT | --formula-file F) [--print NAME,...] [--output] "
          "[--selected-bar I] [--periodicity daily|weekly|monthly]",
          "runs a QRX formula over a stock and prints its variables per bar as CSV", RunEval},
-        {"sample-workspace", "DIR", "writes the synthetic sample database into DIR",
+        {"sample-workspace", "DIR [--ascii-dir QUOTES]",
+         "writes the synthetic sample database into DIR (--ascii-dir: its quotations as text "
+         "files into QUOTES instead)",
          RunSampleWorkspace},
         {"portfolio",
          "show [INDEX] | buy TICKER [--date D] [--price X] [--qty Q] | sell INDEX [--date D] "
@@ -52,6 +56,11 @@ const std::vector<Command>& Commands() {
         {"riskmap", "",
          "ticker, label, risk and yield (millionths) of every mapped stock, then the data range",
          RunRiskMap},
+        {"composites",
+         "[--volume] [--copy-volume] [--adv-dec] [--all | --last N | --from D --to D] "
+         "[--market M]",
+         "recomputes advance/decline data and index volumes of one or every market",
+         RunComposites},
     };
     return commands;
 }

@@ -1,11 +1,18 @@
-// import ascii|metastock|teletext ...: dispatches to the import sub-commands.
+// import ascii|metastock|teletext ...: the import sub-commands, and the ASCII import.
 
+#include <cstdio>
+#include <stdexcept>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "import/AsciiImportCommand.h"
+#include "platform/MemorySettingsStore.h"
 
 namespace velmora::cli {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -16,9 +23,23 @@ struct ImportSubCommand {
 
 // The sub-commands of "import", one line each.
 const ImportSubCommand kImportSubCommands[] = {
+    {"ascii", RunImportAscii},
     {"metastock", RunImportMetastock},
     {"teletext", RunImportTeletext},
 };
+
+const char* AsciiStatusText(int status) {
+    switch (status) {
+        case kAsciiImportDone:
+            return "done";
+        case kAsciiImportUnknownKeyword:
+            return "unknown field keyword in a $FORMAT line";
+        case kAsciiImportCannotOpen:
+            return "cannot be opened";
+        default:
+            return "failed";
+    }
+}
 
 }  // namespace
 
@@ -34,6 +55,70 @@ int RunImport(Context& ctx, std::vector<std::string>& args) {
     }
     ctx.Error("import: unknown kind '" + kind + "'");
     return kUsage;
+}
+
+int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
+    bool missing = false;
+    const auto typeText = TakeOption(args, "--type", missing);
+    const auto formatText = TakeOption(args, "--format", missing);
+    if (missing || (typeText && formatText) || args.empty()) {
+        ctx.Error("import ascii: expected FILE... [--type N | --format FILE]");
+        return kUsage;
+    }
+    for (const std::string& a : args) {
+        if (!a.empty() && a[0] == '-') {
+            ctx.Error("import ascii: unknown option '" + a + "'");
+            return kUsage;
+        }
+    }
+    int typeNumber = 0;
+    if (typeText) {
+        try {
+            std::size_t used = 0;
+            typeNumber = std::stoi(*typeText, &used);
+            if (used != typeText->size()) throw std::invalid_argument(*typeText);
+        } catch (const std::exception&) {
+            ctx.Error("import ascii: --type needs a number");
+            return kUsage;
+        }
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+
+    // The settings store stays in memory until the settings file is wired into the context.
+    MemorySettingsStore settings;
+    const ImportTypes types = ReadImportTypes(ctx.profileDir / "import.types");
+    AsciiImportChoice choice;
+    choice.typeNumber = typeText ? typeNumber : ReadAsciiImportDefaults(settings).typeNumber;
+    if (typeText && (typeNumber < 1 || static_cast<std::size_t>(typeNumber) > types.types.size())) {
+        ctx.Error("import ascii: there is no type " + *typeText + " in " +
+                  (ctx.profileDir / "import.types").string() + "; using default.format");
+    }
+    if (formatText) {
+        // A format file named on the command line is taken as given when it exists there,
+        // else from the profile directory like the types' format files.
+        std::error_code ec;
+        const fs::path given(*formatText);
+        choice.formatFile = fs::exists(given, ec) ? fs::absolute(given, ec).string() : *formatText;
+    }
+    for (const std::string& f : args) choice.files.emplace_back(f);
+
+    AsciiImporter importer(ctx.db, ctx.ui, ctx.profileDir, ctx.prefs.DefaultRSBase());
+    const auto results = RunAsciiImport(importer, types, choice, ctx.ui, settings);
+    int status = kSuccess;
+    for (const AsciiImportFileResult& r : results) {
+        if (!r.imported) {
+            std::fprintf(ctx.out, "%s: not imported (cancelled)\n", r.file.string().c_str());
+            status = kFailure;
+            continue;
+        }
+        std::fprintf(ctx.out,
+                     "%s: %s (%d); %d lines stored, %d lines not stored, %d stocks added\n",
+                     r.file.string().c_str(), AsciiStatusText(r.status), r.status,
+                     r.stats.storedLines, r.stats.errorLines, r.stats.addedStocks);
+        if (r.status != kAsciiImportDone) status = kFailure;
+    }
+    if (!ctx.SaveWorkspace()) return kFailure;
+    return status;
 }
 
 }  // namespace velmora::cli

@@ -3,10 +3,14 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "database/FileUtil.h"
 #include "database/Workspace.h"
 
 namespace velmora::cli {
@@ -15,7 +19,7 @@ namespace {
 
 // A small deterministic generator (splitmix64), so the sample is the same on every machine.
 class Random {
-public:
+  public:
     explicit Random(std::uint64_t seed) : state_(seed) {}
     std::uint64_t Next() {
         std::uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
@@ -30,7 +34,7 @@ public:
         return std::sqrt(-2.0 * std::log(u)) * std::cos(2.0 * 3.14159265358979323846 * Uniform());
     }
 
-private:
+  private:
     std::uint64_t state_;
 };
 
@@ -99,11 +103,11 @@ const IndexSpec kIndexes[] = {
 };
 
 const char* const kMarketNames[] = {"Main Market", "Growth Market", "Investment Funds"};
-const char* const kGroupNames[] = {"Other",   "Industry",   "Health",    "Finance", "Media",
-                                   "Energy",  "Consumer",   "Technology", "Services", "Funds"};
-const char* const kSectorNames[] = {"Other",    "Basic materials", "Health care", "Financials",
-                                    "Telecom",  "Utilities",       "Consumer",    "Technology",
-                                    "Industrials", "Funds"};
+const char* const kGroupNames[] = {"Other",  "Industry", "Health",     "Finance",  "Media",
+                                   "Energy", "Consumer", "Technology", "Services", "Funds"};
+const char* const kSectorNames[] = {
+    "Other",     "Basic materials", "Health care", "Financials",  "Telecom",
+    "Utilities", "Consumer",        "Technology",  "Industrials", "Funds"};
 
 std::vector<PackedDate> TradingDays() {
     std::vector<PackedDate> days;
@@ -235,13 +239,43 @@ void BuildSampleDatabase(Database& db) {
     }
 }
 
+// Moves every stock's quotations out into a daily text export file per stock in `dir`
+// ("<TICKER>,<PER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>"), leaving
+// the stocks with their names, categories and flags but no quotations.
+bool ExportSampleQuotations(Database& db, const std::filesystem::path& dir) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    for (const auto& s : db.Stocks()) {
+        const std::string ticker(s->TickerText());
+        std::string text =
+            "<TICKER>,<PER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,"
+            "<OPENINT>\n";
+        char line[160];
+        for (const Quotation& q : s->Quotations) {
+            std::snprintf(line, sizeof line, "%s,D,%04d%02d%02d,000000,%.2f,%.2f,%.2f,%.2f,%d,%d\n",
+                          ticker.c_str(), DateYear(q.Date), DateMonth(q.Date), DateDay(q.Date),
+                          q.Open, q.High, q.Low, q.Close, q.Volume, q.OpenInt);
+            text += line;
+        }
+        if (!WriteFileAtomically(dir / (ticker + ".txt"), text)) return false;
+        s->Quotations.clear();
+    }
+    return true;
+}
+
 int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        ctx.Error("sample-workspace: expected one DIR");
+    bool missing = false;
+    const auto asciiDir = TakeOption(args, "--ascii-dir", missing);
+    if (args.size() != 1 || missing) {
+        ctx.Error("sample-workspace: expected DIR [--ascii-dir QUOTES]");
         return kUsage;
     }
     ctx.db.ReleaseAll();
     BuildSampleDatabase(ctx.db);
+    if (asciiDir && !ExportSampleQuotations(ctx.db, *asciiDir)) {
+        ctx.Error("could not write the sample quotation files into " + *asciiDir);
+        return kFailure;
+    }
     ctx.db.SetWorkspaceDir(args[0]);
     Workspace ws(ctx.db, ctx.prefs, ctx.ui);
     if (!ws.SaveWorkspace() || ctx.db.WorkspaceDirty()) {
@@ -249,6 +283,9 @@ int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
         return kFailure;
     }
     std::fprintf(ctx.out, "%d stocks written to %s\n", ctx.db.StockCount(), args[0].c_str());
+    if (asciiDir) {
+        std::fprintf(ctx.out, "their quotations written to %s\n", asciiDir->c_str());
+    }
     return kSuccess;
 }
 

@@ -1,0 +1,109 @@
+// composites [--volume] [--copy-volume] [--adv-dec] [--all | --last N | --from D --to D]
+//            [--market M]: recomputes the composites of one market or of every market.
+
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "database/Composites.h"
+
+namespace velmora::cli {
+
+namespace {
+
+bool ParseNumber(const std::string& text, int& value) {
+    try {
+        std::size_t used = 0;
+        value = std::stoi(text, &used);
+        return used == text.size();
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+bool ParseDate(const std::string& text, PackedDate& date) {
+    if (text.size() != 8) return false;
+    date = TextToDate(text);
+    return date != kNoDate && DateMonth(date) >= 1 && DateMonth(date) <= 12 && DateDay(date) >= 1 &&
+           DateDay(date) <= 31;
+}
+
+void PrintMarket(Context& ctx, int market, int status, const CompositesResult& r) {
+    const std::string name(
+        ctx.db.Categories().Markets[static_cast<std::size_t>(market)].Name.View());
+    if (r.base == nullptr) {
+        std::fprintf(ctx.out, "%d\t%s\t-\tno base index\n", market, name.c_str());
+    } else if (status == 0) {
+        std::fprintf(ctx.out, "%d\t%s\t%s\tbase index belongs to market %d\n", market, name.c_str(),
+                     std::string(r.base->TickerText()).c_str(), GetMarketID(*r.base));
+    } else {
+        std::fprintf(ctx.out, "%d\t%s\t%s\t%d days, %d members\n", market, name.c_str(),
+                     std::string(r.base->TickerText()).c_str(), r.days, r.members);
+    }
+}
+
+}  // namespace
+
+int RunComposites(Context& ctx, std::vector<std::string>& args) {
+    CompositesRequest request;
+    if (TakeFlag(args, "--volume")) request.flags |= kCompositeVolume;
+    if (TakeFlag(args, "--copy-volume")) request.flags |= kCompositeCopyVolume;
+    if (TakeFlag(args, "--adv-dec")) request.flags |= kCompositeAdvDec;
+    const bool all = TakeFlag(args, "--all");
+    bool missing = false;
+    const auto last = TakeOption(args, "--last", missing);
+    const auto from = TakeOption(args, "--from", missing);
+    const auto to = TakeOption(args, "--to", missing);
+    const auto market = TakeOption(args, "--market", missing);
+    const int ranges = (all ? 1 : 0) + (last ? 1 : 0) + (from || to ? 1 : 0);
+    if (missing || !args.empty() || ranges > 1 || (from.has_value() != to.has_value())) {
+        ctx.Error(
+            "composites: expected [--volume] [--copy-volume] [--adv-dec] "
+            "[--all | --last N | --from D --to D] [--market M]");
+        return kUsage;
+    }
+    request.count = 1;
+    if (all) request.count = -1;
+    if (last && (!ParseNumber(*last, request.count) || request.count < 1)) {
+        ctx.Error("composites: --last needs a positive number");
+        return kUsage;
+    }
+    if (from) {
+        request.count = 0;
+        if (!ParseDate(*from, request.from) || !ParseDate(*to, request.to)) {
+            ctx.Error("composites: dates are written yy-mm-dd");
+            return kUsage;
+        }
+    }
+    int marketIndex = -1;
+    if (market &&
+        (!ParseNumber(*market, marketIndex) || marketIndex < 0 || marketIndex >= kMarketCount)) {
+        ctx.Error("composites: --market needs a market number 0..255");
+        return kUsage;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    ctx.LoadAllQuotations();
+    const std::string base = ctx.prefs.DefaultRSBase();
+    int status = kSuccess;
+    if (marketIndex >= 0) {
+        request.market = marketIndex;
+        CompositesResult result;
+        const int done = ComputeComposites(ctx.db, base, request, &result);
+        PrintMarket(ctx, marketIndex, done, result);
+        if (done == 0) status = kFailure;
+    } else {
+        ComputeCompositesAllMarkets(ctx.db, base, request, ctx.ui.Progress(),
+                                    [&](int m, int done, const CompositesResult& result) {
+                                        // Markets without a base index have nothing to say.
+                                        if (result.base != nullptr) {
+                                            PrintMarket(ctx, m, done, result);
+                                        }
+                                    });
+    }
+    if (!ctx.SaveWorkspace()) return kFailure;
+    return status;
+}
+
+}  // namespace velmora::cli

@@ -1,0 +1,48 @@
+#pragma once
+// The ASCII import command behind its file dialog: the dialog's initial directory and type
+// come from the settings ("Paths"/"ASCII" and "ASCIIFileType"); on OK the log is deleted, the
+// chosen type's format file imports every selected file (with a progress dialog and Cancel
+// when there are several), and the directory and type are stored back.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "import/AsciiImporter.h"
+#include "import/ImportTypes.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+// What the file dialog starts with.
+struct AsciiImportDialogDefaults {
+    std::string initialDir;  // "Paths"/"ASCII", empty when unset
+    int typeNumber = 0;      // "Paths"/"ASCIIFileType", 1-based; 0 when unset
+};
+AsciiImportDialogDefaults ReadAsciiImportDefaults(const SettingsStore& settings);
+
+// What the user chose in the dialog.
+struct AsciiImportChoice {
+    std::vector<std::filesystem::path> files;
+    int typeNumber = 0;  // 1-based; outside 1..count means "default.format"
+    // A format file named directly instead of a type (the command-line tool's --format).
+    std::optional<std::string> formatFile;
+};
+
+struct AsciiImportFileResult {
+    std::filesystem::path file;
+    bool imported = false;  // false: not reached because the user cancelled
+    int status = kAsciiImportDone;
+    AsciiImportStats stats;
+};
+
+// Runs the import of the chosen files, in order. Deletes "import.log" first; steps the
+// progress dialog ("Importing...") when more than one file was chosen and stops at Cancel;
+// stores the first file's directory as "ASCII" and the type number as "ASCIIFileType".
+std::vector<AsciiImportFileResult> RunAsciiImport(AsciiImporter& importer, const ImportTypes& types,
+                                                  const AsciiImportChoice& choice,
+                                                  UserInterface& ui, SettingsStore& settings);
+
+}  // namespace velmora

@@ -1,0 +1,55 @@
+#pragma once
+// The ASCII importer: reads text files of quotations (one security-day per line) or of market
+// advance/decline data (one market-day per line). A format file written in a small definition
+// language ('$' commands and a $FORMAT field list) is read first, then the data file through
+// the same interpreter, so a data file may carry its own commands.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "database/Database.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+// Return codes of ImportAsciiFile.
+inline constexpr int kAsciiImportDone = 0;
+inline constexpr int kAsciiImportUnknownKeyword = 3;  // unknown field keyword in $FORMAT
+inline constexpr int kAsciiImportCannotOpen = 4;      // the data file cannot be opened
+
+// Counts of the last import, for callers that report them.
+struct AsciiImportStats {
+    int dataLines = 0;       // data lines read from both files
+    int storedLines = 0;     // quotation and advance/decline lines stored
+    int errorLines = 0;      // lines that stored nothing
+    int clampedVolumes = 0;  // volumes or open interests held at the 32-bit range
+    int addedStocks = 0;
+    bool stopped = false;  // $BREAKONERR ended the data file early
+};
+
+class AsciiImporter {
+  public:
+    // Format files and "import.log" are in `profileDir`; `defaultRSBase` is the base index of
+    // markets without a composites base ticker, for the recomputation at the end.
+    AsciiImporter(Database& db, UserInterface& ui, std::filesystem::path profileDir,
+                  std::string defaultRSBase);
+
+    // Imports one data file with the named format file (empty: "default.format"), looked up
+    // relative to the profile directory. 0 done, 3 unknown field keyword, 4 data file cannot be
+    // opened.
+    int ImportAsciiFile(const std::filesystem::path& dataPath, std::string_view formatFile = {});
+
+    const AsciiImportStats& LastStats() const { return stats_; }
+    std::filesystem::path LogPath() const { return profileDir_ / "import.log"; }
+
+  private:
+    Database& db_;
+    UserInterface& ui_;
+    std::filesystem::path profileDir_;
+    std::string defaultRSBase_;
+    AsciiImportStats stats_;
+};
+
+}  // namespace velmora

@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+#include "cli/Cli.h"
+#include "common/TestSupport.h"
+
+namespace velmora::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int status = -1;
+    std::string out;
+};
+
+CliRun Command(const fs::path& profile, const fs::path& workspace, std::vector<std::string> args) {
+    Context ctx;
+    ctx.requestedProfile = profile;
+    ctx.requestedWorkspace = workspace;
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    ctx.out = out;
+    ctx.err = err;
+    const std::string name = args.front();
+    args.erase(args.begin());
+    CliRun r;
+    for (const auto& c : Commands()) {
+        if (name == c.name) r.status = c.run(ctx, args);
+    }
+    std::rewind(out);
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, out)) > 0) r.out.append(buf, n);
+    std::fclose(out);
+    std::fclose(err);
+    return r;
+}
+
+fs::path Resources() {
+    return test::TestDataDir().parent_path().parent_path() / "resources";
+}
+
+TEST(ImportAsciiCommand, EveryShippedFormatImportsItsSample) {
+    test::TempDir profile, ws, data;
+    for (const auto& e : fs::directory_iterator(Resources() / "profile")) {
+        fs::copy_file(e.path(), profile / e.path().filename().string());
+    }
+    const fs::path samples = Resources() / "samples";
+    const struct {
+        const char* type;
+        const char* sample;
+        const char* ticker;
+        const char* stored;
+    } cases[] = {
+        {"2", "KORVEX.csv", "KORVEX", "5 lines stored"},
+        {"3", "MIRALD.csv", "MIRALD", "4 lines stored"},
+        {"4", "daily-export.txt", "CELMIR", "8 lines stored"},
+        {"5", "TERVOS.csv", "TERVOS", "4 lines stored"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r =
+            Command(profile.path(), ws.path(),
+                    {"import", "ascii", (samples / c.sample).string(), "--type", c.type});
+        EXPECT_EQ(r.status, kSuccess) << c.sample;
+        EXPECT_NE(r.out.find(": done (0); " + std::string(c.stored)), std::string::npos) << r.out;
+        // Saved: a later run sees the stock.
+        const CliRun q = Command(profile.path(), ws.path(), {"quotes", c.ticker});
+        EXPECT_EQ(q.status, kSuccess) << c.ticker;
+        EXPECT_NE(q.out.find("24-01-03,"), std::string::npos) << q.out;
+    }
+    // The default format with an explicit --format, for a stock that now exists.
+    test::WriteText(data / "KORVEX.txt", "01/09/2024 1 2 0.5 1.5 10\n");
+    CliRun r =
+        Command(profile.path(), ws.path(),
+                {"import", "ascii", (data / "KORVEX.txt").string(), "--format", "default.format"});
+    EXPECT_NE(r.out.find("1 lines stored"), std::string::npos) << r.out;
+
+    r = Command(profile.path(), ws.path(), {"composites", "--all", "--volume", "--adv-dec"});
+    EXPECT_EQ(r.status, kSuccess);
+}
+
+TEST(ImportAsciiCommand, ResultsAndUsage) {
+    test::TempDir profile, ws, data;
+    test::WriteText(profile / "bad.format", "$FORMAT DATE_YMD PRICE\n");
+    test::WriteText(data / "X.txt", "1\n");
+    CliRun r =
+        Command(profile.path(), ws.path(),
+                {"import", "ascii", (data / "X.txt").string(), (data / "none.txt").string()});
+    EXPECT_EQ(r.status, kFailure);
+    EXPECT_NE(r.out.find("none.txt: cannot be opened (4)"), std::string::npos) << r.out;
+    r = Command(profile.path(), ws.path(),
+                {"import", "ascii", (data / "X.txt").string(), "--format", "bad.format"});
+    EXPECT_NE(r.out.find("unknown field keyword in a $FORMAT line (3)"), std::string::npos);
+    EXPECT_EQ(Command(profile.path(), ws.path(), {"import"}).status, kUsage);
+    EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "nope"}).status, kUsage);
+    EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "ascii"}).status, kUsage);
+    EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "ascii", "f", "--type", "x"}).status,
+              kUsage);
+    EXPECT_EQ(Command(profile.path(), ws.path(), {"composites", "--all", "--last", "3"}).status,
+              kUsage);
+    EXPECT_EQ(Command(profile.path(), ws.path(), {"composites", "--from", "24-01-01"}).status,
+              kUsage);
+    EXPECT_EQ(Command(profile.path(), ws.path(), {"composites", "--market", "256"}).status, kUsage);
+}
+
+TEST(ImportAsciiCommand, SampleWorkspaceBuiltThroughTheImporter) {
+    test::TempDir profile, direct, imported, quotes;
+    for (const auto& e : fs::directory_iterator(Resources() / "profile")) {
+        fs::copy_file(e.path(), profile / e.path().filename().string());
+    }
+    ASSERT_EQ(
+        Command(profile.path(), direct.path(), {"sample-workspace", direct.path().string()}).status,
+        kSuccess);
+    ASSERT_EQ(Command(profile.path(), imported.path(),
+                      {"sample-workspace", imported.path().string(), "--ascii-dir",
+                       quotes.path().string()})
+                  .status,
+              kSuccess);
+    std::vector<std::string> args = {"import", "ascii"};
+    for (const auto& e : fs::directory_iterator(quotes.path())) args.push_back(e.path().string());
+    args.insert(args.end(), {"--format", "ticker-daily.format"});
+    ASSERT_EQ(Command(profile.path(), imported.path(), args).status, kSuccess);
+    // The imported member quotations equal the directly built ones.
+    for (const char* ticker : {"JORVEN", "XANDOR", "IVERTA"}) {
+        EXPECT_EQ(Command(profile.path(), imported.path(), {"quotes", ticker}).out,
+                  Command(profile.path(), direct.path(), {"quotes", ticker}).out)
+            << ticker;
+    }
+    const CliRun c =
+        Command(profile.path(), imported.path(), {"composites", "--all", "--volume", "--adv-dec"});
+    EXPECT_EQ(c.status, kSuccess);
+    EXPECT_NE(c.out.find("0\tMain Market\tWIG\t"), std::string::npos) << c.out;
+    const CliRun wig = Command(profile.path(), imported.path(), {"quotes", "WIG"});
+    // The base index now carries the market's volume.
+    EXPECT_EQ(wig.out.find(",0,0,0,0\n"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace velmora::cli

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "import/AsciiText.h"
+
+namespace velmora {
+namespace {
+
+std::string Date(std::string_view text, DateOrder order) {
+    return ConvertDateText(text, order).value_or("invalid");
+}
+
+TEST(AsciiDateText, TheThreeOrdersWithAndWithoutSeparators) {
+    EXPECT_EQ(Date("31.12.99", DateOrder::DayFirst), "99-12-31");
+    EXPECT_EQ(Date("991231", DateOrder::YearFirst), "99-12-31");
+    EXPECT_EQ(Date("12/31/1999", DateOrder::MonthFirst), "99-12-31");
+    EXPECT_EQ(Date("Dec/31/99", DateOrder::MonthFirst), "99-12-31");
+    EXPECT_EQ(Date("19991231", DateOrder::YearFirst), "99-12-31");
+    EXPECT_EQ(Date("123199", DateOrder::MonthFirst), "99-12-31");
+    EXPECT_EQ(Date("311299", DateOrder::DayFirst), "99-12-31");
+    EXPECT_EQ(Date("2000-10-31", DateOrder::YearFirst), "00-10-31");
+    EXPECT_EQ(Date("31-oct-2000", DateOrder::DayFirst), "00-10-31");
+    EXPECT_EQ(Date("2024\\1\\2", DateOrder::YearFirst), "24-01-02");
+    // A four-digit year keeps only its last two digits.
+    EXPECT_EQ(Date("1950-06-01", DateOrder::YearFirst), "50-06-01");
+    // A missing third part is 0: the year 2000.
+    EXPECT_EQ(Date("12/31", DateOrder::MonthFirst), "00-12-31");
+}
+
+TEST(AsciiDateText, InvalidTexts) {
+    EXPECT_EQ(Date("99123", DateOrder::YearFirst), "invalid");  // too short, no separator
+    EXPECT_EQ(Date("", DateOrder::DayFirst), "invalid");
+    EXPECT_EQ(Date("13/01/99", DateOrder::MonthFirst), "invalid");
+    EXPECT_EQ(Date("32.01.99", DateOrder::DayFirst), "invalid");
+    EXPECT_EQ(Date("00.01.99", DateOrder::DayFirst), "invalid");
+    EXPECT_EQ(Date("Foo/12/99", DateOrder::MonthFirst), "invalid");
+    EXPECT_EQ(Date("<DTYYYYMMDD>", DateOrder::YearFirst), "invalid");
+    // Past the month's end.
+    EXPECT_EQ(Date("30.02.2001", DateOrder::DayFirst), "invalid");
+    EXPECT_EQ(Date("29.02.2001", DateOrder::DayFirst), "invalid");
+    EXPECT_EQ(Date("29.02.2004", DateOrder::DayFirst), "04-02-29");
+    EXPECT_EQ(Date("31.04.2004", DateOrder::DayFirst), "invalid");
+    // Huge numbers do not overflow into a valid date.
+    EXPECT_EQ(Date("99999999999999999999.1.1", DateOrder::YearFirst), "00-01-01");
+    EXPECT_EQ(Date("1.99999999999999999999.2000", DateOrder::MonthFirst), "invalid");
+}
+
+TEST(AsciiNumbers, LeadingNumberAndCommandInteger) {
+    std::size_t used = 0;
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber("10.5,rest", &used), 10.5);
+    EXPECT_EQ(used, 4u);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber("-3", &used), -3);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber(".25", &used), 0.25);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber("1.5e3x", &used), 1500);
+    EXPECT_EQ(used, 5u);
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber("abc", &used), 0);
+    EXPECT_EQ(used, 0u);
+    EXPECT_TRUE(std::isinf(ParseLeadingNumber("1e99999")));
+    EXPECT_DOUBLE_EQ(ParseLeadingNumber("0e99999"), 0);  // no NaN from 0 x infinity
+    EXPECT_EQ(ParseCommandInteger("  12 rest"), 12);
+    EXPECT_EQ(ParseCommandInteger("-1"), -1);
+    EXPECT_EQ(ParseCommandInteger("x"), 0);
+    EXPECT_EQ(ParseCommandInteger("99999999999999"), 2147483647);
+    EXPECT_EQ(ParseCommandInteger("-99999999999999"), -2147483647 - 1);
+}
+
+TEST(AsciiMarks, LongestMarkTextElseFirstCharacter) {
+    EXPECT_EQ(MarkCode("nk"), 1);
+    EXPECT_EQ(MarkCode("NS"), 2);
+    EXPECT_EQ(MarkCode("os-"), 6);
+    EXPECT_EQ(MarkCode("z"), 7);
+    EXPECT_EQ(MarkCode("zd"), 9);  // longer than "z"
+    EXPECT_EQ(MarkCode("Zdx"), 9);
+    EXPECT_EQ(MarkCode("bd"), 8);
+    EXPECT_EQ(MarkCode("q"), 'q');
+    EXPECT_EQ(MarkCode("n"), 'n');
+    EXPECT_EQ(MarkCode(""), 0);
+    EXPECT_EQ(TrimRight("abc \t\r\n"), "abc");
+}
+
+}  // namespace
+}  // namespace velmora
