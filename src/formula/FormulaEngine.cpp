@@ -135,11 +135,14 @@ std::vector<std::string> FormulaEngine::AssignedVariables() const {
 void FormulaEngine::ReportFormulaError(std::string_view message) {
     std::string_view text = scanner_ ? scanner_->Text() : std::string_view();
     const std::size_t pos = scanner_ ? std::min(scanner_->Position(), text.size()) : 0;
-    // The current line up to the scan position, with the line break before it.
-    std::size_t start = 0;
-    if (pos > 0) {
-        const std::size_t lineBreak = text.rfind('\n', pos - 1);
-        if (lineBreak != std::string_view::npos) start = lineBreak;
+    // The current line up to the scan position, with the line break before it. Only the last
+    // kMaxReport characters can appear in the report, so the search for the line break looks
+    // no further back (a text of one long line with many errors stays linear).
+    const std::size_t window = pos > kMaxReport ? pos - kMaxReport : 0;
+    std::size_t start = window;
+    if (pos > window) {
+        const std::size_t lineBreak = text.substr(window, pos - window).rfind('\n');
+        if (lineBreak != std::string_view::npos) start = window + lineBreak;
     }
     std::string_view piece = text.substr(start, pos - start);
     // piece, "\n", piece.size() - 1 spaces, "^\n\n", message: a line too long for the report

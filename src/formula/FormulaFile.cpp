@@ -1,6 +1,7 @@
 #include "formula/FormulaFile.h"
 
 #include "database/FileUtil.h"
+#include "platform/SettingsStore.h"
 
 namespace velmora {
 
@@ -43,6 +44,14 @@ std::optional<std::string> LoadFormulaFile(const std::filesystem::path& path) {
 
 bool SaveFormulaFile(const std::filesystem::path& path, std::string_view text) {
     return WriteFileAtomically(path, FormulaFileFromText(text));
+}
+
+std::filesystem::path FormulaFileFolder(const SettingsStore& settings) {
+    return settings.GetString("Paths", "QRX").value_or(std::string());
+}
+
+void RememberFormulaFileFolder(SettingsStore& settings, const std::filesystem::path& chosen) {
+    settings.SetString("Paths", "QRX", chosen.parent_path().string());
 }
 
 }  // namespace velmora

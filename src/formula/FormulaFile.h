@@ -9,6 +9,8 @@
 
 namespace velmora {
 
+class SettingsStore;
+
 inline constexpr const char* kFormulaFileFilter = "QRX Files (*.qrx)|*.qrx|All Files (*.*)|*.*||";
 inline constexpr const char* kFormulaFileExtension = "QRX";
 
@@ -23,5 +25,10 @@ std::string FormulaFileFromText(std::string_view text);
 std::optional<std::string> LoadFormulaFile(const std::filesystem::path& path);
 // Writes a formula file through a temporary file; false when it cannot be written.
 bool SaveFormulaFile(const std::filesystem::path& path, std::string_view text);
+
+// The folder the formula file dialogs start in ("Paths"/"QRX"), empty when none was stored.
+std::filesystem::path FormulaFileFolder(const SettingsStore& settings);
+// Stores the folder of the file the user chose in a formula file dialog.
+void RememberFormulaFileFolder(SettingsStore& settings, const std::filesystem::path& chosen);
 
 }  // namespace velmora

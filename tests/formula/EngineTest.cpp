@@ -8,6 +8,8 @@
 #include <string>
 
 #include "FormulaTestSupport.h"
+#include "common/TestSupport.h"
+#include "platform/ConsoleUserInterface.h"
 
 namespace velmora {
 namespace {
@@ -374,6 +376,29 @@ TEST(Engine, MemArrayFreesWhatItHolds) {
     pool.FreeAll();
     EXPECT_NE(pool.Allocate(MemArray::kSpareMinimum), large);
     EXPECT_EQ(pool.SpareBytes(), MemArray::kSpareMinimum * 4);
+}
+
+TEST(Engine, ReportsReachTheUserInterfaceAndTheConsole) {
+    Database db;
+    Stock& s = test::AddTestStock(db, "UI", 3);
+    RecordingUserInterface ui;
+    UserInterfaceFormulaErrorSink sink(ui);
+    FormulaEngine engine(sink, &db);
+    engine.BeginRun(s);
+    engine.Execute("x = 1 +;");
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "QRX Error\n\nx = 1 +;\n       ^\n\nSyntax error");
+    engine.EndRun();
+
+    test::TempDir dir;
+    std::FILE* out = std::fopen((dir / "err.txt").c_str(), "w+");
+    ASSERT_NE(out, nullptr);
+    ConsoleFormulaErrorSink console(out);
+    console.ShowFormulaError("a\n^\n\nBad args\n");
+    console.ShowFormulaError("b\n^\n\nSyntax error");
+    std::fclose(out);
+    EXPECT_EQ(test::ReadText(dir / "err.txt"),
+              "QRX Error\na\n^\n\nBad args\n\nQRX Error\nb\n^\n\nSyntax error\n\n");
 }
 
 TEST(Engine, MathFunctions) {

@@ -2,6 +2,7 @@
 
 #include "common/TestSupport.h"
 #include "formula/FormulaFile.h"
+#include "platform/MemorySettingsStore.h"
 
 namespace velmora {
 namespace {
@@ -32,6 +33,14 @@ TEST(FormulaFile, RoundTripThroughAFile) {
     EXPECT_EQ(*loaded, text);
     EXPECT_FALSE(LoadFormulaFile(dir / "missing.qrx").has_value());
     EXPECT_FALSE(SaveFormulaFile(dir / "no" / "such" / "dir.qrx", text));
+}
+
+TEST(FormulaFile, DialogFolderIsRemembered) {
+    MemorySettingsStore settings;
+    EXPECT_EQ(FormulaFileFolder(settings), "");
+    RememberFormulaFileFolder(settings, "/home/user/formulas/trend.qrx");
+    EXPECT_EQ(settings.GetString("Paths", "QRX"), "/home/user/formulas");
+    EXPECT_EQ(FormulaFileFolder(settings), "/home/user/formulas");
 }
 
 }  // namespace

@@ -112,6 +112,20 @@ TEST(Grammar, LongLinesAreShortenedFromTheirStart) {
     EXPECT_TRUE(r.starts_with("111"));
 }
 
+TEST(Grammar, ManyErrorsOnOneLongLine) {
+    EngineFixture f(2);
+    std::string text;
+    for (int i = 0; i < 20000; ++i) text += "x = ); ";
+    const auto reports = f.Run(text + "y = 1;");
+    EXPECT_EQ(reports.size(), 20000u);
+    const std::string& last = reports.back();
+    const std::size_t lineEnd = last.find('\n');
+    EXPECT_TRUE(last.substr(0, lineEnd).ends_with("; x = )")) << last;
+    EXPECT_EQ(last.substr(lineEnd), "\n" + std::string(lineEnd - 1, ' ') + "^\n\nSyntax error");
+    EXPECT_LE(last.size(), FormulaEngine::kMaxReport);
+    EXPECT_EQ(f.engine.GetNumber("y"), 1);
+}
+
 TEST(Grammar, RecoveryResumesAtTheNextStatement) {
     EngineFixture f;
     // One report per faulty statement; the statements around it run.
