@@ -52,6 +52,8 @@ public:
     // Deletes the file and forgets it: at the start of every backtest, and when the window
     // goes.
     void Delete();
+    // Forgets the file without deleting it, for a viewer that reads it after we are gone.
+    void Keep() { path_.reset(); }
     // The report command's file: when there is none yet, a new unique file
     // "<temp>/ReportXXXXXX.html" holding the report. Nothing when it could not be made or the
     // report was cancelled.
