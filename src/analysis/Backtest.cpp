@@ -38,7 +38,7 @@ constexpr int kNone = -1;
 // The walk over one stock's bars: the pending buy bar B and sell bar S, the price extremes
 // while a position is pending, and the trades they make.
 class StockWalk {
-public:
+  public:
     StockWalk(const StockTestParameters& params, const std::vector<Quotation>& bars,
               std::string_view ticker, ResultList& results, StockTestSummary& summary)
         : settings_(params.settings),
@@ -69,8 +69,7 @@ public:
 
         ++sum_.Trades;
         sum_.MaxTradeDrawdown = std::min(sum_.MaxTradeDrawdown, adverse);
-        sum_.SystemDrawdown =
-            std::min(sum_.SystemDrawdown, adverse + equity - sum_.InitialEquity);
+        sum_.SystemDrawdown = std::min(sum_.SystemDrawdown, adverse + equity - sum_.InitialEquity);
         if (profit > 0) {
             ++sum_.Winners;
             sum_.ProfitOfWinners += profit;
@@ -110,16 +109,15 @@ public:
         row.EquityBefore = equity;
         row.EquityAfter = sum_.Equity;
         row.Ticker.Set(ticker_);
-        const double yield =
-            FiniteOr(Quotient(sum_.Equity - equity, equity).value_or(0) * 100, 0);
+        const double yield = FiniteOr(Quotient(sum_.Equity - equity, equity).value_or(0) * 100, 0);
         row.SetText(FormatText("%.*s\t%s\t%s\t%s\t%.1lf%%", static_cast<int>(ticker_.size()),
                                ticker_.data(), isShort ? "Short" : "Long",
-                               DateToText(row.EntryDate).c_str(),
-                               DateToText(row.ExitDate).c_str(), yield));
+                               DateToText(row.EntryDate).c_str(), DateToText(row.ExitDate).c_str(),
+                               yield));
         results_.Add(std::move(row));
     }
 
-private:
+  private:
     const SystemTestSettings& settings_;
     const CommissionModel& commission_;
     const std::vector<Quotation>& bars_;
@@ -234,7 +232,8 @@ bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& 
     const float firstPrice = walk.BuyPrice(firstBar);
     const double holdProfit =
         static_cast<double>(walk.SellPrice(lastBar) - firstPrice) * initial / firstPrice;
-    summary.BuyAndHoldCommission = params.commission(initial) + params.commission(initial + holdProfit);
+    summary.BuyAndHoldCommission =
+        params.commission(initial) + params.commission(initial + holdProfit);
     summary.BuyAndHoldEquity = initial + holdProfit - summary.BuyAndHoldCommission;
     summary.BarsInTest = std::abs(lastBar - firstBar);
     return true;
@@ -296,10 +295,9 @@ std::string BacktestResults::SummaryLine() const {
     const double averageTrade =
         Quotient(Overall.ProfitOfWinners + Overall.LossOfLosers, trades).value_or(0);
     // Without a stock kept the test portfolio is what it started with.
-    const double portfolio =
-        FiniteOr(Quotient(SumOfFinalEquities, static_cast<double>(Stocks.size()))
-                     .value_or(InitialEquity),
-                 0);
+    const double portfolio = FiniteOr(
+        Quotient(SumOfFinalEquities, static_cast<double>(Stocks.size())).value_or(InitialEquity),
+        0);
     const double change =
         FiniteOr(Quotient((portfolio - InitialEquity) * 100, InitialEquity).value_or(0), 0);
     return FormatText(

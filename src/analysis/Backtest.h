@@ -24,7 +24,9 @@ namespace velmora {
 inline constexpr float kEmptyValue = -1e10f;
 
 // True when the element is a signal: neither 0 nor the empty value.
-inline bool IsSignalValue(float v) { return v != kEmptyValue && v != 0.0f; }
+inline bool IsSignalValue(float v) {
+    return v != kEmptyValue && v != 0.0f;
+}
 
 // Moves every value `delay` bars later: values pushed past the last bar are lost, and the
 // first `delay` bars from the first non-empty value on become empty. A delay of 0 or less

@@ -57,8 +57,12 @@ std::string Html(std::string_view text) {
     return out;
 }
 
-std::string Fixed2(double v) { return FormatOrNa("%.2lf", v); }
-std::string Count(std::int32_t v) { return std::to_string(v); }
+std::string Fixed2(double v) {
+    return FormatOrNa("%.2lf", v);
+}
+std::string Count(std::int32_t v) {
+    return std::to_string(v);
+}
 
 // One statistic row: label, value, a blank cell, label, value, and the line end.
 void Row(std::string& out, std::string_view label1, std::string_view value1,
@@ -95,8 +99,8 @@ void AppendPerformanceTable(std::string& out, const StockTestSummary& r) {
     out += kTitleEnd;
     out += kSpacer;
 
-    Row(out, "Total net profit:", Fixed2(E - I), "Total commissions paid:",
-        Fixed2(r.CommissionsOfWinners + r.CommissionsOfLosers));
+    Row(out, "Total net profit:", Fixed2(E - I),
+        "Total commissions paid:", Fixed2(r.CommissionsOfWinners + r.CommissionsOfLosers));
     // This row keeps a line end inside its value cell and has none after it.
     out += "<TR><TD>Return on account:</TD><TD ALIGN=RIGHT>";
     out += FormatOrNa("%.2lf %%", Quotient((E - I) * 100, I));
@@ -108,44 +112,41 @@ void AppendPerformanceTable(std::string& out, const StockTestSummary& r) {
         "System to Buy-and-Hold index:",
         FormatOrNa("%.2lf%%", Quotient((E - BH) * 100, std::abs(BH - I))));
     out += kSpacer;
-    Row(out, "Max. trade drawdown:", Fixed2(r.MaxTradeDrawdown), "System drawdown:",
-        Fixed2(r.SystemDrawdown));
+    Row(out, "Max. trade drawdown:", Fixed2(r.MaxTradeDrawdown),
+        "System drawdown:", Fixed2(r.SystemDrawdown));
     out += kSpacer;
-    Row(out, "Total number of trades:", Count(r.Trades), "Percent profitable:",
-        FormatOrNa("%.1lf%%", Quotient(W * 100, r.Trades)));
-    Row(out, "Number winning trades:", Count(r.Winners), "Number losing trades:",
-        Count(r.Losers));
-    Row(out, "Profit of winners:", Fixed2(r.ProfitOfWinners), "Loss of losers:",
-        Fixed2(r.LossOfLosers));
+    Row(out, "Total number of trades:", Count(r.Trades),
+        "Percent profitable:", FormatOrNa("%.1lf%%", Quotient(W * 100, r.Trades)));
+    Row(out, "Number winning trades:", Count(r.Winners), "Number losing trades:", Count(r.Losers));
+    Row(out, "Profit of winners:", Fixed2(r.ProfitOfWinners),
+        "Loss of losers:", Fixed2(r.LossOfLosers));
     Row(out, "Total # of bars in winners:", Count(r.BarsInWinners),
         "Total # of bars in losers:", Count(r.BarsInLosers));
     Row(out, "Commissions paid in winners:", Fixed2(r.CommissionsOfWinners),
         "Commissions paid in losers:", Fixed2(r.CommissionsOfLosers));
     out += kSpacer;
-    Row(out, "Largest winning trade:", Fixed2(r.LargestWinner), "Largest losing trade:",
-        Fixed2(r.LargestLoser));
+    Row(out, "Largest winning trade:", Fixed2(r.LargestWinner),
+        "Largest losing trade:", Fixed2(r.LargestLoser));
     Row(out, "# of bars in largest winner:", Count(r.LargestWinnerBars),
         "# bars in largest loser:", Count(r.LargestLoserBars));
     Row(out, "Commission paid in largest winner:", Fixed2(r.LargestWinnerCommission),
         "Commission paid in largest loser:", Fixed2(r.LargestLoserCommission));
     out += kSpacer;
-    Row(out, "Average winning trade:", FormatOrNa("%.2lf", avgWin), "Average losing trade:",
-        FormatOrNa("%.2lf", avgLoss));
+    Row(out, "Average winning trade:", FormatOrNa("%.2lf", avgWin),
+        "Average losing trade:", FormatOrNa("%.2lf", avgLoss));
     Row(out, "Avg. # of bars in winners:", FormatOrNa("%8.1lf", Quotient(r.BarsInWinners, W)),
         "Avg. # bars in losers:", FormatOrNa("%8.1lf", Quotient(r.BarsInLosers, L)));
-    Row(out, "Avg. commission paid in winner:",
-        FormatOrNa("%.2lf", Quotient(r.CommissionsOfWinners, W)),
-        "Avg. commission paid in loser:",
-        FormatOrNa("%.2lf", Quotient(r.CommissionsOfLosers, L)));
-    Row(out, "Max consec. winners:", Count(r.MaxConsecutiveWinners), "Max consec. losers:",
-        Count(r.MaxConsecutiveLosers));
+    Row(out,
+        "Avg. commission paid in winner:", FormatOrNa("%.2lf", Quotient(r.CommissionsOfWinners, W)),
+        "Avg. commission paid in loser:", FormatOrNa("%.2lf", Quotient(r.CommissionsOfLosers, L)));
+    Row(out, "Max consec. winners:", Count(r.MaxConsecutiveWinners),
+        "Max consec. losers:", Count(r.MaxConsecutiveLosers));
     out += kSpacer;
     std::optional<double> ratio;
     if (avgWin && avgLoss) {
         if (const auto q = Quotient(*avgWin, *avgLoss)) ratio = std::abs(*q);
     }
-    Row(out, "Ratio avg win/avg loss:", FormatOrNa("%.2lf", ratio),
-        "Avg. trade (win & loss):",
+    Row(out, "Ratio avg win/avg loss:", FormatOrNa("%.2lf", ratio), "Avg. trade (win & loss):",
         FormatOrNa("%.2lf", Quotient(r.ProfitOfWinners + r.LossOfLosers, W + L)));
     std::optional<double> factor;
     if (const auto q = Quotient(r.ProfitOfWinners, r.LossOfLosers)) factor = std::abs(*q);
@@ -255,9 +256,9 @@ bool OpenWithDesktop(const std::filesystem::path& file) {
         "command -v xdg-open >/dev/null 2>&1 || exit 127; "
         "xdg-open \"$1\" >/dev/null 2>&1 </dev/null &";
     std::string pathText = file.string();
-    std::vector<char*> argv = {const_cast<char*>("sh"), const_cast<char*>("-c"),
-                               const_cast<char*>(script.c_str()), const_cast<char*>("sh"),
-                               pathText.data(), nullptr};
+    std::vector<char*> argv = {
+        const_cast<char*>("sh"), const_cast<char*>("-c"), const_cast<char*>(script.c_str()),
+        const_cast<char*>("sh"), pathText.data(),         nullptr};
     pid_t pid = 0;
     if (posix_spawn(&pid, "/bin/sh", nullptr, nullptr, argv.data(), environ) != 0) return false;
     int status = 0;

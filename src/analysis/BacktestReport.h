@@ -41,7 +41,7 @@ bool WriteBacktestReport(const std::filesystem::path& path, const BacktestResult
 
 // The temporary report file of the analysis window.
 class TemporaryReportFile {
-public:
+  public:
     TemporaryReportFile() = default;
     ~TemporaryReportFile() { Delete(); }
     TemporaryReportFile(const TemporaryReportFile&) = delete;
@@ -62,7 +62,7 @@ public:
                                                  const SystemTestSettings& settings,
                                                  ProgressReporter& progress);
 
-private:
+  private:
     std::optional<std::filesystem::path> path_;
 };
 

@@ -38,6 +38,8 @@ std::string FormatOrNa(const char* format, std::optional<double> value) {
 #pragma GCC diagnostic pop
 }
 
-double FiniteOr(double value, double fallback) { return std::isfinite(value) ? value : fallback; }
+double FiniteOr(double value, double fallback) {
+    return std::isfinite(value) ? value : fallback;
+}
 
 }  // namespace velmora

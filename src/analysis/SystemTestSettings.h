@@ -66,13 +66,13 @@ struct SystemTestSettings {
 // The commission of a transaction value under the settings: the commission table (mode 0), the
 // value's percentage (mode 1) or a fixed amount per transaction (mode 2); 0 in any other mode.
 class CommissionModel {
-public:
+  public:
     CommissionModel(const SystemTestSettings& settings, const CommissionTable& table)
         : mode_(settings.CommissionMode), value_(settings.CommissionValue), table_(table) {}
 
     double operator()(double transactionValue) const;
 
-private:
+  private:
     std::int32_t mode_;
     double value_;
     CommissionTable table_;

@@ -93,23 +93,23 @@ std::string AbcTable(const std::string& title) {
            "<TR><TD>Return on account:</TD><TD ALIGN=RIGHT>9.62 %\n</TD><TD>&nbsp;</TD><TD>Open "
            "position gain/loss</TD><TD ALIGN=RIGHT>0.00</TD></TR>" +
            Cells("Buy-and-hold profit:", "1980.00", "Bars in test:", "5") +
-           Cells("Buy-and-hold % return:", "19.80%", "System to Buy-and-Hold index:",
-                 "-51.43%") +
+           Cells("Buy-and-hold % return:", "19.80%", "System to Buy-and-Hold index:", "-51.43%") +
            kSpacer + Cells("Max. trade drawdown:", "-1000.00", "System drawdown:", "-1000.00") +
            kSpacer + Cells("Total number of trades:", "2", "Percent profitable:", "50.0%") +
            Cells("Number winning trades:", "1", "Number losing trades:", "1") +
            Cells("Profit of winners:", "2000.00", "Loss of losers:", "-998.33") +
            Cells("Total # of bars in winners:", "2", "Total # of bars in losers:", "1") +
-           Cells("Commissions paid in winners:", "20.00", "Commissions paid in losers:",
-                 "20.00") +
-           kSpacer + Cells("Largest winning trade:", "2000.00", "Largest losing trade:", "-998.33") +
+           Cells("Commissions paid in winners:", "20.00", "Commissions paid in losers:", "20.00") +
+           kSpacer +
+           Cells("Largest winning trade:", "2000.00", "Largest losing trade:", "-998.33") +
            Cells("# of bars in largest winner:", "2", "# bars in largest loser:", "1") +
            Cells("Commission paid in largest winner:", "20.00",
                  "Commission paid in largest loser:", "20.00") +
-           kSpacer + Cells("Average winning trade:", "2000.00", "Average losing trade:", "-998.33") +
+           kSpacer +
+           Cells("Average winning trade:", "2000.00", "Average losing trade:", "-998.33") +
            Cells("Avg. # of bars in winners:", "     2.0", "Avg. # bars in losers:", "     1.0") +
-           Cells("Avg. commission paid in winner:", "20.00", "Avg. commission paid in loser:",
-                 "20.00") +
+           Cells("Avg. commission paid in winner:", "20.00",
+                 "Avg. commission paid in loser:", "20.00") +
            Cells("Max consec. winners:", "1", "Max consec. losers:", "1") + kSpacer +
            Cells("Ratio avg win/avg loss:", "2.00", "Avg. trade (win & loss):", "500.83") +
            "<TR><TD>Profit factor:</TD><TD ALIGN=RIGHT>2.00</TD><TD>&nbsp;</TD><TD></TD><TD></"
@@ -247,8 +247,7 @@ TEST(BacktestReport, ProgressStepsPerKeptStockAndCancelWritesNothing) {
     bt.Finish();
     RecordingUserInterface ui;
     test::TempDir dir;
-    ASSERT_TRUE(WriteBacktestReport(dir / "r.html", bt.results, bt.rows, bt.settings,
-                                    ui.progress));
+    ASSERT_TRUE(WriteBacktestReport(dir / "r.html", bt.results, bt.rows, bt.settings, ui.progress));
     ASSERT_EQ(ui.progress.steps.size(), 2u);
     EXPECT_EQ(ui.progress.steps[1].index, 1);
     EXPECT_EQ(ui.progress.steps[1].total, 2);
@@ -258,8 +257,8 @@ TEST(BacktestReport, ProgressStepsPerKeptStockAndCancelWritesNothing) {
 
     RecordingUserInterface cancelling;
     cancelling.progress.cancelAt = 1;
-    EXPECT_FALSE(WriteBacktestReport(dir / "c.html", bt.results, bt.rows, bt.settings,
-                                     cancelling.progress));
+    EXPECT_FALSE(
+        WriteBacktestReport(dir / "c.html", bt.results, bt.rows, bt.settings, cancelling.progress));
     EXPECT_FALSE(std::filesystem::exists(dir / "c.html"));
 }
 
@@ -306,8 +305,8 @@ TEST(ResultExport, TextFileAndSummaryReport) {
     AddAbc(bt);
     bt.Finish();
     const BackTestListState state = BackTestCommandResult(bt.rows, bt.results);
-    const std::string text = ResultExportText("buy = 1;\r\nsell = 0;", bt.rows, state.ShownRows,
-                                              state.StatusText);
+    const std::string text =
+        ResultExportText("buy = 1;\r\nsell = 0;", bt.rows, state.ShownRows, state.StatusText);
     EXPECT_EQ(text,
               "Formula used:\nbuy = 1;\nsell = 0;\n\nAnalysis results:\n"
               "ABC\tLong\t24-01-01\t24-01-03\t19.8%\t\n"

@@ -12,7 +12,9 @@ namespace {
 
 constexpr float E = kEmptyValue;
 
-std::string RowText(const ResultRow& row) { return std::string(row.Text); }
+std::string RowText(const ResultRow& row) {
+    return std::string(row.Text);
+}
 
 // Bars on consecutive days from 24-01-01; open, high and low equal the close unless given.
 std::vector<Quotation> Bars(const std::vector<float>& closes) {
@@ -28,7 +30,9 @@ std::vector<Quotation> Bars(const std::vector<float>& closes) {
     return bars;
 }
 
-std::string Day(int bar) { return DateToText(AddDays(MakeDate(2024, 1, 1), bar)); }
+std::string Day(int bar) {
+    return DateToText(AddDays(MakeDate(2024, 1, 1), bar));
+}
 
 // One stock's test with the given settings, over all its bars.
 struct StockRun {
@@ -146,7 +150,8 @@ TEST(Backtest, PercentStopExitsAtTheFirstCloseAtOrBelowTheLevel) {
     s.StopValue = 10;
     StockRun run(s);
     EXPECT_DOUBLE_EQ(s.StopLevel(), 0.9);
-    ASSERT_TRUE(run.Test(Bars({10, 9.5f, 9.05f, 9, 8, 12}), {1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(
+        run.Test(Bars({10, 9.5f, 9.05f, 9, 8, 12}), {1, 0, 0, 0, 0, 0}, {0, 0, 0, 0, 0, 0}));
     ASSERT_EQ(run.rows.Size(), 1u);
     EXPECT_EQ(RowText(run.rows[0]), "ABC\tLong\t" + Day(0) + "\t" + Day(3) + "\t-10.0%");
     EXPECT_EQ(run.summary.Losers, 1);
