@@ -101,6 +101,20 @@ void TeletextSeeds(const fs::path& dir) {
     WriteText(dir / "seed1", "\r\n" + header + quote("ORBIS", "-,--", "z", "", "5"));
 }
 
+// The first byte picks the format file of the ASCII harness.
+void AsciiSeeds(const fs::path& dir) {
+    WriteText(dir / "seed0", std::string("\x00") + "12/31/1999 10 11 9 10.5 1200\n$NAME A\n"
+                             "01/03/2000 10.5 12 10 11 900\n");
+    WriteText(dir / "seed1", std::string("\x01") + "<TICKER>,<PER>,<DTYYYYMMDD>\n"
+                             "A,D,20240102,000000,18.40,18.75,18.20,18.60,45200,0\n"
+                             "NEW,D,20240103,000000,18.60,18.62,17.95,18.05,51800,3\n");
+    WriteText(dir / "seed2", std::string("\x02") + "Date;Open\n31.12.2024;7.5;7.6;7.4;7.58;40\r\n");
+    WriteText(dir / "seed3", std::string("\x03") +
+                                 "B,Dec/31/99,nk,40,10,12,9,11,5,800,0,2,3,4,\"Full, Name\",-X,"
+                                 "1,1\nB,12/31/99,rs,0,12 3/8,13,9.5,12.5,50,0,0,2,3,4,F,,1,1\n");
+    WriteText(dir / "seed4", std::string("\x04") + "2001-02-01,10,5,3,1000,500,300\n");
+}
+
 void QrxSeeds(const fs::path& dir) {
     const char* const formulas[] = {
         "buy = cross( macd(), 0 );\r\nsell = cross( 0, macd() );",
@@ -130,5 +144,6 @@ int main(int argc, char** argv) {
     MetastockSeeds(root / "metastock_fuzzer");
     TeletextSeeds(root / "teletext_fuzzer");
     QrxSeeds(root / "qrx_fuzzer");
+    AsciiSeeds(root / "ascii_import_fuzzer");
     return 0;
 }
