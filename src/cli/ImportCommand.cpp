@@ -101,6 +101,17 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
         choice.formatFile = fs::exists(given, ec) ? fs::absolute(given, ec).string() : *formatText;
     }
     for (const std::string& f : args) choice.files.emplace_back(f);
+    {
+        // The importer passes a missing format file over; say so, as every line would then be
+        // read with the built-in field list.
+        const std::string format =
+            choice.formatFile ? *choice.formatFile : types.FormatFileOf(choice.typeNumber);
+        std::error_code ec;
+        if (!fs::is_regular_file(ctx.profileDir / format, ec)) {
+            ctx.Error("import ascii: the format file " + (ctx.profileDir / format).string() +
+                      " is missing; the built-in field list applies");
+        }
+    }
 
     AsciiImporter importer(ctx.db, ctx.ui, ctx.profileDir, ctx.prefs.DefaultRSBase());
     const auto results = RunAsciiImport(importer, types, choice, ctx.ui, settings);
