@@ -94,10 +94,19 @@ int RunComposites(Context& ctx, std::vector<std::string>& args) {
         PrintMarket(ctx, marketIndex, done, result);
         if (done == 0) status = kFailure;
     } else {
+        // Markets without a stock or a base index of their own have nothing to say.
+        std::vector<int> stocks(kMarketCount, 0);
+        for (const auto& st : ctx.db.Stocks()) {
+            const int m = GetMarketID(*st);
+            if (m >= 0 && m < kMarketCount) ++stocks[static_cast<std::size_t>(m)];
+        }
         ComputeCompositesAllMarkets(ctx.db, base, request, ctx.ui.Progress(),
                                     [&](int m, int done, const CompositesResult& result) {
-                                        // Markets without a base index have nothing to say.
-                                        if (result.base != nullptr) {
+                                        const bool ownBase =
+                                            !ctx.db.Categories()
+                                                 .Markets[static_cast<std::size_t>(m)]
+                                                 .CompositesBase.Empty();
+                                        if (stocks[static_cast<std::size_t>(m)] > 0 || ownBase) {
                                             PrintMarket(ctx, m, done, result);
                                         }
                                     });
