@@ -101,9 +101,13 @@ std::optional<std::string> ConvertDateText(std::string_view text, DateOrder orde
     // A day past the end of its month would be stored as a date no calendar has.
     const int fullYear = year <= 50 ? 2000 + year : 1900 + year;
     if (day > DaysInMonth(fullYear, month)) return std::nullopt;
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d-%02d-%02d", year, month, static_cast<int>(day));
-    return std::string(buf);
+    // "%02d-%02d-%02d", written by hand: it runs once per imported line.
+    const int d = static_cast<int>(day);
+    const char out[8] = {
+        static_cast<char>('0' + year / 10),  static_cast<char>('0' + year % 10),  '-',
+        static_cast<char>('0' + month / 10), static_cast<char>('0' + month % 10), '-',
+        static_cast<char>('0' + d / 10),     static_cast<char>('0' + d % 10)};
+    return std::string(out, sizeof out);
 }
 
 double ParseLeadingNumber(std::string_view text, std::size_t* end) {
