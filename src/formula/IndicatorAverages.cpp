@@ -1,0 +1,133 @@
+// Averages and sums: simple, exponential and Wilder averages, moving and cumulative sums, and
+// the standard-deviation bands.
+
+#include <cmath>
+
+#include "formula/IndicatorSupport.h"
+
+namespace velmora::indicators {
+
+using detail::ClampPeriod;
+using detail::FillEmpty;
+
+int FirstValue(int n, const float* v) {
+    int s = 0;
+    while (s < n && v[s] == EMPTY) ++s;
+    return s;
+}
+
+void MovingAverage(int n, int p, const float* v, float* out) {
+    if (n <= 0) return;
+    p = ClampPeriod(p, n);
+    const int s = FirstValue(n, v);
+    const int first = std::min(n, s + p);
+    FillEmpty(out, 0, first);
+    double sum = 0.0;
+    for (int i = s; i < first; ++i) sum += v[i];
+    for (int i = first; i < n; ++i) {
+        sum += v[i];
+        sum -= v[i - p];
+        out[i] = static_cast<float>(sum / p);
+    }
+}
+
+void MovingSum(int n, int p, const float* v, float* out) {
+    if (n <= 0) return;
+    p = ClampPeriod(p, n);
+    const int s = FirstValue(n, v);
+    const int first = std::min(n, s + p);
+    FillEmpty(out, 0, first);
+    float sum = 0.0f;
+    for (int i = s; i < first; ++i) sum += v[i];
+    for (int i = first; i < n; ++i) {
+        sum += v[i];
+        sum -= v[i - p];
+        out[i] = sum;
+    }
+}
+
+namespace {
+
+// The seed of the smoothed averages: the mean of v[s] .. v[s + p - 1]. Returns false when the
+// bars end before the seed is complete.
+bool Seed(int n, int p, int s, const float* v, float& seed) {
+    if (s + p > n) return false;
+    double sum = 0.0;
+    for (int i = s; i < s + p; ++i) sum += v[i];
+    seed = static_cast<float>(sum / p);
+    return true;
+}
+
+}  // namespace
+
+void ExponentialAverage(int n, int p, const float* v, float* out) {
+    if (n <= 0) return;
+    p = ClampPeriod(p, n);
+    const int s = FirstValue(n, v);
+    const int first = std::min(n, s + p);
+    FillEmpty(out, 0, first);
+    float e = 0.0f;
+    if (!Seed(n, p, s, v, e)) return;
+    const float k = static_cast<float>(detail::SmoothingFactor(p));
+    const float keep = 1.0f - k;
+    for (int i = first; i < n; ++i) {
+        e = e * keep + k * v[i];
+        out[i] = e;
+    }
+}
+
+void WilderAverage(int n, int p, const float* v, float* out) {
+    if (n <= 0) return;
+    p = ClampPeriod(p, n);
+    const int s = FirstValue(n, v);
+    const int first = std::min(n, s + p);
+    FillEmpty(out, 0, first);
+    float e = 0.0f;
+    if (!Seed(n, p, s, v, e)) return;
+    const float keep = static_cast<float>(p - 1);
+    const float fp = static_cast<float>(p);
+    for (int i = first; i < n; ++i) {
+        e = (keep * e + v[i]) / fp;
+        out[i] = e;
+    }
+}
+
+void CumulativeSum(int n, const float* v, float* out) {
+    if (n <= 0) return;
+    const int s = FirstValue(n, v);
+    FillEmpty(out, 0, s);
+    float sum = 0.0f;
+    for (int i = s; i < n; ++i) {
+        sum += v[i];
+        out[i] = sum;
+    }
+}
+
+void BollingerBand(int n, int p, float width, const float* v, float* out) {
+    if (n <= 0) return;
+    p = ClampPeriod(p, n);
+    const int s = FirstValue(n, v);
+    const int first = std::min(n, s + p);
+    FillEmpty(out, 0, first);
+    double sum = 0.0;
+    double squares = 0.0;
+    for (int i = s; i < first; ++i) {
+        sum += v[i];
+        squares += static_cast<double>(v[i]) * v[i];
+    }
+    for (int i = first; i < n; ++i) {
+        const double enter = v[i];
+        const double leave = v[i - p];
+        sum += enter;
+        sum -= leave;
+        squares += enter * enter;
+        squares -= leave * leave;
+        const double mean = sum / p;
+        const double variance = squares / p - mean * mean;
+        // Rounding can leave a tiny negative variance on a flat window: no deviation then.
+        const double deviation = variance > 0.0 ? width * std::sqrt(variance) : 0.0;
+        out[i] = static_cast<float>(mean + deviation);
+    }
+}
+
+}  // namespace velmora::indicators
