@@ -24,10 +24,12 @@ void MovingAverage(int n, int p, const float* v, float* out) {
     FillEmpty(out, 0, first);
     double sum = 0.0;
     for (int i = s; i < first; ++i) sum += v[i];
+    // The window's change v[i] - v[i-p] is exact in double, so adding it at once keeps the sum
+    // while halving the chain of dependent additions; the mean is taken with the reciprocal.
+    const double scale = 1.0 / p;
     for (int i = first; i < n; ++i) {
-        sum += v[i];
-        sum -= v[i - p];
-        out[i] = static_cast<float>(sum / p);
+        sum += static_cast<double>(v[i]) - static_cast<double>(v[i - p]);
+        out[i] = static_cast<float>(sum * scale);
     }
 }
 
@@ -85,9 +87,9 @@ void WilderAverage(int n, int p, const float* v, float* out) {
     float e = 0.0f;
     if (!Seed(n, p, s, v, e)) return;
     const float keep = static_cast<float>(p - 1);
-    const float fp = static_cast<float>(p);
+    const detail::PeriodDivisor divisor(p);
     for (int i = first; i < n; ++i) {
-        e = (keep * e + v[i]) / fp;
+        e = divisor.Divide(keep * e + v[i]);
         out[i] = e;
     }
 }
@@ -103,31 +105,36 @@ void CumulativeSum(int n, const float* v, float* out) {
     }
 }
 
-void BollingerBand(int n, int p, float width, const float* v, float* out) {
+void BollingerBands(int n, int p, float width, const float* v, float* top, float* bottom) {
     if (n <= 0) return;
     p = ClampPeriod(p, n);
     const int s = FirstValue(n, v);
     const int first = std::min(n, s + p);
-    FillEmpty(out, 0, first);
+    FillEmpty(top, 0, first);
+    FillEmpty(bottom, 0, first);
     double sum = 0.0;
     double squares = 0.0;
     for (int i = s; i < first; ++i) {
         sum += v[i];
         squares += static_cast<double>(v[i]) * v[i];
     }
+    const double scale = 1.0 / p;
     for (int i = first; i < n; ++i) {
         const double enter = v[i];
         const double leave = v[i - p];
-        sum += enter;
-        sum -= leave;
-        squares += enter * enter;
-        squares -= leave * leave;
-        const double mean = sum / p;
-        const double variance = squares / p - mean * mean;
+        sum += enter - leave;
+        squares += enter * enter - leave * leave;
+        const double mean = sum * scale;
+        const double variance = squares * scale - mean * mean;
         // Rounding can leave a tiny negative variance on a flat window: no deviation then.
-        const double deviation = variance > 0.0 ? width * std::sqrt(variance) : 0.0;
-        out[i] = static_cast<float>(mean + deviation);
+        const double deviation = variance > 0.0 ? std::sqrt(variance) : 0.0;
+        if (top != nullptr) top[i] = static_cast<float>(mean + width * deviation);
+        if (bottom != nullptr) bottom[i] = static_cast<float>(mean - width * deviation);
     }
+}
+
+void BollingerBand(int n, int p, float width, const float* v, float* out) {
+    BollingerBands(n, p, width, v, out, nullptr);
 }
 
 }  // namespace velmora::indicators

@@ -1,8 +1,8 @@
 // Directional movement (true range, ATR, the directional moves and indicators, ADX) and the
 // parabolic stop-and-reverse.
 
+#include <cfloat>
 #include <cmath>
-#include <vector>
 
 #include "formula/IndicatorSupport.h"
 
@@ -25,25 +25,103 @@ void TrueRange(int n, const float* close, const float* high, const float* low, f
     }
 }
 
-void AverageTrueRange(int n, int p, const float* close, const float* high, const float* low,
-                      float* out) {
-    if (n <= 0) return;
-    std::vector<float> range(static_cast<std::size_t>(n));
-    TrueRange(n, close, high, low, range.data());
-    WilderAverage(n, p, range.data(), out);
-}
-
 namespace {
+
+// Wilder's smoothing fed one value at a time from the first value on: the mean of the first p
+// values seeds it (no output yet), then e = ((p - 1) e + x) / p. Gives what WilderAverage gives
+// for the same values, without an array.
+class WilderStream {
+public:
+    explicit WilderStream(int p) : p_(p), keep_(static_cast<float>(p - 1)), divisor_(p) {}
+
+    // Takes the next value; true (with the average in `out`) once past the seed.
+    bool Feed(float x, float& out) {
+        if (count_ < p_) {
+            seedSum_ += x;
+            if (++count_ == p_) value_ = static_cast<float>(seedSum_ / p_);
+            return false;
+        }
+        value_ = divisor_.Divide(keep_ * value_ + x);
+        out = value_;
+        return true;
+    }
+
+private:
+    int p_;
+    float keep_;
+    detail::PeriodDivisor divisor_;
+    int count_ = 0;
+    double seedSum_ = 0.0;
+    float value_ = 0.0f;
+};
 
 // A directional move: `up` counts when it is positive, unless the opposite move `-c` is at
 // least as large (then the bar's move belongs to the other side).
 inline float DirectionalMove(float up, float c) {
-    if (up <= 0.0f) return 0.0f;
-    if (c <= 0.0f && up <= -c) return 0.0f;
-    return up;
+    // Bitwise & on the tests: a random series would mispredict short-circuit branches.
+    const bool counts = (up > 0.0f) & !((c <= 0.0f) & (up <= -c));
+    return counts ? up : 0.0f;
+}
+
+// A ratio in float, saturated to the float range (a divisor of 0 must be handled by the caller).
+inline float Bounded(float x) { return std::min(std::max(x, -FLT_MAX), FLT_MAX); }
+
+// One pass over the bars for the average true range and the directional indicators: the true
+// range (from the first close) and the two directional moves (from the bar after the first
+// high) are Wilder-smoothed as they come. pdi / mdi = 100 * smoothed move / ATR where both have
+// a value, 0 while the true range is 0 (a flat series). DX = |pdi - mdi| / |pdi + mdi| * 100 where
+// both indicators have a value; with no directional movement at all (pdi + mdi = 0) there is no
+// trend to measure and DX is 0. ADX is DX Wilder-smoothed. Any output may be null; kMoves = false
+// computes the ATR alone.
+template <bool kMoves>
+void DirectionalMovement(int n, int p, const float* close, const float* high, const float* low,
+                         float* atrOut, float* pdiOut, float* mdiOut, float* adxOut) {
+    if (n <= 0) return;
+    p = ClampPeriod(p, n);
+    const int closeStart = FirstValue(n, close);
+    const int highStart = kMoves ? FirstValue(n, high) : n;
+    WilderStream range(p), plus(p), minus(p), dx(p);
+    float atr = 0.0f, plusAvg = 0.0f, minusAvg = 0.0f, adx = 0.0f;
+    bool atrReady = false, movesReady = false, adxReady = false;
+    for (int i = 0; i < n; ++i) {
+        if (i >= closeStart) {
+            float tr = high[i] - low[i];
+            if (i > closeStart) {
+                tr = std::max(tr, std::max(std::fabs(high[i] - close[i - 1]),
+                                           std::fabs(close[i - 1] - low[i])));
+            }
+            atrReady = range.Feed(tr, atr);
+        }
+        if (atrOut != nullptr) atrOut[i] = atrReady ? atr : EMPTY;
+        if constexpr (kMoves) {
+            if (i > highStart) {
+                const float plusMove = DirectionalMove(high[i] - high[i - 1], low[i] - low[i - 1]);
+                const float minusMove = DirectionalMove(low[i - 1] - low[i], high[i - 1] - high[i]);
+                movesReady = plus.Feed(plusMove, plusAvg);
+                minus.Feed(minusMove, minusAvg);
+            }
+            float pdi = EMPTY, mdi = EMPTY;
+            if (atrReady && movesReady) {
+                const float scale = atr != 0.0f ? 100.0f / atr : 0.0f;
+                pdi = Bounded(plusAvg * scale);
+                mdi = Bounded(minusAvg * scale);
+                const float total = std::fabs(pdi + mdi);
+                const float index = total != 0.0f ? Bounded(std::fabs(pdi - mdi) * 100.0f / total) : 0.0f;
+                adxReady = dx.Feed(index, adx);
+            }
+            if (pdiOut != nullptr) pdiOut[i] = pdi;
+            if (mdiOut != nullptr) mdiOut[i] = mdi;
+            if (adxOut != nullptr) adxOut[i] = adxReady ? adx : EMPTY;
+        }
+    }
 }
 
 }  // namespace
+
+void AverageTrueRange(int n, int p, const float* close, const float* high, const float* low,
+                      float* out) {
+    DirectionalMovement<false>(n, p, close, high, low, out, nullptr, nullptr, nullptr);
+}
 
 void PlusMove(int n, const float* high, const float* low, float* out) {
     if (n <= 0) return;
@@ -63,59 +141,19 @@ void MinusMove(int n, const float* high, const float* low, float* out) {
     }
 }
 
-namespace {
-
-// 100 * Wilder average of the move / ATR of the same period. A bar where either average is
-// still warming up is EMPTY; a true range of 0 (a flat series) gives 0.
-void Directional(int n, int p, const float* close, const float* high, const float* low,
-                 float* out, void (*move)(int, const float*, const float*, float*)) {
-    if (n <= 0) return;
-    std::vector<float> moves(static_cast<std::size_t>(n));
-    std::vector<float> atr(static_cast<std::size_t>(n));
-    move(n, high, low, moves.data());
-    WilderAverage(n, p, moves.data(), out);
-    AverageTrueRange(n, p, close, high, low, atr.data());
-    for (int i = 0; i < n; ++i) {
-        if (out[i] == EMPTY || atr[i] == EMPTY) {
-            out[i] = EMPTY;
-        } else {
-            out[i] = detail::SafeRatio(100.0 * out[i], atr[i]);
-        }
-    }
-}
-
-}  // namespace
-
 void PlusDirectional(int n, int p, const float* close, const float* high, const float* low,
                      float* out) {
-    Directional(n, p, close, high, low, out, PlusMove);
+    DirectionalMovement<true>(n, p, close, high, low, nullptr, out, nullptr, nullptr);
 }
 
 void MinusDirectional(int n, int p, const float* close, const float* high, const float* low,
                       float* out) {
-    Directional(n, p, close, high, low, out, MinusMove);
+    DirectionalMovement<true>(n, p, close, high, low, nullptr, nullptr, out, nullptr);
 }
 
 void AverageDirectional(int n, int p, const float* close, const float* high, const float* low,
                         float* out) {
-    if (n <= 0) return;
-    std::vector<float> plus(static_cast<std::size_t>(n));
-    std::vector<float> minus(static_cast<std::size_t>(n));
-    PlusDirectional(n, p, close, high, low, plus.data());
-    MinusDirectional(n, p, close, high, low, minus.data());
-    // DX = |pdi - mdi| / |pdi + mdi| * 100 on the bars where both indicators have a value
-    // (the first bar never has one). With no directional movement at all (pdi + mdi = 0)
-    // there is no trend to measure: DX is 0.
-    std::vector<float> dx(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i) {
-        if (i == 0 || plus[i] == EMPTY || minus[i] == EMPTY) {
-            dx[i] = EMPTY;
-        } else {
-            dx[i] = detail::SafeRatio(std::fabs(plus[i] - minus[i]) * 100.0,
-                                      std::fabs(plus[i] + minus[i]));
-        }
-    }
-    WilderAverage(n, p, dx.data(), out);
+    DirectionalMovement<true>(n, p, close, high, low, nullptr, nullptr, nullptr, out);
 }
 
 void ParabolicSar(int n, float step, float maximum, const float* high, const float* low,

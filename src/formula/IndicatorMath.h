@@ -44,6 +44,8 @@ void CumulativeSum(int n, const float* v, float* out);
 // Simple average plus width times the population standard deviation over the same window
 // (a negative width gives the lower band).
 void BollingerBand(int n, int p, float width, const float* v, float* out);
+// Both bands of one width in one pass (either output may be null).
+void BollingerBands(int n, int p, float width, const float* v, float* top, float* bottom);
 
 // --- MACD family and oscillators --------------------------------------------------------------
 // Fast minus slow exponential average (both started at the first value); EMPTY below s + slow.
@@ -126,7 +128,7 @@ void OutsideBar(int n, const float* high, const float* low, float* out);
 // +1 when a rose by more than percent while b fell, -1 when a fell by more than percent while
 // b rose, else 0.
 void Divergence(int n, float percent, const float* a, const float* b, float* out);
-// v cut toward zero to `places` decimals.
+// v cut toward zero to `places` decimals (a negative count cuts to tens, hundreds, ...).
 void Precision(int n, int places, const float* v, float* out);
 // v shifted: k <= 0 looks |k| bars back, k > 0 looks k bars ahead (the last k bars hold the
 // last value).

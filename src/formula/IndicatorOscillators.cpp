@@ -2,6 +2,7 @@
 // change, RSI, stochastic, ultimate oscillator, TRIX, CCI and the money flow index.
 
 #include <cmath>
+#include <vector>
 
 #include "formula/IndicatorSupport.h"
 
@@ -89,9 +90,13 @@ void RateOfChange(int n, int p, const float* v, float* out) {
     const int s = FirstValue(n, v);
     const int first = std::min(n, s + p);
     FillEmpty(out, 0, first);
+    // Branch-free so that it vectorises: a base of 0 gives 0, and a base so small that the
+    // percentage leaves the float range saturates.
     for (int i = first; i < n; ++i) {
         const float q = v[i - p];
-        out[i] = SafeRatio((v[i] - q) * 100.0f, q);
+        const float change = (v[i] - q) * 100.0f / q;
+        const float bounded = std::min(std::max(change, -FLT_MAX), FLT_MAX);
+        out[i] = q != 0.0f ? bounded : 0.0f;
     }
 }
 
@@ -106,8 +111,8 @@ void Rsi(int n, int p, const float* close, float* out) {
     float down = 0.0f;
     for (int i = s + 1; i < n; ++i) {
         const float d = close[i] - close[i - 1];
-        up = (up * keep + (d > 0.0f ? d : 0.0f)) / fp;
-        down = (down * keep + (d < 0.0f ? -d : 0.0f)) / fp;
+        up = (up * keep + std::max(0.0f, d)) / fp;
+        down = (down * keep + std::max(0.0f, -d)) / fp;
         if (i < s + p) continue;
         const float total = up + down;
         // No move at all within the smoothing (a flat series): neither side leads, so the
@@ -150,28 +155,38 @@ void UltimateOscillator(int n, int p1, int p2, int p3, const float* close, float
     const int s = FirstValue(n, close);
     const long long first = static_cast<long long>(s) + 1 + periods[2];
     FillEmpty(out, 0, static_cast<int>(std::min<long long>(n, first)));
+    if (s + 1 >= n) return;
+    // The up move and the absolute move of every bar from s + 1, in one branch-free pass.
+    std::vector<float> up(static_cast<std::size_t>(n));
+    std::vector<float> move(static_cast<std::size_t>(n));
+    for (int i = s + 1; i < n; ++i) {
+        const float d = close[i] - close[i - 1];
+        up[i] = std::max(0.0f, d);
+        move[i] = std::fabs(d);
+    }
+    // Three windows of double sums: add the entering bar, subtract the one p bars earlier once
+    // it exists.
     double ups[3] = {0.0, 0.0, 0.0};
     double moves[3] = {0.0, 0.0, 0.0};
     for (int i = s + 1; i < n; ++i) {
-        const float d = close[i] - close[i - 1];
-        const double up = d > 0.0f ? d : 0.0f;
-        const double move = std::fabs(d);
         for (int w = 0; w < 3; ++w) {
-            ups[w] += up;
-            moves[w] += move;
+            ups[w] += up[i];
+            moves[w] += move[i];
             const int leaving = i - periods[w];
             if (leaving >= s + 1) {
-                const float dl = close[leaving] - close[leaving - 1];
-                ups[w] -= dl > 0.0f ? dl : 0.0f;
-                moves[w] -= std::fabs(dl);
+                ups[w] -= up[leaving];
+                moves[w] -= move[leaving];
             }
         }
         if (i < first) continue;
         if (moves[0] != 0.0 && moves[1] != 0.0 && moves[2] != 0.0) {
-            const double value =
-                (4.0 * ups[0] / moves[0] + 2.0 * ups[1] / moves[1] + ups[2] / moves[2]) * 100.0 /
-                7.0;
-            out[i] = detail::Saturate(value);
+            // (4 u1/m1 + 2 u2/m2 + u3/m3) * 100 / 7 over one common denominator: a single
+            // division per bar.
+            const double numerator = 4.0 * ups[0] * moves[1] * moves[2] +
+                                     2.0 * ups[1] * moves[0] * moves[2] +
+                                     ups[2] * moves[0] * moves[1];
+            const double denominator = moves[0] * moves[1] * moves[2];
+            out[i] = detail::Saturate(numerator / denominator * (100.0 / 7.0));
         } else {
             out[i] = out[i - 1];
         }
@@ -204,17 +219,17 @@ void Cci(int n, int p, const float* avg, float* out) {
     const int s = FirstValue(n, avg);
     const int first = std::min(n, s + p);
     FillEmpty(out, 0, first);
-    const float fp = static_cast<float>(p);
+    const detail::PeriodDivisor divisor(p);
     float sum = 0.0f;
     for (int i = s; i < first; ++i) sum += avg[i];
     for (int i = first; i < n; ++i) {
         sum += avg[i];
         sum -= avg[i - p];
-        const float mean = sum / fp;
+        const float mean = divisor.Divide(sum);
         const float* window = avg + (i - p + 1);
         float deviation = 0.0f;
         for (int w = 0; w < p; ++w) deviation += std::fabs(window[w] - mean);
-        deviation /= fp;
+        deviation = divisor.Divide(deviation);
         // A window without deviation (a flat series) has no channel to measure against: 0.
         out[i] = SafeRatio((avg[i] - mean) * 66.666f, deviation);
     }
@@ -228,21 +243,17 @@ void Mfi(int n, int p, const float* avg, const float* volume, float* out) {
     float positive = 0.0f;
     float negative = 0.0f;
     for (int i = s + 1; i < n; ++i) {
+        // Flows are added and subtracted as x * 1 or x * 0 (adding 0 leaves a sum exactly as
+        // it is), which spares the unpredictable branches of a random series.
         if (i > s + p) {
             const int j = i - p;
             const float flow = avg[j] * volume[j];
-            if (avg[j] > avg[j - 1]) {
-                positive -= flow;
-            } else if (avg[j] < avg[j - 1]) {
-                negative -= flow;
-            }
+            positive -= avg[j] > avg[j - 1] ? flow : 0.0f;
+            negative -= avg[j] < avg[j - 1] ? flow : 0.0f;
         }
         const float flow = avg[i] * volume[i];
-        if (avg[i] > avg[i - 1]) {
-            positive += flow;
-        } else if (avg[i] < avg[i - 1]) {
-            negative += flow;
-        }
+        positive += avg[i] > avg[i - 1] ? flow : 0.0f;
+        negative += avg[i] < avg[i - 1] ? flow : 0.0f;
         if (i < s + p) continue;
         const float total = positive + negative;
         out[i] = total != 0.0f ? SafeRatio(100.0 * positive, total) : out[i - 1];

@@ -114,11 +114,22 @@ void Precision(int n, int places, const float* v, float* out) {
     if (n <= 0) return;
     const int s = FirstValue(n, v);
     FillEmpty(out, 0, s);
-    const double q = std::pow(0.1, places);
+    // Cutting with the remainder of a binary 0.1^places goes wrong on values that are already
+    // round (the remainder of 12.0 by the double nearest 0.1 is 0.0999..., which would give
+    // 11.9). The value is scaled by 10^places instead, and a scaled value within the float's own
+    // rounding of a whole number is taken as that number before cutting toward zero.
+    const double scale = std::pow(10.0, places);
+    constexpr double kFloatRounding = 1.0 / (1 << 23);
     for (int i = s; i < n; ++i) {
-        // So many places that the step underflows to 0: nothing to cut.
-        out[i] = q > 0.0 ? static_cast<float>(v[i] - std::fmod(static_cast<double>(v[i]), q))
-                         : v[i];
+        const double x = static_cast<double>(v[i]) * scale;
+        if (!(std::fabs(x) < 4503599627370496.0) || scale == 0.0) {
+            // Beyond 2^52 there is no fraction left to cut (or the scale over- or underflowed).
+            out[i] = scale == 0.0 ? 0.0f : v[i];
+            continue;
+        }
+        const double whole = std::nearbyint(x);
+        const double kept = std::fabs(x - whole) <= std::fabs(x) * kFloatRounding ? whole : std::trunc(x);
+        out[i] = static_cast<float>(kept / scale) + 0.0f;  // no negative zero
     }
 }
 
@@ -147,18 +158,14 @@ namespace {
 // The extreme of the last p bars (p = 0: no limit) with the bars since it. A new extreme must
 // beat the current one strictly, so among equal values the oldest is kept; when the current
 // extreme leaves the window the window is searched again for its oldest strict extreme.
-template <typename Beats>
-void Extreme(int n, int p, const float* v, float* value, float* bars, Beats beats) {
-    if (n <= 0) return;
-    const int s = FirstValue(n, v);
-    FillEmpty(value, 0, s);
-    FillEmpty(bars, 0, s);
-    if (s >= n) return;
+template <bool kValue, bool kBars, typename Beats>
+void ExtremeLoop(int n, int p, int s, const float* v, float* value, float* bars, Beats beats) {
     float x = v[s];
     int b = s;
     for (int i = s; i < n; ++i) {
-        if (beats(v[i], x)) {
-            x = v[i];
+        const float y = v[i];
+        if (beats(y, x)) {
+            x = y;
             b = i;
         } else if (p > 0 && i - b >= p) {
             b = i - p + 1;
@@ -170,8 +177,24 @@ void Extreme(int n, int p, const float* v, float* value, float* bars, Beats beat
                 }
             }
         }
-        if (value != nullptr) value[i] = x;
-        if (bars != nullptr) bars[i] = static_cast<float>(i - b);
+        if constexpr (kValue) value[i] = x;
+        if constexpr (kBars) bars[i] = static_cast<float>(i - b);
+    }
+}
+
+template <typename Beats>
+void Extreme(int n, int p, const float* v, float* value, float* bars, Beats beats) {
+    if (n <= 0) return;
+    const int s = FirstValue(n, v);
+    FillEmpty(value, 0, s);
+    FillEmpty(bars, 0, s);
+    if (s >= n) return;
+    if (value != nullptr && bars != nullptr) {
+        ExtremeLoop<true, true>(n, p, s, v, value, bars, beats);
+    } else if (value != nullptr) {
+        ExtremeLoop<true, false>(n, p, s, v, value, bars, beats);
+    } else if (bars != nullptr) {
+        ExtremeLoop<false, true>(n, p, s, v, value, bars, beats);
     }
 }
 

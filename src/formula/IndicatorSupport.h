@@ -40,4 +40,22 @@ inline float Saturate(double x) {
 // num / den with 0 for a zero divisor, saturated to the float range.
 inline float SafeRatio(double num, double den) { return den == 0.0 ? 0.0f : Saturate(num / den); }
 
+// Division of a float by a period, as a multiplication by the double reciprocal. For float x
+// and an integer 1 <= p < 2^24, x * (1/p) in double lies within 2^-52 of x / p, while x / p
+// is never nearer than 2^-25 / p (relative) to a point halfway between two floats: rounding
+// the product to float therefore gives exactly the float quotient x / p, at the cost of a
+// multiplication instead of a division (which is what limits most running averages).
+class PeriodDivisor {
+public:
+    explicit PeriodDivisor(int p) : p_(static_cast<float>(p)), inverse_(1.0 / p), exact_(p < (1 << 24)) {}
+    float Divide(float x) const {
+        return exact_ ? static_cast<float>(static_cast<double>(x) * inverse_) : x / p_;
+    }
+
+private:
+    float p_;
+    double inverse_;
+    bool exact_;
+};
+
 }  // namespace velmora::indicators::detail

@@ -16,11 +16,10 @@ void OnBalanceVolume(std::span<const Quotation> quotes, float* out) {
     out[0] = total;
     for (std::size_t i = 1; i < quotes.size(); ++i) {
         const float volume = static_cast<float>(quotes[i].Volume);
-        if (quotes[i].Close > quotes[i - 1].Close) {
-            total += volume;
-        } else if (quotes[i].Close < quotes[i - 1].Close) {
-            total -= volume;
-        }
+        const float now = quotes[i].Close;
+        const float before = quotes[i - 1].Close;
+        // Adding 0 leaves the total exactly as it is; no unpredictable branch.
+        total += now > before ? volume : (now < before ? -volume : 0.0f);
         out[i] = total;
     }
 }

@@ -55,6 +55,14 @@ TEST(IndicatorSignals, DivergencePrecisionAndRef) {
 
     EXPECT_TRUE(SeriesNear(Apply({12.345f, -12.345f, 0.0f}, [](int n, const float* v, float* o) { Precision(n, 2, v, o); }),
                            {12.34f, -12.34f, 0}));
+    // Values that are already round stay as they are (a binary remainder of 0.1 would cut 12
+    // to 11.9 and 0.29 to 0.28); negative places cut to tens.
+    EXPECT_TRUE(SeriesNear(Apply({12.0f, 0.29f, 0.5f, -7.0f, 1234.0f}, [](int n, const float* v, float* o) { Precision(n, 1, v, o); }),
+                           {12.0f, 0.2f, 0.5f, -7.0f, 1234.0f}, 0));
+    EXPECT_TRUE(SeriesNear(Apply({0.29f, 1.005f}, [](int n, const float* v, float* o) { Precision(n, 2, v, o); }),
+                           {0.29f, 1.0f}, 0));
+    EXPECT_TRUE(SeriesNear(Apply({1234.0f, -1299.0f}, [](int n, const float* v, float* o) { Precision(n, -2, v, o); }),
+                           {1200.0f, -1200.0f}, 0));
     // Far too many places: the step underflows and the values stay as they are.
     EXPECT_TRUE(SeriesNear(Apply({1.5f}, [](int n, const float* v, float* o) { Precision(n, 400, v, o); }), {1.5f}));
 
