@@ -58,21 +58,44 @@ private:
 // A directional move: `up` counts when it is positive, unless the opposite move `-c` is at
 // least as large (then the bar's move belongs to the other side).
 inline float DirectionalMove(float up, float c) {
-    // Bitwise & on the tests: a random series would mispredict short-circuit branches.
-    const bool counts = (up > 0.0f) & !((c <= 0.0f) & (up <= -c));
-    return counts ? up : 0.0f;
+    // "up > 0, unless c <= 0 and up <= -c" is "up > max(0, -c)": no branch to mispredict.
+    return up > std::max(0.0f, -c) ? up : 0.0f;
 }
 
 // A ratio in float, saturated to the float range (a divisor of 0 must be handled by the caller).
 inline float Bounded(float x) { return std::min(std::max(x, -FLT_MAX), FLT_MAX); }
 
+// The smoothed values of the directional movement on one bar.
+struct DirectionalBar {
+    float pdi;
+    float mdi;
+    float dx;
+};
+
+// pdi / mdi = 100 * smoothed move / ATR, 0 while the true range is 0 (a flat series).
+// DX = |pdi - mdi| / |pdi + mdi| * 100; with no directional movement at all (pdi + mdi = 0)
+// there is no trend to measure and DX is 0.
+inline DirectionalBar Indicators(float atr, float plusAvg, float minusAvg) {
+    // The scale stays finite even for a subnormal ATR, so 0 * scale is 0, never NaN.
+    const float scale = atr != 0.0f ? Bounded(100.0f / atr) : 0.0f;
+    const float pdi = Bounded(plusAvg * scale);
+    const float mdi = Bounded(minusAvg * scale);
+    // In double, so that two indicators near the float maximum cannot overflow the sum.
+    const double total = std::fabs(static_cast<double>(pdi) + mdi);
+    const float dx = total != 0.0 ? detail::Saturate(std::fabs(static_cast<double>(pdi) - mdi) * 100.0 / total) : 0.0f;
+    return {pdi, mdi, dx};
+}
+
+inline float TrueRangeAt(const float* close, const float* high, const float* low, int i) {
+    return std::max(high[i] - low[i], std::max(std::fabs(high[i] - close[i - 1]),
+                                               std::fabs(close[i - 1] - low[i])));
+}
+
 // One pass over the bars for the average true range and the directional indicators: the true
 // range (from the first close) and the two directional moves (from the bar after the first
-// high) are Wilder-smoothed as they come. pdi / mdi = 100 * smoothed move / ATR where both have
-// a value, 0 while the true range is 0 (a flat series). DX = |pdi - mdi| / |pdi + mdi| * 100 where
-// both indicators have a value; with no directional movement at all (pdi + mdi = 0) there is no
-// trend to measure and DX is 0. ADX is DX Wilder-smoothed. Any output may be null; kMoves = false
-// computes the ATR alone.
+// high) are Wilder-smoothed as they come; DX is smoothed into ADX from the first bar where both
+// indicators have a value. Any output may be null; kMoves = false computes the ATR alone. Once
+// every average is past its seed the rest of the bars run in a loop without tests.
 template <bool kMoves>
 void DirectionalMovement(int n, int p, const float* close, const float* high, const float* low,
                          float* atrOut, float* pdiOut, float* mdiOut, float* adxOut) {
@@ -83,13 +106,11 @@ void DirectionalMovement(int n, int p, const float* close, const float* high, co
     WilderStream range(p), plus(p), minus(p), dx(p);
     float atr = 0.0f, plusAvg = 0.0f, minusAvg = 0.0f, adx = 0.0f;
     bool atrReady = false, movesReady = false, adxReady = false;
-    for (int i = 0; i < n; ++i) {
+    int i = 0;
+    for (; i < n; ++i) {
+        if (atrReady && (!kMoves || (movesReady && adxReady)) && i > closeStart && i > highStart) break;
         if (i >= closeStart) {
-            float tr = high[i] - low[i];
-            if (i > closeStart) {
-                tr = std::max(tr, std::max(std::fabs(high[i] - close[i - 1]),
-                                           std::fabs(close[i - 1] - low[i])));
-            }
+            const float tr = i > closeStart ? TrueRangeAt(close, high, low, i) : high[i] - low[i];
             atrReady = range.Feed(tr, atr);
         }
         if (atrOut != nullptr) atrOut[i] = atrReady ? atr : EMPTY;
@@ -100,18 +121,32 @@ void DirectionalMovement(int n, int p, const float* close, const float* high, co
                 movesReady = plus.Feed(plusMove, plusAvg);
                 minus.Feed(minusMove, minusAvg);
             }
-            float pdi = EMPTY, mdi = EMPTY;
+            DirectionalBar bar{EMPTY, EMPTY, 0.0f};
             if (atrReady && movesReady) {
-                const float scale = atr != 0.0f ? 100.0f / atr : 0.0f;
-                pdi = Bounded(plusAvg * scale);
-                mdi = Bounded(minusAvg * scale);
-                const float total = std::fabs(pdi + mdi);
-                const float index = total != 0.0f ? Bounded(std::fabs(pdi - mdi) * 100.0f / total) : 0.0f;
-                adxReady = dx.Feed(index, adx);
+                bar = Indicators(atr, plusAvg, minusAvg);
+                adxReady = dx.Feed(bar.dx, adx);
             }
-            if (pdiOut != nullptr) pdiOut[i] = pdi;
-            if (mdiOut != nullptr) mdiOut[i] = mdi;
+            if (pdiOut != nullptr) pdiOut[i] = bar.pdi;
+            if (mdiOut != nullptr) mdiOut[i] = bar.mdi;
             if (adxOut != nullptr) adxOut[i] = adxReady ? adx : EMPTY;
+        }
+    }
+    // Every average is running: the same steps without the readiness tests.
+    const float keep = static_cast<float>(p - 1);
+    const detail::PeriodDivisor divisor(p);
+    for (; i < n; ++i) {
+        atr = divisor.Divide(keep * atr + TrueRangeAt(close, high, low, i));
+        if (atrOut != nullptr) atrOut[i] = atr;
+        if constexpr (kMoves) {
+            const float plusMove = DirectionalMove(high[i] - high[i - 1], low[i] - low[i - 1]);
+            const float minusMove = DirectionalMove(low[i - 1] - low[i], high[i - 1] - high[i]);
+            plusAvg = divisor.Divide(keep * plusAvg + plusMove);
+            minusAvg = divisor.Divide(keep * minusAvg + minusMove);
+            const DirectionalBar bar = Indicators(atr, plusAvg, minusAvg);
+            adx = divisor.Divide(keep * adx + bar.dx);
+            if (pdiOut != nullptr) pdiOut[i] = bar.pdi;
+            if (mdiOut != nullptr) mdiOut[i] = bar.mdi;
+            if (adxOut != nullptr) adxOut[i] = adx;
         }
     }
 }

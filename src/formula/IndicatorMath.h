@@ -12,8 +12,9 @@
 //
 // Periods are clamped to what the routine can work with (at least 1 where a period divides or
 // smooths, at most n + 1), so that no period makes a routine read outside its arrays or divide
-// by zero. No routine writes NaN or infinity from finite inputs, on flat series, zero prices or
-// zero volumes included. Outputs must not overlap the inputs.
+// by zero. No routine writes NaN or infinity from finite inputs of the magnitudes of prices and
+// volumes (below about 1e30), flat series, zero prices and zero volumes included; ratios
+// saturate at the float range. Outputs must not overlap the inputs.
 
 #include <span>
 

@@ -121,6 +121,12 @@ std::vector<std::pair<std::string, Bars>> AwkwardSeries() {
     all.emplace_back("walk", MakeBars(walk, volumes, 0));
     all.emplace_back("walk after empties", MakeBars(walk, volumes, 10));
     all.emplace_back("tiny", MakeBars(Series(n, 1e-30f), Series(n, 1.0f), 0));
+    Series subnormal(n);
+    for (int i = 0; i < n; ++i) subnormal[i] = (i % 7) * 1e-44f;
+    all.emplace_back("subnormal", MakeBars(subnormal, Series(n, 1.0f), 0));
+    Series huge(n);
+    for (int i = 0; i < n; ++i) huge[i] = (i % 2 ? 1.0f : -1.0f) * 1e30f * static_cast<float>(1 + i % 3);
+    all.emplace_back("huge swings", MakeBars(huge, Series(n, 1.0f), 0));
     return all;
 }
 
