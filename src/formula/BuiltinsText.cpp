@@ -2,6 +2,7 @@
 // (lastvalue, writeval, writeif, date), the bound stock's names, relative strength against a
 // base stock, and the market arrays.
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -34,7 +35,8 @@ Value Text(FormulaEngine& e, std::string_view text) {
 // that a formula cannot ask for a text of unbounded size.
 std::string WriteValFormat(float f) {
     char number[64];
-    if (!std::isfinite(f) || std::fabs(f) >= 1e9f) f = std::isfinite(f) && f < 0 ? -1000.0f : 8.3f;
+    if (!std::isfinite(f)) f = 8.3f;
+    f = std::clamp(f, -1000.0f, 1000.0f);
     std::snprintf(number, sizeof number, "%2.1f", static_cast<double>(f));
     // number is "[-]W.P" with W whole digits and one decimal P.
     const char* text = number;

@@ -228,3 +228,37 @@ TEST(Builtins, MarketBuiltinsReturnTheEngineArrays) {
 
 }  // namespace
 }  // namespace velmora
+
+namespace velmora {
+namespace {
+
+// Every number argument at its extremes: periods of 0, negative, far beyond the bars, a NaN
+// (sqrt(-1)); nothing may read outside the arrays (the sanitizers watch), and with finite
+// arguments nothing may come out as NaN or infinity.
+TEST(Builtins, ExtremeNumberArgumentsStayInsideTheArrays) {
+    const char* templates[] = {
+        "line(#, #)", "cci(#)", "chaikin(#, #)", "ema(close, #)", "ma(close, #)", "macd(#, #)",
+        "mfi(#)", "roc(close, #)", "rsi(#)", "signal(#, #, #)", "stoch(#)", "stochd(#)", "trix(#)",
+        "ultimate(#, #, #)", "hold(close > 15, #)", "bbandbot(close, #, #)", "bbandtop(close, #, #)",
+        "divergence(close, volume, #)", "hhv(close, #)", "hhvbars(close, #)", "llv(close, #)",
+        "llvbars(close, #)", "prec(close / 7, #)", "ref(close, #)", "sum(close, #)",
+        "writeval(close, #)", "oscp(#, #)", "oscv(#, #)", "zig(close, #)", "peak(close, #, #)",
+        "peakbars(close, #, #)", "trough(close, #, #)", "troughbars(close, #, #)",
+        "valuewhen(close > 15, close, #)", "sar(#, #)", "pdi(#)", "mdi(#)", "adx(#)", "atr(#)"};
+    const char* values[] = {"0", "1", "-3", "2.5", "1e9", "-1e9", "1e30", "-1e30", "sqrt(-1)"};
+    test::EngineFixture f(30);
+    for (const char* t : templates) {
+        for (const char* value : values) {
+            std::string call = t;
+            for (std::size_t at; (at = call.find('#')) != std::string::npos;) call.replace(at, 1, value);
+            const auto reports = f.Run("x = " + call + ";");
+            ASSERT_TRUE(reports.empty()) << call << ": " << reports[0];
+            const float* x = f.engine.GetArray("x");
+            if (x == nullptr || std::string(value) == "sqrt(-1)" || std::string(value).find("e30") != std::string::npos) continue;
+            for (int i = 0; i < f.engine.BarCount(); ++i) ASSERT_TRUE(std::isfinite(x[i])) << call << " bar " << i;
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velmora
