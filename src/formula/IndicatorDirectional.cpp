@@ -80,9 +80,10 @@ inline DirectionalBar Indicators(float atr, float plusAvg, float minusAvg) {
     const float scale = atr != 0.0f ? Bounded(100.0f / atr) : 0.0f;
     const float pdi = Bounded(plusAvg * scale);
     const float mdi = Bounded(minusAvg * scale);
-    // In double, so that two indicators near the float maximum cannot overflow the sum.
-    const double total = std::fabs(static_cast<double>(pdi) + mdi);
-    const float dx = total != 0.0 ? detail::Saturate(std::fabs(static_cast<double>(pdi) - mdi) * 100.0 / total) : 0.0f;
+    // Both indicators are finite and not negative, so |pdi - mdi| is finite and at most the
+    // sum: the quotient lies in [0, 1] (0 if the sum overflows), then it is scaled to percent.
+    const float total = std::fabs(pdi + mdi);
+    const float dx = total != 0.0f ? std::fabs(pdi - mdi) / total * 100.0f : 0.0f;
     return {pdi, mdi, dx};
 }
 
@@ -132,18 +133,20 @@ void DirectionalMovement(int n, int p, const float* close, const float* high, co
         }
     }
     // Every average is running: the same steps without the readiness tests.
+    // (Plain divisions here: with four averages in flight the divider is not the limit, and
+    // the quotient is the same float that WilderStream's reciprocal gives.)
     const float keep = static_cast<float>(p - 1);
-    const detail::PeriodDivisor divisor(p);
+    const float period = static_cast<float>(p);
     for (; i < n; ++i) {
-        atr = divisor.Divide(keep * atr + TrueRangeAt(close, high, low, i));
+        atr = (keep * atr + TrueRangeAt(close, high, low, i)) / period;
         if (atrOut != nullptr) atrOut[i] = atr;
         if constexpr (kMoves) {
             const float plusMove = DirectionalMove(high[i] - high[i - 1], low[i] - low[i - 1]);
             const float minusMove = DirectionalMove(low[i - 1] - low[i], high[i - 1] - high[i]);
-            plusAvg = divisor.Divide(keep * plusAvg + plusMove);
-            minusAvg = divisor.Divide(keep * minusAvg + minusMove);
+            plusAvg = (keep * plusAvg + plusMove) / period;
+            minusAvg = (keep * minusAvg + minusMove) / period;
             const DirectionalBar bar = Indicators(atr, plusAvg, minusAvg);
-            adx = divisor.Divide(keep * adx + bar.dx);
+            adx = (keep * adx + bar.dx) / period;
             if (pdiOut != nullptr) pdiOut[i] = bar.pdi;
             if (mdiOut != nullptr) mdiOut[i] = bar.mdi;
             if (adxOut != nullptr) adxOut[i] = adx;
