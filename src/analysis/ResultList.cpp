@@ -36,6 +36,7 @@ const ResultRow& ResultList::Add(ResultRow row) {
 }
 
 void ResultList::Clear() {
+    if (rows_.empty()) return;
     rows_.clear();
     if (observer_ != nullptr) observer_->Cleared();
 }

@@ -46,7 +46,7 @@ public:
     virtual ~ResultListObserver() = default;
     // Called at once for every row added, after it is in the list.
     virtual void RowAdded(const ResultRow& row) = 0;
-    // Called when the list has been emptied.
+    // Called when a list that held rows has been emptied.
     virtual void Cleared() {}
 };
 
@@ -56,6 +56,7 @@ public:
     const ResultRow& Add(std::string_view text);
     // Appends a filled row (its text cut to kMaxText bytes) and tells the observer.
     const ResultRow& Add(ResultRow row);
+    // Empties the list; the observer hears of it when there were rows.
     void Clear();
 
     std::size_t Size() const { return rows_.size(); }

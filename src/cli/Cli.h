@@ -82,6 +82,7 @@ int RunRiskMap(Context& ctx, std::vector<std::string>& args);
 int RunEval(Context& ctx, std::vector<std::string>& args);
 int RunImportAscii(Context& ctx, std::vector<std::string>& args);
 int RunComposites(Context& ctx, std::vector<std::string>& args);
+int RunScan(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -22,6 +22,14 @@ const std::vector<Command>& Commands() {
          "writes the synthetic sample database into DIR (--ascii-dir: its quotations as text "
          "files into QUOTES instead)",
          RunSampleWorkspace},
+        {"scan",
+         "(--formula TEXT | --formula-file F) [--apply all|current=TICKER|filter] "
+         "[--include CRITERIA] [--exclude CRITERIA] "
+         "[--range all|last=N|days=N|from=yy-mm-dd,to=yy-mm-dd]\n"
+         "CRITERIA: comma-separated market=N, group=N, sector=N, industry=N, favourites, "
+         "indexes",
+         "the buy and sell signals of a trading-rule formula, one result row per line",
+         RunScan},
         {"portfolio",
          "show [INDEX] | buy TICKER [--date D] [--price X] [--qty Q] | sell INDEX [--date D] "
          "[--price X] [--qty Q] | dividend INDEX AMOUNT | join INDEX | pay-in AMOUNT | "
