@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,7 +22,6 @@ struct ResultRow {
     static constexpr std::int16_t kLong = 1;
     static constexpr std::int16_t kShort = 2;
 
-    std::string Text;  // at most kMaxText bytes, never ending inside a UTF-8 sequence
     std::int32_t SortKey = 0;
 
     // Backtest trades only.
@@ -34,8 +34,13 @@ struct ResultRow {
     double EquityAfter = 0;
     FixedText<16> Ticker;
 
+    // The text: at most kMaxText bytes, never ending inside a UTF-8 sequence.
+    std::string_view Text() const { return text_.View(); }
     // Keeps at most kMaxText bytes of the text.
-    void SetText(std::string_view text);
+    void SetText(std::string_view text) { text_.Set(text); }
+
+private:
+    FixedText<kMaxText + 1> text_;
 };
 
 // The row text split at its tab characters: the columns of the list control, in order.
@@ -54,7 +59,7 @@ class ResultList {
 public:
     // Appends a row with the text (cut to kMaxText bytes) and tells the observer.
     const ResultRow& Add(std::string_view text);
-    // Appends a filled row (its text cut to kMaxText bytes) and tells the observer.
+    // Appends a filled row and tells the observer.
     const ResultRow& Add(ResultRow row);
     // Empties the list; the observer hears of it when there were rows.
     void Clear();
@@ -62,7 +67,8 @@ public:
     std::size_t Size() const { return rows_.size(); }
     bool Empty() const { return rows_.empty(); }
     const ResultRow& operator[](std::size_t i) const { return rows_[i]; }
-    const std::vector<ResultRow>& Rows() const { return rows_; }
+    // Rows stay where they are while rows are added, until the list is emptied.
+    const std::deque<ResultRow>& Rows() const { return rows_; }
     auto begin() const { return rows_.begin(); }
     auto end() const { return rows_.end(); }
 
@@ -71,7 +77,7 @@ public:
     ResultListObserver* Observer() const { return observer_; }
 
 private:
-    std::vector<ResultRow> rows_;
+    std::deque<ResultRow> rows_;
     ResultListObserver* observer_ = nullptr;
 };
 
