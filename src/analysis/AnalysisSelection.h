@@ -11,7 +11,12 @@
 namespace velmora {
 
 enum class ApplyTo : std::int32_t { AllStocks = 0, CurrentStock = 1, Filter = 2 };
-enum class RangeMode : std::int32_t { AllQuotations = 0, LastQuotations = 1, LastDays = 2, FromTo = 3 };
+enum class RangeMode : std::int32_t {
+    AllQuotations = 0,
+    LastQuotations = 1,
+    LastDays = 2,
+    FromTo = 3
+};
 
 struct AnalysisSelection {
     ApplyTo applyTo = ApplyTo::AllStocks;
@@ -43,14 +48,14 @@ BarRange VisitedBars(const Stock& stock, const AnalysisSelection& selection);
 // asks for them (in the from..to range only when "from" lies before the first loaded date),
 // and on destruction drops them again, so the stock holds what it held before.
 class OlderQuotationsForRun {
-public:
+  public:
     OlderQuotationsForRun(Database& db, Stock& stock, const AnalysisSelection& selection);
     ~OlderQuotationsForRun();
     OlderQuotationsForRun(const OlderQuotationsForRun&) = delete;
     OlderQuotationsForRun& operator=(const OlderQuotationsForRun&) = delete;
     bool Loaded() const { return formerFirstLoaded_ != kNoDate; }
 
-private:
+  private:
     Stock& stock_;
     PackedDate formerFirstLoaded_ = kNoDate;
 };

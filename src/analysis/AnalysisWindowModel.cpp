@@ -11,9 +11,8 @@ void SaveDefaultAnalysisFormula(SettingsStore& settings, std::string_view formul
     settings.SetString(kAnalysisFormulaSection, kAnalysisFormulaValue, formula);
 }
 
-AnalysisWindowModel::AnalysisWindowModel(Database& db, FormulaEngine& engine,
-                                         UserInterface& ui, SettingsStore& settings,
-                                         PackedDate today)
+AnalysisWindowModel::AnalysisWindowModel(Database& db, FormulaEngine& engine, UserInterface& ui,
+                                         SettingsStore& settings, PackedDate today)
     : formula(LoadDefaultAnalysisFormula(settings)),
       db_(db),
       engine_(engine),

@@ -25,7 +25,7 @@ std::string LoadDefaultAnalysisFormula(const SettingsStore& settings);
 void SaveDefaultAnalysisFormula(SettingsStore& settings, std::string_view formula);
 
 class AnalysisWindowModel {
-public:
+  public:
     // Reads the default formula; the from and to dates start at `today`.
     AnalysisWindowModel(Database& db, FormulaEngine& engine, UserInterface& ui,
                         SettingsStore& settings, PackedDate today);
@@ -63,7 +63,7 @@ public:
 
     void SaveDefaultFormula() { SaveDefaultAnalysisFormula(settings_, formula); }
 
-private:
+  private:
     void SetStatus(std::string_view text);
 
     Database& db_;

@@ -39,7 +39,7 @@ struct ResultRow {
     // Keeps at most kMaxText bytes of the text.
     void SetText(std::string_view text) { text_.Set(text); }
 
-private:
+  private:
     FixedText<kMaxText + 1> text_;
 };
 
@@ -47,7 +47,7 @@ private:
 std::vector<std::string_view> SplitColumns(std::string_view text);
 
 class ResultListObserver {
-public:
+  public:
     virtual ~ResultListObserver() = default;
     // Called at once for every row added, after it is in the list.
     virtual void RowAdded(const ResultRow& row) = 0;
@@ -56,7 +56,7 @@ public:
 };
 
 class ResultList {
-public:
+  public:
     // Appends a row with the text (cut to kMaxText bytes) and tells the observer.
     const ResultRow& Add(std::string_view text);
     // Appends a filled row and tells the observer.
@@ -76,7 +76,7 @@ public:
     void SetObserver(ResultListObserver* observer) { observer_ = observer; }
     ResultListObserver* Observer() const { return observer_; }
 
-private:
+  private:
     std::deque<ResultRow> rows_;
     ResultListObserver* observer_ = nullptr;
 };

@@ -13,8 +13,7 @@ bool IsSignal(const float* array, int bar) {
     return array != nullptr && array[bar] != kEmpty && array[bar] != 0.0f;
 }
 
-void AddSignalRow(ResultList& results, const Stock& stock, const Quotation& q,
-                  const char* kind) {
+void AddSignalRow(ResultList& results, const Stock& stock, const Quotation& q, const char* kind) {
     char text[512];
     std::snprintf(text, sizeof text, "%s\t%s\t%s\t%.2f", stock.Ticker.Str().c_str(), kind,
                   DateToText(q.Date).c_str(), static_cast<double>(q.Close));
@@ -23,7 +22,7 @@ void AddSignalRow(ResultList& results, const Stock& stock, const Quotation& q,
 
 // Ends the engine's run before the stock's older quotations are dropped again.
 class RunScope {
-public:
+  public:
     RunScope(FormulaEngine& engine, const Stock& stock) : engine_(engine) {
         engine_.BeginRun(stock);
     }
@@ -31,7 +30,7 @@ public:
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;
 
-private:
+  private:
     FormulaEngine& engine_;
 };
 

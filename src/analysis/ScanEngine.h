@@ -27,7 +27,7 @@ enum class ScanOutcome {
 };
 
 class ScanEngine {
-public:
+  public:
     ScanEngine(Database& db, FormulaEngine& engine, UserInterface& ui)
         : db_(db), engine_(engine), ui_(ui) {}
 
@@ -35,7 +35,7 @@ public:
     ScanOutcome Run(std::string_view formula, const AnalysisSelection& selection,
                     ResultList& results);
 
-private:
+  private:
     Database& db_;
     FormulaEngine& engine_;
     UserInterface& ui_;

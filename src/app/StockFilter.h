@@ -37,7 +37,7 @@ struct FilterItem {
 };
 
 class StockFilter {
-public:
+  public:
     // A new filter: an Include item and an Exclude item, every criterion "any".
     StockFilter();
 

@@ -24,7 +24,8 @@ std::optional<double> ParseNumber(const std::string& text) {
 }
 
 std::optional<int> ParseIndex(const std::string& text, const Portfolio& portfolio) {
-    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) {
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
         return std::nullopt;
     }
     const int index = std::atoi(text.c_str());
@@ -106,9 +107,9 @@ void PrintPortfolio(Context& ctx, const Portfolio& p) {
 
 void PrintPosition(Context& ctx, const Portfolio& p, int index) {
     const PositionFields f = DescribePosition(ctx.db, p, index);
-    const std::string* values[] = {&f.BuyDate,      &f.Quantity, &f.BuyPrice,
-                                   &f.Value,        &f.PresentPrice, &f.PresentValue,
-                                   &f.Change,       &f.Yield,    &f.Share};
+    const std::string* values[] = {&f.BuyDate, &f.Quantity,     &f.BuyPrice,
+                                   &f.Value,   &f.PresentPrice, &f.PresentValue,
+                                   &f.Change,  &f.Yield,        &f.Share};
     for (std::size_t i = 0; i < std::size(values); ++i) {
         std::fprintf(ctx.out, "%s\t%s\n", kPositionCaptions[i], values[i]->c_str());
     }
@@ -123,8 +124,7 @@ struct Trade {
 };
 
 std::optional<Trade> TakeTrade(Context& ctx, std::vector<std::string>& args, const Portfolio& p,
-                               const std::string& ticker, bool buyMode, double held,
-                               bool& usage) {
+                               const std::string& ticker, bool buyMode, double held, bool& usage) {
     bool missing = false;
     const auto dateText = TakeOption(args, "--date", missing);
     const auto priceText = TakeOption(args, "--price", missing);
@@ -151,8 +151,9 @@ std::optional<Trade> TakeTrade(Context& ctx, std::vector<std::string>& args, con
     const auto priceValue = ParseNumber(price);
     const auto qtyValue = ParseNumber(qty);
     if (!priceValue) {
-        ctx.Error(price.empty() ? "portfolio: no quotation of " + ticker + " to price at; give --price"
-                                : "portfolio: '" + price + "' is not a price");
+        ctx.Error(price.empty()
+                      ? "portfolio: no quotation of " + ticker + " to price at; give --price"
+                      : "portfolio: '" + price + "' is not a price");
         usage = !price.empty();
         return std::nullopt;
     }
@@ -195,7 +196,8 @@ int TradeFailure(Context& ctx, TradeResult r) {
 
 int RunPortfolio(Context& ctx, std::vector<std::string>& args) {
     if (args.empty()) {
-        ctx.Error("portfolio: expected show|buy|sell|dividend|join|pay-in|pay-out|commission|table");
+        ctx.Error(
+            "portfolio: expected show|buy|sell|dividend|join|pay-in|pay-out|commission|table");
         return kUsage;
     }
     const std::string action = args.front();
@@ -249,8 +251,7 @@ int RunPortfolio(Context& ctx, std::vector<std::string>& args) {
         const Position* held = i ? &p.Positions[static_cast<std::size_t>(*i)] : nullptr;
         const std::string ticker = held ? held->Ticker.Str() : target;
         bool usage = false;
-        const auto trade =
-            TakeTrade(ctx, args, p, ticker, buy, held ? held->Quantity() : 0, usage);
+        const auto trade = TakeTrade(ctx, args, p, ticker, buy, held ? held->Quantity() : 0, usage);
         if (!trade) return usage ? kUsage : kFailure;
         if (!args.empty()) {
             ctx.Error("portfolio " + action + ": unexpected argument '" + args.front() + "'");

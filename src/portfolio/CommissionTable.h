@@ -12,8 +12,8 @@ struct CommissionTable {
     static constexpr int kBands = 5;
 
     std::array<double, kThresholds> Thresholds{};  // t1..t4, ascending
-    std::array<double, kBands> Base{};              // b0..b4
-    std::array<double, kBands> Percent{};           // p0..p4, fractions (0.01 = 1 percent)
+    std::array<double, kBands> Base{};             // b0..b4
+    std::array<double, kBands> Percent{};          // p0..p4, fractions (0.01 = 1 percent)
 
     // The commission on a transaction of the value: b0 below t1; in band k (t_k <= v below
     // the next threshold, or above t4 for k = 4) (v - t_k) * p_k + b_k. The band-0 percentage

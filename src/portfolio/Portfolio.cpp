@@ -38,8 +38,8 @@ bool Portfolio::RemovePosition(int index) {
     return true;
 }
 
-TradeResult Portfolio::Buy(std::string_view ticker, std::string_view buyDateText,
-                           double quantity, double price) {
+TradeResult Portfolio::Buy(std::string_view ticker, std::string_view buyDateText, double quantity,
+                           double price) {
     if (!(quantity > 0) || !(price >= 0) || !std::isfinite(quantity) || !std::isfinite(price)) {
         return TradeResult::Invalid;
     }
@@ -74,8 +74,8 @@ TradeResult Portfolio::Sell(int index, double quantity, double price) {
 
 bool Portfolio::Dividend(int index, double amountPerShare) {
     if (!ValidIndex(index)) return false;
-    Cash += (1 - DividendTax) * amountPerShare *
-            Positions[static_cast<std::size_t>(index)].Quantity();
+    Cash +=
+        (1 - DividendTax) * amountPerShare * Positions[static_cast<std::size_t>(index)].Quantity();
     return true;
 }
 

@@ -45,7 +45,7 @@ enum class TradeResult {
 };
 
 class Portfolio {
-public:
+  public:
     double Cash = 0;
     // The total present value of the stocks when the portfolio was last committed.
     double StoredStockValue = 0;

@@ -1,7 +1,7 @@
 #include "portfolio/PortfolioFigures.h"
 
-#include <cstdarg>
 #include <cmath>
+#include <cstdarg>
 #include <cstdio>
 #include <limits>
 
@@ -16,7 +16,8 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...
     const int n = std::vsnprintf(buf, sizeof buf, format, args);
     va_end(args);
     if (n < 0) return {};
-    if (static_cast<std::size_t>(n) < sizeof buf) return std::string(buf, static_cast<std::size_t>(n));
+    if (static_cast<std::size_t>(n) < sizeof buf)
+        return std::string(buf, static_cast<std::size_t>(n));
     std::string big(static_cast<std::size_t>(n) + 1, '\0');
     va_start(args, format);
     std::vsnprintf(big.data(), big.size(), format, args);
@@ -26,11 +27,15 @@ __attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...
 }
 
 // The percentage of a gain on a base; 0 when the base is not positive.
-double PercentOf(double gain, double base) { return base > 0 ? gain * 100 / base : 0; }
+double PercentOf(double gain, double base) {
+    return base > 0 ? gain * 100 / base : 0;
+}
 
 }  // namespace
 
-std::string QuantityText(double quantity) { return Format("%g", quantity); }
+std::string QuantityText(double quantity) {
+    return Format("%g", quantity);
+}
 
 std::optional<double> PresentPrice(Database& db, const Position& position) {
     const Stock* stock = db.FindStock(position.Ticker.View());
@@ -94,8 +99,7 @@ PositionFields DescribePosition(Database& db, const Portfolio& portfolio, int in
     }
     const double presentValue = quantity * *present;
     const double gain = presentValue - value;
-    const double yield =
-        gain - portfolio.Commission(value) - portfolio.Commission(presentValue);
+    const double yield = gain - portfolio.Commission(value) - portfolio.Commission(presentValue);
     f.PresentPrice = Format("%.2f", *present);
     f.PresentValue = Format("%.2f", presentValue);
     f.Change = Format("%+.2lf (%+.1f%%)", gain, PercentOf(gain, value));

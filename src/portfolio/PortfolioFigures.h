@@ -33,14 +33,14 @@ struct PortfolioSummary {
     double Total = 0;            // T = cash + P
 
     // The texts of the window's fields, in its order.
-    std::string Change;           // "Portfolio change:"
-    std::string Yield;            // "Portfolio yield:"
-    std::string StockValue;       // "Total stock value:"
-    std::string StockShare;       // its share of the total, "-" when the total is 0
-    std::string Cash;             // "Cash:"
-    std::string CashShare;        // its share of the total, "-" when the total is 0
-    std::string TotalText;        // "Total:"
-    std::string RealValue;        // "Real portfolio value:"
+    std::string Change;      // "Portfolio change:"
+    std::string Yield;       // "Portfolio yield:"
+    std::string StockValue;  // "Total stock value:"
+    std::string StockShare;  // its share of the total, "-" when the total is 0
+    std::string Cash;        // "Cash:"
+    std::string CashShare;   // its share of the total, "-" when the total is 0
+    std::string TotalText;   // "Total:"
+    std::string RealValue;   // "Real portfolio value:"
 };
 PortfolioSummary Summarize(Database& db, const Portfolio& portfolio);
 
@@ -61,11 +61,11 @@ PositionFields DescribePosition(Database& db, const Portfolio& portfolio, int in
 
 // The captions of the portfolio fields and position fields, as the window labels them.
 inline constexpr const char* kSummaryCaptions[] = {
-    "Portfolio change:", "Portfolio yield:", "Total stock value:", "Cash:", "Total:",
+    "Portfolio change:",    "Portfolio yield:", "Total stock value:", "Cash:", "Total:",
     "Real portfolio value:"};
 inline constexpr const char* kPositionCaptions[] = {
-    "Buy date:", "Qty:", "Buy price:", "Value:", "Present price:", "Present value:",
-    "Change:", "Yield:", "% of portfolio:"};
+    "Buy date:",      "Qty:",    "Buy price:", "Value:",         "Present price:",
+    "Present value:", "Change:", "Yield:",     "% of portfolio:"};
 
 // What the trade dialog ("Buy stocks" / "Sell stocks") proposes for a ticker: on opening
 // (no date) the last quotation's date and close; after a date change the close of that date.

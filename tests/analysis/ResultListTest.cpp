@@ -28,7 +28,8 @@ TEST(ResultList, KeepsInsertionOrderAndTellsTheObserver) {
     EXPECT_EQ(list[0].Text(), "first");
     EXPECT_EQ(list[2].TradeType, ResultRow::kLong);
     EXPECT_EQ(list[2].Ticker.View(), "A");
-    EXPECT_EQ(rec.texts, (std::vector<std::string>{"B\tSell\t24-01-02\t1.00", std::string(trade.Text())}));
+    EXPECT_EQ(rec.texts,
+              (std::vector<std::string>{"B\tSell\t24-01-02\t1.00", std::string(trade.Text())}));
     list.Clear();
     EXPECT_TRUE(list.Empty());
     EXPECT_EQ(rec.clears, 1);

@@ -25,7 +25,7 @@ std::vector<std::string> Texts(const ResultList& list) {
 }
 
 class ScanTest : public ::testing::Test {
-protected:
+  protected:
     ScanTest() : engine(errors, &db) {
         a = db.AddStock("AAA");
         AddBars(db, *a, MakeDate(2024, 1, 1), 10);
@@ -139,8 +139,8 @@ TEST_F(ScanTest, NegativeNListsNothingWhateverTheRange) {
 TEST_F(ScanTest, AllStocksStepTheProgressAndSkipStocksWithoutQuotations) {
     db.AddStock("ABB");  // between AAA and BBB, no quotations
     ASSERT_EQ(Scan("sell = c == 5;"), ScanOutcome::Completed);
-    EXPECT_EQ(Texts(results), (std::vector<std::string>{"AAA\tSell\t24-01-05\t5.00",
-                                                        "BBB\tSell\t24-01-05\t5.00"}));
+    EXPECT_EQ(Texts(results),
+              (std::vector<std::string>{"AAA\tSell\t24-01-05\t5.00", "BBB\tSell\t24-01-05\t5.00"}));
     ASSERT_EQ(ui.progress.steps.size(), 3u);
     EXPECT_EQ(ui.progress.steps[1].index, 1);
     EXPECT_EQ(ui.progress.steps[1].total, 3);
@@ -183,7 +183,7 @@ TEST_F(ScanTest, MissingAssignmentsAndFormulaErrorsEndTheRun) {
 
 // A workspace on disk whose stock is loaded partially: 300 daily bars, the newest 100 in memory.
 class PartialScanTest : public ::testing::Test {
-protected:
+  protected:
     PartialScanTest() : engine(errors, &db) {
         {
             Database source;
@@ -269,7 +269,7 @@ TEST_F(PartialScanTest, WithoutLoadingRemainingQuotesOnlyTheLoadedBarsAreScanned
 }
 
 class AnalysisWindowTest : public ScanTest {
-protected:
+  protected:
     MemorySettingsStore settings;
 };
 

@@ -6,7 +6,7 @@ namespace velmora {
 namespace {
 
 class StockFilterTest : public ::testing::Test {
-protected:
+  protected:
     StockFilterTest() {
         categories.SetDefaultNames();
         categories.Industries[7].SectorID = 1;

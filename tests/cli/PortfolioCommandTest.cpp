@@ -26,7 +26,7 @@ std::string Drain(std::FILE* f) {
 }
 
 Result RunCli(const test::TempDir& profile, const std::filesystem::path& workspace,
-           const std::string& name, std::vector<std::string> args) {
+              const std::string& name, std::vector<std::string> args) {
     Context ctx;
     ctx.requestedProfile = profile.path();
     if (!workspace.empty()) ctx.requestedWorkspace = workspace;
@@ -50,8 +50,11 @@ TEST(PortfolioCommand, TradesOnTheSampleWorkspaceAndSavesTheFile) {
     EXPECT_NE(r.out.find("Total stock value:\t0.00\t-\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Cash:\t0.00\t-\n"), std::string::npos);
 
-    ASSERT_EQ(RunCli(profile, p, "portfolio", {"table", "set", "t1=1000", "t2=1e9", "t3=1e9",
-                                            "t4=1e9", "b0=5", "b1=5", "p1=1"}).status, 0);
+    ASSERT_EQ(
+        RunCli(profile, p, "portfolio",
+               {"table", "set", "t1=1000", "t2=1e9", "t3=1e9", "t4=1e9", "b0=5", "b1=5", "p1=1"})
+            .status,
+        0);
     EXPECT_EQ(RunCli(profile, p, "portfolio", {"commission", "3000"}).out, "25.00\n");
     ASSERT_EQ(RunCli(profile, p, "portfolio", {"pay-in", "1010"}).status, 0);
     r = RunCli(profile, p, "portfolio", {"buy", "WIG", "--qty", "100", "--price", "10"});
@@ -72,8 +75,8 @@ TEST(PortfolioCommand, TradesOnTheSampleWorkspaceAndSavesTheFile) {
     EXPECT_NE(r.out.find("Buy price:\t10.00\n"), std::string::npos) << r.out;
     r = RunCli(profile, p, "portfolio", {"sell", "0", "--qty", "100.01", "--price", "10"});
     EXPECT_NE(r.err.find("You don't have enough stocks in portfolio!"), std::string::npos);
-    ASSERT_EQ(RunCli(profile, p, "portfolio", {"sell", "0", "--qty", "100", "--price", "10"}).status,
-              0);
+    ASSERT_EQ(
+        RunCli(profile, p, "portfolio", {"sell", "0", "--qty", "100", "--price", "10"}).status, 0);
     ASSERT_TRUE(LoadPortfolio(PortfolioPath(p), loaded));
     EXPECT_EQ(loaded.PositionCount(), 0);
     EXPECT_DOUBLE_EQ(loaded.Cash, 1000);

@@ -100,13 +100,12 @@ TEST(ScanCommand, ListsTheSignalsOfTheSampleWorkspace) {
               1);
     EXPECT_EQ(RunNamed(profile, p, "scan", {"--formula", "buy = c;", "--range", "last=x"}).status,
               2);
-    EXPECT_EQ(RunNamed(profile, p, "scan", {"--formula", "buy = c;", "--include", "market=256"})
-                  .status,
-              2);
+    EXPECT_EQ(
+        RunNamed(profile, p, "scan", {"--formula", "buy = c;", "--include", "market=256"}).status,
+        2);
     EXPECT_EQ(RunNamed(profile, p, "scan", {"--range", "all"}).status, 2);
-    EXPECT_EQ(RunNamed(profile, p, "scan", {"--formula", "buy=c;", "--apply", "current=NOPE"})
-                  .status,
-              1);
+    EXPECT_EQ(
+        RunNamed(profile, p, "scan", {"--formula", "buy=c;", "--apply", "current=NOPE"}).status, 1);
 }
 
 }  // namespace

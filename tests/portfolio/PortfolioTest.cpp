@@ -14,13 +14,13 @@ namespace {
 
 void PutDouble(std::vector<std::uint8_t>& out, std::size_t offset, double v) {
     const auto bits = std::bit_cast<std::uint64_t>(v);
-    for (int i = 0; i < 8; ++i) out[offset + static_cast<std::size_t>(i)] =
-        static_cast<std::uint8_t>(bits >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i)
+        out[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bits >> (56 - 8 * i));
 }
 void PutInt(std::vector<std::uint8_t>& out, std::size_t offset, std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) out[offset + static_cast<std::size_t>(i)] =
-        static_cast<std::uint8_t>(u >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[offset + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(u >> (24 - 8 * i));
 }
 void PutText(std::vector<std::uint8_t>& out, std::size_t offset, const std::string& text) {
     std::copy(text.begin(), text.end(), out.begin() + static_cast<std::ptrdiff_t>(offset));
@@ -30,9 +30,10 @@ void PutText(std::vector<std::uint8_t>& out, std::size_t offset, const std::stri
 std::vector<std::uint8_t> HandBuiltFile() {
     std::vector<std::uint8_t> f(280 + 2 * 154, 0);
     PutText(f, 0, "TARVPORT");
-    PutDouble(f, 102, 1234.5);   // cash
-    PutDouble(f, 110, 987.25);   // stored stock value
-    for (int i = 0; i < 4; ++i) PutDouble(f, 132 + 8 * static_cast<std::size_t>(i), 1000.0 * (i + 1));
+    PutDouble(f, 102, 1234.5);  // cash
+    PutDouble(f, 110, 987.25);  // stored stock value
+    for (int i = 0; i < 4; ++i)
+        PutDouble(f, 132 + 8 * static_cast<std::size_t>(i), 1000.0 * (i + 1));
     for (int i = 0; i < 5; ++i) {
         PutDouble(f, 172 + 8 * static_cast<std::size_t>(i), 0.001 * (i + 1));  // p0..p4
         PutDouble(f, 236 + 8 * static_cast<std::size_t>(i), 5.0 + i);          // b0..b4
@@ -165,8 +166,8 @@ TEST(CommissionTable, BandsAndTheirBoundaries) {
     t.Thresholds = {100, 1000, 10000, 100000};
     t.Base = {5, 6, 20, 100, 500};
     t.Percent = {0.5, 0.01, 0.008, 0.005, 0.001};
-    EXPECT_DOUBLE_EQ(t.Commission(99.99), 5);      // p0 takes no part
-    EXPECT_DOUBLE_EQ(t.Commission(100), 6);        // the threshold opens band 1
+    EXPECT_DOUBLE_EQ(t.Commission(99.99), 5);  // p0 takes no part
+    EXPECT_DOUBLE_EQ(t.Commission(100), 6);    // the threshold opens band 1
     EXPECT_DOUBLE_EQ(t.Commission(600), 500 * 0.01 + 6);
     EXPECT_DOUBLE_EQ(t.Commission(1000), 20);
     EXPECT_DOUBLE_EQ(t.Commission(5000), 4000 * 0.008 + 20);
@@ -277,7 +278,7 @@ TEST(Portfolio, RenamesAndSplitsFollowTheStock) {
 }
 
 class PortfolioFiguresTest : public ::testing::Test {
-protected:
+  protected:
     PortfolioFiguresTest() {
         Stock* s = db.AddStock("KGHM");
         db.AddQuotation(*s, MakeDate(2024, 1, 2))->Close = 11;
