@@ -51,8 +51,8 @@ bool AnalysisWindowModel::Scan(const Stock* currentStock, ScanOutcome* outcome) 
 
 Stock* AnalysisWindowModel::StockOfRow(std::size_t row) const {
     if (row >= results_.Size()) return nullptr;
-    std::string_view ticker = SplitColumns(results_[row].Text()).front();
-    if (ticker.empty() && row > 0) ticker = SplitColumns(results_[row - 1].Text()).front();
+    std::string_view ticker = SplitColumns(results_[row].Text).front();
+    if (ticker.empty() && row > 0) ticker = SplitColumns(results_[row - 1].Text).front();
     return ticker.empty() ? nullptr : db_.FindStock(ticker);
 }
 

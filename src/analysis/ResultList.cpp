@@ -2,6 +2,10 @@
 
 namespace velmora {
 
+void ResultRow::SetText(std::string_view text) {
+    Text.assign(text.substr(0, Utf8Cut(text, kMaxText)));
+}
+
 std::vector<std::string_view> SplitColumns(std::string_view text) {
     std::vector<std::string_view> columns;
     std::size_t start = 0;
@@ -23,7 +27,8 @@ const ResultRow& ResultList::Add(std::string_view text) {
 }
 
 const ResultRow& ResultList::Add(ResultRow row) {
-    rows_.push_back(row);
+    if (row.Text.size() > ResultRow::kMaxText) row.SetText(std::string(row.Text));
+    rows_.push_back(std::move(row));
     if (observer_ != nullptr) observer_->RowAdded(rows_.back());
     return rows_.back();
 }

@@ -22,6 +22,7 @@ struct ResultRow {
     static constexpr std::int16_t kLong = 1;
     static constexpr std::int16_t kShort = 2;
 
+    std::string Text;  // at most kMaxText bytes, never ending inside a UTF-8 sequence
     std::int32_t SortKey = 0;
 
     // Backtest trades only.
@@ -34,13 +35,8 @@ struct ResultRow {
     double EquityAfter = 0;
     FixedText<16> Ticker;
 
-    // The text: at most kMaxText bytes, never ending inside a UTF-8 sequence.
-    std::string_view Text() const { return text_.View(); }
     // Keeps at most kMaxText bytes of the text.
-    void SetText(std::string_view text) { text_.Set(text); }
-
-  private:
-    FixedText<kMaxText + 1> text_;
+    void SetText(std::string_view text);
 };
 
 // The row text split at its tab characters: the columns of the list control, in order.
@@ -59,7 +55,7 @@ class ResultList {
   public:
     // Appends a row with the text (cut to kMaxText bytes) and tells the observer.
     const ResultRow& Add(std::string_view text);
-    // Appends a filled row and tells the observer.
+    // Appends a filled row (its text cut to kMaxText bytes) and tells the observer.
     const ResultRow& Add(ResultRow row);
     // Empties the list; the observer hears of it when there were rows.
     void Clear();

@@ -172,8 +172,7 @@ int RunScan(Context& ctx, std::vector<std::string>& args) {
     FormulaEngine engine(errors, &ctx.db);
     ResultList results;
     const ScanOutcome outcome = ScanEngine(ctx.db, engine, ctx.ui).Run(formula, selection, results);
-    for (const ResultRow& row : results)
-        std::fprintf(ctx.out, "%.*s\n", static_cast<int>(row.Text().size()), row.Text().data());
+    for (const ResultRow& row : results) std::fprintf(ctx.out, "%s\n", row.Text.c_str());
     switch (outcome) {
         case ScanOutcome::Completed:
         case ScanOutcome::NothingToDo:

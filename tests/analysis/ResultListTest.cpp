@@ -6,7 +6,7 @@ namespace velmora {
 namespace {
 
 struct Recorder final : ResultListObserver {
-    void RowAdded(const ResultRow& row) override { texts.emplace_back(row.Text()); }
+    void RowAdded(const ResultRow& row) override { texts.push_back(row.Text); }
     void Cleared() override { ++clears; }
     std::vector<std::string> texts;
     int clears = 0;
@@ -25,11 +25,10 @@ TEST(ResultList, KeepsInsertionOrderAndTellsTheObserver) {
     trade.Ticker.Set("A");
     list.Add(trade);
     ASSERT_EQ(list.Size(), 3u);
-    EXPECT_EQ(list[0].Text(), "first");
+    EXPECT_EQ(list[0].Text, "first");
     EXPECT_EQ(list[2].TradeType, ResultRow::kLong);
     EXPECT_EQ(list[2].Ticker.View(), "A");
-    EXPECT_EQ(rec.texts,
-              (std::vector<std::string>{"B\tSell\t24-01-02\t1.00", std::string(trade.Text())}));
+    EXPECT_EQ(rec.texts, (std::vector<std::string>{"B\tSell\t24-01-02\t1.00", trade.Text}));
     list.Clear();
     EXPECT_TRUE(list.Empty());
     EXPECT_EQ(rec.clears, 1);
@@ -37,13 +36,13 @@ TEST(ResultList, KeepsInsertionOrderAndTellsTheObserver) {
 
 TEST(ResultList, TextsAreCutTo79BytesOnACharacterBoundary) {
     ResultList list;
-    EXPECT_EQ(list.Add(std::string(200, 'x')).Text().size(), 79u);
+    EXPECT_EQ(list.Add(std::string(200, 'x')).Text.size(), 79u);
     // 78 ASCII bytes then a two-byte character: the character does not fit and goes.
     const std::string text = std::string(78, 'a') + "\xc3\xa9" + "zz";
-    EXPECT_EQ(list.Add(text).Text(), std::string(78, 'a'));
+    EXPECT_EQ(list.Add(text).Text, std::string(78, 'a'));
     ResultRow row;
-    row.SetText(std::string(100, 'y'));
-    EXPECT_EQ(list.Add(row).Text().size(), 79u);
+    row.Text = std::string(100, 'y');
+    EXPECT_EQ(list.Add(row).Text.size(), 79u);
 }
 
 TEST(ResultList, ColumnsAreSplitAtTabs) {

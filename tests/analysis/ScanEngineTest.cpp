@@ -20,7 +20,7 @@ void AddBars(Database& db, Stock& s, PackedDate first, int count) {
 
 std::vector<std::string> Texts(const ResultList& list) {
     std::vector<std::string> out;
-    for (const ResultRow& r : list) out.emplace_back(r.Text());
+    for (const ResultRow& r : list) out.push_back(r.Text);
     return out;
 }
 
@@ -37,7 +37,7 @@ class ScanTest : public ::testing::Test {
     }
     std::vector<std::string> Dates() {
         std::vector<std::string> out;
-        for (const ResultRow& r : results) out.emplace_back(SplitColumns(r.Text())[2]);
+        for (const ResultRow& r : results) out.emplace_back(SplitColumns(r.Text)[2]);
         return out;
     }
 
@@ -231,7 +231,7 @@ TEST_F(PartialScanTest, OlderQuotationsAreLoadedForTheRunAndDroppedAgain) {
     ASSERT_EQ(firstLoaded, AddDays(MakeDate(2020, 1, 1), 200));
 
     EXPECT_EQ(Scan(), 300u);
-    EXPECT_EQ(results[0].Text(), "LONG\tBuy\t20-01-01\t1.00");
+    EXPECT_EQ(results[0].Text, "LONG\tBuy\t20-01-01\t1.00");
     ExpectPartialAsBefore();
 
     sel.range = RangeMode::LastQuotations;
@@ -249,7 +249,7 @@ TEST_F(PartialScanTest, OlderQuotationsAreLoadedForTheRunAndDroppedAgain) {
     sel.from = AddDays(MakeDate(2020, 1, 1), 10);
     sel.to = AddDays(MakeDate(2020, 1, 1), 19);
     EXPECT_EQ(Scan(), 10u);
-    EXPECT_EQ(results[0].Text(), "LONG\tBuy\t" + DateToText(sel.from) + "\t11.00");
+    EXPECT_EQ(results[0].Text, "LONG\tBuy\t" + DateToText(sel.from) + "\t11.00");
     ExpectPartialAsBefore();
     // From a date within the loaded part: nothing is loaded, the loaded bars are enough.
     sel.from = AddDays(firstLoaded, 5);
@@ -292,7 +292,7 @@ TEST_F(AnalysisWindowTest, DefaultFormulaComesFromAndGoesBackToTheSettings) {
 
 TEST_F(AnalysisWindowTest, ScanCommandChecksTheDatesAndReportsItsProgress) {
     struct Rows final : ResultListObserver {
-        void RowAdded(const ResultRow& row) override { shown.emplace_back(row.Text()); }
+        void RowAdded(const ResultRow& row) override { shown.push_back(row.Text); }
         void Cleared() override { shown.clear(); }
         std::vector<std::string> shown;
     } rows;
