@@ -4,13 +4,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "database/Application.h"
 #include "database/Database.h"
 #include "database/Preferences.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/SettingsStore.h"
 
 namespace velmora::cli {
 
@@ -29,8 +32,13 @@ struct Context {
     Database db;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
+    std::unique_ptr<SettingsStore> settings;  // the profile's settings.ini
+    std::unique_ptr<Application> app;         // after OpenProfile
 
-    // Resolves the profile directory and the preferences, then loads the workspace.
+    // Opens (creating and seeding) the profile directory and its settings, and runs the
+    // application's start-up: preferences, category names, workspace directory.
+    bool OpenProfile();
+    // OpenProfile, then loads the workspace (--workspace, else the preferences' path).
     bool OpenWorkspace();
     // Saves the workspace unless --no-save was given.
     bool SaveWorkspace();
@@ -63,6 +71,11 @@ std::string FormatPrice(double value);
 int RunInfo(Context& ctx, std::vector<std::string>& args);
 int RunList(Context& ctx, std::vector<std::string>& args);
 int RunQuotes(Context& ctx, std::vector<std::string>& args);
+int RunSaveAs(Context& ctx, std::vector<std::string>& args);
+int RunPrefs(Context& ctx, std::vector<std::string>& args);
+int RunCategories(Context& ctx, std::vector<std::string>& args);
+// The usage text of `prefs`, with the names of every preference.
+const char* PrefsUsage();
 int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args);
 int RunPortfolio(Context& ctx, std::vector<std::string>& args);
 int RunImport(Context& ctx, std::vector<std::string>& args);

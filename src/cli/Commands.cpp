@@ -9,6 +9,10 @@ const std::vector<Command>& Commands() {
         {"list", "", "one line per stock: ticker, quotations, first and last date, full name",
          RunList},
         {"quotes", "TICKER", "the quotations of a stock as CSV, oldest first", RunQuotes},
+        {"save-as", "DIR", "writes the whole workspace into DIR, which becomes a recent workspace",
+         RunSaveAs},
+        {"prefs", PrefsUsage(), "prints every preference as name=value; 'prefs set' changes them",
+         RunPrefs},
         {"import",
          "ascii FILE... [--type N | --format FILE] | metastock DIR [--list] [--ticker T...] | "
          "teletext FILE...",
@@ -53,10 +57,11 @@ const std::vector<Command>& Commands() {
          "TICKER yy-mm-dd --close C [--open O --high H --low L --volume V --openint I]",
          "stores a quotation as the quotation editor does", RunSetQuote},
         {"categories",
-         "rename KIND INDEX NAME | set KIND INDEX [--rs-base T] [--beta-base T] "
-         "[--composites-base T] [--profile TEMPLATE] [--news TEMPLATE] [--sector N] | "
-         "assign KIND FROM TO [TICKER...] | exchange KIND A B",
-         "edits category names and settings; moves stocks between categories", RunCategoryEdit},
+         "[markets|groups|sectors|industries] | rename KIND INDEX NAME | set KIND INDEX "
+         "[--rs-base T] [--beta-base T] [--composites-base T] [--profile TEMPLATE] "
+         "[--news TEMPLATE] [--sector N] | assign KIND FROM TO [TICKER...] | exchange KIND A B",
+         "lists the category names (index<TAB>name); edits names and settings; moves stocks",
+         RunCategories},
         {"review", "--type 0-7 --date yy-mm-dd [--include CRITERIA] [--exclude CRITERIA]",
          "the quick review's rows for a day (criteria: market=N,group=N,sector=N,industry=N,"
          "favourites,indexes)",

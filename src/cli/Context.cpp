@@ -3,25 +3,33 @@
 
 #include "cli/Cli.h"
 #include "database/Workspace.h"
+#include "platform/IniSettingsStore.h"
 #include "platform/ProfileDirectory.h"
 
 namespace velmora::cli {
 
 namespace fs = std::filesystem;
 
-bool Context::OpenWorkspace() {
+bool Context::OpenProfile() {
+    if (app) return true;
     auto profile = OpenProfileDirectory(requestedProfile);
     if (!profile) {
         Error("cannot create the profile directory");
         return false;
     }
     profileDir = *profile;
-    fs::path dir = requestedWorkspace ? *requestedWorkspace : fs::path(prefs.DefaultDatabasePath());
-    if (dir.is_relative() && !requestedWorkspace) dir = profileDir / dir;
-    db.ReleaseAll();
-    db.SetWorkspaceDir(dir);
-    Workspace ws(db, prefs, ui);
-    if (!ws.LoadWorkspace()) {
+    settings = std::make_unique<IniSettingsStore>(profileDir / "settings.ini");
+    app = std::make_unique<Application>(db, prefs, *settings, ui, profileDir);
+    app->Initialise();
+    return true;
+}
+
+bool Context::OpenWorkspace() {
+    if (!OpenProfile()) return false;
+    // A --workspace directory is taken as given (relative to the current directory); the
+    // preferences' path was resolved against the profile directory at start-up.
+    const fs::path dir = requestedWorkspace ? *requestedWorkspace : db.WorkspaceDir();
+    if (!app->LoadWorkspaceDir(dir)) {
         Error("cannot open the workspace " + dir.string());
         return false;
     }
@@ -30,8 +38,8 @@ bool Context::OpenWorkspace() {
 
 bool Context::SaveWorkspace() {
     if (noSave) return true;
-    Workspace ws(db, prefs, ui);
-    if (!ws.SaveWorkspace() || db.WorkspaceDirty()) {
+    const bool saved = app ? app->SaveWorkspace() : Workspace(db, prefs, ui).SaveWorkspace();
+    if (!saved || db.WorkspaceDirty()) {
         Error("the workspace could not be saved completely");
         return false;
     }

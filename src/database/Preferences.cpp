@@ -7,6 +7,20 @@
 
 namespace velmora {
 
+namespace {
+constexpr int kDefaultColours[kColourSettingCount] = {1, 4, 6, 5, 2, 5, 3, 4, 6, 1,
+                                                      0, 7, 7, 1, 1, 8, 7, 0, 1, 7};
+constexpr int kDefaultPalette[kPaletteSize] = {0xAAA, 0x000, 0xFFF, 0x68B, 0xF00, 0x0F0,
+                                               0x00F, 0xFF0, 0x0F0, 0xFB0, 0x0FF, 0xF0F,
+                                               0x60A, 0xEA9, 0xBEF, 0xC46};
+}  // namespace
+
+int Preferences::ColourValue(ColourSetting s) const {
+    int index = Colour(s);
+    if (index < 0 || index >= kPaletteSize) index = kDefaultColours[static_cast<int>(s)];
+    return PaletteEntry(index) & 0xFFF;
+}
+
 void Preferences::SetDefaults() {
     block_.fill(0);
     SetMarkQuotations(true);
@@ -25,13 +39,8 @@ void Preferences::SetDefaults() {
     SetUltimateFast(7);
     SetUltimateMedium(14);
     SetUltimateSlow(28);
-    static constexpr int kColours[kColourSettingCount] = {1, 4, 6, 5, 2, 5, 3, 4, 6, 1,
-                                                          0, 7, 7, 1, 1, 8, 7, 0, 1, 7};
-    for (int i = 0; i < kColourSettingCount; ++i) SetColourAt(i, kColours[i]);
-    static constexpr int kPalette[kPaletteSize] = {0xAAA, 0x000, 0xFFF, 0x68B, 0xF00, 0x0F0,
-                                                   0x00F, 0xFF0, 0x0F0, 0xFB0, 0x0FF, 0xF0F,
-                                                   0x60A, 0xEA9, 0xBEF, 0xC46};
-    for (int i = 0; i < kPaletteSize; ++i) SetPaletteEntry(i, kPalette[i]);
+    for (int i = 0; i < kColourSettingCount; ++i) SetColourAt(i, kDefaultColours[i]);
+    for (int i = 0; i < kPaletteSize; ++i) SetPaletteEntry(i, kDefaultPalette[i]);
     SetAutoArrangeCharts(true);
     SetDefaultQuotationsInChart(159);
     SetTrixRange(9);

@@ -130,6 +130,9 @@ public:
     int ColourAt(int index) const { return Word(48 + 2 * index); }
     void SetColourAt(int index, int v) { SetWord(48 + 2 * index, v); }
     int PaletteEntry(int index) const { return Word(88 + 2 * index); }
+    // The 12-bit colour a setting shows: its palette entry, or the entry of the setting's
+    // default index when a damaged block names no palette entry.
+    int ColourValue(ColourSetting s) const;
     void SetPaletteEntry(int index, int v) { SetWord(88 + 2 * index, v); }
 
     // Miscellanous

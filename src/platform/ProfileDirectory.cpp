@@ -3,6 +3,12 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "platform/FileReplace.h"
+
+#ifndef VELMORA_RESOURCES_DIR
+#define VELMORA_RESOURCES_DIR "resources"
+#endif
+
 namespace velmora {
 
 namespace fs = std::filesystem;
@@ -18,11 +24,35 @@ fs::path DefaultProfileDirectory() {
     return fs::path(home != nullptr && *home != 0 ? home : ".") / ".config" / "velmora";
 }
 
-std::optional<fs::path> OpenProfileDirectory(const std::optional<fs::path>& requested) {
+fs::path ProfileResourcesDirectory() {
+    if (const char* res = std::getenv("VELMORA_RESOURCES"); res != nullptr && *res != 0) {
+        return fs::path(res) / "profile";
+    }
+    return fs::path(VELMORA_RESOURCES_DIR) / "profile";
+}
+
+int SeedProfileDirectory(const fs::path& profile, const fs::path& resources) {
+    std::error_code ec;
+    fs::directory_iterator it(resources, ec);
+    if (ec) return 0;
+    int copied = 0;
+    for (const fs::directory_entry& entry : it) {
+        if (!entry.is_regular_file(ec)) continue;
+        const fs::path target = profile / entry.path().filename();
+        if (fs::exists(fs::symlink_status(target, ec))) continue;
+        const auto data = ReadFileText(entry.path());
+        if (data && ReplaceFileContents(target, *data)) ++copied;
+    }
+    return copied;
+}
+
+std::optional<fs::path> OpenProfileDirectory(const std::optional<fs::path>& requested,
+                                             const fs::path& resources) {
     fs::path dir = requested ? *requested : DefaultProfileDirectory();
     std::error_code ec;
     fs::create_directories(dir, ec);
     if (!fs::is_directory(dir, ec)) return std::nullopt;
+    SeedProfileDirectory(dir, resources);
     return dir;
 }
 

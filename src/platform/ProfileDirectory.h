@@ -2,6 +2,10 @@
 // The profile directory holds the preferences, the category name files, the chart definitions,
 // the layout file, the import definitions and "settings.ini": $VELMORA_HOME when set, else
 // $XDG_CONFIG_HOME/velmora, else ~/.config/velmora; a --profile option overrides all three.
+//
+// Opening it creates it when missing and seeds it with the default files shipped in
+// resources/profile/: each file of that folder that the profile lacks is copied in. Files the
+// profile already has are never touched, so the user's own edits survive.
 
 #include <filesystem>
 #include <optional>
@@ -9,9 +13,19 @@
 namespace velmora {
 
 std::filesystem::path DefaultProfileDirectory();
-// The given directory or the default one, created when missing. Nothing when it cannot be
-// created.
+// The folder of default profile files (resources/profile of the source tree, or
+// $VELMORA_RESOURCES/profile when that is set).
+std::filesystem::path ProfileResourcesDirectory();
+
+// The given directory or the default one, created when missing and seeded from `resources`.
+// Nothing when it cannot be created.
 std::optional<std::filesystem::path> OpenProfileDirectory(
-    const std::optional<std::filesystem::path>& requested);
+    const std::optional<std::filesystem::path>& requested,
+    const std::filesystem::path& resources = ProfileResourcesDirectory());
+
+// Copies every regular file of `resources` that `profile` lacks; the number copied. A missing
+// resources folder copies nothing.
+int SeedProfileDirectory(const std::filesystem::path& profile,
+                         const std::filesystem::path& resources);
 
 }  // namespace velmora

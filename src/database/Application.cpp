@@ -1,0 +1,211 @@
+#include "database/Application.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "database/CategoryNames.h"
+#include "database/FileUtil.h"
+
+namespace velmora {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char kDeletedSuffix[] = ".ZZZ";
+
+// The form a directory takes in the recent list: absolute, normalised, without a trailing
+// separator, so that one directory is one entry however it was spelled.
+fs::path RecentForm(const fs::path& dir) {
+    std::error_code ec;
+    fs::path p = fs::absolute(dir, ec);
+    if (ec) p = dir;
+    p = p.lexically_normal();
+    if (!p.has_filename() && p.has_relative_path()) p = p.parent_path();
+    return p;
+}
+
+// Renames the stock files of `dir` whose deletion was deferred back to their own names: the
+// deletions were never saved into that directory.
+void RestoreDeferredDeletions(const fs::path& dir) {
+    std::error_code ec;
+    for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
+        const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
+        for (const DirEntry& e : ListDirectory(sub)) {
+            const std::string& n = e.name;
+            if (e.isDirectory || n.size() <= 4 || n.compare(n.size() - 4, 4, kDeletedSuffix) != 0)
+                continue;
+            const fs::path original = sub / n.substr(0, n.size() - 4);
+            if (!fs::exists(fs::symlink_status(original, ec))) fs::rename(sub / n, original, ec);
+        }
+    }
+}
+
+}  // namespace
+
+Application::Application(Database& db, Preferences& prefs, SettingsStore& settings,
+                         UserInterface& ui, fs::path profileDir)
+    : db_(db), prefs_(prefs), settings_(settings), ui_(ui), profileDir_(std::move(profileDir)) {}
+
+Workspace Application::MakeWorkspace() {
+    Workspace ws(db_, prefs_, ui_);
+    ws.SetCategoryNamesLoader(
+        [dir = profileDir_](CategoryTables& tables) { LoadCategoryNames(dir, tables); });
+    return ws;
+}
+
+fs::path Application::ResolveWorkspacePath(const std::string& path) const {
+    // An empty path would put the workspace at the file system's root: use the default.
+    fs::path p = path.empty() ? fs::path("data") : fs::path(path);
+    if (p.is_relative()) p = profileDir_ / p;
+    return p;
+}
+
+void Application::Initialise() {
+    LoadRecentList();
+    if (auto dataDir = settings_.GetString("Defaults", "DataDir"); dataDir && !dataDir->empty()) {
+        prefs_.SetDefaultDatabasePath(*dataDir);
+    }
+    db_.Categories().SetDefaultNames();
+    prefsStatus_ = LoadPreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_);
+    if (hooks_.preferencesLoaded) hooks_.preferencesLoaded(prefs_);
+    // A damaged preferences file keeps the block's path as well, rather than leaving the
+    // workspace directory unset.
+    db_.SetWorkspaceDir(ResolveWorkspacePath(prefs_.DefaultDatabasePath()));
+    LoadCategoryNames(profileDir_, db_.Categories());
+    if (hooks_.loadChartDefinitions) hooks_.loadChartDefinitions();
+    if (hooks_.loadCustomTools) hooks_.loadCustomTools();
+    db_.ReleaseAll();
+    db_.SetWorkspaceDirty(false);
+    if (hooks_.createMainWindow) hooks_.createMainWindow();
+}
+
+bool Application::StartUp(StartMode mode, bool maximizedRequested) {
+    Initialise();
+    const fs::path dir = db_.WorkspaceDir();
+    if (mode == StartMode::Automation) return LoadWorkspaceDir(dir);
+    if (hooks_.showMainWindow) hooks_.showMainWindow(maximizedRequested || StartMaximized());
+    AddToRecentList(dir);
+    const bool ok = LoadWorkspaceDir(dir);
+    if (db_.StockCount() > 0 && hooks_.makeStockCurrent) hooks_.makeStockCurrent(db_.FirstStock());
+    if (hooks_.openChartWindow) hooks_.openChartWindow();
+    if (hooks_.showTipOfTheDay) hooks_.showTipOfTheDay();
+    return ok;
+}
+
+bool Application::LoadWorkspaceDir(const fs::path& dir) {
+    db_.ReleaseAll();
+    db_.SetWorkspaceDirty(false);
+    db_.SetWorkspaceDir(dir);
+    Workspace ws = MakeWorkspace();
+    if (ws.LoadWorkspace()) return true;
+    // Whatever was read before the failure goes: a failed load leaves an empty database.
+    db_.ReleaseAll();
+    db_.SetWorkspaceDirty(false);
+    return false;
+}
+
+bool Application::CloseWorkspace() {
+    Workspace ws = MakeWorkspace();
+    if (db_.WorkspaceDirty() && ui_.AskYesNo("Save changes to the database?")) {
+        return ws.SaveWorkspace() && !db_.WorkspaceDirty();
+    }
+    // Declined (or nothing to save): a save of a clean workspace undoes deferred deletions.
+    db_.SetWorkspaceDirty(false);
+    ws.SaveWorkspace();
+    return true;
+}
+
+bool Application::OpenWorkspace(const fs::path& dir) {
+    if (!CloseWorkspace()) return false;
+    const bool ok = LoadWorkspaceDir(dir);
+    if (hooks_.makeStockCurrent) hooks_.makeStockCurrent(db_.FirstStock());
+    if (ok) AddToRecentList(dir);
+    return ok;
+}
+
+bool Application::OpenWorkspaceFolder(const fs::path& dir) {
+    Workspace ws = MakeWorkspace();
+    if (!ws.EnsureLayout(dir)) return false;
+    return OpenWorkspace(dir);
+}
+
+bool Application::NewWorkspace(const fs::path& workspaceFile) {
+    const fs::path dir = workspaceFile.has_parent_path() ? workspaceFile.parent_path() : ".";
+    return OpenWorkspace(dir);
+}
+
+bool Application::SaveWorkspace() {
+    Workspace ws = MakeWorkspace();
+    return ws.SaveWorkspace();
+}
+
+bool Application::SaveWorkspaceAs(const fs::path& dir) {
+    Workspace ws = MakeWorkspace();
+    if (!ws.EnsureLayout(dir)) return false;
+    const fs::path oldDir = db_.WorkspaceDir();
+    for (int i = 0; i < db_.StockCount(); ++i) db_.StockAt(i)->Modified = true;
+    db_.SetWorkspaceDirty(true);
+    db_.SetWorkspaceDir(dir);
+    // The older quotations of partially loaded stocks are still read from the loaded-from
+    // directory, which the save leaves pointing at the old workspace until it is done.
+    const bool ok = ws.SaveWorkspace();
+    std::error_code ec;
+    if (ok && !fs::equivalent(oldDir, dir, ec)) RestoreDeferredDeletions(oldDir);
+    if (ok) AddToRecentList(dir);
+    return ok && !db_.WorkspaceDirty();
+}
+
+bool Application::OpenRecent(int index) {
+    if (index < 0 || index >= static_cast<int>(recent_.size())) return false;
+    const fs::path dir = recent_[static_cast<std::size_t>(index)];
+    const bool ok = OpenWorkspace(dir);
+    if (hooks_.hasChartWindow && !hooks_.hasChartWindow() && hooks_.openChartWindow) {
+        hooks_.openChartWindow();
+    }
+    return ok;
+}
+
+bool Application::SavePreferences() {
+    return velmora::SavePreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_);
+}
+
+void Application::Exit() {
+    db_.ReleaseAll();
+    if (hooks_.saveChartDefinitions) hooks_.saveChartDefinitions();
+}
+
+bool Application::StartMaximized() const {
+    return settings_.GetInt("WindowPos", "Maximized", 0) != 0;
+}
+
+void Application::LoadRecentList() {
+    recent_.clear();
+    for (int i = 1; i <= kRecentListSize; ++i) {
+        const auto entry = settings_.GetString(kRecentSection, "File" + std::to_string(i));
+        if (!entry || entry->empty()) continue;
+        const fs::path p = RecentForm(*entry);
+        if (std::find(recent_.begin(), recent_.end(), p) == recent_.end()) recent_.push_back(p);
+    }
+}
+
+void Application::StoreRecentList() {
+    for (int i = 0; i < kRecentListSize; ++i) {
+        const std::string name = "File" + std::to_string(i + 1);
+        if (i < static_cast<int>(recent_.size())) {
+            settings_.SetString(kRecentSection, name, recent_[static_cast<std::size_t>(i)].string());
+        } else {
+            settings_.Remove(kRecentSection, name);
+        }
+    }
+}
+
+void Application::AddToRecentList(const fs::path& dir) {
+    const fs::path p = RecentForm(dir);
+    recent_.erase(std::remove(recent_.begin(), recent_.end(), p), recent_.end());
+    recent_.insert(recent_.begin(), p);
+    if (recent_.size() > static_cast<std::size_t>(kRecentListSize)) recent_.resize(kRecentListSize);
+    StoreRecentList();
+}
+
+}  // namespace velmora

@@ -1,0 +1,133 @@
+#pragma once
+// The application object without its toolkit: the start-up order, the default workspace
+// directory, the workspace commands of the File menu (New, Open, Save, Save As, the recent
+// list) and exit. Windows, chart definitions, custom tools and automation are reached through
+// hooks that the parts of the program owning them fill in; an empty hook is skipped.
+//
+// The application does not own the database, the preferences, the settings store or the user
+// interface: the caller keeps them alive for the application's lifetime.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "database/Database.h"
+#include "database/Preferences.h"
+#include "database/PreferencesFile.h"
+#include "database/Workspace.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+inline constexpr int kRecentListSize = 8;
+inline constexpr char kRecentSection[] = "Recent File List";
+
+struct ApplicationHooks {
+    // Start-up step 5: the chart's initial number of visible quotations and price chart style.
+    std::function<void(const Preferences&)> preferencesLoaded;
+    // Start-up step 7: build the chart definition table and read the charts file; read the
+    // custom tools.
+    std::function<void()> loadChartDefinitions;
+    std::function<void()> loadCustomTools;
+    // Start-up step 9: the document template, the automation class factories, the main window.
+    std::function<void()> createMainWindow;
+    // Interactive start-up: show the main window (maximized or not) and the About window.
+    std::function<void(bool maximized)> showMainWindow;
+    // After a workspace was opened: the first stock (null for an empty database) becomes
+    // current in the chart windows, with a full refresh.
+    std::function<void(Stock* first)> makeStockCurrent;
+    // True when at least one chart window is open; opening one.
+    std::function<bool()> hasChartWindow;
+    std::function<void()> openChartWindow;
+    // Interactive start-up, last: the tip of the day (when enabled and not suppressed).
+    std::function<void()> showTipOfTheDay;
+    // Exit: write the chart definitions file.
+    std::function<void()> saveChartDefinitions;
+};
+
+class Application {
+public:
+    enum class StartMode {
+        Interactive,  // shows the main window and opens the first chart window
+        Automation,   // started by an automation client: loads the workspace, stays hidden
+    };
+
+    Application(Database& db, Preferences& prefs, SettingsStore& settings, UserInterface& ui,
+                std::filesystem::path profileDir);
+
+    ApplicationHooks& Hooks() { return hooks_; }
+
+    // Start-up steps 2 to 9: the recent list, "Defaults"/"DataDir", the default category
+    // names, the preferences (which set the workspace directory), the category name files,
+    // the chart definitions and custom tools, the empty database, the main window.
+    void Initialise();
+    // Initialise, then load the workspace the way the start mode asks. False when the
+    // workspace could not be loaded (the database is then empty).
+    bool StartUp(StartMode mode, bool maximizedRequested = false);
+
+    // Releases the database, loads the directory as the workspace, makes its first stock
+    // current and puts the directory at the top of the recent list. A workspace with unsaved
+    // changes is saved or discarded first, as the user answers. False when the load failed
+    // (the database is then empty) or saving the old workspace was cancelled (nothing changed).
+    bool OpenWorkspace(const std::filesystem::path& dir);
+    // "&Open Workspace...": only a folder that the layout check accepts replaces the open
+    // workspace; a refused folder leaves it as it is.
+    bool OpenWorkspaceFolder(const std::filesystem::path& dir);
+    // "&New workspace...": the workspace file path chosen in the save dialog; its directory is
+    // opened (an empty directory gives an empty database).
+    bool NewWorkspace(const std::filesystem::path& workspaceFile);
+    // "&Save Workspace".
+    bool SaveWorkspace();
+    // "Save Workspace &As...": every stock is written into `dir`, which becomes the workspace
+    // directory and joins the recent list. A folder the layout check refuses changes nothing.
+    bool SaveWorkspaceAs(const std::filesystem::path& dir);
+    // A recent-list entry: opens it, and a chart window when none is open.
+    bool OpenRecent(int index);
+    // "&Save preferences": writes the preference block to the profile's "tarvik.prefs".
+    bool SavePreferences();
+    // Asks "Save changes to the database?" when the workspace is dirty and saves or discards
+    // (discarding undoes the deferred deletions). False when a save was cancelled or failed.
+    bool CloseWorkspace();
+    // Exit: releases the database and writes the chart definitions.
+    void Exit();
+
+    // Loads `dir` into the emptied database without touching the recent list or the windows
+    // (automation start-up and batch tools).
+    bool LoadWorkspaceDir(const std::filesystem::path& dir);
+
+    // The workspace directory for a database path of the preferences: a relative path is
+    // taken relative to the profile directory.
+    std::filesystem::path ResolveWorkspacePath(const std::string& path) const;
+
+    const std::vector<std::filesystem::path>& RecentList() const { return recent_; }
+    // Puts the directory at the top of the recent list (removing an equal entry) and stores
+    // the list.
+    void AddToRecentList(const std::filesystem::path& dir);
+
+    PreferencesFileStatus PreferencesStatus() const { return prefsStatus_; }
+    bool StartMaximized() const;
+    const std::filesystem::path& ProfileDir() const { return profileDir_; }
+    Database& Db() { return db_; }
+    Preferences& Prefs() { return prefs_; }
+
+    // A Workspace over this application's database whose category name loader reads the
+    // profile's category name files.
+    Workspace MakeWorkspace();
+
+private:
+    void LoadRecentList();
+    void StoreRecentList();
+
+    Database& db_;
+    Preferences& prefs_;
+    SettingsStore& settings_;
+    UserInterface& ui_;
+    std::filesystem::path profileDir_;
+    ApplicationHooks hooks_;
+    std::vector<std::filesystem::path> recent_;
+    PreferencesFileStatus prefsStatus_ = PreferencesFileStatus::Missing;
+};
+
+}  // namespace velmora

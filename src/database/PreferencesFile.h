@@ -1,0 +1,30 @@
+#pragma once
+// "tarvik.prefs": the 8-byte magic "TARVPRE3" followed by the 664-byte preference block,
+// little-endian as the block holds it. Loading migrates the blocks of older versions.
+
+#include <filesystem>
+
+#include "database/Preferences.h"
+
+namespace velmora {
+
+inline constexpr char kPreferencesFileName[] = "tarvik.prefs";
+
+enum class PreferencesFileStatus {
+    Loaded,    // the block was read (a short file as far as it goes) and migrated
+    Missing,   // the file could not be opened: the block keeps its values
+    BadMagic,  // the file does not begin with "TARVPRE": the block keeps its values
+};
+
+// Reads the block over `prefs`: bytes the file holds replace the current ones, the rest keep
+// theirs. Then applies the version migrations by the magic's eighth character and repairs
+// colour settings left all zero by older versions.
+PreferencesFileStatus LoadPreferences(const std::filesystem::path& file, Preferences& prefs);
+
+// Writes the magic and the block (through a temporary file). False when it cannot be written.
+bool SavePreferences(const std::filesystem::path& file, const Preferences& prefs);
+
+// The migrations and the colour repair of a block read from a file of version `version`.
+void MigratePreferences(Preferences& prefs, char version);
+
+}  // namespace velmora

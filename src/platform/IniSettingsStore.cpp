@@ -1,0 +1,191 @@
+#include "platform/IniSettingsStore.h"
+
+#include <algorithm>
+
+#include "platform/FileReplace.h"
+
+namespace velmora {
+
+namespace {
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
+        if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i])))
+            return false;
+    }
+    return true;
+}
+
+// `special` holds the extra characters escaped in this position ('=' in names, ']' in
+// section headers).
+std::string Escape(std::string_view text, std::string_view special) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (special.find(c) != std::string_view::npos) {
+            out += '\\';
+            out += c;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+std::string Unescape(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            out += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+    return out;
+}
+
+// The position of the first `c` not preceded by an escaping backslash, or npos.
+std::size_t FindUnescaped(std::string_view text, char c) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\') {
+            ++i;
+        } else if (text[i] == c) {
+            return i;
+        }
+    }
+    return std::string_view::npos;
+}
+
+}  // namespace
+
+IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) {
+    if (auto text = ReadFileText(file_)) Parse(*text);
+}
+
+void IniSettingsStore::Parse(std::string_view text) {
+    sections_.clear();
+    Section* current = nullptr;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line[0] == '[') {
+            const std::size_t close = FindUnescaped(line.substr(1), ']');
+            if (close == std::string_view::npos) {
+                current = nullptr;  // a damaged header: its values belong nowhere
+                continue;
+            }
+            const std::string name = Unescape(line.substr(1, close));
+            current = FindSection(name);
+            if (current == nullptr) {
+                sections_.push_back({name, {}});
+                current = &sections_.back();
+            }
+            continue;
+        }
+        const std::size_t eq = FindUnescaped(line, '=');
+        if (current == nullptr || eq == std::string_view::npos) continue;
+        std::string_view rawName = line.substr(0, eq);
+        while (!rawName.empty() && (rawName.front() == ' ' || rawName.front() == '\t'))
+            rawName.remove_prefix(1);
+        while (!rawName.empty() && (rawName.back() == ' ' || rawName.back() == '\t'))
+            rawName.remove_suffix(1);
+        const std::string name = Unescape(rawName);
+        const std::string value = Unescape(line.substr(eq + 1));
+        auto it = std::find_if(current->entries.begin(), current->entries.end(),
+                               [&](const Entry& e) { return SameNoCase(e.name, name); });
+        if (it != current->entries.end()) {
+            it->value = value;  // the last of repeated names wins
+        } else {
+            current->entries.push_back({name, value});
+        }
+    }
+}
+
+std::string IniSettingsStore::Serialize() const {
+    std::string out;
+    for (const Section& s : sections_) {
+        if (s.entries.empty()) continue;
+        if (!out.empty()) out += '\n';
+        out += '[' + Escape(s.name, "]") + "]\n";
+        for (const Entry& e : s.entries) {
+            // A name that would read as a comment or a header gets its first character escaped.
+            std::string name = Escape(e.name, "=");
+            if (!name.empty() && (name[0] == ';' || name[0] == '#' || name[0] == '[')) {
+                name.insert(0, 1, '\\');
+            }
+            out += name + '=' + Escape(e.value, "") + '\n';
+        }
+    }
+    return out;
+}
+
+IniSettingsStore::Section* IniSettingsStore::FindSection(std::string_view name) {
+    for (Section& s : sections_) {
+        if (SameNoCase(s.name, name)) return &s;
+    }
+    return nullptr;
+}
+
+const IniSettingsStore::Section* IniSettingsStore::FindSection(std::string_view name) const {
+    for (const Section& s : sections_) {
+        if (SameNoCase(s.name, name)) return &s;
+    }
+    return nullptr;
+}
+
+std::optional<std::string> IniSettingsStore::GetString(std::string_view section,
+                                                       std::string_view name) const {
+    const Section* s = FindSection(section);
+    if (s == nullptr) return std::nullopt;
+    for (const Entry& e : s->entries) {
+        if (SameNoCase(e.name, name)) return e.value;
+    }
+    return std::nullopt;
+}
+
+void IniSettingsStore::SetString(std::string_view section, std::string_view name,
+                                 std::string_view value) {
+    Section* s = FindSection(section);
+    if (s == nullptr) {
+        sections_.push_back({std::string(section), {}});
+        s = &sections_.back();
+    }
+    auto it = std::find_if(s->entries.begin(), s->entries.end(),
+                           [&](const Entry& e) { return SameNoCase(e.name, name); });
+    if (it != s->entries.end()) {
+        if (it->value == value) return;
+        it->value = std::string(value);
+    } else {
+        s->entries.push_back({std::string(name), std::string(value)});
+    }
+    Save();
+}
+
+void IniSettingsStore::Remove(std::string_view section, std::string_view name) {
+    Section* s = FindSection(section);
+    if (s == nullptr) return;
+    auto it = std::find_if(s->entries.begin(), s->entries.end(),
+                           [&](const Entry& e) { return SameNoCase(e.name, name); });
+    if (it == s->entries.end()) return;
+    s->entries.erase(it);
+    Save();
+}
+
+void IniSettingsStore::Save() { lastSaveOk_ = ReplaceFileContents(file_, Serialize()); }
+
+}  // namespace velmora

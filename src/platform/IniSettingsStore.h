@@ -1,0 +1,56 @@
+#pragma once
+// The per-user settings store kept as "settings.ini" in the profile directory: "[Section]"
+// headers followed by "Name=Value" lines. Section and value names match without regard to
+// ASCII case, as the settings of the original platform do; a value never written reads as
+// absent. Every change is written back at once (to a temporary file renamed over the old
+// one), so a crash never loses or half-writes the settings.
+//
+// Backslashes, line breaks and carriage returns in names and values are stored as "\\", "\n"
+// and "\r" (and '=' in names as "\="), so any text survives a round trip. Lines the reader
+// does not understand are skipped.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/SettingsStore.h"
+
+namespace velmora {
+
+class IniSettingsStore final : public SettingsStore {
+public:
+    // Reads the file when it exists; a missing or unreadable file gives an empty store.
+    explicit IniSettingsStore(std::filesystem::path file);
+
+    std::optional<std::string> GetString(std::string_view section,
+                                         std::string_view name) const override;
+    void SetString(std::string_view section, std::string_view name,
+                   std::string_view value) override;
+    void Remove(std::string_view section, std::string_view name) override;
+
+    const std::filesystem::path& File() const { return file_; }
+    // False when the last write of the file failed (the values stay in memory).
+    bool LastSaveSucceeded() const { return lastSaveOk_; }
+
+    // The text of the file for the current values, and the values of a file's text.
+    std::string Serialize() const;
+    void Parse(std::string_view text);
+
+private:
+    struct Entry {
+        std::string name, value;
+    };
+    struct Section {
+        std::string name;
+        std::vector<Entry> entries;
+    };
+    Section* FindSection(std::string_view name);
+    const Section* FindSection(std::string_view name) const;
+    void Save();
+
+    std::filesystem::path file_;
+    std::vector<Section> sections_;
+    bool lastSaveOk_ = true;
+};
+
+}  // namespace velmora
