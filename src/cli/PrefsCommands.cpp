@@ -50,23 +50,33 @@ const std::vector<PrefField>& PrefFields() {
             {"ultimate_slow_average", Kind::Word, 44, 0},
         };
         static const char* const kColourNames[kColourSettingCount] = {
-            "colour_price",           "colour_short_time_average",
-            "colour_mid_time_average", "colour_long_time_average",
-            "colour_bollinger_bands", "colour_turnover",
-            "colour_volume",          "colour_oscillator",
-            "colour_signal_average",  "colour_grid",
-            "colour_background",      "colour_risk_yield_map",
-            "colour_tooltips",        "colour_axes",
-            "colour_histogram",       "colour_2nd_oscillator_di",
-            "colour_parabolic",       "colour_up_candlestick",
-            "colour_down_candlestick", "colour_study_trendline",
+            "colour_price",
+            "colour_short_time_average",
+            "colour_mid_time_average",
+            "colour_long_time_average",
+            "colour_bollinger_bands",
+            "colour_turnover",
+            "colour_volume",
+            "colour_oscillator",
+            "colour_signal_average",
+            "colour_grid",
+            "colour_background",
+            "colour_risk_yield_map",
+            "colour_tooltips",
+            "colour_axes",
+            "colour_histogram",
+            "colour_2nd_oscillator_di",
+            "colour_parabolic",
+            "colour_up_candlestick",
+            "colour_down_candlestick",
+            "colour_study_trendline",
         };
         for (int i = 0; i < kColourSettingCount; ++i) {
             f.push_back({kColourNames[i], Kind::Word, 48 + 2 * static_cast<std::size_t>(i), 0});
         }
         static const char* const kPaletteNames[kPaletteSize] = {
-            "palette_0", "palette_1", "palette_2",  "palette_3",  "palette_4",  "palette_5",
-            "palette_6", "palette_7", "palette_8",  "palette_9",  "palette_10", "palette_11",
+            "palette_0",  "palette_1",  "palette_2",  "palette_3",  "palette_4",  "palette_5",
+            "palette_6",  "palette_7",  "palette_8",  "palette_9",  "palette_10", "palette_11",
             "palette_12", "palette_13", "palette_14", "palette_15",
         };
         for (int i = 0; i < kPaletteSize; ++i) {

@@ -193,7 +193,8 @@ void Application::StoreRecentList() {
     for (int i = 0; i < kRecentListSize; ++i) {
         const std::string name = "File" + std::to_string(i + 1);
         if (i < static_cast<int>(recent_.size())) {
-            settings_.SetString(kRecentSection, name, recent_[static_cast<std::size_t>(i)].string());
+            settings_.SetString(kRecentSection, name,
+                                recent_[static_cast<std::size_t>(i)].string());
         } else {
             settings_.Remove(kRecentSection, name);
         }

@@ -55,7 +55,9 @@ void ParseIndustryLine(std::string_view line, std::int32_t& sector, std::string_
         return;
     }
     if (negative) value = -value;
-    sector = static_cast<std::int32_t>(value > INT_MAX ? INT_MAX : value < INT_MIN ? INT_MIN : value);
+    sector = static_cast<std::int32_t>(value > INT_MAX   ? INT_MAX
+                                       : value < INT_MIN ? INT_MIN
+                                                         : value);
     if (i < line.size()) ++i;  // the separator
     name = line.substr(i);
 }

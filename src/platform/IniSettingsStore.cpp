@@ -186,6 +186,8 @@ void IniSettingsStore::Remove(std::string_view section, std::string_view name) {
     Save();
 }
 
-void IniSettingsStore::Save() { lastSaveOk_ = ReplaceFileContents(file_, Serialize()); }
+void IniSettingsStore::Save() {
+    lastSaveOk_ = ReplaceFileContents(file_, Serialize());
+}
 
 }  // namespace velmora

@@ -1,0 +1,324 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "common/TestSupport.h"
+#include "database/Application.h"
+#include "database/StockFile.h"
+#include "database/WorkspaceFile.h"
+#include "platform/ConsoleUserInterface.h"
+#include "platform/MemorySettingsStore.h"
+
+namespace velmora {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Writes a workspace of the given stocks, each with `quotes` daily quotations, into `dir`.
+void WriteWorkspace(const fs::path& dir, const std::vector<std::string>& tickers, int quotes) {
+    Database db;
+    Preferences prefs;
+    RecordingUserInterface ui;
+    for (const std::string& t : tickers) {
+        Stock* s = db.AddStock(t);
+        PackedDate d = MakeDate(2001, 1, 1);
+        for (int i = 0; i < quotes; ++i, d = AddDays(d, 1)) {
+            Quotation* q = db.AddQuotation(*s, d);
+            q->Close = static_cast<float>(10 + i);
+            q->Volume = i;
+        }
+    }
+    db.Categories().Markets[0].Name.Set("Main Market");
+    db.SetWorkspaceDir(dir);
+    Workspace ws(db, prefs, ui);
+    ASSERT_TRUE(ws.SaveWorkspace());
+}
+
+struct AppFixture {
+    test::TempDir profile;
+    Database db;
+    Preferences prefs;
+    MemorySettingsStore settings;
+    RecordingUserInterface ui;
+    Application app{db, prefs, settings, ui, profile.path()};
+};
+
+TEST(Application, FreshProfileStartsWithDefaultsAndTheDataFolder) {
+    AppFixture f;
+    std::vector<std::string> calls;
+    f.app.Hooks().preferencesLoaded = [&](const Preferences& p) {
+        calls.push_back("prefs " + std::to_string(p.DefaultQuotationsInChart()));
+    };
+    f.app.Hooks().loadChartDefinitions = [&] { calls.push_back("charts"); };
+    f.app.Hooks().loadCustomTools = [&] { calls.push_back("tools"); };
+    f.app.Hooks().createMainWindow = [&] { calls.push_back("main window"); };
+    f.app.Hooks().showMainWindow = [&](bool maximized) {
+        calls.push_back(maximized ? "show maximized" : "show");
+    };
+    f.app.Hooks().makeStockCurrent = [&](Stock* s) { calls.push_back(s->Ticker.Str()); };
+    f.app.Hooks().openChartWindow = [&] { calls.push_back("chart window"); };
+    f.app.Hooks().showTipOfTheDay = [&] { calls.push_back("tip"); };
+    f.settings.SetInt("WindowPos", "Maximized", 1);
+
+    // The default workspace "data" does not exist yet: it is created, empty.
+    ASSERT_TRUE(f.app.StartUp(Application::StartMode::Interactive));
+    EXPECT_EQ(f.app.PreferencesStatus(), PreferencesFileStatus::Missing);
+    EXPECT_EQ(f.prefs.Raw(), Preferences().Raw());
+    EXPECT_EQ(f.prefs.DefaultRSBase(), "WIG");
+    EXPECT_EQ(f.db.WorkspaceDir(), f.profile / "data");
+    EXPECT_TRUE(fs::is_directory(f.profile / "data" / "_"));
+    EXPECT_EQ(f.db.StockCount(), 0);
+    // No first stock to make current in an empty database.
+    EXPECT_EQ(calls, (std::vector<std::string>{"prefs 159", "charts", "tools", "main window",
+                                               "show maximized", "chart window", "tip"}));
+    ASSERT_EQ(f.app.RecentList().size(), 1u);
+    EXPECT_EQ(f.app.RecentList()[0], f.profile / "data");
+    EXPECT_EQ(f.settings.GetString(kRecentSection, "File1"), (f.profile / "data").string());
+}
+
+TEST(Application, DataDirIsUsedWithoutPreferencesAndThePreferencesPathWins) {
+    test::TempDir a, b;
+    WriteWorkspace(a.path(), {"ALPHA"}, 3);
+    WriteWorkspace(b.path(), {"BETA"}, 3);
+    {
+        AppFixture f;
+        f.settings.SetString("Defaults", "DataDir", a.path().string());
+        ASSERT_TRUE(f.app.StartUp(Application::StartMode::Automation));
+        EXPECT_EQ(f.db.WorkspaceDir(), a.path());
+        EXPECT_NE(f.db.FindStock("ALPHA"), nullptr);
+        EXPECT_TRUE(f.app.RecentList().empty());  // automation start-up stays out of the list
+    }
+    {
+        AppFixture f;
+        f.settings.SetString("Defaults", "DataDir", a.path().string());
+        Preferences saved;
+        saved.SetDefaultDatabasePath(b.path().string());
+        ASSERT_TRUE(SavePreferences(f.profile / "tarvik.prefs", saved));
+        ASSERT_TRUE(f.app.StartUp(Application::StartMode::Automation));
+        EXPECT_EQ(f.app.PreferencesStatus(), PreferencesFileStatus::Loaded);
+        EXPECT_EQ(f.db.WorkspaceDir(), b.path());
+        EXPECT_NE(f.db.FindStock("BETA"), nullptr);
+    }
+    {
+        // A damaged preferences file keeps the defaults, DataDir included.
+        AppFixture f;
+        f.settings.SetString("Defaults", "DataDir", a.path().string());
+        test::WriteText(f.profile / "tarvik.prefs", "garbage");
+        ASSERT_TRUE(f.app.StartUp(Application::StartMode::Automation));
+        EXPECT_EQ(f.app.PreferencesStatus(), PreferencesFileStatus::BadMagic);
+        EXPECT_EQ(f.db.WorkspaceDir(), a.path());
+    }
+    {
+        // A relative path is taken relative to the profile directory.
+        AppFixture f;
+        f.settings.SetString("Defaults", "DataDir", "quotes/main");
+        f.app.Initialise();
+        EXPECT_EQ(f.db.WorkspaceDir(), f.profile / "quotes" / "main");
+    }
+}
+
+TEST(Application, CategoryNameFilesNameAWorkspaceWithoutWorkspaceFile) {
+    AppFixture f;
+    test::WriteText(f.profile / "tarvik.markets", "Warsaw\nNewConnect\n");
+    test::WriteText(f.profile / "tarvik.industries", "3 Banks\n");
+    f.app.Initialise();
+    EXPECT_EQ(f.db.Categories().Markets[1].Name.Str(), "NewConnect");
+
+    // A workspace with its own file keeps its names; one without gets the files' names.
+    test::TempDir withFile, without;
+    WriteWorkspace(withFile.path(), {"X"}, 1);
+    ASSERT_TRUE(f.app.OpenWorkspace(withFile.path()));
+    EXPECT_EQ(f.db.Categories().Markets[0].Name.Str(), "Main Market");
+    EXPECT_EQ(f.db.Categories().Markets[1].Name.Str(), "Market 1");
+    ASSERT_TRUE(f.app.OpenWorkspace(without.path()));
+    EXPECT_EQ(f.db.Categories().Markets[0].Name.Str(), "Warsaw");
+    EXPECT_EQ(f.db.Categories().Industries[0].Name.Str(), "Banks");
+    EXPECT_EQ(f.db.Categories().Industries[0].SectorID, 3);
+}
+
+TEST(Application, SaveAsIntoAnEmptyFolderWritesEveryStockWithItsKeptQuotations) {
+    AppFixture f;
+    test::TempDir source, target;
+    WriteWorkspace(source.path(), {"ALPHA", "BETA", "7DAYS", "_X"}, 600);
+    Preferences saved;
+    saved.SetPartialLoading(true);
+    saved.SetLoadUpto(100);
+    ASSERT_TRUE(SavePreferences(f.profile / "tarvik.prefs", saved));
+    f.app.Initialise();
+    ASSERT_TRUE(f.app.OpenWorkspace(source.path()));
+    ASSERT_EQ(f.db.FindStock("ALPHA")->SkippedCount, 500);
+
+    const fs::path dest = target / "copy";
+    ASSERT_TRUE(f.app.SaveWorkspaceAs(dest));
+    EXPECT_EQ(f.db.WorkspaceDir(), dest);
+    EXPECT_FALSE(f.db.WorkspaceDirty());
+    int subdirs = 0;
+    for (const auto& e : fs::directory_iterator(dest)) subdirs += e.is_directory();
+    EXPECT_EQ(subdirs, 37);
+    EXPECT_TRUE(fs::exists(dest / kWorkspaceFileName));
+    for (const char* t : {"ALPHA", "BETA", "7DAYS", "_X"}) {
+        const fs::path file = StockFilePath(dest, t);
+        ASSERT_TRUE(fs::exists(file)) << t;
+        // The whole history, the 500 quotations never loaded included, byte for byte.
+        EXPECT_EQ(test::ReadBytes(file), test::ReadBytes(StockFilePath(source.path(), t))) << t;
+    }
+    EXPECT_EQ(f.app.RecentList().front(), dest);
+    EXPECT_EQ(f.settings.GetString(kRecentSection, "File1"), dest.string());
+    EXPECT_EQ(f.settings.GetString(kRecentSection, "File2"), source.path().string());
+}
+
+TEST(Application, SaveAsIntoAForeignFolderChangesNothing) {
+    AppFixture f;
+    test::TempDir source, foreign;
+    WriteWorkspace(source.path(), {"ALPHA"}, 5);
+    test::WriteText(foreign / "notes.txt", "not a stock file");
+    f.app.Initialise();
+    ASSERT_TRUE(f.app.OpenWorkspace(source.path()));
+    EXPECT_FALSE(f.app.SaveWorkspaceAs(foreign.path()));
+    EXPECT_EQ(f.db.WorkspaceDir(), source.path());
+    EXPECT_FALSE(f.db.WorkspaceDirty());
+    EXPECT_FALSE(f.db.FindStock("ALPHA")->Modified);
+    EXPECT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_FALSE(fs::exists(foreign / "_"));
+    EXPECT_EQ(f.app.RecentList().size(), 1u);
+}
+
+TEST(Application, SaveAsLeavesTheOldWorkspaceAsItWasLastSaved) {
+    AppFixture f;
+    test::TempDir source, target;
+    WriteWorkspace(source.path(), {"KEEP", "GONE"}, 5);
+    f.app.Initialise();
+    ASSERT_TRUE(f.app.OpenWorkspace(source.path()));
+    f.app.MakeWorkspace().MarkStockFileDeleted("GONE");
+    f.db.RemoveStock("GONE");
+    ASSERT_TRUE(f.app.SaveWorkspaceAs(target.path()));
+    EXPECT_FALSE(fs::exists(StockFilePath(target.path(), "GONE")));
+    EXPECT_TRUE(fs::exists(StockFilePath(source.path(), "GONE")));
+    EXPECT_FALSE(fs::exists(StockFilePath(source.path(), "GONE").string() + ".ZZZ"));
+}
+
+TEST(Application, OpeningAnotherWorkspaceAsksBeforeDroppingChanges) {
+    test::TempDir a, b;
+    WriteWorkspace(a.path(), {"ALPHA", "GONE"}, 5);
+    WriteWorkspace(b.path(), {"BETA"}, 5);
+    const auto alphaBefore = test::ReadBytes(StockFilePath(a.path(), "ALPHA"));
+    {
+        AppFixture f;
+        f.app.Initialise();
+        ASSERT_TRUE(f.app.OpenWorkspace(a.path()));
+        f.db.FindStock("ALPHA")->Quotations.back().Close = 99;
+        f.db.MarkModified(*f.db.FindStock("ALPHA"));
+        f.app.MakeWorkspace().MarkStockFileDeleted("GONE");
+        f.db.RemoveStock("GONE");
+        f.ui.answer = false;
+        ASSERT_TRUE(f.app.OpenWorkspace(b.path()));
+        EXPECT_EQ(f.ui.questions, std::vector<std::string>{"Save changes to the database?"});
+        EXPECT_NE(f.db.FindStock("BETA"), nullptr);
+        // Declined: nothing was written and the deleted file is back.
+        EXPECT_EQ(test::ReadBytes(StockFilePath(a.path(), "ALPHA")), alphaBefore);
+        EXPECT_TRUE(fs::exists(StockFilePath(a.path(), "GONE")));
+    }
+    {
+        AppFixture f;
+        f.app.Initialise();
+        ASSERT_TRUE(f.app.OpenWorkspace(a.path()));
+        f.db.FindStock("ALPHA")->Quotations.back().Close = 99;
+        f.db.MarkModified(*f.db.FindStock("ALPHA"));
+        f.ui.answer = true;
+        ASSERT_TRUE(f.app.OpenWorkspace(b.path()));
+        EXPECT_NE(test::ReadBytes(StockFilePath(a.path(), "ALPHA")), alphaBefore);
+        // A clean workspace is left without a question.
+        ASSERT_TRUE(f.app.OpenWorkspace(a.path()));
+        EXPECT_EQ(f.ui.questions.size(), 1u);
+        EXPECT_FLOAT_EQ(f.db.FindStock("ALPHA")->Quotations.back().Close, 99.0f);
+    }
+}
+
+TEST(Application, RecentListIsMostRecentFirstWithoutDuplicatesAndAtMostEight) {
+    test::TempDir root;
+    AppFixture f;
+    f.settings.SetString(kRecentSection, "File1", (root / "old1").string());
+    f.settings.SetString(kRecentSection, "File3", (root / "old3").string());
+    f.settings.SetString(kRecentSection, "File4", (root / "old1").string() + "/");
+    f.app.Initialise();
+    ASSERT_EQ(f.app.RecentList().size(), 2u);
+    EXPECT_EQ(f.app.RecentList()[1], root / "old3");
+
+    for (int i = 0; i < 10; ++i) f.app.AddToRecentList(root / ("w" + std::to_string(i)));
+    f.app.AddToRecentList(root.path() / "x" / ".." / "w5" / "");  // the same as w5
+    std::vector<std::string> expected = {"w5", "w9", "w8", "w7", "w6", "w4", "w3", "w2"};
+    ASSERT_EQ(f.app.RecentList().size(), 8u);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(f.app.RecentList()[i], root / expected[i]) << i;
+        EXPECT_EQ(f.settings.GetString(kRecentSection, "File" + std::to_string(i + 1)),
+                  (root / expected[i]).string());
+    }
+    EXPECT_FALSE(f.settings.GetString(kRecentSection, "File9").has_value());
+
+    // The list is read back by the next start.
+    Database db2;
+    Preferences prefs2;
+    Application again(db2, prefs2, f.settings, f.ui, f.profile.path());
+    again.Initialise();
+    EXPECT_EQ(again.RecentList(), f.app.RecentList());
+}
+
+TEST(Application, OpeningARecentEntryOpensAChartWindowWhenNoneIsOpen) {
+    test::TempDir a;
+    WriteWorkspace(a.path(), {"ALPHA"}, 2);
+    AppFixture f;
+    f.app.Initialise();
+    f.app.AddToRecentList(a.path());
+    int windows = 0;
+    Stock* current = nullptr;
+    f.app.Hooks().hasChartWindow = [&] { return windows > 0; };
+    f.app.Hooks().openChartWindow = [&] { ++windows; };
+    f.app.Hooks().makeStockCurrent = [&](Stock* s) { current = s; };
+    ASSERT_TRUE(f.app.OpenRecent(0));
+    EXPECT_EQ(windows, 1);
+    ASSERT_NE(current, nullptr);
+    EXPECT_EQ(current->Ticker.Str(), "ALPHA");
+    ASSERT_TRUE(f.app.OpenRecent(0));
+    EXPECT_EQ(windows, 1);
+    EXPECT_FALSE(f.app.OpenRecent(1));
+    EXPECT_FALSE(f.app.OpenRecent(-1));
+}
+
+TEST(Application, AWorkspaceThatCannotBeUsedGivesAMessageAndAnEmptyDatabase) {
+    test::TempDir a, root;
+    WriteWorkspace(a.path(), {"ALPHA"}, 2);
+    test::WriteText(root / "plainfile", "x");
+    AppFixture f;
+    f.app.Initialise();
+    ASSERT_TRUE(f.app.OpenWorkspace(a.path()));
+    EXPECT_FALSE(f.app.OpenWorkspace(root / "plainfile" / "sub"));
+    EXPECT_EQ(f.db.StockCount(), 0);
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(f.ui.messages[0].find("Could not create the workspace directory"), std::string::npos);
+    EXPECT_EQ(f.app.RecentList().front(), a.path());
+
+    // Open Workspace checks the folder first and keeps the open database when it is refused.
+    ASSERT_TRUE(f.app.OpenWorkspace(a.path()));
+    EXPECT_FALSE(f.app.OpenWorkspaceFolder(root / "plainfile"));
+    EXPECT_EQ(f.db.StockCount(), 1);
+
+    // New workspace opens the folder of the chosen workspace file: an empty database.
+    ASSERT_TRUE(f.app.NewWorkspace(root / "fresh" / "tarvik.workspace"));
+    EXPECT_EQ(f.db.StockCount(), 0);
+    EXPECT_EQ(f.db.WorkspaceDir(), root / "fresh");
+}
+
+TEST(Application, SavePreferencesWritesTheProfilesFile) {
+    AppFixture f;
+    f.app.Initialise();
+    f.prefs.SetLoadUpto(42);
+    ASSERT_TRUE(f.app.SavePreferences());
+    Preferences read;
+    ASSERT_EQ(LoadPreferences(f.profile / "tarvik.prefs", read), PreferencesFileStatus::Loaded);
+    EXPECT_EQ(read.LoadUpto(), 42);
+}
+
+}  // namespace
+}  // namespace velmora
