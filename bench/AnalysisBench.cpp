@@ -5,6 +5,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -25,7 +26,9 @@ const std::vector<std::unique_ptr<Stock>>& Stocks() {
         std::uint32_t seed = 11;
         for (int k = 0; k < kStocks; ++k) {
             auto s = std::make_unique<Stock>();
-            s->Ticker.Set("S" + std::to_string(k));
+            char ticker[16];
+            std::snprintf(ticker, sizeof ticker, "S%d", k);
+            s->Ticker.Set(ticker);
             float price = 20.0f + static_cast<float>(k % 100);
             PackedDate d = MakeDate(2000, 1, 3);
             for (int i = 0; i < kBarsPerStock; ++i, d = AddDays(d, 1)) {
