@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/AnalysisSelection.h"
 #include "database/Application.h"
 #include "database/Database.h"
 #include "database/Preferences.h"
@@ -96,6 +97,20 @@ int RunEval(Context& ctx, std::vector<std::string>& args);
 int RunImportAscii(Context& ctx, std::vector<std::string>& args);
 int RunComposites(Context& ctx, std::vector<std::string>& args);
 int RunScan(Context& ctx, std::vector<std::string>& args);
+// The options of the analysis runs, shared by scan and backtest: --formula TEXT or
+// --formula-file F, --apply all|current=TICKER|filter, --include/--exclude CRITERIA, --range.
+struct ScanOptions {
+    std::string formula;  // kept as it was when no formula option is given
+    AnalysisSelection selection;
+    std::string currentTicker;
+};
+// Takes them from args, which must hold nothing else; kSuccess, or the exit status after a
+// message prefixed with the command's name.
+int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
+                    bool formulaRequired, ScanOptions& options);
+// With the workspace open: finds the current stock and checks the from/to dates.
+int ResolveScanOptions(Context& ctx, ScanOptions& options);
+int RunBacktest(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -34,6 +34,15 @@ const std::vector<Command>& Commands() {
          "indexes",
          "the buy and sell signals of a trading-rule formula, one result row per line",
          RunScan},
+        {"backtest",
+         "[--formula TEXT | --formula-file F] [scan options] [--equity V] "
+         "[--positions long|short|both] [--commission table|percent=V|point=V] "
+         "[--buy-price close|open|high|low|average] [--sell-price ...] [--buy-delay N] "
+         "[--sell-delay N] [--stop none|percent=V|point=V] [--report FILE.html] [--no-overall] "
+         "[--no-stock-summary] [--no-trade-list] [--export FILE.txt] [--json FILE] [--open]",
+         "simulated trades of a trading-rule formula (default: the MACD zero-line crossings), "
+         "then the summary line; the HTML report, result export and figures as JSON",
+         RunBacktest},
         {"portfolio",
          "show [INDEX] | buy TICKER [--date D] [--price X] [--qty Q] | sell INDEX [--date D] "
          "[--price X] [--qty Q] | dividend INDEX AMOUNT | join INDEX | pay-in AMOUNT | "

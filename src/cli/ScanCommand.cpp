@@ -18,7 +18,7 @@ std::optional<int> ParseInt(std::string_view text) {
 }
 
 // CRITERIA: comma-separated market=N, group=N, sector=N, industry=N, favourites, indexes.
-bool ParseCriteria(Context& ctx, std::string_view text, FilterItem& item) {
+bool ParseCriteria(Context& ctx, const std::string& cmd, std::string_view text, FilterItem& item) {
     while (!text.empty()) {
         const std::size_t comma = text.find(',');
         const std::string_view part = text.substr(0, comma);
@@ -31,7 +31,7 @@ bool ParseCriteria(Context& ctx, std::string_view text, FilterItem& item) {
             } else if (name == "indexes") {
                 item.Index = 1;
             } else {
-                ctx.Error("scan: unknown criterion '" + std::string(part) + "'");
+                ctx.Error(cmd + ": unknown criterion '" + std::string(part) + "'");
                 return false;
             }
             continue;
@@ -51,14 +51,14 @@ bool ParseCriteria(Context& ctx, std::string_view text, FilterItem& item) {
             if (name != f.name) continue;
             known = true;
             if (!value || *value < 0 || *value >= f.count) {
-                ctx.Error("scan: " + std::string(name) + " must be 0.." +
+                ctx.Error(cmd + ": " + std::string(name) + " must be 0.." +
                           std::to_string(f.count - 1));
                 return false;
             }
             *f.field = *value;
         }
         if (!known) {
-            ctx.Error("scan: unknown criterion '" + std::string(part) + "'");
+            ctx.Error(cmd + ": unknown criterion '" + std::string(part) + "'");
             return false;
         }
     }
@@ -66,7 +66,7 @@ bool ParseCriteria(Context& ctx, std::string_view text, FilterItem& item) {
 }
 
 // all | last=N | days=N | from=yy-mm-dd,to=yy-mm-dd
-bool ParseRange(Context& ctx, const std::string& text, AnalysisSelection& s) {
+bool ParseRange(Context& ctx, const std::string& cmd, const std::string& text, AnalysisSelection& s) {
     if (text == "all") {
         s.range = RangeMode::AllQuotations;
         return true;
@@ -75,7 +75,7 @@ bool ParseRange(Context& ctx, const std::string& text, AnalysisSelection& s) {
     if (last || days) {
         const auto n = ParseInt(std::string_view(text).substr(5));
         if (!n) {
-            ctx.Error("scan: --range " + text + ": N must be a whole number");
+            ctx.Error(cmd + ": --range " + text + ": N must be a whole number");
             return false;
         }
         s.range = last ? RangeMode::LastQuotations : RangeMode::LastDays;
@@ -94,13 +94,14 @@ bool ParseRange(Context& ctx, const std::string& text, AnalysisSelection& s) {
             return true;
         }
     }
-    ctx.Error("scan: --range must be all, last=N, days=N or from=yy-mm-dd,to=yy-mm-dd");
+    ctx.Error(cmd + ": --range must be all, last=N, days=N or from=yy-mm-dd,to=yy-mm-dd");
     return false;
 }
 
 }  // namespace
 
-int RunScan(Context& ctx, std::vector<std::string>& args) {
+int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
+                    bool formulaRequired, ScanOptions& options) {
     bool missing = false;
     const auto formulaText = TakeOption(args, "--formula", missing);
     const auto formulaFile = TakeOption(args, "--formula-file", missing);
@@ -109,23 +110,22 @@ int RunScan(Context& ctx, std::vector<std::string>& args) {
     const auto exclude = TakeOption(args, "--exclude", missing);
     const auto range = TakeOption(args, "--range", missing);
     if (missing) {
-        ctx.Error("scan: an option is missing its value");
+        ctx.Error(cmd + ": an option is missing its value");
         return kUsage;
     }
     if (!args.empty()) {
-        ctx.Error("scan: unexpected argument '" + args.front() + "'");
+        ctx.Error(cmd + ": unexpected argument '" + args.front() + "'");
         return kUsage;
     }
-    if (formulaText.has_value() == formulaFile.has_value()) {
-        ctx.Error("scan: expected one of --formula TEXT or --formula-file F");
+    if ((formulaText && formulaFile) || (formulaRequired && !formulaText && !formulaFile)) {
+        ctx.Error(cmd + ": expected one of --formula TEXT or --formula-file F");
         return kUsage;
     }
 
-    AnalysisSelection selection;
+    AnalysisSelection& selection = options.selection;
     selection.range = RangeMode::AllQuotations;
-    std::string currentTicker;
-    if (include && !ParseCriteria(ctx, *include, selection.filter.Items[0])) return kUsage;
-    if (exclude && !ParseCriteria(ctx, *exclude, selection.filter.Items[1])) return kUsage;
+    if (include && !ParseCriteria(ctx, cmd, *include, selection.filter.Items[0])) return kUsage;
+    if (exclude && !ParseCriteria(ctx, cmd, *exclude, selection.filter.Items[1])) return kUsage;
     // Defining a filter selects it, as the window's "Define..." does.
     if (include || exclude) selection.applyTo = ApplyTo::Filter;
     if (apply) {
@@ -135,31 +135,33 @@ int RunScan(Context& ctx, std::vector<std::string>& args) {
             selection.applyTo = ApplyTo::Filter;
         } else if (apply->starts_with("current=") && apply->size() > 8) {
             selection.applyTo = ApplyTo::CurrentStock;
-            currentTicker = apply->substr(8);
+            options.currentTicker = apply->substr(8);
         } else {
-            ctx.Error("scan: --apply must be all, current=TICKER or filter");
+            ctx.Error(cmd + ": --apply must be all, current=TICKER or filter");
             return kUsage;
         }
     }
-    if (range && !ParseRange(ctx, *range, selection)) return kUsage;
+    if (range && !ParseRange(ctx, cmd, *range, selection)) return kUsage;
 
-    std::string formula;
     if (formulaText) {
-        formula = *formulaText;
-    } else {
+        options.formula = *formulaText;
+    } else if (formulaFile) {
         auto text = LoadFormulaFile(*formulaFile);
         if (!text) {
             ctx.Error("cannot read " + *formulaFile);
             return kFailure;
         }
-        formula = std::move(*text);
+        options.formula = std::move(*text);
     }
+    return kSuccess;
+}
 
-    if (!ctx.OpenWorkspace()) return kFailure;
+int ResolveScanOptions(Context& ctx, ScanOptions& options) {
+    AnalysisSelection& selection = options.selection;
     if (selection.applyTo == ApplyTo::CurrentStock) {
-        selection.currentStock = ctx.db.FindStock(currentTicker);
+        selection.currentStock = ctx.db.FindStock(options.currentTicker);
         if (selection.currentStock == nullptr) {
-            ctx.Error("no stock '" + currentTicker + "'");
+            ctx.Error("no stock '" + options.currentTicker + "'");
             return kFailure;
         }
     }
@@ -167,6 +169,18 @@ int RunScan(Context& ctx, std::vector<std::string>& args) {
         ctx.ui.ShowMessage("Wrong From/To dates");
         return kFailure;
     }
+    return kSuccess;
+}
+
+int RunScan(Context& ctx, std::vector<std::string>& args) {
+    ScanOptions options;
+    if (const int status = TakeScanOptions(ctx, args, "scan", true, options); status != kSuccess) {
+        return status;
+    }
+    if (!ctx.OpenWorkspace()) return kFailure;
+    if (const int status = ResolveScanOptions(ctx, options); status != kSuccess) return status;
+    const std::string& formula = options.formula;
+    const AnalysisSelection& selection = options.selection;
 
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);

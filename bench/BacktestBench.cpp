@@ -1,0 +1,116 @@
+// The backtest of the automatic analysis on a generated database of 2,000 stocks x 2,500
+// quotations with the default formula and the default system test settings, followed by the
+// HTML report of the run; and the report alone.
+//
+//   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCH=ON
+//   cmake --build build/release && build/release/bench/velmora_backtest_bench
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <random>
+#include <string>
+
+#include "analysis/AnalysisWindowModel.h"
+#include "analysis/BacktestReport.h"
+#include "analysis/Backtester.h"
+#include "platform/ConsoleUserInterface.h"
+
+using namespace velmora;
+
+namespace {
+
+constexpr int kStocks = 2000;
+constexpr int kQuotes = 2500;
+
+// A random walk per stock, so that the MACD crosses its zero line now and then. The workspace
+// directory has no portfolio file: the commission table is empty.
+Database& BenchDatabase() {
+    static Database db;
+    static bool built = false;
+    if (built) return db;
+    built = true;
+    db.SetWorkspaceDir(std::filesystem::temp_directory_path() / "velmora-backtest-bench-none");
+    std::mt19937 rng(12345);
+    std::normal_distribution<float> step(0.0f, 0.01f);
+    for (int i = 0; i < kStocks; ++i) {
+        char ticker[16];
+        std::snprintf(ticker, sizeof ticker, "S%c%04d", 'A' + i % 26, i);
+        Stock* s = db.AddStock(ticker);
+        s->Quotations.resize(kQuotes);
+        PackedDate d = MakeDate(2000, 1, 3);
+        float close = 20.0f;
+        for (int j = 0; j < kQuotes; ++j, d = AddDays(d, 1)) {
+            close *= std::exp(step(rng));
+            Quotation& q = s->Quotations[static_cast<std::size_t>(j)];
+            q.Date = d;
+            q.Close = close;
+            q.Open = close * 0.995f;
+            q.High = close * 1.01f;
+            q.Low = close * 0.99f;
+            q.Volume = 1000 + j;
+        }
+    }
+    return db;
+}
+
+std::filesystem::path ReportPath() {
+    return std::filesystem::temp_directory_path() / "velmora-backtest-bench.html";
+}
+
+void BM_BacktestDefaultFormulaAndReport(benchmark::State& state) {
+    Database& db = BenchDatabase();
+    RecordingFormulaErrorSink errors;
+    FormulaEngine engine(errors, &db);
+    RecordingUserInterface ui;
+    AnalysisSelection selection;
+    const SystemTestSettings settings;
+    ResultList rows;
+    BacktestResults results;
+    NullProgress progress;
+    for (auto _ : state) {
+        const BacktestOutcome outcome =
+            Backtester(db, engine, ui)
+                .Run(kDefaultAnalysisFormula, selection, settings, rows, results);
+        if (outcome != BacktestOutcome::Completed) {
+            state.SkipWithError(errors.reports.empty() ? "the backtest did not complete"
+                                                       : errors.reports.front().c_str());
+            return;
+        }
+        if (!WriteBacktestReport(ReportPath(), results, rows, settings, progress)) {
+            state.SkipWithError("the report could not be written");
+            return;
+        }
+    }
+    std::filesystem::remove(ReportPath());
+    state.counters["trades"] = static_cast<double>(results.Overall.Trades);
+    state.counters["kept"] = static_cast<double>(results.Stocks.size());
+    state.counters["bars/s"] = benchmark::Counter(static_cast<double>(kStocks) * kQuotes,
+                                                  benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_ReportOnly(benchmark::State& state) {
+    Database& db = BenchDatabase();
+    RecordingFormulaErrorSink errors;
+    FormulaEngine engine(errors, &db);
+    RecordingUserInterface ui;
+    const SystemTestSettings settings;
+    ResultList rows;
+    BacktestResults results;
+    Backtester(db, engine, ui)
+        .Run(kDefaultAnalysisFormula, AnalysisSelection{}, settings, rows, results);
+    NullProgress progress;
+    for (auto _ : state) {
+        auto text = BuildBacktestReport(results, rows, settings, progress);
+        benchmark::DoNotOptimize(text);
+    }
+    state.counters["rows"] = static_cast<double>(rows.Size());
+}
+
+}  // namespace
+
+BENCHMARK(BM_BacktestDefaultFormulaAndReport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_ReportOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK_MAIN();

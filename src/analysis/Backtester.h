@@ -1,0 +1,46 @@
+#pragma once
+// The backtest over many stocks: runs the trading-rule formula on every stock of the analysis
+// selection (the same stocks and bars as the scan), shifts its `buy` and `sell` arrays by the
+// delays and tests each stock on its own (Backtest.h). The stocks that traded are kept in
+// database order; the list ends with an empty row and the summary line. The commission table
+// is read afresh from the workspace's portfolio file at the start of every run.
+
+#include <string_view>
+
+#include "analysis/AnalysisSelection.h"
+#include "analysis/Backtest.h"
+#include "analysis/ResultList.h"
+#include "analysis/SystemTestSettings.h"
+#include "database/Database.h"
+#include "formula/FormulaEngine.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+enum class BacktestOutcome {
+    Completed,
+    NothingToDo,         // n was negative: nothing was run and no rows were added
+    Cancelled,           // the user cancelled the progress dialog
+    MissingAssignments,  // "Missing buy/sell variable assignments" was shown
+    FormulaError,        // the engine reported an error
+};
+
+class Backtester {
+  public:
+    Backtester(Database& db, FormulaEngine& engine, UserInterface& ui)
+        : db_(db), engine_(engine), ui_(ui) {}
+
+    // Empties the list and the results and runs the backtest. Except when n is negative, the
+    // overall summary and the two closing rows are made from the stocks done, however the run
+    // ended. The selection's "load remaining quotes" choice is taken from the settings.
+    BacktestOutcome Run(std::string_view formula, const AnalysisSelection& selection,
+                        const SystemTestSettings& settings, ResultList& rows,
+                        BacktestResults& results);
+
+  private:
+    Database& db_;
+    FormulaEngine& engine_;
+    UserInterface& ui_;
+};
+
+}  // namespace velmora

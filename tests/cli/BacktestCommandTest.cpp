@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "cli/Cli.h"
+#include "common/TestSupport.h"
+
+namespace velmora::cli {
+namespace {
+
+struct CliRun {
+    int status = -1;
+    std::string out, err;
+};
+
+std::string Drain(std::FILE* f) {
+    std::string s;
+    std::rewind(f);
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
+    std::fclose(f);
+    return s;
+}
+
+CliRun RunCommand(const test::TempDir& profile, const std::filesystem::path& workspace,
+                  const std::string& name, std::vector<std::string> args) {
+    Context ctx;
+    ctx.requestedProfile = profile.path();
+    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
+    ctx.out = std::tmpfile();
+    ctx.err = std::tmpfile();
+    CliRun r;
+    for (const Command& c : Commands()) {
+        if (name == c.name) r.status = c.run(ctx, args);
+    }
+    r.out = Drain(ctx.out);
+    r.err = Drain(ctx.err);
+    return r;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0, end;
+    while ((end = text.find('\n', start)) != std::string::npos) {
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+constexpr char kRule[] = "buy = c > ma(c, 20); sell = c < ma(c, 20);";
+
+TEST(BacktestCommand, PrintsTradesAndSummaryAndWritesReportExportAndJson) {
+    test::TempDir profile, ws, out;
+    ASSERT_EQ(RunCommand(profile, {}, "sample-workspace", {ws.path().string()}).status, 0);
+    const CliRun r =
+        RunCommand(profile, ws.path(), "backtest",
+                   {"--formula", kRule, "--report", (out / "r.html").string(), "--export",
+                    (out / "e.txt").string(), "--json", (out / "r.json").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines.back().rfind("Trans no.: ", 0), 0u);
+    EXPECT_EQ(lines.back().back(), ')');  // the whole summary line, not the row's 79 bytes
+    EXPECT_EQ(lines[lines.size() - 2], "");
+    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
+        EXPECT_EQ(std::count(lines[i].begin(), lines[i].end(), '\t'), 4) << lines[i];
+        EXPECT_TRUE(lines[i].find("\tLong\t") != std::string::npos) << lines[i];
+    }
+    const std::string report = test::ReadText(out / "r.html");
+    EXPECT_EQ(report.rfind("<HEAD>\n<TITLE>Velmora System Test Report</TITLE>", 0), 0u);
+    EXPECT_NE(report.find("Overall performance summary"), std::string::npos);
+    EXPECT_EQ(report.substr(report.size() - 8), "</BODY>\n");
+    EXPECT_EQ(test::ReadText(out / "e.txt_Summary.html"), report);
+    const std::string exported = test::ReadText(out / "e.txt");
+    EXPECT_EQ(exported.rfind(std::string("Formula used:\n") + kRule + "\n\nAnalysis results:\n", 0),
+              0u);
+    EXPECT_NE(exported.find("\n\n\n" + lines.back() + "\n"), std::string::npos);
+    const std::string json = test::ReadText(out / "r.json");
+    for (const char* key : {"\"stocks\"", "\"overall\"", "\"max_consecutive_losers\"",
+                            "\"buy_and_hold_equity\"", "\"current_run\""}) {
+        EXPECT_NE(json.find(key), std::string::npos) << key;
+    }
+
+    // The report switches and the settings options.
+    const CliRun bare =
+        RunCommand(profile, ws.path(), "backtest",
+                   {"--formula", kRule, "--positions", "both", "--commission", "percent=0.5",
+                    "--stop", "percent=10", "--buy-delay", "1", "--buy-price", "open", "--report",
+                    (out / "bare.html").string(), "--no-overall", "--no-stock-summary",
+                    "--no-trade-list", "--apply", "current=WIG"});
+    ASSERT_EQ(bare.status, 0) << bare.err;
+    EXPECT_NE(bare.out.find("\tShort\t"), std::string::npos);
+    EXPECT_EQ(test::ReadText(out / "bare.html").find("<TABLE"), std::string::npos);
+}
+
+TEST(BacktestCommand, RejectsBadOptions) {
+    test::TempDir profile, ws;
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"--positions", "sideways"},
+          {"--equity", "0"},
+          {"--commission", "percent=-1"},
+          {"--buy-price", "mid"},
+          {"--sell-delay", "-1"},
+          {"--stop", "points=2"},
+          {"--range", "last=x"},
+          {"--report"},
+          {"extra"}}) {
+        const CliRun r = RunCommand(profile, ws.path(), "backtest", args);
+        EXPECT_EQ(r.status, 2) << args.front();
+        EXPECT_FALSE(r.err.empty());
+    }
+}
+
+}  // namespace
+}  // namespace velmora::cli
