@@ -66,7 +66,8 @@ bool ParseCriteria(Context& ctx, const std::string& cmd, std::string_view text, 
 }
 
 // all | last=N | days=N | from=yy-mm-dd,to=yy-mm-dd
-bool ParseRange(Context& ctx, const std::string& cmd, const std::string& text, AnalysisSelection& s) {
+bool ParseRange(Context& ctx, const std::string& cmd, const std::string& text,
+                AnalysisSelection& s) {
     if (text == "all") {
         s.range = RangeMode::AllQuotations;
         return true;
