@@ -60,7 +60,7 @@ std::filesystem::path ReportPath() {
     return std::filesystem::temp_directory_path() / "velmora-backtest-bench.html";
 }
 
-void BM_BacktestDefaultFormulaAndReport(benchmark::State& state) {
+void RunBacktestAndReport(benchmark::State& state, std::string_view formula) {
     Database& db = BenchDatabase();
     RecordingFormulaErrorSink errors;
     FormulaEngine engine(errors, &db);
@@ -72,8 +72,7 @@ void BM_BacktestDefaultFormulaAndReport(benchmark::State& state) {
     NullProgress progress;
     for (auto _ : state) {
         const BacktestOutcome outcome =
-            Backtester(db, engine, ui)
-                .Run(kDefaultAnalysisFormula, selection, settings, rows, results);
+            Backtester(db, engine, ui).Run(formula, selection, settings, rows, results);
         if (outcome != BacktestOutcome::Completed) {
             state.SkipWithError(errors.reports.empty() ? "the backtest did not complete"
                                                        : errors.reports.front().c_str());
@@ -89,6 +88,15 @@ void BM_BacktestDefaultFormulaAndReport(benchmark::State& state) {
     state.counters["kept"] = static_cast<double>(results.Stocks.size());
     state.counters["bars/s"] = benchmark::Counter(static_cast<double>(kStocks) * kQuotes,
                                                   benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void BM_BacktestDefaultFormulaAndReport(benchmark::State& state) {
+    RunBacktestAndReport(state, kDefaultAnalysisFormula);
+}
+
+// The close against its 20-bar average: a signal on most bars, many more trades.
+void BM_BacktestAverageRuleAndReport(benchmark::State& state) {
+    RunBacktestAndReport(state, "buy = c > ma(c, 20); sell = c < ma(c, 20);");
 }
 
 void BM_ReportOnly(benchmark::State& state) {
@@ -112,5 +120,6 @@ void BM_ReportOnly(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_BacktestDefaultFormulaAndReport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_BacktestAverageRuleAndReport)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 BENCHMARK(BM_ReportOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
