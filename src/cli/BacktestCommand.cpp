@@ -6,6 +6,7 @@
 #include <cmath>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include "analysis/AnalysisWindowModel.h"
 #include "analysis/Backtest.h"
@@ -301,6 +302,9 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
         if (!report || !OpenWithDesktop(*report)) {
             ctx.Error("cannot open the report with xdg-open");
             status = kFailure;
+            // A report made only to be shown goes again.
+            std::error_code ec;
+            if (report && !reportFile) std::filesystem::remove(*report, ec);
         }
     }
     return status;
