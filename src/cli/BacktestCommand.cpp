@@ -294,10 +294,7 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
             // A report of its own in the temporary directory; it stays for the viewer.
             TemporaryReportFile temporary;
             report = temporary.Prepare(results, rows, settings, ctx.ui.Progress());
-            if (report) {
-                temporary.Keep();
-                std::fprintf(ctx.err, "report: %s\n", report->string().c_str());
-            }
+            if (report) temporary.Keep();
         }
         if (!report || !OpenWithDesktop(*report)) {
             ctx.Error("cannot open the report with xdg-open");
@@ -305,6 +302,8 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
             // A report made only to be shown goes again.
             std::error_code ec;
             if (report && !reportFile) std::filesystem::remove(*report, ec);
+        } else if (!reportFile) {
+            std::fprintf(ctx.err, "report: %s\n", report->string().c_str());
         }
     }
     return status;
