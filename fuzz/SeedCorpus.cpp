@@ -9,6 +9,9 @@
 #include "FuzzSupport.h"
 #include "database/StockFile.h"
 #include "database/WorkspaceFile.h"
+#ifdef HAVE_VELMORA_PORTFOLIO
+#include "portfolio/PortfolioFile.h"
+#endif
 
 using namespace velmora;
 namespace fs = std::filesystem;
@@ -131,6 +134,18 @@ void QrxSeeds(const fs::path& dir) {
     for (const char* f : formulas) WriteText(dir / ("seed" + std::to_string(n++)), f);
 }
 
+#ifdef HAVE_VELMORA_PORTFOLIO
+void PortfolioSeeds(const fs::path& dir) {
+    Portfolio p;
+    fuzz::WriteFile(dir / "seed0", EncodePortfolio(p));
+    p.Cash = 10000;
+    p.DividendTax = 0.19;
+    p.Buy("KGHM", "20-01-02", 10.5, 100);
+    p.Buy("UNKNOWN", "19-12-31", 1, 5);
+    fuzz::WriteFile(dir / "seed1", EncodePortfolio(p));
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,6 +159,9 @@ int main(int argc, char** argv) {
     MetastockSeeds(root / "metastock_fuzzer");
     TeletextSeeds(root / "teletext_fuzzer");
     QrxSeeds(root / "qrx_fuzzer");
+#ifdef HAVE_VELMORA_PORTFOLIO
+    PortfolioSeeds(root / "portfolio_file_fuzzer");
+#endif
     AsciiSeeds(root / "ascii_import_fuzzer");
     return 0;
 }

@@ -317,11 +317,31 @@ bool Database::LoadOlderQuotations(Stock& stock) {
         default:
             return false;
     }
-    auto end = std::find_if(older.begin(), older.end(), [&](const Quotation& q) {
-        return q.Date >= stock.FirstLoadedDate;
-    });
-    older.erase(end, older.end());
-    stock.Quotations.insert(stock.Quotations.begin(), older.begin(), older.end());
+    const auto kept = static_cast<std::size_t>(stock.SkippedCount);
+    if (kept > 0 && kept <= older.size()) {
+        // The quotations left on disk are the file's first SkippedCount ones.
+        older.resize(kept);
+    } else {
+        auto end = std::find_if(older.begin(), older.end(), [&](const Quotation& q) {
+            return q.Date >= stock.FirstLoadedDate;
+        });
+        older.erase(end, older.end());
+    }
+    // A damaged file may hold them out of order or overlapping the loaded ones: merge by date,
+    // the quotation in memory winning over the one on disk, and the later of equal stored ones.
+    std::stable_sort(older.begin(), older.end(),
+                     [](const Quotation& a, const Quotation& b) { return a.Date < b.Date; });
+    std::vector<Quotation> merged;
+    merged.reserve(older.size() + stock.Quotations.size());
+    auto mem = stock.Quotations.begin();
+    for (std::size_t i = 0; i < older.size(); ++i) {
+        if (i + 1 < older.size() && older[i + 1].Date == older[i].Date) continue;
+        while (mem != stock.Quotations.end() && mem->Date < older[i].Date) merged.push_back(*mem++);
+        if (mem != stock.Quotations.end() && mem->Date == older[i].Date) continue;
+        merged.push_back(older[i]);
+    }
+    merged.insert(merged.end(), mem, stock.Quotations.end());
+    stock.Quotations.swap(merged);
     stock.FirstLoadedDate = 0;
     stock.SkippedCount = 0;
     return true;

@@ -287,13 +287,32 @@ StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& opti
     if (options.partial && n > loadUpto) skip = n - loadUpto;
     std::size_t at = kStockHeaderSize + skip * kQuotationImageSize;
     if (headerFirst) {
-        const std::size_t rest = static_cast<std::size_t>(fileSize - at);
+        // From the newest kept quotation on: its date tells whether the file is in order there.
+        const std::size_t from = skip > 0 ? at - kQuotationImageSize : at;
+        const std::size_t rest = static_cast<std::size_t>(fileSize - from);
         if (scratch.size() < rest) scratch.resize(rest);
-        const auto restGot = file.ReadAt(at, rest, scratch.data());
+        const auto restGot = file.ReadAt(from, rest, scratch.data());
         if (!restGot || *restGot != rest) return StockFileStatus::Unreadable;
         data = scratch.data();
         length = rest;
-        at = 0;
+        at -= from;
+    }
+    if (skip > 0) {
+        // Quotations left on disk must all lie before the loaded ones, and the oldest loaded one
+        // must carry a date to mark where they end; a damaged file that breaks this is loaded
+        // whole instead.
+        const PackedDate lastKept = GetU32BE(data + at - kQuotationImageSize);
+        const PackedDate firstLoaded = GetU32BE(data + at);
+        bool ordered = firstLoaded != 0 && lastKept < firstLoaded;
+        for (std::size_t i = 1; ordered && i < n - skip; ++i) {
+            ordered = GetU32BE(data + at + (i - 1) * kQuotationImageSize) <
+                      GetU32BE(data + at + i * kQuotationImageSize);
+        }
+        if (!ordered) {
+            StockFileOptions whole = options;
+            whole.partial = false;
+            return ReadStockFile(path, whole, out, scratch);
+        }
     }
     n -= skip;
     stock->Quotations.reserve(n);
@@ -310,11 +329,6 @@ StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& opti
         return StockFileStatus::Damaged;
     }
     if (PutInDateOrder(stock->Quotations)) {
-        if (skip > 0) {
-            // Kept quotations on disk could no longer be placed in front of these.
-            out.problem = "quotations out of date order";
-            return StockFileStatus::Damaged;
-        }
         out.problem = "quotations out of date order were put in order";
     }
     stock->Modified = false;

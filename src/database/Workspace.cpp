@@ -32,6 +32,23 @@ std::string Printf(const char* format, const std::string& arg) {
     return out;
 }
 
+// Files set aside by a run that ended without saving (a crash, a killed process): the deletion
+// was never confirmed by a save, so the file takes its name back, unless a file of that name
+// has been written since. Loading them under their ".ZZZ" name instead would bring the stock
+// back only until the next save deleted its file for good.
+void RestoreUnconfirmedDeletions(const fs::path& dir, std::vector<DirEntry>& entries) {
+    std::error_code ec;
+    bool renamed = false;
+    for (const DirEntry& e : entries) {
+        if (e.isDirectory || !EndsWith(e.name, kDeletedSuffix)) continue;
+        const std::string base = e.name.substr(0, e.name.size() - 4);
+        if (fs::exists(dir / base, ec)) continue;
+        fs::rename(dir / e.name, dir / base, ec);
+        renamed = renamed || !ec;
+    }
+    if (renamed) entries = ListDirectory(dir);
+}
+
 }  // namespace
 
 bool Workspace::EnsureLayout(const fs::path& dir) {
@@ -110,8 +127,11 @@ bool Workspace::LoadWorkspace() {
     Bytes scratch;
     for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
         const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
-        for (const DirEntry& e : ListDirectory(sub)) {
+        std::vector<DirEntry> entries = ListDirectory(sub);
+        RestoreUnconfirmedDeletions(sub, entries);
+        for (const DirEntry& e : entries) {
             if (e.name.empty() || e.name[0] == '.' || e.isDirectory) continue;
+            if (EndsWith(e.name, kDeletedSuffix)) continue;
             const fs::path file = sub / e.name;
             LoadedStock result;
             const StockFileStatus st = ReadStockFile(file, options, result, scratch);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <set>
 
 #include "common/TestSupport.h"
 #include "database/StockFile.h"
@@ -329,6 +330,52 @@ TEST(Workspace, DroppingQuotationsReturnsToPartialStateWithoutLosingThem) {
     EXPECT_EQ(f.db.FindStock("KGHM")->Quotations.size(), 300u);
 }
 
+// Damaged files whose quotations are out of date order (found by fuzzing): partial loading
+// must not leave quotations on disk that belong among or after the loaded ones.
+TEST(Workspace, PartialLoadingOfQuotationsOutOfOrderLosesNothing) {
+    const std::vector<Quotation> base = Series(5);
+    auto withDates = [&](std::initializer_list<int> order) {
+        std::vector<Quotation> quotes;
+        for (int i : order) {
+            Quotation q = base[static_cast<std::size_t>(i < 0 ? 0 : i)];
+            if (i < 0) q.Date = 0;
+            quotes.push_back(q);
+        }
+        return quotes;
+    };
+    struct Case {
+        std::vector<Quotation> quotes;
+        std::size_t inMemory, skipped;
+    };
+    const Case cases[] = {
+        {withDates({2, 4, 0, 1, 3}), 5, 0},   // kept ones later than loaded ones: loaded whole
+        {withDates({0, 1, -1, 3, 4}), 5, 0},  // the oldest loaded one has no date: loaded whole
+        {withDates({1, 0, 0, 3, 4}), 2, 3},   // kept ones out of order among themselves
+    };
+    for (const Case& c : cases) {
+        Fixture f;
+        FileImage image;
+        image.quotes = c.quotes;
+        test::WriteBytes(f.dir / "k" / "KGHM", image.Build());
+        f.prefs.SetPartialLoading(true);
+        f.prefs.SetLoadUpto(c.inMemory == 5 ? 3 : 2);
+        ASSERT_TRUE(f.Load());
+        Stock* s = f.db.FindStock("KGHM");
+        ASSERT_NE(s, nullptr);
+        EXPECT_EQ(s->Quotations.size(), c.inMemory);
+        EXPECT_EQ(s->SkippedCount, static_cast<std::int32_t>(c.skipped));
+        if (s->SkippedCount > 0) {
+            ASSERT_TRUE(f.db.LoadOlderQuotations(*s));
+        }
+        // Every distinct date once, in order.
+        std::set<PackedDate> dates;
+        for (const Quotation& q : c.quotes) dates.insert(q.Date);
+        ASSERT_EQ(s->Quotations.size(), dates.size());
+        EXPECT_TRUE(std::equal(dates.begin(), dates.end(), s->Quotations.begin(),
+                               [](PackedDate d, const Quotation& q) { return d == q.Date; }));
+    }
+}
+
 TEST(Workspace, LimitOfSavedQuotationsWritesTheNewest) {
     Fixture f;
     Stock* s = f.db.AddStock("LIM");
@@ -423,6 +470,26 @@ TEST(Workspace, DeletedStockFilesComeBackWhenTheWorkspaceIsNotSaved) {
     EXPECT_FALSE(fs::exists(f.dir / "g" / "GONE.ZZZ"));
     ASSERT_TRUE(f.Load());
     EXPECT_EQ(f.db.FindStock("GONE"), nullptr);
+}
+
+TEST(Workspace, DeletionsLeftByARunThatNeverSavedAreUndoneAtLoad) {
+    Fixture f;
+    f.db.AddStock("KEEP");
+    f.db.AddStock("GONE");
+    f.db.SetWorkspaceDir(f.dir.path());
+    ASSERT_TRUE(f.Save());
+    Workspace ws(f.db, f.prefs, f.ui);
+    ws.MarkStockFileDeleted("GONE");
+    // The run ends here without a save. The next load brings the stock back under its name,
+    // and a save keeps it.
+    ASSERT_TRUE(f.Load());
+    EXPECT_NE(f.db.FindStock("GONE"), nullptr);
+    EXPECT_EQ(f.db.StockCount(), 2);
+    f.db.MarkModified(*f.db.FindStock("KEEP"));
+    ASSERT_TRUE(f.Save());
+    ASSERT_TRUE(f.Load());
+    EXPECT_NE(f.db.FindStock("GONE"), nullptr);
+    EXPECT_TRUE(fs::exists(f.dir / "g" / "GONE"));
 }
 
 TEST(Workspace, CancelledSaveLeavesTheRestModified) {
