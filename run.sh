@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ bison)
+PACKAGES=(cmake ninja-build g++ bison qt6-base-dev fonts-liberation fonts-dejavu-core)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -39,3 +39,5 @@ if [ ! -f "$SAMPLE/tarvik.workspace" ]; then
 fi
 "$CLI" --profile "$PROFILE" --workspace "$SAMPLE" info
 "$CLI" --profile "$PROFILE" --workspace "$SAMPLE" list
+# A chart of one sample stock; the command prints the path of the PNG.
+"$CLI" --profile "$PROFILE" --workspace "$SAMPLE" chart ALDORA --out "$PWD/build/sample-chart.png"

@@ -111,6 +111,7 @@ int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::str
 // With the workspace open: finds the current stock and checks the from/to dates.
 int ResolveScanOptions(Context& ctx, ScanOptions& options);
 int RunBacktest(Context& ctx, std::vector<std::string>& args);
+int RunChart(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

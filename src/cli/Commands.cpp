@@ -83,6 +83,11 @@ const std::vector<Command>& Commands() {
          "[--market M]",
          "recomputes advance/decline data and index volumes of one or every market",
          RunComposites},
+        {"chart",
+         "TICKER --out FILE.png [--pdf FILE.pdf] [--size WxH] [--periodicity daily|weekly|monthly] "
+         "[--type auto|line|candlesticks|bars] [--panes ID[:PERCENT],...] [--visible N] "
+         "[--scroll N] [--selected-bar I] [--signals-formula-file F]",
+         "renders the panes of a chart window of a stock into a PNG (or a PDF)", RunChart},
     };
     return commands;
 }

@@ -1,0 +1,92 @@
+// Chart painting and compression: a 1200 × 600 price pane with 2,000 visible bars and every
+// overlay on (volume, three averages, Bollinger bands, SAR, candlesticks) painted onto a
+// QImage; weekly and monthly compression of 10,000 daily bars.
+//
+//   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCH=ON
+//   cmake --build build/release && build/release/bench/velmora_chart_bench
+
+#include <benchmark/benchmark.h>
+
+#include <QImage>
+#include <QPainter>
+#include <cmath>
+
+#include "chart/ChartDefinition.h"
+#include "chart/PricePainter.h"
+#include "database/Periodicity.h"
+#include "platform/qt/QtCanvas.h"
+
+using namespace velmora;
+
+namespace {
+
+Stock MakeStock(int n) {
+    Stock s;
+    s.Ticker.Set("BENCH");
+    SetContinuous(s, true);
+    PackedDate d = MakeDate(1990, 1, 1);
+    double price = 50;
+    std::uint64_t seed = 12345;
+    for (int i = 0; i < n; ++i) {
+        seed = seed * 6364136223846793005ull + 1442695040888963407ull;
+        const double r = static_cast<double>(seed >> 11) * 0x1.0p-53 - 0.5;
+        price *= 1 + r * 0.04;
+        Quotation q;
+        q.Date = d;
+        q.Open = static_cast<float>(price * (1 - r * 0.01));
+        q.Close = static_cast<float>(price);
+        q.High = std::max(q.Open, q.Close) * 1.01f;
+        q.Low = std::min(q.Open, q.Close) * 0.99f;
+        q.Volume = 10000 + static_cast<int>(seed % 50000);
+        s.Quotations.push_back(q);
+        d = AddDays(d, DayOfWeek(d) == 4 ? 3 : 1);
+    }
+    return s;
+}
+
+void BM_PaintPricePane(benchmark::State& state) {
+    EnsureGuiApplication();
+    const Stock stock = MakeStock(2500);
+    Preferences prefs;
+    prefs.SetAddParabolicSar(true);  // the averages, bands and volume are on by default
+    ChartSettings settings;
+    settings.visibleBars = 2000;
+    settings.chartType = ChartType::Candlesticks;
+    ChartTable table;
+    QImage image(1200, 600, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        QtCanvas canvas(painter);
+        canvas.SetPalette(ChartPalette::FromPreferences(prefs));
+        PaneContext pane;
+        pane.width = 1200;
+        pane.height = 600;
+        pane.canvas = &canvas;
+        pane.definition = table.FindById(kPriceChartId);
+        pane.prefs = &prefs;
+        pane.settings = &settings;
+        pane.stock = &stock;
+        pane.scrollPosition = 500;
+        PaintPriceChart(pane);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PaintPricePane)->Unit(benchmark::kMillisecond);
+
+void BM_Compress(benchmark::State& state) {
+    const Stock stock = MakeStock(10000);
+    const auto periodicity = static_cast<Periodicity>(state.range(0));
+    for (auto _ : state) {
+        auto bars = CompressQuotations(stock, periodicity);
+        benchmark::DoNotOptimize(bars->Quotations.data());
+    }
+    state.SetItemsProcessed(state.iterations() * 10000);
+}
+BENCHMARK(BM_Compress)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

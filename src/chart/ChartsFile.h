@@ -1,0 +1,25 @@
+#pragma once
+// The charts file "tarvik.charts": the custom chart definitions kept between runs.
+// Big-endian: the magic "TARVCHR2", the entry count, then per entry id, gridFlags, scaleMin,
+// scaleMax, 4 reserved words, scaleFlags, 2 reserved words, the name and the formula (each a
+// length and that many bytes; a formula of length 0 is none). An eighth magic byte other than
+// '2' is the older layout without scaleFlags and the 2 reserved words.
+
+#include <filesystem>
+
+#include "chart/ChartDefinition.h"
+
+namespace velmora {
+
+inline constexpr char kChartsFileName[] = "tarvik.charts";
+
+// Reads the file over the table's definitions. A missing file or a wrong magic leaves the
+// table as it is; entries with unknown ids are skipped; a damaged tail stops the reading.
+// False when nothing was read.
+bool ReadChartsFile(ChartTable& table, const std::filesystem::path& path);
+// The file image of the table's custom definitions.
+std::vector<std::uint8_t> ChartsFileImage(const ChartTable& table);
+// Writes the custom definitions; false (and nothing said) when the file cannot be written.
+bool WriteChartsFile(const ChartTable& table, const std::filesystem::path& path);
+
+}  // namespace velmora
