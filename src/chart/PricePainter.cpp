@@ -4,10 +4,7 @@
 #include <cstdio>
 #include <vector>
 
-#if __has_include("formula/IndicatorMath.h")
 #include "formula/IndicatorMath.h"
-#define VELMORA_CHART_OVERLAYS 1
-#endif
 
 namespace velmora {
 
@@ -34,7 +31,6 @@ std::string Format(const char* format, auto... args) {
     return buf;
 }
 
-#ifdef VELMORA_CHART_OVERLAYS
 // Draws an overlay line in the price range from bar max(scroll position, period) on.
 void PlotOverlay(PaneContext& pane, const SeriesPlot& price, const std::vector<float>& values,
                  int period, bool logarithmic, ColourSetting colour) {
@@ -47,11 +43,10 @@ void PlotOverlay(PaneContext& pane, const SeriesPlot& price, const std::vector<f
 
 void MovingAverageOf(int n, int period, bool exponential, const float* close, float* out) {
     if (exponential)
-        ExponentialAverage(n, period, close, out);
+        indicators::ExponentialAverage(n, period, close, out);
     else
-        MovingAverage(n, period, close, out);
+        indicators::MovingAverage(n, period, close, out);
 }
-#endif
 
 }  // namespace
 
@@ -156,10 +151,9 @@ void PaintPriceChart(PaneContext& pane) {
     DrawGrid(pane, price, 0x101);
     DrawDateAxis(pane, price, stock, pane.periodicity);
 
-#ifdef VELMORA_CHART_OVERLAYS
     if (prefs.AddParabolicSar()) {
         std::vector<float> sar(static_cast<std::size_t>(n));
-        ParabolicSar(n, 0.02f, 0.2f, bars.high.data(), bars.low.data(), sar.data());
+        indicators::ParabolicSar(n, 0.02f, 0.2f, bars.high.data(), bars.low.data(), sar.data());
         SeriesPlot p = price;
         p.values = sar.data();
         p.flags = log ? 0x15602 : 0x14602;
@@ -178,9 +172,9 @@ void PaintPriceChart(PaneContext& pane) {
         // The band of the simple average gives the deviation, which is laid around the short
         // average (simple or exponential).
         std::vector<float> simple(static_cast<std::size_t>(n)), band(static_cast<std::size_t>(n));
-        MovingAverage(n, shortPeriod, bars.close.data(), simple.data());
-        BollingerBand(n, shortPeriod, prefs.BollingerWidth() / 100.0f, bars.close.data(),
-                      band.data());
+        indicators::MovingAverage(n, shortPeriod, bars.close.data(), simple.data());
+        indicators::BollingerBand(n, shortPeriod, prefs.BollingerWidth() / 100.0f,
+                                  bars.close.data(), band.data());
         std::vector<float> upper(static_cast<std::size_t>(n), kEmptyValue);
         std::vector<float> lower(static_cast<std::size_t>(n), kEmptyValue);
         for (int i = 0; i < n; ++i) {
@@ -210,7 +204,6 @@ void PaintPriceChart(PaneContext& pane) {
         MovingAverageOf(n, a.period, a.type != 0, bars.close.data(), average.data());
         PlotOverlay(pane, price, average, a.period, log, a.colour);
     }
-#endif
 
     // The price itself.
     const bool continuous = GetContinuous(stock);

@@ -59,6 +59,54 @@ TEST(PricePainter, PaintsBackdropGridPriceFrameAndTitle) {
     EXPECT_GT(f.definition.scaleMax, 112.0f);
 }
 
+TEST(PricePainter, AveragesBandsAndSarInThePriceRange) {
+    PaneFixture f(800, 400);
+    Stock s = test::MakeStock(300, true);
+    f.pane.stock = &s;
+    f.pane.scrollPosition = 300 - 159;
+    f.prefs.SetAddParabolicSar(true);
+    PaintPriceChart(f.pane);
+    auto linesIn = [&](ColourSetting setting) {
+        std::vector<const CanvasCall*> out;
+        for (const auto* c : f.canvas.CallsOf(Kind::Polyline))
+            if (c->colour == f.prefs.Colour(setting)) out.push_back(c);
+        return out;
+    };
+    const auto shortAverage = linesIn(ColourSetting::ShortTimeAverage);
+    ASSERT_EQ(shortAverage.size(), 1u);
+    EXPECT_EQ(shortAverage[0]->points.size(), 159u);
+    EXPECT_EQ(linesIn(ColourSetting::BollingerBands).size(), 2u);  // upper and lower band
+    ASSERT_EQ(linesIn(ColourSetting::MidTimeAverage).size(), 1u);
+    ASSERT_EQ(linesIn(ColourSetting::LongTimeAverage).size(), 1u);
+    // The long average (100 bars) begins at bar 141 = the first visible one; it has a value
+    // at every visible bar.
+    EXPECT_EQ(linesIn(ColourSetting::LongTimeAverage)[0]->points.size(), 159u);
+    // The bands lie around the short average: upper above, lower below (smaller y is higher).
+    const auto bands = linesIn(ColourSetting::BollingerBands);
+    EXPECT_LT(bands[0]->points[50].y, shortAverage[0]->points[50].y);
+    EXPECT_GT(bands[1]->points[50].y, shortAverage[0]->points[50].y);
+    // SAR: marks only, in "Parabolic:".
+    int sarMarks = 0;
+    for (const auto* c : f.canvas.CallsOf(Kind::Rectangle))
+        sarMarks += c->fillColour == f.prefs.Colour(ColourSetting::Parabolic);
+    EXPECT_GT(sarMarks, 100);
+
+    // Hidden averages are not drawn, but the bands still are (they use the short average).
+    PaneFixture g(800, 400);
+    g.pane.stock = &s;
+    g.prefs.SetShortTimeShown(false);
+    g.prefs.SetMidTimeShown(false);
+    g.prefs.SetLongTimeShown(false);
+    PaintPriceChart(g.pane);
+    int bandLines = 0, averageLines = 0;
+    for (const auto* c : g.canvas.CallsOf(Kind::Polyline)) {
+        bandLines += c->colour == g.prefs.Colour(ColourSetting::BollingerBands);
+        averageLines += c->colour == g.prefs.Colour(ColourSetting::ShortTimeAverage);
+    }
+    EXPECT_EQ(bandLines, 2);
+    EXPECT_EQ(averageLines, 0);
+}
+
 TEST(PricePainter, ChartTypesChooseTheDrawing) {
     Stock s = test::MakeStock(50, true);
     for (ChartType type :
@@ -71,7 +119,10 @@ TEST(PricePainter, ChartTypesChooseTheDrawing) {
         // Candle bodies, or (line) the marks of "Mark quotations"; bars have neither.
         EXPECT_EQ(f.canvas.CallsOf(Kind::Rectangle).size(), type == ChartType::Bars ? 0u : 50u);
         const bool line = type == ChartType::Line;
-        EXPECT_EQ(f.canvas.CallsOf(Kind::Polyline).empty(), !line);
+        int priceLines = 0;
+        for (const auto* c : f.canvas.CallsOf(Kind::Polyline))
+            priceLines += c->colour == f.prefs.Colour(ColourSetting::Price);
+        EXPECT_EQ(priceLines, line ? 1 : 0);
         if (line) {
             const auto* mark = f.canvas.CallsOf(Kind::Rectangle)[0];
             EXPECT_EQ(mark->x2 - mark->x1, 2);
