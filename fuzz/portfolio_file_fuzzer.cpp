@@ -25,8 +25,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     portfolio.Commission(12345.0);
     const Bytes image = EncodePortfolio(portfolio);
     Portfolio again;
+    // Compared as bytes: a stored price may be NaN, which never equals itself as a number.
     if (!DecodePortfolio(image.data(), image.size(), again) ||
-        again.Positions != portfolio.Positions || EncodePortfolio(again) != image) {
+        again.Positions.size() != portfolio.Positions.size() || EncodePortfolio(again) != image) {
         __builtin_trap();  // what the writer writes must read back the same
     }
     return 0;
