@@ -5,51 +5,16 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out, err;
-};
+using test_support::CliRun;
+constexpr auto RunCommand = &test_support::RunCliCommand;
 
-std::string Drain(std::FILE* f) {
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-CliRun RunCommand(const test::TempDir& profile, const std::filesystem::path& workspace,
-                  const std::string& name, std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile.path();
-    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
-    ctx.out = std::tmpfile();
-    ctx.err = std::tmpfile();
-    CliRun r;
-    for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    r.out = Drain(ctx.out);
-    r.err = Drain(ctx.err);
-    return r;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0, end;
-    while ((end = text.find('\n', start)) != std::string::npos) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
+using test_support::Lines;
 
 constexpr char kRule[] = "buy = c > ma(c, 20); sell = c < ma(c, 20);";
 

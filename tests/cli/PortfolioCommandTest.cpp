@@ -4,42 +4,16 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 #include "portfolio/PortfolioFile.h"
 
 namespace velmora::cli {
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Drain(std::FILE* f) {
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-Result RunCli(const test::TempDir& profile, const std::filesystem::path& workspace,
-              const std::string& name, std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile.path();
-    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
-    ctx.out = std::tmpfile();
-    ctx.err = std::tmpfile();
-    Result r;
-    for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    r.out = Drain(ctx.out);
-    r.err = Drain(ctx.err);
-    return r;
-}
+using test_support::RunCliCommand;
+using Result = test_support::CliRun;
+constexpr auto RunCli = &RunCliCommand;
 
 TEST(PortfolioCommand, TradesOnTheSampleWorkspaceAndSavesTheFile) {
     test::TempDir profile, ws;

@@ -4,51 +4,17 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
 namespace {
 
-struct ScanRun {
-    int status = -1;
-    std::string out, err;
-};
+using test_support::RunCliCommand;
+using ScanRun = test_support::CliRun;
+constexpr auto RunNamed = &RunCliCommand;
 
-std::string DrainFile(std::FILE* f) {
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
-ScanRun RunNamed(const test::TempDir& profile, const std::filesystem::path& workspace,
-                 const std::string& name, std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile.path();
-    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
-    ctx.out = std::tmpfile();
-    ctx.err = std::tmpfile();
-    ScanRun r;
-    for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    r.out = DrainFile(ctx.out);
-    r.err = DrainFile(ctx.err);
-    return r;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0, end;
-    while ((end = text.find('\n', start)) != std::string::npos) {
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
-}
+using test_support::Lines;
 
 TEST(ScanCommand, ListsTheSignalsOfTheSampleWorkspace) {
     test::TempDir profile, ws;
