@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
-# fuzz/run.sh [SECONDS]: builds the libFuzzer harnesses with clang and runs each for SECONDS
-# (default 60), printing executions per second and any crash. Exit status 1 when a harness
-# found a crash (its input is kept under build/fuzz/artifacts/).
+# fuzz/run.sh [SECONDS [HARNESS...]]: builds the libFuzzer harnesses with clang and runs each
+# (or only the named ones) for SECONDS (default 60), printing executions per second and any
+# crash. Exit status 1 when a harness found a crash (its input is kept under
+# build/fuzz/artifacts/). FUZZ_BUILD names another build directory (default build/fuzz), so
+# two runs can go on side by side.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 SECONDS_EACH=${1:-60}
-BUILD=build/fuzz
+shift $(( $# > 0 ? 1 : 0 ))
+ONLY=("$@")
+BUILD=${FUZZ_BUILD:-build/fuzz}
 
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
@@ -22,6 +26,7 @@ status=0
 printf '%-28s %12s %14s %s\n' harness exec/s executions result
 while read -r name; do
     [ -n "$name" ] || continue
+    if [ ${#ONLY[@]} -gt 0 ] && [[ ! " ${ONLY[*]} " =~ " $name " ]]; then continue; fi
     corpus="$BUILD/corpus/$name"
     mkdir -p "$corpus" "$SEEDS/$name"
     dict=()
