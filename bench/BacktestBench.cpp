@@ -10,9 +10,9 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <random>
 #include <string>
 
+#include "BenchDatabase.h"
 #include "analysis/AnalysisWindowModel.h"
 #include "analysis/BacktestReport.h"
 #include "analysis/Backtester.h"
@@ -25,34 +25,15 @@ namespace {
 constexpr int kStocks = 2000;
 constexpr int kQuotes = 2500;
 
-// A random walk per stock, so that the MACD crosses its zero line now and then. The workspace
-// directory has no portfolio file: the commission table is empty.
+// A random walk per stock. The workspace directory has no portfolio file: the commission
+// table is empty.
 Database& BenchDatabase() {
     static Database db;
     static bool built = false;
     if (built) return db;
     built = true;
     db.SetWorkspaceDir(std::filesystem::temp_directory_path() / "velmora-backtest-bench-none");
-    std::mt19937 rng(12345);
-    std::normal_distribution<float> step(0.0f, 0.01f);
-    for (int i = 0; i < kStocks; ++i) {
-        char ticker[16];
-        std::snprintf(ticker, sizeof ticker, "S%c%04d", 'A' + i % 26, i);
-        Stock* s = db.AddStock(ticker);
-        s->Quotations.resize(kQuotes);
-        PackedDate d = MakeDate(2000, 1, 3);
-        float close = 20.0f;
-        for (int j = 0; j < kQuotes; ++j, d = AddDays(d, 1)) {
-            close *= std::exp(step(rng));
-            Quotation& q = s->Quotations[static_cast<std::size_t>(j)];
-            q.Date = d;
-            q.Close = close;
-            q.Open = close * 0.995f;
-            q.High = close * 1.01f;
-            q.Low = close * 0.99f;
-            q.Volume = 1000 + j;
-        }
-    }
+    bench::AddRandomWalkStocks(db, kStocks, kQuotes);
     return db;
 }
 

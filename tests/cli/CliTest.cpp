@@ -4,37 +4,17 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
 namespace {
 
-// Runs one command the way main() does, capturing its standard output.
-struct CommandRun {
-    int status = -1;
-    std::string out;
-};
+using CommandRun = test_support::CliRun;
 
 CommandRun RunCommand(const test::TempDir& profile, const std::string& workspace,
-               const std::string& name, std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile.path();
-    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ctx.out = out;
-    ctx.err = err;
-    CommandRun r;
-    for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    std::rewind(out);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out)) > 0) r.out.append(buf, n);
-    std::fclose(out);
-    std::fclose(err);
-    return r;
+                      const std::string& name, std::vector<std::string> args) {
+    return test_support::RunCliCommand(profile, workspace, name, std::move(args));
 }
 
 TEST(Cli, SampleWorkspaceListsAndQuotesDeterministically) {

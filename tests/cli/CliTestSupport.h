@@ -27,28 +27,42 @@ inline std::string DrainFile(std::FILE* f) {
     return s;
 }
 
-// An empty workspace path means the preferences' database path.
-inline CliRun RunCliCommand(const velmora::test::TempDir& profile,
-                            const std::filesystem::path& workspace, const std::string& name,
-                            std::vector<std::string> args) {
+// Runs the command `name` with `args`; an empty workspace path means the preferences'
+// database path. With noSave the command changes nothing on disk.
+inline CliRun RunCliCommandAt(const std::filesystem::path& profile,
+                              const std::filesystem::path& workspace, const std::string& name,
+                              std::vector<std::string> args, bool noSave = false) {
     Context ctx;
-    ctx.requestedProfile = profile.path();
+    ctx.requestedProfile = profile;
     if (!workspace.empty()) ctx.requestedWorkspace = workspace;
+    ctx.noSave = noSave;
     ctx.out = std::tmpfile();
     ctx.err = std::tmpfile();
     CliRun r;
     for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
+        if (name == c.name) {
+            r.status = c.run(ctx, args);
+            break;
+        }
     }
     r.out = DrainFile(ctx.out);
     r.err = DrainFile(ctx.err);
     return r;
 }
 
+inline CliRun RunCliCommand(const velmora::test::TempDir& profile,
+                            const std::filesystem::path& workspace, const std::string& name,
+                            std::vector<std::string> args) {
+    return RunCliCommandAt(profile.path(), workspace, name, std::move(args));
+}
+
+// The lines of a text; a last line without its line feed counts too.
 inline std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
-    std::size_t start = 0, end;
-    while ((end = text.find('\n', start)) != std::string::npos) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
         lines.push_back(text.substr(start, end - start));
         start = end + 1;
     }

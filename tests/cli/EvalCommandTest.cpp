@@ -1,80 +1,44 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
 namespace {
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using Result = test_support::CliRun;
+using test_support::Lines;
 
-std::string Drain(std::FILE* f) {
-    std::string s;
-    std::rewind(f);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
-
+// Eval never saves; the other commands of these tests run without saving as well.
 Result RunCli(const test::TempDir& profile, const std::string& workspace, const std::string& name,
               std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile.path();
-    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
-    ctx.noSave = true;
-    ctx.out = std::tmpfile();
-    ctx.err = std::tmpfile();
-    Result r;
-    for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    r.out = Drain(ctx.out);
-    r.err = Drain(ctx.err);
-    return r;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        std::size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return lines;
+    return test_support::RunCliCommandAt(profile.path(), workspace, name, std::move(args), true);
 }
 
 class EvalCommand : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
-        profile_ = new test::TempDir;
-        workspace_ = new test::TempDir;
+        profile_ = std::make_unique<test::TempDir>();
+        workspace_ = std::make_unique<test::TempDir>();
         ASSERT_EQ(RunCli(*profile_, "", "sample-workspace", {workspace_->path().string()}).status,
                   0);
     }
     static void TearDownTestSuite() {
-        delete workspace_;
-        delete profile_;
+        workspace_.reset();
+        profile_.reset();
     }
     Result Eval(std::vector<std::string> args) {
         return RunCli(*profile_, workspace_->path().string(), "eval", std::move(args));
     }
-    static test::TempDir* profile_;
-    static test::TempDir* workspace_;
+    static inline std::unique_ptr<test::TempDir> profile_;
+    static inline std::unique_ptr<test::TempDir> workspace_;
 };
-
-test::TempDir* EvalCommand::profile_ = nullptr;
-test::TempDir* EvalCommand::workspace_ = nullptr;
 
 TEST_F(EvalCommand, PrintsTheArraysPerBar) {
     const Result quotes = RunCli(*profile_, workspace_->path().string(), "quotes", {"WIG"});

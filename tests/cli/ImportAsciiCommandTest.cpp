@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
@@ -12,32 +13,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
+using test_support::CliRun;
 
+// args: the command's name followed by its arguments.
 CliRun Command(const fs::path& profile, const fs::path& workspace, std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile;
-    ctx.requestedWorkspace = workspace;
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ctx.out = out;
-    ctx.err = err;
     const std::string name = args.front();
     args.erase(args.begin());
-    CliRun r;
-    for (const auto& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    std::rewind(out);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out)) > 0) r.out.append(buf, n);
-    std::fclose(out);
-    std::fclose(err);
-    return r;
+    return test_support::RunCliCommandAt(profile, workspace, name, std::move(args));
 }
 
 fs::path Resources() {

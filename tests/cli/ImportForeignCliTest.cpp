@@ -7,36 +7,17 @@
 
 #include "../import/MetastockFixture.h"
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
+using test_support::CliRun;
 
 CliRun RunCli(const test::TempDir& profile, const test::TempDir& ws, const std::string& name,
               std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile.path();
-    ctx.requestedWorkspace = ws.path();
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ctx.out = out;
-    ctx.err = err;
-    CliRun r;
-    for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    std::rewind(out);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out)) > 0) r.out.append(buf, n);
-    std::fclose(out);
-    std::fclose(err);
-    return r;
+    return test_support::RunCliCommand(profile, ws.path(), name, std::move(args));
 }
 
 void WriteDirectory(const test::TempDir& ms) {

@@ -4,53 +4,20 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-};
+using test_support::CliRun;
+using test_support::Lines;
 
-// Runs one command of the table on the workspace, capturing its standard output.
+// Runs one command of the table on the workspace "ws" inside `workspace`.
 CliRun Command(const test::TempDir& profile, const test::TempDir& workspace,
                const std::string& name, std::vector<std::string> args, bool noSave = false) {
-    Context ctx;
-    ctx.noSave = noSave;
-    ctx.requestedProfile = profile.path();
-    ctx.requestedWorkspace = workspace.path() / "ws";
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    ctx.out = out;
-    ctx.err = err;
-    CliRun r;
-    for (const auto& c : Commands()) {
-        if (name == c.name) {
-            r.status = c.run(ctx, args);
-            break;
-        }
-    }
-    std::rewind(out);
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, out)) > 0) r.out.append(buf, n);
-    std::fclose(out);
-    std::fclose(err);
-    return r;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find('\n', start);
-        lines.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return lines;
+    return test_support::RunCliCommandAt(profile.path(), workspace.path() / "ws", name,
+                                         std::move(args), noSave);
 }
 
 struct MaintenanceCli : ::testing::Test {

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/Cli.h"
+#include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
 
 namespace velmora::cli {
@@ -12,42 +13,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
-
-std::string Slurp(std::FILE* f) {
-    std::rewind(f);
-    std::string s;
-    char buf[4096];
-    std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    std::fclose(f);
-    return s;
-}
+using Result = test_support::CliRun;
+using test_support::Lines;
 
 Result Exec(const fs::path& profile, const std::string& workspace, const std::string& name,
             std::vector<std::string> args) {
-    Context ctx;
-    ctx.requestedProfile = profile;
-    if (!workspace.empty()) ctx.requestedWorkspace = workspace;
-    ctx.out = std::tmpfile();
-    ctx.err = std::tmpfile();
-    Result r;
-    for (const Command& c : Commands()) {
-        if (name == c.name) r.status = c.run(ctx, args);
-    }
-    r.out = Slurp(ctx.out);
-    r.err = Slurp(ctx.err);
-    return r;
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
+    return test_support::RunCliCommandAt(profile, workspace, name, std::move(args));
 }
 
 TEST(PrefsCommand, PrintsEveryPreferenceAndSetWritesTheFile) {
