@@ -3,6 +3,7 @@
 #include "chart/ChartInteraction.h"
 #include "chart/PricePainter.h"
 #include "chart/SeriesPlot.h"
+#include "chart/Studies.h"
 
 namespace velmora {
 
@@ -46,6 +47,7 @@ void PaintPane(Canvas& canvas, ChartWindowView& view, int pane, int width, int h
         definition->painter(ctx);
     else
         ClearPane(ctx);
+    DrawStudies(ctx, view.stock->Studies);
     if (definition->id == kPriceChartId && !state.arrows.Empty())
         DrawTradeArrows(ctx, state.arrows);
     definition->pane = nullptr;

@@ -112,6 +112,7 @@ int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::str
 int ResolveScanOptions(Context& ctx, ScanOptions& options);
 int RunBacktest(Context& ctx, std::vector<std::string>& args);
 int RunChart(Context& ctx, std::vector<std::string>& args);
+int RunStudy(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

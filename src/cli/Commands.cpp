@@ -88,6 +88,11 @@ const std::vector<Command>& Commands() {
          "[--type auto|line|candlesticks|bars] [--panes ID[:PERCENT],...] [--visible N] "
          "[--scroll N] [--selected-bar I] [--signals-formula-file F]",
          "renders the panes of a chart window of a stock into a PNG (or a PDF)", RunChart},
+        {"study",
+         "add TICKER --pane ID --tool trend|hline|vline|fibret|fibtime|text --from yy-mm-dd:VALUE "
+         "[--to yy-mm-dd:VALUE] [--text T] | list TICKER | delete TICKER --pane ID "
+         "(--index N | --all)",
+         "adds, lists and deletes the drawing-tool studies of a stock's chart panes", RunStudy},
     };
     return commands;
 }
