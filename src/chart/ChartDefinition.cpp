@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "chart/IndicatorPainters.h"
 #include "chart/PricePainter.h"
 #include "database/FixedText.h"
 
@@ -55,6 +56,7 @@ void ChartDefinition::SetName(std::string_view text) {
 ChartPainters ChartTable::DefaultPainters() {
     ChartPainters p;
     p.builtIn[kPriceChartId] = PaintPriceChart;
+    AddIndicatorPainters(p);
     return p;
 }
 

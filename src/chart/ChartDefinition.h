@@ -58,7 +58,7 @@ class ChartTable {
     // The 19 built-in rows followed by `customCount` custom rows ("Custom 0", ...).
     explicit ChartTable(const ChartPainters& painters = DefaultPainters(),
                         int customCount = kCustomChartCount);
-    // The price painter of this library; the others empty.
+    // The price and indicator painters of this library; the formula-driven ones empty.
     static ChartPainters DefaultPainters();
 
     int Count() const { return static_cast<int>(rows_.size()); }

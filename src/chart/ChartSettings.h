@@ -18,6 +18,8 @@ struct ChartSettings {
     // Index within the visible bars; -1 none.
     int selectedBar = -1;
     bool markerShown = false;
+    // The volume pane shows turnover (volume x close x 2) rather than shares.
+    bool volumeShowsTurnover = true;
 
     // The initial number of visible bars and chart type from the preferences.
     void FromPreferences(const Preferences& prefs);

@@ -22,6 +22,7 @@ PaneContext MakeContext(Canvas& canvas, ChartWindowView& view, int pane, int wid
     ctx.periodicity = view.model->GetPeriodicity();
     ctx.scrollPosition = view.model->Pane(pane).scroll.position;
     ctx.arrows = &view.model->Pane(pane).arrows;
+    ctx.database = view.database;
     return ctx;
 }
 

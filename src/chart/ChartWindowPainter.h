@@ -18,6 +18,7 @@ struct ChartWindowView {
     CompressedStockCache* cache = nullptr;
     const Stock* stock = nullptr;  // the current stock, daily
     bool printing = false;         // swaps the grey and white palette entries
+    const Database* database = nullptr;  // base stocks and advance/decline data
 };
 
 // The background of a blank pane and the splitter bars.

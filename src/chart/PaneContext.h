@@ -13,6 +13,8 @@
 
 namespace velmora {
 
+class Database;
+
 // The buy and sell arrays of the last formula run on the shown stock, one value per bar.
 struct TradeArrows {
     std::vector<float> buy;
@@ -37,6 +39,8 @@ struct PaneContext {
     Periodicity periodicity = Periodicity::Daily;
     int scrollPosition = 0;
     const TradeArrows* arrows = nullptr;
+    // The relative-strength base stocks and the markets' advance/decline data.
+    const Database* database = nullptr;
 
     // The palette index of a colour setting.
     int Colour(ColourSetting setting) const { return prefs ? prefs->Colour(setting) : 1; }

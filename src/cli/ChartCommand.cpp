@@ -160,6 +160,7 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
     view.prefs = &ctx.prefs;
     view.cache = &cache;
     view.stock = stock;
+    view.database = &ctx.db;
     HintData data;
     data.visibleBars = settings.visibleBars;
     model.SetPeriodicity(period, cache, data);

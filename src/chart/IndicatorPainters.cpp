@@ -1,0 +1,259 @@
+#include "chart/IndicatorPainters.h"
+
+#include <new>
+
+#include "chart/IndicatorPaneSupport.h"
+#include "formula/IndicatorMath.h"
+
+namespace velmora {
+
+using namespace pane_support;
+
+void PaintMacdChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const Preferences& prefs = *pane.prefs;
+    const int fast = prefs.MacdFast(), slow = prefs.MacdSlow(), signalPeriod = prefs.MacdSignal();
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < 2 * slow + 2) {
+        Finish(pane, Format("%s - MACD not available - too few quotations", ticker.c_str()));
+        return;
+    }
+    const std::vector<float> close = Closes(*stock);
+    std::vector<float> macd(close.size()), signal(close.size()), histogram(close.size());
+    indicators::Macd(n, fast, slow, close.data(), macd.data());
+    indicators::MacdSignal(n, fast, slow, signalPeriod, close.data(), signal.data());
+    for (int i = 0; i < n; ++i)
+        histogram[i] = IsEmptyValue(signal[i]) ? kEmptyValue : macd[i] - signal[i];
+
+    // The range of the MACD line, widened by the histogram; both include 0.
+    SeriesPlot p = FramedPlot(pane, macd);
+    p.first = From(p, slow);
+    p.flags = 0x141;
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
+    p.values = histogram.data();
+    p.flags = 0x2141;
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Histogram));
+    DrawGrid(pane, p, 0x2C1);
+
+    p.first = From(p, slow + signalPeriod);
+    p.flags = 0x6;
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Histogram));
+    p.values = signal.data();
+    p.flags = 0x2;
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Signal));
+    p.values = macd.data();
+    p.first = From(p, slow);
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
+
+    Finish(pane, Format("%s - MACD (%d,%d,%d) = %6.2f, Signal = %6.2f", ticker.c_str(), fast,
+                        slow, signalPeriod, static_cast<double>(Last(macd)),
+                        static_cast<double>(Last(signal))));
+}
+
+namespace {
+
+// An oscillator on a fixed 0..100 scale drawn from bar `from`: RSI, MFI and Ultimate.
+void PaintPercentOscillator(PaneContext& pane, const std::vector<float>& values, int from,
+                            std::int32_t gridFlags, const std::string& title) {
+    SeriesPlot p = FramedPlot(pane, values);
+    FixedPercentScale(p);
+    DrawGrid(pane, p, gridFlags);
+    p.first = From(p, from);
+    p.flags = 0x2;
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
+    Finish(pane, title);
+}
+
+// An oscillator whose automatic range (flags `rangeFlags`, starting from `min`..`max`) is taken
+// over the bars from `from`, then drawn as a line.
+void PaintRangedOscillator(PaneContext& pane, const std::vector<float>& values, int from,
+                           std::uint32_t rangeFlags, float min, float max,
+                           std::int32_t gridFlags, const std::string& title) {
+    SeriesPlot p = FramedPlot(pane, values);
+    p.first = From(p, from);
+    p.min = min;
+    p.max = max;
+    p.flags = rangeFlags;
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
+    DrawGrid(pane, p, gridFlags);
+    p.flags = 0x2;
+    PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
+    Finish(pane, title);
+}
+
+}  // namespace
+
+void PaintRsiChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const int p = pane.prefs->RsiRange();
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < p + 3) {
+        Finish(pane, Format("%s - RSI not available - too few quotations", ticker.c_str()));
+        return;
+    }
+    const std::vector<float> close = Closes(*stock);
+    std::vector<float> rsi(close.size());
+    indicators::Rsi(n, p, close.data(), rsi.data());
+    PaintPercentOscillator(
+        pane, rsi, p, 0xC02,
+        Format("%s - RSI (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(rsi))));
+}
+
+void PaintRocChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const int p = pane.prefs->RocRange();
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < p + 3) {
+        Finish(pane, Format("%s - ROC not available - too few quotations", ticker.c_str()));
+        return;
+    }
+    const std::vector<float> close = Closes(*stock);
+    std::vector<float> roc(close.size());
+    indicators::RateOfChange(n, p, close.data(), roc.data());
+    PaintRangedOscillator(
+        pane, roc, p, 0x41, 0, 0, 0x2C2,
+        Format("%s - ROC (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(roc))));
+}
+
+void PaintStochasticChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const int p = pane.prefs->StochasticRange();
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < p + 3) {
+        Finish(pane, "Stochastic Slow not available - too few quotations");
+        return;
+    }
+    const std::vector<float> close = Closes(*stock);
+    std::vector<float> k(close.size()), d(close.size());
+    indicators::Stochastic(n, p, close.data(), k.data(), d.data());
+    SeriesPlot plot = FramedPlot(pane, k);
+    FixedPercentScale(plot);
+    DrawGrid(pane, plot, 0xC02);
+    plot.first = From(plot, p + 7);
+    plot.flags = 0x2;
+    PlotSeries(pane, plot, pane.Colour(ColourSetting::Oscillator));
+    plot.values = d.data();
+    PlotSeries(pane, plot, pane.Colour(ColourSetting::Signal));
+    Finish(pane, Format("%s - Stochastic Slow (%d) %%K=%f, %%D=%f", ticker.c_str(), p,
+                        static_cast<double>(Last(k)), static_cast<double>(Last(d))));
+}
+
+void PaintUltimateChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const Preferences& prefs = *pane.prefs;
+    const int p1 = prefs.UltimateFast(), p2 = prefs.UltimateMedium(), p3 = prefs.UltimateSlow();
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < p3 + 3) {
+        Finish(pane, Format("%s - Ultimate not available - too few quotations", ticker.c_str()));
+        return;
+    }
+    const std::vector<float> close = Closes(*stock);
+    std::vector<float> ultimate(close.size());
+    indicators::UltimateOscillator(n, p1, p2, p3, close.data(), ultimate.data());
+    PaintPercentOscillator(pane, ultimate, p3, 0x40C2,
+                           Format("%s - Ultimate (%d,%d,%d) =%6.2lf %%", ticker.c_str(), p1, p2,
+                                  p3, static_cast<double>(Last(ultimate))));
+}
+
+void PaintTrixChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const int p = pane.prefs->TrixRange();
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < p) {
+        Finish(pane, Format("%s - TRIX not available - too few quotations", ticker.c_str()));
+        return;
+    }
+    const std::vector<float> close = Closes(*stock);
+    std::vector<float> trix(close.size());
+    indicators::Trix(n, p, close.data(), trix.data());
+    PaintRangedOscillator(
+        pane, trix, p, 0x141, 0, 0, 0x2C4,
+        Format("%s - TRIX (%d) =%6.2f", ticker.c_str(), p, static_cast<double>(Last(trix))));
+}
+
+void PaintCciChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const int p = pane.prefs->CciRange();
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < p) {
+        Finish(pane, Format("%s - CCI not available - too few quotations", ticker.c_str()));
+        return;
+    }
+    const std::vector<float> typical = TypicalPrices(*stock);
+    std::vector<float> cci(typical.size());
+    indicators::Cci(n, p, typical.data(), cci.data());
+    // The range starts at -100..100 and only widens.
+    PaintRangedOscillator(
+        pane, cci, p, 0x2141, -100, 100, 0x8002,
+        Format("%s - CCI (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(cci))));
+}
+
+void PaintMfiChart(PaneContext& pane) {
+    const Stock* stock = Begin(pane);
+    if (stock == nullptr) return;
+    const int p = kMfiPeriod;
+    const int n = BarCount(*stock);
+    const std::string ticker = Ticker(*stock);
+    if (n < p + 3) {
+        Finish(pane, Format("%s - MFI not available - too few quotations", ticker.c_str()));
+        return;
+    }
+    const std::vector<float> typical = TypicalPrices(*stock);
+    const std::vector<float> volume = Volumes(*stock);
+    std::vector<float> mfi(typical.size());
+    indicators::Mfi(n, p, typical.data(), volume.data(), mfi.data());
+    PaintPercentOscillator(
+        pane, mfi, p, 0x30002,
+        Format("%s - MFI (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(mfi))));
+}
+
+namespace {
+
+// A painter whose arrays cannot be allocated leaves its pane as cleared.
+PanePainter Guarded(void (*paint)(PaneContext&)) {
+    return [paint](PaneContext& pane) {
+        try {
+            paint(pane);
+        } catch (const std::bad_alloc&) {
+            ClearPane(pane);
+        }
+    };
+}
+
+}  // namespace
+
+void AddIndicatorPainters(ChartPainters& painters) {
+    auto& p = painters.builtIn;
+    p[2] = Guarded(PaintMacdChart);
+    p[3] = Guarded(PaintRsiChart);
+    p[4] = Guarded(PaintRocChart);
+    p[5] = Guarded(PaintStochasticChart);
+    p[6] = Guarded(PaintVolumeChart);
+    p[7] = Guarded(PaintUltimateChart);
+    p[8] = Guarded(PaintObvChart);
+    p[9] = Guarded(PaintTrixChart);
+    p[10] = Guarded(PaintRelativeStrengthChart);
+    p[11] = Guarded(PaintCciChart);
+    p[12] = Guarded(PaintMfiChart);
+    p[13] = Guarded(PaintAccumulationDistributionChart);
+    p[14] = Guarded(PaintChaikinChart);
+    p[15] = Guarded(PaintNviChart);
+    p[16] = Guarded(PaintTrinChart);
+    p[17] = Guarded(PaintAdLineChart);
+}
+
+}  // namespace velmora

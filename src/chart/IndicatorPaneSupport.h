@@ -1,0 +1,80 @@
+#pragma once
+// Helpers shared by the indicator painters (internal to the chart library).
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "chart/PaneContext.h"
+#include "chart/SeriesPlot.h"
+
+namespace velmora::pane_support {
+
+template <typename... Args>
+std::string Format(const char* format, Args... args) {
+    char buf[512];
+    std::snprintf(buf, sizeof buf, format, args...);
+    return buf;
+}
+
+inline int BarCount(const Stock& stock) { return static_cast<int>(stock.Quotations.size()); }
+
+// One float per bar of a quotation field.
+template <typename Field>
+std::vector<float> BarArray(const Stock& stock, Field field) {
+    std::vector<float> out(stock.Quotations.size());
+    for (std::size_t i = 0; i < out.size(); ++i)
+        out[i] = static_cast<float>(field(stock.Quotations[i]));
+    return out;
+}
+inline std::vector<float> Closes(const Stock& s) {
+    return BarArray(s, [](const Quotation& q) { return q.Close; });
+}
+inline std::vector<float> Volumes(const Stock& s) {
+    return BarArray(s, [](const Quotation& q) { return q.Volume; });
+}
+// (close + high + low) / 3
+inline std::vector<float> TypicalPrices(const Stock& s) {
+    return BarArray(s, [](const Quotation& q) { return (q.Close + q.High + q.Low) / 3.0f; });
+}
+
+// A plot of the pane's visible bars over the values, padding 100.
+inline SeriesPlot FramedPlot(const PaneContext& pane, const std::vector<float>& values) {
+    SeriesPlot p;
+    p.Frame(static_cast<int>(values.size()), pane.VisibleBars(), pane.scrollPosition);
+    p.values = values.data();
+    return p;
+}
+
+// The first bar drawn for a series whose first `warmUp` bars have no value.
+inline int From(const SeriesPlot& plot, int warmUp) { return std::max(plot.scroll, warmUp); }
+
+// The fixed 0..100 scale with grid step 10.
+inline void FixedPercentScale(SeriesPlot& plot) {
+    plot.max = 100;
+    plot.min = 0;
+    plot.step = 10;
+}
+
+// The last bar's value (EMPTY when there are no bars).
+inline float Last(const std::vector<float>& v) { return v.empty() ? kEmptyValue : v.back(); }
+
+// Ends a painting: no marker, then the title line.
+inline void Finish(PaneContext& pane, const std::string& title) {
+    if (pane.definition) pane.definition->markerX = kNoMarker;
+    DrawTitle(pane, title);
+}
+
+// Clears the pane; the stock to paint, or null when there is nothing to draw.
+inline const Stock* Begin(PaneContext& pane) {
+    ClearPane(pane);
+    if (pane.definition) pane.definition->markerX = kNoMarker;
+    if (pane.stock == nullptr || pane.prefs == nullptr) return nullptr;
+    return pane.stock;
+}
+
+// The ticker of a stock.
+inline std::string Ticker(const Stock& s) { return std::string(s.TickerText()); }
+
+}  // namespace velmora::pane_support
