@@ -1,6 +1,7 @@
 // Chart painting and compression: a 1200 × 600 price pane with 2,000 visible bars and every
 // overlay on (volume, three averages, Bollinger bands, SAR, candlesticks) painted onto a
-// QImage; weekly and monthly compression of 10,000 daily bars.
+// QImage; a 1200 × 900 chart window of Price, MACD, RSI and Volume panes with 2,000 visible
+// bars; weekly and monthly compression of 10,000 daily bars.
 //
 //   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCH=ON
 //   cmake --build build/release && build/release/bench/velmora_chart_bench
@@ -12,6 +13,7 @@
 #include <cmath>
 
 #include "chart/ChartDefinition.h"
+#include "chart/ChartWindowPainter.h"
 #include "chart/PricePainter.h"
 #include "database/Periodicity.h"
 #include "platform/qt/QtCanvas.h"
@@ -75,6 +77,40 @@ void BM_PaintPricePane(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PaintPricePane)->Unit(benchmark::kMillisecond);
+
+void BM_PaintChartWindow(benchmark::State& state) {
+    EnsureGuiApplication();
+    const Stock stock = MakeStock(2500);
+    Preferences prefs;
+    ChartSettings settings;
+    settings.visibleBars = 2000;
+    settings.chartType = ChartType::Candlesticks;
+    ChartTable table;
+    ChartWindowModel model(table);
+    model.SetPanes({{kPriceChartId, 40}, {2, 20}, {3, 20}, {6, 20}});
+    ChartWindowView view;
+    view.model = &model;
+    view.table = &table;
+    view.settings = &settings;
+    view.prefs = &prefs;
+    view.stock = &stock;
+    HintData data;
+    data.barCount = static_cast<int>(stock.Quotations.size());
+    data.visibleBars = settings.visibleBars;
+    model.Receive({RefreshHint::Kind::Everything}, data);
+    for (int i = 0; i < model.PaneCount(); ++i) model.Pane(i).scroll.MoveTo(500);
+    QImage image(1200, 900, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        QtCanvas canvas(painter);
+        PaintChartWindow(canvas, view, 1200, 900);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PaintChartWindow)->Unit(benchmark::kMillisecond);
 
 void BM_Compress(benchmark::State& state) {
     const Stock stock = MakeStock(10000);

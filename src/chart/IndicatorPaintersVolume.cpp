@@ -25,7 +25,7 @@ void RangeGridAndPlot(PaneContext& pane, SeriesPlot& plot, std::int32_t gridFlag
     PlotSeries(pane, plot, colour);
 }
 
-// A whole number for a title; values beyond the 64-bit range are held at its ends.
+// A value cut to a whole number for a title (printed with %.0f: no integer overflow).
 double WholeNumber(float v) {
     if (!std::isfinite(v)) return 0;
     return std::trunc(static_cast<double>(v));
