@@ -288,35 +288,35 @@ Study MakeTextStudy(const StudyAnchors& anchor, std::string_view text, TextExten
     return s;
 }
 
-CanvasPoint ToolStartPoint(const StudyFrame& frame, StudyTool tool, int x, int y) {
+ToolPoint ToolStartPoint(const StudyFrame& frame, StudyTool tool, int x, int y) {
     if (tool == StudyTool::Horizontal) x = 0;
     if (tool == StudyTool::Vertical || tool == StudyTool::FibTimeZones) y = 0;
-    return {frame.SnapX(x), frame.ClampY(y)};
+    return {frame.SnapX(x), frame.ClampY(y), frame.BarAt(x)};
 }
 
-CanvasPoint ToolEndPoint(const StudyFrame& frame, StudyTool tool, CanvasPoint start, int x, int y) {
+ToolPoint ToolEndPoint(const StudyFrame& frame, StudyTool tool, ToolPoint start, int x, int y) {
     switch (tool) {
         case StudyTool::Horizontal:
-            return {frame.PlotRight(), start.y};
+            return {frame.PlotRight(), start.y, frame.BarAt(frame.PlotRight())};
         case StudyTool::Vertical:
         case StudyTool::FibTimeZones:
-            return {start.x, frame.PlotBottom()};
+            return {start.x, frame.PlotBottom(), start.bar};
         default:
-            return {frame.SnapX(x), frame.ClampY(y)};
+            return {frame.SnapX(x), frame.ClampY(y), frame.BarAt(x)};
     }
 }
 
 std::vector<Study> MakeStudiesFromPoints(const StudyFrame& frame, StudyTool tool,
-                                         std::int32_t paneId, int colour, CanvasPoint start,
-                                         CanvasPoint end) {
+                                         std::int32_t paneId, int colour, ToolPoint start,
+                                         ToolPoint end) {
     if (!frame.Usable() || !frame.OnPlot(start.x, start.y) || !frame.OnPlot(end.x, end.y))
         return {};
     StudyAnchors a;
     a.paneId = paneId;
     a.colour = colour;
-    a.startDate = frame.DateOfBar(frame.BarAt(start.x));
+    a.startDate = frame.DateOfBar(start.bar);
     a.startValue = static_cast<float>(frame.ValueAt(start.y));
-    a.endDate = frame.DateOfBar(frame.BarAt(end.x));
+    a.endDate = frame.DateOfBar(end.bar);
     a.endValue = static_cast<float>(frame.ValueAt(end.y));
     return BuildStudies(tool, a, *frame.BarStock());
 }
@@ -344,7 +344,7 @@ std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y, std:
     StudyAnchors a;
     a.paneId = pane.definition->id;
     a.colour = pane.Colour(ColourSetting::Study);
-    a.startDate = a.endDate = frame.DateOfBar(frame.BarAt(r.left));
+    a.startDate = a.endDate = frame.DateOfBar(frame.BarAt(x));
     // The box's top may lie just above the plot; the anchor stays on it so the text shows.
     a.startValue = a.endValue = static_cast<float>(frame.ValueAt(frame.ClampY(r.top)));
     return MakeTextStudy(a, text, box);
@@ -388,8 +388,8 @@ void StudyDrag::DrawFeedback(Canvas& canvas) const {
     if (frame_) DrawDragFeedback(canvas, *frame_, tool_, start_, end_, colour_);
 }
 
-void DrawDragFeedback(Canvas& canvas, const StudyFrame& frame, StudyTool tool, CanvasPoint start,
-                      CanvasPoint end, int colour) {
+void DrawDragFeedback(Canvas& canvas, const StudyFrame& frame, StudyTool tool, ToolPoint start,
+                      ToolPoint end, int colour) {
     canvas.SetDrawMode(DrawMode::Xor);
     canvas.SetPen(colour, 1, PenStyle::Solid);
     canvas.Line(start.x, start.y, end.x, end.y);
@@ -405,7 +405,7 @@ void DrawDragFeedback(Canvas& canvas, const StudyFrame& frame, StudyTool tool, C
             canvas.Line(left, y, frame.PlotRight(), y);
         }
     } else if (tool == StudyTool::FibTimeZones) {
-        long long bar = frame.BarAt(start.x);
+        long long bar = start.bar;
         for (const int step : kTimeZoneSteps) {
             bar += step;
             if (bar >= frame.BarCount()) break;
@@ -555,9 +555,20 @@ bool PaneHasStudies(const Stock& stock, std::int32_t paneId) {
                        [paneId](const Study& s) { return s.PaneId == paneId; });
 }
 
+void StudyHit::Remember(const Stock& stock, int index) {
+    stock_ = &stock;
+    count_ = stock.Studies.size();
+    index_ = index >= 0 && static_cast<std::size_t>(index) < count_ ? index : -1;
+}
+
+bool StudyHit::RightClick(const PaneContext& pane, const Stock& stock, int a, int b) {
+    Remember(stock, HitTestStudies(pane, stock.Studies, a, b));
+    return index_ >= 0;
+}
+
 bool StudyHit::Valid(const Stock& stock) const {
-    return index_ >= 0 && index_ < static_cast<int>(stock.Studies.size()) &&
-           stock.Studies[static_cast<std::size_t>(index_)].PaneId == paneId_;
+    return index_ >= 0 && stock_ == &stock && stock.Studies.size() == count_ &&
+           static_cast<std::size_t>(index_) < count_;
 }
 
 Study* StudyHit::Get(Stock& stock) const {

@@ -39,6 +39,10 @@ struct StudyToolInfo {
 const std::array<StudyToolInfo, 7>& StudyTools();
 // The tool of a command number, if it is one of the tool commands.
 std::optional<StudyTool> ToolOfCommand(int command);
+// Over a pane the mouse shows the arrow with the pick tool and the cross-hair with the others.
+inline bool ToolShowsCrossHair(StudyTool tool) {
+    return tool != StudyTool::Pick;
+}
 
 // Study::Kind values.
 namespace StudyKind {
@@ -150,6 +154,14 @@ std::vector<Study> BuildStudies(StudyTool tool, const StudyAnchors& anchors, con
 // A text study with the top-left of its box at the anchor and the box size measured.
 Study MakeTextStudy(const StudyAnchors& anchor, std::string_view text, TextExtent box);
 
+// A point of a drag once the tool's rules placed it, with the stock's bar it stands for (kept
+// rather than read back from x, which is ambiguous when bars are denser than pixels).
+struct ToolPoint {
+    int x = 0;
+    int y = 0;
+    int bar = 0;
+};
+
 // A drag of tools 1 to 5 in a pane, from the button down to the button up.
 class StudyDrag {
   public:
@@ -164,8 +176,8 @@ class StudyDrag {
 
     bool Active() const { return frame_.has_value(); }
     StudyTool Tool() const { return tool_; }
-    CanvasPoint Start() const { return start_; }
-    CanvasPoint End() const { return end_; }
+    ToolPoint Start() const { return start_; }
+    ToolPoint End() const { return end_; }
     int Colour() const { return colour_; }
     // Draws (or, drawn again, erases) the rubber band of the drag.
     void DrawFeedback(Canvas& canvas) const;
@@ -175,8 +187,8 @@ class StudyDrag {
     StudyTool tool_ = StudyTool::Pick;
     std::int32_t paneId_ = 0;
     int colour_ = 0;
-    CanvasPoint start_;
-    CanvasPoint end_;
+    ToolPoint start_;
+    ToolPoint end_;
 };
 
 // The studies a drag of a tool from start to end (pixels in the pane) makes, with the start
@@ -185,13 +197,13 @@ std::vector<Study> MakeStudiesFromDrag(const PaneContext& pane, StudyTool tool, 
                                        CanvasPoint end);
 // The same from points the tool's rules have already placed.
 std::vector<Study> MakeStudiesFromPoints(const StudyFrame& frame, StudyTool tool,
-                                         std::int32_t paneId, int colour, CanvasPoint start,
-                                         CanvasPoint end);
+                                         std::int32_t paneId, int colour, ToolPoint start,
+                                         ToolPoint end);
 // Where the tool's start and end points lie once its rules are applied (x snapped to a bar,
 // y clamped to the plot; the horizontal line from x = 0 to the plot's right end, vertical
 // lines from y = 0 to the plot bottom).
-CanvasPoint ToolStartPoint(const StudyFrame& frame, StudyTool tool, int x, int y);
-CanvasPoint ToolEndPoint(const StudyFrame& frame, StudyTool tool, CanvasPoint start, int x, int y);
+ToolPoint ToolStartPoint(const StudyFrame& frame, StudyTool tool, int x, int y);
+ToolPoint ToolEndPoint(const StudyFrame& frame, StudyTool tool, ToolPoint start, int x, int y);
 
 // The text tool's edit box for a click: left, top, right, bottom (at the snapped click).
 struct BoxRect {
@@ -207,8 +219,8 @@ void AddStudies(Database& db, Stock& stock, std::vector<Study> studies);
 
 // The rubber band of a drag in XOR mode: the segment, the retracement's 7 level lines or the
 // 10 time-zone lines. Drawing it again with the same points erases it.
-void DrawDragFeedback(Canvas& canvas, const StudyFrame& frame, StudyTool tool, CanvasPoint start,
-                      CanvasPoint end, int colour);
+void DrawDragFeedback(Canvas& canvas, const StudyFrame& frame, StudyTool tool, ToolPoint start,
+                      ToolPoint end, int colour);
 
 // --- drawing and hitting -------------------------------------------------------------------
 
@@ -234,12 +246,13 @@ bool PaneHasStudies(const Stock& stock, std::int32_t paneId);
 // The study remembered at a pane's last right-click, for "Delete study" and "Properties...".
 class StudyHit {
   public:
-    void Remember(int index, std::int32_t paneId) {
-        index_ = index;
-        paneId_ = paneId;
-    }
+    // Remembers study `index` of the stock (-1: none).
+    void Remember(const Stock& stock, int index);
+    // Hit-tests the pane at (a, b) and remembers the study found; true when one was.
+    bool RightClick(const PaneContext& pane, const Stock& stock, int a, int b);
     void Clear() { index_ = -1; }
-    // The remembered study, if it still is a study of that pane.
+    // The remembered study while it can still be told apart: same stock, no study added or
+    // deleted since (property edits keep it).
     Study* Get(Stock& stock) const;
     bool Valid(const Stock& stock) const;
     int Index() const { return index_; }
@@ -249,7 +262,8 @@ class StudyHit {
 
   private:
     int index_ = -1;
-    std::int32_t paneId_ = 0;
+    const Stock* stock_ = nullptr;
+    std::size_t count_ = 0;
 };
 // Deletes every study of the stock with the pane id; returns how many went (the stock is
 // marked modified when any did).

@@ -239,7 +239,7 @@ int RunStudyDelete(Context& ctx, std::vector<std::string>& args) {
         StudyHit hit;
         for (std::size_t i = 0; i < stock->Studies.size(); ++i) {
             if (stock->Studies[i].PaneId != pane) continue;
-            if (seen++ == *index) hit.Remember(static_cast<int>(i), pane);
+            if (seen++ == *index) hit.Remember(*stock, static_cast<int>(i));
         }
         if (!hit.Delete(ctx.db, *stock)) {
             ctx.Error("stock '" + args[0] + "' has no study " + *indexText + " in pane " +

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <random>
+
 #include "chart/ChartTestSupport.h"
 #include "chart/Studies.h"
 #include "database/Periodicity.h"
@@ -192,6 +195,62 @@ TEST_F(StudyPane, ExtensionClippingAndLinesOutsideThePlot) {
     EXPECT_EQ(lines[0]->y2, 5);
 }
 
+TEST_F(StudyPane, AnyStoredStudyDrawsInsideThePlot) {
+    // Stored studies may hold any values: far-off, infinite or NaN values, dates before and
+    // after the quotations, huge text boxes. Whatever is drawn stays on the plot (the thick
+    // second pass one pixel beside it).
+    std::mt19937 rng(7);
+    const float special[] = {0.0f,
+                             -1e30f,
+                             1e30f,
+                             std::numeric_limits<float>::infinity(),
+                             std::numeric_limits<float>::quiet_NaN(),
+                             149.9f,
+                             250.0f,
+                             50.0f};
+    auto value = [&] {
+        return rng() % 3 == 0 ? special[rng() % 8] : static_cast<float>(rng() % 400) - 50;
+    };
+    auto date = [&] {
+        return rng() % 5 == 0 ? static_cast<PackedDate>(rng()) : Day(static_cast<int>(rng() % 200));
+    };
+    const std::uint8_t kinds[] = {0, 1, 2, 3, 4, 5, 6, 255, 17};
+    std::vector<Study> studies;
+    for (int i = 0; i < 3000; ++i) {
+        Study st;
+        st.PaneId = 1 + static_cast<int>(rng() % 2);
+        st.Kind = kinds[rng() % 9];
+        st.Extend = static_cast<std::uint8_t>(rng() % 4);
+        st.Style = static_cast<std::uint8_t>(rng() % 8);
+        st.Colour = static_cast<std::int32_t>(rng());
+        st.Background = static_cast<std::int32_t>(rng());
+        st.StartDate = date();
+        st.StartValue = value();
+        st.EndDate = st.Kind == 255 ? static_cast<PackedDate>(rng()) : date();
+        st.EndValue = value();
+        if (rng() % 4 == 0) st.Text = "a\r\nb";
+        studies.push_back(st);
+    }
+    f.canvas.Clear();
+    DrawStudies(f.pane, studies);
+    const auto lines = f.canvas.CallsOf(Kind::Line);
+    EXPECT_GT(lines.size(), 500u);
+    for (const auto* l : lines) {
+        for (const auto& [x, y] : {std::pair{l->x1, l->y1}, std::pair{l->x2, l->y2}}) {
+            EXPECT_TRUE(x >= 5 && x <= 406 && y >= 4 && y <= 305) << x << "," << y;
+        }
+    }
+    int hits = 0;
+    for (int a = 0; a < 442; a += 13)
+        for (int b = 0; b < 318; b += 11) {
+            const int hit = HitTestStudies(f.pane, studies, a, b);
+            if (hit < 0) continue;
+            ++hits;
+            EXPECT_EQ(studies[static_cast<std::size_t>(hit)].PaneId, 1);
+        }
+    EXPECT_GT(hits, 0);
+}
+
 TEST_F(StudyPane, ThickDottedAndTextDrawing) {
     Study flat = Line(StudyKind::kTrend, 110, 100, 150, 120);
     flat.Style = kStyleThick | kStyleDotted;
@@ -266,18 +325,24 @@ TEST_F(StudyPane, DeleteStudyAndDeleteAllOfOnePane) {
     EXPECT_TRUE(db.WorkspaceDirty());
     EXPECT_TRUE(PaneHasStudies(*s, 2));
 
-    s->Modified = false;
     StudyHit hit;
-    hit.Remember(1, 1);  // index 1 is a study of pane 2: not this pane's
+    EXPECT_FALSE(hit.RightClick(f.pane, *s, 300, 100));
+    ASSERT_TRUE(hit.RightClick(f.pane, *s, 300, 231));  // the horizontal line at y = 230
+    EXPECT_EQ(hit.Index(), 2);
+    // A study added since the right-click makes the remembered one stale.
+    AddStudies(db, *s, {Line(StudyKind::kTrend, 150, 200, 160, 200)});
+    s->Modified = false;
     EXPECT_FALSE(hit.Delete(db, *s));
     EXPECT_FALSE(s->Modified);
-    hit.Remember(2, 1);
+    ASSERT_EQ(s->Studies.size(), 4u);
+    ASSERT_TRUE(hit.RightClick(f.pane, *s, 300, 231));
     EXPECT_TRUE(hit.Delete(db, *s));
     EXPECT_TRUE(s->Modified);
     EXPECT_EQ(hit.Index(), -1);
-    ASSERT_EQ(s->Studies.size(), 2u);
+    ASSERT_EQ(s->Studies.size(), 3u);
+    EXPECT_EQ(s->Studies[2].Kind, StudyKind::kTrend);
 
-    EXPECT_EQ(DeleteAllStudies(db, *s, 1), 1);
+    EXPECT_EQ(DeleteAllStudies(db, *s, 1), 2);
     ASSERT_EQ(s->Studies.size(), 1u);
     EXPECT_EQ(s->Studies[0].PaneId, 2);
     EXPECT_FALSE(PaneHasStudies(*s, 1));
