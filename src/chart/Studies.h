@@ -301,9 +301,4 @@ struct TextBoxProperties {
     void Store(Study& study, const TextMeasure& measure) const;
 };
 
-// Marks the stock modified after a property dialog stored into one of its studies.
-inline void StudyChanged(Database& db, Stock& stock) {
-    db.MarkModified(stock);
-}
-
 }  // namespace velmora
