@@ -66,6 +66,7 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
     const auto scroll = TakeOption(args, "--scroll", missing);
     const auto selected = TakeOption(args, "--selected-bar", missing);
     const auto signalsFile = TakeOption(args, "--signals-formula-file", missing);
+    const bool volumeShares = TakeFlag(args, "--volume-shares");
     if (missing) {
         ctx.Error("chart: an option is missing its value");
         return kUsage;
@@ -140,6 +141,7 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
     ChartSettings settings;
     settings.FromPreferences(ctx.prefs);
     if (chartType) settings.chartType = *chartType;
+    if (volumeShares) settings.volumeShowsTurnover = false;
     if (visible) settings.visibleBars = visibleBars;
     CompressedStockCache cache;
     ChartWindowModel model(table, ctx.prefs.AutoArrangeCharts());
