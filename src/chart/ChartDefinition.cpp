@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "chart/IndicatorPainters.h"
+#include "chart/FormulaPainter.h"
 #include "chart/PricePainter.h"
 #include "database/FixedText.h"
 
@@ -57,6 +58,7 @@ ChartPainters ChartTable::DefaultPainters() {
     ChartPainters p;
     p.builtIn[kPriceChartId] = PaintPriceChart;
     AddIndicatorPainters(p);
+    p.formula = PaintFormulaChart;
     return p;
 }
 

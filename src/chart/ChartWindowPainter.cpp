@@ -23,6 +23,7 @@ PaneContext MakeContext(Canvas& canvas, ChartWindowView& view, int pane, int wid
     ctx.scrollPosition = view.model->Pane(pane).scroll.position;
     ctx.arrows = &view.model->Pane(pane).arrows;
     ctx.database = view.database;
+    ctx.engine = view.engine;
     return ctx;
 }
 

@@ -19,6 +19,7 @@ struct ChartWindowView {
     const Stock* stock = nullptr;  // the current stock, daily
     bool printing = false;         // swaps the grey and white palette entries
     const Database* database = nullptr;  // base stocks and advance/decline data
+    FormulaEngine* engine = nullptr;  // for the formula-driven charts
 };
 
 // The background of a blank pane and the splitter bars.

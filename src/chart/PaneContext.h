@@ -14,6 +14,7 @@
 namespace velmora {
 
 class Database;
+class FormulaEngine;
 
 // The buy and sell arrays of the last formula run on the shown stock, one value per bar.
 struct TradeArrows {
@@ -41,6 +42,7 @@ struct PaneContext {
     const TradeArrows* arrows = nullptr;
     // The relative-strength base stocks and the markets' advance/decline data.
     const Database* database = nullptr;
+    FormulaEngine* engine = nullptr;  // runs the formulas of formula-driven charts
 
     // The palette index of a colour setting.
     int Colour(ColourSetting setting) const { return prefs ? prefs->Colour(setting) : 1; }

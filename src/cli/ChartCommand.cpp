@@ -163,6 +163,10 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
     view.cache = &cache;
     view.stock = stock;
     view.database = &ctx.db;
+    // The formula-driven panes run their formulas on this engine while they paint.
+    ConsoleFormulaErrorSink paneErrors(ctx.err);
+    FormulaEngine paneEngine(paneErrors, &ctx.db);
+    view.engine = &paneEngine;
     HintData data;
     data.visibleBars = settings.visibleBars;
     model.SetPeriodicity(period, cache, data);

@@ -113,6 +113,8 @@ int ResolveScanOptions(Context& ctx, ScanOptions& options);
 int RunBacktest(Context& ctx, std::vector<std::string>& args);
 int RunChart(Context& ctx, std::vector<std::string>& args);
 int RunStudy(Context& ctx, std::vector<std::string>& args);
+int RunCharts(Context& ctx, std::vector<std::string>& args);
+int RunCommentary(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

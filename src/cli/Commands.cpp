@@ -93,6 +93,14 @@ const std::vector<Command>& Commands() {
          "[--to yy-mm-dd:VALUE] [--text T] | list TICKER | delete TICKER --pane ID "
          "(--index N | --all)",
          "adds, lists and deletes the drawing-tool studies of a stock's chart panes", RunStudy},
+        {"charts",
+         "list | show ID | set ID [--name N] [--formula-file F] [--auto | --min A --max B] "
+         "[--grid level0,limits,50,percent,30/70,20/80,100,10/90,middle|none]",
+         "the chart definitions of tarvik.charts: list, show one, change a custom one", RunCharts},
+        {"commentary",
+         "TICKER (--formula TEXT | --formula-file F) [--date yy-mm-dd] "
+         "[--periodicity daily|weekly|monthly]",
+         "the text a commentary formula writes for a stock (at the bar of --date)", RunCommentary},
     };
     return commands;
 }

@@ -1,0 +1,194 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "ChartTestSupport.h"
+#include "chart/FormulaPainter.h"
+#include "chart/SeriesPlot.h"
+#include "formula/FormulaEngine.h"
+
+namespace velmora {
+namespace {
+
+using Kind = CanvasCall::Kind;
+
+// Every colour setting of the painter's choice gets its own palette index.
+constexpr int kOscillator = 3, kSignal = 4, kHistogram = 5, kPrice = 6, kParabolic = 7, kGrid = 8,
+              kAxes = 9, kBackground = 10;
+
+struct FormulaPane : test::PaneFixture {
+    RecordingFormulaErrorSink errors;
+    FormulaEngine engine{errors};
+    Stock stock;
+
+    explicit FormulaPane(int bars = 60) : stock(test::MakeStock(bars)) {
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Oscillator), kOscillator);
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Signal), kSignal);
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Histogram), kHistogram);
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Price), kPrice);
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Parabolic), kParabolic);
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Grid), kGrid);
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Axes), kAxes);
+        prefs.SetColourAt(static_cast<int>(ColourSetting::Background), kBackground);
+        settings.visibleBars = 40;
+        definition.id = 1000;
+        definition.name = "Custom 0";
+        definition.scaleFlags = kAutomaticScaling;
+        pane.stock = &stock;
+        pane.engine = &engine;
+    }
+    void Paint(const std::string& formula) {
+        definition.formula = formula;
+        canvas.Clear();
+        PaintFormulaChart(pane);
+    }
+    // Calls of a kind drawn with a pen (or text) colour.
+    std::vector<const CanvasCall*> Drawn(Kind kind, int colour) const {
+        std::vector<const CanvasCall*> out;
+        for (const CanvasCall* c : canvas.CallsOf(kind))
+            if ((kind == Kind::Text ? c->colour : c->penColour) == colour) out.push_back(c);
+        return out;
+    }
+    std::string Title() const {
+        for (const CanvasCall* c : canvas.CallsOf(Kind::Text))
+            if (c->x1 == 8 && c->y1 == 8) return c->text;
+        return "<none>";
+    }
+    int TopY() const { return pane.top + 5; }
+};
+
+TEST(FormulaPainter, MaxgraphZeroLooksAtThreeSlotsAndGraphTwoIsAHistogram) {
+    FormulaPane f;
+    f.Paint("maxgraph = 0; graph2 = close - 100; graph3 = close;");
+    // graph2: one vertical line per visible bar from the baseline, in "Histogram:".
+    const auto bars = f.Drawn(Kind::Line, kHistogram);
+    EXPECT_EQ(bars.size(), 40u);
+    for (const CanvasCall* c : bars) EXPECT_EQ(c->x1, c->x2);
+    // graph3 lies beyond the three slots: no line anywhere.
+    EXPECT_TRUE(f.canvas.CallsOf(Kind::Polyline).empty());
+    EXPECT_EQ(f.Title(), "TEST - Custom 0" + std::string(15, ' '));
+    EXPECT_EQ(f.definition.markerX, kNoMarker);
+
+    // A huge maxgraph is bounded by the slots the formula assigned.
+    f.Paint("maxgraph = 1000000000; graph0 = close;");
+    EXPECT_EQ(f.Drawn(Kind::Polyline, kOscillator).size(), 1u);
+}
+
+TEST(FormulaPainter, StylesPointsFatLinesAndDrawingOrder) {
+    FormulaPane f;
+    f.Paint("graph0 = close; graph0style = 8+16; graph1 = close + 1; graph1style = 5;");
+    // Style 8 + 16: a 3 × 3 mark at every visible point and no line.
+    EXPECT_EQ(f.Drawn(Kind::Rectangle, kOscillator).size(), 40u);
+    EXPECT_TRUE(f.Drawn(Kind::Polyline, kOscillator).empty());
+    // Style 5: the line twice, the second a pixel to the right.
+    const auto fat = f.Drawn(Kind::Polyline, kSignal);
+    ASSERT_EQ(fat.size(), 2u);
+    ASSERT_EQ(fat[0]->points.size(), 40u);
+    EXPECT_EQ(fat[1]->points[0].x, fat[0]->points[0].x + 1);
+    EXPECT_EQ(fat[1]->points[0].y, fat[0]->points[0].y);
+    // graph1 is drawn before graph0, which ends on top.
+    const auto& calls = f.canvas.Calls();
+    const auto firstOf = [&](Kind kind, int colour) {
+        return std::find_if(calls.begin(), calls.end(), [&](const CanvasCall& c) {
+            return c.kind == kind && c.penColour == colour;
+        });
+    };
+    EXPECT_LT(firstOf(Kind::Polyline, kSignal), firstOf(Kind::Rectangle, kOscillator));
+}
+
+TEST(FormulaPainter, ParabolicSarDefinition) {
+    FormulaPane f;
+    ChartTable table;
+    const ChartDefinition& sar = *table.FindById(19);
+    f.definition.name = sar.name;
+    f.definition.gridFlags = sar.gridFlags;
+    f.Paint(*sar.formula);
+    ASSERT_TRUE(f.errors.reports.empty()) << f.errors.reports.front();
+    // Candlesticks in "Price:": a body per visible bar, outlined in the price colour and
+    // filled with the candlestick colours.
+    const auto bodies = f.Drawn(Kind::Rectangle, kPrice);
+    EXPECT_EQ(bodies.size(), 40u);
+    const int up = f.prefs.Colour(ColourSetting::UpCandlestick);
+    const int down = f.prefs.Colour(ColourSetting::DownCandlestick);
+    for (const CanvasCall* c : bodies) EXPECT_TRUE(c->fillColour == up || c->fillColour == down);
+    // The SAR as marks without lines in "Parabolic:".
+    EXPECT_FALSE(f.Drawn(Kind::Rectangle, kParabolic).empty());
+    EXPECT_TRUE(f.Drawn(Kind::Polyline, kParabolic).empty());
+    EXPECT_EQ(f.Title().rfind("TEST - SAR - ", 0), 0u) << f.Title();
+    EXPECT_NE(f.Title(), "TEST - SAR - " + std::string(15, ' '));
+}
+
+TEST(FormulaPainter, CustomScalingGridStepAndClamping) {
+    FormulaPane f;
+    f.definition.scaleFlags = 0;
+    f.definition.scaleMin = 0;
+    f.definition.scaleMax = 100;
+    f.definition.gridFlags = GridFlags::kMiddle;
+    f.Paint("graph0 = 150; graph1 = 50;");
+    std::vector<std::string> labels;
+    for (const CanvasCall* c : f.Drawn(Kind::Text, kAxes)) labels.push_back(c->text);
+    // Step (100 - 0) × 0.25: lines at 25, 50 and 75 only.
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), " 25.0"), 1);
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), " 50.0"), 1);
+    EXPECT_EQ(std::count(labels.begin(), labels.end(), " 75.0"), 1);
+    EXPECT_EQ(f.Drawn(Kind::Line, kGrid).size(), 3u);
+    EXPECT_FLOAT_EQ(f.definition.scaleMin, 0);
+    EXPECT_FLOAT_EQ(f.definition.scaleMax, 100);
+    // 150 is clamped to the top of the plot; 50 lies half way.
+    const auto top = f.Drawn(Kind::Polyline, kOscillator);
+    ASSERT_EQ(top.size(), 1u);
+    for (const CanvasPoint& p : top[0]->points) EXPECT_EQ(p.y, f.TopY());
+    const auto half = f.Drawn(Kind::Polyline, kSignal);
+    ASSERT_EQ(half.size(), 1u);
+    const PlotGeometry g(f.pane, SeriesPlot{.flags = 0, .max = 100, .min = 0});
+    EXPECT_EQ(half[0]->points[0].y, g.Y(50));
+}
+
+TEST(FormulaPainter, AutomaticRangeCoversEveryGraph) {
+    FormulaPane f;
+    f.Paint("graph0 = 10; graph1 = 30;");
+    EXPECT_FLOAT_EQ(f.definition.scaleMin, 10);
+    EXPECT_FLOAT_EQ(f.definition.scaleMax, 30);
+}
+
+TEST(FormulaPainter, ErrorsShortStocksAndMissingEngine) {
+    FormulaPane f;
+    f.Paint("graph0 = close; title = \"x\"; graph1 = nosuchfunction(3);");
+    EXPECT_FALSE(f.errors.reports.empty());
+    EXPECT_EQ(f.Title(), std::string(15, ' '));
+    EXPECT_TRUE(f.canvas.CallsOf(Kind::Polyline).empty());
+    EXPECT_FALSE(f.engine.InRun());
+
+    FormulaPane shortStock(2);
+    shortStock.Paint("graph0 = close;");
+    EXPECT_EQ(shortStock.Title(), std::string(kNotEnoughData) + std::string(15, ' '));
+
+    FormulaPane noEngine;
+    noEngine.pane.engine = nullptr;
+    noEngine.Paint("graph0 = close;");
+    EXPECT_EQ(noEngine.Title(), "<none>");
+    EXPECT_TRUE(noEngine.canvas.CallsOf(Kind::Polyline).empty());
+}
+
+TEST(FormulaPainter, ColourNumbers) {
+    FormulaPane f;
+    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 0), kOscillator);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 1, 0), kSignal);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 4, 0), kHistogram);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 1), 0);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 16), 15);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 2, -1), kPrice);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 2, -17), kParabolic);
+    // Numbers without a meaning give the slot's colour.
+    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 17), kOscillator);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 1, -20), kSignal);
+    // Style 0 or less: a plain line, every third slot a histogram; 128 is a bar chart.
+    EXPECT_EQ(FormulaGraphFlags(5, -1), 0x4006u);
+    EXPECT_EQ(FormulaGraphFlags(4, 0), 0x4002u);
+    EXPECT_EQ(FormulaGraphFlags(2, 1), 0x4002u);
+    EXPECT_EQ(FormulaGraphFlags(0, 128 + 32 + 256), 0x4002u | 0x18 | 0x1000 | 0x40);
+}
+
+}  // namespace
+}  // namespace velmora
