@@ -7,8 +7,15 @@
 #include <string>
 
 #include "FuzzSupport.h"
+#include "database/CategoryNames.h"
+#include "database/PreferencesFile.h"
 #include "database/StockFile.h"
 #include "database/WorkspaceFile.h"
+#include "platform/IniSettingsStore.h"
+#ifdef HAVE_VELMORA_CHART
+#include "chart/ChartWindowModel.h"
+#include "chart/ChartsFile.h"
+#endif
 #ifdef HAVE_VELMORA_PORTFOLIO
 #include "portfolio/PortfolioFile.h"
 #endif
@@ -146,6 +153,108 @@ void PortfolioSeeds(const fs::path& dir) {
 }
 #endif
 
+void PrefsSeeds(const fs::path& dir) {
+    fs::create_directories(dir);
+    Preferences prefs;
+    SavePreferences(dir / "seed0", prefs);
+    prefs.SetDefaultRSBase("WIG20");
+    prefs.SetDefaultDatabasePath("/home/user/quotes");
+    prefs.SetParabolicStep(0.03f);
+    SavePreferences(dir / "seed1", prefs);
+    // The older versions the loader migrates: the eighth magic byte names the version.
+    for (const char version : {'F', '2'}) {
+        std::string image = Slurp(dir / "seed1");
+        image[7] = version;
+        for (std::size_t i = 8 + 48 + 26; i < 8 + 48 + 40 && i < image.size(); ++i) image[i] = 0;
+        WriteText(dir / (std::string("seed-") + version), image);
+    }
+    WriteText(dir / "seed-short", "TARVPRE3\x01\0\0\0");
+}
+
+// The four files joined as the harness cuts them.
+void CategoryNameSeeds(const fs::path& dir) {
+    const std::string separator = "\n--FILE--\n";
+    WriteText(dir / "seed0", "Main\nParallel\r\n" + separator + "Warsaw\nFree market\n" +
+                                 separator + "Finance\nIndustry\n" + separator +
+                                 "0 Banks\n1\tChemicals\n-3 x\nno number\n");
+    std::string long_names;
+    for (int i = 0; i < 300; ++i) long_names += "Name \xc5\x82\xc3\xb3" "d\xc5\xba " + std::to_string(i) + "\n";
+    WriteText(dir / "seed1", long_names + separator + long_names + separator + long_names +
+                                 separator + long_names);
+}
+
+#ifdef HAVE_VELMORA_CHART
+void ChartsSeeds(const fs::path& dir) {
+    fs::create_directories(dir);
+    ChartTable table;
+    WriteChartsFile(table, dir / "seed0");
+    ChartDefinition* d = table.FindById(kFirstCustomChartId);
+    d->SetName("Momentum");
+    d->formula = "graph0 = c - ref(c, -10);";
+    d->gridFlags = 3;
+    d->scaleMin = -5;
+    d->scaleMax = 5;
+    table.FindById(kFirstCustomChartId + 3)->formula = "graph0 = rsi(14);";
+    WriteChartsFile(table, dir / "seed1");
+    // The older layout without the scale flags.
+    std::string older = Slurp(dir / "seed0");
+    older[7] = 'T';
+    WriteText(dir / "seed2", older);
+}
+
+void LayoutSeeds(const fs::path& dir) {
+    ChartTable table;
+    ChartWindowModel model(table);
+    model.OpenDefault();
+    WriteText(dir / "seed0", model.LayoutText());
+    model.Insert(kFirstCustomChartId);
+    model.BlankPane();
+    WriteText(dir / "seed1", model.LayoutText());
+    WriteText(dir / "seed2", "TARVLAYT\r\n17\n1 50\n-4 200\n");
+}
+#endif
+
+// import.types, a format file and a data file joined as the harness cuts them.
+void ImportTypesSeeds(const fs::path& dir) {
+    const fs::path profile = VELMORA_RESOURCES_DIR "/profile";
+    const std::string separator = "\n--FILE--\n";
+    const std::string types = Slurp(profile / "import.types");
+    const std::pair<const char*, const char*> samples[] = {
+        {"default.format", "12/31/1999 10 11 9 10.5 1200\n01/03/2000 10.5 12 10 11 900\n"},
+        {"csv-ohlcv.format", "Date,Open,High,Low,Close,Volume\n2024-01-02,41.20,42.05,40.90,41.75,120300\n"},
+        {"csv-adjclose.format", "Date,Open,High,Low,Close,Adj Close,Volume\n"
+                                "2024-01-02,12.10,12.40,11.95,12.30,11.87,880200\n"},
+        {"ticker-daily.format", "<TICKER>,<PER>,<DTYYYYMMDD>\nA,D,20240102,000000,58.10,58.95,"
+                                "57.80,58.60,20120,0\n"},
+        {"semicolon-dmy.format", "Date;Open\n02.01.2024;7.52;7.61;7.44;7.58;40500\n"},
+    };
+    int n = 0;
+    for (const auto& [format, sample] : samples) {
+        WriteText(dir / ("seed" + std::to_string(n++)),
+                  types + separator + Slurp(profile / format) + separator + sample);
+    }
+}
+
+// The harness takes a section, a name and a value (each ended by a backslash and one more
+// byte), then the file's text.
+void SettingsSeeds(const fs::path& dir) {
+    fs::create_directories(dir);
+    const fs::path file = dir / "settings.tmp";
+    {
+        IniSettingsStore store(file);
+        store.SetString("Defaults", "DataDir", "/home/user/velmora");
+        store.SetString("Custom Tools", "Count", "1");
+        store.SetString("Custom Tools", "Name0", "Editor");
+        store.SetString("Custom Tools", "Args0", "a=b\\c\nd");
+        store.SetString("Paths", "ASCII", "");
+    }
+    const std::string text = Slurp(file);
+    fs::remove(file);
+    WriteText(dir / "seed0", "Custom Tools\\xCount\\x2\\x" + text);
+    WriteText(dir / "seed1", "Paths\\xASCII\\x/tmp/a=b\\x" + text);
+    WriteText(dir / "seed2", "[S]\\x=\\x\\x[Broken\nx=1\n[S]\nName = v\n;comment\n");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -163,5 +272,13 @@ int main(int argc, char** argv) {
     PortfolioSeeds(root / "portfolio_file_fuzzer");
 #endif
     AsciiSeeds(root / "ascii_import_fuzzer");
+    PrefsSeeds(root / "prefs_file_fuzzer");
+    CategoryNameSeeds(root / "category_names_fuzzer");
+#ifdef HAVE_VELMORA_CHART
+    ChartsSeeds(root / "charts_file_fuzzer");
+    LayoutSeeds(root / "layout_file_fuzzer");
+#endif
+    ImportTypesSeeds(root / "import_types_fuzzer");
+    SettingsSeeds(root / "settings_ini_fuzzer");
     return 0;
 }

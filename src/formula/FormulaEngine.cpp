@@ -169,7 +169,7 @@ void FormulaEngine::ReportFormulaError(std::string_view message) {
 }
 
 void FormulaEngine::ReportOutOfMemory() {
-    ReportFormulaError("Not enough memory\n");
+    ReportFormulaError("Out of memory\n");
 }
 
 // --- memory ----------------------------------------------------------------------------------

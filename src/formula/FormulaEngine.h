@@ -83,7 +83,7 @@ class FormulaEngine {
     std::vector<std::string> AssignedVariables() const;
 
     // Bytes the run's memory may hold (arrays, texts, output); beyond it an operation reports
-    // "Not enough memory\n" and yields nothing.
+    // "Out of memory\n" and yields nothing.
     void SetMemoryLimit(std::size_t bytes) { pool_.SetLimit(bytes); }
 
     // --- error reports --------------------------------------------------------------------

@@ -66,6 +66,27 @@ std::size_t FindUnescaped(std::string_view text, char c) {
     return std::string_view::npos;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// Whether `text` ends with an odd number of backslashes (the next character is escaped).
+bool EndsEscaped(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && text[text.size() - 1 - n] == '\\') ++n;
+    return n % 2 == 1;
+}
+
+// A name as written: escaped, with a leading or trailing blank escaped too (the reader trims
+// unescaped blanks around names), and a first character that would make the line read as a
+// comment or a header escaped.
+std::string EscapeName(std::string_view name) {
+    std::string out = Escape(name, "=");
+    if (!out.empty() && IsBlank(out.back())) out.insert(out.size() - 1, 1, '\\');
+    if (!out.empty() && (out[0] == ';' || out[0] == '#' || out[0] == '[' || IsBlank(out[0]))) {
+        out.insert(0, 1, '\\');
+    }
+    return out;
+}
+
 }  // namespace
 
 IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) {
@@ -100,10 +121,12 @@ void IniSettingsStore::Parse(std::string_view text) {
         const std::size_t eq = FindUnescaped(line, '=');
         if (current == nullptr || eq == std::string_view::npos) continue;
         std::string_view rawName = line.substr(0, eq);
-        while (!rawName.empty() && (rawName.front() == ' ' || rawName.front() == '\t'))
-            rawName.remove_prefix(1);
-        while (!rawName.empty() && (rawName.back() == ' ' || rawName.back() == '\t'))
+        while (!rawName.empty() && IsBlank(rawName.front())) rawName.remove_prefix(1);
+        // A blank after an escaping backslash belongs to the name.
+        while (!rawName.empty() && IsBlank(rawName.back()) &&
+               !EndsEscaped(rawName.substr(0, rawName.size() - 1))) {
             rawName.remove_suffix(1);
+        }
         const std::string name = Unescape(rawName);
         const std::string value = Unescape(line.substr(eq + 1));
         auto it = std::find_if(current->entries.begin(), current->entries.end(),
@@ -123,12 +146,7 @@ std::string IniSettingsStore::Serialize() const {
         if (!out.empty()) out += '\n';
         out += '[' + Escape(s.name, "]") + "]\n";
         for (const Entry& e : s.entries) {
-            // A name that would read as a comment or a header gets its first character escaped.
-            std::string name = Escape(e.name, "=");
-            if (!name.empty() && (name[0] == ';' || name[0] == '#' || name[0] == '[')) {
-                name.insert(0, 1, '\\');
-            }
-            out += name + '=' + Escape(e.value, "") + '\n';
+            out += EscapeName(e.name) + '=' + Escape(e.value, "") + '\n';
         }
     }
     return out;

@@ -309,7 +309,7 @@ TEST(Engine, MemoryLimitEndsTheStatementWithAReport) {
         "a = close + 1; b = a + 1; c = b + 1; d = c + 1; e = d + 1; f = e + 1;"
         "g = f + 1; h = g + 1; i = h + 1; j = i + 1; k = j + 1; l2 = 1;");
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_TRUE(reports[0].ends_with("Not enough memory\n"));
+    EXPECT_TRUE(reports[0].ends_with("Out of memory\n"));
     EXPECT_EQ(f.engine.GetNumber("l2"), 1);
     // Texts doubled again and again.
     f.engine.BeginRun(f.stock);

@@ -58,6 +58,26 @@ TEST(IniSettingsStore, AwkwardTextsRoundTrip) {
     EXPECT_EQ(s.GetString("Custom Tools", "[x"), "#");
 }
 
+// Names with blanks at either end (found by the settings harness: they came back trimmed),
+// next to the hand-written "name = value" whose blanks are not part of the name.
+TEST(IniSettingsStore, BlanksAroundNamesSurviveWhereWritten) {
+    test::TempDir dir;
+    const fs::path file = dir / "settings.ini";
+    test::WriteText(file, "[S]\n  hand\t = v\n");
+    const char* const names[] = {" TxCame0", "tail ", "\t", " ", "both  ", "back\\ "};
+    {
+        IniSettingsStore s(file);
+        for (const char* n : names) s.SetString("S", n, n);
+    }
+    IniSettingsStore s(file);
+    EXPECT_EQ(s.GetString("S", "hand"), " v");
+    for (const char* n : names) EXPECT_EQ(s.GetString("S", n), n) << '[' << n << ']';
+    EXPECT_FALSE(s.GetString("S", "tail").has_value());
+    IniSettingsStore reread(dir / "other.ini");
+    reread.Parse(s.Serialize());
+    EXPECT_EQ(reread.Serialize(), s.Serialize());
+}
+
 TEST(IniSettingsStore, DamagedOrHandWrittenFilesKeepWhatCanBeUnderstood) {
     test::TempDir dir;
     const fs::path file = dir / "settings.ini";
