@@ -115,6 +115,7 @@ int RunChart(Context& ctx, std::vector<std::string>& args);
 int RunStudy(Context& ctx, std::vector<std::string>& args);
 int RunCharts(Context& ctx, std::vector<std::string>& args);
 int RunCommentary(Context& ctx, std::vector<std::string>& args);
+int RunTools(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -101,6 +101,10 @@ const std::vector<Command>& Commands() {
          "TICKER (--formula TEXT | --formula-file F) [--date yy-mm-dd] "
          "[--periodicity daily|weekly|monthly]",
          "the text a commentary formula writes for a stock (at the bar of --date)", RunCommentary},
+        {"tools",
+         "list | add NAME --command C [--args A] [--dir D] [--prompt] | remove N | "
+         "move N up|down | run N [--args A]",
+         "the custom tools of the Tools menu (numbered from 0): list, edit, start one", RunTools},
     };
     return commands;
 }

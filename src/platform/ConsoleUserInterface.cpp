@@ -40,6 +40,24 @@ bool ConsoleUserInterface::AskYesNo(std::string_view question) {
     return defaultAnswer_;
 }
 
+std::optional<std::string> ConsoleUserInterface::AskString(std::string_view prompt,
+                                                           std::string_view initial) {
+    std::fprintf(out_, "%.*s [%.*s]: ", static_cast<int>(prompt.size()), prompt.data(),
+                 static_cast<int>(initial.size()), initial.data());
+    if (in_ == nullptr) {
+        std::fprintf(out_, "\n");
+        return std::string(initial);
+    }
+    std::fflush(out_);
+    std::string line;
+    int c;
+    while ((c = std::fgetc(in_)) != EOF && c != '\n') line += static_cast<char>(c);
+    if (c == EOF && line.empty()) return std::nullopt;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) return std::string(initial);
+    return line;
+}
+
 void ConsoleUserInterface::SetStatusText(std::string_view text) {
     if (verbose_) std::fprintf(out_, "%.*s\n", static_cast<int>(text.size()), text.data());
 }

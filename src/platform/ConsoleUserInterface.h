@@ -27,16 +27,24 @@ public:
     explicit ConsoleUserInterface(std::FILE* out = stderr);
     void ShowMessage(std::string_view text) override;
     bool AskYesNo(std::string_view question) override;
+    // Reads one line from `in` (the prompt and initial text shown on the output stream); an
+    // empty line keeps the initial text, end of input cancels. Without an input stream the
+    // initial text is taken as it is.
+    std::optional<std::string> AskString(std::string_view prompt,
+                                         std::string_view initial) override;
     void SetStatusText(std::string_view text) override;
     void SetProgressPercent(int) override {}
     ProgressReporter& Progress() override { return progress_; }
 
     void SetDefaultAnswer(bool yes) { defaultAnswer_ = yes; }
+    // Where AskString reads its answers (null: none, the initial text is taken).
+    void SetInput(std::FILE* in) { in_ = in; }
     // Status texts are shown only when verbose (the status bar is chatty).
     void SetVerbose(bool verbose) { verbose_ = verbose; }
 
 private:
     std::FILE* out_;
+    std::FILE* in_ = nullptr;
     ConsoleProgress progress_;
     bool defaultAnswer_ = false;
     bool verbose_ = false;
@@ -49,6 +57,12 @@ public:
     bool AskYesNo(std::string_view question) override {
         questions.emplace_back(question);
         return answer;
+    }
+    // Records the prompt and its initial text; answers with `stringAnswer` (nothing: cancel).
+    std::optional<std::string> AskString(std::string_view prompt,
+                                         std::string_view initial) override {
+        prompts.push_back({std::string(prompt), std::string(initial)});
+        return stringAnswer;
     }
     void SetStatusText(std::string_view text) override { statusTexts.emplace_back(text); }
     void SetProgressPercent(int percent) override { progressPercents.push_back(percent); }
@@ -71,9 +85,14 @@ public:
     };
 
     std::vector<std::string> messages, questions, statusTexts;
+    struct Prompt {
+        std::string prompt, initial;
+    };
+    std::vector<Prompt> prompts;
     std::vector<int> progressPercents;
     Recorder progress;
     bool answer = false;
+    std::optional<std::string> stringAnswer;
 };
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 // questions, the status bar text, the main window's progress indicator and the progress dialog.
 // The GUI implements it with widgets; the command-line tool and the tests with ConsoleUserInterface.
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ public:
     virtual ~UserInterface() = default;
     virtual void ShowMessage(std::string_view text) = 0;
     virtual bool AskYesNo(std::string_view question) = 0;
+    // A one-line text prompt with `initial` as the starting text: the text entered, or
+    // nothing when the user cancelled.
+    virtual std::optional<std::string> AskString(std::string_view prompt,
+                                                 std::string_view initial) = 0;
     virtual void SetStatusText(std::string_view text) = 0;
     virtual void SetProgressPercent(int percent) = 0;
     virtual ProgressReporter& Progress() = 0;
