@@ -1,11 +1,76 @@
 #include "chart/IndicatorPainters.h"
 
+#include <cctype>
+#include <cmath>
+#include <cstring>
 #include <new>
 
 #include "chart/IndicatorPaneSupport.h"
 #include "formula/IndicatorMath.h"
 
 namespace velmora {
+
+namespace pane_support {
+
+std::string TitleText(const char* format, std::initializer_list<TitleArg> args) {
+    std::string out;
+    const TitleArg* next = args.begin();
+    const char* f = format;
+    while (*f != '\0') {
+        if (*f != '%') {
+            out += *f++;
+            continue;
+        }
+        if (f[1] == '%') {
+            out += '%';
+            f += 2;
+            continue;
+        }
+        // %[flags][width][.precision][length]conversion; the length is ours to choose.
+        const char* p = f + 1;
+        while (*p != '\0' && std::strchr("-+ #0", *p) != nullptr) ++p;
+        int width = 0;
+        while (std::isdigit(static_cast<unsigned char>(*p))) width = width * 10 + (*p++ - '0');
+        if (*p == '.') {
+            ++p;
+            while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+        }
+        const char* lengthStart = p;
+        while (*p != '\0' && std::strchr("hlLjzt", *p) != nullptr) ++p;
+        const char conversion = *p;
+        if (conversion == '\0' || next == args.end()) {
+            out.append(f);
+            break;
+        }
+        std::string spec(f, lengthStart);
+        const TitleArg& arg = *next++;
+        char buf[128];
+        buf[0] = '\0';
+        if (conversion == 'd' || conversion == 'i') {
+            const long long v = arg.type == TitleArg::Type::Whole ? arg.whole
+                                : arg.type == TitleArg::Type::Number && std::isfinite(arg.number)
+                                    ? static_cast<long long>(arg.number)
+                                    : 0;
+            std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), v);
+        } else if (conversion == 's') {
+            std::snprintf(buf, sizeof buf, (spec + 's').c_str(),
+                          arg.type == TitleArg::Type::Text ? arg.text : "");
+        } else if (std::strchr("feEgG", conversion) != nullptr) {
+            const double v = arg.type == TitleArg::Type::Whole ? static_cast<double>(arg.whole)
+                                                               : arg.number;
+            if (arg.type != TitleArg::Type::Text && std::isfinite(v) &&
+                v != static_cast<double>(kEmptyValue))
+                std::snprintf(buf, sizeof buf, (spec + conversion).c_str(), v);
+            else
+                out.append(static_cast<std::size_t>(std::min(width, 64)), ' ');
+        }
+        out += buf;
+        f = p + 1;
+    }
+    return out;
+}
+
+}  // namespace pane_support
 
 using namespace pane_support;
 
@@ -47,9 +112,8 @@ void PaintMacdChart(PaneContext& pane) {
     p.first = From(p, slow);
     PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
 
-    Finish(pane, Format("%s - MACD (%d,%d,%d) = %6.2f, Signal = %6.2f", ticker.c_str(), fast,
-                        slow, signalPeriod, static_cast<double>(Last(macd)),
-                        static_cast<double>(Last(signal))));
+    Finish(pane, TitleText("%s - MACD (%d,%d,%d) = %6.2f, Signal = %6.2f",
+                           {ticker, fast, slow, signalPeriod, Last(macd), Last(signal)}));
 }
 
 namespace {
@@ -100,7 +164,7 @@ void PaintRsiChart(PaneContext& pane) {
     indicators::Rsi(n, p, close.data(), rsi.data());
     PaintPercentOscillator(
         pane, rsi, p, 0xC02,
-        Format("%s - RSI (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(rsi))));
+        TitleText("%s - RSI (%d) =%6.2f %%", {ticker, p, Last(rsi)}));
 }
 
 void PaintRocChart(PaneContext& pane) {
@@ -118,7 +182,7 @@ void PaintRocChart(PaneContext& pane) {
     indicators::RateOfChange(n, p, close.data(), roc.data());
     PaintRangedOscillator(
         pane, roc, p, 0x41, 0, 0, 0x2C2,
-        Format("%s - ROC (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(roc))));
+        TitleText("%s - ROC (%d) =%6.2f %%", {ticker, p, Last(roc)}));
 }
 
 void PaintStochasticChart(PaneContext& pane) {
@@ -142,8 +206,8 @@ void PaintStochasticChart(PaneContext& pane) {
     PlotSeries(pane, plot, pane.Colour(ColourSetting::Oscillator));
     plot.values = d.data();
     PlotSeries(pane, plot, pane.Colour(ColourSetting::Signal));
-    Finish(pane, Format("%s - Stochastic Slow (%d) %%K=%f, %%D=%f", ticker.c_str(), p,
-                        static_cast<double>(Last(k)), static_cast<double>(Last(d))));
+    Finish(pane, TitleText("%s - Stochastic Slow (%d) %%K=%f, %%D=%f",
+                           {ticker, p, Last(k), Last(d)}));
 }
 
 void PaintUltimateChart(PaneContext& pane) {
@@ -161,8 +225,8 @@ void PaintUltimateChart(PaneContext& pane) {
     std::vector<float> ultimate(close.size());
     indicators::UltimateOscillator(n, p1, p2, p3, close.data(), ultimate.data());
     PaintPercentOscillator(pane, ultimate, p3, 0x40C2,
-                           Format("%s - Ultimate (%d,%d,%d) =%6.2lf %%", ticker.c_str(), p1, p2,
-                                  p3, static_cast<double>(Last(ultimate))));
+                           TitleText("%s - Ultimate (%d,%d,%d) =%6.2lf %%",
+                                     {ticker, p1, p2, p3, Last(ultimate)}));
 }
 
 void PaintTrixChart(PaneContext& pane) {
@@ -180,7 +244,7 @@ void PaintTrixChart(PaneContext& pane) {
     indicators::Trix(n, p, close.data(), trix.data());
     PaintRangedOscillator(
         pane, trix, p, 0x141, 0, 0, 0x2C4,
-        Format("%s - TRIX (%d) =%6.2f", ticker.c_str(), p, static_cast<double>(Last(trix))));
+        TitleText("%s - TRIX (%d) =%6.2f", {ticker, p, Last(trix)}));
 }
 
 void PaintCciChart(PaneContext& pane) {
@@ -199,7 +263,7 @@ void PaintCciChart(PaneContext& pane) {
     // The range starts at -100..100 and only widens.
     PaintRangedOscillator(
         pane, cci, p, 0x2141, -100, 100, 0x8002,
-        Format("%s - CCI (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(cci))));
+        TitleText("%s - CCI (%d) =%6.2f %%", {ticker, p, Last(cci)}));
 }
 
 void PaintMfiChart(PaneContext& pane) {
@@ -218,7 +282,7 @@ void PaintMfiChart(PaneContext& pane) {
     indicators::Mfi(n, p, typical.data(), volume.data(), mfi.data());
     PaintPercentOscillator(
         pane, mfi, p, 0x30002,
-        Format("%s - MFI (%d) =%6.2f %%", ticker.c_str(), p, static_cast<double>(Last(mfi))));
+        TitleText("%s - MFI (%d) =%6.2f %%", {ticker, p, Last(mfi)}));
 }
 
 namespace {

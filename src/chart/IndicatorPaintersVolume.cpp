@@ -148,11 +148,10 @@ void PaintObvChart(PaneContext& pane) {
     SeriesPlot p = FramedPlot(pane, obv);
     p.flags = 0x801;
     RangeGridAndPlot(pane, p, 0x104, pane.Colour(ColourSetting::Oscillator));
-    const double last = static_cast<double>(Last(obv));
     const char* format = p.max < 1000.0f      ? "%s - OBV = %.0f shares"
                          : p.max < 1000000.0f ? "%s - OBV = %.0f shares (chart in thousands)"
                                               : "%s - OBV = %.0f shares. (chart in millions)";
-    Finish(pane, Format(format, ticker.c_str(), last));
+    Finish(pane, TitleText(format, {ticker, Last(obv)}));
 }
 
 void PaintAccumulationDistributionChart(PaneContext& pane) {
@@ -175,7 +174,7 @@ void PaintAccumulationDistributionChart(PaneContext& pane) {
         p.max < 1000.0f      ? "%s - Accumulation/Distribution = %.0f shares"
         : p.max < 1000000.0f ? "%s - Accumulation/Distribution = %.0f shares (chart in thousands)"
                              : "%s - Accumulation/Distribution = %.0f shares. (chart in millions)";
-    Finish(pane, Format(format, ticker.c_str(), static_cast<double>(Last(ad))));
+    Finish(pane, TitleText(format, {ticker, Last(ad)}));
 }
 
 void PaintChaikinChart(PaneContext& pane) {
@@ -196,9 +195,8 @@ void PaintChaikinChart(PaneContext& pane) {
     p.first = From(p, kChaikinSlowPeriod);
     p.flags = 0x101;
     RangeGridAndPlot(pane, p, 0x2C1, pane.Colour(ColourSetting::Oscillator));
-    Finish(pane, Format("%s - Chaikin Oscillator (%d,%d) =%6.0f (chart in thousands)",
-                        ticker.c_str(), kChaikinFastPeriod, kChaikinSlowPeriod,
-                        static_cast<double>(Last(chaikin))));
+    Finish(pane, TitleText("%s - Chaikin Oscillator (%d,%d) =%6.0f (chart in thousands)",
+                           {ticker, kChaikinFastPeriod, kChaikinSlowPeriod, Last(chaikin)}));
 }
 
 void PaintNviChart(PaneContext& pane) {
@@ -218,7 +216,7 @@ void PaintNviChart(PaneContext& pane) {
     p.flags = 0x1;
     RangeGridAndPlot(pane, p, 0x2C1, pane.Colour(ColourSetting::Oscillator));
     Finish(pane,
-           Format("%s - NVI = %6.2f %%", ticker.c_str(), static_cast<double>(Last(nvi))));
+           TitleText("%s - NVI = %6.2f %%", {ticker, Last(nvi)}));
 }
 
 void PaintRelativeStrengthChart(PaneContext& pane) {
@@ -251,8 +249,7 @@ void PaintRelativeStrengthChart(PaneContext& pane) {
     p.flags = 0x4001;
     RangeGridAndPlot(pane, p, pane.height <= 100 ? 0xC0 : 0x1C0,
                      pane.Colour(ColourSetting::Oscillator));
-    Finish(pane, Format("%s/%s - RS =%7.3f", ticker.c_str(), baseTicker.c_str(),
-                        static_cast<double>(Last(rs))));
+    Finish(pane, TitleText("%s/%s - RS =%7.3f", {ticker, baseTicker, Last(rs)}));
 }
 
 void PaintTrinChart(PaneContext& pane) {
@@ -308,7 +305,7 @@ void PaintTrinChart(PaneContext& pane) {
     p.padding = 100;
     p.flags = 0x4106;
     PlotSeries(pane, p, pane.Colour(ColourSetting::Histogram));
-    Finish(pane, Format("%s - TRIN %6.2f", ticker.c_str(), static_cast<double>(Last(trin))));
+    Finish(pane, TitleText("%s - TRIN %6.2f", {ticker, Last(trin)}));
 }
 
 void PaintAdLineChart(PaneContext& pane) {
@@ -331,7 +328,7 @@ void PaintAdLineChart(PaneContext& pane) {
     SeriesPlot p = FramedPlot(pane, line);
     p.flags = 0x4101;
     RangeGridAndPlot(pane, p, 0x400C1, pane.Colour(ColourSetting::Oscillator));
-    Finish(pane, Format("%s - AD-Line %6.2f", ticker.c_str(), static_cast<double>(Last(line))));
+    Finish(pane, TitleText("%s - AD-Line %6.2f", {ticker, Last(line)}));
 }
 
 }  // namespace velmora

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,25 @@ std::string Format(const char* format, Args... args) {
     std::snprintf(buf, sizeof buf, format, args...);
     return buf;
 }
+
+// An argument of a title line: a whole number, a number that may be EMPTY, or a text.
+struct TitleArg {
+    enum class Type { Whole, Number, Text };
+    Type type;
+    long long whole = 0;
+    double number = 0;
+    const char* text = "";
+    TitleArg(int v) : type(Type::Whole), whole(v) {}
+    TitleArg(float v) : type(Type::Number), number(static_cast<double>(v)) {}
+    TitleArg(double v) : type(Type::Number), number(v) {}
+    TitleArg(const std::string& s) : type(Type::Text), text(s.c_str()) {}
+    TitleArg(const char* s) : type(Type::Text), text(s ? s : "") {}
+};
+
+// A title line from a printf-style format (conversions d, i, f, e, g, s and %%). A number
+// that is EMPTY or not finite leaves its field blank (as many spaces as the field's width):
+// a value the indicator does not have is not printed as -10000000000.
+std::string TitleText(const char* format, std::initializer_list<TitleArg> args);
 
 inline int BarCount(const Stock& stock) { return static_cast<int>(stock.Quotations.size()); }
 

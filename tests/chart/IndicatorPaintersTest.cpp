@@ -40,26 +40,28 @@ struct Threshold {
     const char* notAvailable;
 };
 
+// Every painter with the fewest bars that draw it (default periods).
+const Threshold kThresholds[] = {
+    {PaintMacdChart, 54, "TEST - MACD not available - too few quotations"},
+    {PaintRsiChart, 12, "TEST - RSI not available - too few quotations"},
+    {PaintRocChart, 13, "TEST - ROC not available - too few quotations"},
+    {PaintStochasticChart, 17, "Stochastic Slow not available - too few quotations"},
+    {PaintVolumeChart, 3, "TEST - bar chart not available - too few quotations"},
+    {PaintUltimateChart, 31, "TEST - Ultimate not available - too few quotations"},
+    {PaintObvChart, 3, "TEST - OBV not available - too few quotations"},
+    {PaintTrixChart, 9, "TEST - TRIX not available - too few quotations"},
+    {PaintCciChart, 14, "TEST - CCI not available - too few quotations"},
+    {PaintMfiChart, 17, "TEST - MFI not available - too few quotations"},
+    {PaintAccumulationDistributionChart, 3,
+     "TEST - Accumulation/Distribution not available - too few quotations"},
+    {PaintChaikinChart, 3, "TEST - Chaikin Oscillator not available - too few quotations"},
+    {PaintNviChart, 3, "TEST - NVI not available - too few quotations"},
+    {PaintTrinChart, 3, "TEST - TRIN not available too few quotations"},
+    {PaintAdLineChart, 3, "TEST - AD-Line not available too few quotations"},
+};
+
 TEST(IndicatorPainters, TooFewQuotationsShowOnlyTheNotAvailableTitle) {
-    const Threshold cases[] = {
-        {PaintMacdChart, 54, "TEST - MACD not available - too few quotations"},
-        {PaintRsiChart, 12, "TEST - RSI not available - too few quotations"},
-        {PaintRocChart, 13, "TEST - ROC not available - too few quotations"},
-        {PaintStochasticChart, 17, "Stochastic Slow not available - too few quotations"},
-        {PaintVolumeChart, 3, "TEST - bar chart not available - too few quotations"},
-        {PaintUltimateChart, 31, "TEST - Ultimate not available - too few quotations"},
-        {PaintObvChart, 3, "TEST - OBV not available - too few quotations"},
-        {PaintTrixChart, 9, "TEST - TRIX not available - too few quotations"},
-        {PaintCciChart, 14, "TEST - CCI not available - too few quotations"},
-        {PaintMfiChart, 17, "TEST - MFI not available - too few quotations"},
-        {PaintAccumulationDistributionChart, 3,
-         "TEST - Accumulation/Distribution not available - too few quotations"},
-        {PaintChaikinChart, 3, "TEST - Chaikin Oscillator not available - too few quotations"},
-        {PaintNviChart, 3, "TEST - NVI not available - too few quotations"},
-        {PaintTrinChart, 3, "TEST - TRIN not available too few quotations"},
-        {PaintAdLineChart, 3, "TEST - AD-Line not available too few quotations"},
-    };
-    for (const Threshold& c : cases) {
+    for (const Threshold& c : kThresholds) {
         SCOPED_TRACE(c.notAvailable);
         PaneFixture few;
         few.definition.markerX = 40;
@@ -79,6 +81,37 @@ TEST(IndicatorPainters, TooFewQuotationsShowOnlyTheNotAvailableTitle) {
         EXPECT_EQ(TitleOf(enough.canvas).find("not available"), std::string::npos);
         EXPECT_FALSE(enough.canvas.CallsOf(Kind::Line).empty());
     }
+}
+
+TEST(IndicatorPainters, ValuesAnIndicatorDoesNotHaveAreLeftBlankInTitles) {
+    // Short stocks from each pane's fewest bars on: a last value still in the warm-up is left
+    // blank rather than printed as the empty marker.
+    for (const Threshold& c : kThresholds) {
+        for (int bars = c.shownWith; bars < c.shownWith + 12; ++bars) {
+            PaneFixture f;
+            Stock s = test::MakeStock(bars);
+            f.pane.stock = &s;
+            c.paint(f.pane);
+            const std::string title = TitleOf(f.canvas);
+            EXPECT_EQ(title.find("-10000000000"), std::string::npos) << title;
+            EXPECT_EQ(title.find("nan"), std::string::npos) << title;
+        }
+    }
+    PaneFixture f;
+    Stock s = test::MakeStock(6);
+    f.pane.stock = &s;
+    PaintChaikinChart(f.pane);  // the slow average needs 10 bars
+    EXPECT_EQ(TitleOf(f.canvas), "TEST - Chaikin Oscillator (3,10) =       (chart in thousands)");
+
+    // A market without advance/decline records: no TRIN and no AD-Line value.
+    Database db;
+    f.pane.database = &db;
+    f.canvas.Clear();
+    PaintTrinChart(f.pane);
+    EXPECT_EQ(f.canvas.Texts().back(), "TEST - TRIN       " + std::string(15, ' '));
+    f.canvas.Clear();
+    PaintAdLineChart(f.pane);
+    EXPECT_EQ(TitleOf(f.canvas), "TEST - AD-Line");
 }
 
 TEST(IndicatorPainters, RsiOnTheFixedPercentScale) {
