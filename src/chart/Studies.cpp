@@ -335,8 +335,8 @@ BoxRect TextToolBox(const StudyFrame& frame, int x, int y) {
     return {sx, sy - kTextBoxAbove, sx + kTextBoxWidth, sy + kTextBoxBelow};
 }
 
-std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y, std::string_view text,
-                                     TextExtent box) {
+std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y,
+                                     std::string_view text) {
     if (text.empty() || pane.definition == nullptr) return std::nullopt;
     const StudyFrame frame(pane);
     if (!frame.Usable()) return std::nullopt;
@@ -347,7 +347,7 @@ std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y, std:
     a.startDate = a.endDate = frame.DateOfBar(frame.BarAt(x));
     // The box's top may lie just above the plot; the anchor stays on it so the text shows.
     a.startValue = a.endValue = static_cast<float>(frame.ValueAt(frame.ClampY(r.top)));
-    return MakeTextStudy(a, text, box);
+    return MakeTextStudy(a, text, {r.right - r.left, r.bottom - r.top});
 }
 
 void AddStudies(Database& db, Stock& stock, std::vector<Study> studies) {
@@ -500,10 +500,9 @@ void DrawStudy(PaneContext& pane, const StudyFrame& frame, const Study& study) {
         }
     }
     if (study.Text.empty()) return;
-    if (shape->text)
-        canvas.SetClip(shape->x1, shape->y1, shape->x2, shape->y2);
-    else
-        canvas.SetClip(frame.PlotLeft(), frame.PlotTop(), frame.PlotRight(), frame.PlotBottom());
+    // Texts are cut only by the plot, not by a text study's box: the box (the edit box that
+    // took the text, or the text measured in another font) may be smaller than the text drawn.
+    canvas.SetClip(frame.PlotLeft(), frame.PlotTop(), frame.PlotRight(), frame.PlotBottom());
     const int background =
         (study.Style & kStyleOpaque) ? PaletteIndex(study.Background) : kTransparent;
     int baseline = shape->y1 + kStudyTextAscent;

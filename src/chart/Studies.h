@@ -210,9 +210,10 @@ struct BoxRect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 BoxRect TextToolBox(const StudyFrame& frame, int x, int y);
-// The text study typed into the box opened at the click (nothing for an empty text).
-std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y, std::string_view text,
-                                     TextExtent box);
+// The text study typed into the box opened at the click (nothing for an empty text): anchored
+// at the box's top-left, with the edit box's width and height as its box.
+std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y,
+                                     std::string_view text);
 
 // Adds studies to the stock, marking it modified and the workspace dirty.
 void AddStudies(Database& db, Stock& stock, std::vector<Study> studies);

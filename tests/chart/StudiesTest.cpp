@@ -268,8 +268,8 @@ TEST_F(StudyPane, ThickDottedAndTextDrawing) {
 
     Study text = Line(StudyKind::kText, 110, 150, 110, 0);
     text.Text = "first\r\nsecond";
-    text.EndDate = 60;
-    text.EndValue = 26;
+    text.EndDate = 20;
+    text.EndValue = 10;
     text.Style = kStyleOpaque;
     text.Background = kStoredColourBit | 9;
     f.canvas.Clear();
@@ -282,15 +282,34 @@ TEST_F(StudyPane, ThickDottedAndTextDrawing) {
     EXPECT_EQ(texts[1]->y1, 155 + kStudyTextAscent + kStudyLineHeight);
     EXPECT_EQ(texts[0]->colour, 5);
     EXPECT_EQ(texts[0]->background, 9);
+    // The text is cut by the plot, not by its (here too small) box.
     const auto clip = f.canvas.CallsOf(Kind::Clip);
-    ASSERT_EQ(clip.size(), 2u);  // the box, then the pane again
-    EXPECT_EQ(clip[0]->x2, 105);
-    EXPECT_EQ(clip[0]->y2, 181);
+    ASSERT_EQ(clip.size(), 2u);  // the plot, then the pane again
+    EXPECT_EQ(clip[0]->x1, 5);
+    EXPECT_EQ(clip[0]->y1, 5);
+    EXPECT_EQ(clip[0]->x2, 405);
+    EXPECT_EQ(clip[0]->y2, 305);
     // A text whose first point is off the plot is not drawn at all.
     text.StartValue = 300;
     f.canvas.Clear();
     DrawStudies(f.pane, {text});
     EXPECT_TRUE(f.canvas.CallsOf(Kind::Text).empty());
+}
+
+TEST_F(StudyPane, TextToolStudyTakesTheEditBox) {
+    // The box opens at the snapped click (bar 110, x = 45) from 2 above to 16 below it; the
+    // study is anchored at the box's top-left and keeps the box's 60 x 18 pixels.
+    const auto text = MakeTextStudyAt(f.pane, 46, 155, "a much longer label than sixty pixels");
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(text->Kind, StudyKind::kText);
+    EXPECT_EQ(text->StartDate, Day(110));
+    EXPECT_FLOAT_EQ(text->StartValue, 50 + (305 - 153) / 1.5f);
+    EXPECT_EQ(text->EndDate, 60u);
+    EXPECT_FLOAT_EQ(text->EndValue, 18);
+    EXPECT_EQ(text->Colour, static_cast<std::int32_t>(kStoredColourBit | 7));
+    EXPECT_EQ(HitTestStudies(f.pane, {*text}, 105, 171), 0);
+    EXPECT_EQ(HitTestStudies(f.pane, {*text}, 106, 160), -1);
+    EXPECT_FALSE(MakeTextStudyAt(f.pane, 46, 155, "").has_value());
 }
 
 TEST_F(StudyPane, HitTestTolerance) {
