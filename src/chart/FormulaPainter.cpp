@@ -116,22 +116,22 @@ void PaintFormulaChart(PaneContext& pane) {
     const int requested = ToInt(engine.GetNumber("maxgraph"));
     const int maxGraph = std::min(requested <= 0 ? 3 : requested, AssignedSlotLimit(engine));
 
-    // The range over every present graph, or the definition's bounds.
+    // The range over every present graph, or the definition's bounds. The bounds are taken
+    // even when no graph is present: the grid records the range into the definition, and a
+    // range of 0..0 there would wipe out the user's custom scaling.
+    if (!definition->AutomaticScaling()) {
+        plot.min = definition->scaleMin;
+        plot.max = definition->scaleMax;
+        plot.step = (definition->scaleMax - definition->scaleMin) * 0.25f;
+    }
     bool first = true;
-    for (int i = 0; i < maxGraph; ++i) {
+    for (int i = 0; i < maxGraph && definition->AutomaticScaling(); ++i) {
         const float* values = engine.GetArray(SlotName(i, ""));
         if (values == nullptr) continue;
-        if (definition->AutomaticScaling()) {
-            plot.values = values;
-            plot.flags =
-                first ? PlotFlags::kAutomatic | PlotFlags::kRangeOnly
-                      : PlotFlags::kAutomatic | PlotFlags::kRangeOnly | PlotFlags::kWidenOnly;
-            PlotSeries(pane, plot, 0);
-        } else {
-            plot.min = definition->scaleMin;
-            plot.max = definition->scaleMax;
-            plot.step = (definition->scaleMax - definition->scaleMin) * 0.25f;
-        }
+        plot.values = values;
+        plot.flags = first ? PlotFlags::kAutomatic | PlotFlags::kRangeOnly
+                           : PlotFlags::kAutomatic | PlotFlags::kRangeOnly | PlotFlags::kWidenOnly;
+        PlotSeries(pane, plot, 0);
         first = false;
     }
     plot.flags = 0;

@@ -144,6 +144,10 @@ TEST(FormulaPainter, CustomScalingGridStepAndClamping) {
     ASSERT_EQ(half.size(), 1u);
     const PlotGeometry g(f.pane, SeriesPlot{.flags = 0, .max = 100, .min = 0});
     EXPECT_EQ(half[0]->points[0].y, g.Y(50));
+
+    // A formula without graphs leaves the bounds as they are.
+    f.Paint("title = \"none\";");
+    EXPECT_FLOAT_EQ(f.definition.scaleMax, 100);
 }
 
 TEST(FormulaPainter, ErrorsAndShortStocks) {
