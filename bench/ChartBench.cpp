@@ -1,7 +1,8 @@
 // Chart painting and compression: a 1200 × 600 price pane with 2,000 visible bars and every
 // overlay on (volume, three averages, Bollinger bands, SAR, candlesticks) painted onto a
 // QImage; a 1200 × 900 chart window of Price, MACD, RSI and Volume panes with 2,000 visible
-// bars; weekly and monthly compression of 10,000 daily bars.
+// bars; the ADX/DMI and Parabolic SAR formula panes; weekly and monthly compression of
+// 10,000 daily bars.
 //
 //   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCH=ON
 //   cmake --build build/release && build/release/bench/velmora_chart_bench
@@ -14,8 +15,10 @@
 
 #include "chart/ChartDefinition.h"
 #include "chart/ChartWindowPainter.h"
+#include "chart/FormulaPainter.h"
 #include "chart/PricePainter.h"
 #include "database/Periodicity.h"
+#include "formula/FormulaEngine.h"
 #include "platform/qt/QtCanvas.h"
 
 using namespace velmora;
@@ -111,6 +114,41 @@ void BM_PaintChartWindow(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PaintChartWindow)->Unit(benchmark::kMillisecond);
+
+// The two formula-driven built-in charts (ADX/DMI and Parabolic SAR) as 1200 × 300 panes with
+// 2,000 visible bars: a formula run on 2,500 bars, then the graphs plotted.
+void BM_PaintFormulaPane(benchmark::State& state) {
+    EnsureGuiApplication();
+    const Stock stock = MakeStock(2500);
+    Preferences prefs;
+    ChartSettings settings;
+    settings.visibleBars = 2000;
+    ChartTable table;
+    RecordingFormulaErrorSink errors;
+    FormulaEngine engine(errors);
+    QImage image(1200, 300, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    for (auto _ : state) {
+        QPainter painter(&image);
+        QtCanvas canvas(painter);
+        canvas.SetPalette(ChartPalette::FromPreferences(prefs));
+        PaneContext pane;
+        pane.width = 1200;
+        pane.height = 300;
+        pane.canvas = &canvas;
+        pane.definition = table.FindById(static_cast<int>(state.range(0)));
+        pane.prefs = &prefs;
+        pane.settings = &settings;
+        pane.stock = &stock;
+        pane.scrollPosition = 500;
+        pane.engine = &engine;
+        PaintFormulaChart(pane);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+BENCHMARK(BM_PaintFormulaPane)->Arg(18)->Arg(19)->Unit(benchmark::kMillisecond);
 
 void BM_Compress(benchmark::State& state) {
     const Stock stock = MakeStock(10000);
