@@ -585,6 +585,23 @@ bool StudyHit::Delete(Database& db, Stock& stock) {
     return true;
 }
 
+bool StudyHit::StoreProperties(Database& db, Stock& stock, const TrendLineProperties& p) const {
+    Study* study = Get(stock);
+    if (study == nullptr) return false;
+    p.Store(*study);
+    db.MarkModified(stock);
+    return true;
+}
+
+bool StudyHit::StoreProperties(Database& db, Stock& stock, const TextBoxProperties& p,
+                               const TextMeasure& measure) const {
+    Study* study = Get(stock);
+    if (study == nullptr) return false;
+    p.Store(*study, measure);
+    db.MarkModified(stock);
+    return true;
+}
+
 int DeleteAllStudies(Database& db, Stock& stock, std::int32_t paneId) {
     const auto removed =
         std::erase_if(stock.Studies, [paneId](const Study& s) { return s.PaneId == paneId; });

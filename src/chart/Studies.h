@@ -244,6 +244,8 @@ bool ShapeHit(const StudyShape& shape, int a, int b);
 // --- deleting ------------------------------------------------------------------------------
 
 bool PaneHasStudies(const Stock& stock, std::int32_t paneId);
+struct TrendLineProperties;
+struct TextBoxProperties;
 // The study remembered at a pane's last right-click, for "Delete study" and "Properties...".
 class StudyHit {
   public:
@@ -260,6 +262,11 @@ class StudyHit {
 
     // Deletes the remembered study and forgets it; false when there is none.
     bool Delete(Database& db, Stock& stock);
+    // "Properties..." OK: stores the dialog's fields into the remembered study and marks the
+    // stock modified (a save writes only modified stocks); false when there is none.
+    bool StoreProperties(Database& db, Stock& stock, const TrendLineProperties& p) const;
+    bool StoreProperties(Database& db, Stock& stock, const TextBoxProperties& p,
+                         const TextMeasure& measure) const;
 
   private:
     int index_ = -1;

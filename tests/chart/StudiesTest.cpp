@@ -382,6 +382,22 @@ TEST_F(StudyPane, PropertyDialogsStoreTheirRules) {
     EXPECT_EQ(line.Extend, kExtendRight);
     EXPECT_EQ(line.Colour, static_cast<std::int32_t>(kStoredColourBit | 5));
 
+    // OK in the dialog stores into the right-clicked study and marks the stock for saving.
+    Stock* stud = db.AddStock("STUD");
+    AddStudies(db, *stud, {Line(StudyKind::kHorizontal, 120, 150, 130, 150, 3)});
+    stud->Modified = false;
+    db.SetWorkspaceDirty(false);
+    StudyHit hit;
+    ASSERT_TRUE(hit.RightClick(f.pane, *stud, 100, 155));
+    TrendLineProperties edit = TrendLineProperties::Load(stud->Studies[0]);
+    edit.endY = 200;
+    EXPECT_TRUE(hit.StoreProperties(db, *stud, edit));
+    EXPECT_FLOAT_EQ(stud->Studies[0].EndValue, 200);
+    EXPECT_TRUE(stud->Modified);
+    EXPECT_TRUE(db.WorkspaceDirty());
+    hit.Clear();
+    EXPECT_FALSE(hit.StoreProperties(db, *stud, edit));
+
     // "Transparent" is ticked exactly when style bit 2 is clear; the box is the text measured.
     Study text = Line(StudyKind::kText, 120, 100, 120, 0);
     TextBoxProperties t = TextBoxProperties::Load(text);
