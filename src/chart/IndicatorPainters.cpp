@@ -102,6 +102,8 @@ void PaintMacdChart(PaneContext& pane) {
     PlotSeries(pane, p, pane.Colour(ColourSetting::Histogram));
     DrawGrid(pane, p, 0x2C1);
 
+    // The histogram, the signal and the MACD line are all drawn from the first bar that has a
+    // signal.
     p.first = From(p, slow + signalPeriod);
     p.flags = 0x6;
     PlotSeries(pane, p, pane.Colour(ColourSetting::Histogram));
@@ -109,7 +111,6 @@ void PaintMacdChart(PaneContext& pane) {
     p.flags = 0x2;
     PlotSeries(pane, p, pane.Colour(ColourSetting::Signal));
     p.values = macd.data();
-    p.first = From(p, slow);
     PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
 
     Finish(pane, TitleText("%s - MACD (%d,%d,%d) = %6.2f, Signal = %6.2f",

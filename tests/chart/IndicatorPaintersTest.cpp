@@ -156,14 +156,15 @@ TEST(IndicatorPainters, MacdPassesAndTitleFollowTheMath) {
     std::snprintf(expected, sizeof expected, "TEST - MACD (5,10,4) = %6.2f, Signal = %6.2f",
                   static_cast<double>(macd.back()), static_cast<double>(signal.back()));
     EXPECT_EQ(TitleOf(f.canvas), expected);
-    // Histogram lines from bar 14 on, then the signal and the MACD line (from bar 10).
+    // Histogram lines from bar 14 on, then the signal and the MACD line from the same bar.
     EXPECT_EQ(CountInColour(f.canvas, Kind::Line, f.prefs.Colour(ColourSetting::Histogram)),
               120 - 14);
     const auto lines = f.canvas.CallsOf(Kind::Polyline);
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0]->colour, f.prefs.Colour(ColourSetting::Signal));
     EXPECT_EQ(lines[1]->colour, f.prefs.Colour(ColourSetting::Oscillator));
-    EXPECT_EQ(lines[1]->points.size(), 110u);
+    EXPECT_EQ(lines[0]->points.size(), 120u - 14u);
+    EXPECT_EQ(lines[1]->points.size(), 120u - 14u);
     // The range holds the MACD line, the histogram and 0.
     float lo = 0, hi = 0;
     for (int i = 10; i < 120; ++i) {
