@@ -444,8 +444,9 @@ std::optional<StudyShape> StudyShapeIn(const StudyFrame& frame, const Study& stu
     long long y2 = frame.Y(study.EndValue);
     if (x1 == x2 && y1 == y2) {
         // Lines that span the plot by their kind keep their direction even when both anchors
-        // fall on one pixel (both dates in one weekly bar, equal values).
-        if (study.Kind == StudyKind::kHorizontal)
+        // fall on one pixel (both dates in one weekly bar, equal values); so do the levels of a
+        // retracement dragged along one bar.
+        if (study.Kind == StudyKind::kHorizontal || study.Kind == StudyKind::kRetracementLevel)
             x2 = x1 + 1;
         else if (study.Kind == StudyKind::kVertical || study.Kind == StudyKind::kTimeZoneBase ||
                  study.Kind == StudyKind::kTimeZone)

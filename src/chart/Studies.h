@@ -281,6 +281,12 @@ int DeleteAllStudies(Database& db, Stock& stock, std::int32_t paneId);
 
 // "Trend line properties".
 struct TrendLineProperties {
+    static constexpr const char* kCaption = "Trend line properties";
+    // The labels of the fields below, in their order.
+    static constexpr std::array<const char*, 9> kLabels{
+        "Start X:", "End X:",     "Start Y:",     "End Y:",       "Color:",
+        "Thick line", "Dotted line", "Left extend", "Right extend"};
+
     PackedDate startX = 0;
     PackedDate endX = 0;
     float startY = 0;
@@ -297,6 +303,11 @@ struct TrendLineProperties {
 
 // "Text box properties".
 struct TextBoxProperties {
+    static constexpr const char* kCaption = "Text box properties";
+    // The labels of the fields below but the text, in their order.
+    static constexpr std::array<const char*, 5> kLabels{"Start X:", "Start Y:", "Text color:",
+                                                        "Background:", "Transparent"};
+
     PackedDate startX = 0;
     float startY = 0;
     std::string text;

@@ -123,6 +123,18 @@ TEST_F(StudyPane, FibonacciRetracementLevels) {
         EXPECT_EQ(l.PaneId, 3);
         EXPECT_EQ(l.Colour, s[0].Colour);
     }
+    // Dragged along one bar: the base line is vertical and the levels still run to the right
+    // edge of the plot.
+    a.paneId = 1;
+    a.startDate = a.endDate = Day(150);
+    const auto lines = Draw(BuildStudies(StudyTool::FibRetracement, a, stock));
+    ASSERT_EQ(lines.size(), 7u);  // 38.2 % below is off the plot: 100 - 0.618 x 100
+    EXPECT_EQ(lines[0]->x1, lines[0]->x2);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        EXPECT_EQ(lines[i]->x1, 205);
+        EXPECT_EQ(lines[i]->x2, 405);
+        EXPECT_EQ(lines[i]->y1, lines[i]->y2);
+    }
 }
 
 TEST_F(StudyPane, TimeZonesAtCumulativeStepsStopAtTheLastQuotation) {
