@@ -11,12 +11,25 @@
 #include "chart/Compression.h"
 #include "cli/Cli.h"
 #include "formula/FormulaEngine.h"
-#include "formula/FormulaFile.h"
 #include "platform/qt/ChartRendering.h"
 
 namespace velmora::cli {
 
 namespace {
+
+// Passes each report on and counts them.
+class CountingFormulaErrorSink final : public FormulaErrorSink {
+  public:
+    explicit CountingFormulaErrorSink(FormulaErrorSink& next) : next_(next) {}
+    void ShowFormulaError(std::string_view report) override {
+        ++count;
+        next_.ShowFormulaError(report);
+    }
+    int count = 0;
+
+  private:
+    FormulaErrorSink& next_;
+};
 
 bool ParseInt(const std::string& text, int& out) {
     if (text.empty()) return false;
@@ -81,14 +94,7 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
     Periodicity period = Periodicity::Daily;
-    if (periodicity) {
-        const auto p = ParsePeriodicity(*periodicity);
-        if (!p) {
-            ctx.Error("chart: --periodicity must be daily, weekly or monthly");
-            return kUsage;
-        }
-        period = *p;
-    }
+    if (!PeriodicityOption(ctx, "chart", periodicity, period)) return kUsage;
     std::optional<ChartType> chartType;
     if (type) {
         const char* names[] = {"auto", "line", "candlesticks", "bars"};
@@ -118,23 +124,11 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
 
-    std::string signalsText;
-    if (signalsFile) {
-        auto loaded = LoadFormulaFile(*signalsFile);
-        if (!loaded) {
-            ctx.Error("cannot read the formula file " + *signalsFile);
-            return kFailure;
-        }
-        signalsText = std::move(*loaded);
-    }
+    const std::optional<std::string> signalsText = FormulaText(ctx, std::nullopt, signalsFile);
+    if (!signalsText) return kFailure;
 
-    if (!ctx.OpenWorkspace()) return kFailure;
-    Stock* stock = ctx.db.FindStock(args[0]);
-    if (stock == nullptr) {
-        ctx.Error("no stock '" + args[0] + "'");
-        return kFailure;
-    }
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
+    if (stock == nullptr) return kFailure;
 
     ChartTable table;
     ReadChartsFile(table, ctx.profileDir / kChartsFileName);
@@ -163,8 +157,10 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
     view.cache = &cache;
     view.stock = stock;
     view.database = &ctx.db;
-    // The formula-driven panes run their formulas on this engine while they paint.
-    ConsoleFormulaErrorSink paneErrors(ctx.err);
+    // The formula-driven panes run their formulas on this engine while they paint; a pane
+    // whose formula fails is drawn without graphs and makes the run fail.
+    ConsoleFormulaErrorSink consoleErrors(ctx.err);
+    CountingFormulaErrorSink paneErrors(consoleErrors);
     FormulaEngine paneEngine(paneErrors, &ctx.db);
     view.engine = &paneEngine;
     HintData data;
@@ -182,7 +178,7 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
         FormulaEngine engine(errors, &ctx.db);
         engine.ClearErrorFlag();
         engine.BeginRun(*WindowStock(view));
-        engine.Execute(signalsText);
+        engine.Execute(*signalsText);
         data.buy = engine.GetArray("buy");
         data.sell = engine.GetArray("sell");
         data.runBars = engine.BarCount();
@@ -206,7 +202,10 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
     }
     if (out) std::fprintf(ctx.out, "%s\n", out->c_str());
     if (pdf) std::fprintf(ctx.out, "%s\n", pdf->c_str());
-    return formulaFailed ? kFailure : kSuccess;
+    if (formulaFailed) ctx.Error("chart: the formula of --signals-formula-file failed");
+    if (paneErrors.count > 0)
+        ctx.Error("chart: the formula of a pane failed; the pane is drawn without its graphs");
+    return formulaFailed || paneErrors.count > 0 ? kFailure : kSuccess;
 }
 
 }  // namespace velmora::cli

@@ -15,7 +15,6 @@
 #include "chart/IndicatorBuilder.h"
 #include "cli/Cli.h"
 #include "formula/FormulaEngine.h"
-#include "formula/FormulaFile.h"
 
 namespace velmora::cli {
 
@@ -159,11 +158,8 @@ int SetDefinition(Context& ctx, ChartTable& table, std::vector<std::string>& arg
         return kUsage;
     }
     if (formulaFile) {
-        auto text = LoadFormulaFile(*formulaFile);
-        if (!text) {
-            ctx.Error("cannot read the formula file " + *formulaFile);
-            return kFailure;
-        }
+        std::optional<std::string> text = FormulaText(ctx, std::nullopt, formulaFile);
+        if (!text) return kFailure;
         fields.formula = std::move(*text);
     }
     if (automatic) fields.automatic = true;
@@ -229,38 +225,17 @@ int RunCommentary(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
     Periodicity periodicity = Periodicity::Daily;
-    if (periodicityText) {
-        const auto p = ParsePeriodicity(*periodicityText);
-        if (!p) {
-            ctx.Error("commentary: --periodicity is daily, weekly or monthly");
-            return kUsage;
-        }
-        periodicity = *p;
-    }
+    if (!PeriodicityOption(ctx, "commentary", periodicityText, periodicity)) return kUsage;
     PackedDate day = kNoDate;
     if (date && (day = TextToDate(*date)) == kNoDate) {
         ctx.Error("commentary: --date must be yy-mm-dd");
         return kUsage;
     }
-    std::string text;
-    if (formula) {
-        text = *formula;
-    } else {
-        auto loaded = LoadFormulaFile(*formulaFile);
-        if (!loaded) {
-            ctx.Error("cannot read the formula file " + *formulaFile);
-            return kFailure;
-        }
-        text = std::move(*loaded);
-    }
+    std::optional<std::string> text = FormulaText(ctx, formula, formulaFile);
+    if (!text) return kFailure;
 
-    if (!ctx.OpenWorkspace()) return kFailure;
-    Stock* stock = ctx.db.FindStockOrAlias(args[0]);
-    if (stock == nullptr) {
-        ctx.Error("no stock '" + args[0] + "'");
-        return kFailure;
-    }
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], true);
+    if (stock == nullptr) return kFailure;
     CompressedStockCache cache;
     const Stock& shown = cache.Get(*stock, periodicity);
     if (shown.Quotations.empty()) {
@@ -281,7 +256,7 @@ int RunCommentary(Context& ctx, std::vector<std::string>& args) {
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);
     Commentary commentary;
-    commentary.SetFormula(std::move(text));
+    commentary.SetFormula(std::move(*text));
     CommentarySource source;
     source.stock = stock;
     source.periodicity = periodicity;

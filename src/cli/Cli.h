@@ -12,6 +12,7 @@
 #include "analysis/AnalysisSelection.h"
 #include "database/Application.h"
 #include "database/Database.h"
+#include "database/Periodicity.h"
 #include "database/Preferences.h"
 #include "platform/ConsoleUserInterface.h"
 #include "platform/SettingsStore.h"
@@ -67,6 +68,18 @@ std::optional<std::string> TakeOption(std::vector<std::string>& args, const std:
 bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Price text: %.9g, and EMPTY for the empty value.
 std::string FormatPrice(double value);
+// The formula of `--formula TEXT` or `--formula-file F`, whichever was given (empty when
+// neither was): the text itself or the file's contents; none after "cannot read the formula
+// file F".
+std::optional<std::string> FormulaText(Context& ctx, const std::optional<std::string>& formula,
+                                       const std::optional<std::string>& formulaFile);
+// The value of `--periodicity` (daily when absent); false after "COMMAND: --periodicity must
+// be daily, weekly or monthly".
+bool PeriodicityOption(Context& ctx, const std::string& command,
+                       const std::optional<std::string>& text, Periodicity& periodicity);
+// Opens the workspace and finds TICKER (also among the aliases when `aliases`) with all its
+// quotations in memory; null after the message ("no stock 'TICKER'").
+Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases);
 
 // Command handlers.
 int RunInfo(Context& ctx, std::vector<std::string>& args);

@@ -3,6 +3,7 @@
 
 #include "cli/Cli.h"
 #include "database/Workspace.h"
+#include "formula/FormulaFile.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/ProfileDirectory.h"
 
@@ -99,6 +100,39 @@ std::string FormatPrice(double value) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.9g", value);
     return buf;
+}
+
+std::optional<std::string> FormulaText(Context& ctx, const std::optional<std::string>& formula,
+                                       const std::optional<std::string>& formulaFile) {
+    if (formula) return *formula;
+    if (!formulaFile) return std::string();
+    std::optional<std::string> text = LoadFormulaFile(*formulaFile);
+    if (!text) ctx.Error("cannot read the formula file " + *formulaFile);
+    return text;
+}
+
+bool PeriodicityOption(Context& ctx, const std::string& command,
+                       const std::optional<std::string>& text, Periodicity& periodicity) {
+    periodicity = Periodicity::Daily;
+    if (!text) return true;
+    const std::optional<Periodicity> p = ParsePeriodicity(*text);
+    if (!p) {
+        ctx.Error(command + ": --periodicity must be daily, weekly or monthly");
+        return false;
+    }
+    periodicity = *p;
+    return true;
+}
+
+Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases) {
+    if (!ctx.OpenWorkspace()) return nullptr;
+    Stock* stock = aliases ? ctx.db.FindStockOrAlias(ticker) : ctx.db.FindStock(ticker);
+    if (stock == nullptr) {
+        ctx.Error("no stock '" + ticker + "'");
+        return nullptr;
+    }
+    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    return stock;
 }
 
 }  // namespace velmora::cli

@@ -9,7 +9,6 @@
 #include "cli/Cli.h"
 #include "database/Periodicity.h"
 #include "formula/FormulaEngine.h"
-#include "formula/FormulaFile.h"
 
 namespace velmora::cli {
 
@@ -53,33 +52,12 @@ int RunEval(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
     Periodicity periodicity = Periodicity::Daily;
-    if (periodicityText) {
-        const auto p = ParsePeriodicity(*periodicityText);
-        if (!p) {
-            ctx.Error("eval: --periodicity is daily, weekly or monthly");
-            return kUsage;
-        }
-        periodicity = *p;
-    }
-    std::string text;
-    if (formula) {
-        text = *formula;
-    } else {
-        auto loaded = LoadFormulaFile(*formulaFile);
-        if (!loaded) {
-            ctx.Error("cannot read the formula file " + *formulaFile);
-            return kFailure;
-        }
-        text = std::move(*loaded);
-    }
+    if (!PeriodicityOption(ctx, "eval", periodicityText, periodicity)) return kUsage;
+    const std::optional<std::string> text = FormulaText(ctx, formula, formulaFile);
+    if (!text) return kFailure;
 
-    if (!ctx.OpenWorkspace()) return kFailure;
-    Stock* stock = ctx.db.FindStockOrAlias(args[0]);
-    if (stock == nullptr) {
-        ctx.Error("no stock '" + args[0] + "'");
-        return kFailure;
-    }
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], true);
+    if (stock == nullptr) return kFailure;
     std::unique_ptr<Stock> compressed;
     const Stock* bound = stock;
     if (periodicity != Periodicity::Daily) {
@@ -96,7 +74,7 @@ int RunEval(Context& ctx, std::vector<std::string>& args) {
     engine.ClearErrorFlag();
     engine.BeginRun(*bound);
     if (selected) engine.SetSelectedBar(selectedBar);
-    engine.Execute(text);
+    engine.Execute(*text);
 
     // Without --print: every variable the formula assigned a number or an array, unless only
     // the output text was asked for.

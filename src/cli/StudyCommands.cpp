@@ -108,17 +108,6 @@ TextExtent MeasureWithChartFont(std::string_view text) {
     return MeasureStudyText(canvas, text);
 }
 
-Stock* OpenStock(Context& ctx, const std::string& ticker) {
-    if (!ctx.OpenWorkspace()) return nullptr;
-    Stock* stock = ctx.db.FindStock(ticker);
-    if (stock == nullptr) {
-        ctx.Error("no stock '" + ticker + "'");
-        return nullptr;
-    }
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
-    return stock;
-}
-
 bool TakePane(Context& ctx, std::vector<std::string>& args, std::int32_t& pane) {
     bool missing = false;
     const auto text = TakeOption(args, "--pane", missing);
@@ -178,7 +167,7 @@ int RunStudyAdd(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
 
-    Stock* stock = OpenStock(ctx, args[0]);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
     if (stock == nullptr) return kFailure;
     StudyAnchors anchors;
     anchors.paneId = pane;
@@ -204,7 +193,7 @@ int RunStudyList(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("study list: expected one TICKER");
         return kUsage;
     }
-    Stock* stock = OpenStock(ctx, args[0]);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
     if (stock == nullptr) return kFailure;
     for (std::size_t i = 0; i < stock->Studies.size(); ++i)
         std::fprintf(ctx.out, "%s\n", StudyLine(stock->Studies[i], IndexInPane(*stock, i)).c_str());
@@ -229,7 +218,7 @@ int RunStudyDelete(Context& ctx, std::vector<std::string>& args) {
             return kUsage;
         }
     }
-    Stock* stock = OpenStock(ctx, args[0]);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
     if (stock == nullptr) return kFailure;
     if (all) {
         const int n = DeleteAllStudies(ctx.db, *stock, pane);

@@ -98,6 +98,23 @@ TEST(FormulaPainter, StylesPointsFatLinesAndDrawingOrder) {
     EXPECT_LT(firstOf(Kind::Polyline, kSignal), firstOf(Kind::Rectangle, kOscillator));
 }
 
+TEST(FormulaPainter, BarStyleAndHiddenGraphsThatStillScale) {
+    FormulaPane f;
+    f.Paint("graph0 = close; graph0style = 128; graph1 = close * 3; graph1style = 256;");
+    // Style 128: per visible bar a low-to-high line and a close tick, from O, H and L.
+    const auto lines = f.Drawn(Kind::Line, kOscillator);
+    ASSERT_EQ(lines.size(), 80u);
+    int ticks = 0;
+    for (const CanvasCall* c : lines) ticks += c->y1 == c->y2 && c->x2 > c->x1;
+    EXPECT_EQ(ticks, 40);
+    EXPECT_TRUE(f.canvas.CallsOf(Kind::Rectangle).empty());
+    // Style 256 draws nothing, yet its values widen the range.
+    EXPECT_TRUE(f.Drawn(Kind::Line, kSignal).empty());
+    EXPECT_TRUE(f.Drawn(Kind::Polyline, kSignal).empty());
+    EXPECT_GT(f.definition.scaleMax, 3 * 100);
+    EXPECT_LT(f.definition.scaleMin, 100);
+}
+
 TEST(FormulaPainter, ParabolicSarDefinition) {
     FormulaPane f;
     ChartTable table;

@@ -87,6 +87,11 @@ TEST_F(ChartsCommands, CommentaryPrintsTheFormulasText) {
     EXPECT_EQ(r.out, day + "\n");
     EXPECT_EQ(Run(workspace_.path(), "commentary", {ticker, "--formula", "x = nosuch(1);"}).status,
               1);
+    r = Run(workspace_.path(), "commentary",
+            {ticker, "--formula-file", (profile_.path() / "none.qrx").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot read the formula file"), std::string::npos) << r.err;
+    EXPECT_EQ(Run(workspace_.path(), "commentary", {"NO SUCH", "--formula", "\"x\";"}).status, 1);
 }
 
 TEST_F(ChartsCommands, ChartRendersCustomAndFormulaDrivenPanes) {
@@ -100,6 +105,17 @@ TEST_F(ChartsCommands, ChartRendersCustomAndFormulaDrivenPanes) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(r.err.empty()) << r.err;
     EXPECT_GT(std::filesystem::file_size(png), 1000u);
+
+    // A pane whose formula fails: the image is still written, but the run fails and says so.
+    test::WriteText(formula, "graph0 = rsi(14); graph1 = nosuch(3);");
+    ASSERT_EQ(Charts({"set", "1001", "--formula-file", formula.string()}).status, 0);
+    const std::filesystem::path failed = profile_.path() / "failed.png";
+    const CliRun bad = Run(workspace_.path(), "chart",
+                           {FirstTicker(), "--out", failed.string(), "--panes", "1:60,1001:40"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_GT(std::filesystem::file_size(failed), 1000u);
+    EXPECT_NE(bad.err.find("QRX Error"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("the formula of a pane failed"), std::string::npos) << bad.err;
 }
 
 }  // namespace
