@@ -56,7 +56,10 @@ TEST(IndicatorBuilder, SelectionStoresAndLoadsTheDialogFields) {
     ASSERT_TRUE(builder.SaveFormula(dir.path() / "f.qrx"));
     builder.Select(1);
     ASSERT_TRUE(builder.LoadFormula(dir.path() / "f.qrx"));
+    // Loading stores the selection first, even when the file cannot be read.
+    builder.Fields().scaleMin = -5;
     EXPECT_FALSE(builder.LoadFormula(dir.path() / "missing.qrx"));
+    EXPECT_FLOAT_EQ(table.FindById(1001)->scaleMin, -5);
     builder.Select(2);
     EXPECT_EQ(table.FindById(1001)->formula, "graph0 = rsi(14);\r\n");
 
