@@ -135,7 +135,9 @@ void PaintFormulaChart(PaneContext& pane) {
         first = false;
     }
     plot.flags = 0;
-    // Bit 0 is part of every formula pane's grid flags (as for the price chart's 0x101).
+    // Bit 0 is part of every formula pane's grid flags (as for the price chart's 0x101). It is
+    // set, not added: flags read from a file that already hold it must not carry into 0x2
+    // (percent labels).
     DrawGrid(pane, plot, definition->gridFlags | 1);
 
     // From the last slot down, so that graph0 ends on top.

@@ -165,6 +165,15 @@ TEST(FormulaPainter, CustomScalingGridStepAndClamping) {
     // A formula without graphs leaves the bounds as they are.
     f.Paint("title = \"none\";");
     EXPECT_FLOAT_EQ(f.definition.scaleMax, 100);
+
+    // Grid bit 0, which every formula pane gets, stays bit 0 when a file already set it:
+    // it must not carry over into the percent labels.
+    f.definition.gridFlags = GridFlags::kLimitMin | 1;
+    f.Paint("graph0 = 50;");
+    std::vector<std::string> limit;
+    for (const CanvasCall* c : f.Drawn(Kind::Text, kAxes))
+        if (c->x1 != 8) limit.push_back(c->text);  // all but the title
+    EXPECT_EQ(limit, std::vector<std::string>{"  0.0"});
 }
 
 TEST(FormulaPainter, ErrorsAndShortStocks) {
