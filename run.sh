@@ -16,7 +16,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 BUILD=build/release
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF >/dev/null
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=OFF -DVELMORA_GUI=ON >/dev/null
 cmake --build "$BUILD"
 CLI="$BUILD/src/cli/velmora-cli"
 PROFILE="$PWD/build/sample-profile"

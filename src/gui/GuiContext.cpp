@@ -1,0 +1,23 @@
+#include "gui/GuiContext.h"
+
+#include <QString>
+
+namespace velmora::gui {
+
+GuiContext::GuiContext(GuiServices services, QObject* parent)
+    : QObject(parent),
+      services_(std::move(services)),
+      maintenance_(services_.db, services_.prefs, services_.ui, *this) {}
+
+void GuiContext::SetChartCaption(std::string_view caption) {
+    emit chartCaptionChanged(
+        QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
+}
+
+void GuiContext::RefreshCharts(int flags) { emit chartsRefreshRequested(flags); }
+
+void GuiContext::RebuildStockTree(bool fromScratch) { emit stockTreeRebuildRequested(fromScratch); }
+
+void GuiContext::SelectStock(const Stock* stock) { emit stockSelected(stock); }
+
+}  // namespace velmora::gui

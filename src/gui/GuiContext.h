@@ -1,0 +1,64 @@
+#pragma once
+// What every window of the desktop program shares: the application's objects (owned by
+// main(), which outlives every window) and the current stock. Windows learn of a new current
+// stock and of refresh requests through the signals; the stock maintenance commands reach the
+// windows through the ShellWindows interface this object implements.
+
+#include <QObject>
+#include <filesystem>
+#include <string_view>
+
+#include "app/StockMaintenance.h"
+#include "chart/ChartDefinition.h"
+#include "database/Application.h"
+#include "database/Database.h"
+#include "database/Preferences.h"
+#include "formula/FormulaEngine.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserInterface.h"
+
+namespace velmora::gui {
+
+struct GuiServices {
+    Application& app;
+    Database& db;
+    Preferences& prefs;
+    SettingsStore& settings;
+    UserInterface& ui;
+    ChartTable& charts;
+    FormulaEngine& engine;
+    std::filesystem::path profileDir;
+};
+
+class GuiContext : public QObject, public ShellWindows {
+    Q_OBJECT
+  public:
+    explicit GuiContext(GuiServices services, QObject* parent = nullptr);
+
+    GuiServices& Services() { return services_; }
+    StockMaintenance& Maintenance() { return maintenance_; }
+    // The stock the chart windows show; null for an empty database.
+    Stock* CurrentStock() const { return maintenance_.Current(); }
+    // Makes a stock current with the flags of the stock maintenance commands (1 select it in
+    // the stock tree and the ticker bar, 16 rebuild them; the low bits go to the charts).
+    void MakeCurrent(Stock* stock, int flags) { maintenance_.MakeCurrent(stock, flags); }
+
+    // ShellWindows: turned into the signals below.
+    void SetChartCaption(std::string_view caption) override;
+    void RefreshCharts(int flags) override;
+    void RebuildStockTree(bool fromScratch) override;
+    void SelectStock(const Stock* stock) override;
+
+  signals:
+    void chartCaptionChanged(const QString& caption);
+    // The chart windows repaint (flags as passed to MakeCurrent; 0 a plain repaint).
+    void chartsRefreshRequested(int flags);
+    void stockTreeRebuildRequested(bool fromScratch);
+    void stockSelected(const velmora::Stock* stock);
+
+  private:
+    GuiServices services_;
+    StockMaintenance maintenance_;
+};
+
+}  // namespace velmora::gui
