@@ -107,6 +107,12 @@ int CustomTools::ToolOfCommand(int command) const {
     return i >= 0 && i < Count() ? i : -1;
 }
 
+std::string CustomTools::StatusPrompt(int command) {
+    const int i = command - kFirstCustomToolCommand;
+    if (i < 0 || i >= kMaxCustomTools) return {};
+    return "User defined tool " + std::to_string(i + 1);
+}
+
 bool CustomTools::Run(int i, UserInterface& ui, const Launcher& launch) const {
     if (i < 0 || i >= Count()) return false;
     const CustomTool& tool = tools_[static_cast<std::size_t>(i)];

@@ -60,6 +60,8 @@ class CustomTools {
     const std::vector<CustomTool>& Tools() const { return tools_; }
 
     // --- the customize dialog: each returns the index selected afterwards ----------------
+    // The tool selected when the dialog opens: the first (-1 when there is none).
+    int InitialSelection() const { return tools_.empty() ? -1 : 0; }
     // Appends a tool named "New Item" and selects it; -1 (nothing added) when 20 exist.
     int New();
     // Removes tool i; the selection stays at i (the last tool when i was the last), -1 when
@@ -82,6 +84,9 @@ class CustomTools {
     bool RebuildMenu(std::vector<ToolsMenuItem>& menu);
     // The tool a menu command runs; -1 when the command is no custom tool of the list.
     int ToolOfCommand(int command) const;
+    // The status bar prompt of a custom tool command ("User defined tool 1" for the first);
+    // empty for other commands.
+    static std::string StatusPrompt(int command);
 
     // Runs tool i: the stored arguments, or the user's text when the tool prompts for them
     // ("Arguments for command", starting from the stored arguments), then the launcher. A

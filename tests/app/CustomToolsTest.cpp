@@ -83,6 +83,7 @@ TEST(CustomTools, DialogEditsKeepTheSelectionOnTheMovedTool) {
     EXPECT_EQ(tools.Delete(0), 0);
     EXPECT_EQ(Names(tools), (std::vector<std::string>{"Run it"}));
     EXPECT_EQ(tools.Delete(0), -1);
+    EXPECT_EQ(tools.InitialSelection(), -1);
     EXPECT_EQ(tools.New(), 0);
     EXPECT_EQ(tools.At(0).name, kNewToolName);
 }
@@ -106,6 +107,8 @@ TEST(CustomTools, CloseWritesTheListThatTheNextStartReads) {
     EXPECT_EQ(menu[2].text, "Script");
     EXPECT_EQ(tools.ToolOfCommand(menu[2].command), 2);
     EXPECT_EQ(tools.ToolOfCommand(kFirstCustomToolCommand + 3), -1);
+    EXPECT_EQ(CustomTools::StatusPrompt(3876), "User defined tool 20");
+    EXPECT_EQ(CustomTools::StatusPrompt(3877), "");
 
     IniSettingsStore settings(dir.path() / "settings.ini");
     EXPECT_EQ(settings.GetString(kCustomToolsSection, "PromptForArgs0"), "1");
