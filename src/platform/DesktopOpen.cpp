@@ -1,6 +1,7 @@
 #include "platform/DesktopOpen.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -102,6 +103,11 @@ bool StartDetached(const std::vector<std::string>& argv,
         ::setsid();
         const pid_t grandchild = ::fork();
         if (grandchild != 0) ::_exit(grandchild < 0 ? 1 : 0);
+        // The program starts with the default signal handling, whatever this process set up.
+        sigset_t none;
+        ::sigemptyset(&none);
+        ::sigprocmask(SIG_SETMASK, &none, nullptr);
+        ::signal(SIGPIPE, SIG_DFL);
         int error = 0;
         if (!dir.empty() && ::chdir(dir.c_str()) != 0) {
             error = errno;
