@@ -154,7 +154,7 @@ class ChartWindowModel {
   private:
     bool IsPriceChart(int pane) const { return Pane(pane).chartId == kPriceChartId; }
 
-    const ChartTable& table_;
+    [[maybe_unused]] const ChartTable& table_;  // kept for the window's chart lookups
     bool autoArrange_;
     std::vector<ChartPaneState> panes_;
     ProportionalSplitter splitter_;
