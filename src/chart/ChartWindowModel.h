@@ -154,7 +154,7 @@ class ChartWindowModel {
   private:
     bool IsPriceChart(int pane) const { return Pane(pane).chartId == kPriceChartId; }
 
-    [[maybe_unused]] const ChartTable& table_;  // kept for the window's chart lookups
+    [[maybe_unused]] const ChartTable& table_;  // the table its panes' chart ids refer to
     bool autoArrange_;
     std::vector<ChartPaneState> panes_;
     ProportionalSplitter splitter_;
