@@ -20,4 +20,8 @@ void GuiContext::RebuildStockTree(bool fromScratch) { emit stockTreeRebuildReque
 
 void GuiContext::SelectStock(const Stock* stock) { emit stockSelected(stock); }
 
+void GuiContext::SendFormulaHint(const HintData& data, Periodicity periodicity) {
+    emit formulaRan(data, static_cast<int>(periodicity));
+}
+
 }  // namespace velmora::gui

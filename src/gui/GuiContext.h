@@ -5,11 +5,14 @@
 // windows through the ShellWindows interface this object implements.
 
 #include <QObject>
+#include <QPointer>
+#include <QWidget>
 #include <filesystem>
 #include <string_view>
 
 #include "app/StockMaintenance.h"
 #include "chart/ChartDefinition.h"
+#include "chart/ChartWindowModel.h"
 #include "database/Application.h"
 #include "database/Database.h"
 #include "database/Preferences.h"
@@ -49,16 +52,28 @@ class GuiContext : public QObject, public ShellWindows {
     void RebuildStockTree(bool fromScratch) override;
     void SelectStock(const Stock* stock) override;
 
+    // A formula (the commentary, the automatic analysis) has just run on the current stock in
+    // the periodicity given, its run still open: the chart windows in that periodicity take its
+    // buy and sell arrays as trade arrows.
+    void SendFormulaHint(const HintData& data, Periodicity periodicity);
+    // The chart window the user worked in last (null when none is open); the commentary takes
+    // its periodicity and selected bar.
+    QWidget* ActiveChart() const { return activeChart_.data(); }
+    void SetActiveChart(QWidget* chart) { activeChart_ = chart; }
+
   signals:
     void chartCaptionChanged(const QString& caption);
     // The chart windows repaint (flags as passed to MakeCurrent; 0 a plain repaint).
     void chartsRefreshRequested(int flags);
     void stockTreeRebuildRequested(bool fromScratch);
     void stockSelected(const velmora::Stock* stock);
+    // Sent synchronously by SendFormulaHint (periodicity as its int value).
+    void formulaRan(const velmora::HintData& data, int periodicity);
 
   private:
     GuiServices services_;
     StockMaintenance maintenance_;
+    QPointer<QWidget> activeChart_;
 };
 
 }  // namespace velmora::gui

@@ -1,0 +1,703 @@
+#include "gui/chart/ChartWindow.h"
+
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include "app/StockMaintenance.h"
+#include "chart/ChartInteraction.h"
+#include "chart/PricePainter.h"
+#include "gui/GuiContext.h"
+#include "gui/dialogs/StudyPropertiesDialog.h"
+#include "platform/qt/QtCanvas.h"
+
+namespace velmora::gui {
+
+namespace {
+
+QString ToQString(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void AddMenuItems(QMenu& menu, const std::vector<MenuItem>& items) {
+    for (const MenuItem& item : items) {
+        if (!item.submenu.empty()) {
+            QMenu* sub = menu.addMenu(ToQString(item.text));
+            AddMenuItems(*sub, item.submenu);
+        } else if (item.command == 0) {
+            menu.addSeparator();
+        } else {
+            QAction* action = menu.addAction(ToQString(item.text));
+            action->setData(item.command);
+            action->setEnabled(item.enabled);
+        }
+    }
+}
+
+}  // namespace
+
+ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
+    : QWidget(parent),
+      context_(context),
+      model_(context.Services().charts, context.Services().prefs.AutoArrangeCharts()) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(200, 150);
+    settings_.FromPreferences(context.Services().prefs);
+
+    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addStretch(1);
+    layout->addWidget(scrollBar_);
+    scrollBar_->setSingleStep(1);
+    // Page steps move 10 bars; the page itself (the thumb) is the visible bars.
+    connect(scrollBar_, &QScrollBar::actionTriggered, this, [this](int action) {
+        if (action == QAbstractSlider::SliderPageStepAdd)
+            scrollBar_->setSliderPosition(scrollBar_->value() + 10);
+        else if (action == QAbstractSlider::SliderPageStepSub)
+            scrollBar_->setSliderPosition(scrollBar_->value() - 10);
+    });
+    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
+        if (scroll_.MoveTo(value)) {
+            ApplyScroll();
+            ClearSelection();
+            Invalidate();
+        }
+    });
+
+    model_.SetClientHeight(ChartRect().height());
+    model_.Open(context.Services().profileDir / kLayoutFileName);
+
+    connect(&context_, &GuiContext::chartsRefreshRequested, this, &ChartWindow::Refresh);
+    connect(&context_, &GuiContext::chartCaptionChanged, this, &QWidget::setWindowTitle);
+    connect(&context_, &GuiContext::formulaRan, this, &ChartWindow::FormulaRan);
+    if (const Stock* stock = context_.CurrentStock()) setWindowTitle(ToQString(ChartCaption(*stock)));
+    context_.SetActiveChart(this);
+    Refresh(0);
+}
+
+ChartWindow::~ChartWindow() = default;
+
+// --- the picture ------------------------------------------------------------------------------
+
+ChartWindowView ChartWindow::View() {
+    GuiServices& s = context_.Services();
+    ChartWindowView view;
+    view.model = &model_;
+    view.table = &s.charts;
+    view.settings = &settings_;
+    view.prefs = &s.prefs;
+    view.cache = &cache_;
+    view.stock = context_.CurrentStock();
+    view.database = &s.db;
+    view.engine = &s.engine;
+    return view;
+}
+
+const Stock* ChartWindow::ShownStock() {
+    ChartWindowView view = View();
+    return WindowStock(view);
+}
+
+QRect ChartWindow::ChartRect() const {
+    const int h = height() - (scrollBar_ ? scrollBar_->sizeHint().height() : 0);
+    return QRect(0, 0, width(), std::max(0, h));
+}
+
+std::vector<ChartWindowModel::PaneRect> ChartWindow::PaneRects() const {
+    const auto heights = model_.Splitter().LayoutRows(ChartRect().height());
+    std::vector<ChartWindowModel::PaneRect> rects;
+    int top = 0;
+    for (int h : heights) {
+        rects.push_back({top, h});
+        top += h + ProportionalSplitter::kBarSize;
+    }
+    return rects;
+}
+
+int ChartWindow::PaneAt(int y) const {
+    const auto rects = PaneRects();
+    for (std::size_t i = 0; i < rects.size(); ++i)
+        if (y >= rects[i].top && y < rects[i].top + rects[i].height) return static_cast<int>(i);
+    return -1;
+}
+
+int ChartWindow::SplitterBarAt(int y) const {
+    const auto rects = PaneRects();
+    for (std::size_t i = 0; i + 1 < rects.size(); ++i) {
+        const int barTop = rects[i].top + rects[i].height;
+        if (y >= barTop && y < barTop + ProportionalSplitter::kBarSize) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::array<int, 2> ChartWindow::PaneOrigin(int pane) const {
+    const auto rects = PaneRects();
+    if (pane < 0 || pane >= static_cast<int>(rects.size())) return {0, 0};
+    return {rects[static_cast<std::size_t>(pane)].top, rects[static_cast<std::size_t>(pane)].height};
+}
+
+PaneContext ChartWindow::PaneContextOf(int pane) {
+    Picture();  // the definitions' ranges are those of the last paint
+    PaneContext ctx;
+    if (pane < 0 || pane >= model_.PaneCount()) return ctx;
+    GuiServices& s = context_.Services();
+    ChartDefinition* definition = s.charts.FindById(model_.Pane(pane).chartId);
+    if (definition != nullptr && pane < static_cast<int>(scales_.size()) &&
+        scales_[static_cast<std::size_t>(pane)].chartId == definition->id &&
+        definition->AutomaticScaling()) {
+        definition->scaleMin = scales_[static_cast<std::size_t>(pane)].min;
+        definition->scaleMax = scales_[static_cast<std::size_t>(pane)].max;
+    }
+    ctx.width = ChartRect().width();
+    ctx.height = PaneOrigin(pane)[1];
+    ctx.definition = definition;
+    ctx.prefs = &s.prefs;
+    ctx.settings = &settings_;
+    ctx.stock = model_.Pane(pane).chartId != 0 ? ShownStock() : nullptr;
+    ctx.periodicity = model_.GetPeriodicity();
+    ctx.scrollPosition = model_.Pane(pane).scroll.position;
+    ctx.arrows = &model_.Pane(pane).arrows;
+    ctx.database = &s.db;
+    ctx.engine = &s.engine;
+    return ctx;
+}
+
+const QImage& ChartWindow::Picture() {
+    if (pictureDirty_ || picture_.size() != ChartRect().size()) PaintPicture();
+    return picture_;
+}
+
+void ChartWindow::PaintPicture() {
+    pictureDirty_ = false;
+    const QRect area = ChartRect();
+    if (area.isEmpty()) {
+        picture_ = QImage();
+        return;
+    }
+    picture_ = QImage(area.size(), QImage::Format_RGB32);
+    picture_.fill(Qt::white);
+    QPainter painter(&picture_);
+    QtCanvas canvas(painter);
+    ChartWindowView view = View();
+    // The whole window is painted afresh, so no marker line of an earlier picture (of this or
+    // another window: the definitions are shared) is left to erase.
+    view.table->ForEach([](ChartDefinition& d) { d.markerX = kNoMarker; });
+    // The price painter hides the marker of the picture it replaces; the window shows its
+    // selected bar again on the new picture (the commands that drop it clear it themselves).
+    const int selectedBar = settings_.selectedBar;
+    const bool markerShown = settings_.markerShown;
+    PaintChartWindow(canvas, view, area.width(), area.height());
+    settings_.selectedBar = selectedBar;
+    settings_.markerShown = markerShown;
+    if (settings_.markerShown && settings_.selectedBar >= 0)
+        ShowSelectedBar(canvas, view, area.width(), area.height());
+    scales_.clear();
+    for (int i = 0; i < model_.PaneCount(); ++i) {
+        const ChartDefinition* d = view.table->FindById(model_.Pane(i).chartId);
+        scales_.push_back(d ? PaneScale{d->id, d->scaleMin, d->scaleMax} : PaneScale{});
+    }
+    if (drag_.Active()) {
+        const auto origin = PaneOrigin(dragPane_);
+        canvas.SetOrigin(0, origin[0]);
+        drag_.DrawFeedback(canvas);
+        canvas.SetOrigin(0, 0);
+    }
+}
+
+void ChartWindow::Invalidate() {
+    pictureDirty_ = true;
+    update();
+}
+
+void ChartWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    const QImage& picture = Picture();
+    if (!picture.isNull()) painter.drawImage(0, 0, picture);
+    if (barDrag_ >= 0) {
+        painter.setPen(QPen(Qt::darkGray, 2));
+        painter.drawLine(0, barDragY_, width(), barDragY_);
+    }
+}
+
+void ChartWindow::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    model_.SetClientHeight(ChartRect().height());
+    if (textBox_) CloseTextBox();
+    Invalidate();
+}
+
+// --- hints, scrolling and the selected bar -------------------------------------------------
+
+void ChartWindow::Refresh(int /*flags*/) {
+    const Stock* stock = ShownStock();
+    HintData data;
+    data.barCount = stock ? static_cast<int>(stock->Quotations.size()) : 0;
+    data.visibleBars = settings_.visibleBars;
+    model_.Receive({RefreshHint::Kind::Everything}, data);
+    scroll_.Reset(data.barCount, data.visibleBars);
+    ApplyScroll();
+    ClearSelection();
+    hit_.Clear();
+    if (drag_.Active()) EndDrag(false);
+    if (textBox_) CloseTextBox();
+    Invalidate();
+}
+
+void ChartWindow::ApplyScroll() {
+    for (int i = 0; i < model_.PaneCount(); ++i) model_.Pane(i).scroll = scroll_;
+    const QSignalBlocker block(scrollBar_);
+    scrollBar_->setRange(0, scroll_.MaxPosition());
+    scrollBar_->setPageStep(std::max(1, scroll_.page));
+    scrollBar_->setValue(scroll_.position);
+}
+
+void ChartWindow::ClearSelection() {
+    settings_.selectedBar = -1;
+    settings_.markerShown = false;
+}
+
+void ChartWindow::FormulaRan(const HintData& data, int periodicity) {
+    HintData own = data;
+    own.showsCurrentStock = periodicity == static_cast<int>(model_.GetPeriodicity());
+    model_.Receive({RefreshHint::Kind::FormulaRan}, own);
+    // The arrows show at the next paint, which the caller's refresh brings about.
+    pictureDirty_ = true;
+}
+
+CommentarySource ChartWindow::CommentaryInput() {
+    CommentarySource source;
+    source.stock = context_.CurrentStock();
+    source.periodicity = model_.GetPeriodicity();
+    source.cache = &cache_;
+    const Stock* shown = ShownStock();
+    const int bars = shown ? static_cast<int>(shown->Quotations.size()) : 0;
+    source.selectedBar = CommentarySelectedBar(settings_, bars, scroll_.position);
+    return source;
+}
+
+// --- commands ------------------------------------------------------------------------------
+
+void ChartWindow::SetPeriodicity(int periodicity) {
+    if (periodicity < 0 || periodicity > 2) return;
+    HintData data;
+    data.visibleBars = settings_.visibleBars;
+    model_.SetPeriodicity(static_cast<Periodicity>(periodicity), cache_, data);
+    Refresh(0);
+}
+
+void ChartWindow::SetChartType(int type) {
+    if (type < 0 || type > 3) return;
+    settings_.chartType = static_cast<ChartType>(type);
+    Refresh(0);
+}
+
+void ChartWindow::ZoomIn() {
+    const auto mods = QGuiApplication::keyboardModifiers();
+    const ZoomModifier modifier = (mods & Qt::ShiftModifier)     ? ZoomModifier::Shift
+                                  : (mods & Qt::ControlModifier) ? ZoomModifier::Ctrl
+                                                                 : ZoomModifier::None;
+    settings_.visibleBars = velmora::ZoomIn(settings_.visibleBars, modifier,
+                                            context_.Services().prefs.DefaultQuotationsInChart());
+    Refresh(0);
+}
+
+void ChartWindow::ZoomOut() {
+    settings_.visibleBars = velmora::ZoomOut(settings_.visibleBars);
+    Refresh(0);
+}
+
+void ChartWindow::ZoomAll() {
+    const Stock* stock = ShownStock();
+    if (stock == nullptr) return;
+    settings_.visibleBars = velmora::ZoomAll(static_cast<int>(stock->Quotations.size()));
+    Refresh(0);
+}
+
+void ChartWindow::ZoomNormal() {
+    settings_.visibleBars = velmora::ZoomNormal(context_.Services().prefs.DefaultQuotationsInChart());
+    Refresh(0);
+}
+
+void ChartWindow::SetTool(int tool) {
+    if (tool < 0 || tool > 6) return;
+    if (drag_.Active()) EndDrag(false);
+    if (textBox_) CloseTextBox();
+    tool_ = static_cast<StudyTool>(tool);
+    setCursor(ToolShowsCrossHair(tool_) ? Qt::CrossCursor : Qt::ArrowCursor);
+    emit toolChanged(tool);
+}
+
+bool ChartWindow::RunCommand(int command) {
+    GuiServices& s = context_.Services();
+    model_.SetClientHeight(ChartRect().height());
+    const auto paneChanged = [this] {
+        ApplyScroll();
+        Invalidate();
+        return true;
+    };
+    if (command > ChartCommand::kReplaceBase &&
+        s.charts.FindById(command - ChartCommand::kReplaceBase) != nullptr) {
+        const int pane = menuPane_ >= 0 && menuPane_ < model_.PaneCount() ? menuPane_
+                                                                          : model_.ActivePane();
+        model_.Replace(pane, command - ChartCommand::kReplaceBase);
+        return paneChanged();
+    }
+    if (command > ChartCommand::kInsertBase &&
+        s.charts.FindById(command - ChartCommand::kInsertBase) != nullptr)
+        return model_.Insert(command - ChartCommand::kInsertBase) && paneChanged();
+    if (command >= ChartCommand::kChartTypeAuto && command <= ChartCommand::kChartTypeAuto + 3) {
+        SetChartType(command - ChartCommand::kChartTypeAuto);
+        return true;
+    }
+    if (const auto tool = ToolOfCommand(command)) {
+        SetTool(static_cast<int>(*tool));
+        return true;
+    }
+    Stock* stock = context_.CurrentStock();
+    switch (command) {
+        case ChartCommand::kBlankPane:
+            return model_.BlankPane() && paneChanged();
+        case ChartCommand::kClosePane:
+            if (!model_.Close()) return false;
+            hit_.Clear();
+            return paneChanged();
+        case ChartCommand::kArrange:
+            model_.Arrange();
+            return paneChanged();
+        case ChartCommand::kDaily:
+        case ChartCommand::kWeekly:
+        case ChartCommand::kMonthly:
+            SetPeriodicity(command - ChartCommand::kDaily);
+            return true;
+        case ChartCommand::kSaveLayout:
+            return model_.SaveLayout(s.profileDir / kLayoutFileName);
+        case ChartCommand::kDeleteStudy:
+            if (stock == nullptr || !hit_.Delete(s.db, *stock)) return false;
+            Invalidate();
+            return true;
+        case ChartCommand::kDeleteAllStudies: {
+            if (stock == nullptr || menuPane_ < 0 || menuPane_ >= model_.PaneCount()) return false;
+            const int gone = DeleteAllStudies(s.db, *stock, model_.Pane(menuPane_).chartId);
+            hit_.Clear();
+            Invalidate();
+            return gone > 0;
+        }
+        case ChartCommand::kProperties:
+            if (stock == nullptr || hit_.Get(*stock) == nullptr) return false;
+            EditProperties();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ChartWindow::EditProperties() {
+    GuiServices& s = context_.Services();
+    Stock* stock = context_.CurrentStock();
+    Study* study = stock ? hit_.Get(*stock) : nullptr;
+    if (study == nullptr) return;
+    const ChartPalette palette = ChartPalette::FromPreferences(s.prefs);
+    if (study->Kind == StudyKind::kText) {
+        TextBoxProperties p = TextBoxProperties::Load(*study);
+        if (!EditTextBoxProperties(p, palette, this)) return;
+        hit_.StoreProperties(s.db, *stock, p, ChartTextMeasure());
+    } else {
+        TrendLineProperties p = TrendLineProperties::Load(*study);
+        if (!EditTrendLineProperties(p, palette, this)) return;
+        hit_.StoreProperties(s.db, *stock, p);
+    }
+    Invalidate();
+}
+
+// --- mouse and keys ------------------------------------------------------------------------
+
+void ChartWindow::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    context_.SetActiveChart(this);
+}
+
+void ChartWindow::UpdateCursor(int y) {
+    if (barDrag_ >= 0 || SplitterBarAt(y) >= 0)
+        setCursor(Qt::SplitVCursor);
+    else
+        setCursor(ToolShowsCrossHair(tool_) ? Qt::CrossCursor : Qt::ArrowCursor);
+}
+
+void ChartWindow::DrawFeedback() {
+    if (!drag_.Active()) return;
+    Picture();
+    QPainter painter(&picture_);
+    QtCanvas canvas(painter);
+    canvas.SetPalette(ChartPalette::FromPreferences(context_.Services().prefs));
+    canvas.SetOrigin(0, PaneOrigin(dragPane_)[0]);
+    drag_.DrawFeedback(canvas);
+}
+
+void ChartWindow::EndDrag(bool makeStudies, std::optional<QPoint> end) {
+    DrawFeedback();  // erases the rubber band
+    std::vector<Study> studies;
+    if (makeStudies) {
+        if (end) drag_.Move(end->x(), end->y() - PaneOrigin(dragPane_)[0]);
+        studies = drag_.Finish();
+    }
+    else {
+        drag_.Cancel();
+    }
+    dragPane_ = -1;
+    Stock* stock = context_.CurrentStock();
+    if (!studies.empty() && stock != nullptr) {
+        AddStudies(context_.Services().db, *stock, std::move(studies));
+        hit_.Clear();
+        Invalidate();
+    } else {
+        update();
+    }
+}
+
+void ChartWindow::mousePressEvent(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    context_.SetActiveChart(this);
+    setFocus(Qt::MouseFocusReason);
+    if (e->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(e);
+        return;
+    }
+    if (textBox_) {
+        TakeTextBox();
+        return;
+    }
+    const int bar = SplitterBarAt(pos.y());
+    if (bar >= 0) {
+        barDrag_ = bar;
+        barDragStartY_ = barDragY_ = pos.y();
+        update();
+        return;
+    }
+    const int pane = PaneAt(pos.y());
+    if (pane < 0) return;
+    model_.SetActivePane(pane);
+    if (model_.Pane(pane).chartId == 0 || ShownStock() == nullptr) return;
+    const int y = pos.y() - PaneOrigin(pane)[0];
+    switch (tool_) {
+        case StudyTool::Pick: {
+            PaneContext ctx = PaneContextOf(pane);
+            const SeriesPlot plot = FramePricePlot(ctx);
+            const PlotGeometry g(ctx, plot);
+            const int selected = ClickToBar(pos.x(), ctx.left, g.plotWidth, plot.visible);
+            if (selected < 0) {
+                ClearSelection();
+                context_.Maintenance().ClearPickedDate();
+            } else {
+                settings_.selectedBar = selected;
+                settings_.markerShown = true;
+                const auto& q = ctx.stock->Quotations;
+                const int index = plot.scroll + selected;
+                if (index >= 0 && index < static_cast<int>(q.size()))
+                    context_.Maintenance().SetPickedDate(q[static_cast<std::size_t>(index)].Date);
+            }
+            Invalidate();
+            break;
+        }
+        case StudyTool::Text:
+            OpenTextBox(pane, pos.x(), y);
+            break;
+        default: {
+            const PaneContext ctx = PaneContextOf(pane);
+            if (!drag_.Begin(ctx, tool_, pos.x(), y)) return;
+            dragPane_ = pane;
+            DrawFeedback();
+            update();
+            break;
+        }
+    }
+}
+
+void ChartWindow::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    if (barDrag_ >= 0) {
+        barDragY_ = pos.y();
+        update();
+        return;
+    }
+    if (drag_.Active()) {
+        DrawFeedback();
+        drag_.Move(pos.x(), pos.y() - PaneOrigin(dragPane_)[0]);
+        DrawFeedback();
+        update();
+        return;
+    }
+    UpdateCursor(pos.y());
+}
+
+void ChartWindow::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const QPoint pos = e->position().toPoint();
+    if (barDrag_ >= 0) {
+        model_.Splitter().DragBar(barDrag_, pos.y() - barDragStartY_, ChartRect().height());
+        barDrag_ = -1;
+        UpdateCursor(pos.y());
+        Invalidate();
+        return;
+    }
+    if (drag_.Active()) {
+        EndDrag(true, pos);
+    }
+}
+
+int ChartWindow::ChartPaneForKeys() const {
+    const int active = model_.ActivePane();
+    if (active >= 0 && active < model_.PaneCount() && model_.Pane(active).chartId != 0)
+        return active;
+    for (int i = 0; i < model_.PaneCount(); ++i)
+        if (model_.Pane(i).chartId != 0) return i;
+    return -1;
+}
+
+void ChartWindow::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+        case Qt::Key_Escape:
+            if (drag_.Active())
+                EndDrag(false);
+            else if (textBox_)
+                CloseTextBox();
+            else
+                QWidget::keyPressEvent(e);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            const int pane = ChartPaneForKeys();
+            if (pane < 0 || ShownStock() == nullptr) return;
+            const PaneContext ctx = PaneContextOf(pane);
+            MoveMarker(settings_, e->key() == Qt::Key_Right, FramePricePlot(ctx).visible);
+            Invalidate();
+            return;
+        }
+        default:
+            QWidget::keyPressEvent(e);
+    }
+}
+
+// --- the text tool ---------------------------------------------------------------------------
+
+void ChartWindow::OpenTextBox(int pane, int x, int y) {
+    const PaneContext ctx = PaneContextOf(pane);
+    const StudyFrame frame(ctx);
+    if (!frame.Usable()) return;
+    const BoxRect box = TextToolBox(frame, x, y);
+    const int top = PaneOrigin(pane)[0];
+    auto* edit = new QLineEdit(this);
+    edit->setFrame(false);
+    edit->setGeometry(box.left, top + box.top, box.right - box.left, box.bottom - box.top);
+    edit->show();
+    edit->setFocus(Qt::OtherFocusReason);
+    textBox_ = edit;
+    textPane_ = pane;
+    textX_ = x;
+    textY_ = y;
+}
+
+void ChartWindow::TakeTextBox() {
+    const std::string text = textBox_ ? textBox_->text().toStdString() : std::string();
+    const int pane = textPane_;
+    CloseTextBox();
+    Stock* stock = context_.CurrentStock();
+    if (stock == nullptr || pane < 0 || pane >= model_.PaneCount()) return;
+    const PaneContext ctx = PaneContextOf(pane);
+    if (auto study = MakeTextStudyAt(ctx, textX_, textY_, text)) {
+        std::vector<Study> studies;
+        studies.push_back(std::move(*study));
+        AddStudies(context_.Services().db, *stock, std::move(studies));
+        hit_.Clear();
+    }
+    Invalidate();
+}
+
+void ChartWindow::CloseTextBox() {
+    if (textBox_) {
+        textBox_->hide();
+        textBox_->deleteLater();
+    }
+    textBox_ = nullptr;
+    textPane_ = -1;
+    setFocus(Qt::OtherFocusReason);
+}
+
+// --- the pane menu and tooltips -----------------------------------------------------------
+
+void ChartWindow::contextMenuEvent(QContextMenuEvent* e) {
+    const bool plain = (e->modifiers() & Qt::ShiftModifier) ||
+                       (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    if (PaneAt(e->pos().y()) < 0) return;
+    RightClick(e->pos());
+    QMenu menu(this);
+    AddMenuItems(menu, PaneMenu(plain));
+    QAction* chosen = menu.exec(e->globalPos());
+    if (chosen != nullptr && chosen->data().isValid()) RunCommand(chosen->data().toInt());
+}
+
+bool ChartWindow::RightClick(const QPoint& pos) {
+    const int pane = PaneAt(pos.y());
+    hit_.Clear();
+    if (pane < 0) return false;
+    context_.SetActiveChart(this);
+    model_.SetActivePane(pane);
+    menuPane_ = pane;
+    Stock* stock = context_.CurrentStock();
+    if (stock == nullptr || model_.Pane(pane).chartId == 0) return false;
+    const PaneContext ctx = PaneContextOf(pane);
+    return hit_.RightClick(ctx, *stock, pos.x(), pos.y() - PaneOrigin(pane)[0]);
+}
+
+std::vector<MenuItem> ChartWindow::PaneMenu(bool plainList) const {
+    const ChartTable& table = context_.Services().charts;
+    const Stock* stock = context_.CurrentStock();
+    const bool studyHit = stock != nullptr && hit_.Valid(*stock);
+    const int pane = menuPane_ >= 0 && menuPane_ < model_.PaneCount() ? menuPane_ : 0;
+    const bool hasStudies = stock != nullptr && PaneHasStudies(*stock, model_.Pane(pane).chartId);
+    auto items = model_.ContextMenu(table, plainList, studyHit, hasStudies);
+    if (plainList || items.size() != 1) return items;
+    // The "Chart" menu's items, with a Replace list and "Blank pane" after its Insert submenu.
+    std::vector<MenuItem> chart = std::move(items.front().submenu);
+    MenuItem replace{"&Replace", 0, true, model_.ContextMenu(table, true, false, false)};
+    const auto at = chart.empty() ? chart.end() : chart.begin() + 1;
+    const auto next = chart.insert(at, std::move(replace));
+    chart.insert(next + 1, MenuItem{"&Blank pane", ChartCommand::kBlankPane,
+                                    model_.PaneCount() < ProportionalSplitter::kMaxRows, {}});
+    return chart;
+}
+
+bool ChartWindow::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const int pane = PaneAt(help->pos().y());
+        std::optional<std::string> text;
+        if (pane >= 0 && model_.Pane(pane).chartId != 0 && !drag_.Active()) {
+            const PaneContext ctx = PaneContextOf(pane);
+            text = TooltipText(ctx, help->pos().x(), help->pos().y() - PaneOrigin(pane)[0]);
+        }
+        if (text) {
+            QString shown = ToQString(*text);
+            shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            QToolTip::showText(help->globalPos(), shown, this);
+        } else {
+            QToolTip::hideText();
+            e->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,152 @@
+#pragma once
+// A chart window: the current stock in a stack of panes (ChartWindowModel) painted through
+// PaintChartWindow into an off-screen picture, draggable splitter bars between the panes, one
+// horizontal scroll bar moving all panes together, the pane menu, the zoom, periodicity and
+// chart type commands, the selected bar and the drawing tools.
+
+#include <QImage>
+#include <QLineEdit>
+#include <QPoint>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <optional>
+#include <vector>
+
+#include "chart/ChartSettings.h"
+#include "chart/ChartWindowModel.h"
+#include "chart/ChartWindowPainter.h"
+#include "chart/Commentary.h"
+#include "chart/Compression.h"
+#include "chart/Studies.h"
+
+class QScrollBar;
+
+namespace velmora::gui {
+
+class GuiContext;
+
+class ChartWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit ChartWindow(GuiContext& context, QWidget* parent = nullptr);
+    ~ChartWindow() override;
+
+    ChartWindowModel& Model() { return model_; }
+    ChartSettings& Settings() { return settings_; }
+    StudyTool Tool() const { return tool_; }
+    // The stock the panes show (compressed for weekly and monthly); null without one.
+    const Stock* ShownStock();
+    // The panes' area (the scroll bar lies below it), in widget coordinates.
+    QRect ChartRect() const;
+    // The pane at a y of the chart area; -1 on a splitter bar or below the panes.
+    int PaneAt(int y) const;
+    // Top and height of every pane in the chart area as laid out now.
+    std::vector<ChartWindowModel::PaneRect> PaneRects() const;
+    // The pane as the painters and the drawing tools see it (after the last paint).
+    PaneContext PaneContextOf(int pane);
+    // The picture of the panes, painted now when it is out of date.
+    const QImage& Picture();
+    // What a commentary run takes from this window.
+    CommentarySource CommentaryInput();
+    // The text tool's edit box while it is open, else null.
+    QLineEdit* TextBox() const { return textBox_.data(); }
+    QScrollBar* ScrollBar() const { return scrollBar_; }
+    // A right-click at a point of the chart area: the pane becomes active and the pane the
+    // replace and study commands work on; the study under the point (if any) is remembered
+    // for "Delete study" and "Properties...". True when a study was hit.
+    bool RightClick(const QPoint& pos);
+    // The pane menu for the pane last right-clicked: the plain replace list, or the "Chart"
+    // menu's items (Insert, Replace, Blank pane, Close, Arrange, periodicity, Save layout and
+    // the study commands).
+    std::vector<MenuItem> PaneMenu(bool plainList) const;
+
+  public slots:
+    // 0 daily, 1 weekly, 2 monthly.
+    void SetPeriodicity(int periodicity);
+    // 0 Auto, 1 Line, 2 Candlesticks, 3 Bars.
+    void SetChartType(int type);
+    // "In" reads SHIFT (doubles instead) and CTRL (back to the default) from the keyboard.
+    void ZoomIn();
+    void ZoomOut();
+    void ZoomAll();
+    void ZoomNormal();
+    // 0 pick quotation, 1 trend line, 2 horizontal, 3 vertical, 4 Fibonacci retracement,
+    // 5 Fibonacci time zones, 6 text.
+    void SetTool(int tool);
+    // A command of the window: the pane commands (ChartCommand), insert (10000 + id), replace
+    // (12000 + id, on the pane last right-clicked), periodicity, chart type and tool commands.
+    // False when the command is not one of these or cannot run now.
+    bool RunCommand(int command);
+    // Refresh hint 0: the scroll bar goes to the latest bars and every pane repaints.
+    void Refresh(int flags = 0);
+
+  signals:
+    void toolChanged(int tool);
+
+  protected:
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void contextMenuEvent(QContextMenuEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+
+  private:
+    ChartWindowView View();
+    void Invalidate();
+    void PaintPicture();
+    void ApplyScroll();
+    void ClearSelection();
+    void FormulaRan(const HintData& data, int periodicity);
+    int SplitterBarAt(int y) const;
+    int ChartPaneForKeys() const;
+    void DrawFeedback();
+    // Erases the rubber band; with makeStudies the end moves to `end` and the studies made
+    // are added to the stock.
+    void EndDrag(bool makeStudies, std::optional<QPoint> end = std::nullopt);
+    void OpenTextBox(int pane, int x, int y);
+    void TakeTextBox();
+    void CloseTextBox();
+    void EditProperties();
+    void UpdateCursor(int y);
+    std::array<int, 2> PaneOrigin(int pane) const;
+
+    GuiContext& context_;
+    ChartWindowModel model_;
+    ChartSettings settings_;
+    CompressedStockCache cache_;
+    PaneScrollBar scroll_;  // every pane's scroll bar follows this one
+    QScrollBar* scrollBar_ = nullptr;
+
+    QImage picture_;
+    bool pictureDirty_ = true;
+    // The automatic ranges each pane's definition had after the window's last paint: the
+    // definitions are shared by all windows, so another window's paint may have changed them.
+    struct PaneScale {
+        int chartId = 0;
+        float min = 0;
+        float max = 0;
+    };
+    std::vector<PaneScale> scales_;
+
+    StudyTool tool_ = StudyTool::Pick;
+    StudyDrag drag_;
+    int dragPane_ = -1;
+    StudyHit hit_;
+    int menuPane_ = -1;  // the pane last right-clicked
+
+    int barDrag_ = -1;  // the splitter bar being dragged (the row above it)
+    int barDragStartY_ = 0;
+    int barDragY_ = 0;
+
+    QPointer<QLineEdit> textBox_;
+    int textPane_ = -1;
+    int textX_ = 0;
+    int textY_ = 0;
+};
+
+}  // namespace velmora::gui

@@ -1,0 +1,70 @@
+#pragma once
+// The application objects of the desktop program for the chart window and dialog tests, on
+// Qt's offscreen platform, with a generated stock made current.
+
+#include <QApplication>
+#include <cmath>
+#include <cstdlib>
+
+#include "chart/ChartDefinition.h"
+#include "common/TestSupport.h"
+#include "database/Application.h"
+#include "database/Database.h"
+#include "database/PackedDate.h"
+#include "database/Preferences.h"
+#include "formula/FormulaEngine.h"
+#include "formula/FormulaErrorSink.h"
+#include "gui/GuiContext.h"
+#include "platform/ConsoleUserInterface.h"
+#include "platform/MemorySettingsStore.h"
+
+namespace velmora::test {
+
+// The widgets' application, made once on the offscreen platform unless one exists.
+inline void EnsureWidgetsApplication() {
+    if (QCoreApplication::instance() != nullptr) return;
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    static int argc = 1;
+    static char name[] = "velmora-gui-tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: Qt's devices must not outlive their application at exit.
+    static QApplication* app = new QApplication(argc, argv);
+    (void)app;
+}
+
+struct GuiFixture {
+    TempDir dir;
+    Database db;
+    Preferences prefs;
+    MemorySettingsStore settings;
+    RecordingUserInterface ui;
+    ChartTable charts;
+    RecordingFormulaErrorSink errors;
+    FormulaEngine engine{errors, &db};
+    Application app{db, prefs, settings, ui, dir.path()};
+    gui::GuiContext context{gui::GuiServices{app, db, prefs, settings, ui, charts, engine,
+                                             dir.path()}};
+    Stock* stock = nullptr;
+
+    // A stock of `bars` trading days (Monday to Friday) from 3 January 2005, made current.
+    explicit GuiFixture(int bars = 300) {
+        EnsureWidgetsApplication();
+        stock = db.AddStock("TEST");
+        SetContinuous(*stock, true);
+        PackedDate d = MakeDate(2005, 1, 3);
+        for (int i = 0; i < bars; ++i) {
+            Quotation q;
+            q.Date = d;
+            q.Close = static_cast<float>(100 + 10 * std::sin(i * 0.1));
+            q.Open = q.Close - 1;
+            q.High = q.Close + 2;
+            q.Low = q.Close - 3;
+            q.Volume = 1000 + i;
+            stock->Quotations.push_back(q);
+            d = AddDays(d, DayOfWeek(d) == 4 ? 3 : 1);
+        }
+        context.MakeCurrent(stock, 0);
+    }
+};
+
+}  // namespace velmora::test

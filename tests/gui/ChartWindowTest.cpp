@@ -1,0 +1,262 @@
+#include "gui/chart/ChartWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <set>
+
+#include "chart/ChartInteraction.h"
+#include "chart/PricePainter.h"
+#include "gui/ChartGuiSupport.h"
+
+namespace velmora {
+namespace {
+
+using gui::ChartWindow;
+
+void Mouse(QWidget& w, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::LeftButton) {
+    const Qt::MouseButtons buttons = type == QEvent::MouseButtonRelease ? Qt::NoButton : button;
+    QMouseEvent e(type, QPointF(pos), QPointF(w.mapToGlobal(pos)),
+                  type == QEvent::MouseMove ? Qt::NoButton : button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &e);
+}
+
+void Key(QWidget& w, int key) {
+    QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+    QCoreApplication::sendEvent(&w, &e);
+}
+
+void Drag(QWidget& w, QPoint from, QPoint to) {
+    Mouse(w, QEvent::MouseButtonPress, from);
+    Mouse(w, QEvent::MouseMove, (from + to) / 2);
+    Mouse(w, QEvent::MouseMove, to);
+    Mouse(w, QEvent::MouseButtonRelease, to);
+}
+
+struct WindowFixture : test::GuiFixture {
+    ChartWindow window{context};
+    WindowFixture() { window.resize(640, 480); }
+
+    // A point of pane `pane` at (x, y) of the pane.
+    QPoint At(int pane, int x, int y) const {
+        return {x, window.PaneRects()[static_cast<std::size_t>(pane)].top + y};
+    }
+    StudyFrame Frame(int pane) { return StudyFrame(window.PaneContextOf(pane)); }
+};
+
+std::set<QRgb> Colours(const QImage& image, int top, int height) {
+    std::set<QRgb> colours;
+    for (int y = top; y < top + height; y += 3)
+        for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+    return colours;
+}
+
+TEST(ChartWindow, PaintsTheDefaultPanesAtTheSplittersHeights) {
+    WindowFixture f;
+    EXPECT_TRUE(f.window.windowTitle().startsWith("TEST"));
+    ChartWindowModel& model = f.window.Model();
+    ASSERT_EQ(model.PaneCount(), 3);
+    EXPECT_EQ(model.Pane(0).chartId, kPriceChartId);
+    EXPECT_EQ(model.Pane(1).chartId, 2);
+    EXPECT_EQ(model.Pane(2).chartId, 3);
+
+    const QImage picture = f.window.Picture();
+    ASSERT_EQ(picture.size(), f.window.ChartRect().size());
+    const auto rects = f.window.PaneRects();
+    ASSERT_EQ(rects.size(), 3u);
+    // Arranged: the price pane gets three units, the others one.
+    EXPECT_GT(rects[0].height, 2 * rects[1].height);
+    EXPECT_EQ(rects[2].top + rects[2].height, f.window.ChartRect().height());
+    for (std::size_t i = 0; i < rects.size(); ++i) {
+        EXPECT_GT(Colours(picture, rects[i].top, rects[i].height).size(), 3u) << "pane " << i;
+        if (i + 1 < rects.size()) {
+            const int barY = rects[i].top + rects[i].height + 2;
+            EXPECT_EQ(Colours(picture, barY, 1),
+                      std::set<QRgb>{0xFF000000u | kSplitterBarColour});
+        }
+    }
+
+    // Dragging the first splitter bar down by 40 pixels moves the second pane's top with it.
+    const int barY = rects[0].top + rects[0].height + 3;
+    Drag(f.window, {100, barY}, {100, barY + 40});
+    const auto after = f.window.PaneRects();
+    EXPECT_NEAR(after[1].top, rects[1].top + 40, 4);
+    EXPECT_TRUE(f.stock->Studies.empty());
+    EXPECT_EQ(f.window.Settings().selectedBar, -1);
+}
+
+TEST(ChartWindow, TrendToolDragMakesOneStudyAndEscapeCancels) {
+    WindowFixture f;
+    f.window.SetTool(static_cast<int>(StudyTool::Trend));
+    const QImage before = f.window.Picture().copy();
+
+    // Escape during the drag: no study, and the rubber band is gone from the picture.
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 120, 80));
+    Mouse(f.window, QEvent::MouseMove, f.At(0, 300, 150));
+    EXPECT_NE(f.window.Picture(), before);
+    Key(f.window, Qt::Key_Escape);
+    Mouse(f.window, QEvent::MouseButtonRelease, f.At(0, 300, 150));
+    EXPECT_TRUE(f.stock->Studies.empty());
+    EXPECT_EQ(f.window.Picture(), before);
+
+    Drag(f.window, f.At(0, 120, 80), f.At(0, 300, 150));
+    ASSERT_EQ(f.stock->Studies.size(), 1u);
+    const Study& s = f.stock->Studies[0];
+    const StudyFrame frame = f.Frame(0);
+    EXPECT_EQ(s.PaneId, kPriceChartId);
+    EXPECT_EQ(s.Kind, StudyKind::kTrend);
+    EXPECT_EQ(s.StartDate, frame.DateOfBar(frame.BarAt(120)));
+    EXPECT_EQ(s.EndDate, frame.DateOfBar(frame.BarAt(300)));
+    EXPECT_NEAR(s.StartValue, frame.ValueAt(80), 1e-3);
+    EXPECT_NEAR(s.EndValue, frame.ValueAt(150), 1e-3);
+    EXPECT_TRUE(f.stock->Modified);
+    EXPECT_TRUE(f.db.WorkspaceDirty());
+    EXPECT_NE(f.window.Picture(), before);
+}
+
+TEST(ChartWindow, RightClickedStudyIsDeletedAndDeleteAllKeepsOtherPanes) {
+    WindowFixture f;
+    f.window.SetTool(static_cast<int>(StudyTool::Horizontal));
+    Drag(f.window, f.At(0, 200, 100), f.At(0, 250, 100));
+    Drag(f.window, f.At(0, 200, 140), f.At(0, 250, 140));
+    Drag(f.window, f.At(1, 200, 30), f.At(1, 250, 30));
+    ASSERT_EQ(f.stock->Studies.size(), 3u);
+
+    const auto deleteEnabled = [&f] {
+        for (const MenuItem& item : f.window.PaneMenu(false))
+            if (item.command == ChartCommand::kDeleteStudy) return item.enabled;
+        return false;
+    };
+    // Away from every line: nothing to delete.
+    EXPECT_FALSE(f.window.RightClick(f.At(0, 300, 60)));
+    EXPECT_FALSE(deleteEnabled());
+    EXPECT_FALSE(f.window.RunCommand(ChartCommand::kDeleteStudy));
+
+    // A horizontal line spans the plot: hit far right of where it was drawn, within 3 pixels.
+    ASSERT_TRUE(f.window.RightClick(f.At(0, 500, 142)));
+    EXPECT_TRUE(deleteEnabled());
+    ASSERT_TRUE(f.window.RunCommand(ChartCommand::kDeleteStudy));
+    ASSERT_EQ(f.stock->Studies.size(), 2u);
+    EXPECT_NEAR(f.stock->Studies[0].StartValue, f.Frame(0).ValueAt(100), 1e-3);
+    EXPECT_FALSE(deleteEnabled());
+
+    // Delete All in the price pane leaves the MACD pane's study.
+    f.window.RightClick(f.At(0, 300, 60));
+    EXPECT_TRUE(f.window.RunCommand(ChartCommand::kDeleteAllStudies));
+    ASSERT_EQ(f.stock->Studies.size(), 1u);
+    EXPECT_EQ(f.stock->Studies[0].PaneId, 2);
+}
+
+TEST(ChartWindow, PaneCommandsInsertReplaceAndClose) {
+    WindowFixture f;
+    ChartWindowModel& model = f.window.Model();
+    ASSERT_TRUE(f.window.RunCommand(ChartCommand::kInsertBase + 6));
+    ASSERT_EQ(model.PaneCount(), 4);
+    EXPECT_EQ(model.Pane(3).chartId, 6);
+    // Every pane follows the window's scroll bar.
+    EXPECT_EQ(model.Pane(3).scroll.position, f.window.ScrollBar()->value());
+
+    f.window.RightClick(f.At(1, 100, 20));
+    ASSERT_TRUE(f.window.RunCommand(ChartCommand::kReplaceBase + 11));
+    EXPECT_EQ(model.Pane(1).chartId, 11);
+
+    const auto closeItem = [&f] {
+        for (const MenuItem& item : f.window.PaneMenu(false))
+            if (item.command == ChartCommand::kClosePane) return item;
+        return MenuItem{};
+    };
+    EXPECT_TRUE(closeItem().enabled);
+    while (model.PaneCount() > 1) ASSERT_TRUE(f.window.RunCommand(ChartCommand::kClosePane));
+    EXPECT_EQ(closeItem().command, ChartCommand::kClosePane);
+    EXPECT_FALSE(closeItem().enabled);
+    EXPECT_FALSE(f.window.RunCommand(ChartCommand::kClosePane));
+    EXPECT_EQ(model.PaneCount(), 1);
+
+    // The plain list replaces; the Chart menu's Insert submenu lists every definition.
+    const auto plain = f.window.PaneMenu(true);
+    ASSERT_FALSE(plain.empty());
+    EXPECT_EQ(plain.front().command, ChartCommand::kReplaceBase + 1);
+    const auto chart = f.window.PaneMenu(false);
+    ASSERT_FALSE(chart.empty());
+    EXPECT_EQ(chart.front().submenu.front().command, ChartCommand::kInsertBase + 1);
+}
+
+TEST(ChartWindow, PickClickSelectsTheBarAndArrowKeysMoveIt) {
+    WindowFixture f;
+    const int visibleBars = f.window.Settings().visibleBars;
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 200, 100));
+    Mouse(f.window, QEvent::MouseButtonRelease, f.At(0, 200, 100));
+    const PaneContext ctx = f.window.PaneContextOf(0);
+    const SeriesPlot plot = FramePricePlot(ctx);
+    const int expected = ClickToBar(200, 0, PlotGeometry(ctx, plot).plotWidth, plot.visible);
+    ASSERT_GE(expected, 0);
+    EXPECT_EQ(f.window.Settings().selectedBar, expected);
+    EXPECT_TRUE(f.window.Settings().markerShown);
+    const auto& q = f.stock->Quotations;
+    ASSERT_TRUE(f.context.Maintenance().PickedDate().has_value());
+    EXPECT_EQ(*f.context.Maintenance().PickedDate(),
+              DateToText(q[static_cast<std::size_t>(plot.scroll + expected)].Date));
+    // The commentary runs on the selected bar of the stock.
+    EXPECT_EQ(f.window.CommentaryInput().selectedBar, plot.scroll + expected);
+
+    Key(f.window, Qt::Key_Left);
+    EXPECT_EQ(f.window.Settings().selectedBar, expected - 1);
+    Key(f.window, Qt::Key_Right);
+    Key(f.window, Qt::Key_Right);
+    EXPECT_EQ(f.window.Settings().selectedBar, expected + 1);
+
+    // Zooming in shows the latest bars and drops the selection.
+    f.window.ZoomIn();
+    EXPECT_EQ(f.window.Settings().visibleBars, visibleBars / 2);
+    EXPECT_EQ(f.window.Settings().selectedBar, -1);
+    EXPECT_EQ(f.window.ScrollBar()->value(), static_cast<int>(q.size()) - visibleBars / 2);
+    EXPECT_EQ(f.window.ScrollBar()->maximum(), f.window.ScrollBar()->value());
+}
+
+TEST(ChartWindow, TextToolTakesTheBoxTextOnTheSecondClick) {
+    WindowFixture f;
+    f.window.SetTool(static_cast<int>(StudyTool::Text));
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 150, 100));
+    ASSERT_NE(f.window.TextBox(), nullptr);
+    EXPECT_EQ(f.window.TextBox()->width(), kTextBoxWidth);
+    // An empty box makes no study.
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 400, 100));
+    EXPECT_EQ(f.window.TextBox(), nullptr);
+    EXPECT_TRUE(f.stock->Studies.empty());
+
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 150, 100));
+    ASSERT_NE(f.window.TextBox(), nullptr);
+    f.window.TextBox()->setText("Breakout");
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 400, 100));
+    EXPECT_EQ(f.window.TextBox(), nullptr);
+    ASSERT_EQ(f.stock->Studies.size(), 1u);
+    EXPECT_EQ(f.stock->Studies[0].Kind, StudyKind::kText);
+    EXPECT_EQ(f.stock->Studies[0].Text, "Breakout");
+    const StudyFrame frame = f.Frame(0);
+    EXPECT_EQ(f.stock->Studies[0].StartDate, frame.DateOfBar(frame.BarAt(150)));
+}
+
+TEST(ChartWindow, FormulaHintGivesTradeArrowsToWindowsOfItsPeriodicity) {
+    WindowFixture f;
+    ChartWindow weekly(f.context);
+    weekly.SetPeriodicity(1);
+    EXPECT_EQ(weekly.ShownStock()->Quotations.size(), 60u);  // 300 trading days
+
+    const std::vector<float> buy(300, 1.0f), sell(300, 0.0f);
+    HintData data;
+    data.buy = buy.data();
+    data.sell = sell.data();
+    data.runBars = 300;
+    f.context.SendFormulaHint(data, Periodicity::Daily);
+    EXPECT_EQ(f.window.Model().Pane(0).arrows.buy.size(), 300u);
+    EXPECT_TRUE(f.window.Model().Pane(1).arrows.Empty());
+    EXPECT_TRUE(weekly.Model().Pane(0).arrows.Empty());
+    // A periodicity change drops them.
+    f.window.SetPeriodicity(2);
+    EXPECT_TRUE(f.window.Model().Pane(0).arrows.Empty());
+}
+
+}  // namespace
+}  // namespace velmora
