@@ -1,0 +1,62 @@
+#include "app/MainWindowCommands.h"
+
+namespace velmora {
+
+void StoreWindowPlacement(SettingsStore& settings, const WindowPlacement& placement) {
+    if (!placement.minimized && !placement.maximized) {
+        settings.SetInt(kWindowPosSection, "Left", placement.left);
+        settings.SetInt(kWindowPosSection, "Top", placement.top);
+        settings.SetInt(kWindowPosSection, "Width", placement.width);
+        settings.SetInt(kWindowPosSection, "Height", placement.height);
+    }
+    settings.SetInt(kWindowPosSection, "Maximized", placement.maximized ? 1 : 0);
+}
+
+std::optional<WindowRect> StoredWindowRect(const SettingsStore& settings) {
+    constexpr int kAbsent = -2147483647 - 1;
+    WindowRect r{settings.GetInt(kWindowPosSection, "Left", kAbsent),
+                 settings.GetInt(kWindowPosSection, "Top", kAbsent),
+                 settings.GetInt(kWindowPosSection, "Width", kAbsent),
+                 settings.GetInt(kWindowPosSection, "Height", kAbsent)};
+    if (r.left == kAbsent || r.top == kAbsent || r.width <= 0 || r.height <= 0) {
+        return std::nullopt;
+    }
+    return r;
+}
+
+void StoreBarState(SettingsStore& settings, std::string_view state) {
+    settings.SetString(kBarStateSection, kBarStateValue, state);
+}
+
+std::optional<std::string> StoredBarState(const SettingsStore& settings) {
+    return settings.GetString(kBarStateSection, kBarStateValue);
+}
+
+bool CloseMainWindow(Application& app, UserInterface& ui, SettingsStore& settings,
+                     const WindowPlacement& placement, std::string_view barState) {
+    // CloseWorkspace asks, saves a dirty workspace or discards it on No.
+    if (!app.CloseWorkspace() && !ui.AskYesNo(kSaveFailedCloseAnyway)) return false;
+    StoreWindowPlacement(settings, placement);
+    StoreBarState(settings, barState);
+    return true;
+}
+
+bool HasRemainingQuotations(const Stock* stock) {
+    return stock != nullptr && stock->FirstLoadedDate != 0;
+}
+
+int LoadAllRemainingQuotations(Database& db, ProgressReporter& progress) {
+    int loaded = 0;
+    const int total = db.StockCount();
+    for (int i = 0; i < total; ++i) {
+        Stock& stock = *db.StockAt(i);
+        if (!HasRemainingQuotations(&stock)) continue;
+        const bool goOn = progress.Step(i, total, stock.TickerText(), kLoadingQuotationsCaption);
+        if (db.LoadOlderQuotations(stock)) ++loaded;
+        if (!goOn) break;
+    }
+    progress.Close();
+    return loaded;
+}
+
+}  // namespace velmora

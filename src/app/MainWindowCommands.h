@@ -1,0 +1,63 @@
+#pragma once
+// The main window's logic without its widgets: closing (the question about unsaved changes,
+// the save, the stored window position and bar arrangement) and loading the quotations that
+// partial loading left on disk.
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "database/Application.h"
+#include "database/Database.h"
+#include "platform/ProgressReporter.h"
+#include "platform/SettingsStore.h"
+#include "platform/UserInterface.h"
+
+namespace velmora {
+
+inline constexpr char kWindowPosSection[] = "WindowPos";
+inline constexpr char kBarStateSection[] = "Toolbar2";
+inline constexpr char kBarStateValue[] = "State";
+inline constexpr char kLoadingQuotationsCaption[] = "Loading quotations...";
+inline constexpr char kSaveFailedCloseAnyway[] =
+    "The database could not be saved completely. Close anyway?";
+
+// The window as it is when it closes.
+struct WindowPlacement {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+    bool minimized = false;
+    bool maximized = false;
+};
+
+struct WindowRect {
+    int left, top, width, height;
+};
+
+// "WindowPos": the rectangle only when the window is neither minimised nor maximised (the
+// previous one stays otherwise); "Maximized" 1 or 0.
+void StoreWindowPlacement(SettingsStore& settings, const WindowPlacement& placement);
+// The stored rectangle, when all four values are there and the size is positive.
+std::optional<WindowRect> StoredWindowRect(const SettingsStore& settings);
+
+// The bar arrangement, as an opaque text.
+void StoreBarState(SettingsStore& settings, std::string_view state);
+std::optional<std::string> StoredBarState(const SettingsStore& settings);
+
+// Closing the main window: asks "Save changes to the database?" when the workspace is dirty
+// (No discards the changes), saves, then stores the window placement and the bar arrangement.
+// When the save fails the user is asked whether to close anyway; false keeps the window open
+// and stores nothing.
+bool CloseMainWindow(Application& app, UserInterface& ui, SettingsStore& settings,
+                     const WindowPlacement& placement, std::string_view barState);
+
+// Whether the stock still has older quotations on disk ("Current stock" is enabled).
+bool HasRemainingQuotations(const Stock* stock);
+// "All stocks": loads the older quotations of every partially loaded stock, stepping the
+// progress dialog with the ticker under "Loading quotations..."; Cancel stops after the stock
+// being loaded. The dialog is closed at the end. The number of stocks loaded.
+int LoadAllRemainingQuotations(Database& db, ProgressReporter& progress);
+
+}  // namespace velmora

@@ -1,0 +1,76 @@
+#include "gui/DesktopProgram.h"
+
+#include "chart/ChartDefinitionsHooks.h"
+#include "gui/MainWindow.h"
+#include "gui/QtUserInterface.h"
+
+namespace velmora::gui {
+
+namespace {
+
+UserInterface& ChooseUi(UserInterface* given, std::unique_ptr<QtUserInterface>& own) {
+    if (given != nullptr) return *given;
+    own = std::make_unique<QtUserInterface>();
+    return *own;
+}
+
+}  // namespace
+
+DesktopProgram::DesktopProgram(std::filesystem::path profileDir,
+                               std::optional<std::filesystem::path> workspace, UserInterface* ui)
+    : profileDir_(std::move(profileDir)),
+      workspace_(std::move(workspace)),
+      settings_(profileDir_ / "settings.ini"),
+      ui_(ChooseUi(ui, ownUi_)),
+      app_(db_, prefs_, settings_, ui_, profileDir_),
+      formulaErrors_(ui_),
+      engine_(formulaErrors_, &db_) {
+    context_ = std::make_unique<GuiContext>(
+        GuiServices{app_, db_, prefs_, settings_, ui_, charts_, engine_, profileDir_});
+    AttachHooks();
+}
+
+DesktopProgram::~DesktopProgram() {
+    if (ownUi_) ownUi_->AttachMainWindow(nullptr);
+    window_.reset();
+}
+
+void DesktopProgram::AttachHooks() {
+    ApplicationHooks& hooks = app_.Hooks();
+    AttachChartDefinitions(hooks, charts_, profileDir_);
+    AttachCustomTools(hooks, tools_, settings_);
+    hooks.createMainWindow = [this] {
+        // A workspace named on the command line replaces the preferences' path for this run
+        // (the preferences themselves keep theirs).
+        if (workspace_) db_.SetWorkspaceDir(*workspace_);
+        window_ = std::make_unique<MainWindow>(*context_, tools_);
+        window_->chartWindowFactory = chartWindowFactory;
+        window_->customizeTools = customizeTools;
+        if (ownUi_) ownUi_->AttachMainWindow(window_.get());
+    };
+    hooks.showMainWindow = [this](bool maximized) { window_->ShowAtStart(maximized); };
+    hooks.makeStockCurrent = [this](Stock* first) {
+        context_->MakeCurrent(first, kWorkspaceOpenedFlags);
+    };
+    hooks.hasChartWindow = [this] { return window_ && window_->HasChartWindow(); };
+    hooks.openChartWindow = [this] {
+        if (window_) window_->OpenChartWindow();
+    };
+}
+
+bool DesktopProgram::StartUp(bool maximized) {
+    const bool ok = app_.StartUp(Application::StartMode::Interactive, maximized);
+    // An empty workspace makes no stock current; the tree still gets its root nodes.
+    if (db_.StockCount() == 0) context_->MakeCurrent(nullptr, kWorkspaceOpenedFlags);
+    return ok;
+}
+
+void DesktopProgram::Exit() {
+    if (ownUi_) ownUi_->AttachMainWindow(nullptr);
+    window_.reset();
+    // The windows that showed the stocks are gone: the current stock goes with the database.
+    context_->Maintenance().MakeCurrent(nullptr, 0);
+    app_.Exit();
+}
+
+}  // namespace velmora::gui

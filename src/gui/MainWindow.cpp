@@ -1,0 +1,493 @@
+#include "gui/MainWindow.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+
+#include "app/MainWindowCommands.h"
+#include "chart/Studies.h"
+#include "gui/QtUserInterface.h"
+#include "gui/StockTreePane.h"
+
+namespace velmora::gui {
+
+namespace {
+
+constexpr int kFullRefreshFlags = 7;
+
+// The menu texts of the chart types, in the order of their command numbers.
+constexpr const char* kChartTypeLabels[] = {"Auto", "Line", "Candlesticks", "Bars"};
+constexpr const char* kPeriodicityLabels[] = {"&Daily", "&Weekly", "&Monthly"};
+
+QString FolderDialogTitle() { return QStringLiteral("Please select workspace directory"); }
+
+}  // namespace
+
+MainWindow::MainWindow(GuiContext& context, CustomTools& tools, QWidget* parent)
+    : QMainWindow(parent), context_(context), tools_(tools) {
+    setObjectName(QStringLiteral("MainWindow"));
+    setWindowTitle(kProgramTitle);
+    mdi_ = new QMdiArea(this);
+    mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(mdi_);
+
+    CreateActions();
+    CreateMenus();
+    CreateBars();
+
+    connect(&context_, &GuiContext::stockTreeRebuildRequested, this,
+            [this](bool) { RebuildTickerBox(); });
+    connect(&context_, &GuiContext::stockSelected, this, [this](const Stock* stock) {
+        SelectTicker(stock);
+        UpdateProfile();
+    });
+    connect(&context_, &GuiContext::chartsRefreshRequested, this,
+            [this](int) { UpdateIndicators(); });
+    connect(&context_, &GuiContext::chartCaptionChanged, this, [this](const QString& caption) {
+        if (QWidget* chart = ActiveChartWindow()) chart->setWindowTitle(caption);
+    });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::CreateActions() {
+    Application& app = context_.Services().app;
+    QStyle* st = style();
+
+    newWorkspace_ = new QAction(st->standardIcon(QStyle::SP_FileIcon), tr("&New workspace..."),
+                                this);
+    connect(newWorkspace_, &QAction::triggered, this, [this, &app] {
+        QFileDialog dialog(this, QString(), QString(), tr("Velmora Workspace (*.workspace)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("workspace"));
+        dialog.selectFile(QStringLiteral("tarvik.workspace"));
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+        app.NewWorkspace(dialog.selectedFiles().first().toStdString());
+    });
+
+    openWorkspace_ = new QAction(st->standardIcon(QStyle::SP_DirOpenIcon),
+                                 tr("&Open Workspace..."), this);
+    openWorkspace_->setShortcut(QKeySequence::Open);
+    connect(openWorkspace_, &QAction::triggered, this, [this, &app] {
+        const QString dir = ChooseFolder();
+        if (!dir.isEmpty()) app.OpenWorkspaceFolder(dir.toStdString());
+    });
+
+    saveWorkspace_ = new QAction(st->standardIcon(QStyle::SP_DialogSaveButton),
+                                 tr("&Save Workspace"), this);
+    saveWorkspace_->setShortcut(QKeySequence::Save);
+    connect(saveWorkspace_, &QAction::triggered, this, [&app] { app.SaveWorkspace(); });
+
+    saveWorkspaceAs_ = new QAction(tr("Save Workspace &As..."), this);
+    connect(saveWorkspaceAs_, &QAction::triggered, this, [this, &app] {
+        const QString dir = ChooseFolder();
+        if (!dir.isEmpty()) app.SaveWorkspaceAs(dir.toStdString());
+    });
+
+    savePreferences_ = new QAction(tr("Save &preferences"), this);
+    connect(savePreferences_, &QAction::triggered, this, [this, &app] {
+        if (!app.SavePreferences()) {
+            context_.Services().ui.ShowMessage("The preferences could not be saved");
+        }
+    });
+
+    exit_ = new QAction(tr("E&xit"), this);
+    connect(exit_, &QAction::triggered, this, &QWidget::close);
+
+    loadCurrent_ = new QAction(tr("&Current stock"), this);
+    connect(loadCurrent_, &QAction::triggered, this, &MainWindow::LoadRemainingCurrent);
+    loadAll_ = new QAction(tr("&All stocks"), this);
+    connect(loadAll_, &QAction::triggered, this, &MainWindow::LoadRemainingAll);
+
+    newWindow_ = new QAction(tr("&New"), this);
+    connect(newWindow_, &QAction::triggered, this, &MainWindow::NewChartWindow);
+
+    periodicity_ = new QActionGroup(this);
+    for (int i = 0; i < 3; ++i) {
+        auto* a = new QAction(tr(kPeriodicityLabels[i]), periodicity_);
+        a->setCheckable(true);
+        a->setChecked(i == 0);
+        connect(a, &QAction::triggered, this, [this, i] { Forward("SetPeriodicity", i); });
+    }
+    chartType_ = new QActionGroup(this);
+    for (int i = 0; i < 4; ++i) {
+        auto* a = new QAction(tr(kChartTypeLabels[i]), chartType_);
+        a->setCheckable(true);
+        a->setChecked(i == 0);
+        connect(a, &QAction::triggered, this, [this, i] { Forward("SetChartType", i); });
+    }
+    zoomIn_ = new QAction(tr("Zoom &In"), this);
+    zoomIn_->setShortcut(QKeySequence::ZoomIn);
+    connect(zoomIn_, &QAction::triggered, this, [this] { Forward("ZoomIn"); });
+    zoomOut_ = new QAction(tr("Zoom &Out"), this);
+    zoomOut_->setShortcut(QKeySequence::ZoomOut);
+    connect(zoomOut_, &QAction::triggered, this, [this] { Forward("ZoomOut"); });
+    zoomAll_ = new QAction(tr("Zoom &All"), this);
+    connect(zoomAll_, &QAction::triggered, this, [this] { Forward("ZoomAll"); });
+    zoomNormal_ = new QAction(tr("Zoom &Normal"), this);
+    connect(zoomNormal_, &QAction::triggered, this, [this] { Forward("ZoomNormal"); });
+
+    drawTools_ = new QActionGroup(this);
+    drawTools_->setExclusive(true);
+    for (const StudyToolInfo& info : StudyTools()) {
+        auto* a = new QAction(QString::fromUtf8(info.label), drawTools_);
+        a->setCheckable(true);
+        a->setChecked(info.tool == StudyTool::Pick);
+        const int tool = static_cast<int>(info.tool);
+        connect(a, &QAction::triggered, this, [this, tool] { Forward("SetTool", tool); });
+    }
+}
+
+void MainWindow::CreateMenus() {
+    QMenu* file = menuBar()->addMenu(tr("&File"));
+    file->addAction(newWorkspace_);
+    file->addAction(openWorkspace_);
+    file->addAction(saveWorkspace_);
+    file->addAction(saveWorkspaceAs_);
+    file->addSeparator();
+    QMenu* remaining = file->addMenu(tr("&Load remaining quotations"));
+    remaining->addAction(loadCurrent_);
+    remaining->addAction(loadAll_);
+    connect(remaining, &QMenu::aboutToShow, this, [this] {
+        loadCurrent_->setEnabled(HasRemainingQuotations(context_.CurrentStock()));
+    });
+    file->addSeparator();
+    file->addAction(savePreferences_);
+    file->addSeparator();
+    recentMenu_ = file->addMenu(tr("Recent &workspaces"));
+    connect(file, &QMenu::aboutToShow, this, &MainWindow::RebuildRecentMenu);
+    RebuildRecentMenu();
+    file->addSeparator();
+    file->addAction(exit_);
+
+    QMenu* view = menuBar()->addMenu(tr("&View"));
+    view->addActions(periodicity_->actions());
+    view->addSeparator();
+    QMenu* types = view->addMenu(tr("Chart &type"));
+    types->addActions(chartType_->actions());
+    view->addSeparator();
+    view->addAction(zoomIn_);
+    view->addAction(zoomOut_);
+    view->addAction(zoomAll_);
+    view->addAction(zoomNormal_);
+    view->addSeparator();
+    QMenu* bars = view->addMenu(tr("&Toolbars"));
+    connect(bars, &QMenu::aboutToShow, this, [this, bars] {
+        bars->clear();
+        for (QToolBar* bar : {standardBar_, tickerBar_, toolsBar_, drawBar_, viewBar_}) {
+            bars->addAction(bar->toggleViewAction());
+        }
+        QAction* status = bars->addAction(tr("&Status Bar"));
+        status->setCheckable(true);
+        status->setChecked(statusBar()->isVisible());
+        connect(status, &QAction::toggled, statusBar(), &QWidget::setVisible);
+    });
+    viewMenuPanes_ = view;
+
+    QMenu* window = menuBar()->addMenu(tr("&Window"));
+    window->addAction(newWindow_);
+    window->addAction(tr("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
+    window->addAction(tr("&Tile"), mdi_, &QMdiArea::tileSubWindows);
+    window->addAction(tr("Tile &side by side"), this, &MainWindow::TileSideBySide);
+
+    toolsMenu_ = menuBar()->addMenu(tr("&Tools"));
+    connect(toolsMenu_, &QMenu::aboutToShow, this, &MainWindow::RebuildToolsMenu);
+    RebuildToolsMenu();
+
+    QMenu* help = menuBar()->addMenu(tr("&Help"));
+    help->addAction(tr("&About Velmora..."), this, [this] {
+        QMessageBox::about(this, tr("About Velmora"),
+                           tr("Velmora\nEnd-of-day technical analysis of stocks, indexes and "
+                              "funds."));
+    });
+}
+
+void MainWindow::CreateBars() {
+    standardBar_ = new QToolBar(tr("Standard"), this);
+    standardBar_->setObjectName(QStringLiteral("Standard"));
+    standardBar_->addAction(newWorkspace_);
+    standardBar_->addAction(openWorkspace_);
+    standardBar_->addAction(saveWorkspace_);
+    addToolBar(Qt::TopToolBarArea, standardBar_);
+
+    tickerBar_ = new QToolBar(tr("Ticker"), this);
+    tickerBar_->setObjectName(QStringLiteral("Ticker"));
+    tickerBox_ = new QComboBox(tickerBar_);
+    tickerBox_->setMinimumContentsLength(16);
+    tickerBox_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    tickerBar_->addWidget(tickerBox_);
+    addToolBar(Qt::TopToolBarArea, tickerBar_);
+    connect(tickerBox_, &QComboBox::activated, this, [this](int index) {
+        const QString ticker = tickerBox_->itemData(index).toString();
+        if (Stock* stock = context_.Services().db.FindStock(ticker.toStdString())) {
+            context_.MakeCurrent(stock, kFullRefreshFlags);
+        }
+    });
+
+    toolsBar_ = new QToolBar(tr("Tools"), this);
+    toolsBar_->setObjectName(QStringLiteral("Tools"));
+    toolsBar_->addAction(newWindow_);
+    toolsBar_->addAction(loadAll_);
+    addToolBar(Qt::TopToolBarArea, toolsBar_);
+
+    addToolBarBreak(Qt::TopToolBarArea);
+    drawBar_ = new QToolBar(tr("Draw"), this);
+    drawBar_->setObjectName(QStringLiteral("Draw"));
+    drawBar_->addActions(drawTools_->actions());
+    addToolBar(Qt::TopToolBarArea, drawBar_);
+
+    viewBar_ = new QToolBar(tr("View"), this);
+    viewBar_->setObjectName(QStringLiteral("View"));
+    viewBar_->addActions(periodicity_->actions());
+    viewBar_->addSeparator();
+    viewBar_->addActions(chartType_->actions());
+    viewBar_->addSeparator();
+    viewBar_->addAction(zoomIn_);
+    viewBar_->addAction(zoomOut_);
+    viewBar_->addAction(zoomAll_);
+    viewBar_->addAction(zoomNormal_);
+    addToolBar(Qt::TopToolBarArea, viewBar_);
+
+    treePane_ = new StockTreePane(context_, this);
+    addDockWidget(Qt::LeftDockWidgetArea, treePane_);
+
+    profileDock_ = new QDockWidget(tr("Profile"), this);
+    profileDock_->setObjectName(QStringLiteral("Profile"));
+    profileLabel_ = new QLabel(profileDock_);
+    profileLabel_->setMinimumSize(100, 100);
+    profileLabel_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    profileLabel_->setWordWrap(true);
+    profileLabel_->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    profileLabel_->setOpenExternalLinks(true);
+    profileDock_->setWidget(profileLabel_);
+    addDockWidget(Qt::LeftDockWidgetArea, profileDock_);
+    connect(profileDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible) {
+            profile_.Hide();
+            return;
+        }
+        if (profile_.Visible()) return;
+        if (auto address = profile_.Show(context_.Services().db.Categories(),
+                                         context_.CurrentStock())) {
+            const QString a = ToQString(*address);
+            profileLabel_->setText(QStringLiteral("<a href=\"%1\">%2</a>")
+                                       .arg(a.toHtmlEscaped(), a.toHtmlEscaped()));
+        }
+    });
+
+    viewMenuPanes_->addAction(treePane_->toggleViewAction());
+    QAction* profileToggle = profileDock_->toggleViewAction();
+    profileToggle->setText(tr("&Profile"));
+    profileToggle->setStatusTip(tr("Shows Profile pane (using embedded web browser)"));
+    viewMenuPanes_->addAction(profileToggle);
+
+    statusBar()->showMessage(tr("Ready"));
+    for (QLabel*& indicator : indicators_) {
+        indicator = new QLabel(this);
+        indicator->setMinimumWidth(60);
+        indicator->setAlignment(Qt::AlignCenter);
+        statusBar()->addPermanentWidget(indicator);
+    }
+}
+
+QString MainWindow::ChooseFolder() {
+    return QFileDialog::getExistingDirectory(this, FolderDialogTitle(), QString());
+}
+
+void MainWindow::RebuildRecentMenu() {
+    recentMenu_->clear();
+    Application& app = context_.Services().app;
+    const auto& recent = app.RecentList();
+    for (int i = 0; i < static_cast<int>(recent.size()); ++i) {
+        const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(
+            QString::fromStdString(recent[static_cast<std::size_t>(i)].string()));
+        recentMenu_->addAction(text, this, [&app, i] { app.OpenRecent(i); });
+    }
+    recentMenu_->setEnabled(!recent.empty());
+}
+
+void MainWindow::RebuildToolsMenu() {
+    std::vector<ToolsMenuItem> items;
+    if (!tools_.RebuildMenu(items) && !toolsMenu_->isEmpty()) return;
+    toolsMenu_->clear();
+    for (const ToolsMenuItem& item : items) {
+        const int i = tools_.ToolOfCommand(item.command);
+        QAction* a = toolsMenu_->addAction(QString::fromStdString(item.text), this,
+                                           [this, i] { tools_.Run(i, context_.Services().ui); });
+        a->setStatusTip(QString::fromStdString(CustomTools::StatusPrompt(item.command)));
+    }
+    if (!items.empty()) toolsMenu_->addSeparator();
+    // The customize dialog belongs to the chart windows' dialogs; until it is there the
+    // entry stays disabled.
+    QAction* customize = toolsMenu_->addAction(tr("&Customize..."));
+    customize->setEnabled(static_cast<bool>(customizeTools));
+    connect(customize, &QAction::triggered, this, [this] {
+        if (customizeTools) {
+            customizeTools(context_, tools_, this);
+            tools_.MarkMenuForRebuild();
+        }
+    });
+}
+
+void MainWindow::RebuildTickerBox() {
+    const Preferences& prefs = context_.Services().prefs;
+    QSignalBlocker block(tickerBox_);
+    tickerBox_->clear();
+    for (const auto& stock : context_.Services().db.Stocks()) {
+        QString label = ToQString(stock->TickerText());
+        if (prefs.FullNameInTickerBox() && !stock->FullName.View().empty()) {
+            label += QStringLiteral(" (%1)").arg(ToQString(stock->FullName.View()));
+        }
+        tickerBox_->addItem(label, ToQString(stock->TickerText()));
+    }
+    SelectTicker(context_.CurrentStock());
+}
+
+void MainWindow::SelectTicker(const Stock* stock) {
+    QSignalBlocker block(tickerBox_);
+    const int position = context_.Services().db.PositionOf(stock);
+    tickerBox_->setCurrentIndex(position < tickerBox_->count() ? position : -1);
+}
+
+void MainWindow::UpdateProfile() {
+    const Stock* stock = context_.CurrentStock();
+    if (stock == nullptr) return;
+    if (auto address = profile_.StockBecameCurrent(context_.Services().db.Categories(), *stock)) {
+        const QString a = ToQString(*address);
+        profileLabel_->setText(
+            QStringLiteral("<a href=\"%1\">%2</a>").arg(a.toHtmlEscaped(), a.toHtmlEscaped()));
+    }
+}
+
+void MainWindow::UpdateIndicators() {
+    const Stock* stock = context_.CurrentStock();
+    const Database& db = context_.Services().db;
+    indicators_[0]->setText(stock ? ToQString(stock->TickerText()) : QString());
+    indicators_[1]->setText(stock ? QString::number(Database::QuotationCount(*stock))
+                                  : QString());
+    indicators_[2]->setText(stock && !stock->Quotations.empty()
+                                ? ToQString(DateToText(stock->Quotations.back().Date))
+                                : QString());
+    indicators_[3]->setText(QString::number(db.StockCount()));
+}
+
+void MainWindow::Forward(const char* method, int argument) {
+    QWidget* chart = ActiveChartWindow();
+    if (chart == nullptr) return;
+    if (argument < 0) {
+        QMetaObject::invokeMethod(chart, method);
+    } else {
+        QMetaObject::invokeMethod(chart, method, Q_ARG(int, argument));
+    }
+}
+
+QWidget* MainWindow::OpenChartWindow() {
+    if (!chartWindowFactory) return nullptr;
+    QWidget* chart = chartWindowFactory(context_);
+    if (chart == nullptr) return nullptr;
+    QMdiSubWindow* sub = mdi_->addSubWindow(chart);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    if (const Stock* stock = context_.CurrentStock()) {
+        chart->setWindowTitle(ToQString(ChartCaption(*stock)));
+    }
+    if (mdi_->subWindowList().size() == 1) {
+        sub->showMaximized();
+    } else {
+        sub->show();
+    }
+    mdi_->setActiveSubWindow(sub);
+    // The new window follows the bars' tool, periodicity and chart type.
+    if (QAction* tool = drawTools_->checkedAction()) {
+        Forward("SetTool", static_cast<int>(drawTools_->actions().indexOf(tool)));
+    }
+    return chart;
+}
+
+bool MainWindow::HasChartWindow() const { return !mdi_->subWindowList().isEmpty(); }
+
+QWidget* MainWindow::ActiveChartWindow() const {
+    QMdiSubWindow* sub = mdi_->activeSubWindow();
+    if (sub == nullptr) sub = mdi_->currentSubWindow();
+    if (sub == nullptr && !mdi_->subWindowList().isEmpty()) sub = mdi_->subWindowList().last();
+    return sub != nullptr ? sub->widget() : nullptr;
+}
+
+void MainWindow::NewChartWindow() {
+    if (OpenChartWindow() != nullptr) TileSideBySide();
+}
+
+void MainWindow::TileSideBySide() {
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+    if (windows.isEmpty()) return;
+    const QRect area = mdi_->viewport()->rect();
+    const int n = static_cast<int>(windows.size());
+    const int width = area.width() / n;
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = windows[i];
+        if (sub->isMaximized() || sub->isMinimized()) sub->showNormal();
+        const int w = i == n - 1 ? area.width() - width * i : width;
+        sub->setGeometry(area.x() + width * i, area.y(), w, area.height());
+    }
+}
+
+void MainWindow::ShowAtStart(bool maximized) {
+    SettingsStore& settings = context_.Services().settings;
+    if (auto rect = StoredWindowRect(settings)) {
+        setGeometry(rect->left, rect->top, rect->width, rect->height);
+    } else {
+        resize(1024, 720);
+    }
+    if (auto state = StoredBarState(settings)) {
+        restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*state)));
+    }
+    if (maximized) {
+        showMaximized();
+    } else {
+        show();
+    }
+}
+
+void MainWindow::LoadRemainingCurrent() {
+    Stock* stock = context_.CurrentStock();
+    if (!HasRemainingQuotations(stock)) return;
+    context_.Services().db.LoadOlderQuotations(*stock);
+    context_.RefreshCharts(kFullRefreshFlags);
+}
+
+void MainWindow::LoadRemainingAll() {
+    LoadAllRemainingQuotations(context_.Services().db, context_.Services().ui.Progress());
+    context_.RefreshCharts(kFullRefreshFlags);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    WindowPlacement placement;
+    const QRect r = geometry();
+    placement.left = r.x();
+    placement.top = r.y();
+    placement.width = r.width();
+    placement.height = r.height();
+    placement.minimized = isMinimized();
+    placement.maximized = isMaximized();
+    const QByteArray bars = saveState().toBase64();
+    GuiServices& s = context_.Services();
+    if (!CloseMainWindow(s.app, s.ui, s.settings, placement, bars.toStdString())) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+}  // namespace velmora::gui

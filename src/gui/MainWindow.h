@@ -1,0 +1,116 @@
+#pragma once
+// The main window: the frame around the chart windows (a QMdiArea), with the menus, the
+// "Standard", "Tools", "Draw" and "View" toolbars, the "Ticker" bar, the "Stock Tree" and
+// "Profile" panes and the status bar. View and Draw commands go to the active chart window.
+// Closing asks about unsaved changes, saves, and stores the window position and the bars.
+
+#include <QMainWindow>
+#include <functional>
+
+#include "app/CustomTools.h"
+#include "app/ProfileAddress.h"
+#include "gui/GuiContext.h"
+
+class QActionGroup;
+class QComboBox;
+class QDockWidget;
+class QLabel;
+class QMdiArea;
+class QMenu;
+class QToolBar;
+
+namespace velmora::gui {
+
+class StockTreePane;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    MainWindow(GuiContext& context, CustomTools& tools, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Creates a chart window; none opens while it is empty. main() sets it.
+    std::function<QWidget*(GuiContext&)> chartWindowFactory;
+    // Opens the "Customize tools" dialog; "&Customize..." is disabled while it is empty.
+    std::function<void(GuiContext&, CustomTools&, QWidget* parent)> customizeTools;
+
+    // Opens a chart window through the factory; null when there is no factory.
+    QWidget* OpenChartWindow();
+    bool HasChartWindow() const;
+    // The chart window that View and Draw commands go to; null when none is open.
+    QWidget* ActiveChartWindow() const;
+
+    // Shows the window at its stored rectangle, maximised when asked; then restores the bar
+    // arrangement of the previous run.
+    void ShowAtStart(bool maximized);
+
+    QMdiArea* ChartArea() const { return mdi_; }
+    StockTreePane* TreePane() const { return treePane_; }
+    QDockWidget* ProfileDock() const { return profileDock_; }
+    QLabel* ProfileLabel() const { return profileLabel_; }
+    QComboBox* TickerBox() const { return tickerBox_; }
+    QAction* LoadCurrentAction() const { return loadCurrent_; }
+    QMenu* ToolsMenu() const { return toolsMenu_; }
+    QToolBar* DrawBar() const { return drawBar_; }
+    QLabel* Indicator(int i) const { return indicators_[i]; }
+
+  public slots:
+    // "Load remaining quotations": of the current stock, and of all stocks.
+    void LoadRemainingCurrent();
+    void LoadRemainingAll();
+    // Window "&New": a further chart window, the windows side by side.
+    void NewChartWindow();
+    void TileSideBySide();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateBars();
+    void RebuildRecentMenu();
+    void RebuildToolsMenu();
+    void RebuildTickerBox();
+    void SelectTicker(const Stock* stock);
+    void UpdateProfile();
+    void UpdateIndicators();
+    void Forward(const char* method, int argument = -1);
+    QString ChooseFolder();
+
+    GuiContext& context_;
+    CustomTools& tools_;
+    ProfilePane profile_;
+    QMdiArea* mdi_ = nullptr;
+    StockTreePane* treePane_ = nullptr;
+    QDockWidget* profileDock_ = nullptr;
+    QLabel* profileLabel_ = nullptr;
+    QComboBox* tickerBox_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QMenu* toolsMenu_ = nullptr;
+    QToolBar* standardBar_ = nullptr;
+    QToolBar* toolsBar_ = nullptr;
+    QToolBar* drawBar_ = nullptr;
+    QToolBar* viewBar_ = nullptr;
+    QToolBar* tickerBar_ = nullptr;
+    QActionGroup* periodicity_ = nullptr;
+    QActionGroup* chartType_ = nullptr;
+    QActionGroup* drawTools_ = nullptr;
+    QAction* newWorkspace_ = nullptr;
+    QAction* openWorkspace_ = nullptr;
+    QAction* saveWorkspace_ = nullptr;
+    QAction* saveWorkspaceAs_ = nullptr;
+    QAction* savePreferences_ = nullptr;
+    QAction* exit_ = nullptr;
+    QAction* loadCurrent_ = nullptr;
+    QAction* loadAll_ = nullptr;
+    QAction* newWindow_ = nullptr;
+    QAction* zoomIn_ = nullptr;
+    QAction* zoomOut_ = nullptr;
+    QAction* zoomAll_ = nullptr;
+    QAction* zoomNormal_ = nullptr;
+    QLabel* indicators_[4] = {};
+    QMenu* viewMenuPanes_ = nullptr;
+};
+
+}  // namespace velmora::gui

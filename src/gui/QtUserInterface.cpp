@@ -1,0 +1,83 @@
+#include "gui/QtUserInterface.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QProgressDialog>
+#include <QStatusBar>
+
+namespace velmora::gui {
+
+QtProgress::QtProgress(QWidget* parent) : parent_(parent) {}
+QtProgress::~QtProgress() = default;
+
+bool QtProgress::Step(int index, int total, std::string_view detail, std::string_view caption) {
+    if (!dialog_) {
+        dialog_ = std::make_unique<QProgressDialog>(parent_.data());
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setCancelButtonText(QObject::tr("Cancel"));
+        dialog_->setMinimumDuration(0);
+        dialog_->setAutoClose(false);
+        dialog_->setAutoReset(false);
+    }
+    dialog_->setWindowTitle(ToQString(caption));
+    dialog_->setLabelText(ToQString(detail));
+    dialog_->setRange(0, total > 0 ? total : 1);
+    dialog_->setValue(index < 0 ? 0 : index);
+    if (!dialog_->isVisible()) dialog_->show();
+    QApplication::processEvents();
+    return !dialog_->wasCanceled();
+}
+
+void QtProgress::Close() { dialog_.reset(); }
+
+QtUserInterface::QtUserInterface() = default;
+QtUserInterface::~QtUserInterface() = default;
+
+void QtUserInterface::AttachMainWindow(QMainWindow* window) {
+    window_ = window;
+    progress_.SetParent(window);
+    if (window == nullptr) return;
+    auto* bar = new QProgressBar(window->statusBar());
+    bar->setRange(0, 100);
+    bar->setMaximumWidth(160);
+    bar->setVisible(false);
+    window->statusBar()->addPermanentWidget(bar);
+    bar_ = bar;
+    if (!status_.isEmpty()) window->statusBar()->showMessage(status_);
+}
+
+void QtUserInterface::ShowMessage(std::string_view text) {
+    QMessageBox::information(window_.data(), kProgramTitle, ToQString(text));
+}
+
+bool QtUserInterface::AskYesNo(std::string_view question) {
+    return QMessageBox::question(window_.data(), kProgramTitle, ToQString(question),
+                                 QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+std::optional<std::string> QtUserInterface::AskString(std::string_view prompt,
+                                                      std::string_view initial) {
+    bool ok = false;
+    const QString text = QInputDialog::getText(window_.data(), kProgramTitle, ToQString(prompt),
+                                               QLineEdit::Normal, ToQString(initial), &ok);
+    if (!ok) return std::nullopt;
+    return text.toStdString();
+}
+
+void QtUserInterface::SetStatusText(std::string_view text) {
+    status_ = ToQString(text);
+    if (window_) window_->statusBar()->showMessage(status_);
+}
+
+void QtUserInterface::SetProgressPercent(int percent) {
+    if (!bar_) return;
+    // 0 and 100 mean no operation is running.
+    bar_->setVisible(percent > 0 && percent < 100);
+    bar_->setValue(percent < 0 ? 0 : percent > 100 ? 100 : percent);
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,158 @@
+#include "gui/StockTreePane.h"
+
+#include <QFont>
+#include <QHeaderView>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "gui/QtUserInterface.h"
+
+namespace velmora::gui {
+
+namespace {
+
+constexpr int kNodeRole = Qt::UserRole + 1;
+
+QFont TreeFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial")});
+    font.setPointSizeF(8.5);
+    return font;
+}
+
+// Remembers a flag for the length of a scope.
+struct Guard {
+    explicit Guard(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~Guard() { flag_ = old_; }
+    bool& flag_;
+    bool old_;
+};
+
+}  // namespace
+
+StockTreePane::StockTreePane(GuiContext& context, QWidget* parent)
+    : QDockWidget(QStringLiteral("Stock Tree"), parent),
+      context_(context),
+      tree_(context.Services().db, context.Services().prefs) {
+    setObjectName(QStringLiteral("StockTree"));
+    auto* tabs = new QTabWidget(this);
+    view_ = new QTreeWidget(tabs);
+    view_->setHeaderHidden(true);
+    view_->setFont(TreeFont());
+    view_->setUniformRowHeights(true);
+    tabs->addTab(view_, QStringLiteral("Stocks"));
+    tabs->setMinimumSize(200, 200);
+    setWidget(tabs);
+
+    connect(view_, &QTreeWidget::itemExpanded, this, &StockTreePane::OnExpanded);
+    connect(view_, &QTreeWidget::itemCollapsed, this, &StockTreePane::OnCollapsed);
+    connect(view_, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentChanged(current); });
+    connect(&context_, &GuiContext::stockTreeRebuildRequested, this, &StockTreePane::Refresh);
+    connect(&context_, &GuiContext::stockSelected, this, &StockTreePane::SelectStock);
+}
+
+void StockTreePane::Refresh(bool rebuild) {
+    tree_.Refresh(rebuild);
+    Mirror();
+}
+
+StockTree::Node* StockTreePane::NodeOf(const QTreeWidgetItem* item) const {
+    if (item == nullptr) return nullptr;
+    return reinterpret_cast<StockTree::Node*>(item->data(0, kNodeRole).value<quintptr>());
+}
+
+QTreeWidgetItem* StockTreePane::ItemOf(const StockTree::Node* node) const {
+    if (node == nullptr) return nullptr;
+    // The path of positions from the root down, followed through the items.
+    std::vector<int> path;
+    const StockTree::Node* n = node;
+    while (n->parent != nullptr) {
+        path.push_back(n->IndexInParent());
+        n = n->parent;
+    }
+    const int root = n->category;
+    if (root < 0 || root >= view_->topLevelItemCount()) return nullptr;
+    QTreeWidgetItem* item = view_->topLevelItem(root);
+    for (auto it = path.rbegin(); it != path.rend() && item != nullptr; ++it) {
+        item = *it < item->childCount() ? item->child(*it) : nullptr;
+    }
+    return item;
+}
+
+void StockTreePane::Fill(QTreeWidgetItem* item, const StockTree::Node& node) {
+    const QString label = QString::fromStdString(node.label);
+    if (item->text(0) != label) item->setText(0, label);
+    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
+    item->setToolTip(0, QString::fromStdString(tree_.TooltipOf(node)));
+    if (node.kind != StockTree::Kind::Stock) {
+        // A category node without children can still be expanded, which fills it.
+        item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
+    } else {
+        item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    }
+    if (item->isExpanded() != node.expanded) item->setExpanded(node.expanded);
+}
+
+void StockTreePane::MirrorChildren(const StockTree::Node& node, QTreeWidgetItem* item) {
+    const int count = static_cast<int>(node.children.size());
+    for (int i = 0; i < count; ++i) {
+        const StockTree::Node& child = *node.children[static_cast<std::size_t>(i)];
+        QTreeWidgetItem* childItem = i < item->childCount() ? item->child(i) : nullptr;
+        if (childItem == nullptr) {
+            childItem = new QTreeWidgetItem();
+            item->addChild(childItem);
+        }
+        MirrorChildren(child, childItem);
+        Fill(childItem, child);
+    }
+    while (item->childCount() > count) delete item->takeChild(item->childCount() - 1);
+}
+
+void StockTreePane::Mirror() {
+    Guard guard(syncing_);
+    for (int r = 0; r < kStockTreeRootCount; ++r) {
+        const StockTree::Node* root = tree_.RootNode(static_cast<StockTree::Root>(r));
+        if (root == nullptr) continue;
+        QTreeWidgetItem* item = r < view_->topLevelItemCount() ? view_->topLevelItem(r) : nullptr;
+        if (item == nullptr) {
+            item = new QTreeWidgetItem();
+            view_->addTopLevelItem(item);
+        }
+        MirrorChildren(*root, item);
+        Fill(item, *root);
+    }
+}
+
+void StockTreePane::SelectStock(const Stock* stock) {
+    const StockTree::Node* selected = NodeOf(view_->currentItem());
+    StockTree::Node* found = tree_.FindForSelection(stock, selected);
+    if (found == nullptr || found == selected) return;
+    if (QTreeWidgetItem* item = ItemOf(found)) {
+        Guard guard(syncing_);
+        view_->setCurrentItem(item);
+        view_->scrollToItem(item);
+    }
+}
+
+void StockTreePane::OnExpanded(QTreeWidgetItem* item) {
+    if (syncing_) return;
+    StockTree::Node* node = NodeOf(item);
+    if (node == nullptr) return;
+    if (tree_.Expand(*node)) Mirror();
+}
+
+void StockTreePane::OnCollapsed(QTreeWidgetItem* item) {
+    if (syncing_) return;
+    if (StockTree::Node* node = NodeOf(item)) tree_.Collapse(*node);
+}
+
+void StockTreePane::OnCurrentChanged(QTreeWidgetItem* item) {
+    if (syncing_) return;
+    const StockTree::Node* node = NodeOf(item);
+    if (node == nullptr) return;
+    if (Stock* stock = tree_.StockOf(*node)) context_.MakeCurrent(stock, 7);
+}
+
+}  // namespace velmora::gui

@@ -1,0 +1,63 @@
+// velmora [--profile DIR] [--workspace DIR] [--maximized]: the desktop program.
+
+#include <QApplication>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "gui/DesktopProgram.h"
+#include "gui/MainWindow.h"
+#include "platform/ProfileDirectory.h"
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+    std::fputs(
+        "usage: velmora [--profile DIR] [--workspace DIR] [--maximized]\n"
+        "\n"
+        "  --profile DIR    the profile directory (preferences, settings.ini, chart definitions)\n"
+        "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
+        "  --maximized      start with the main window maximised\n",
+        out);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::optional<std::filesystem::path> profile;
+    std::optional<std::filesystem::path> workspace;
+    bool maximized = false;
+    // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
+    QApplication qtApp(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        } else if (a == "--profile" || a == "--workspace") {
+            if (i + 1 >= argc) {
+                std::fprintf(stderr, "velmora: %s needs a directory\n", a.c_str());
+                return 2;
+            }
+            (a == "--profile" ? profile : workspace) = std::filesystem::path(argv[++i]);
+        } else if (a == "--maximized") {
+            maximized = true;
+        } else {
+            std::fprintf(stderr, "velmora: unknown option '%s'\n", a.c_str());
+            PrintUsage(stderr);
+            return 2;
+        }
+    }
+    const auto profileDir = velmora::OpenProfileDirectory(profile);
+    if (!profileDir) {
+        std::fputs("velmora: cannot create the profile directory\n", stderr);
+        return 1;
+    }
+
+    velmora::gui::DesktopProgram program(*profileDir, workspace);
+    program.StartUp(maximized);
+    const int status = QApplication::exec();
+    program.Exit();
+    return status;
+}
