@@ -42,7 +42,11 @@ std::string StockTree::TooltipOf(const Node& node) const {
 
 Stock* StockTree::StockOf(const Node& node) const {
     if (node.kind != Kind::Stock || node.stock == nullptr) return nullptr;
-    return db_.PositionOf(node.stock) >= 0 ? node.stock : nullptr;
+    // Compared by address only: the node's stock may have been freed.
+    for (const auto& stock : db_.Stocks()) {
+        if (stock.get() == node.stock) return node.stock;
+    }
+    return nullptr;
 }
 
 void StockTree::BeginPass(Node& node, Node* fill) {

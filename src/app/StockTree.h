@@ -19,8 +19,8 @@
 namespace velmora {
 
 inline constexpr int kStockTreeRootCount = 5;
-inline constexpr const char* kStockTreeRootNames[kStockTreeRootCount] = {
-    "All", "Markets", "Groups", "Favourites", "Indexes"};
+inline constexpr const char* kStockTreeRootNames[kStockTreeRootCount] = {"All", "Markets", "Groups",
+                                                                         "Favourites", "Indexes"};
 
 class StockTree {
   public:
@@ -30,10 +30,10 @@ class StockTree {
     struct Node {
         Kind kind = Kind::Stock;
         std::string label;
-        std::string tooltip;        // the stock's full name (stock nodes)
-        Stock* stock = nullptr;     // stock nodes; may be stale under a passed-over node
-        int category = -1;          // market or group number; the root index for roots
-        int image = 0;              // stock nodes: the market number modulo 5
+        std::string tooltip;     // the stock's full name (stock nodes)
+        Stock* stock = nullptr;  // stock nodes; may be stale under a passed-over node
+        int category = -1;       // market or group number; the root index for roots
+        int image = 0;           // stock nodes: the market number modulo 5
         bool expanded = false;
         Node* parent = nullptr;
         std::vector<std::unique_ptr<Node>> children;

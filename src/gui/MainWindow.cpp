@@ -31,7 +31,9 @@ constexpr int kFullRefreshFlags = 7;
 constexpr const char* kChartTypeLabels[] = {"Auto", "Line", "Candlesticks", "Bars"};
 constexpr const char* kPeriodicityLabels[] = {"&Daily", "&Weekly", "&Monthly"};
 
-QString FolderDialogTitle() { return QStringLiteral("Please select workspace directory"); }
+QString FolderDialogTitle() {
+    return QStringLiteral("Please select workspace directory");
+}
 
 }  // namespace
 
@@ -67,8 +69,8 @@ void MainWindow::CreateActions() {
     Application& app = context_.Services().app;
     QStyle* st = style();
 
-    newWorkspace_ = new QAction(st->standardIcon(QStyle::SP_FileIcon), tr("&New workspace..."),
-                                this);
+    newWorkspace_ =
+        new QAction(st->standardIcon(QStyle::SP_FileIcon), tr("&New workspace..."), this);
     connect(newWorkspace_, &QAction::triggered, this, [this, &app] {
         QFileDialog dialog(this, QString(), QString(), tr("Velmora Workspace (*.workspace)"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -78,16 +80,16 @@ void MainWindow::CreateActions() {
         app.NewWorkspace(dialog.selectedFiles().first().toStdString());
     });
 
-    openWorkspace_ = new QAction(st->standardIcon(QStyle::SP_DirOpenIcon),
-                                 tr("&Open Workspace..."), this);
+    openWorkspace_ =
+        new QAction(st->standardIcon(QStyle::SP_DirOpenIcon), tr("&Open Workspace..."), this);
     openWorkspace_->setShortcut(QKeySequence::Open);
     connect(openWorkspace_, &QAction::triggered, this, [this, &app] {
         const QString dir = ChooseFolder();
         if (!dir.isEmpty()) app.OpenWorkspaceFolder(dir.toStdString());
     });
 
-    saveWorkspace_ = new QAction(st->standardIcon(QStyle::SP_DialogSaveButton),
-                                 tr("&Save Workspace"), this);
+    saveWorkspace_ =
+        new QAction(st->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save Workspace"), this);
     saveWorkspace_->setShortcut(QKeySequence::Save);
     connect(saveWorkspace_, &QAction::triggered, this, [&app] { app.SaveWorkspace(); });
 
@@ -161,9 +163,8 @@ void MainWindow::CreateMenus() {
     QMenu* remaining = file->addMenu(tr("&Load remaining quotations"));
     remaining->addAction(loadCurrent_);
     remaining->addAction(loadAll_);
-    connect(remaining, &QMenu::aboutToShow, this, [this] {
-        loadCurrent_->setEnabled(HasRemainingQuotations(context_.CurrentStock()));
-    });
+    connect(remaining, &QMenu::aboutToShow, this,
+            [this] { loadCurrent_->setEnabled(HasRemainingQuotations(context_.CurrentStock())); });
     file->addSeparator();
     file->addAction(savePreferences_);
     file->addSeparator();
@@ -280,11 +281,11 @@ void MainWindow::CreateBars() {
             return;
         }
         if (profile_.Visible()) return;
-        if (auto address = profile_.Show(context_.Services().db.Categories(),
-                                         context_.CurrentStock())) {
+        if (auto address =
+                profile_.Show(context_.Services().db.Categories(), context_.CurrentStock())) {
             const QString a = ToQString(*address);
-            profileLabel_->setText(QStringLiteral("<a href=\"%1\">%2</a>")
-                                       .arg(a.toHtmlEscaped(), a.toHtmlEscaped()));
+            profileLabel_->setText(
+                QStringLiteral("<a href=\"%1\">%2</a>").arg(a.toHtmlEscaped(), a.toHtmlEscaped()));
         }
     });
 
@@ -376,8 +377,7 @@ void MainWindow::UpdateIndicators() {
     const Stock* stock = context_.CurrentStock();
     const Database& db = context_.Services().db;
     indicators_[0]->setText(stock ? ToQString(stock->TickerText()) : QString());
-    indicators_[1]->setText(stock ? QString::number(Database::QuotationCount(*stock))
-                                  : QString());
+    indicators_[1]->setText(stock ? QString::number(Database::QuotationCount(*stock)) : QString());
     indicators_[2]->setText(stock && !stock->Quotations.empty()
                                 ? ToQString(DateToText(stock->Quotations.back().Date))
                                 : QString());
@@ -416,7 +416,9 @@ QWidget* MainWindow::OpenChartWindow() {
     return chart;
 }
 
-bool MainWindow::HasChartWindow() const { return !mdi_->subWindowList().isEmpty(); }
+bool MainWindow::HasChartWindow() const {
+    return !mdi_->subWindowList().isEmpty();
+}
 
 QWidget* MainWindow::ActiveChartWindow() const {
     QMdiSubWindow* sub = mdi_->activeSubWindow();

@@ -31,7 +31,9 @@ bool QtProgress::Step(int index, int total, std::string_view detail, std::string
     return !dialog_->wasCanceled();
 }
 
-void QtProgress::Close() { dialog_.reset(); }
+void QtProgress::Close() {
+    dialog_.reset();
+}
 
 QtUserInterface::QtUserInterface() = default;
 QtUserInterface::~QtUserInterface() = default;

@@ -128,6 +128,18 @@ void StockTreePane::Mirror() {
 void StockTreePane::SelectStock(const Stock* stock) {
     const StockTree::Node* selected = NodeOf(view_->currentItem());
     StockTree::Node* found = tree_.FindForSelection(stock, selected);
+    // Selecting shows the node: its collapsed ancestors are expanded (and so refreshed, which
+    // may move the stock to another node), from the root down.
+    for (int depth = 0; depth < 4 && found != nullptr && found != selected; ++depth) {
+        StockTree::Node* collapsed = nullptr;
+        for (StockTree::Node* a = found->parent; a != nullptr; a = a->parent) {
+            if (!a->expanded) collapsed = a;
+        }
+        if (collapsed == nullptr) break;
+        tree_.Expand(*collapsed);
+        Mirror();
+        found = tree_.FindForSelection(stock, selected);
+    }
     if (found == nullptr || found == selected) return;
     if (QTreeWidgetItem* item = ItemOf(found)) {
         Guard guard(syncing_);

@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QProgressDialog>
+#include <QToolBar>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "app/MainWindowCommands.h"
+#include "common/TestSupport.h"
+#include "database/StockFile.h"
+#include "database/Workspace.h"
+#include "gui/DesktopProgram.h"
+#include "gui/MainWindow.h"
+#include "gui/QtUserInterface.h"
+#include "gui/StockTreePane.h"
+#include "platform/ConsoleUserInterface.h"
+
+namespace velmora::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Stands in for a chart window: records the commands the main window forwards.
+class FakeChart : public QWidget {
+    Q_OBJECT
+  public:
+    QStringList calls;
+  public slots:
+    void SetPeriodicity(int p) { calls << QStringLiteral("SetPeriodicity %1").arg(p); }
+    void SetChartType(int t) { calls << QStringLiteral("SetChartType %1").arg(t); }
+    void SetTool(int t) { calls << QStringLiteral("SetTool %1").arg(t); }
+    void ZoomIn() { calls << QStringLiteral("ZoomIn"); }
+    void ZoomAll() { calls << QStringLiteral("ZoomAll"); }
+};
+
+// ALBA (market 1, group 2, favourite), BORA (market 0), CETO (market 1, index).
+void WriteWorkspace(const fs::path& dir, int quotes) {
+    Database db;
+    Preferences prefs;
+    RecordingUserInterface ui;
+    const struct {
+        const char* ticker;
+        int market, group;
+        std::int32_t flags;
+    } stocks[] = {{"ALBA", 1, 2, Stock::kFavouriteFlag},
+                  {"BORA", 0, 0, 0},
+                  {"CETO", 1, 0, Stock::kIndexFlag}};
+    for (const auto& s : stocks) {
+        Stock* stock = db.AddStock(s.ticker);
+        SetMarketID(*stock, s.market);
+        SetGroupID(*stock, s.group);
+        stock->Flags = s.flags;
+        PackedDate d = MakeDate(2012, 3, 1);
+        for (int i = 0; i < quotes; ++i, d = AddDays(d, 1)) {
+            db.AddQuotation(*stock, d)->Close = static_cast<float>(5 + i);
+        }
+    }
+    db.Categories().Markets[1].ProfileTemplate.Set("https://example.org/q?s={t}");
+    db.SetWorkspaceDir(dir);
+    ASSERT_TRUE(Workspace(db, prefs, ui).SaveWorkspace());
+}
+
+QAction* FindAction(QWidget* window, const QString& text) {
+    for (QAction* a : window->findChildren<QAction*>()) {
+        if (a->text() == text) return a;
+    }
+    return nullptr;
+}
+
+struct MainWindowTest : ::testing::Test {
+    test::TempDir profile, workspace;
+    RecordingUserInterface ui;
+    std::unique_ptr<DesktopProgram> program;
+    std::vector<FakeChart*> charts;
+
+    void Start(int quotes = 20) {
+        WriteWorkspace(workspace.path(), quotes);
+        program = std::make_unique<DesktopProgram>(profile.path(), workspace.path(), &ui);
+        program->chartWindowFactory = [this](GuiContext&) {
+            charts.push_back(new FakeChart);
+            return charts.back();
+        };
+        ASSERT_TRUE(program->StartUp());
+        ASSERT_NE(program->Window(), nullptr);
+    }
+    MainWindow& Window() { return *program->Window(); }
+    QTreeWidget& Tree() { return *Window().TreePane()->TreeWidget(); }
+};
+
+TEST_F(MainWindowTest, StartUpFillsTheTreeAndTickerBarAndOpensAChartWindowOnTheFirstStock) {
+    Start();
+    EXPECT_TRUE(Window().isVisible());
+    ASSERT_EQ(Tree().topLevelItemCount(), 5);
+    QStringList roots;
+    for (int i = 0; i < 5; ++i) roots << Tree().topLevelItem(i)->text(0);
+    EXPECT_EQ(roots, (QStringList{"All", "Markets", "Groups", "Favourites", "Indexes"}));
+    EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 3);
+    QTreeWidgetItem* markets = Tree().topLevelItem(1);
+    ASSERT_EQ(markets->childCount(), 2);
+    EXPECT_EQ(markets->child(1)->text(0), "Market 1");
+    EXPECT_EQ(markets->child(1)->childCount(), 2);
+    EXPECT_EQ(Tree().topLevelItem(3)->child(0)->text(0), "ALBA");
+    EXPECT_EQ(Tree().topLevelItem(4)->child(0)->text(0), "CETO");
+
+    Stock* first = program->Db().FindStock("ALBA");
+    EXPECT_EQ(program->Context().CurrentStock(), first);
+    ASSERT_NE(Tree().currentItem(), nullptr);
+    EXPECT_EQ(Tree().currentItem()->text(0), "ALBA");
+    EXPECT_EQ(Window().TickerBox()->count(), 3);
+    EXPECT_EQ(Window().TickerBox()->currentText(), "ALBA");
+    ASSERT_EQ(charts.size(), 1u);
+    EXPECT_TRUE(Window().HasChartWindow());
+    EXPECT_EQ(charts[0]->windowTitle(), "ALBA");
+    // The recent list starts with the workspace.
+    EXPECT_EQ(program->App().RecentList().front(),
+              fs::absolute(workspace.path()).lexically_normal());
+}
+
+TEST_F(MainWindowTest, PickingAStockInTheTreeOrTickerBarMakesItCurrentEverywhere) {
+    Start();
+    Stock* ceto = program->Db().FindStock("CETO");
+    QTreeWidgetItem* market1 = Tree().topLevelItem(1)->child(1);
+    market1->setExpanded(true);
+    Tree().setCurrentItem(market1->child(1));
+    EXPECT_EQ(program->Context().CurrentStock(), ceto);
+    EXPECT_EQ(Window().TickerBox()->currentText(), "CETO");
+    EXPECT_EQ(charts[0]->windowTitle(), "CETO");
+    // Market 1 has a profile template, and the pane is showing.
+    EXPECT_TRUE(Window().ProfileLabel()->text().contains("https://example.org/q?s=CETO"));
+
+    // The ticker bar picks BORA; the tree's selection leaves the "Markets" subtree for the
+    // next root that lists BORA.
+    const int bora = Window().TickerBox()->findData(QStringLiteral("BORA"));
+    ASSERT_GE(bora, 0);
+    emit Window().TickerBox()->activated(bora);
+    EXPECT_EQ(program->Context().CurrentStock(), program->Db().FindStock("BORA"));
+    ASSERT_NE(Tree().currentItem(), nullptr);
+    EXPECT_EQ(Tree().currentItem()->text(0), "BORA");
+    EXPECT_EQ(Tree().currentItem()->parent()->text(0), "Group 0");
+    // BORA's market has no template: the pane stays on CETO's page.
+    EXPECT_TRUE(Window().ProfileLabel()->text().contains("q?s=CETO"));
+}
+
+TEST_F(MainWindowTest, ANewStockAppearsInTheExpandedNodesAfterTheRebuild) {
+    Start();
+    QTreeWidgetItem* all = Tree().topLevelItem(0);
+    all->setExpanded(true);
+    QTreeWidgetItem* market1 = Tree().topLevelItem(1)->child(1);
+    Stock* added = program->Context().Maintenance().NewStock("AAA");
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(all->childCount(), 4);
+    EXPECT_EQ(all->child(0)->text(0), "AAA");
+    EXPECT_EQ(Window().TickerBox()->count(), 4);
+    // The new stock is in market 0; market 1's collapsed node is unchanged.
+    EXPECT_EQ(market1->childCount(), 2);
+    EXPECT_EQ(program->Context().CurrentStock(), program->Db().FindStock("ALBA"));
+}
+
+TEST_F(MainWindowTest, ViewAndDrawCommandsGoToTheActiveChartWindow) {
+    Start();
+    FindAction(&Window(), "&Weekly")->trigger();
+    FindAction(&Window(), "Candlesticks")->trigger();
+    FindAction(&Window(), "Zoom &In")->trigger();
+    const QList<QAction*> tools = Window().DrawBar()->actions();
+    ASSERT_EQ(tools.size(), 7);
+    tools[3]->trigger();
+    EXPECT_TRUE(tools[3]->isChecked());
+    EXPECT_FALSE(tools[0]->isChecked());
+    EXPECT_EQ(charts[0]->calls, (QStringList{"SetTool 0", "SetPeriodicity 1", "SetChartType 2",
+                                             "ZoomIn", "SetTool 3"}));
+
+    // Window "&New" opens a second chart window, side by side with the first, and the
+    // commands go to it.
+    FindAction(&Window(), "&New")->trigger();
+    ASSERT_EQ(charts.size(), 2u);
+    EXPECT_EQ(Window().ActiveChartWindow(), charts[1]);
+    EXPECT_EQ(Window().ChartArea()->subWindowList().size(), 2);
+    FindAction(&Window(), "Zoom &All")->trigger();
+    EXPECT_EQ(charts[1]->calls, (QStringList{"SetTool 3", "ZoomAll"}));
+    EXPECT_FALSE(charts[0]->calls.contains("ZoomAll"));
+}
+
+TEST_F(MainWindowTest, ClosingWithNoKeepsTheFilesAndStoresThePositionAndBars) {
+    Start();
+    program->Db().AddQuotation(*program->Db().FindStock("BORA"), MakeDate(2013, 1, 1))->Close = 7;
+    const auto stockFile = StockFilePath(workspace.path(), "BORA");
+    const auto before = test::ReadBytes(stockFile);
+    Window().setGeometry(40, 50, 900, 640);
+    ui.answer = false;
+    EXPECT_TRUE(Window().close());
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Save changes to the database?"});
+    EXPECT_EQ(test::ReadBytes(stockFile), before);
+    const SettingsStore& settings = program->Settings();
+    EXPECT_EQ(settings.GetInt("WindowPos", "Width", 0), 900);
+    EXPECT_EQ(settings.GetInt("WindowPos", "Left", 0), 40);
+    EXPECT_EQ(settings.GetInt("WindowPos", "Maximized", -1), 0);
+    const auto bars = StoredBarState(settings);
+    ASSERT_TRUE(bars.has_value());
+    program->Exit();
+
+    // The next run finds the window where it was and the bars as they were.
+    DesktopProgram again(profile.path(), workspace.path(), &ui);
+    ASSERT_TRUE(again.StartUp());
+    EXPECT_EQ(again.Window()->geometry(), QRect(40, 50, 900, 640));
+    EXPECT_EQ(again.Db().FindStock("BORA")->Quotations.size(), 20u);
+    again.Exit();
+}
+
+TEST_F(MainWindowTest, ToolsMenuListsTheCustomToolsAndRemainingQuotationsLoad) {
+    test::WriteText(profile.path() / "settings.ini",
+                    "[Custom Tools]\nCount=1\nName0=Notes\nCommand0=true\n"
+                    "[Defaults]\n");
+    Preferences partial;
+    partial.SetPartialLoading(true);
+    partial.SetLoadUpto(5);
+    partial.SetDefaultDatabasePath(workspace.path().string());
+    ASSERT_TRUE(SavePreferences(profile.path() / "tarvik.prefs", partial));
+    Start(12);
+
+    emit Window().ToolsMenu()->aboutToShow();
+    QStringList items;
+    for (QAction* a : Window().ToolsMenu()->actions()) {
+        if (!a->isSeparator()) items << a->text();
+    }
+    EXPECT_EQ(items, (QStringList{"Notes", "&Customize..."}));
+    EXPECT_FALSE(Window().ToolsMenu()->actions().back()->isEnabled());
+
+    Stock* alba = program->Db().FindStock("ALBA");
+    ASSERT_EQ(alba->Quotations.size(), 5u);
+    ASSERT_TRUE(HasRemainingQuotations(alba));
+    Window().LoadRemainingCurrent();
+    EXPECT_EQ(alba->Quotations.size(), 12u);
+    EXPECT_EQ(program->Db().FindStock("BORA")->Quotations.size(), 5u);
+    Window().LoadRemainingAll();
+    EXPECT_EQ(program->Db().FindStock("CETO")->Quotations.size(), 12u);
+    EXPECT_EQ(ui.progress.steps.size(), 2u);
+}
+
+TEST(QtProgressTest, CancelStopsTheOperationAndCloseTakesTheDialogAway) {
+    QtProgress progress;
+    EXPECT_TRUE(progress.Step(0, 3, "ALBA", kLoadingQuotationsCaption));
+    ASSERT_NE(progress.Dialog(), nullptr);
+    EXPECT_EQ(progress.Dialog()->windowTitle(), "Loading quotations...");
+    EXPECT_EQ(progress.Dialog()->labelText(), "ALBA");
+    EXPECT_EQ(progress.Dialog()->maximum(), 3);
+    progress.Dialog()->cancel();
+    EXPECT_FALSE(progress.Step(1, 3, "BORA", kLoadingQuotationsCaption));
+    progress.Close();
+    EXPECT_EQ(progress.Dialog(), nullptr);
+    EXPECT_TRUE(progress.Step(0, 1, "x", "y"));
+    progress.Close();
+}
+
+}  // namespace
+}  // namespace velmora::gui
+
+#include "MainWindowTest.moc"
