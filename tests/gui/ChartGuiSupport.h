@@ -42,8 +42,8 @@ struct GuiFixture {
     RecordingFormulaErrorSink errors;
     FormulaEngine engine{errors, &db};
     Application app{db, prefs, settings, ui, dir.path()};
-    gui::GuiContext context{gui::GuiServices{app, db, prefs, settings, ui, charts, engine,
-                                             dir.path()}};
+    gui::GuiContext context{
+        gui::GuiServices{app, db, prefs, settings, ui, charts, engine, dir.path()}};
     Stock* stock = nullptr;
 
     // A stock of `bars` trading days (Monday to Friday) from 3 January 2005, made current.

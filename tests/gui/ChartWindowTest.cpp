@@ -1,5 +1,3 @@
-#include "gui/chart/ChartWindow.h"
-
 #include <gtest/gtest.h>
 
 #include <QKeyEvent>
@@ -10,6 +8,7 @@
 #include "chart/ChartInteraction.h"
 #include "chart/PricePainter.h"
 #include "gui/ChartGuiSupport.h"
+#include "gui/chart/ChartWindow.h"
 
 namespace velmora {
 namespace {
@@ -73,8 +72,7 @@ TEST(ChartWindow, PaintsTheDefaultPanesAtTheSplittersHeights) {
         EXPECT_GT(Colours(picture, rects[i].top, rects[i].height).size(), 3u) << "pane " << i;
         if (i + 1 < rects.size()) {
             const int barY = rects[i].top + rects[i].height + 2;
-            EXPECT_EQ(Colours(picture, barY, 1),
-                      std::set<QRgb>{0xFF000000u | kSplitterBarColour});
+            EXPECT_EQ(Colours(picture, barY, 1), std::set<QRgb>{0xFF000000u | kSplitterBarColour});
         }
     }
 
@@ -85,6 +83,24 @@ TEST(ChartWindow, PaintsTheDefaultPanesAtTheSplittersHeights) {
     EXPECT_NEAR(after[1].top, rects[1].top + 40, 4);
     EXPECT_TRUE(f.stock->Studies.empty());
     EXPECT_EQ(f.window.Settings().selectedBar, -1);
+}
+
+TEST(ChartWindow, FollowsTheCurrentStock) {
+    WindowFixture f;
+    const QImage first = f.window.Picture().copy();
+    EXPECT_EQ(f.window.ScrollBar()->maximum(), 300 - f.window.Settings().visibleBars);
+    Stock* other = f.db.AddStock("OTHER");
+    for (int i = 0; i < 20; ++i) {
+        Quotation q;
+        q.Date = AddDays(MakeDate(2006, 1, 2), i);
+        q.Close = q.Open = q.High = q.Low = static_cast<float>(50 + i);
+        other->Quotations.push_back(q);
+    }
+    f.context.MakeCurrent(other, 0);
+    EXPECT_TRUE(f.window.windowTitle().startsWith("OTHER"));
+    EXPECT_EQ(f.window.ShownStock(), other);
+    EXPECT_EQ(f.window.ScrollBar()->maximum(), 0);
+    EXPECT_NE(f.window.Picture(), first);
 }
 
 TEST(ChartWindow, TrendToolDragMakesOneStudyAndEscapeCancels) {

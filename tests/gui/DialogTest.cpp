@@ -83,7 +83,7 @@ TEST(CommentaryWindow, RunsOnTheActiveChartAndShowsTwoLines) {
     window.FormulaEdit()->setPlainText(
         "\"first line\"; writeif(close > 0, \"second\", \"no\");\nbuy = close > 105; sell = 0;");
     window.Tabs()->setCurrentIndex(1);
-    window.Tabs()->setCurrentIndex(0);  // back to the output: runs
+    window.Tabs()->setCurrentIndex(0);                            // back to the output: runs
     EXPECT_EQ(window.OutputView()->document()->blockCount(), 3);  // two lines and the last break
     EXPECT_EQ(window.OutputView()->toPlainText(), "first line\nsecond\n");
     EXPECT_EQ(chart.Model().Pane(0).arrows.buy.size(), f.stock->Quotations.size());
@@ -93,6 +93,19 @@ TEST(CommentaryWindow, RunsOnTheActiveChartAndShowsTwoLines) {
     window.FormulaEdit()->setPlainText("writeval(cum(1), 2.0);");
     window.Refresh();
     EXPECT_EQ(window.OutputView()->toPlainText(), "60\n");
+
+    // A new current stock runs it again once the refresh has gone round.
+    Stock* other = f.db.AddStock("OTHER");
+    for (int i = 0; i < 10; ++i) {
+        Quotation q;
+        q.Date = AddDays(MakeDate(2006, 1, 2), 7 * i);
+        q.Close = 10;
+        other->Quotations.push_back(q);
+    }
+    f.context.MakeCurrent(other, 0);
+    EXPECT_EQ(window.OutputView()->toPlainText(), "60\n");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(window.OutputView()->toPlainText(), "10\n");
 
     const auto file = f.dir / "c.qrx";
     ASSERT_TRUE(window.SaveTo(file));

@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include "app/StockMaintenance.h"
 #include "chart/ChartInteraction.h"
@@ -82,7 +83,8 @@ ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
     connect(&context_, &GuiContext::chartsRefreshRequested, this, &ChartWindow::Refresh);
     connect(&context_, &GuiContext::chartCaptionChanged, this, &QWidget::setWindowTitle);
     connect(&context_, &GuiContext::formulaRan, this, &ChartWindow::FormulaRan);
-    if (const Stock* stock = context_.CurrentStock()) setWindowTitle(ToQString(ChartCaption(*stock)));
+    if (const Stock* stock = context_.CurrentStock())
+        setWindowTitle(ToQString(ChartCaption(*stock)));
     context_.SetActiveChart(this);
     Refresh(0);
 }
@@ -145,7 +147,8 @@ int ChartWindow::SplitterBarAt(int y) const {
 std::array<int, 2> ChartWindow::PaneOrigin(int pane) const {
     const auto rects = PaneRects();
     if (pane < 0 || pane >= static_cast<int>(rects.size())) return {0, 0};
-    return {rects[static_cast<std::size_t>(pane)].top, rects[static_cast<std::size_t>(pane)].height};
+    return {rects[static_cast<std::size_t>(pane)].top,
+            rects[static_cast<std::size_t>(pane)].height};
 }
 
 PaneContext ChartWindow::PaneContextOf(int pane) {
@@ -175,7 +178,13 @@ PaneContext ChartWindow::PaneContextOf(int pane) {
 }
 
 const QImage& ChartWindow::Picture() {
-    if (pictureDirty_ || picture_.size() != ChartRect().size()) PaintPicture();
+    // A formula pane's error window may run events while the picture is painted: a paint
+    // request then shows the picture as it was rather than starting a second formula run.
+    if (!painting_ && (pictureDirty_ || picture_.size() != ChartRect().size())) {
+        painting_ = true;
+        PaintPicture();
+        painting_ = false;
+    }
     return picture_;
 }
 
@@ -222,8 +231,9 @@ void ChartWindow::Invalidate() {
 }
 
 void ChartWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
     const QImage& picture = Picture();
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
     if (!picture.isNull()) painter.drawImage(0, 0, picture);
     if (barDrag_ >= 0) {
         painter.setPen(QPen(Qt::darkGray, 2));
@@ -241,6 +251,8 @@ void ChartWindow::resizeEvent(QResizeEvent* e) {
 // --- hints, scrolling and the selected bar -------------------------------------------------
 
 void ChartWindow::Refresh(int /*flags*/) {
+    // The stock may be another one now (or a deleted one's successor at the same address).
+    cache_.Drop();
     const Stock* stock = ShownStock();
     HintData data;
     data.barCount = stock ? static_cast<int>(stock->Quotations.size()) : 0;
@@ -326,7 +338,8 @@ void ChartWindow::ZoomAll() {
 }
 
 void ChartWindow::ZoomNormal() {
-    settings_.visibleBars = velmora::ZoomNormal(context_.Services().prefs.DefaultQuotationsInChart());
+    settings_.visibleBars =
+        velmora::ZoomNormal(context_.Services().prefs.DefaultQuotationsInChart());
     Refresh(0);
 }
 
@@ -349,8 +362,8 @@ bool ChartWindow::RunCommand(int command) {
     };
     if (command > ChartCommand::kReplaceBase &&
         s.charts.FindById(command - ChartCommand::kReplaceBase) != nullptr) {
-        const int pane = menuPane_ >= 0 && menuPane_ < model_.PaneCount() ? menuPane_
-                                                                          : model_.ActivePane();
+        const int pane =
+            menuPane_ >= 0 && menuPane_ < model_.PaneCount() ? menuPane_ : model_.ActivePane();
         model_.Replace(pane, command - ChartCommand::kReplaceBase);
         return paneChanged();
     }
@@ -436,8 +449,10 @@ void ChartWindow::UpdateCursor(int y) {
 }
 
 void ChartWindow::DrawFeedback() {
-    if (!drag_.Active()) return;
-    Picture();
+    // An out-of-date picture gets the band drawn by its next paint, with the points of then.
+    if (!drag_.Active() || pictureDirty_ || picture_.isNull() ||
+        picture_.size() != ChartRect().size())
+        return;
     QPainter painter(&picture_);
     QtCanvas canvas(painter);
     canvas.SetPalette(ChartPalette::FromPreferences(context_.Services().prefs));
@@ -451,8 +466,7 @@ void ChartWindow::EndDrag(bool makeStudies, std::optional<QPoint> end) {
     if (makeStudies) {
         if (end) drag_.Move(end->x(), end->y() - PaneOrigin(dragPane_)[0]);
         studies = drag_.Finish();
-    }
-    else {
+    } else {
         drag_.Cancel();
     }
     dragPane_ = -1;
@@ -589,6 +603,11 @@ void ChartWindow::keyPressEvent(QKeyEvent* e) {
     }
 }
 
+void ChartWindow::wheelEvent(QWheelEvent* e) {
+    // The wheel scrolls the bars as the scroll bar's own wheel does.
+    QCoreApplication::sendEvent(scrollBar_, e);
+}
+
 // --- the text tool ---------------------------------------------------------------------------
 
 void ChartWindow::OpenTextBox(int pane, int x, int y) {
@@ -637,8 +656,8 @@ void ChartWindow::CloseTextBox() {
 // --- the pane menu and tooltips -----------------------------------------------------------
 
 void ChartWindow::contextMenuEvent(QContextMenuEvent* e) {
-    const bool plain = (e->modifiers() & Qt::ShiftModifier) ||
-                       (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    const bool plain =
+        (e->modifiers() & Qt::ShiftModifier) || (QGuiApplication::mouseButtons() & Qt::LeftButton);
     if (PaneAt(e->pos().y()) < 0) return;
     RightClick(e->pos());
     QMenu menu(this);
@@ -673,8 +692,10 @@ std::vector<MenuItem> ChartWindow::PaneMenu(bool plainList) const {
     MenuItem replace{"&Replace", 0, true, model_.ContextMenu(table, true, false, false)};
     const auto at = chart.empty() ? chart.end() : chart.begin() + 1;
     const auto next = chart.insert(at, std::move(replace));
-    chart.insert(next + 1, MenuItem{"&Blank pane", ChartCommand::kBlankPane,
-                                    model_.PaneCount() < ProportionalSplitter::kMaxRows, {}});
+    chart.insert(next + 1, MenuItem{"&Blank pane",
+                                    ChartCommand::kBlankPane,
+                                    model_.PaneCount() < ProportionalSplitter::kMaxRows,
+                                    {}});
     return chart;
 }
 

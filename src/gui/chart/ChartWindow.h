@@ -92,6 +92,7 @@ class ChartWindow : public QWidget {
     void mouseMoveEvent(QMouseEvent* e) override;
     void mouseReleaseEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
 
@@ -124,6 +125,7 @@ class ChartWindow : public QWidget {
 
     QImage picture_;
     bool pictureDirty_ = true;
+    bool painting_ = false;
     // The automatic ranges each pane's definition had after the window's last paint: the
     // definitions are shared by all windows, so another window's paint may have changed them.
     struct PaneScale {

@@ -42,6 +42,10 @@ CommentaryWindow::CommentaryWindow(GuiContext& context, QWidget* parent)
     connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
         if (index == 0) Refresh();
     });
+    // The chart windows' refresh (a new current stock, new data) runs the commentary again,
+    // once the sender has finished.
+    connect(&context_, &GuiContext::chartsRefreshRequested, this, &CommentaryWindow::Refresh,
+            Qt::QueuedConnection);
     resize(480, 360);
 }
 
@@ -84,9 +88,8 @@ bool CommentaryWindow::SaveTo(const std::filesystem::path& path) {
 
 void CommentaryWindow::LoadFormula() {
     SettingsStore& settings = context_.Services().settings;
-    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Load"),
-                                                      FormulaFolder(settings),
-                                                      kFormulaFileDialogFilter);
+    const QString file = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Load"), FormulaFolder(settings), kFormulaFileDialogFilter);
     if (file.isEmpty()) return;
     RememberFormulaFileFolder(settings, file.toStdString());
     LoadFrom(file.toStdString());
@@ -94,9 +97,8 @@ void CommentaryWindow::LoadFormula() {
 
 void CommentaryWindow::SaveFormula() {
     SettingsStore& settings = context_.Services().settings;
-    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Save"),
-                                                      FormulaFolder(settings),
-                                                      kFormulaFileDialogFilter);
+    const QString file = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save"), FormulaFolder(settings), kFormulaFileDialogFilter);
     if (file.isEmpty()) return;
     RememberFormulaFileFolder(settings, file.toStdString());
     SaveTo(WithFormulaExtension(file.toStdString()));

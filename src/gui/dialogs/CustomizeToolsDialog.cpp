@@ -87,7 +87,8 @@ CustomizeToolsDialog::CustomizeToolsDialog(CustomTools& tools, SettingsStore& se
         if (!filling_ && selection_ >= 0) tools_.At(selection_).arguments = text.toStdString();
     });
     connect(directory_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!filling_ && selection_ >= 0) tools_.At(selection_).initialDirectory = text.toStdString();
+        if (!filling_ && selection_ >= 0)
+            tools_.At(selection_).initialDirectory = text.toStdString();
     });
     connect(prompt_, &QCheckBox::toggled, this, [this](bool on) {
         if (!filling_ && selection_ >= 0) tools_.At(selection_).promptForArguments = on;
@@ -166,8 +167,8 @@ void CustomizeToolsDialog::MoveDown() {
 
 void CustomizeToolsDialog::BrowseCommand() {
     if (selection_ < 0) return;
-    const QString file = QFileDialog::getOpenFileName(this, QString(), command_->text(),
-                                                      kCommandFilter);
+    const QString file =
+        QFileDialog::getOpenFileName(this, QString(), command_->text(), kCommandFilter);
     if (file.isEmpty()) return;
     command_->setText(file);
 }

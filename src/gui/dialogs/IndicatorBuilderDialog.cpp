@@ -22,8 +22,7 @@
 namespace velmora::gui {
 
 IndicatorBuilderDialog::IndicatorBuilderDialog(ChartTable& table, SettingsStore& settings,
-                                               std::function<void()> refreshCharts,
-                                               QWidget* parent)
+                                               std::function<void()> refreshCharts, QWidget* parent)
     : QDialog(parent), builder_(table, std::move(refreshCharts)), settings_(settings) {
     setWindowTitle(QStringLiteral("Indicator Builder"));
     auto* top = new QHBoxLayout(this);
@@ -189,8 +188,9 @@ void IndicatorBuilderDialog::SaveFormula() {
 }
 
 void ShowIndicatorBuilder(GuiContext& context, QWidget* parent) {
-    IndicatorBuilderDialog dialog(context.Services().charts, context.Services().settings,
-                                  [&context] { context.RefreshCharts(0); }, parent);
+    IndicatorBuilderDialog dialog(
+        context.Services().charts, context.Services().settings,
+        [&context] { context.RefreshCharts(0); }, parent);
     dialog.exec();
 }
 
