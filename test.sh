@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang libclang-rt-14-dev qt6-base-dev fonts-liberation fonts-dejavu-core)
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang libclang-rt-14-dev qt6-base-dev qt6-declarative-dev fonts-liberation fonts-dejavu-core)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

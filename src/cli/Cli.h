@@ -129,6 +129,7 @@ int RunStudy(Context& ctx, std::vector<std::string>& args);
 int RunCharts(Context& ctx, std::vector<std::string>& args);
 int RunCommentary(Context& ctx, std::vector<std::string>& args);
 int RunTools(Context& ctx, std::vector<std::string>& args);
+int RunScript(Context& ctx, std::vector<std::string>& args);
 
 }  // namespace velmora::cli
 

@@ -105,6 +105,9 @@ const std::vector<Command>& Commands() {
          "list | add NAME --command C [--args A] [--dir D] [--prompt] | remove N | "
          "move N up|down | run N [--args A]",
          "the custom tools of the Tools menu (numbered from 0): list, edit, start one", RunTools},
+        {"script", "FILE.js [ARGS...]",
+         "runs a JavaScript program on the automation model (createObject(\"Tarvik.Application\"))",
+         RunScript},
     };
     return commands;
 }

@@ -1,0 +1,61 @@
+#pragma once
+// The root object of the automation model, which scripts create under "Tarvik.Application".
+// Its members, in dispatch order: ActiveDocument, Stocks, Version, Documents, Quit, RefreshAll,
+// Import; then Markets, the way to the market table.
+
+#include <QJSValue>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+
+#include "automation/AutomationContext.h"
+
+namespace velmora {
+
+class ADocuments;
+class AStocks;
+class AMarkets;
+
+inline constexpr char kAutomationProgId[] = "Tarvik.Application";
+inline constexpr char kAutomationVersion[] = "3.22.0";
+inline constexpr char kActiveDocumentReadOnly[] = "Application.ActiveDocument is read-only property";
+
+class AApplication : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QVariant ActiveDocument READ ActiveDocument WRITE SetActiveDocument)
+    Q_PROPERTY(QObject* Stocks READ Stocks CONSTANT)
+    Q_PROPERTY(QString Version READ Version CONSTANT)
+    Q_PROPERTY(QObject* Documents READ Documents CONSTANT)
+    Q_PROPERTY(QObject* Markets READ Markets CONSTANT)
+
+public:
+    explicit AApplication(AutomationContext& context, QObject* parent = nullptr);
+
+    // The active chart window's document (null when none is open).
+    QVariant ActiveDocument() const;
+    // Shows kActiveDocumentReadOnly and changes nothing.
+    void SetActiveDocument(const QVariant& value);
+    // The collections this application object holds.
+    QObject* Stocks() const;
+    QString Version() const { return QString::fromLatin1(kAutomationVersion); }
+    QObject* Documents() const;
+    QObject* Markets() const;
+
+    Q_INVOKABLE void Quit();
+    Q_INVOKABLE void RefreshAll();
+    // Type 0: the ASCII file at path, with the format file named by `definition` when that is
+    // a non-empty string (else the default one); the importer's result (0 done, 3 unknown
+    // field keyword, 4 cannot open). Type 1: the teletext page at path; 1, or 0 when it cannot
+    // be opened. Any other type: -1.
+    Q_INVOKABLE int Import(int type, const QString& path, const QJSValue& definition = QJSValue());
+
+    AutomationContext& Context() const { return context_; }
+
+private:
+    AutomationContext& context_;
+    AStocks* stocks_;
+    ADocuments* documents_;
+    AMarkets* markets_;
+};
+
+}  // namespace velmora
