@@ -20,6 +20,9 @@
 #include "chart/Studies.h"
 #include "gui/QtUserInterface.h"
 #include "gui/StockTreePane.h"
+#include "gui/chart/ChartWindow.h"
+#include "gui/dialogs/CommentaryWindow.h"
+#include "gui/dialogs/IndicatorBuilderDialog.h"
 
 namespace velmora::gui {
 
@@ -30,6 +33,9 @@ constexpr int kFullRefreshFlags = 7;
 // The menu texts of the chart types, in the order of their command numbers.
 constexpr const char* kChartTypeLabels[] = {"Auto", "Line", "Candlesticks", "Bars"};
 constexpr const char* kPeriodicityLabels[] = {"&Daily", "&Weekly", "&Monthly"};
+// The Draw bar's button texts (the menu and tooltips keep the tools' full names).
+constexpr const char* kToolButtonTexts[] = {
+    "Pick", "Trend", "Horizontal", "Vertical", "Fib. retracement", "Fib. time", "Text"};
 
 QString FolderDialogTitle() {
     return QStringLiteral("Please select workspace directory");
@@ -45,6 +51,7 @@ MainWindow::MainWindow(GuiContext& context, CustomTools& tools, QWidget* parent)
     mdi_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::ChartActivated);
 
     CreateActions();
     CreateMenus();
@@ -63,7 +70,15 @@ MainWindow::MainWindow(GuiContext& context, CustomTools& tools, QWidget* parent)
     });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The children go after this destructor: their signals must not reach a half-destroyed
+    // main window.
+    disconnect(mdi_, nullptr, this, nullptr);
+    disconnect(&context_, nullptr, this, nullptr);
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) {
+        if (sub->widget() != nullptr) disconnect(sub->widget(), nullptr, this, nullptr);
+    }
+}
 
 void MainWindow::CreateActions() {
     Application& app = context_.Services().app;
@@ -112,9 +127,11 @@ void MainWindow::CreateActions() {
     loadCurrent_ = new QAction(tr("&Current stock"), this);
     connect(loadCurrent_, &QAction::triggered, this, &MainWindow::LoadRemainingCurrent);
     loadAll_ = new QAction(tr("&All stocks"), this);
+    loadAll_->setIconText(tr("Load all quotations"));
     connect(loadAll_, &QAction::triggered, this, &MainWindow::LoadRemainingAll);
 
     newWindow_ = new QAction(tr("&New"), this);
+    newWindow_->setIconText(tr("New window"));
     connect(newWindow_, &QAction::triggered, this, &MainWindow::NewChartWindow);
 
     periodicity_ = new QActionGroup(this);
@@ -146,6 +163,8 @@ void MainWindow::CreateActions() {
     drawTools_->setExclusive(true);
     for (const StudyToolInfo& info : StudyTools()) {
         auto* a = new QAction(QString::fromUtf8(info.label), drawTools_);
+        a->setIconText(tr(kToolButtonTexts[static_cast<int>(info.tool)]));
+        a->setToolTip(QString::fromUtf8(info.label));
         a->setCheckable(true);
         a->setChecked(info.tool == StudyTool::Pick);
         const int tool = static_cast<int>(info.tool);
@@ -341,6 +360,11 @@ void MainWindow::RebuildToolsMenu() {
             tools_.MarkMenuForRebuild();
         }
     });
+    toolsMenu_->addSeparator();
+    toolsMenu_->addAction(tr("&Indicator Builder..."), this,
+                          [this] { ShowIndicatorBuilder(context_, this); });
+    toolsMenu_->addAction(tr("&Commentary..."), this,
+                          [this] { ShowCommentaryWindow(context_, this); });
 }
 
 void MainWindow::RebuildTickerBox() {
@@ -409,11 +433,41 @@ QWidget* MainWindow::OpenChartWindow() {
         sub->show();
     }
     mdi_->setActiveSubWindow(sub);
+    context_.SetActiveChart(chart);
+    // A chart window that changes its tool itself (the text tool, Escape) checks the Draw bar's
+    // button of the new tool.
+    if (chart->metaObject()->indexOfSignal("toolChanged(int)") >= 0) {
+        connect(chart, SIGNAL(toolChanged(int)), this, SLOT(CheckTool(int)));
+    }
     // The new window follows the bars' tool, periodicity and chart type.
     if (QAction* tool = drawTools_->checkedAction()) {
         Forward("SetTool", static_cast<int>(drawTools_->actions().indexOf(tool)));
     }
     return chart;
+}
+
+void MainWindow::ChartActivated(QMdiSubWindow* sub) {
+    if (sub == nullptr || sub->widget() == nullptr) return;
+    context_.SetActiveChart(sub->widget());
+    // The View bar shows the activated window's periodicity and chart type; the Draw bar's
+    // tool is the same in every window.
+    if (auto* chart = qobject_cast<ChartWindow*>(sub->widget())) {
+        const QList<QAction*> periods = periodicity_->actions();
+        const int p = static_cast<int>(chart->Model().GetPeriodicity());
+        if (p >= 0 && p < periods.size()) periods[p]->setChecked(true);
+        const QList<QAction*> types = chartType_->actions();
+        const int t = static_cast<int>(chart->Settings().chartType);
+        if (t >= 0 && t < types.size()) types[t]->setChecked(true);
+        const int tool =
+            static_cast<int>(drawTools_->actions().indexOf(drawTools_->checkedAction()));
+        if (tool >= 0 && static_cast<int>(chart->Tool()) != tool) chart->SetTool(tool);
+    }
+}
+
+void MainWindow::CheckTool(int tool) {
+    const QList<QAction*> tools = drawTools_->actions();
+    if (tool >= 0 && tool < tools.size() && !tools[tool]->isChecked())
+        tools[tool]->setChecked(true);
 }
 
 bool MainWindow::HasChartWindow() const {

@@ -16,6 +16,7 @@ class QComboBox;
 class QDockWidget;
 class QLabel;
 class QMdiArea;
+class QMdiSubWindow;
 class QMenu;
 class QToolBar;
 
@@ -61,11 +62,14 @@ class MainWindow : public QMainWindow {
     // Window "&New": a further chart window, the windows side by side.
     void NewChartWindow();
     void TileSideBySide();
+    // The Draw bar shows the tool a chart window switched to.
+    void CheckTool(int tool);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void ChartActivated(QMdiSubWindow* sub);
     void CreateActions();
     void CreateMenus();
     void CreateBars();

@@ -7,6 +7,8 @@
 
 #include "gui/DesktopProgram.h"
 #include "gui/MainWindow.h"
+#include "gui/chart/ChartWindow.h"
+#include "gui/dialogs/CustomizeToolsDialog.h"
 #include "platform/ProfileDirectory.h"
 
 namespace {
@@ -56,6 +58,13 @@ int main(int argc, char** argv) {
     }
 
     velmora::gui::DesktopProgram program(*profileDir, workspace);
+    program.chartWindowFactory = [](velmora::gui::GuiContext& context) -> QWidget* {
+        return new velmora::gui::ChartWindow(context);
+    };
+    program.customizeTools = [](velmora::gui::GuiContext& context, velmora::CustomTools& tools,
+                                QWidget* parent) {
+        velmora::gui::ShowCustomizeTools(context, tools, parent);
+    };
     program.StartUp(maximized);
     const int status = QApplication::exec();
     program.Exit();

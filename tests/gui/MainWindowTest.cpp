@@ -18,6 +18,7 @@
 #include "gui/MainWindow.h"
 #include "gui/QtUserInterface.h"
 #include "gui/StockTreePane.h"
+#include "gui/chart/ChartWindow.h"
 #include "platform/ConsoleUserInterface.h"
 
 namespace velmora::gui {
@@ -78,13 +79,16 @@ struct MainWindowTest : ::testing::Test {
     std::unique_ptr<DesktopProgram> program;
     std::vector<FakeChart*> charts;
 
-    void Start(int quotes = 20) {
+    void Start(int quotes = 20, bool realCharts = false) {
         WriteWorkspace(workspace.path(), quotes);
         program = std::make_unique<DesktopProgram>(profile.path(), workspace.path(), &ui);
         program->chartWindowFactory = [this](GuiContext&) {
             charts.push_back(new FakeChart);
             return charts.back();
         };
+        if (realCharts) {
+            program->chartWindowFactory = [](GuiContext& c) { return new ChartWindow(c); };
+        }
         ASSERT_TRUE(program->StartUp());
         ASSERT_NE(program->Window(), nullptr);
     }
@@ -185,6 +189,35 @@ TEST_F(MainWindowTest, ViewAndDrawCommandsGoToTheActiveChartWindow) {
     EXPECT_FALSE(charts[0]->calls.contains("ZoomAll"));
 }
 
+TEST_F(MainWindowTest, ChartWindowsTakeTheBarsCommandsAndTheBarsFollowTheActiveWindow) {
+    Start(60, true);
+    auto* first = qobject_cast<ChartWindow*>(Window().ActiveChartWindow());
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first->windowTitle(), "ALBA");
+    FindAction(&Window(), "&Monthly")->trigger();
+    EXPECT_EQ(first->Model().GetPeriodicity(), Periodicity::Monthly);
+    const QList<QAction*> tools = Window().DrawBar()->actions();
+    tools[1]->trigger();
+    EXPECT_EQ(first->Tool(), StudyTool::Trend);
+    // The window going back to the pick tool by itself checks the Pick button.
+    first->SetTool(0);
+    EXPECT_TRUE(tools[0]->isChecked());
+
+    FindAction(&Window(), "&New")->trigger();
+    auto* second = qobject_cast<ChartWindow*>(Window().ActiveChartWindow());
+    ASSERT_NE(second, nullptr);
+    ASSERT_NE(second, first);
+    FindAction(&Window(), "&Weekly")->trigger();
+    FindAction(&Window(), "Bars")->trigger();
+    EXPECT_EQ(second->Model().GetPeriodicity(), Periodicity::Weekly);
+    EXPECT_EQ(first->Model().GetPeriodicity(), Periodicity::Monthly);
+
+    Window().ChartArea()->setActiveSubWindow(Window().ChartArea()->subWindowList().first());
+    EXPECT_EQ(Window().ActiveChartWindow(), first);
+    EXPECT_TRUE(FindAction(&Window(), "&Monthly")->isChecked());
+    EXPECT_TRUE(FindAction(&Window(), "Auto")->isChecked());
+}
+
 TEST_F(MainWindowTest, ClosingWithNoKeepsTheFilesAndStoresThePositionAndBars) {
     Start();
     program->Db().AddQuotation(*program->Db().FindStock("BORA"), MakeDate(2013, 1, 1))->Close = 7;
@@ -227,8 +260,10 @@ TEST_F(MainWindowTest, ToolsMenuListsTheCustomToolsAndRemainingQuotationsLoad) {
     for (QAction* a : Window().ToolsMenu()->actions()) {
         if (!a->isSeparator()) items << a->text();
     }
-    EXPECT_EQ(items, (QStringList{"Notes", "&Customize..."}));
-    EXPECT_FALSE(Window().ToolsMenu()->actions().back()->isEnabled());
+    EXPECT_EQ(items,
+              (QStringList{"Notes", "&Customize...", "&Indicator Builder...", "&Commentary..."}));
+    // No customize dialog was given to this program.
+    EXPECT_FALSE(Window().ToolsMenu()->actions()[2]->isEnabled());
 
     Stock* alba = program->Db().FindStock("ALBA");
     ASSERT_EQ(alba->Quotations.size(), 5u);
