@@ -1,14 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTimer>
+#include <QToolTip>
 #include <set>
 
 #include "chart/ChartInteraction.h"
 #include "chart/PricePainter.h"
 #include "gui/ChartGuiSupport.h"
 #include "gui/chart/ChartWindow.h"
+#include "gui/dialogs/StudyPropertiesDialog.h"
 
 namespace velmora {
 namespace {
@@ -165,6 +170,53 @@ TEST(ChartWindow, RightClickedStudyIsDeletedAndDeleteAllKeepsOtherPanes) {
     EXPECT_EQ(f.stock->Studies[0].PaneId, 2);
 }
 
+// Runs `edit` on the modal dialog the command opens, then presses OK.
+template <typename Dialog, typename Edit>
+bool RunWithDialog(ChartWindow& window, int command, Edit edit) {
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())) {
+            seen = true;
+            edit(*dialog);
+            dialog->accept();
+        }
+    });
+    return window.RunCommand(command) && seen;
+}
+
+TEST(ChartWindow, PropertiesAreStoredIntoTheRightClickedStudy) {
+    WindowFixture f;
+    f.window.SetTool(static_cast<int>(StudyTool::Trend));
+    Drag(f.window, f.At(0, 120, 80), f.At(0, 300, 150));
+    ASSERT_EQ(f.stock->Studies.size(), 1u);
+    f.stock->Modified = false;
+    const QImage before = f.window.Picture().copy();
+
+    ASSERT_TRUE(f.window.RightClick(f.At(0, 210, 115)));
+    EXPECT_TRUE(RunWithDialog<gui::TrendLinePropertiesDialog>(
+        f.window, ChartCommand::kProperties, [](gui::TrendLinePropertiesDialog& d) {
+            for (QCheckBox* box : d.findChildren<QCheckBox*>())
+                if (box->text() == "Thick line") box->setChecked(true);
+        }));
+    EXPECT_TRUE(f.stock->Studies[0].Style & kStyleThick);
+    EXPECT_TRUE(f.stock->Modified);
+    EXPECT_NE(f.window.Picture(), before);
+
+    // A text study opens the text box dialog; its text is measured into the box size.
+    f.window.SetTool(static_cast<int>(StudyTool::Text));
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 400, 200));
+    f.window.TextBox()->setText("x");
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 100, 250));
+    ASSERT_EQ(f.stock->Studies.size(), 2u);
+    ASSERT_TRUE(f.window.RightClick(f.At(0, 410, 205)));
+    EXPECT_TRUE(RunWithDialog<gui::TextBoxPropertiesDialog>(
+        f.window, ChartCommand::kProperties, [](gui::TextBoxPropertiesDialog& d) {
+            d.findChild<QPlainTextEdit*>()->setPlainText("one\ntwo");
+        }));
+    EXPECT_EQ(f.stock->Studies[1].Text, "one\r\ntwo");
+    EXPECT_EQ(f.stock->Studies[1].EndValue, 2 * kStudyLineHeight);
+}
+
 TEST(ChartWindow, PaneCommandsInsertReplaceAndClose) {
     WindowFixture f;
     ChartWindowModel& model = f.window.Model();
@@ -231,6 +283,28 @@ TEST(ChartWindow, PickClickSelectsTheBarAndArrowKeysMoveIt) {
     EXPECT_EQ(f.window.ScrollBar()->maximum(), f.window.ScrollBar()->value());
 }
 
+TEST(ChartWindow, TooltipNamesTheBarAndValueUnderTheMouse) {
+    WindowFixture f;
+    const QPoint pos = f.At(0, 250, 120);
+    QHelpEvent help(QEvent::ToolTip, pos, f.window.mapToGlobal(pos));
+    QCoreApplication::sendEvent(&f.window, &help);
+    const StudyFrame frame = f.Frame(0);
+    const QString text = QToolTip::text();
+    EXPECT_TRUE(text.startsWith(QString::fromStdString(
+        "Date: " + DateToText(frame.DateOfBar(frame.BarAt(250))) + "\nValue: ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("\nClose: "));
+    EXPECT_FALSE(text.contains('\r'));
+
+    // In a lower pane the value is read at the pane's own y.
+    const QPoint lower = f.At(2, 250, 40);
+    QHelpEvent rsi(QEvent::ToolTip, lower, f.window.mapToGlobal(lower));
+    QCoreApplication::sendEvent(&f.window, &rsi);
+    const double value = f.Frame(2).ValueAt(40);
+    EXPECT_TRUE(QToolTip::text().endsWith(QString::asprintf("Value: %.3f", value)))
+        << QToolTip::text().toStdString();
+}
+
 TEST(ChartWindow, TextToolTakesTheBoxTextOnTheSecondClick) {
     WindowFixture f;
     f.window.SetTool(static_cast<int>(StudyTool::Text));
@@ -252,6 +326,19 @@ TEST(ChartWindow, TextToolTakesTheBoxTextOnTheSecondClick) {
     EXPECT_EQ(f.stock->Studies[0].Text, "Breakout");
     const StudyFrame frame = f.Frame(0);
     EXPECT_EQ(f.stock->Studies[0].StartDate, frame.DateOfBar(frame.BarAt(150)));
+
+    // Enter in the box takes the text too; scrolling closes an open box without a study.
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 300, 60));
+    f.window.TextBox()->setText("Top");
+    Key(*f.window.TextBox(), Qt::Key_Return);
+    EXPECT_EQ(f.window.TextBox(), nullptr);
+    ASSERT_EQ(f.stock->Studies.size(), 2u);
+    EXPECT_EQ(f.stock->Studies[1].Text, "Top");
+    Mouse(f.window, QEvent::MouseButtonPress, f.At(0, 300, 60));
+    f.window.TextBox()->setText("Gone");
+    f.window.ScrollBar()->setValue(f.window.ScrollBar()->value() - 5);
+    EXPECT_EQ(f.window.TextBox(), nullptr);
+    EXPECT_EQ(f.stock->Studies.size(), 2u);
 }
 
 TEST(ChartWindow, FormulaHintGivesTradeArrowsToWindowsOfItsPeriodicity) {

@@ -71,6 +71,8 @@ ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
     });
     connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
         if (scroll_.MoveTo(value)) {
+            // The text box stands at a bar that has moved on.
+            if (textBox_) CloseTextBox();
             ApplyScroll();
             ClearSelection();
             Invalidate();
@@ -619,6 +621,8 @@ void ChartWindow::OpenTextBox(int pane, int x, int y) {
     auto* edit = new QLineEdit(this);
     edit->setFrame(false);
     edit->setGeometry(box.left, top + box.top, box.right - box.left, box.bottom - box.top);
+    // Enter takes the text as a second click does.
+    connect(edit, &QLineEdit::returnPressed, this, &ChartWindow::TakeTextBox);
     edit->show();
     edit->setFocus(Qt::OtherFocusReason);
     textBox_ = edit;
