@@ -68,6 +68,32 @@ TEST(IndicatorBuilderDialog, ApplyAndChangingRowsStoreTheFields) {
     EXPECT_EQ(dialog.FormulaEdit()->toPlainText(), "graph0 = rsi(14);\n");
 }
 
+TEST(IndicatorBuilderDialog, ApplyRepaintsTheCustomPaneOfAChartWindow) {
+    test::GuiFixture f;
+    gui::ChartWindow chart(f.context);
+    chart.resize(640, 480);
+    ASSERT_TRUE(chart.RunCommand(ChartCommand::kInsertBase + kFirstCustomChartId));
+    const int pane = chart.Model().PaneCount() - 1;
+    const auto rect = chart.PaneRects()[static_cast<std::size_t>(pane)];
+    const auto paneImage = [&] { return chart.Picture().copy(0, rect.top, 640, rect.height); };
+    const QImage empty = paneImage();
+
+    gui::IndicatorBuilderDialog dialog(f.charts, f.settings, [&] { f.context.RefreshCharts(0); });
+    dialog.FormulaEdit()->setPlainText("graph0 = close;");
+    dialog.AutomaticButton()->setChecked(true);
+    dialog.Apply();
+    const QImage drawn = paneImage();
+    EXPECT_NE(drawn, empty);
+    EXPECT_TRUE(f.errors.reports.empty());
+
+    // A formula error is reported once per paint and leaves the pane without its graph.
+    dialog.FormulaEdit()->setPlainText("graph0 = close +;");
+    dialog.Apply();
+    EXPECT_NE(paneImage(), drawn);
+    EXPECT_EQ(f.errors.reports.size(), 1u);
+    EXPECT_FALSE(f.engine.InRun());
+}
+
 TEST(CommentaryWindow, RunsOnTheActiveChartAndShowsTwoLines) {
     test::GuiFixture f;
     gui::ChartWindow chart(f.context);
