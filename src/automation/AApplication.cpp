@@ -12,11 +12,7 @@ using automation::Owned;
 using automation::ToStdString;
 
 AApplication::AApplication(AutomationContext& context, QObject* parent)
-    : QObject(parent),
-      context_(context),
-      stocks_(new AStocks(context, this)),
-      documents_(new ADocuments(context, this)),
-      markets_(new AMarkets(context, this)) {}
+    : QObject(parent), context_(context) {}
 
 QVariant AApplication::ActiveDocument() const {
     const auto id = context_.documents.Active();
@@ -28,13 +24,28 @@ void AApplication::SetActiveDocument(const QVariant&) {
     context_.ui.ShowMessage(kActiveDocumentReadOnly);
 }
 
-QObject* AApplication::Stocks() const { return stocks_; }
-QObject* AApplication::Documents() const { return documents_; }
-QObject* AApplication::Markets() const { return markets_; }
+QObject* AApplication::Stocks() const {
+    if (stocks_.isNull()) stocks_ = Owned(new AStocks(context_));
+    return stocks_;
+}
 
-void AApplication::Quit() { context_.documents.Quit(); }
+QObject* AApplication::Documents() const {
+    if (documents_.isNull()) documents_ = Owned(new ADocuments(context_));
+    return documents_;
+}
 
-void AApplication::RefreshAll() { context_.documents.RefreshAll(); }
+QObject* AApplication::Markets() const {
+    if (markets_.isNull()) markets_ = Owned(new AMarkets(context_));
+    return markets_;
+}
+
+void AApplication::Quit() {
+    context_.documents.Quit();
+}
+
+void AApplication::RefreshAll() {
+    context_.documents.RefreshAll();
+}
 
 int AApplication::Import(int type, const QString& path, const QJSValue& definition) {
     const std::filesystem::path file(ToStdString(path));

@@ -5,6 +5,7 @@
 
 #include <QJSValue>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QVariant>
 
@@ -18,24 +19,25 @@ class AMarkets;
 
 inline constexpr char kAutomationProgId[] = "Tarvik.Application";
 inline constexpr char kAutomationVersion[] = "3.22.0";
-inline constexpr char kActiveDocumentReadOnly[] = "Application.ActiveDocument is read-only property";
+inline constexpr char kActiveDocumentReadOnly[] =
+    "Application.ActiveDocument is read-only property";
 
 class AApplication : public QObject {
     Q_OBJECT
     Q_PROPERTY(QVariant ActiveDocument READ ActiveDocument WRITE SetActiveDocument)
-    Q_PROPERTY(QObject* Stocks READ Stocks CONSTANT)
+    Q_PROPERTY(QObject* Stocks READ Stocks)
     Q_PROPERTY(QString Version READ Version CONSTANT)
-    Q_PROPERTY(QObject* Documents READ Documents CONSTANT)
-    Q_PROPERTY(QObject* Markets READ Markets CONSTANT)
+    Q_PROPERTY(QObject* Documents READ Documents)
+    Q_PROPERTY(QObject* Markets READ Markets)
 
-public:
+  public:
     explicit AApplication(AutomationContext& context, QObject* parent = nullptr);
 
     // The active chart window's document (null when none is open).
     QVariant ActiveDocument() const;
     // Shows kActiveDocumentReadOnly and changes nothing.
     void SetActiveDocument(const QVariant& value);
-    // The collections this application object holds.
+    // The collections this application object holds: the same object while a script holds it.
     QObject* Stocks() const;
     QString Version() const { return QString::fromLatin1(kAutomationVersion); }
     QObject* Documents() const;
@@ -51,11 +53,13 @@ public:
 
     AutomationContext& Context() const { return context_; }
 
-private:
+  private:
     AutomationContext& context_;
-    AStocks* stocks_;
-    ADocuments* documents_;
-    AMarkets* markets_;
+    // Made on first use; each lives as long as a script holds it (and is made again when one
+    // asks after it was released), independently of this object.
+    mutable QPointer<AStocks> stocks_;
+    mutable QPointer<ADocuments> documents_;
+    mutable QPointer<AMarkets> markets_;
 };
 
 }  // namespace velmora

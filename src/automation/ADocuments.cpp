@@ -12,18 +12,26 @@ using automation::ToStdString;
 ADocuments::ADocuments(AutomationContext& context, QObject* parent)
     : QObject(parent), context_(context) {}
 
-int ADocuments::Count() const { return static_cast<int>(context_.documents.Documents().size()); }
+int ADocuments::Count() const {
+    return static_cast<int>(context_.documents.Documents().size());
+}
 
-QObject* ADocuments::Application() const { return Owned(new AApplication(context_)); }
+QObject* ADocuments::Application() const {
+    return Owned(new AApplication(context_));
+}
 
-QObject* ADocuments::Parent() const { return Owned(new AApplication(context_)); }
+QObject* ADocuments::Parent() const {
+    return Owned(new AApplication(context_));
+}
 
 QObject* ADocuments::Add() {
     const auto id = context_.documents.Add();
     return id ? Owned(new ADocument(context_, *id)) : nullptr;
 }
 
-void ADocuments::Close() { context_.documents.CloseAll(); }
+void ADocuments::Close() {
+    context_.documents.CloseAll();
+}
 
 QObject* ADocuments::Open(const QString& ticker) {
     Stock* stock = context_.db.FindStock(ToStdString(ticker));
@@ -52,16 +60,22 @@ QVariantList ADocuments::NewEnum() const {
 ADocument::ADocument(AutomationContext& context, DocumentId id, QObject* parent)
     : QObject(parent), context_(context), id_(id) {}
 
-QObject* ADocument::Application() const { return Owned(new AApplication(context_)); }
+QObject* ADocument::Application() const {
+    return Owned(new AApplication(context_));
+}
 
-QObject* ADocument::Parent() const { return Owned(new ADocuments(context_)); }
+QObject* ADocument::Parent() const {
+    return Owned(new ADocuments(context_));
+}
 
 QString ADocument::Name() const {
     if (!context_.documents.Exists(id_)) return {};
     return ToQString(context_.documents.Name(id_));
 }
 
-void ADocument::ShowMessage(const QString& text) { context_.ui.ShowMessage(ToStdString(text)); }
+void ADocument::ShowMessage(const QString& text) {
+    context_.ui.ShowMessage(ToStdString(text));
+}
 
 void ADocument::Close() {
     if (context_.documents.Exists(id_)) context_.documents.Close(id_);

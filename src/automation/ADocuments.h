@@ -20,7 +20,7 @@ class ADocuments : public QObject {
     Q_PROPERTY(QObject* Parent READ Parent)
     Q_PROPERTY(QVariantList _NewEnum READ NewEnum)
 
-public:
+  public:
     explicit ADocuments(AutomationContext& context, QObject* parent = nullptr);
 
     int Count() const;
@@ -38,7 +38,7 @@ public:
     // A snapshot of every document, in order.
     QVariantList NewEnum() const;
 
-private:
+  private:
     AutomationContext& context_;
 };
 
@@ -48,7 +48,7 @@ class ADocument : public QObject {
     Q_PROPERTY(QObject* Parent READ Parent)
     Q_PROPERTY(QString Name READ Name)
 
-public:
+  public:
     ADocument(AutomationContext& context, DocumentId id, QObject* parent = nullptr);
 
     QObject* Application() const;
@@ -62,7 +62,7 @@ public:
 
     DocumentId Id() const { return id_; }
 
-private:
+  private:
     AutomationContext& context_;
     DocumentId id_;
 };

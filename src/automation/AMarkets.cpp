@@ -42,14 +42,18 @@ QVariantList AMarkets::NewEnum() const {
 AMarket::AMarket(AutomationContext& context, int market, QObject* parent)
     : QObject(parent), context_(context), market_(market) {}
 
-QString AMarket::Name() const { return ToQString(MarketOf(context_, market_).Name.View()); }
+QString AMarket::Name() const {
+    return ToQString(MarketOf(context_, market_).Name.View());
+}
 
 void AMarket::SetName(const QString& name) {
     MarketOf(context_, market_).Name.Set(ToStdString(name));
     context_.db.SetWorkspaceDirty(true);
 }
 
-QObject* AMarket::ADQuotations() const { return Owned(new AADQuotations(context_, market_)); }
+QObject* AMarket::ADQuotations() const {
+    return Owned(new AADQuotations(context_, market_));
+}
 
 // --- AADQuotations ---------------------------------------------------------------------------
 
@@ -98,15 +102,15 @@ QObject* AADQuotations::Item(const QJSValue& key) const {
 QVariantList AADQuotations::NewEnum() const {
     QVariantList all;
     for (const ADQuotation& r : MarketOf(context_, market_).ADQuotations) {
-        all.append(QVariant::fromValue<QObject*>(Owned(new AADQuotation(context_, market_, r.Date))));
+        all.append(
+            QVariant::fromValue<QObject*>(Owned(new AADQuotation(context_, market_, r.Date))));
     }
     return all;
 }
 
 // --- AADQuotation ----------------------------------------------------------------------------
 
-AADQuotation::AADQuotation(AutomationContext& context, int market, PackedDate date,
-                           QObject* parent)
+AADQuotation::AADQuotation(AutomationContext& context, int market, PackedDate date, QObject* parent)
     : QObject(parent), context_(context), market_(market), date_(date) {}
 
 ADQuotation* AADQuotation::Record() const {
@@ -121,24 +125,27 @@ void AADQuotation::Change(F&& change) {
     context_.db.SetWorkspaceDirty(true);
 }
 
-QDateTime AADQuotation::Date() const { return automation::ToDateTime(date_); }
+QDateTime AADQuotation::Date() const {
+    return automation::ToDateTime(date_);
+}
 
-#define VELMORA_AD_ISSUES(Name)                                      \
-    int AADQuotation::Name() const {                                 \
-        const ADQuotation* r = Record();                             \
-        return r != nullptr ? r->Name : 0;                           \
-    }                                                                \
-    void AADQuotation::Set##Name(int value) {                        \
-        Change([&](ADQuotation& r) { r.Name = value; });             \
+#define VELMORA_AD_ISSUES(Name)                          \
+    int AADQuotation::Name() const {                     \
+        const ADQuotation* r = Record();                 \
+        return r != nullptr ? r->Name : 0;               \
+    }                                                    \
+    void AADQuotation::Set##Name(int value) {            \
+        Change([&](ADQuotation& r) { r.Name = value; }); \
     }
 
-#define VELMORA_AD_VOLUME(Name)                                                   \
-    double AADQuotation::Name() const {                                           \
-        const ADQuotation* r = Record();                                          \
-        return r != nullptr ? automation::FloatToScript(r->Name) : 0.0;           \
-    }                                                                             \
-    void AADQuotation::Set##Name(double value) {                                  \
-        Change([&](ADQuotation& r) { r.Name = static_cast<float>(value); });      \
+#define VELMORA_AD_VOLUME(Name)                                         \
+    double AADQuotation::Name() const {                                 \
+        const ADQuotation* r = Record();                                \
+        return r != nullptr ? automation::FloatToScript(r->Name) : 0.0; \
+    }                                                                   \
+    void AADQuotation::Set##Name(double value) {                        \
+        const auto stored = automation::ToStoredFloat(value);           \
+        if (stored) Change([&](ADQuotation& r) { r.Name = *stored; });  \
     }
 
 VELMORA_AD_ISSUES(AdvIssues)

@@ -20,7 +20,7 @@ class AMarkets : public QObject {
     Q_PROPERTY(int Count READ Count)
     Q_PROPERTY(QVariantList _NewEnum READ NewEnum)
 
-public:
+  public:
     explicit AMarkets(AutomationContext& context, QObject* parent = nullptr);
 
     int Count() const { return kMarketCount; }
@@ -28,7 +28,7 @@ public:
     Q_INVOKABLE QObject* Item(const QJSValue& index) const;
     QVariantList NewEnum() const;
 
-private:
+  private:
     AutomationContext& context_;
 };
 
@@ -37,7 +37,7 @@ class AMarket : public QObject {
     Q_PROPERTY(QString Name READ Name WRITE SetName)
     Q_PROPERTY(QObject* ADQuotations READ ADQuotations)
 
-public:
+  public:
     AMarket(AutomationContext& context, int market, QObject* parent = nullptr);
 
     QString Name() const;
@@ -45,7 +45,7 @@ public:
     void SetName(const QString& name);
     QObject* ADQuotations() const;
 
-private:
+  private:
     AutomationContext& context_;
     int market_;
 };
@@ -55,7 +55,7 @@ class AADQuotations : public QObject {
     Q_PROPERTY(int Count READ Count)
     Q_PROPERTY(QVariantList _NewEnum READ NewEnum)
 
-public:
+  public:
     AADQuotations(AutomationContext& context, int market, QObject* parent = nullptr);
 
     int Count() const;
@@ -68,7 +68,7 @@ public:
     Q_INVOKABLE QObject* Item(const QJSValue& key) const;
     QVariantList NewEnum() const;
 
-private:
+  private:
     const ADQuotation* Find(const QJSValue& key) const;
 
     AutomationContext& context_;
@@ -85,7 +85,7 @@ class AADQuotation : public QObject {
     Q_PROPERTY(int UncIssues READ UncIssues WRITE SetUncIssues)
     Q_PROPERTY(double UncVolume READ UncVolume WRITE SetUncVolume)
 
-public:
+  public:
     AADQuotation(AutomationContext& context, int market, PackedDate date,
                  QObject* parent = nullptr);
 
@@ -105,7 +105,7 @@ public:
 
     PackedDate Day() const { return date_; }
 
-private:
+  private:
     ADQuotation* Record() const;
     template <typename F>
     void Change(F&& change);

@@ -84,7 +84,9 @@ void AQuotation::Change(F&& change) {
     context_.db.MarkModified(*s);
 }
 
-QDateTime AQuotation::Date() const { return automation::ToDateTime(date_); }
+QDateTime AQuotation::Date() const {
+    return automation::ToDateTime(date_);
+}
 
 double AQuotation::Close() const {
     const Quotation* q = Bar();
@@ -92,8 +94,10 @@ double AQuotation::Close() const {
 }
 
 void AQuotation::SetClose(double value) {
+    const auto stored = automation::ToStoredFloat(value);
+    if (!stored) return;
     Change([&](Quotation& q) {
-        q.Close = static_cast<float>(value);
+        q.Close = *stored;
         NormaliseBar(q);
     });
 }
@@ -104,8 +108,10 @@ double AQuotation::Open() const {
 }
 
 void AQuotation::SetOpen(double value) {
+    const auto stored = automation::ToStoredFloat(value);
+    if (!stored) return;
     Change([&](Quotation& q) {
-        q.Open = static_cast<float>(value);
+        q.Open = *stored;
         NormaliseBar(q);
     });
 }
@@ -116,7 +122,8 @@ double AQuotation::High() const {
 }
 
 void AQuotation::SetHigh(double value) {
-    Change([&](Quotation& q) { q.High = static_cast<float>(value); });
+    const auto stored = automation::ToStoredFloat(value);
+    if (stored) Change([&](Quotation& q) { q.High = *stored; });
 }
 
 double AQuotation::Low() const {
@@ -125,7 +132,8 @@ double AQuotation::Low() const {
 }
 
 void AQuotation::SetLow(double value) {
-    Change([&](Quotation& q) { q.Low = static_cast<float>(value); });
+    const auto stored = automation::ToStoredFloat(value);
+    if (stored) Change([&](Quotation& q) { q.Low = *stored; });
 }
 
 double AQuotation::Volume() const {

@@ -2,6 +2,7 @@
 // The quotations of one stock as automation objects: the AQuotations collection (oldest first)
 // and one AQuotation, which refers to its bar by the stock and the day, so it stays valid while
 // other bars come and go. A wrapper whose bar (or stock) is gone reads 0 and ignores writes.
+// Prices are floats: a larger number is held at the float range, and NaN changes nothing.
 
 #include <QDateTime>
 #include <QJSValue>
@@ -17,7 +18,7 @@ class AQuotations : public QObject {
     Q_PROPERTY(int Count READ Count)
     Q_PROPERTY(QVariantList _NewEnum READ NewEnum)
 
-public:
+  public:
     AQuotations(AutomationContext& context, Stock* stock, QObject* parent = nullptr);
 
     // The quotations in memory.
@@ -33,7 +34,7 @@ public:
     Q_INVOKABLE QObject* Item(const QJSValue& key) const;
     QVariantList NewEnum() const;
 
-private:
+  private:
     const Quotation* Find(Stock& stock, const QJSValue& key) const;
 
     AutomationContext& context_;
@@ -50,7 +51,7 @@ class AQuotation : public QObject {
     Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
     Q_PROPERTY(double OpenInt READ OpenInt WRITE SetOpenInt)
 
-public:
+  public:
     AQuotation(AutomationContext& context, Stock* stock, PackedDate date,
                QObject* parent = nullptr);
 
@@ -74,7 +75,7 @@ public:
 
     PackedDate Day() const { return date_; }
 
-private:
+  private:
     Quotation* Bar() const;
     template <typename F>
     void Change(F&& change);

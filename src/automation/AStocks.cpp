@@ -18,7 +18,9 @@ using automation::ToStdString;
 AStocks::AStocks(AutomationContext& context, QObject* parent)
     : QObject(parent), context_(context) {}
 
-int AStocks::Count() const { return context_.db.StockCount(); }
+int AStocks::Count() const {
+    return context_.db.StockCount();
+}
 
 QObject* AStocks::Add(const QString& ticker) {
     const std::string text = ToStdString(ticker);
@@ -108,22 +110,22 @@ QObject* AStock::Quotations() const {
     return s != nullptr ? Owned(new AQuotations(context_, s)) : nullptr;
 }
 
-#define VELMORA_TEXT_PROPERTY(Name, Field)                                           \
-    QString AStock::Name() const {                                                   \
-        const Stock* s = Get();                                                      \
-        return s != nullptr ? ToQString(s->Field.View()) : QString();                \
-    }                                                                                \
-    void AStock::Set##Name(const QString& text) {                                    \
-        Change([&](Stock& s) { s.Field.Set(ToStdString(text)); });                   \
+#define VELMORA_TEXT_PROPERTY(Name, Field)                            \
+    QString AStock::Name() const {                                    \
+        const Stock* s = Get();                                       \
+        return s != nullptr ? ToQString(s->Field.View()) : QString(); \
+    }                                                                 \
+    void AStock::Set##Name(const QString& text) {                     \
+        Change([&](Stock& s) { s.Field.Set(ToStdString(text)); });    \
     }
 
-#define VELMORA_INT_PROPERTY(Name, Field)                                            \
-    int AStock::Name() const {                                                       \
-        const Stock* s = Get();                                                      \
-        return s != nullptr ? s->Field : 0;                                          \
-    }                                                                                \
-    void AStock::Set##Name(int value) {                                              \
-        Change([&](Stock& s) { s.Field = value; });                                  \
+#define VELMORA_INT_PROPERTY(Name, Field)           \
+    int AStock::Name() const {                      \
+        const Stock* s = Get();                     \
+        return s != nullptr ? s->Field : 0;         \
+    }                                               \
+    void AStock::Set##Name(int value) {             \
+        Change([&](Stock& s) { s.Field = value; }); \
     }
 
 VELMORA_TEXT_PROPERTY(FullName, FullName)
@@ -194,7 +196,9 @@ double AStock::NominalValue() const {
 
 void AStock::SetNominalValue(double value) {
     // Single-precision product, as the value is a float: 0.29 gives 29 hundredths.
-    const float hundredths = static_cast<float>(value) * 100.0f;
+    const auto stored = automation::ToStoredFloat(value);
+    if (!stored) return;
+    const float hundredths = *stored * 100.0f;
     Change([&](Stock& s) { s.NominalValue = automation::TruncateToInt32(hundredths); });
 }
 
@@ -240,7 +244,9 @@ void AStock::WriteFinance(std::array<std::int32_t, 4> Stock::*field, int quarter
     Change([&](Stock& s) { (s.*field)[static_cast<std::size_t>(quarter)] = value; });
 }
 
-int AStock::FinanceYear(int quarter) const { return ReadFinance(&Stock::FinanceYear, quarter); }
+int AStock::FinanceYear(int quarter) const {
+    return ReadFinance(&Stock::FinanceYear, quarter);
+}
 void AStock::SetFinanceYear(int quarter, int value) {
     WriteFinance(&Stock::FinanceYear, quarter, value);
 }
@@ -250,11 +256,15 @@ int AStock::FinanceIncome(int quarter) const {
 void AStock::SetFinanceIncome(int quarter, int value) {
     WriteFinance(&Stock::FinanceIncome, quarter, value);
 }
-int AStock::FinanceEBT(int quarter) const { return ReadFinance(&Stock::FinanceEBT, quarter); }
+int AStock::FinanceEBT(int quarter) const {
+    return ReadFinance(&Stock::FinanceEBT, quarter);
+}
 void AStock::SetFinanceEBT(int quarter, int value) {
     WriteFinance(&Stock::FinanceEBT, quarter, value);
 }
-int AStock::FinanceEAT(int quarter) const { return ReadFinance(&Stock::FinanceEAT, quarter); }
+int AStock::FinanceEAT(int quarter) const {
+    return ReadFinance(&Stock::FinanceEAT, quarter);
+}
 void AStock::SetFinanceEAT(int quarter, int value) {
     WriteFinance(&Stock::FinanceEAT, quarter, value);
 }

@@ -6,13 +6,12 @@
 // The quarter-indexed finance values are read with FinanceYear(quarter) and written with
 // SetFinanceYear(quarter, value) (likewise Income, EBT, EAT).
 
-#include <array>
-#include <cstdint>
-
 #include <QJSValue>
 #include <QObject>
 #include <QString>
 #include <QVariantList>
+#include <array>
+#include <cstdint>
 
 #include "automation/AutomationContext.h"
 
@@ -28,7 +27,7 @@ class AStocks : public QObject {
     Q_PROPERTY(int Count READ Count)
     Q_PROPERTY(QVariantList _NewEnum READ NewEnum)
 
-public:
+  public:
     explicit AStocks(AutomationContext& context, QObject* parent = nullptr);
 
     int Count() const;
@@ -42,7 +41,7 @@ public:
 
     Stock* Find(const QJSValue& key) const;
 
-private:
+  private:
     AutomationContext& context_;
 };
 
@@ -66,7 +65,7 @@ class AStock : public QObject {
     Q_PROPERTY(bool IsDirty READ IsDirty WRITE SetIsDirty)
     Q_PROPERTY(int IndustryID READ IndustryID WRITE SetIndustryID)
 
-public:
+  public:
     AStock(AutomationContext& context, Stock* stock, QObject* parent = nullptr);
 
     QString Ticker() const;
@@ -121,7 +120,7 @@ public:
     // The stock, or null once it left the database.
     Stock* Get() const { return ref_.Get(); }
 
-private:
+  private:
     // Applies a change to a live stock and marks it.
     template <typename F>
     void Change(F&& change);

@@ -1,5 +1,6 @@
 #include "automation/AutomationContext.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -30,7 +31,9 @@ QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-std::string ToStdString(const QString& text) { return text.toUtf8().toStdString(); }
+std::string ToStdString(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 
 QDateTime ToDateTime(PackedDate date) {
     const QDate day(DateYear(date), DateMonth(date), DateDay(date));
@@ -70,6 +73,12 @@ double FloatToScript(float value) {
     double result = static_cast<double>(value);
     std::from_chars(text, end, result);
     return result;
+}
+
+std::optional<float> ToStoredFloat(double value) {
+    if (std::isnan(value)) return std::nullopt;
+    constexpr double kMax = std::numeric_limits<float>::max();
+    return static_cast<float>(std::clamp(value, -kMax, kMax));
 }
 
 std::int32_t TruncateToInt32(double value) {

@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QString>
 #include <QVariantList>
-
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -38,12 +37,12 @@ struct AutomationContext {
 // its address among the database's stocks (never dereferenced unless found), with the last
 // known position as the fast path.
 class StockRef {
-public:
+  public:
     StockRef(Database& db, Stock* stock) : db_(&db), stock_(stock) {}
     // The stock, or null when it left the database.
     Stock* Get() const;
 
-private:
+  private:
     Database* db_;
     Stock* stock_;
     mutable int hint_ = -1;
@@ -72,6 +71,9 @@ std::optional<long long> ToPosition(const QJSValue& value);
 // A stored float as the script's number: the double nearest the float's shortest decimal
 // text, so that a price stored as 39.92f reads 39.92 (and converts back to the same float).
 double FloatToScript(float value);
+// A number to be stored as a float: held at the float range; none for NaN, which no field
+// stores (the write then changes nothing).
+std::optional<float> ToStoredFloat(double value);
 // Float to 32-bit integer, truncated toward zero and held at the range (NaN gives 0).
 std::int32_t TruncateToInt32(double value);
 

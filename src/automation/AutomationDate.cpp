@@ -10,7 +10,9 @@ namespace velmora {
 
 namespace {
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int RealDaysInMonth(int y, int m) {
     static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -61,8 +63,8 @@ double ToAutomationDate(PackedDate date) {
     if (date == kNoDate) return 0;
     const int y = DateYear(date), m = DateMonth(date), d = DateDay(date);
     if (CalendarDate(y, m, d) == kNoDate) return 0;
-    return static_cast<double>(DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) -
-                               kAutomationEpoch);
+    return static_cast<double>(
+        DaysFromCivil(y, static_cast<unsigned>(m), static_cast<unsigned>(d)) - kAutomationEpoch);
 }
 
 PackedDate FromAutomationDate(double value) {
@@ -125,7 +127,9 @@ std::optional<PackedDate> ParseAutomationDate(std::string_view text) {
     }
     const char sep = tokens[0].separatorAfter;
     if (tokens[1].separatorAfter != sep) return std::nullopt;
-    const auto number = [&](int i) { return std::stoi(tokens[static_cast<std::size_t>(i)].digits); };
+    const auto number = [&](int i) {
+        return std::stoi(tokens[static_cast<std::size_t>(i)].digits);
+    };
     const auto twoDigitYear = [](int y) { return y < 30 ? 2000 + y : 1900 + y; };
     const std::size_t firstLen = tokens[0].digits.size();
     const std::size_t lastLen = tokens[2].digits.size();

@@ -19,7 +19,7 @@ namespace velmora {
 using DocumentId = std::uint64_t;
 
 class DocumentHost {
-public:
+  public:
     virtual ~DocumentHost() = default;
 
     // The open documents in order.
@@ -50,7 +50,7 @@ public:
 
 // No windows: no documents, nothing opens; Quit and RefreshAll are recorded only.
 class NullDocumentHost final : public DocumentHost {
-public:
+  public:
     std::vector<DocumentId> Documents() const override { return {}; }
     std::optional<DocumentId> Active() const override { return std::nullopt; }
     bool Exists(DocumentId) const override { return false; }

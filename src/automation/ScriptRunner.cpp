@@ -13,15 +13,15 @@ namespace {
 class ScriptGlobals : public QObject {
     Q_OBJECT
 
-public:
+  public:
     ScriptGlobals(AutomationContext& context, const std::function<void(std::string_view)>& print)
         : context_(context), print_(print) {}
 
     Q_INVOKABLE QObject* createObject(const QString& progId) {
         if (progId.compare(QLatin1String(kAutomationProgId), Qt::CaseInsensitive) != 0) {
             if (QJSEngine* engine = qjsEngine(this)) {
-                engine->throwError(QStringLiteral("createObject: no class is registered as '%1'")
-                                       .arg(progId));
+                engine->throwError(
+                    QStringLiteral("createObject: no class is registered as '%1'").arg(progId));
             }
             return nullptr;
         }
@@ -30,7 +30,7 @@ public:
 
     Q_INVOKABLE void write(const QString& line) { print_(automation::ToStdString(line)); }
 
-private:
+  private:
     AutomationContext& context_;
     const std::function<void(std::string_view)>& print_;
 };

@@ -26,7 +26,7 @@ struct ScriptResult {
 };
 
 class ScriptRunner {
-public:
+  public:
     explicit ScriptRunner(AutomationContext& context) : context_(context) {}
 
     // Runs the program; every print() line goes to `print` (without its line feed).
@@ -34,7 +34,7 @@ public:
                      const std::vector<std::string>& args,
                      const std::function<void(std::string_view)>& print);
 
-private:
+  private:
     AutomationContext& context_;
 };
 

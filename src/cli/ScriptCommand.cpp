@@ -2,7 +2,6 @@
 // workspace, then saves the workspace when the program changed it.
 
 #include <QCoreApplication>
-
 #include <memory>
 #include <string>
 #include <system_error>

@@ -21,7 +21,7 @@ TEST(AutomationDate, SerialNumbersAgainstPackedDays) {
     EXPECT_EQ(FromAutomationDate(36585.0), MakeDate(2000, 2, 29));  // a leap century
     EXPECT_EQ(FromAutomationDate(73109.0), MakeDate(2100, 2, 28));  // 2100 is no leap year
     EXPECT_EQ(FromAutomationDate(73110.0), MakeDate(2100, 3, 1));
-    EXPECT_EQ(FromAutomationDate(1.0), kNoDate);                    // 1899 is out of range
+    EXPECT_EQ(FromAutomationDate(1.0), kNoDate);  // 1899 is out of range
     EXPECT_EQ(FromAutomationDate(-1.25), kNoDate);
     EXPECT_EQ(FromAutomationDate(1e300), kNoDate);
     EXPECT_EQ(FromAutomationDate(std::numeric_limits<double>::quiet_NaN()), kNoDate);

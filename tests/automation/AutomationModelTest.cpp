@@ -58,8 +58,7 @@ TEST(AutomationStocks, PropertiesReadLiveAndWritesMark) {
         "a.NominalValue = 12.345; print(a.NominalValue); a.NominalValue = 0.29;\n"
         "a.Favourite = false;\n"
         "print(a.Index, a.Favourite, a.Continuous, a.MarketID, a.GroupID, a.NominalValue);");
-    ASSERT_EQ(out, (Lines{"Renamed Works true", "false", "12.34",
-                          "true false true 5 -3 0.29"}));
+    ASSERT_EQ(out, (Lines{"Renamed Works true", "false", "12.34", "true false true 5 -3 0.29"}));
     const Stock& s = *f.db.FindStock("ALPHA");
     EXPECT_EQ(s.FullName.View(), "Renamed Works");
     EXPECT_EQ(s.Flags, Stock::kIndexFlag);
@@ -88,21 +87,22 @@ TEST(AutomationStocks, PropertiesReadLiveAndWritesMark) {
 
 TEST(AutomationStocks, FinanceQuartersAndReadOnlyMembers) {
     test::AutomationFixture f;
-    EXPECT_EQ(f.Run("var a = app.Stocks.Item('alpha');\n"
-                    "a.SetFinanceYear(3, 2023); a.SetFinanceEAT(0, -5); a.SetFinanceIncome(4, 9);\n"
-                    "print(a.FinanceYear(3), a.FinanceEAT(0), a.FinanceYear(4), a.FinanceEBT(-1));"),
-              (Lines{"2023 -5 0 0"}));
-    EXPECT_EQ(f.ui.messages, (Lines{"Quarter must be 0..3", "Quarter must be 0..3",
-                                    "Quarter must be 0..3"}));
+    EXPECT_EQ(
+        f.Run("var a = app.Stocks.Item('alpha');\n"
+              "a.SetFinanceYear(3, 2023); a.SetFinanceEAT(0, -5); a.SetFinanceIncome(4, 9);\n"
+              "print(a.FinanceYear(3), a.FinanceEAT(0), a.FinanceYear(4), a.FinanceEBT(-1));"),
+        (Lines{"2023 -5 0 0"}));
+    EXPECT_EQ(f.ui.messages,
+              (Lines{"Quarter must be 0..3", "Quarter must be 0..3", "Quarter must be 0..3"}));
     const Stock& a = *f.db.FindStock("alpha");
     EXPECT_EQ(a.FinanceYear[3], 2023);
     EXPECT_EQ(a.FinanceEAT[0], -5);
     EXPECT_EQ(a.FinanceIncome, (std::array<std::int32_t, 4>{}));
 
     // Read-only members raise the script's error; ActiveDocument shows its message instead.
-    for (const char* write : {"app.Version = '1'", "app.Stocks = null", "app.Stocks.Count = 1",
-                              "app.Stocks.Item(0).Quotations = null",
-                              "app.Markets.Item(0).ADQuotations = 1"}) {
+    for (const char* write :
+         {"app.Version = '1'", "app.Stocks = null", "app.Stocks.Count = 1",
+          "app.Stocks.Item(0).Quotations = null", "app.Markets.Item(0).ADQuotations = 1"}) {
         const Lines out = f.Run(std::string(write) + ";");
         ASSERT_EQ(out.size(), 1u) << write;
         EXPECT_NE(out[0].find("TypeError"), std::string::npos) << out[0];
@@ -135,13 +135,14 @@ TEST(AutomationStocks, TickerRename) {
 
 TEST(AutomationQuotations, ItemsAddRemoveAndEnumeration) {
     test::AutomationFixture f;
-    EXPECT_EQ(f.Run("var q = app.Stocks.Item('alpha').Quotations;\n"
-                    "print(q.Count, q.Item(0).Close, q.Item(-7).Close, q.Item(2).Close, q.Item(3));\n"
-                    "print(q.Item('24-01-03').Volume, q.Item('24-02-30'), q.Item('junk'));\n"
-                    "var d = q.Item(1).Date;\n"
-                    "print(d.getFullYear(), d.getMonth(), d.getDate(), d.getHours());\n"
-                    "q.Item(1).Date = new Date(2000, 0, 1); print(q.Item(1).Date.getDate());"),
-              (Lines{"3 12 12 14 null", "300 null null", "2024 0 3 0", "3"}));
+    EXPECT_EQ(
+        f.Run("var q = app.Stocks.Item('alpha').Quotations;\n"
+              "print(q.Count, q.Item(0).Close, q.Item(-7).Close, q.Item(2).Close, q.Item(3));\n"
+              "print(q.Item('24-01-03').Volume, q.Item('24-02-30'), q.Item('junk'));\n"
+              "var d = q.Item(1).Date;\n"
+              "print(d.getFullYear(), d.getMonth(), d.getDate(), d.getHours());\n"
+              "q.Item(1).Date = new Date(2000, 0, 1); print(q.Item(1).Date.getDate());"),
+        (Lines{"3 12 12 14 null", "300 null null", "2024 0 3 0", "3"}));
     EXPECT_FALSE(f.db.WorkspaceDirty());
 
     // Add of an existing day returns it unchanged; new days from a Date, a number or a text.
@@ -157,23 +158,27 @@ TEST(AutomationQuotations, ItemsAddRemoveAndEnumeration) {
     EXPECT_EQ(Database::FindQuotation(a, MakeDate(2024, 1, 3))->Close, 13.0f);
 
     // Remove finds as Item does; the enumerator is a snapshot.
-    EXPECT_EQ(f.Run("var q = app.Stocks.Item('alpha').Quotations; var snap = q._NewEnum;\n"
-                    "print(q.Remove('24-01-01'), q.Remove('24-01-01'), q.Remove(-1), q.Remove(9));\n"
-                    "print(snap.length, q.Count, snap[0].Close, snap[1].Close);"),
-              (Lines{"true false true false", "6 4 0 0"}));
+    EXPECT_EQ(
+        f.Run("var q = app.Stocks.Item('alpha').Quotations; var snap = q._NewEnum;\n"
+              "print(q.Remove('24-01-01'), q.Remove('24-01-01'), q.Remove(-1), q.Remove(9));\n"
+              "print(snap.length, q.Count, snap[0].Close, snap[1].Close);"),
+        (Lines{"true false true false", "6 4 0 0"}));
     EXPECT_EQ(a.Quotations.front().Date, MakeDate(2024, 1, 3));
 }
 
 TEST(AutomationQuotations, FieldWritesNormaliseAndMark) {
     test::AutomationFixture f;
     Stock& a = *f.db.FindStock("alpha");
-    EXPECT_EQ(f.Run("var q = app.Stocks.Item('alpha').Quotations.Add('2024-01-08');\n"
-                    "q.Close = 10; print(q.Open, q.High, q.Low);\n"
-                    "q.Open = 12; print(q.High, q.Low);\n"
-                    "q.Low = 0.5; q.Close = 9.99; print(q.Low, q.High, q.Close);\n"
-                    "q.Volume = 12.9; q.OpenInt = -3.7; print(q.Volume, q.OpenInt);\n"
-                    "q.Volume = 1e12; print(q.Volume);"),
-              (Lines{"10 10 10", "12 10", "0.5 12 9.99", "12 -3", "2147483647"}));
+    EXPECT_EQ(
+        f.Run("var q = app.Stocks.Item('alpha').Quotations.Add('2024-01-08');\n"
+              "q.Close = 10; print(q.Open, q.High, q.Low);\n"
+              "q.Open = 12; print(q.High, q.Low);\n"
+              "q.Low = 0.5; q.Close = 9.99; print(q.Low, q.High, q.Close);\n"
+              "q.Volume = 12.9; q.OpenInt = -3.7; print(q.Volume, q.OpenInt);\n"
+              "q.Volume = 1e12; print(q.Volume);\n"
+              "q.Close = NaN; q.High = NaN; print(q.Close, q.High);\n"
+              "q.High = 1e300; print(q.High > 3e38, q.High < 4e38);"),
+        (Lines{"10 10 10", "12 10", "0.5 12 9.99", "12 -3", "2147483647", "9.99 12", "true true"}));
     const Quotation& q = *Database::FindQuotation(a, MakeDate(2024, 1, 8));
     EXPECT_EQ(q.Close, 9.99f);
     EXPECT_EQ(q.Volume, 2147483647);
@@ -194,9 +199,10 @@ TEST(AutomationQuotations, FieldWritesNormaliseAndMark) {
 
 TEST(AutomationMarkets, TableNamesAndAdvanceDecline) {
     test::AutomationFixture f;
-    EXPECT_EQ(f.Run("var m = app.Markets; print(m.Count, m._NewEnum.length, m.Item(256), m.Item(-1));\n"
-                    "m.Item(255).Name = 'Z'.repeat(50); print(m.Item(255).Name.length);"),
-              (Lines{"256 256 null null", "39"}));
+    EXPECT_EQ(
+        f.Run("var m = app.Markets; print(m.Count, m._NewEnum.length, m.Item(256), m.Item(-1));\n"
+              "m.Item(255).Name = 'Z'.repeat(50); print(m.Item(255).Name.length);"),
+        (Lines{"256 256 null null", "39"}));
     EXPECT_TRUE(f.db.WorkspaceDirty());
 
     Market& m = f.db.Categories().Markets[3];
@@ -215,7 +221,8 @@ TEST(AutomationMarkets, TableNamesAndAdvanceDecline) {
 
 TEST(AutomationApplication, ImportTypes) {
     test::AutomationFixture f;
-    test::WriteText(f.profile / "t.format", "$AUTOADD 1\n$FORMAT DATE_MDY OPEN HIGH LOW CLOSE VOLUME\n");
+    test::WriteText(f.profile / "t.format",
+                    "$AUTOADD 1\n$FORMAT DATE_MDY OPEN HIGH LOW CLOSE VOLUME\n");
     const auto data = f.profile / "NEWCO.txt";
     test::WriteText(data, "01/02/2024 1 2 0.5 1.5 100\n01/03/2024 1.5 2 1 1.8 200\n");
     const std::string path = data.string();
@@ -232,7 +239,7 @@ TEST(AutomationApplication, ImportTypes) {
 
 // Two documents on stocks the host keeps by ticker.
 class FakeHost final : public DocumentHost {
-public:
+  public:
     std::vector<DocumentId> Documents() const override {
         std::vector<DocumentId> ids;
         for (const auto& [id, name] : docs) ids.push_back(id);
@@ -244,7 +251,9 @@ public:
     bool Exists(DocumentId id) const override { return docs.count(id) != 0; }
     std::string Name(DocumentId id) const override { return docs.at(id); }
     std::optional<DocumentId> Add() override { return docs[next++] = "", next - 1; }
-    std::optional<DocumentId> Open(Stock& s) override { return docs[next++] = s.Ticker.Str(), next - 1; }
+    std::optional<DocumentId> Open(Stock& s) override {
+        return docs[next++] = s.Ticker.Str(), next - 1;
+    }
     void Close(DocumentId id) override { docs.erase(id); }
     void CloseAll() override { docs.clear(); }
     void Activate(DocumentId id) override { activated.push_back(id); }
@@ -267,6 +276,20 @@ TEST(AutomationApplication, DocumentsThroughTheHost) {
                     "d.Close(); print(d.Count, app.ActiveDocument);"),
               (Lines{"0 null alpha true", "2 alpha null 2", "1 true 3.22.0", "0 null"}));
     EXPECT_EQ(host.activated, (std::vector<DocumentId>{1}));
+}
+
+TEST(AutomationScript, WrappersOutliveTheObjectsTheyCameFrom) {
+    test::AutomationFixture f;
+    QJSEngine engine;
+    engine.globalObject().setProperty(
+        "app", engine.newQObject(automation::Owned(new AApplication(f.context))));
+    engine.evaluate(
+        "var st = app.Stocks; var same = st === app.Stocks;"
+        "var q = st.Item('alpha').Quotations; app = null;");
+    engine.collectGarbage();
+    EXPECT_EQ(engine.evaluate("same + ',' + st.Count + ',' + q.Count").toString(), "true,3,3");
+    engine.evaluate("st = null; q = null;");
+    engine.collectGarbage();
 }
 
 TEST(AutomationScript, ErrorsReportFileAndLine) {

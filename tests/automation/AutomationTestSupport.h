@@ -2,7 +2,6 @@
 // A database with a few stocks, the automation context over it and a way to run scripts on it.
 
 #include <QCoreApplication>
-
 #include <string>
 #include <vector>
 
@@ -23,7 +22,7 @@ inline void EnsureCoreApplication() {
 }
 
 class AutomationFixture {
-public:
+  public:
     explicit AutomationFixture(DocumentHost* host = nullptr)
         : context{db, prefs, ui, host != nullptr ? *host : nullHost, profile.path(), {}} {
         EnsureCoreApplication();

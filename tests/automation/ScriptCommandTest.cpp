@@ -18,11 +18,10 @@ TEST(ScriptCommand, RunsSavesAndReportsErrors) {
         test::WriteText(dir / name, text);
         return (dir / name).string();
     };
-    const std::string change = script(
-        "change.js",
-        "var app = createObject('Tarvik.Application');\n"
-        "var s = app.Stocks.Item(0); s.FullName = args.join('+');\n"
-        "print(s.Ticker, s.IsDirty);\n");
+    const std::string change = script("change.js",
+                                      "var app = createObject('Tarvik.Application');\n"
+                                      "var s = app.Stocks.Item(0); s.FullName = args.join('+');\n"
+                                      "print(s.Ticker, s.IsDirty);\n");
     const std::string read =
         script("read.js", "print(createObject('Tarvik.Application').Stocks.Item(0).FullName);");
 
@@ -38,8 +37,8 @@ TEST(ScriptCommand, RunsSavesAndReportsErrors) {
               (std::vector<std::string>{"x y+z"}));
 
     // A stock removed by a run that does not save keeps its file.
-    const std::string remove = script(
-        "remove.js", "print(createObject('Tarvik.Application').Stocks.Remove('ALDORA'));");
+    const std::string remove =
+        script("remove.js", "print(createObject('Tarvik.Application').Stocks.Remove('ALDORA'));");
     r = RunCliCommandAt(profile.path(), ws.path(), "script", {remove}, true);
     EXPECT_EQ(r.out, "true\n");
     EXPECT_TRUE(std::filesystem::exists(StockFilePath(ws.path(), "ALDORA")));
@@ -55,9 +54,9 @@ TEST(ScriptCommand, RunsSavesAndReportsErrors) {
                   .err.find("SyntaxError"),
               std::string::npos);
 
-    EXPECT_EQ(RunCliCommandAt(profile.path(), ws.path(), "script", {(dir / "none.js").string()})
-                  .status,
-              1);
+    EXPECT_EQ(
+        RunCliCommandAt(profile.path(), ws.path(), "script", {(dir / "none.js").string()}).status,
+        1);
     EXPECT_EQ(RunCliCommandAt(profile.path(), ws.path(), "script", {}).status, 2);
 }
 
