@@ -8,7 +8,7 @@
 // stock.SetFinanceYear(q, value). A collection's _NewEnum is an array holding a snapshot of
 // its members, so `for (const s of app.Stocks._NewEnum)` walks it; Count and Item(i) index it.
 // Dates are script Date values at local midnight; an automation date number is accepted where
-// a day is asked for.
+// a day is asked for. The caller provides the QCoreApplication the engine needs.
 
 #include <functional>
 #include <string>

@@ -36,6 +36,19 @@ TEST(ScriptCommand, RunsSavesAndReportsErrors) {
     EXPECT_EQ(Lines(RunCliCommandAt(profile.path(), ws.path(), "script", {read}).out),
               (std::vector<std::string>{"x y+z"}));
 
+    // Market names and advance/decline days live in the workspace file, which is written too.
+    const std::string market =
+        script("market.js",
+               "var m = createObject('Tarvik.Application').Markets.Item(7); m.Name = 'Seventh';\n"
+               "m.ADQuotations.Add('2024-03-01').AdvIssues = 42;");
+    ASSERT_EQ(RunCliCommandAt(profile.path(), ws.path(), "script", {market}).status, 0);
+    const std::string readMarket =
+        script("readmarket.js",
+               "var m = createObject('Tarvik.Application').Markets.Item(7);\n"
+               "print(m.Name, m.ADQuotations.Item('2024-03-01').AdvIssues);");
+    EXPECT_EQ(RunCliCommandAt(profile.path(), ws.path(), "script", {readMarket}).out,
+              "Seventh 42\n");
+
     // A stock removed by a run that does not save keeps its file.
     const std::string remove =
         script("remove.js", "print(createObject('Tarvik.Application').Stocks.Remove('ALDORA'));");
@@ -58,6 +71,22 @@ TEST(ScriptCommand, RunsSavesAndReportsErrors) {
         RunCliCommandAt(profile.path(), ws.path(), "script", {(dir / "none.js").string()}).status,
         1);
     EXPECT_EQ(RunCliCommandAt(profile.path(), ws.path(), "script", {}).status, 2);
+}
+
+TEST(ScriptCommand, SampleScriptRunsOnTheSampleWorkspace) {
+    test::TempDir profile, ws;
+    ASSERT_EQ(RunCliCommandAt(profile.path(), {}, "sample-workspace", {ws.path().string()}).status,
+              0);
+    const auto sample =
+        test::TestDataDir().parent_path().parent_path() / "resources" / "samples" / "summary.js";
+    const CliRun r =
+        RunCliCommandAt(profile.path(), ws.path(), "script", {sample.string(), "ALDORA", "NONE"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto lines = Lines(r.out);
+    ASSERT_EQ(lines.size(), 4u) << r.out;
+    EXPECT_EQ(lines[0], "Velmora automation 3.22.0, 39 stocks");
+    EXPECT_EQ(lines[1].rfind("ALDORA\t2024-12-31\t", 0), 0u) << lines[1];
+    EXPECT_EQ(lines[2], "NONE: no such stock");
 }
 
 }  // namespace
