@@ -92,7 +92,8 @@ void MainWindow::CreateActions() {
         dialog.setDefaultSuffix(QStringLiteral("workspace"));
         dialog.selectFile(QStringLiteral("tarvik.workspace"));
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-        app.NewWorkspace(dialog.selectedFiles().first().toStdString());
+        const std::string file = dialog.selectedFiles().first().toStdString();
+        ReplaceWorkspace([&app, &file] { return app.NewWorkspace(file); });
     });
 
     openWorkspace_ =
@@ -100,7 +101,8 @@ void MainWindow::CreateActions() {
     openWorkspace_->setShortcut(QKeySequence::Open);
     connect(openWorkspace_, &QAction::triggered, this, [this, &app] {
         const QString dir = ChooseFolder();
-        if (!dir.isEmpty()) app.OpenWorkspaceFolder(dir.toStdString());
+        if (dir.isEmpty()) return;
+        ReplaceWorkspace([&app, &dir] { return app.OpenWorkspaceFolder(dir.toStdString()); });
     });
 
     saveWorkspace_ =
@@ -129,6 +131,23 @@ void MainWindow::CreateActions() {
     loadAll_ = new QAction(tr("&All stocks"), this);
     loadAll_->setIconText(tr("Load all quotations"));
     connect(loadAll_, &QAction::triggered, this, &MainWindow::LoadRemainingAll);
+
+    newStock_ = new QAction(tr("&New stock..."), this);
+    newStock_->setIconText(tr("New stock"));
+    connect(newStock_, &QAction::triggered, this, [this] {
+        const auto ticker = context_.Services().ui.AskString(kNewStockPrompt, "");
+        if (ticker) context_.Maintenance().NewStock(*ticker);
+    });
+    deleteStock_ = new QAction(tr("&Delete stock"), this);
+    deleteStock_->setIconText(tr("Delete stock"));
+    connect(deleteStock_, &QAction::triggered, this,
+            [this] { context_.Maintenance().DeleteCurrentStock(); });
+    deleteQuotation_ = new QAction(tr("Delete &quotation"), this);
+    connect(deleteQuotation_, &QAction::triggered, this,
+            [this] { context_.Maintenance().DeleteQuotation(); });
+    deleteSession_ = new QAction(tr("Delete &session"), this);
+    connect(deleteSession_, &QAction::triggered, this,
+            [this] { context_.Maintenance().DeleteSession(); });
 
     newWindow_ = new QAction(tr("&New"), this);
     newWindow_->setIconText(tr("New window"));
@@ -193,6 +212,20 @@ void MainWindow::CreateMenus() {
     file->addSeparator();
     file->addAction(exit_);
 
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    edit->addAction(newStock_);
+    edit->addAction(deleteStock_);
+    edit->addSeparator();
+    edit->addAction(deleteQuotation_);
+    edit->addAction(deleteSession_);
+    // The stock commands need a current stock; the quotation commands a bar picked in a chart.
+    connect(edit, &QMenu::aboutToShow, this, [this] {
+        const bool picked = context_.Maintenance().PickedDate().has_value();
+        deleteStock_->setEnabled(context_.CurrentStock() != nullptr);
+        deleteQuotation_->setEnabled(picked && context_.CurrentStock() != nullptr);
+        deleteSession_->setEnabled(picked);
+    });
+
     QMenu* view = menuBar()->addMenu(tr("&View"));
     view->addActions(periodicity_->actions());
     view->addSeparator();
@@ -241,6 +274,9 @@ void MainWindow::CreateBars() {
     standardBar_->addAction(newWorkspace_);
     standardBar_->addAction(openWorkspace_);
     standardBar_->addAction(saveWorkspace_);
+    standardBar_->addSeparator();
+    standardBar_->addAction(newStock_);
+    standardBar_->addAction(deleteStock_);
     addToolBar(Qt::TopToolBarArea, standardBar_);
 
     tickerBar_ = new QToolBar(tr("Ticker"), this);
@@ -327,6 +363,23 @@ QString MainWindow::ChooseFolder() {
     return QFileDialog::getExistingDirectory(this, FolderDialogTitle(), QString());
 }
 
+bool MainWindow::ReplaceWorkspace(const std::function<bool()>& open) {
+    // The windows let go of the current stock before the database may be released: a message
+    // box shown while the new workspace loads would otherwise repaint them with a freed stock.
+    const Stock* old = context_.CurrentStock();
+    const std::string oldTicker = old ? std::string(old->TickerText()) : std::string();
+    context_.MakeCurrent(nullptr, 0);
+    const bool ok = open();
+    // Nothing was replaced (the save of the old workspace was cancelled, or the folder was
+    // refused): the old stock comes back.
+    if (!ok && context_.CurrentStock() == nullptr && !oldTicker.empty()) {
+        if (Stock* again = context_.Services().db.FindStock(oldTicker)) {
+            context_.MakeCurrent(again, kFullRefreshFlags);
+        }
+    }
+    return ok;
+}
+
 void MainWindow::RebuildRecentMenu() {
     recentMenu_->clear();
     Application& app = context_.Services().app;
@@ -334,7 +387,9 @@ void MainWindow::RebuildRecentMenu() {
     for (int i = 0; i < static_cast<int>(recent.size()); ++i) {
         const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(
             QString::fromStdString(recent[static_cast<std::size_t>(i)].string()));
-        recentMenu_->addAction(text, this, [&app, i] { app.OpenRecent(i); });
+        recentMenu_->addAction(text, this, [this, &app, i] {
+            ReplaceWorkspace([&app, i] { return app.OpenRecent(i); });
+        });
     }
     recentMenu_->setEnabled(!recent.empty());
 }

@@ -59,6 +59,8 @@ class MainWindow : public QMainWindow {
     // "Load remaining quotations": of the current stock, and of all stocks.
     void LoadRemainingCurrent();
     void LoadRemainingAll();
+    // Runs a command that may replace the open workspace (New, Open, a recent entry).
+    bool ReplaceWorkspace(const std::function<bool()>& open);
     // Window "&New": a further chart window, the windows side by side.
     void NewChartWindow();
     void TileSideBySide();
@@ -108,6 +110,10 @@ class MainWindow : public QMainWindow {
     QAction* exit_ = nullptr;
     QAction* loadCurrent_ = nullptr;
     QAction* loadAll_ = nullptr;
+    QAction* newStock_ = nullptr;
+    QAction* deleteStock_ = nullptr;
+    QAction* deleteQuotation_ = nullptr;
+    QAction* deleteSession_ = nullptr;
     QAction* newWindow_ = nullptr;
     QAction* zoomIn_ = nullptr;
     QAction* zoomOut_ = nullptr;

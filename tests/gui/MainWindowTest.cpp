@@ -165,6 +165,52 @@ TEST_F(MainWindowTest, ANewStockAppearsInTheExpandedNodesAfterTheRebuild) {
     EXPECT_EQ(program->Context().CurrentStock(), program->Db().FindStock("ALBA"));
 }
 
+TEST_F(MainWindowTest, DeletingTheCurrentStockLeavesNoWayBackToIt) {
+    Start();
+    QTreeWidgetItem* market1 = Tree().topLevelItem(1)->child(1);
+    ASSERT_EQ(market1->child(0)->text(0), "ALBA");
+    ui.answer = true;
+    FindAction(&Window(), "&Delete stock")->trigger();
+    EXPECT_EQ(ui.questions.back(), "Are you sure to delete current stock?");
+    EXPECT_EQ(program->Db().FindStock("ALBA"), nullptr);
+    Stock* bora = program->Db().FindStock("BORA");
+    EXPECT_EQ(program->Context().CurrentStock(), bora);
+    EXPECT_EQ(Tree().topLevelItem(0)->childCount(), 2);
+    EXPECT_EQ(Window().TickerBox()->count(), 2);
+    EXPECT_EQ(Window().TickerBox()->currentText(), "BORA");
+    // The collapsed market node still lists ALBA until it is expanded.
+    ASSERT_EQ(market1->child(0)->text(0), "ALBA");
+    market1->setExpanded(true);
+    ASSERT_EQ(market1->childCount(), 1);
+    EXPECT_EQ(market1->child(0)->text(0), "CETO");
+    EXPECT_EQ(program->Context().CurrentStock(), bora);
+}
+
+TEST_F(MainWindowTest, SwitchingWorkspacesShowsTheNewOneAndAFailedSwitchKeepsTheOld) {
+    Start();
+    test::TempDir other;
+    WriteWorkspace(other.path(), 7);
+    Application& app = program->App();
+    EXPECT_TRUE(Window().ReplaceWorkspace([&] { return app.OpenWorkspace(other.path()); }));
+    Stock* alba = program->Context().CurrentStock();
+    ASSERT_NE(alba, nullptr);
+    EXPECT_EQ(alba->TickerText(), "ALBA");
+    EXPECT_EQ(alba->Quotations.size(), 7u);
+    EXPECT_EQ(Tree().currentItem()->text(0), "ALBA");
+    EXPECT_EQ(Window().TickerBox()->count(), 3);
+
+    // Unsaved changes whose save fails: the switch stops and the old stock stays current.
+    program->Db().AddQuotation(*alba, MakeDate(2015, 1, 1))->Close = 3;
+    const fs::path blocked = other.path() / "blocked";
+    test::WriteText(blocked, "x");
+    program->Db().SetWorkspaceDir(blocked);
+    ui.answer = true;
+    EXPECT_FALSE(Window().ReplaceWorkspace([&] { return app.OpenWorkspace(workspace.path()); }));
+    EXPECT_EQ(program->Context().CurrentStock(), alba);
+    EXPECT_EQ(alba->Quotations.size(), 8u);
+    program->Db().SetWorkspaceDirty(false);
+}
+
 TEST_F(MainWindowTest, ViewAndDrawCommandsGoToTheActiveChartWindow) {
     Start();
     FindAction(&Window(), "&Weekly")->trigger();
