@@ -2,9 +2,14 @@
 
 #include <QFont>
 #include <QHeaderView>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <array>
 
 #include "gui/QtUserInterface.h"
 
@@ -19,6 +24,24 @@ QFont TreeFont() {
     font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Arial")});
     font.setPointSizeF(8.5);
     return font;
+}
+
+// The five stock images: a small square in a colour per market number modulo 5.
+const QIcon& StockIcon(int image) {
+    static const std::array<QIcon, 5> icons = [] {
+        const QColor colours[5] = {QColor(40, 110, 200), QColor(30, 150, 70), QColor(200, 120, 20),
+                                   QColor(160, 40, 160), QColor(120, 120, 120)};
+        std::array<QIcon, 5> made;
+        for (int i = 0; i < 5; ++i) {
+            QPixmap pixmap(12, 12);
+            pixmap.fill(Qt::transparent);
+            QPainter painter(&pixmap);
+            painter.fillRect(2, 2, 8, 8, colours[i]);
+            made[static_cast<std::size_t>(i)] = QIcon(pixmap);
+        }
+        return made;
+    }();
+    return icons[static_cast<std::size_t>(image >= 0 && image < 5 ? image : 0)];
 }
 
 // Remembers a flag for the length of a scope.
@@ -86,6 +109,11 @@ void StockTreePane::Fill(QTreeWidgetItem* item, const StockTree::Node& node) {
     if (item->text(0) != label) item->setText(0, label);
     item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
     item->setToolTip(0, QString::fromStdString(tree_.TooltipOf(node)));
+    if (node.kind == StockTree::Kind::Stock) {
+        item->setIcon(0, StockIcon(node.image));
+    } else if (item->icon(0).isNull()) {
+        item->setIcon(0, style()->standardIcon(QStyle::SP_DirIcon));
+    }
     if (node.kind != StockTree::Kind::Stock) {
         // A category node without children can still be expanded, which fills it.
         item->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
