@@ -42,7 +42,7 @@ fi
 # A chart of one sample stock; the command prints the path of the PNG.
 "$CLI" --profile "$PROFILE" --workspace "$SAMPLE" chart ALDORA --out "$PWD/build/sample-chart.png"
 # The desktop program on the sample workspace, when there is a display to show it on.
-GUI="$BUILD/src/gui/velmora"
+GUI="$PWD/$BUILD/src/gui/velmora"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     "$GUI" --profile "$PROFILE" --workspace "$SAMPLE"
 else
