@@ -255,6 +255,25 @@ void MainWindow::CreateMenus() {
     window->addAction(tr("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
     window->addAction(tr("&Tile"), mdi_, &QMdiArea::tileSubWindows);
     window->addAction(tr("Tile &side by side"), this, &MainWindow::TileSideBySide);
+    // Below the commands, one entry per chart window, the active one checked.
+    QAction* listStart = window->addSeparator();
+    connect(window, &QMenu::aboutToShow, this, [this, window, listStart] {
+        const QList<QAction*> actions = window->actions();
+        for (qsizetype i = actions.indexOf(listStart) + 1; i < actions.size(); ++i) {
+            window->removeAction(actions[i]);
+            actions[i]->deleteLater();
+        }
+        const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
+        listStart->setVisible(!subs.isEmpty());
+        for (int i = 0; i < subs.size(); ++i) {
+            QMdiSubWindow* sub = subs[i];
+            QAction* a =
+                window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()));
+            a->setCheckable(true);
+            a->setChecked(sub == mdi_->activeSubWindow());
+            connect(a, &QAction::triggered, mdi_, [this, sub] { mdi_->setActiveSubWindow(sub); });
+        }
+    });
 
     toolsMenu_ = menuBar()->addMenu(tr("&Tools"));
     connect(toolsMenu_, &QMenu::aboutToShow, this, &MainWindow::RebuildToolsMenu);
@@ -323,7 +342,7 @@ void MainWindow::CreateBars() {
     profileDock_ = new QDockWidget(tr("Profile"), this);
     profileDock_->setObjectName(QStringLiteral("Profile"));
     profileLabel_ = new QLabel(profileDock_);
-    profileLabel_->setMinimumSize(100, 100);
+    profileLabel_->setMinimumSize(40, 40);
     profileLabel_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
     profileLabel_->setWordWrap(true);
     profileLabel_->setTextInteractionFlags(Qt::TextBrowserInteraction);
@@ -343,6 +362,10 @@ void MainWindow::CreateBars() {
                 QStringLiteral("<a href=\"%1\">%2</a>").arg(a.toHtmlEscaped(), a.toHtmlEscaped()));
         }
     });
+
+    // Initial sizes: the stock tree 200 by 200, the Profile pane 100 by 100.
+    resizeDocks({treePane_, profileDock_}, {200, 200}, Qt::Horizontal);
+    resizeDocks({treePane_, profileDock_}, {200, 100}, Qt::Vertical);
 
     viewMenuPanes_->addAction(treePane_->toggleViewAction());
     QAction* profileToggle = profileDock_->toggleViewAction();

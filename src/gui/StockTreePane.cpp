@@ -65,7 +65,7 @@ StockTreePane::StockTreePane(GuiContext& context, QWidget* parent)
     view_->setFont(TreeFont());
     view_->setUniformRowHeights(true);
     tabs->addTab(view_, QStringLiteral("Stocks"));
-    tabs->setMinimumSize(200, 200);
+    tabs->setMinimumSize(80, 80);
     setWidget(tabs);
 
     connect(view_, &QTreeWidget::itemExpanded, this, &StockTreePane::OnExpanded);
