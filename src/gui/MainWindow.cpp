@@ -23,6 +23,7 @@
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CommentaryWindow.h"
 #include "gui/dialogs/IndicatorBuilderDialog.h"
+#include "import/AsciiImportCommand.h"
 
 namespace velmora::gui {
 
@@ -39,6 +40,23 @@ constexpr const char* kToolButtonTexts[] = {
 
 QString FolderDialogTitle() {
     return QStringLiteral("Please select workspace directory");
+}
+
+// A file dialog filter of an import type ("Description|*.ext;*.alt|"): the description with
+// its patterns in parentheses, "*.*" standing for every file.
+QString NameFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(QLatin1Char('|'));
+    QString description = parts.value(0).trimmed();
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    if (open > 0 && description.endsWith(QLatin1Char(')'))) {
+        description = description.left(open).trimmed();
+    }
+    QStringList patterns;
+    for (const QString& p : parts.value(1).split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        patterns << (p.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : p.trimmed());
+    }
+    if (patterns.isEmpty()) patterns << QStringLiteral("*");
+    return QStringLiteral("%1 (%2)").arg(description, patterns.join(QLatin1Char(' ')));
 }
 
 }  // namespace
@@ -115,6 +133,9 @@ void MainWindow::CreateActions() {
         const QString dir = ChooseFolder();
         if (!dir.isEmpty()) app.SaveWorkspaceAs(dir.toStdString());
     });
+
+    importAscii_ = new QAction(tr("&Import..."), this);
+    connect(importAscii_, &QAction::triggered, this, &MainWindow::ImportAscii);
 
     savePreferences_ = new QAction(tr("Save &preferences"), this);
     connect(savePreferences_, &QAction::triggered, this, [this, &app] {
@@ -198,6 +219,7 @@ void MainWindow::CreateMenus() {
     file->addAction(saveWorkspace_);
     file->addAction(saveWorkspaceAs_);
     file->addSeparator();
+    file->addAction(importAscii_);
     QMenu* remaining = file->addMenu(tr("&Load remaining quotations"));
     remaining->addAction(loadCurrent_);
     remaining->addAction(loadAll_);
@@ -592,6 +614,39 @@ void MainWindow::ShowAtStart(bool maximized) {
     } else {
         show();
     }
+}
+
+void MainWindow::ImportAscii() {
+    GuiServices& s = context_.Services();
+    const ImportTypes types = ReadImportTypes(s.profileDir / "import.types");
+    const AsciiImportDialogDefaults defaults = ReadAsciiImportDefaults(s.settings);
+    QStringList filters;
+    for (const ImportType& type : types.types) filters << NameFilter(type.filter);
+    QFileDialog dialog(this, tr("Import"), QString::fromStdString(defaults.initialDir));
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        if (defaults.typeNumber >= 1 && defaults.typeNumber <= filters.size()) {
+            dialog.selectNameFilter(filters[defaults.typeNumber - 1]);
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    ImportAsciiFiles(dialog.selectedFiles(),
+                     static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1);
+}
+
+void MainWindow::ImportAsciiFiles(const QStringList& files, int typeNumber) {
+    GuiServices& s = context_.Services();
+    const ImportTypes types = ReadImportTypes(s.profileDir / "import.types");
+    AsciiImportChoice choice;
+    for (const QString& f : files) choice.files.emplace_back(f.toStdString());
+    choice.typeNumber = typeNumber;
+    AsciiImporter importer(s.db, s.ui, s.profileDir, s.prefs.DefaultRSBase());
+    RunAsciiImport(importer, types, choice, s.ui, s.settings);
+    // New stocks join the tree and the ticker bar; the charts show the imported quotations.
+    Stock* current = context_.CurrentStock();
+    context_.MakeCurrent(current != nullptr ? current : s.db.FirstStock(),
+                         kFullRefreshFlags | kCurrentRebuildTree);
 }
 
 void MainWindow::LoadRemainingCurrent() {

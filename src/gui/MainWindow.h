@@ -56,6 +56,11 @@ class MainWindow : public QMainWindow {
     QLabel* Indicator(int i) const { return indicators_[i]; }
 
   public slots:
+    // File "&Import...": the file dialog over the profile's import types, then the import.
+    void ImportAscii();
+    // Imports the files with the format of a 1-based import type (outside the types:
+    // "default.format"); the tree and the ticker bar then show any new stock.
+    void ImportAsciiFiles(const QStringList& files, int typeNumber);
     // "Load remaining quotations": of the current stock, and of all stocks.
     void LoadRemainingCurrent();
     void LoadRemainingAll();
@@ -107,6 +112,7 @@ class MainWindow : public QMainWindow {
     QAction* saveWorkspace_ = nullptr;
     QAction* saveWorkspaceAs_ = nullptr;
     QAction* savePreferences_ = nullptr;
+    QAction* importAscii_ = nullptr;
     QAction* exit_ = nullptr;
     QAction* loadCurrent_ = nullptr;
     QAction* loadAll_ = nullptr;

@@ -20,6 +20,7 @@
 #include "gui/StockTreePane.h"
 #include "gui/chart/ChartWindow.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/ProfileDirectory.h"
 
 namespace velmora::gui {
 namespace {
@@ -208,6 +209,26 @@ TEST_F(MainWindowTest, SwitchingWorkspacesShowsTheNewOneAndAFailedSwitchKeepsThe
     EXPECT_FALSE(Window().ReplaceWorkspace([&] { return app.OpenWorkspace(workspace.path()); }));
     EXPECT_EQ(program->Context().CurrentStock(), alba);
     EXPECT_EQ(alba->Quotations.size(), 8u);
+    program->Db().SetWorkspaceDirty(false);
+}
+
+TEST_F(MainWindowTest, ImportedFilesAddTheirStocksToTheTreeAndTickerBar) {
+    ASSERT_GT(SeedProfileDirectory(profile.path(), ProfileResourcesDirectory()), 0);
+    Start();
+    const fs::path file = workspace.path() / "NEWCO.csv";
+    test::WriteText(file,
+                    "Date,Open,High,Low,Close,Volume\n2024-01-02,4,5,3,4.5,100\n"
+                    "2024-01-03,4.5,5,4,4.8,200\n");
+    // Type 2 of the shipped "import.types": comma-separated Date,Open,High,Low,Close,Volume.
+    Window().ImportAsciiFiles({QString::fromStdString(file.string())}, 2);
+    Stock* newco = program->Db().FindStock("NEWCO");
+    ASSERT_NE(newco, nullptr);
+    ASSERT_EQ(newco->Quotations.size(), 2u);
+    EXPECT_FLOAT_EQ(newco->Quotations[1].Close, 4.8f);
+    EXPECT_EQ(program->Settings().GetInt("Paths", "ASCIIFileType", 0), 2);
+    EXPECT_EQ(Window().TickerBox()->count(), 4);
+    EXPECT_EQ(Tree().topLevelItem(0)->child(3)->text(0), "NEWCO");
+    EXPECT_EQ(program->Context().CurrentStock(), program->Db().FindStock("ALBA"));
     program->Db().SetWorkspaceDirty(false);
 }
 
