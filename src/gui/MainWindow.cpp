@@ -6,12 +6,14 @@
 #include <QComboBox>
 #include <QDockWidget>
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -601,8 +603,13 @@ void MainWindow::TileSideBySide() {
 
 void MainWindow::ShowAtStart(bool maximized) {
     SettingsStore& settings = context_.Services().settings;
-    if (auto rect = StoredWindowRect(settings)) {
-        setGeometry(rect->left, rect->top, rect->width, rect->height);
+    // The stored rectangle, unless it lies off every screen (a screen taken away since).
+    const auto rect = StoredWindowRect(settings);
+    const QRect stored = rect ? QRect(rect->left, rect->top, rect->width, rect->height) : QRect();
+    if (rect && QGuiApplication::screenAt(stored.center()) != nullptr) {
+        setGeometry(stored);
+    } else if (rect) {
+        resize(stored.size());
     } else {
         resize(1024, 720);
     }
