@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ bison qt6-base-dev fonts-liberation fonts-dejavu-core)
+PACKAGES=(cmake ninja-build g++ bison qt6-base-dev qt6-declarative-dev fonts-liberation fonts-dejavu-core)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -46,5 +46,9 @@ GUI="$PWD/$BUILD/src/gui/velmora"
 if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
     "$GUI" --profile "$PROFILE" --workspace "$SAMPLE"
 else
+    # Without a display the program starts on the off-screen platform and saves a picture of
+    # its main window instead.
+    QT_QPA_PLATFORM=offscreen "$GUI" --profile "$PROFILE" --workspace "$SAMPLE" \
+        --screenshot "$PWD/build/sample-desktop.png" 2>/dev/null
     echo "The desktop program needs a display; start it with: $GUI --profile $PROFILE --workspace $SAMPLE"
 fi

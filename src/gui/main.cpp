@@ -1,6 +1,8 @@
-// velmora [--profile DIR] [--workspace DIR] [--maximized]: the desktop program.
+// velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]: the desktop
+// program.
 
 #include <QApplication>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -15,11 +17,12 @@ namespace {
 
 void PrintUsage(std::FILE* out) {
     std::fputs(
-        "usage: velmora [--profile DIR] [--workspace DIR] [--maximized]\n"
+        "usage: velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]\n"
         "\n"
         "  --profile DIR    the profile directory (preferences, settings.ini, chart definitions)\n"
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
-        "  --maximized      start with the main window maximised\n",
+        "  --maximized      start with the main window maximised\n"
+        "  --screenshot F   start, save a picture of the main window as F (PNG), and quit\n",
         out);
 }
 
@@ -29,6 +32,7 @@ int main(int argc, char** argv) {
     std::optional<std::filesystem::path> profile;
     std::optional<std::filesystem::path> workspace;
     bool maximized = false;
+    std::optional<std::string> screenshot;
     // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
     QApplication qtApp(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Velmora"));
@@ -43,6 +47,12 @@ int main(int argc, char** argv) {
                 return 2;
             }
             (a == "--profile" ? profile : workspace) = std::filesystem::path(argv[++i]);
+        } else if (a == "--screenshot") {
+            if (i + 1 >= argc) {
+                std::fputs("velmora: --screenshot needs a file name\n", stderr);
+                return 2;
+            }
+            screenshot = argv[++i];
         } else if (a == "--maximized") {
             maximized = true;
         } else {
@@ -66,6 +76,19 @@ int main(int argc, char** argv) {
         velmora::gui::ShowCustomizeTools(context, tools, parent);
     };
     program.StartUp(maximized);
+    if (screenshot) {
+        // Let the windows lay themselves out and paint once before the picture is taken.
+        QTimer::singleShot(500, [&program, &screenshot] {
+            QWidget* window = program.Window();
+            const bool saved =
+                window != nullptr && window->grab().save(QString::fromStdString(*screenshot), "PNG");
+            if (saved)
+                std::printf("%s\n", screenshot->c_str());
+            else
+                std::fprintf(stderr, "velmora: cannot write %s\n", screenshot->c_str());
+            QApplication::exit(saved ? 0 : 1);
+        });
+    }
     const int status = QApplication::exec();
     program.Exit();
     return status;
