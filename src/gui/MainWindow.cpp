@@ -24,7 +24,9 @@
 #include "gui/StockTreePane.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CommentaryWindow.h"
+#include "gui/dialogs/ImportDialogs.h"
 #include "gui/dialogs/IndicatorBuilderDialog.h"
+#include "gui/dialogs/StockDialogs.h"
 #include "import/AsciiImportCommand.h"
 
 namespace velmora::gui {
@@ -222,6 +224,7 @@ void MainWindow::CreateMenus() {
     file->addAction(saveWorkspaceAs_);
     file->addSeparator();
     file->addAction(importAscii_);
+    AddImportActions(context_, file, this);
     QMenu* remaining = file->addMenu(tr("&Load remaining quotations"));
     remaining->addAction(loadCurrent_);
     remaining->addAction(loadAll_);
@@ -242,6 +245,7 @@ void MainWindow::CreateMenus() {
     edit->addSeparator();
     edit->addAction(deleteQuotation_);
     edit->addAction(deleteSession_);
+    AddStockMaintenanceActions(context_, edit, this);
     // The stock commands need a current stock; the quotation commands a bar picked in a chart.
     connect(edit, &QMenu::aboutToShow, this, [this] {
         const bool picked = context_.Maintenance().PickedDate().has_value();
