@@ -187,7 +187,8 @@ TEST(QuotationEditorWindow, LeavingAnEditedRowStoresItAndTheSingleQuoteModeCreat
     window.Field(QuotationEditorRow::kClose)->setText("10");
     window.Field(QuotationEditorRow::kOpen)->setText("12");
     window.Apply();
-    const Quotation* created = Database::FindQuotation(*f.db.FindStock("BBB"), MakeDate(2010, 3, 3));
+    const Quotation* created =
+        Database::FindQuotation(*f.db.FindStock("BBB"), MakeDate(2010, 3, 3));
     ASSERT_NE(created, nullptr);
     EXPECT_FLOAT_EQ(created->High, 12);
     EXPECT_FLOAT_EQ(created->Low, 10);

@@ -91,8 +91,8 @@ CategoriesDialog::CategoriesDialog(GuiContext& context, QWidget* parent)
     news_->setMaxLength(127);
     sector_ = new QComboBox(this);
     auto* grid = new QGridLayout;
-    const char* labelTexts[] = {"Relative strength:", "Beta:",    "Composites:",
-                                "Profile:",           "News:",    "Sector:"};
+    const char* labelTexts[] = {
+        "Relative strength:", "Beta:", "Composites:", "Profile:", "News:", "Sector:"};
     QWidget* controls[] = {rsBase_, betaBase_, compositesBase_, profile_, news_, sector_};
     for (int i = 0; i < 6; ++i) {
         labels_[static_cast<std::size_t>(i)] = new QLabel(QString::fromLatin1(labelTexts[i]), this);
@@ -136,7 +136,8 @@ CategoriesDialog::CategoriesDialog(GuiContext& context, QWidget* parent)
         ShowControls();
     });
     connect(list_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (!filling_) editor_.EditName(list_->indexOfTopLevelItem(item), item->text(0).toStdString());
+        if (!filling_)
+            editor_.EditName(list_->indexOfTopLevelItem(item), item->text(0).toStdString());
     });
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (filling_ || index < 0 || index >= 4) return;
@@ -167,7 +168,8 @@ void CategoriesDialog::FillList() {
         items << item;
     }
     list_->addTopLevelItems(items);
-    if (editor_.SelectedRow() >= 0) list_->setCurrentItem(list_->topLevelItem(editor_.SelectedRow()));
+    if (editor_.SelectedRow() >= 0)
+        list_->setCurrentItem(list_->topLevelItem(editor_.SelectedRow()));
     for (QComboBox* box : {rsBase_, betaBase_, compositesBase_}) FillBaseBox(box);
     sector_->clear();
     for (const std::string& name : editor_.SectorChoices()) sector_->addItem(ToQString(name));
@@ -247,8 +249,7 @@ AssignmentsOrganizerDialog::AssignmentsOrganizerDialog(GuiContext& context, QWid
         auto* column = new QVBoxLayout;
         boxes_[static_cast<std::size_t>(i)] = new QComboBox(this);
         lists_[static_cast<std::size_t>(i)] = new QListWidget(this);
-        lists_[static_cast<std::size_t>(i)]->setSelectionMode(
-            QAbstractItemView::ExtendedSelection);
+        lists_[static_cast<std::size_t>(i)]->setSelectionMode(QAbstractItemView::ExtendedSelection);
         lists_[static_cast<std::size_t>(i)]->setMinimumSize(160, 240);
         column->addWidget(boxes_[static_cast<std::size_t>(i)]);
         column->addWidget(lists_[static_cast<std::size_t>(i)], 1);
@@ -256,8 +257,8 @@ AssignmentsOrganizerDialog::AssignmentsOrganizerDialog(GuiContext& context, QWid
         connect(boxes_[static_cast<std::size_t>(i)], &QComboBox::currentIndexChanged, this,
                 [this, side](int index) {
                     if (filling_) return;
-                    organizer_.Choose(side, index > 0 ? std::optional<int>(index - 1)
-                                                      : std::nullopt);
+                    organizer_.Choose(side,
+                                      index > 0 ? std::optional<int>(index - 1) : std::nullopt);
                     Refresh();
                 });
         connect(lists_[static_cast<std::size_t>(i)], &QListWidget::itemSelectionChanged, this,
@@ -338,8 +339,8 @@ void AssignmentsOrganizerDialog::FillCategoryBoxes() {
         box->clear();
         box->addItem(QString());
         for (int c = 0; c < CategoryCount(kind); ++c) {
-            box->addItem(QStringLiteral("%1: %2").arg(c).arg(
-                ToQString(CategoryName(tables, kind, c))));
+            box->addItem(
+                QStringLiteral("%1: %2").arg(c).arg(ToQString(CategoryName(tables, kind, c))));
         }
         const auto chosen = organizer_.Chosen(i == 0 ? Side::Left : Side::Right);
         box->setCurrentIndex(chosen ? *chosen + 1 : 0);

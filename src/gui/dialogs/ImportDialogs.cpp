@@ -94,8 +94,8 @@ MetastockImportDialog::MetastockImportDialog(GuiContext& context, QWidget* paren
     connect(list_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item, int column) {
         if (filling_ || column != 0) return;
         const int row = list_->indexOfTopLevelItem(item);
-        if (row >= 0) importer_.SetChecked(static_cast<std::size_t>(row),
-                                           item->checkState(0) == Qt::Checked);
+        if (row >= 0)
+            importer_.SetChecked(static_cast<std::size_t>(row), item->checkState(0) == Qt::Checked);
     });
 }
 
@@ -118,9 +118,9 @@ void MetastockImportDialog::Fill() {
     list_->clear();
     QList<QTreeWidgetItem*> items;
     for (const MetastockRow& row : importer_.Rows()) {
-        auto* item = new QTreeWidgetItem(
-            {ToQString(row.ticker), ToQString(row.fullName), ToQString(row.format),
-             ToQString(row.from), ToQString(row.to)});
+        auto* item =
+            new QTreeWidgetItem({ToQString(row.ticker), ToQString(row.fullName),
+                                 ToQString(row.format), ToQString(row.from), ToQString(row.to)});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
         item->setData(0, Qt::UserRole, row.value);

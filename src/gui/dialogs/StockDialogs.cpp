@@ -201,7 +201,8 @@ void SplitStockDialog::accept() {
     const auto file = PortfolioPath(s.db.WorkspaceDir());
     Portfolio portfolio;
     const bool havePortfolio = LoadPortfolio(file, portfolio);
-    const int result = logic_.Ok(context_.Maintenance(), s.ui, havePortfolio ? &portfolio : nullptr);
+    const int result =
+        logic_.Ok(context_.Maintenance(), s.ui, havePortfolio ? &portfolio : nullptr);
     if (result == 0) return;  // the ratio was refused with its message
     if (result == 2 && !SavePortfolio(file, portfolio)) s.ui.ShowMessage(kPortfolioNotSaved);
     context_.RefreshCharts(0);
