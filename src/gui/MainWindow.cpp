@@ -26,6 +26,8 @@
 #include "gui/dialogs/CommentaryWindow.h"
 #include "gui/dialogs/ImportDialogs.h"
 #include "gui/dialogs/IndicatorBuilderDialog.h"
+#include "gui/dialogs/PortfolioWindow.h"
+#include "gui/dialogs/PreferencesDialog.h"
 #include "gui/dialogs/StockDialogs.h"
 #include "import/AsciiImportCommand.h"
 
@@ -231,6 +233,7 @@ void MainWindow::CreateMenus() {
     connect(remaining, &QMenu::aboutToShow, this,
             [this] { loadCurrent_->setEnabled(HasRemainingQuotations(context_.CurrentStock())); });
     file->addSeparator();
+    file->addAction(tr("P&references..."), this, [this] { ShowPreferences(context_, this); });
     file->addAction(savePreferences_);
     file->addSeparator();
     recentMenu_ = file->addMenu(tr("Recent &workspaces"));
@@ -471,6 +474,8 @@ void MainWindow::RebuildToolsMenu() {
                           [this] { ShowIndicatorBuilder(context_, this); });
     toolsMenu_->addAction(tr("&Commentary..."), this,
                           [this] { ShowCommentaryWindow(context_, this); });
+    toolsMenu_->addAction(tr("&Portfolio manager..."), this,
+                          [this] { ShowPortfolioManager(context_, this); });
 }
 
 void MainWindow::RebuildTickerBox() {

@@ -327,8 +327,8 @@ TEST_F(MainWindowTest, ToolsMenuListsTheCustomToolsAndRemainingQuotationsLoad) {
     for (QAction* a : Window().ToolsMenu()->actions()) {
         if (!a->isSeparator()) items << a->text();
     }
-    EXPECT_EQ(items,
-              (QStringList{"Notes", "&Customize...", "&Indicator Builder...", "&Commentary..."}));
+    EXPECT_EQ(items, (QStringList{"Notes", "&Customize...", "&Indicator Builder...",
+                                  "&Commentary...", "&Portfolio manager..."}));
     // No customize dialog was given to this program.
     EXPECT_FALSE(Window().ToolsMenu()->actions()[2]->isEnabled());
 
