@@ -251,6 +251,28 @@ TEST(CategoriesDialog, ARenamedMarketReachesTheStockTreeAndSettingsFollowTheRows
     EXPECT_EQ(marketNodeText(), "Main board");
 }
 
+TEST(CategoriesDialog, CancelDropsTheTabsPendingNamesButKeepsWhatLeavingATabStored) {
+    test::GuiFixture f(3);
+    f.db.SetWorkspaceDirty(false);
+    {
+        gui::CategoriesDialog untouched(f.context);
+        untouched.List()->setCurrentItem(untouched.List()->topLevelItem(2));
+        untouched.reject();
+    }
+    EXPECT_FALSE(f.db.WorkspaceDirty());
+
+    gui::CategoriesDialog dialog(f.context);
+    dialog.Tabs()->setCurrentIndex(1);
+    dialog.List()->topLevelItem(2)->setText(0, "Banks");
+    dialog.Tabs()->setCurrentIndex(2);  // Sectors: the group names are stored
+    dialog.List()->topLevelItem(0)->setText(0, "Pending");
+    dialog.reject();
+    EXPECT_EQ(f.db.Categories().Groups[2].Name.Str(), "Banks");
+    EXPECT_EQ(f.db.Categories().Sectors[0].Name.Str(), "Sector 0");
+    // What was stored is saved with the workspace.
+    EXPECT_TRUE(f.db.WorkspaceDirty());
+}
+
 TEST(AssignmentsOrganizerDialog, ExchangeAllSwapsTwoGroupsAndClosingRebuildsTheTree) {
     test::GuiFixture f(0);
     for (const char* t : {"G1A", "G1B"}) SetGroupID(*f.db.AddStock(t), 1);

@@ -50,6 +50,32 @@ int TabIndex(CategoryKind kind) {
     return 0;
 }
 
+// The names and settings of every category, as one text to compare.
+std::string CategoriesText(const CategoryTables& t) {
+    std::string text;
+    const auto add = [&text](const auto& field) {
+        text.append(field.View());
+        text.push_back('\0');
+    };
+    for (const Market& m : t.Markets) {
+        for (const auto* f : {&m.RSBase, &m.BetaBase, &m.CompositesBase}) add(*f);
+        add(m.Name);
+        add(m.ProfileTemplate);
+        add(m.NewsTemplate);
+    }
+    for (const Group& g : t.Groups) {
+        add(g.Name);
+        add(g.RSBase);
+    }
+    for (const Sector& s : t.Sectors) add(s.Name);
+    for (const Industry& i : t.Industries) {
+        add(i.Name);
+        add(i.RSBase);
+        text.append(std::to_string(i.SectorID));
+    }
+    return text;
+}
+
 std::string Text(const QComboBox* box) {
     return box->currentText().trimmed().toStdString();
 }
@@ -145,6 +171,7 @@ CategoriesDialog::CategoriesDialog(GuiContext& context, QWidget* parent)
         FillList();
     });
 
+    openedWith_ = CategoriesText(context.Services().db.Categories());
     editor_.Open();
     FillList();
 }
@@ -212,6 +239,16 @@ void CategoriesDialog::ReadControls() {
 
 void CategoriesDialog::EditName() {
     if (QTreeWidgetItem* item = list_->currentItem()) list_->editItem(item, 0);
+}
+
+void CategoriesDialog::reject() {
+    editor_.Cancel();
+    Database& db = context_.Services().db;
+    if (CategoriesText(db.Categories()) != openedWith_) {
+        db.SetWorkspaceDirty(true);
+        context_.RebuildStockTree(false);
+    }
+    QDialog::reject();
 }
 
 void CategoriesDialog::accept() {

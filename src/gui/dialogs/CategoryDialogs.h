@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <array>
+#include <string>
 
 #include "app/CategoryEditor.h"
 
@@ -39,6 +40,9 @@ class CategoriesDialog : public QDialog {
 
     // OK stores the pending edits, sets WorkspaceDirty and relabels the stock tree's nodes.
     void accept() override;
+    // Cancel drops the pending edits of the current tab. What leaving rows and tabs already
+    // stored stays, so it is saved with the workspace and shown in the stock tree.
+    void reject() override;
 
   public slots:
     // "Edit name": in-place editing of the selected row's name.
@@ -61,6 +65,7 @@ class CategoriesDialog : public QDialog {
     QLineEdit* news_;
     QComboBox* sector_;
     std::array<QLabel*, 6> labels_{};
+    std::string openedWith_;  // the tables' names and settings when the dialog opened
     bool filling_ = false;
 };
 

@@ -57,7 +57,7 @@ QuotationEditorWindow::QuotationEditorWindow(GuiContext& context, QWidget* paren
     for (int c = 0; c < QuotationEditorRow::kColumnCount; ++c) {
         const QuotationEditorColumn& column = kQuotationEditorColumns[static_cast<std::size_t>(c)];
         headers << QString::fromLatin1(column.Title);
-        list_->setColumnWidth(c, column.Width * unit / 4 * 2);
+        list_->setColumnWidth(c, column.Width * unit / 4);
     }
     list_->setHeaderLabels(headers);
 
