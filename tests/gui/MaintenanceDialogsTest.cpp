@@ -206,6 +206,11 @@ TEST(QuotationEditorWindow, IsMadeOnceAndKeptByItsParent) {
     gui::QuotationEditorWindow* again = gui::ShowQuotationEditor(f.context, &parent);
     EXPECT_EQ(first, again);
     EXPECT_EQ(first->List()->topLevelItemCount(), 3);
+    // A rebuild of the stock tree (here a new current stock) reads the rows again.
+    Stock* other = AddStockWithCloses(f.db, "BBB", {20});
+    f.context.MakeCurrent(other, kCurrentRebuildTree);
+    ASSERT_EQ(first->List()->topLevelItemCount(), 1);
+    EXPECT_EQ(first->List()->topLevelItem(0)->text(QuotationEditorRow::kTicker), "BBB");
     first->close();
 }
 

@@ -96,6 +96,14 @@ QuotationEditorWindow::QuotationEditorWindow(GuiContext& context, QWidget* paren
         if (!filling_) RowChanged();
     });
     connect(apply, &QPushButton::clicked, this, &QuotationEditorWindow::Apply);
+    // Stocks were added, removed or renamed, or another workspace was opened: the rows are
+    // read again (in the same mode and date), for the current stock of now. Edits not yet
+    // stored are dropped, as they may belong to a workspace that is gone.
+    connect(&context_, &GuiContext::stockTreeRebuildRequested, this, [this] {
+        if (!isVisible()) return;
+        editor_.Load(context_.CurrentStock(), editor_.PickedDate());
+        Fill();
+    });
     Reload();
 }
 

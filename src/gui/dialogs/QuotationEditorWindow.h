@@ -3,7 +3,8 @@
 // of the current stock (newest first) or one date across all stocks. Selecting a row copies it
 // into the edit fields; leaving the row (or a mode button, or "Apply") stores the edited fields
 // in the database and the chart windows repaint. The window is made on first use and kept
-// for the rest of the run.
+// for the rest of the run; while it is shown it reads the rows again whenever the stock tree
+// is rebuilt (stocks added, removed or renamed, an import, another workspace).
 
 #include <QWidget>
 #include <array>
