@@ -199,6 +199,12 @@ TEST(PortfolioWindow, OkWritesTheFileAndCancelDropsEveryChange) {
 
 TEST(PortfolioWindow, JoinDividendAndPositionsWithoutAStock) {
     PortfolioFixture f(0);
+    {
+        // No cash and no positions: no shares of a total of 0.
+        PortfolioWindow empty(f.context);
+        EXPECT_EQ(empty.SummaryText(6), "-");
+        EXPECT_EQ(empty.SummaryText(7), "-");
+    }
     Portfolio p = f.Stored();
     p.AddPosition("TEST").SetQuantity(100);
     p.Positions.back().BuyPrice = 10;

@@ -152,6 +152,8 @@ PreferencesDialog::PreferencesDialog(GuiContext& context, QWidget* parent)
     palette_ = PaletteOf(initial_);
     auto* layout = new QVBoxLayout(this);
     pages_ = new QTabWidget(this);
+    // Every page's tab stays in sight: the dialog grows to their width.
+    pages_->setUsesScrollButtons(false);
     pages_->addTab(MainChartPage(), QStringLiteral("Main chart"));
     pages_->addTab(IndicatorsPage(), QStringLiteral("Indicators "));
     pages_->addTab(ColoursPage(), QStringLiteral("Colours"));
