@@ -20,6 +20,7 @@
 
 #include "app/MainWindowCommands.h"
 #include "chart/Studies.h"
+#include "gui/DesktopDocumentHost.h"
 #include "gui/QtUserInterface.h"
 #include "gui/StockTreePane.h"
 #include "gui/chart/ChartWindow.h"
@@ -28,6 +29,7 @@
 #include "gui/dialogs/IndicatorBuilderDialog.h"
 #include "gui/dialogs/PortfolioWindow.h"
 #include "gui/dialogs/PreferencesDialog.h"
+#include "gui/dialogs/ScriptWindow.h"
 #include "gui/dialogs/StockDialogs.h"
 #include "import/AsciiImportCommand.h"
 
@@ -76,6 +78,7 @@ MainWindow::MainWindow(GuiContext& context, CustomTools& tools, QWidget* parent)
     mdi_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdi_);
     connect(mdi_, &QMdiArea::subWindowActivated, this, &MainWindow::ChartActivated);
+    documents_ = new DesktopDocumentHost(*this, context_);
 
     CreateActions();
     CreateMenus();
@@ -99,6 +102,8 @@ MainWindow::~MainWindow() {
     // main window.
     disconnect(mdi_, nullptr, this, nullptr);
     disconnect(&context_, nullptr, this, nullptr);
+    delete documents_;
+    documents_ = nullptr;
     for (QMdiSubWindow* sub : mdi_->subWindowList()) {
         if (sub->widget() != nullptr) disconnect(sub->widget(), nullptr, this, nullptr);
     }
@@ -142,6 +147,10 @@ void MainWindow::CreateActions() {
 
     importAscii_ = new QAction(tr("&Import..."), this);
     connect(importAscii_, &QAction::triggered, this, &MainWindow::ImportAscii);
+
+    print_ = new QAction(tr("&Print..."), this);
+    print_->setShortcut(QKeySequence::Print);
+    connect(print_, &QAction::triggered, this, &MainWindow::PrintChart);
 
     savePreferences_ = new QAction(tr("Save &preferences"), this);
     connect(savePreferences_, &QAction::triggered, this, [this, &app] {
@@ -227,6 +236,7 @@ void MainWindow::CreateMenus() {
     file->addSeparator();
     file->addAction(importAscii_);
     AddImportActions(context_, file, this);
+    file->addAction(print_);
     QMenu* remaining = file->addMenu(tr("&Load remaining quotations"));
     remaining->addAction(loadCurrent_);
     remaining->addAction(loadAll_);
@@ -238,6 +248,8 @@ void MainWindow::CreateMenus() {
     file->addSeparator();
     recentMenu_ = file->addMenu(tr("Recent &workspaces"));
     connect(file, &QMenu::aboutToShow, this, &MainWindow::RebuildRecentMenu);
+    connect(file, &QMenu::aboutToShow, this,
+            [this] { print_->setEnabled(ActiveChartWindow() != nullptr); });
     RebuildRecentMenu();
     file->addSeparator();
     file->addAction(exit_);
@@ -472,10 +484,11 @@ void MainWindow::RebuildToolsMenu() {
     toolsMenu_->addSeparator();
     toolsMenu_->addAction(tr("&Indicator Builder..."), this,
                           [this] { ShowIndicatorBuilder(context_, this); });
-    toolsMenu_->addAction(tr("&Commentary..."), this,
-                          [this] { ShowCommentaryWindow(context_, this); });
+    toolsMenu_->addAction(tr("&Commentary..."), this, &MainWindow::ShowCommentary);
     toolsMenu_->addAction(tr("&Portfolio manager..."), this,
                           [this] { ShowPortfolioManager(context_, this); });
+    toolsMenu_->addSeparator();
+    toolsMenu_->addAction(tr("&Run script..."), this, &MainWindow::RunScript);
 }
 
 void MainWindow::RebuildTickerBox() {
@@ -550,6 +563,13 @@ QWidget* MainWindow::OpenChartWindow() {
     if (chart->metaObject()->indexOfSignal("toolChanged(int)") >= 0) {
         connect(chart, SIGNAL(toolChanged(int)), this, SLOT(CheckTool(int)));
     }
+    // Its pane menu's periodicity reaches the View menu's check marks.
+    if (chart->metaObject()->indexOfSignal("periodicityChanged(int)") >= 0) {
+        connect(chart, SIGNAL(periodicityChanged(int)), this, SLOT(UpdateViewChecks()));
+    }
+    if (chart->metaObject()->indexOfSignal("chartTypeChanged(int)") >= 0) {
+        connect(chart, SIGNAL(chartTypeChanged(int)), this, SLOT(UpdateViewChecks()));
+    }
     // The new window follows the bars' tool, periodicity and chart type.
     if (QAction* tool = drawTools_->checkedAction()) {
         Forward("SetTool", static_cast<int>(drawTools_->actions().indexOf(tool)));
@@ -562,17 +582,57 @@ void MainWindow::ChartActivated(QMdiSubWindow* sub) {
     context_.SetActiveChart(sub->widget());
     // The View bar shows the activated window's periodicity and chart type; the Draw bar's
     // tool is the same in every window.
+    UpdateViewChecks();
     if (auto* chart = qobject_cast<ChartWindow*>(sub->widget())) {
-        const QList<QAction*> periods = periodicity_->actions();
-        const int p = static_cast<int>(chart->Model().GetPeriodicity());
-        if (p >= 0 && p < periods.size()) periods[p]->setChecked(true);
-        const QList<QAction*> types = chartType_->actions();
-        const int t = static_cast<int>(chart->Settings().chartType);
-        if (t >= 0 && t < types.size()) types[t]->setChecked(true);
         const int tool =
             static_cast<int>(drawTools_->actions().indexOf(drawTools_->checkedAction()));
         if (tool >= 0 && static_cast<int>(chart->Tool()) != tool) chart->SetTool(tool);
     }
+}
+
+void MainWindow::UpdateViewChecks() {
+    auto* chart = qobject_cast<ChartWindow*>(ActiveChartWindow());
+    if (chart == nullptr) return;
+    const QList<QAction*> periods = periodicity_->actions();
+    const int p = static_cast<int>(chart->Model().GetPeriodicity());
+    if (p >= 0 && p < periods.size()) periods[p]->setChecked(true);
+    const QList<QAction*> types = chartType_->actions();
+    const int t = static_cast<int>(chart->Settings().chartType);
+    if (t >= 0 && t < types.size()) types[t]->setChecked(true);
+}
+
+DocumentHost& MainWindow::Documents() {
+    return *documents_;
+}
+
+CommentaryWindow* MainWindow::ShowCommentary() {
+    if (commentary_ == nullptr) {
+        commentary_ = ShowCommentaryWindow(context_, this);
+    } else {
+        commentary_->showNormal();
+        commentary_->raise();
+        commentary_->activateWindow();
+        commentary_->Refresh();
+    }
+    return commentary_;
+}
+
+ScriptWindow* MainWindow::ScriptOutput() {
+    if (scriptWindow_ == nullptr) {
+        scriptWindow_ = new ScriptWindow(context_, *documents_, this);
+        scriptWindow_->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    return scriptWindow_;
+}
+
+void MainWindow::RunScript() {
+    ScriptWindow* window =
+        RunScriptFromFileDialog(context_, *documents_, scriptWindow_.data(), this);
+    if (window != nullptr) scriptWindow_ = window;
+}
+
+void MainWindow::PrintChart() {
+    Forward("Print");
 }
 
 void MainWindow::CheckTool(int tool) {

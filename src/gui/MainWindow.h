@@ -5,10 +5,12 @@
 // Closing asks about unsaved changes, saves, and stores the window position and the bars.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 
 #include "app/CustomTools.h"
 #include "app/ProfileAddress.h"
+#include "automation/DocumentHost.h"
 #include "gui/GuiContext.h"
 
 class QActionGroup;
@@ -22,6 +24,9 @@ class QToolBar;
 
 namespace velmora::gui {
 
+class CommentaryWindow;
+class DesktopDocumentHost;
+class ScriptWindow;
 class StockTreePane;
 
 class MainWindow : public QMainWindow {
@@ -54,6 +59,10 @@ class MainWindow : public QMainWindow {
     QMenu* ToolsMenu() const { return toolsMenu_; }
     QToolBar* DrawBar() const { return drawBar_; }
     QLabel* Indicator(int i) const { return indicators_[i]; }
+    // The chart windows as the automation model's documents.
+    DocumentHost& Documents();
+    // The script window, made when none is open.
+    ScriptWindow* ScriptOutput();
 
   public slots:
     // File "&Import...": the file dialog over the profile's import types, then the import.
@@ -71,6 +80,14 @@ class MainWindow : public QMainWindow {
     void TileSideBySide();
     // The Draw bar shows the tool a chart window switched to.
     void CheckTool(int tool);
+    // Tools "&Commentary...": the one commentary window, opened or brought back, and run.
+    CommentaryWindow* ShowCommentary();
+    // Tools "&Run script...": a .js file run against the program in the script window.
+    void RunScript();
+    // File "&Print...": the active chart window on the printer.
+    void PrintChart();
+    // The View menu and bar check the active chart window's periodicity and chart type.
+    void UpdateViewChecks();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -127,6 +144,10 @@ class MainWindow : public QMainWindow {
     QAction* zoomNormal_ = nullptr;
     QLabel* indicators_[4] = {};
     QMenu* viewMenuPanes_ = nullptr;
+    QAction* print_ = nullptr;
+    DesktopDocumentHost* documents_ = nullptr;
+    QPointer<CommentaryWindow> commentary_;
+    QPointer<ScriptWindow> scriptWindow_;
 };
 
 }  // namespace velmora::gui

@@ -8,10 +8,13 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScrollBar>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <functional>
 
 #include "app/StockMaintenance.h"
 #include "chart/ChartInteraction.h"
@@ -28,17 +31,23 @@ QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void AddMenuItems(QMenu& menu, const std::vector<MenuItem>& items) {
+// `checked` tells whether a command's item carries a check mark (none when it has none).
+void AddMenuItems(QMenu& menu, const std::vector<MenuItem>& items,
+                  const std::function<std::optional<bool>(int)>& checked) {
     for (const MenuItem& item : items) {
         if (!item.submenu.empty()) {
             QMenu* sub = menu.addMenu(ToQString(item.text));
-            AddMenuItems(*sub, item.submenu);
+            AddMenuItems(*sub, item.submenu, checked);
         } else if (item.command == 0) {
             menu.addSeparator();
         } else {
             QAction* action = menu.addAction(ToQString(item.text));
             action->setData(item.command);
             action->setEnabled(item.enabled);
+            if (const auto check = checked(item.command)) {
+                action->setCheckable(true);
+                action->setChecked(*check);
+            }
         }
     }
 }
@@ -309,12 +318,14 @@ void ChartWindow::SetPeriodicity(int periodicity) {
     data.visibleBars = settings_.visibleBars;
     model_.SetPeriodicity(static_cast<Periodicity>(periodicity), cache_, data);
     Refresh(0);
+    emit periodicityChanged(periodicity);
 }
 
 void ChartWindow::SetChartType(int type) {
     if (type < 0 || type > 3) return;
     settings_.chartType = static_cast<ChartType>(type);
     Refresh(0);
+    emit chartTypeChanged(type);
 }
 
 void ChartWindow::ZoomIn() {
@@ -665,7 +676,7 @@ void ChartWindow::contextMenuEvent(QContextMenuEvent* e) {
     if (PaneAt(e->pos().y()) < 0) return;
     RightClick(e->pos());
     QMenu menu(this);
-    AddMenuItems(menu, PaneMenu(plain));
+    FillPaneMenu(menu, plain);
     QAction* chosen = menu.exec(e->globalPos());
     if (chosen != nullptr && chosen->data().isValid()) RunCommand(chosen->data().toInt());
 }
@@ -701,6 +712,62 @@ std::vector<MenuItem> ChartWindow::PaneMenu(bool plainList) const {
                                     model_.PaneCount() < ProportionalSplitter::kMaxRows,
                                     {}});
     return chart;
+}
+
+void ChartWindow::FillPaneMenu(QMenu& menu, bool plainList) const {
+    const int periodicity = static_cast<int>(model_.GetPeriodicity());
+    const int chartType = static_cast<int>(settings_.chartType);
+    AddMenuItems(menu, PaneMenu(plainList), [periodicity, chartType](int command) {
+        std::optional<bool> checked;
+        if (command >= ChartCommand::kDaily && command <= ChartCommand::kMonthly)
+            checked = command - ChartCommand::kDaily == periodicity;
+        else if (command >= ChartCommand::kChartTypeAuto &&
+                 command <= ChartCommand::kChartTypeAuto + 3)
+            checked = command - ChartCommand::kChartTypeAuto == chartType;
+        return checked;
+    });
+}
+
+// --- printing --------------------------------------------------------------------------------
+
+void ChartWindow::PaintForPrinting(QPainter& painter, int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    if (textBox_) CloseTextBox();
+    if (drag_.Active()) EndDrag(false);
+    QtCanvas canvas(painter);
+    ChartWindowView view = View();
+    view.printing = true;
+    view.table->ForEach([](ChartDefinition& d) { d.markerX = kNoMarker; });
+    const int selectedBar = settings_.selectedBar;
+    const bool markerShown = settings_.markerShown;
+    PaintChartWindow(canvas, view, width, height);
+    settings_.selectedBar = selectedBar;
+    settings_.markerShown = markerShown;
+    if (settings_.markerShown && settings_.selectedBar >= 0)
+        ShowSelectedBar(canvas, view, width, height);
+    // The page's layout and ranges are not the screen's: the window paints itself afresh.
+    model_.SetClientHeight(ChartRect().height());
+    Invalidate();
+}
+
+bool ChartWindow::PrintTo(QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    PaintForPrinting(painter, page.width(), page.height());
+    return painter.end();
+}
+
+void ChartWindow::Print() {
+    // The screen's resolution keeps the chart's lines and texts in the proportions they have
+    // on the screen.
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setDocName(windowTitle());
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!PrintTo(printer))
+        context_.Services().ui.ShowMessage("The chart could not be printed");
 }
 
 bool ChartWindow::event(QEvent* e) {

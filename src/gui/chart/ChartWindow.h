@@ -20,6 +20,9 @@
 #include "chart/Compression.h"
 #include "chart/Studies.h"
 
+class QMenu;
+class QPainter;
+class QPrinter;
 class QScrollBar;
 
 namespace velmora::gui {
@@ -60,6 +63,14 @@ class ChartWindow : public QWidget {
     // menu's items (Insert, Replace, Blank pane, Close, Arrange, periodicity, Save layout and
     // the study commands).
     std::vector<MenuItem> PaneMenu(bool plainList) const;
+    // Fills a menu with the pane menu's items; the window's periodicity and chart type are
+    // checked.
+    void FillPaneMenu(QMenu& menu, bool plainList) const;
+    // The panes painted as for the printer (the page's size, the printing palette, no cached
+    // picture) through the painter.
+    void PaintForPrinting(QPainter& painter, int width, int height);
+    // One page on the printer; false when the printer cannot be painted on.
+    bool PrintTo(QPrinter& printer);
 
   public slots:
     // 0 daily, 1 weekly, 2 monthly.
@@ -80,9 +91,13 @@ class ChartWindow : public QWidget {
     bool RunCommand(int command);
     // Refresh hint 0: the scroll bar goes to the latest bars and every pane repaints.
     void Refresh(int flags = 0);
+    // File "Print...": the print dialog, then the panes on the printer.
+    void Print();
 
   signals:
     void toolChanged(int tool);
+    void periodicityChanged(int periodicity);
+    void chartTypeChanged(int type);
 
   protected:
     bool event(QEvent* e) override;
