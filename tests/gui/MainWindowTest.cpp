@@ -328,7 +328,7 @@ TEST_F(MainWindowTest, ToolsMenuListsTheCustomToolsAndRemainingQuotationsLoad) {
         if (!a->isSeparator()) items << a->text();
     }
     EXPECT_EQ(items, (QStringList{"Notes", "&Customize...", "&Indicator Builder...",
-                                  "&Commentary...", "&Portfolio manager..."}));
+                                  "&Commentary...", "&Portfolio manager...", "&Run script..."}));
     // No customize dialog was given to this program.
     EXPECT_FALSE(Window().ToolsMenu()->actions()[2]->isEnabled());
 
