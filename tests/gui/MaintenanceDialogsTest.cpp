@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
@@ -10,6 +11,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -142,6 +144,25 @@ TEST(StockFinderDialog, NarrowsTheListAndChoosesTheSelectedStock) {
     dialog.FilterEdit()->setText("nothing like it");
     EXPECT_EQ(dialog.List()->topLevelItemCount(), 0);
     EXPECT_EQ(dialog.Chosen(), nullptr);
+}
+
+TEST(StockFinderDialog, TheCommandMakesTheChosenStockCurrentAndCancelChangesNothing) {
+    test::GuiFixture f(5);
+    Stock* alpha = f.db.AddStock("ALPHA");
+    const auto answer = [](const char* text, bool ok) {
+        QTimer::singleShot(0, [text, ok] {
+            auto* dialog = qobject_cast<gui::StockFinderDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            dialog->FilterEdit()->setText(QString::fromLatin1(text));
+            ok ? dialog->accept() : dialog->reject();
+        });
+    };
+    answer("alp", false);
+    gui::ShowStockFinder(f.context, nullptr);
+    EXPECT_EQ(f.context.CurrentStock(), f.stock);
+    answer("alp", true);
+    gui::ShowStockFinder(f.context, nullptr);
+    EXPECT_EQ(f.context.CurrentStock(), alpha);
 }
 
 TEST(QuotationEditorWindow, LeavingAnEditedRowStoresItAndTheSingleQuoteModeCreatesQuotations) {
