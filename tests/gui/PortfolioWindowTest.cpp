@@ -197,6 +197,17 @@ TEST(PortfolioWindow, OkWritesTheFileAndCancelDropsEveryChange) {
     EXPECT_DOUBLE_EQ(stored.StoredStockValue, 10 * f.LastClose());
 }
 
+TEST(PortfolioWindow, OkStaysOpenWhenTheFileCannotBeWritten) {
+    PortfolioFixture f(1000);
+    PortfolioWindow w(f.context);
+    // The workspace directory went away while the window was open.
+    f.db.SetWorkspaceDir(f.dir / "gone" / "away");
+    w.Button("OK")->click();
+    EXPECT_NE(w.result(), QDialog::Accepted);
+    ASSERT_FALSE(f.ui.messages.empty());
+    EXPECT_EQ(f.ui.messages.back(), "The portfolio file could not be saved");
+}
+
 TEST(PortfolioWindow, JoinDividendAndPositionsWithoutAStock) {
     PortfolioFixture f(0);
     {

@@ -107,6 +107,11 @@ TEST(PreferencesDialog, OkStoresTheChangedFieldsAndRepaintsTheCharts) {
 
 TEST(PreferencesDialog, CancelChangesNothing) {
     test::GuiFixture f(10);
+    // Values the controls cannot show as they are: a period of 0, a flag of 2, a volume type
+    // beyond the list.
+    f.prefs.SetRsiRange(0);
+    f.prefs.SetInt(0, 2);
+    f.prefs.SetVolumeBarChartType(7);
     const Preferences before = f.prefs;
     Counter refreshes(&f.context, &gui::GuiContext::chartsRefreshRequested);
     PreferencesDialog d(f.context);

@@ -395,11 +395,13 @@ void PreferencesDialog::Load() {
                 static_cast<QCheckBox*>(b.widget)->setChecked(p.Word(b.offset) != 0);
                 break;
             case Kind::Word:
-                static_cast<QSpinBox*>(b.widget)->setValue(p.Word(b.offset));
+            case Kind::Int: {
+                auto* spin = static_cast<QSpinBox*>(b.widget);
+                spin->setValue(b.kind == Kind::Word ? p.Word(b.offset) : p.Int(b.offset));
+                // A value outside the box's range is written back only when it is changed.
+                spin->setProperty("shown", spin->value());
                 break;
-            case Kind::Int:
-                static_cast<QSpinBox*>(b.widget)->setValue(p.Int(b.offset));
-                break;
+            }
             case Kind::Float: {
                 auto* spin = static_cast<QDoubleSpinBox*>(b.widget);
                 const float v = p.Float(b.offset);
@@ -444,18 +446,28 @@ Preferences PreferencesDialog::Edited() const {
     Preferences p = initial_;
     for (const Binding& b : bindings_) {
         switch (b.kind) {
-            case Kind::IntFlag:
-                p.SetInt(b.offset, static_cast<QCheckBox*>(b.widget)->isChecked() ? 1 : 0);
+            // Boxes left as they were keep their field's value (a stored 2 stays 2).
+            case Kind::IntFlag: {
+                const bool on = static_cast<QCheckBox*>(b.widget)->isChecked();
+                if (on != (initial_.Int(b.offset) != 0)) p.SetInt(b.offset, on ? 1 : 0);
                 break;
-            case Kind::WordFlag:
-                p.SetWord(b.offset, static_cast<QCheckBox*>(b.widget)->isChecked() ? 1 : 0);
+            }
+            case Kind::WordFlag: {
+                const bool on = static_cast<QCheckBox*>(b.widget)->isChecked();
+                if (on != (initial_.Word(b.offset) != 0)) p.SetWord(b.offset, on ? 1 : 0);
                 break;
+            }
             case Kind::Word:
-                p.SetWord(b.offset, static_cast<QSpinBox*>(b.widget)->value());
+            case Kind::Int: {
+                auto* spin = static_cast<QSpinBox*>(b.widget);
+                if (spin->value() == spin->property("shown").toInt()) break;
+                if (b.kind == Kind::Word) {
+                    p.SetWord(b.offset, spin->value());
+                } else {
+                    p.SetInt(b.offset, spin->value());
+                }
                 break;
-            case Kind::Int:
-                p.SetInt(b.offset, static_cast<QSpinBox*>(b.widget)->value());
-                break;
+            }
             case Kind::Float: {
                 auto* spin = static_cast<QDoubleSpinBox*>(b.widget);
                 if (spin->value() != spin->property("shown").toDouble()) {
