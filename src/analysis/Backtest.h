@@ -17,11 +17,9 @@
 #include "analysis/SystemTestSettings.h"
 #include "database/FixedText.h"
 #include "database/Stock.h"
+#include "formula/EmptyValue.h"
 
 namespace velmora {
-
-// The empty value of signal and indicator arrays.
-inline constexpr float kEmptyValue = -1e10f;
 
 // True when the element is a signal: neither 0 nor the empty value.
 inline bool IsSignalValue(float v) {

@@ -8,10 +8,9 @@
 #include <string_view>
 
 #include "chart/PaneContext.h"
+#include "formula/EmptyValue.h"
 
 namespace velmora {
-
-inline constexpr float kEmptyValue = -1e10f;
 
 // Bits of SeriesPlot::flags.
 namespace PlotFlags {

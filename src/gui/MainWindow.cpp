@@ -21,6 +21,9 @@
 #include "app/MainWindowCommands.h"
 #include "chart/Studies.h"
 #include "gui/DesktopDocumentHost.h"
+#include "gui/analysis/AnalysisWindow.h"
+#include "gui/analysis/QuickReviewWindow.h"
+#include "gui/analysis/RiskYieldMapWindow.h"
 #include "gui/QtUserInterface.h"
 #include "gui/StockTreePane.h"
 #include "gui/chart/ChartWindow.h"
@@ -292,6 +295,14 @@ void MainWindow::CreateMenus() {
         connect(status, &QAction::toggled, statusBar(), &QWidget::setVisible);
     });
     viewMenuPanes_ = view;
+
+    QMenu* analysis = menuBar()->addMenu(tr("&Analysis"));
+    analysis->addAction(tr("&Automatic Analysis..."), this,
+                        [this] { ShowAnalysisWindow(context_, this); });
+    analysis->addAction(tr("Quick &Review..."), this,
+                        [this] { ShowQuickReviewWindow(context_, this); });
+    analysis->addAction(tr("&Risk/yield map"), this,
+                        [this] { ShowRiskYieldMapWindow(context_, this); });
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->addAction(newWindow_);
