@@ -366,14 +366,11 @@ void AnalysisWindow::BackTest() {
         outcome = Backtester(s.db, s.engine, s.ui)
                       .Run(model_.formula, run, testSettings_, rows, backtest_);
     }
-    // The summary line goes from the list into the status line; the empty row before it stays.
-    const int shown = table_->rowCount();
-    if (shown <= 1 || rows.Empty()) {
-        SetStatus("No results");
-    } else {
-        SetStatus(rows[rows.Size() - 1].Text);
-        table_->removeRow(shown - 1);
-    }
+    // The summary line goes from the list into the status line (whole: the rows keep only 79
+    // bytes of it); the empty row before it stays.
+    const BackTestListState state = BackTestCommandResult(rows, backtest_);
+    SetStatus(state.StatusText);
+    table_->setRowCount(static_cast<int>(state.ShownRows));
     if (outcome == BacktestOutcome::Completed || outcome == BacktestOutcome::Cancelled)
         SendArrows();
 }
