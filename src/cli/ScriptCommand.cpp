@@ -11,6 +11,7 @@
 #include "cli/Cli.h"
 #include "database/FileUtil.h"
 #include "database/StockFile.h"
+#include "platform/qt/QtCanvas.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)
@@ -72,6 +73,7 @@ int RunScript(Context& ctx, std::vector<std::string>& args) {
     char* argv[] = {name, nullptr};
     if (QCoreApplication::instance() == nullptr) {
         app = std::make_unique<QCoreApplication>(argc, argv);
+        KeepPortableNumbers();
     }
 
     NullDocumentHost host;

@@ -12,6 +12,7 @@
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CustomizeToolsDialog.h"
 #include "platform/ProfileDirectory.h"
+#include "platform/qt/QtCanvas.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     std::optional<std::string> screenshot;
     // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
     QApplication qtApp(argc, argv);
+    velmora::KeepPortableNumbers();
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];

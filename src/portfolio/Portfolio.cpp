@@ -129,7 +129,10 @@ void Portfolio::ApplySplit(std::string_view ticker, PackedDate splitDate, double
 
 double ReadAmount(std::string_view text) {
     const std::string s(text);
-    return std::strtod(s.c_str(), nullptr);
+    const double v = std::strtod(s.c_str(), nullptr);
+    // "inf", "nan" and overflowing texts are no amount: they would poison the cash and every
+    // figure computed from it.
+    return std::isfinite(v) ? v : 0;
 }
 
 }  // namespace velmora

@@ -89,7 +89,7 @@ class Portfolio {
 };
 
 // A decimal amount as the prompts and trade dialogs read it: the number at the start of the
-// text, 0 when the text holds none.
+// text, 0 when the text holds none or it is not finite.
 double ReadAmount(std::string_view text);
 
 }  // namespace velmora

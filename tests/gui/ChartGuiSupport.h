@@ -17,6 +17,7 @@
 #include "gui/GuiContext.h"
 #include "platform/ConsoleUserInterface.h"
 #include "platform/MemorySettingsStore.h"
+#include "platform/qt/QtCanvas.h"
 
 namespace velmora::test {
 
@@ -30,6 +31,7 @@ inline void EnsureWidgetsApplication() {
     // Never destroyed: Qt's devices must not outlive their application at exit.
     static QApplication* app = new QApplication(argc, argv);
     (void)app;
+    KeepPortableNumbers();
 }
 
 struct GuiFixture {

@@ -5,14 +5,18 @@
 #include <QApplication>
 #include <memory>
 
+#include "platform/qt/QtCanvas.h"
+
 namespace {
 
 class QtEnvironment final : public ::testing::Environment {
   public:
     void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
-        if (QApplication::instance() == nullptr)
+        if (QApplication::instance() == nullptr) {
             app_ = std::make_unique<QApplication>(argc_, argv_);
+            velmora::KeepPortableNumbers();
+        }
     }
     void TearDown() override { app_.reset(); }
 

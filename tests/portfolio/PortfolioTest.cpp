@@ -258,6 +258,9 @@ TEST(Portfolio, FractionalQuantitiesAndDividends) {
     EXPECT_DOUBLE_EQ(p.Cash, 0.81 * 300 - 900);
     EXPECT_EQ(ReadAmount("12.5abc"), 12.5);
     EXPECT_EQ(ReadAmount("abc"), 0);
+    EXPECT_EQ(ReadAmount("inf"), 0);
+    EXPECT_EQ(ReadAmount("nan"), 0);
+    EXPECT_EQ(ReadAmount("1e999"), 0);
 }
 
 TEST(Portfolio, RenamesAndSplitsFollowTheStock) {

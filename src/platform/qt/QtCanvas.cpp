@@ -7,6 +7,7 @@
 #include <QPaintEngine>
 #include <QPolygon>
 #include <algorithm>
+#include <clocale>
 #include <cstdlib>
 
 namespace velmora {
@@ -171,6 +172,14 @@ void EnsureGuiApplication() {
     static char name[] = "velmora";
     static char* argv[] = {name, nullptr};
     static QGuiApplication app(argc, argv);
+    KeepPortableNumbers();
+}
+
+void KeepPortableNumbers() {
+    // Qt's application object takes the user's locale for the C library as well; numbers
+    // printed and read with printf/strtod (files, formula output, reports) must keep the
+    // decimal point whatever the user's language.
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 }  // namespace velmora

@@ -54,5 +54,8 @@ class QtCanvas : public Canvas {
 // A QGuiApplication for drawing text without a display: created on first use with the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise.
 void EnsureGuiApplication();
+// Puts the C library's number formats back to the portable ones after a Qt application object
+// was made (it takes the user's locale); call right after constructing one.
+void KeepPortableNumbers();
 
 }  // namespace velmora
