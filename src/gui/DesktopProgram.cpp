@@ -1,6 +1,11 @@
 #include "gui/DesktopProgram.h"
 
+#include <QCoreApplication>
+
+#include "automation/AutomationContext.h"
+#include "automation/ScriptRunner.h"
 #include "chart/ChartDefinitionsHooks.h"
+#include "database/FileUtil.h"
 #include "gui/MainWindow.h"
 #include "gui/QtUserInterface.h"
 
@@ -63,6 +68,31 @@ bool DesktopProgram::StartUp(bool maximized) {
     // An empty workspace makes no stock current; the tree still gets its root nodes.
     if (db_.StockCount() == 0) context_->MakeCurrent(nullptr, kWorkspaceOpenedFlags);
     return ok;
+}
+
+bool DesktopProgram::RunAutomation(const std::filesystem::path& script,
+                                   const std::vector<std::string>& args,
+                                   const std::function<void(std::string_view)>& print,
+                                   std::string& error) {
+    const auto bytes = ReadWholeFile(script);
+    if (!bytes) {
+        error = "cannot read the script " + script.string();
+        return false;
+    }
+    if (!app_.StartUp(Application::StartMode::Automation)) {
+        error = "cannot load the workspace " + db_.WorkspaceDir().string();
+        return false;
+    }
+    AutomationContext automation{db_, prefs_, ui_, window_->Documents(), profileDir_, {}};
+    ScriptRunner runner(automation);
+    const ScriptResult result =
+        runner.Run(std::string(bytes->begin(), bytes->end()), script.string(), args, print);
+    if (!result.ok) error = result.error;
+    // A close the script posted (Quit) comes first; otherwise the program ends as its last
+    // automation object goes.
+    QCoreApplication::sendPostedEvents();
+    if (!window_->Closed() && !window_->close()) window_->ShowAtStart(false);
+    return result.ok;
 }
 
 void DesktopProgram::Exit() {

@@ -9,6 +9,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/CustomTools.h"
 #include "chart/ChartDefinition.h"
@@ -44,6 +47,13 @@ class DesktopProgram {
     // The interactive start-up: the main window shown, the workspace loaded, its first stock
     // current and the first chart window opened. False when the workspace could not be loaded.
     bool StartUp(bool maximized = false);
+    // The automation start-up: the workspace loaded, the main window made but not shown. The
+    // script then runs against the program (its chart windows are the documents; print()
+    // lines go to `print`), and the main window closes the normal way, asking about unsaved
+    // changes. False when the workspace could not be loaded or the script failed (`error`
+    // says why). A close the user refused shows the main window instead, which then runs on.
+    bool RunAutomation(const std::filesystem::path& script, const std::vector<std::string>& args,
+                       const std::function<void(std::string_view)>& print, std::string& error);
     // After the main window closed: the window goes, the database is released and the chart
     // definitions are written.
     void Exit();

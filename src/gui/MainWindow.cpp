@@ -696,6 +696,7 @@ void MainWindow::ShowAtStart(bool maximized) {
     if (auto state = StoredBarState(settings)) {
         restoreState(QByteArray::fromBase64(QByteArray::fromStdString(*state)));
     }
+    shown_ = true;
     if (maximized) {
         showMaximized();
     } else {
@@ -749,6 +750,17 @@ void MainWindow::LoadRemainingAll() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    GuiServices& s = context_.Services();
+    if (!shown_) {
+        // Never shown (started for a script): the stored position and bars stay as they are.
+        if (!s.app.CloseWorkspace() && !s.ui.AskYesNo(kSaveFailedCloseAnyway)) {
+            event->ignore();
+            return;
+        }
+        closed_ = true;
+        event->accept();
+        return;
+    }
     WindowPlacement placement;
     const QRect r = geometry();
     placement.left = r.x();
@@ -758,11 +770,11 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     placement.minimized = isMinimized();
     placement.maximized = isMaximized();
     const QByteArray bars = saveState().toBase64();
-    GuiServices& s = context_.Services();
     if (!CloseMainWindow(s.app, s.ui, s.settings, placement, bars.toStdString())) {
         event->ignore();
         return;
     }
+    closed_ = true;
     event->accept();
 }
 

@@ -49,6 +49,8 @@ class MainWindow : public QMainWindow {
     // Shows the window at its stored rectangle, maximised when asked; then restores the bar
     // arrangement of the previous run.
     void ShowAtStart(bool maximized);
+    // True once a close was accepted (the question about unsaved changes answered).
+    bool Closed() const { return closed_; }
 
     QMdiArea* ChartArea() const { return mdi_; }
     StockTreePane* TreePane() const { return treePane_; }
@@ -148,6 +150,8 @@ class MainWindow : public QMainWindow {
     DesktopDocumentHost* documents_ = nullptr;
     QPointer<CommentaryWindow> commentary_;
     QPointer<ScriptWindow> scriptWindow_;
+    bool shown_ = false;
+    bool closed_ = false;
 };
 
 }  // namespace velmora::gui

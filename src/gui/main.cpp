@@ -1,11 +1,13 @@
-// velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]: the desktop
-// program.
+// velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]
+//         [--script FILE.js [ARGS...]]: the desktop program.
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "gui/DesktopProgram.h"
 #include "gui/MainWindow.h"
@@ -19,11 +21,16 @@ namespace {
 void PrintUsage(std::FILE* out) {
     std::fputs(
         "usage: velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]\n"
+        "               [--script FILE.js [ARGS...]]\n"
         "\n"
         "  --profile DIR    the profile directory (preferences, settings.ini, chart definitions)\n"
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
         "  --maximized      start with the main window maximised\n"
-        "  --screenshot F   start, save a picture of the main window as F (PNG), and quit\n",
+        "  --screenshot F   start, save a picture of the main window as F (PNG), and quit\n"
+        "  --script FILE.js start for a script: the workspace is loaded without showing the\n"
+        "                   window, the script runs against the program (the arguments after\n"
+        "                   the file are its args) and the program closes, asking about\n"
+        "                   unsaved changes\n",
         out);
 }
 
@@ -33,6 +40,8 @@ int main(int argc, char** argv) {
     std::optional<std::filesystem::path> profile;
     std::optional<std::filesystem::path> workspace;
     bool maximized = false;
+    std::optional<std::filesystem::path> script;
+    std::vector<std::string> scriptArgs;
     std::optional<std::string> screenshot;
     // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
     QApplication qtApp(argc, argv);
@@ -57,6 +66,14 @@ int main(int argc, char** argv) {
             screenshot = argv[++i];
         } else if (a == "--maximized") {
             maximized = true;
+        } else if (a == "--script") {
+            if (i + 1 >= argc) {
+                std::fputs("velmora: --script needs a file\n", stderr);
+                return 2;
+            }
+            script = std::filesystem::path(argv[++i]);
+            scriptArgs.assign(argv + i + 1, argv + argc);
+            break;
         } else {
             std::fprintf(stderr, "velmora: unknown option '%s'\n", a.c_str());
             PrintUsage(stderr);
@@ -77,6 +94,24 @@ int main(int argc, char** argv) {
                                 QWidget* parent) {
         velmora::gui::ShowCustomizeTools(context, tools, parent);
     };
+    if (script) {
+        std::string error;
+        const bool ok = program.RunAutomation(
+            *script, scriptArgs,
+            [](std::string_view line) {
+                std::fwrite(line.data(), 1, line.size(), stdout);
+                std::fputc('\n', stdout);
+            },
+            error);
+        std::fflush(stdout);
+        if (!ok) std::fprintf(stderr, "velmora: %s\n", error.c_str());
+        // Nothing was started for a script that could not be read.
+        if (program.Window() == nullptr) return 1;
+        // A refused close left the window open for the user.
+        if (program.Window()->isVisible()) QApplication::exec();
+        program.Exit();
+        return ok ? 0 : 1;
+    }
     program.StartUp(maximized);
     if (screenshot) {
         // Let the windows lay themselves out and paint once before the picture is taken.

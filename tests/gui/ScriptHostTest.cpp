@@ -230,3 +230,74 @@ TEST_F(ScriptHostTest, TheCommentaryWindowIsReusedUntilItIsClosed) {
 
 }  // namespace
 }  // namespace velmora::gui
+
+namespace velmora::gui {
+namespace {
+
+// Started for a script: nothing is shown, the script works on the program, and the program
+// closes afterwards asking about the changes.
+struct AutomationStartTest : ::testing::Test {
+    test::TempDir profile, workspace, scripts;
+    RecordingUserInterface ui;
+    DesktopProgram program{profile.path(), workspace.path(), &ui};
+    std::vector<std::string> lines;
+    std::string error;
+
+    AutomationStartTest() {
+        WriteWorkspace(workspace.path(), 30);
+        program.chartWindowFactory = [](GuiContext& c) { return new ChartWindow(c); };
+    }
+    bool Run(const std::string& source) {
+        const fs::path file = scripts.path() / "auto.js";
+        test::WriteText(file, source);
+        return program.RunAutomation(
+            file, {"x"}, [this](std::string_view l) { lines.emplace_back(l); }, error);
+    }
+    std::string StoredFullName(const char* ticker) {
+        Database db;
+        Preferences prefs;
+        RecordingUserInterface quiet;
+        db.SetWorkspaceDir(workspace.path());
+        EXPECT_TRUE(Workspace(db, prefs, quiet).LoadWorkspace());
+        const Stock* s = db.FindStock(ticker);
+        return s ? std::string(s->FullName.View()) : std::string("<none>");
+    }
+};
+
+TEST_F(AutomationStartTest, TheScriptRunsHiddenAndTheCloseAsksAboutItsChanges) {
+    ui.answer = true;
+    ASSERT_TRUE(Run(R"(
+        var app = createObject("Tarvik.Application");
+        print(app.Documents.Count, app.Stocks.Count, args[0]);
+        var d = app.Documents.Open("CETO");
+        print(d.Name, app.Documents.Count);
+        app.Stocks.Item("BORA").FullName = "Bora plc";
+    )")) << error;
+    EXPECT_EQ(lines, (std::vector<std::string>{"0 3 x", "CETO 1"}));
+    ASSERT_NE(program.Window(), nullptr);
+    EXPECT_FALSE(program.Window()->isVisible());
+    EXPECT_TRUE(program.Window()->Closed());
+    EXPECT_EQ(ui.questions, (std::vector<std::string>{"Save changes to the database?"}));
+    EXPECT_EQ(StoredFullName("BORA"), "Bora plc");
+    // The window was never shown: no position of it was stored.
+    EXPECT_FALSE(program.Settings().GetString("WindowPos", "Maximized").has_value());
+}
+
+TEST_F(AutomationStartTest, QuitClosesOnceAndAFailedScriptSaysWhy) {
+    ui.answer = false;
+    EXPECT_FALSE(Run(R"(
+        var app = createObject("Tarvik.Application");
+        app.Stocks.Item("ALBA").FullName = "Not kept";
+        app.Quit();
+        throw new Error("stopped here");
+    )"));
+    EXPECT_NE(error.find("auto.js:5"), std::string::npos) << error;
+    EXPECT_NE(error.find("stopped here"), std::string::npos) << error;
+    // Quit's close asked; no second close followed.
+    EXPECT_EQ(ui.questions.size(), 1u);
+    EXPECT_TRUE(program.Window()->Closed());
+    EXPECT_EQ(StoredFullName("ALBA"), "");
+}
+
+}  // namespace
+}  // namespace velmora::gui
