@@ -297,12 +297,16 @@ void MainWindow::CreateMenus() {
     viewMenuPanes_ = view;
 
     QMenu* analysis = menuBar()->addMenu(tr("&Analysis"));
-    analysis->addAction(tr("&Automatic Analysis..."), this,
-                        [this] { ShowAnalysisWindow(context_, this); });
-    analysis->addAction(tr("Quick &Review..."), this,
-                        [this] { ShowQuickReviewWindow(context_, this); });
-    analysis->addAction(tr("&Risk/yield map"), this,
-                        [this] { ShowRiskYieldMapWindow(context_, this); });
+    analysis->setObjectName(QStringLiteral("AnalysisMenu"));  // its commands join the Standard bar
+    analysis->addAction(tr("&Automatic Analysis..."), this, [this] {
+        ShowAnalysisWindow(context_, this);
+    })->setIconText(tr("Analysis"));
+    analysis->addAction(tr("Quick &Review..."), this, [this] {
+        ShowQuickReviewWindow(context_, this);
+    })->setIconText(tr("Review"));
+    analysis->addAction(tr("&Risk/yield map"), this, [this] {
+        ShowRiskYieldMapWindow(context_, this);
+    })->setIconText(tr("Risk/yield"));
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->addAction(newWindow_);
@@ -350,6 +354,10 @@ void MainWindow::CreateBars() {
     standardBar_->addSeparator();
     standardBar_->addAction(newStock_);
     standardBar_->addAction(deleteStock_);
+    if (auto* analysis = findChild<QMenu*>(QStringLiteral("AnalysisMenu"))) {
+        standardBar_->addSeparator();
+        standardBar_->addActions(analysis->actions());
+    }
     addToolBar(Qt::TopToolBarArea, standardBar_);
 
     tickerBar_ = new QToolBar(tr("Ticker"), this);

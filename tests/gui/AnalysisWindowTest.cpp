@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QToolBar>
 #include <initializer_list>
 
 #include "database/Workspace.h"
@@ -108,9 +109,12 @@ TEST(AnalysisWindow, ScanListsTheSignalsAndDoubleClickMakesTheRowsStockCurrent) 
     emit table->horizontalHeader()->sectionClicked(2);
     emit table->horizontalHeader()->sectionClicked(2);
     EXPECT_EQ(Row(table, 0), (QStringList{"AAA", "Sell", "05-01-10", "6.00", ""}));
+    EXPECT_EQ(Row(table, 1), (QStringList{"BBB", "Sell", "05-01-07", "6.00", ""}));
     EXPECT_EQ(Row(table, 3), (QStringList{"BBB", "Sell", "05-01-04", "9.00", ""}));
     emit table->cellDoubleClicked(0, 0);
     EXPECT_EQ(f.context.CurrentStock(), f.aaa);
+    emit table->cellDoubleClicked(1, 0);
+    EXPECT_EQ(f.context.CurrentStock(), f.bbb);
 
     // The last 2 quotations of each stock, then the current stock alone: no progress dialog.
     w.RangeButton(1)->setChecked(true);
@@ -124,7 +128,8 @@ TEST(AnalysisWindow, ScanListsTheSignalsAndDoubleClickMakesTheRowsStockCurrent) 
     w.RangeButton(0)->setChecked(true);
     Button(w, "&Scan")->click();
     ASSERT_EQ(table->rowCount(), 2);
-    EXPECT_EQ(Row(table, 0)[0], "AAA");
+    EXPECT_EQ(Row(table, 0), (QStringList{"BBB", "Sell", "05-01-04", "9.00", ""}));
+    EXPECT_EQ(Row(table, 1)[0], "BBB");
     EXPECT_TRUE(f.ui.progress.steps.empty());
 
     // From after to: the message, and the rows stay.
@@ -505,6 +510,10 @@ TEST(AnalysisMenu, OpensEachWindowOnceAndKeepsIt) {
         a->trigger();
         a->trigger();
     }
+    // The Standard bar carries the same commands.
+    QToolBar* standard = main.findChild<QToolBar*>(QStringLiteral("Standard"));
+    ASSERT_NE(standard, nullptr);
+    EXPECT_TRUE(standard->actions().contains(analysis->actions()[0]));
     EXPECT_EQ(main.findChildren<gui::AnalysisWindow*>().size(), 1);
     EXPECT_EQ(main.findChildren<gui::QuickReviewWindow*>().size(), 1);
     EXPECT_EQ(main.findChildren<gui::RiskYieldMapWindow*>().size(), 1);
