@@ -344,7 +344,7 @@ void AnalysisWindow::Scan() {
         const WaitCursor wait;
         model_.Scan(context_.CurrentStock(), &outcome);
     }
-    if (outcome == ScanOutcome::Completed || outcome == ScanOutcome::Cancelled) SendArrows();
+    if (outcome == ScanOutcome::Completed) SendArrows();
 }
 
 void AnalysisWindow::BackTest() {
@@ -371,8 +371,7 @@ void AnalysisWindow::BackTest() {
     const BackTestListState state = BackTestCommandResult(rows, backtest_);
     SetStatus(state.StatusText);
     table_->setRowCount(static_cast<int>(state.ShownRows));
-    if (outcome == BacktestOutcome::Completed || outcome == BacktestOutcome::Cancelled)
-        SendArrows();
+    if (outcome == BacktestOutcome::Completed) SendArrows();
 }
 
 void AnalysisWindow::SendArrows() {

@@ -99,7 +99,8 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
     bool DatesOk();
     void StartRun();
     void SortBy(int column);
-    // The current stock's buy and sell arrays to the chart windows, when the run visited it.
+    // The current stock's buy and sell arrays to the chart windows, after a run that went through
+    // to its end and visited it.
     void SendArrows();
 
     GuiContext& context_;
