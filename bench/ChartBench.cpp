@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "chart/ChartDefinition.h"
+#include "chart/ChartTestSupport.h"
 #include "chart/ChartWindowPainter.h"
 #include "chart/FormulaPainter.h"
 #include "chart/PricePainter.h"
@@ -49,6 +50,29 @@ Stock MakeStock(int n) {
     return s;
 }
 
+// A 96-dpi image of w × h pixels to paint on.
+QImage MakeImage(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
+    return image;
+}
+
+// A pane filling `image`, scrolled 500 bars back from the last.
+PaneContext MakePane(Canvas& canvas, const QImage& image, ChartDefinition* definition,
+                     const Preferences& prefs, ChartSettings& settings, const Stock& stock) {
+    PaneContext pane;
+    pane.width = image.width();
+    pane.height = image.height();
+    pane.canvas = &canvas;
+    pane.definition = definition;
+    pane.prefs = &prefs;
+    pane.settings = &settings;
+    pane.stock = &stock;
+    pane.scrollPosition = 500;
+    return pane;
+}
+
 void BM_PaintPricePane(benchmark::State& state) {
     EnsureGuiApplication();
     const Stock stock = MakeStock(2500);
@@ -58,22 +82,13 @@ void BM_PaintPricePane(benchmark::State& state) {
     settings.visibleBars = 2000;
     settings.chartType = ChartType::Candlesticks;
     ChartTable table;
-    QImage image(1200, 600, QImage::Format_RGB32);
-    image.setDotsPerMeterX(3780);
-    image.setDotsPerMeterY(3780);
+    QImage image = MakeImage(1200, 600);
     for (auto _ : state) {
         QPainter painter(&image);
         QtCanvas canvas(painter);
         canvas.SetPalette(ChartPalette::FromPreferences(prefs));
-        PaneContext pane;
-        pane.width = 1200;
-        pane.height = 600;
-        pane.canvas = &canvas;
-        pane.definition = table.FindById(kPriceChartId);
-        pane.prefs = &prefs;
-        pane.settings = &settings;
-        pane.stock = &stock;
-        pane.scrollPosition = 500;
+        PaneContext pane =
+            MakePane(canvas, image, table.FindById(kPriceChartId), prefs, settings, stock);
         PaintPriceChart(pane);
         painter.end();
         benchmark::DoNotOptimize(image.constBits());
@@ -91,20 +106,9 @@ void BM_PaintChartWindow(benchmark::State& state) {
     ChartTable table;
     ChartWindowModel model(table);
     model.SetPanes({{kPriceChartId, 40}, {2, 20}, {3, 20}, {6, 20}});
-    ChartWindowView view;
-    view.model = &model;
-    view.table = &table;
-    view.settings = &settings;
-    view.prefs = &prefs;
-    view.stock = &stock;
-    HintData data;
-    data.barCount = static_cast<int>(stock.Quotations.size());
-    data.visibleBars = settings.visibleBars;
-    model.Receive({RefreshHint::Kind::Everything}, data);
+    ChartWindowView view = test::MakeWindowView(model, table, settings, prefs, stock);
     for (int i = 0; i < model.PaneCount(); ++i) model.Pane(i).scroll.MoveTo(500);
-    QImage image(1200, 900, QImage::Format_RGB32);
-    image.setDotsPerMeterX(3780);
-    image.setDotsPerMeterY(3780);
+    QImage image = MakeImage(1200, 900);
     for (auto _ : state) {
         QPainter painter(&image);
         QtCanvas canvas(painter);
@@ -126,22 +130,13 @@ void BM_PaintFormulaPane(benchmark::State& state) {
     ChartTable table;
     RecordingFormulaErrorSink errors;
     FormulaEngine engine(errors);
-    QImage image(1200, 300, QImage::Format_RGB32);
-    image.setDotsPerMeterX(3780);
-    image.setDotsPerMeterY(3780);
+    QImage image = MakeImage(1200, 300);
     for (auto _ : state) {
         QPainter painter(&image);
         QtCanvas canvas(painter);
         canvas.SetPalette(ChartPalette::FromPreferences(prefs));
-        PaneContext pane;
-        pane.width = 1200;
-        pane.height = 300;
-        pane.canvas = &canvas;
-        pane.definition = table.FindById(static_cast<int>(state.range(0)));
-        pane.prefs = &prefs;
-        pane.settings = &settings;
-        pane.stock = &stock;
-        pane.scrollPosition = 500;
+        PaneContext pane = MakePane(canvas, image, table.FindById(static_cast<int>(state.range(0))),
+                                    prefs, settings, stock);
         pane.engine = &engine;
         PaintFormulaChart(pane);
         painter.end();

@@ -1,13 +1,11 @@
 // An ASCII import: the first byte picks a format file, the rest is the data file, which may
 // carry its own commands. Whatever is stored must be a sound quotation or advance/decline record.
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 
 #include "FuzzSupport.h"
-#include "import/AsciiImporter.h"
-#include "platform/ConsoleUserInterface.h"
+#include "ImportFuzzSupport.h"
 
 using namespace velmora;
 
@@ -25,11 +23,6 @@ const char* const kFormats[] = {
     "UNCVOLUME\n",
 };
 
-bool SoundDate(PackedDate d) {
-    return d != 0 && DateMonth(d) >= 1 && DateMonth(d) <= 12 && DateDay(d) >= 1 &&
-           DateDay(d) <= DaysInMonth(DateYear(d), DateMonth(d));
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -39,28 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::WriteFile(dir / "f.format", reinterpret_cast<const std::uint8_t*>(format.data()),
                     format.size());
     fuzz::WriteFile(dir / "DATA.txt", data + 1, size - 1);
-    Database db;
-    Stock* index = db.AddStock("WIG");
-    index->Flags |= Stock::kIndexFlag;
-    for (const char* t : {"DATA", "A", "B"}) db.AddStock(t);
-    RecordingUserInterface ui;
-    AsciiImporter importer(db, ui, dir, "WIG");
-    importer.ImportAsciiFile(dir / "DATA.txt", "f.format");
-    for (const auto& stock : db.Stocks()) {
-        PackedDate previous = 0;
-        for (const Quotation& q : stock->Quotations) {
-            if (!std::isfinite(q.Close) || q.Close <= 0 || !std::isfinite(q.Open) ||
-                !std::isfinite(q.High) || !std::isfinite(q.Low) || !SoundDate(q.Date) ||
-                q.Date <= previous) {
-                __builtin_trap();
-            }
-            previous = q.Date;
-        }
-    }
-    for (const Market& m : db.Categories().Markets) {
-        for (const ADQuotation& r : m.ADQuotations) {
-            if (!SoundDate(r.Date) || !std::isfinite(r.AdvVolume)) __builtin_trap();
-        }
-    }
+    fuzz::ImportAndCheck(dir, {"DATA", "A", "B"});
     return 0;
 }

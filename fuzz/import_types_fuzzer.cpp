@@ -2,16 +2,14 @@
 // "\n--FILE--\n". The types must keep their limits; the format file then drives an import of
 // the data file whose stored quotations must be sound.
 
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "import/AsciiImporter.h"
+#include "ImportFuzzSupport.h"
 #include "import/ImportTypes.h"
-#include "platform/ConsoleUserInterface.h"
 
 using namespace velmora;
 
@@ -33,11 +31,6 @@ std::vector<std::string_view> SplitFiles(std::string_view input) {
 
 void Write(const std::filesystem::path& file, std::string_view text) {
     fuzz::WriteFile(file, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
-}
-
-bool SoundDate(PackedDate d) {
-    return d != 0 && DateMonth(d) >= 1 && DateMonth(d) <= 12 && DateDay(d) >= 1 &&
-           DateDay(d) <= DaysInMonth(DateYear(d), DateMonth(d));
 }
 
 }  // namespace
@@ -65,28 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (types.FormatFileOf(0) != "default.format") __builtin_trap();
 
-    Database db;
-    Stock* index = db.AddStock("WIG");
-    index->Flags |= Stock::kIndexFlag;
-    for (const char* t : {"DATA", "A"}) db.AddStock(t);
-    RecordingUserInterface ui;
-    AsciiImporter importer(db, ui, dir, "WIG");
-    importer.ImportAsciiFile(dir / "DATA.txt", "f.format");
-    for (const auto& stock : db.Stocks()) {
-        PackedDate previous = 0;
-        for (const Quotation& q : stock->Quotations) {
-            if (!std::isfinite(q.Close) || q.Close <= 0 || !std::isfinite(q.Open) ||
-                !std::isfinite(q.High) || !std::isfinite(q.Low) || !SoundDate(q.Date) ||
-                q.Date <= previous) {
-                __builtin_trap();
-            }
-            previous = q.Date;
-        }
-    }
-    for (const Market& m : db.Categories().Markets) {
-        for (const ADQuotation& r : m.ADQuotations) {
-            if (!SoundDate(r.Date) || !std::isfinite(r.AdvVolume)) __builtin_trap();
-        }
-    }
+    fuzz::ImportAndCheck(dir, {"DATA", "A"});
     return 0;
 }

@@ -48,6 +48,9 @@ struct Context {
     void LoadAllQuotations();
     // Writes "velmora-cli: <message>" to stderr.
     void Error(const std::string& message);
+    // Moves TICKER's stock file set aside by a removal or rename (FILE.ZZZ) back in place when
+    // nothing took its name meanwhile; used when the workspace is not saved.
+    void PutBackSetAsideFile(const std::string& ticker);
 };
 
 struct Command {

@@ -1,7 +1,9 @@
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 #include "cli/Cli.h"
+#include "database/StockFile.h"
 #include "database/Workspace.h"
 #include "formula/FormulaFile.h"
 #include "platform/IniSettingsStore.h"
@@ -55,6 +57,14 @@ void Context::LoadAllQuotations() {
 
 void Context::Error(const std::string& message) {
     std::fprintf(err, "velmora-cli: %s\n", message.c_str());
+}
+
+void Context::PutBackSetAsideFile(const std::string& ticker) {
+    const fs::path file = StockFilePath(db.WorkspaceDir(), ticker);
+    fs::path aside = file;
+    aside += ".ZZZ";
+    std::error_code ec;
+    if (fs::exists(aside, ec) && !fs::exists(file, ec)) fs::rename(aside, file, ec);
 }
 
 bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>& args) {

@@ -93,14 +93,7 @@ int Finish(Context& ctx) {
 // Deleting or renaming a stock sets its file aside until the save; a run that will not save
 // puts it back, as declining to save does.
 void PutBackUnlessSaving(Context& ctx, const std::string& ticker) {
-    if (!ctx.noSave) return;
-    const std::filesystem::path file = StockFilePath(ctx.db.WorkspaceDir(), ticker);
-    std::filesystem::path aside = file;
-    aside += ".ZZZ";
-    std::error_code ec;
-    if (std::filesystem::exists(aside, ec) && !std::filesystem::exists(file, ec)) {
-        std::filesystem::rename(aside, file, ec);
-    }
+    if (ctx.noSave) ctx.PutBackSetAsideFile(ticker);
 }
 
 int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::string>& args) {

@@ -4,13 +4,11 @@
 #include <QCoreApplication>
 #include <memory>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "automation/ScriptRunner.h"
 #include "cli/Cli.h"
 #include "database/FileUtil.h"
-#include "database/StockFile.h"
 #include "platform/qt/QtCanvas.h"
 
 #if defined(__has_feature)
@@ -34,23 +32,6 @@ extern "C" const char* __lsan_default_suppressions() {
 #endif
 
 namespace velmora::cli {
-
-namespace {
-
-// Stock files set aside by removals and renames go back when nothing is saved.
-void PutBackSetAsideFiles(Context& ctx, const std::vector<std::string>& tickers) {
-    for (const std::string& ticker : tickers) {
-        const std::filesystem::path file = StockFilePath(ctx.db.WorkspaceDir(), ticker);
-        std::filesystem::path aside = file;
-        aside += ".ZZZ";
-        std::error_code ec;
-        if (std::filesystem::exists(aside, ec) && !std::filesystem::exists(file, ec)) {
-            std::filesystem::rename(aside, file, ec);
-        }
-    }
-}
-
-}  // namespace
 
 int RunScript(Context& ctx, std::vector<std::string>& args) {
     if (args.empty()) {
@@ -92,7 +73,10 @@ int RunScript(Context& ctx, std::vector<std::string>& args) {
     }
     // What the script changed is in the database, as it would be in the running program.
     if (ctx.noSave) {
-        PutBackSetAsideFiles(ctx, automation.setAsideTickers);
+        // Stock files set aside by removals and renames go back when nothing is saved.
+        for (const std::string& ticker : automation.setAsideTickers) {
+            ctx.PutBackSetAsideFile(ticker);
+        }
     } else if (ctx.db.WorkspaceDirty() && !ctx.SaveWorkspace()) {
         status = kFailure;
     }

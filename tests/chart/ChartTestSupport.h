@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "chart/ChartWindowPainter.h"
 #include "chart/PaneContext.h"
 #include "chart/RecordingCanvas.h"
 #include "database/Stock.h"
@@ -27,6 +28,23 @@ inline Stock MakeStock(int n, bool continuous = true, const char* ticker = "TEST
         d = AddDays(d, DayOfWeek(d) == 4 ? 3 : 1);
     }
     return s;
+}
+
+// The view of `stock` in `model`'s window, every pane told the stock's bars were loaded.
+inline ChartWindowView MakeWindowView(ChartWindowModel& model, ChartTable& table,
+                                      ChartSettings& settings, const Preferences& prefs,
+                                      const Stock& stock) {
+    ChartWindowView view;
+    view.model = &model;
+    view.table = &table;
+    view.settings = &settings;
+    view.prefs = &prefs;
+    view.stock = &stock;
+    HintData data;
+    data.barCount = static_cast<int>(stock.Quotations.size());
+    data.visibleBars = settings.visibleBars;
+    model.Receive({RefreshHint::Kind::Everything}, data);
+    return view;
 }
 
 struct PaneFixture {

@@ -344,16 +344,7 @@ TEST(IndicatorPainters, DefaultWindowPaintsMacdAndRsiPanes) {
     settings.FromPreferences(prefs);
     ChartWindowModel model(table);
     model.OpenDefault();
-    ChartWindowView view;
-    view.model = &model;
-    view.table = &table;
-    view.settings = &settings;
-    view.prefs = &prefs;
-    view.stock = &stock;
-    HintData data;
-    data.barCount = 300;
-    data.visibleBars = settings.visibleBars;
-    model.Receive({RefreshHint::Kind::Everything}, data);
+    ChartWindowView view = test::MakeWindowView(model, table, settings, prefs, stock);
     RecordingCanvas canvas;
     PaintChartWindow(canvas, view, 640, 480);
     int macd = 0, rsi = 0;

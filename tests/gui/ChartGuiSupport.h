@@ -3,10 +3,10 @@
 // Qt's offscreen platform, with a generated stock made current.
 
 #include <QApplication>
-#include <cmath>
 #include <cstdlib>
 
 #include "chart/ChartDefinition.h"
+#include "chart/ChartTestSupport.h"
 #include "common/TestSupport.h"
 #include "database/Application.h"
 #include "database/Database.h"
@@ -53,18 +53,7 @@ struct GuiFixture {
         EnsureWidgetsApplication();
         stock = db.AddStock("TEST");
         SetContinuous(*stock, true);
-        PackedDate d = MakeDate(2005, 1, 3);
-        for (int i = 0; i < bars; ++i) {
-            Quotation q;
-            q.Date = d;
-            q.Close = static_cast<float>(100 + 10 * std::sin(i * 0.1));
-            q.Open = q.Close - 1;
-            q.High = q.Close + 2;
-            q.Low = q.Close - 3;
-            q.Volume = 1000 + i;
-            stock->Quotations.push_back(q);
-            d = AddDays(d, DayOfWeek(d) == 4 ? 3 : 1);
-        }
+        stock->Quotations = MakeStock(bars).Quotations;
         context.MakeCurrent(stock, 0);
     }
 };

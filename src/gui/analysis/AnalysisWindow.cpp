@@ -23,6 +23,7 @@
 
 #include "analysis/ResultExport.h"
 #include "formula/FormulaFile.h"
+#include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
 #include "gui/analysis/SystemTestSettingsDialog.h"
@@ -81,24 +82,6 @@ class ResultItem : public QTableWidgetItem {
         return text().compare(other.text(), Qt::CaseInsensitive) < 0;
     }
 };
-
-QDate ToQDate(PackedDate date) {
-    const QDate d(DateYear(date), DateMonth(date), DateDay(date));
-    return d.isValid() ? d : QDate::currentDate();
-}
-
-PackedDate FromQDate(const QDate& d) {
-    return MakeDate(d.year(), d.month(), d.day());
-}
-
-QDateEdit* MakeDateEdit(PackedDate date, QWidget* parent) {
-    auto* edit = new QDateEdit(ToQDate(date), parent);
-    edit->setDisplayFormat(QStringLiteral("yy-MM-dd"));
-    edit->setCalendarPopup(true);
-    edit->setMinimumDate(QDate(1900, 1, 1));
-    edit->setMaximumDate(QDate(2155, 12, 31));
-    return edit;
-}
 
 // Shows the wait cursor while a run lasts.
 class WaitCursor {
@@ -164,8 +147,8 @@ AnalysisWindow::AnalysisWindow(GuiContext& context, QWidget* parent)
     n_ = new QLineEdit(rangeBox);
     n_->setValidator(new QIntValidator(-99999, 99999, n_));
     rangeLayout->addWidget(n_, 1, 2);
-    from_ = MakeDateEdit(model_.selection.from, rangeBox);
-    to_ = MakeDateEdit(model_.selection.to, rangeBox);
+    from_ = MakeDateEdit(model_.selection.from, QDate::currentDate(), rangeBox);
+    to_ = MakeDateEdit(model_.selection.to, QDate::currentDate(), rangeBox);
     rangeLayout->addWidget(from_, 3, 1, 1, 2);
     rangeLayout->addWidget(new QLabel(QStringLiteral("to:"), rangeBox), 3, 3);
     rangeLayout->addWidget(to_, 3, 4);

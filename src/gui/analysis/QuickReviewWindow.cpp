@@ -11,6 +11,7 @@
 
 #include "analysis/ResultList.h"
 #include "chart/Commentary.h"
+#include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
 #include "gui/chart/ChartWindow.h"
@@ -22,15 +23,6 @@ namespace {
 
 // Making a row's stock current: select it in the tree and the ticker bar, repaint the charts.
 constexpr int kShowStockFlags = 7;
-
-QDate ToQDate(PackedDate date) {
-    const QDate d(DateYear(date), DateMonth(date), DateDay(date));
-    return d.isValid() ? d : QDate::currentDate();
-}
-
-PackedDate FromQDate(const QDate& d) {
-    return MakeDate(d.year(), d.month(), d.day());
-}
 
 }  // namespace
 

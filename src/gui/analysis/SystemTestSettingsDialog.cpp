@@ -16,15 +16,11 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "gui/FormFields.h"
+
 namespace velmora::gui {
 
 namespace {
-
-QLineEdit* MakeNumberEdit(float value, QWidget* parent) {
-    auto* edit = new QLineEdit(QString::number(static_cast<double>(value), 'g', 9), parent);
-    edit->setValidator(new QDoubleValidator(edit));
-    return edit;
-}
 
 float ReadNumber(const QLineEdit* edit, float fallback) {
     bool ok = false;

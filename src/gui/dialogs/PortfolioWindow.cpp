@@ -18,6 +18,7 @@
 #include <cmath>
 
 #include "app/StockMaintenance.h"
+#include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
 #include "portfolio/PortfolioFigures.h"
@@ -47,15 +48,6 @@ double Amount(const QString& text) {
 // binary fractions (0.19 x 100 shows as 19).
 QString Number(double v) {
     return QString::number(v, 'g', 12);
-}
-
-QDate ToQDate(PackedDate date) {
-    const QDate d(DateYear(date), DateMonth(date), DateDay(date));
-    return d.isValid() ? d : QDate::currentDate();
-}
-
-PackedDate FromQDate(const QDate& d) {
-    return MakeDate(d.year(), d.month(), d.day());
 }
 
 QLabel* ValueLabel(QWidget* parent) {

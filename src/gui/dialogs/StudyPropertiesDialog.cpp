@@ -14,35 +14,12 @@
 #include <QVBoxLayout>
 
 #include "database/PackedDate.h"
+#include "gui/FormFields.h"
 #include "platform/qt/QtCanvas.h"
 
 namespace velmora::gui {
 
 namespace {
-
-QDate ToQDate(PackedDate date) {
-    const QDate d(DateYear(date), DateMonth(date), DateDay(date));
-    return d.isValid() ? d : QDate(2000, 1, 1);
-}
-
-PackedDate FromQDate(const QDate& d) {
-    return MakeDate(d.year(), d.month(), d.day());
-}
-
-QDateEdit* MakeDateEdit(PackedDate date, QWidget* parent) {
-    auto* edit = new QDateEdit(ToQDate(date), parent);
-    edit->setDisplayFormat(QStringLiteral("yy-MM-dd"));
-    edit->setCalendarPopup(true);
-    edit->setMinimumDate(QDate(1900, 1, 1));
-    edit->setMaximumDate(QDate(2155, 12, 31));
-    return edit;
-}
-
-QLineEdit* MakeValueEdit(float value, QWidget* parent) {
-    auto* edit = new QLineEdit(QString::number(static_cast<double>(value), 'g', 9), parent);
-    edit->setValidator(new QDoubleValidator(edit));
-    return edit;
-}
 
 float ReadValue(const QLineEdit* edit, float fallback) {
     bool ok = false;
@@ -75,10 +52,10 @@ TrendLinePropertiesDialog::TrendLinePropertiesDialog(const TrendLineProperties& 
     const auto& labels = TrendLineProperties::kLabels;
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    startX_ = MakeDateEdit(p.startX, this);
-    endX_ = MakeDateEdit(p.endX, this);
-    startY_ = MakeValueEdit(p.startY, this);
-    endY_ = MakeValueEdit(p.endY, this);
+    startX_ = MakeDateEdit(p.startX, QDate(2000, 1, 1), this);
+    endX_ = MakeDateEdit(p.endX, QDate(2000, 1, 1), this);
+    startY_ = MakeNumberEdit(p.startY, this);
+    endY_ = MakeNumberEdit(p.endY, this);
     colour_ = new PaletteComboBox(palette, this);
     colour_->SetIndex(p.colour);
     form->addRow(QString::fromLatin1(labels[0]), startX_);
@@ -120,8 +97,8 @@ TextBoxPropertiesDialog::TextBoxPropertiesDialog(const TextBoxProperties& p,
     const auto& labels = TextBoxProperties::kLabels;
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    startX_ = MakeDateEdit(p.startX, this);
-    startY_ = MakeValueEdit(p.startY, this);
+    startX_ = MakeDateEdit(p.startX, QDate(2000, 1, 1), this);
+    startY_ = MakeNumberEdit(p.startY, this);
     form->addRow(QString::fromLatin1(labels[0]), startX_);
     form->addRow(QString::fromLatin1(labels[1]), startY_);
     layout->addLayout(form);
