@@ -5,6 +5,7 @@
 
 #include "app/MainWindowCommands.h"
 #include "common/TestSupport.h"
+#include "common/WorkspaceSupport.h"
 #include "database/Workspace.h"
 #include "platform/ConsoleUserInterface.h"
 #include "platform/MemorySettingsStore.h"
@@ -17,17 +18,10 @@ namespace fs = std::filesystem;
 // A workspace of `tickers`, each with `quotes` daily quotations, written into `dir`.
 void WriteWorkspace(const fs::path& dir, const std::vector<std::string>& tickers, int quotes) {
     Database db;
-    Preferences prefs;
-    RecordingUserInterface ui;
     for (const std::string& t : tickers) {
-        Stock* s = db.AddStock(t);
-        PackedDate d = MakeDate(2010, 1, 4);
-        for (int i = 0; i < quotes; ++i, d = AddDays(d, 1)) {
-            db.AddQuotation(*s, d)->Close = static_cast<float>(20 + i);
-        }
+        test::AddDailyCloses(db, *db.AddStock(t), MakeDate(2010, 1, 4), quotes, 20);
     }
-    db.SetWorkspaceDir(dir);
-    ASSERT_TRUE(Workspace(db, prefs, ui).SaveWorkspace());
+    ASSERT_TRUE(test::SaveWorkspaceIn(db, dir));
 }
 
 // Every file under the directory with its bytes and modification time.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/TestSupport.h"
+#include "common/WorkspaceSupport.h"
 #include "database/Application.h"
 #include "database/StockFile.h"
 #include "database/WorkspaceFile.h"
@@ -19,21 +20,11 @@ namespace fs = std::filesystem;
 // Writes a workspace of the given stocks, each with `quotes` daily quotations, into `dir`.
 void WriteWorkspace(const fs::path& dir, const std::vector<std::string>& tickers, int quotes) {
     Database db;
-    Preferences prefs;
-    RecordingUserInterface ui;
     for (const std::string& t : tickers) {
-        Stock* s = db.AddStock(t);
-        PackedDate d = MakeDate(2001, 1, 1);
-        for (int i = 0; i < quotes; ++i, d = AddDays(d, 1)) {
-            Quotation* q = db.AddQuotation(*s, d);
-            q->Close = static_cast<float>(10 + i);
-            q->Volume = i;
-        }
+        test::AddDailyCloses(db, *db.AddStock(t), MakeDate(2001, 1, 1), quotes, 10);
     }
     db.Categories().Markets[0].Name.Set("Main Market");
-    db.SetWorkspaceDir(dir);
-    Workspace ws(db, prefs, ui);
-    ASSERT_TRUE(ws.SaveWorkspace());
+    ASSERT_TRUE(test::SaveWorkspaceIn(db, dir));
 }
 
 struct AppFixture {

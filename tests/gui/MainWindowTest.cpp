@@ -12,6 +12,7 @@
 
 #include "app/MainWindowCommands.h"
 #include "common/TestSupport.h"
+#include "common/WorkspaceSupport.h"
 #include "database/StockFile.h"
 #include "database/Workspace.h"
 #include "gui/DesktopProgram.h"
@@ -43,8 +44,6 @@ class FakeChart : public QWidget {
 // ALBA (market 1, group 2, favourite), BORA (market 0), CETO (market 1, index).
 void WriteWorkspace(const fs::path& dir, int quotes) {
     Database db;
-    Preferences prefs;
-    RecordingUserInterface ui;
     const struct {
         const char* ticker;
         int market, group;
@@ -57,14 +56,10 @@ void WriteWorkspace(const fs::path& dir, int quotes) {
         SetMarketID(*stock, s.market);
         SetGroupID(*stock, s.group);
         stock->Flags = s.flags;
-        PackedDate d = MakeDate(2012, 3, 1);
-        for (int i = 0; i < quotes; ++i, d = AddDays(d, 1)) {
-            db.AddQuotation(*stock, d)->Close = static_cast<float>(5 + i);
-        }
+        test::AddDailyCloses(db, *stock, MakeDate(2012, 3, 1), quotes, 5);
     }
     db.Categories().Markets[1].ProfileTemplate.Set("https://example.org/q?s={t}");
-    db.SetWorkspaceDir(dir);
-    ASSERT_TRUE(Workspace(db, prefs, ui).SaveWorkspace());
+    ASSERT_TRUE(test::SaveWorkspaceIn(db, dir));
 }
 
 QAction* FindAction(QWidget* window, const QString& text) {

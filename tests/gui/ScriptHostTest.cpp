@@ -14,6 +14,7 @@
 
 #include "chart/ChartWindowModel.h"
 #include "common/TestSupport.h"
+#include "common/WorkspaceSupport.h"
 #include "database/Workspace.h"
 #include "gui/DesktopProgram.h"
 #include "gui/MainWindow.h"
@@ -30,8 +31,6 @@ namespace fs = std::filesystem;
 // ALBA, BORA and CETO with `quotes` daily closes each.
 void WriteWorkspace(const fs::path& dir, int quotes) {
     Database db;
-    Preferences prefs;
-    RecordingUserInterface ui;
     for (const char* ticker : {"ALBA", "BORA", "CETO"}) {
         Stock* stock = db.AddStock(ticker);
         PackedDate d = MakeDate(2012, 3, 1);
@@ -43,8 +42,7 @@ void WriteWorkspace(const fs::path& dir, int quotes) {
             q->Open = q->Close;
         }
     }
-    db.SetWorkspaceDir(dir);
-    ASSERT_TRUE(Workspace(db, prefs, ui).SaveWorkspace());
+    ASSERT_TRUE(test::SaveWorkspaceIn(db, dir));
 }
 
 void Flush() {
