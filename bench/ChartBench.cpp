@@ -73,6 +73,18 @@ PaneContext MakePane(Canvas& canvas, const QImage& image, ChartDefinition* defin
     return pane;
 }
 
+// Paints onto `image` once per benchmark iteration.
+template <class Paint>
+void PaintEachIteration(benchmark::State& state, QImage& image, Paint paint) {
+    for (auto _ : state) {
+        QPainter painter(&image);
+        QtCanvas canvas(painter);
+        paint(canvas);
+        painter.end();
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
 void BM_PaintPricePane(benchmark::State& state) {
     EnsureGuiApplication();
     const Stock stock = MakeStock(2500);
@@ -83,16 +95,12 @@ void BM_PaintPricePane(benchmark::State& state) {
     settings.chartType = ChartType::Candlesticks;
     ChartTable table;
     QImage image = MakeImage(1200, 600);
-    for (auto _ : state) {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
+    PaintEachIteration(state, image, [&](QtCanvas& canvas) {
         canvas.SetPalette(ChartPalette::FromPreferences(prefs));
         PaneContext pane =
             MakePane(canvas, image, table.FindById(kPriceChartId), prefs, settings, stock);
         PaintPriceChart(pane);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    });
 }
 BENCHMARK(BM_PaintPricePane)->Unit(benchmark::kMillisecond);
 
@@ -109,13 +117,8 @@ void BM_PaintChartWindow(benchmark::State& state) {
     ChartWindowView view = test::MakeWindowView(model, table, settings, prefs, stock);
     for (int i = 0; i < model.PaneCount(); ++i) model.Pane(i).scroll.MoveTo(500);
     QImage image = MakeImage(1200, 900);
-    for (auto _ : state) {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
-        PaintChartWindow(canvas, view, 1200, 900);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    PaintEachIteration(state, image,
+                       [&](QtCanvas& canvas) { PaintChartWindow(canvas, view, 1200, 900); });
 }
 BENCHMARK(BM_PaintChartWindow)->Unit(benchmark::kMillisecond);
 
@@ -131,17 +134,13 @@ void BM_PaintFormulaPane(benchmark::State& state) {
     RecordingFormulaErrorSink errors;
     FormulaEngine engine(errors);
     QImage image = MakeImage(1200, 300);
-    for (auto _ : state) {
-        QPainter painter(&image);
-        QtCanvas canvas(painter);
+    const int id = static_cast<int>(state.range(0));
+    PaintEachIteration(state, image, [&](QtCanvas& canvas) {
         canvas.SetPalette(ChartPalette::FromPreferences(prefs));
-        PaneContext pane = MakePane(canvas, image, table.FindById(static_cast<int>(state.range(0))),
-                                    prefs, settings, stock);
+        PaneContext pane = MakePane(canvas, image, table.FindById(id), prefs, settings, stock);
         pane.engine = &engine;
         PaintFormulaChart(pane);
-        painter.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    });
 }
 BENCHMARK(BM_PaintFormulaPane)->Arg(18)->Arg(19)->Unit(benchmark::kMillisecond);
 
