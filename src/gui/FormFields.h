@@ -22,15 +22,20 @@ inline PackedDate FromQDate(const QDate& d) {
     return MakeDate(d.year(), d.month(), d.day());
 }
 
-// A "yy-mm-dd" date field with a calendar popup, limited to the days a packed date can hold;
-// it starts on `date` (on `fallback` where that names no real day).
-inline QDateEdit* MakeDateEdit(PackedDate date, const QDate& fallback, QWidget* parent) {
-    auto* edit = new QDateEdit(ToQDate(date, fallback), parent);
+// A "yy-mm-dd" date field with a calendar popup, limited to the days a packed date can hold,
+// starting on `day`.
+inline QDateEdit* MakeDateEdit(const QDate& day, QWidget* parent) {
+    auto* edit = new QDateEdit(day, parent);
     edit->setDisplayFormat(QStringLiteral("yy-MM-dd"));
     edit->setCalendarPopup(true);
     edit->setMinimumDate(QDate(1900, 1, 1));
     edit->setMaximumDate(QDate(2155, 12, 31));
     return edit;
+}
+
+// The same starting on `date` (on `fallback` where that names no real day).
+inline QDateEdit* MakeDateEdit(PackedDate date, const QDate& fallback, QWidget* parent) {
+    return MakeDateEdit(ToQDate(date, fallback), parent);
 }
 
 // A field for a decimal number, showing `value` with up to nine significant digits.

@@ -38,11 +38,7 @@ QuickReviewWindow::QuickReviewWindow(GuiContext& context, PackedDate day, QWidge
     type_ = new QComboBox(this);
     for (int i = 0; i < kReviewTypeCount; ++i)
         type_->addItem(QString::fromLatin1(QuickReview::TypeName(i)));
-    date_ = new QDateEdit(ToQDate(day), this);
-    date_->setDisplayFormat(QStringLiteral("yy-MM-dd"));
-    date_->setCalendarPopup(true);
-    date_->setMinimumDate(QDate(1900, 1, 1));
-    date_->setMaximumDate(QDate(2155, 12, 31));
+    date_ = MakeDateEdit(ToQDate(day), this);
     form->addRow(QStringLiteral("Review type:"), type_);
     form->addRow(QStringLiteral("Date:"), date_);
     top->addLayout(form, 1);

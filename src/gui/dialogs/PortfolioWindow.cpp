@@ -75,11 +75,7 @@ TradeDialog::TradeDialog(Database& db, const Portfolio& portfolio, UserInterface
     for (const auto& stock : db_.Stocks()) ticker_->addItem(ToQString(stock->TickerText()));
     ticker_->setEditText(Q(ticker));
     ticker_->setEnabled(mode == Mode::Buy);
-    date_ = new QDateEdit(QDate::currentDate(), this);
-    date_->setDisplayFormat(QStringLiteral("yy-MM-dd"));
-    date_->setCalendarPopup(true);
-    date_->setMinimumDate(QDate(1900, 1, 1));
-    date_->setMaximumDate(QDate(2155, 12, 31));
+    date_ = MakeDateEdit(QDate::currentDate(), this);
     price_ = new QLineEdit(this);
     quantity_ = new QLineEdit(this);
     form->addRow(QStringLiteral("Ticker:"), ticker_);
