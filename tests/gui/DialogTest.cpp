@@ -198,6 +198,16 @@ TEST(StudyPropertiesDialogs, ShowAndReturnTheFields) {
     EXPECT_EQ(back.colour, 12);
     EXPECT_TRUE(back.dotted && back.rightExtend);
     EXPECT_FALSE(back.thick || back.leftExtend);
+    // A value that is no finite number keeps the stored one.
+    int changed = 0;
+    for (QLineEdit* edit : trendDialog.findChildren<QLineEdit*>()) {
+        if (edit->text() == QString::number(trend.startY)) {
+            edit->setText("inf");
+            ++changed;
+        }
+    }
+    ASSERT_EQ(changed, 1);
+    EXPECT_EQ(trendDialog.Properties().startY, trend.startY);
 
     TextBoxProperties text;
     text.startX = MakeDate(2005, 3, 1);

@@ -12,6 +12,7 @@
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "database/PackedDate.h"
 #include "gui/FormFields.h"
@@ -24,7 +25,8 @@ namespace {
 float ReadValue(const QLineEdit* edit, float fallback) {
     bool ok = false;
     const float v = edit->text().trimmed().toFloat(&ok);
-    return ok ? v : fallback;
+    // "inf" and "nan" read as numbers but place no point on a chart.
+    return ok && std::isfinite(v) ? v : fallback;
 }
 
 QDialogButtonBox* AddButtons(QDialog* dialog, QLayout* layout) {
