@@ -28,13 +28,8 @@ constexpr int kQuotes = 2500;
 // A random walk per stock. The workspace directory has no portfolio file: the commission
 // table is empty.
 Database& BenchDatabase() {
-    static Database db;
-    static bool built = false;
-    if (built) return db;
-    built = true;
-    db.SetWorkspaceDir(std::filesystem::temp_directory_path() / "velmora-backtest-bench-none");
-    bench::AddRandomWalkStocks(db, kStocks, kQuotes);
-    return db;
+    return bench::RandomWalkDatabase(
+        kStocks, kQuotes, std::filesystem::temp_directory_path() / "velmora-backtest-bench-none");
 }
 
 std::filesystem::path ReportPath() {

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 
 #include "database/Database.h"
@@ -32,6 +33,20 @@ inline void AddRandomWalkStocks(Database& db, int stocks, int quotes) {
             q.Volume = 1000 + j;
         }
     }
+}
+
+// One database per benchmark program, built at the first call; a non-empty workspace
+// directory is set before the stocks are added.
+inline Database& RandomWalkDatabase(int stocks, int quotes,
+                                    const std::filesystem::path& workspaceDir = {}) {
+    static Database db;
+    static bool built = false;
+    if (!built) {
+        built = true;
+        if (!workspaceDir.empty()) db.SetWorkspaceDir(workspaceDir);
+        AddRandomWalkStocks(db, stocks, quotes);
+    }
+    return db;
 }
 
 }  // namespace velmora::bench

@@ -25,14 +25,7 @@ constexpr int kStocks = 2000;
 constexpr int kQuotes = 2500;
 
 // A random walk per stock.
-Database& BenchDatabase() {
-    static Database db;
-    static bool built = false;
-    if (built) return db;
-    built = true;
-    bench::AddRandomWalkStocks(db, kStocks, kQuotes);
-    return db;
-}
+Database& BenchDatabase() { return bench::RandomWalkDatabase(kStocks, kQuotes); }
 
 void RunScan(benchmark::State& state, std::string_view formula, RangeMode range, int n) {
     Database& db = BenchDatabase();

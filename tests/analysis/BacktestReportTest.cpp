@@ -7,6 +7,7 @@
 #include "analysis/Backtest.h"
 #include "analysis/BacktestReport.h"
 #include "analysis/ResultExport.h"
+#include "analysis/AnalysisTestSupport.h"
 #include "common/TestSupport.h"
 #include "database/PackedDate.h"
 #include "platform/ConsoleUserInterface.h"
@@ -14,18 +15,7 @@
 namespace velmora {
 namespace {
 
-std::vector<Quotation> Bars(const std::vector<float>& closes) {
-    std::vector<Quotation> bars;
-    PackedDate date = MakeDate(2024, 1, 1);
-    for (const float c : closes) {
-        Quotation q;
-        q.Date = date;
-        q.Close = q.Open = q.High = q.Low = c;
-        bars.push_back(q);
-        date = AddDays(date, 1);
-    }
-    return bars;
-}
+using test::Bars;
 
 // A backtest of hand-checked stocks: the list rows, the kept records and the overall summary.
 struct Backtest {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/AnalysisTestSupport.h"
 #include "analysis/Backtest.h"
 #include "database/PackedDate.h"
 
@@ -16,19 +17,7 @@ std::string RowText(const ResultRow& row) {
     return std::string(row.Text);
 }
 
-// Bars on consecutive days from 24-01-01; open, high and low equal the close unless given.
-std::vector<Quotation> Bars(const std::vector<float>& closes) {
-    std::vector<Quotation> bars;
-    PackedDate date = MakeDate(2024, 1, 1);
-    for (const float c : closes) {
-        Quotation q;
-        q.Date = date;
-        q.Close = q.Open = q.High = q.Low = c;
-        bars.push_back(q);
-        date = AddDays(date, 1);
-    }
-    return bars;
-}
+using test::Bars;
 
 std::string Day(int bar) {
     return DateToText(AddDays(MakeDate(2024, 1, 1), bar));
