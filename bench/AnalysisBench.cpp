@@ -18,7 +18,8 @@ using namespace velmora;
 
 constexpr int kStocks = 2000;
 constexpr int kBarsPerStock = 2500;
-constexpr const char* kDefaultAnalysisFormula = "buy = cross( macd(), 0 );\r\nsell = cross( 0, macd() );";
+constexpr const char* kDefaultAnalysisFormula =
+    "buy = cross( macd(), 0 );\r\nsell = cross( 0, macd() );";
 
 const std::vector<std::unique_ptr<Stock>>& Stocks() {
     static const std::vector<std::unique_ptr<Stock>> stocks = [] {
@@ -69,8 +70,9 @@ void BM_DefaultAnalysisFormula(benchmark::State& state) {
     }
     benchmark::DoNotOptimize(signals);
     if (!errors.reports.empty()) state.SkipWithError(errors.reports[0].c_str());
-    state.counters["Mbar/s"] = benchmark::Counter(static_cast<double>(kStocks) * kBarsPerStock / 1e6,
-                                                  benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mbar/s"] =
+        benchmark::Counter(static_cast<double>(kStocks) * kBarsPerStock / 1e6,
+                           benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_DefaultAnalysisFormula)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 

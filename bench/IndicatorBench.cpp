@@ -62,15 +62,18 @@ void Run(benchmark::State& state, double reference, const std::function<void(Dat
         benchmark::DoNotOptimize(d.out.data());
         benchmark::ClobberMemory();
     }
-    state.counters["Mbar/s"] = benchmark::Counter(kBars / 1e6, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["Mbar/s"] =
+        benchmark::Counter(kBars / 1e6, benchmark::Counter::kIsIterationInvariantRate);
     if (reference > 0) {
-        state.counters["ratio"] =
-            benchmark::Counter(kBars / 1e6 / reference, benchmark::Counter::kIsIterationInvariantRate);
+        state.counters["ratio"] = benchmark::Counter(kBars / 1e6 / reference,
+                                                     benchmark::Counter::kIsIterationInvariantRate);
     }
 }
 
-#define VELMORA_INDICATOR(name, reference, body)                                      \
-    void BM_##name(benchmark::State& state) { Run(state, reference, [](Data& d) { body; }); } \
+#define VELMORA_INDICATOR(name, reference, body)      \
+    void BM_##name(benchmark::State& state) {         \
+        Run(state, reference, [](Data& d) { body; }); \
+    }                                                 \
     BENCHMARK(BM_##name)->Unit(benchmark::kMillisecond)
 
 VELMORA_INDICATOR(ma, 889, MovingAverage(kBars, 30, d.close.data(), d.out.data()));
@@ -81,16 +84,21 @@ VELMORA_INDICATOR(bbands, 250,
 VELMORA_INDICATOR(hhv, 222, HighestHigh(kBars, 30, d.close.data(), d.out.data(), nullptr));
 VELMORA_INDICATOR(obv, 198, OnBalanceVolume(d.quotes, d.out.data()));
 VELMORA_INDICATOR(rsi, 162, Rsi(kBars, 14, d.close.data(), d.out.data()));
-VELMORA_INDICATOR(atr, 162, AverageTrueRange(kBars, 14, d.close.data(), d.high.data(), d.low.data(), d.out.data()));
-VELMORA_INDICATOR(ultimate, 146, UltimateOscillator(kBars, 7, 14, 28, d.close.data(), d.out.data()));
-VELMORA_INDICATOR(sar, 144, ParabolicSar(kBars, 0.02f, 0.2f, d.high.data(), d.low.data(), d.out.data()));
+VELMORA_INDICATOR(atr, 162,
+                  AverageTrueRange(kBars, 14, d.close.data(), d.high.data(), d.low.data(),
+                                   d.out.data()));
+VELMORA_INDICATOR(ultimate, 146,
+                  UltimateOscillator(kBars, 7, 14, 28, d.close.data(), d.out.data()));
+VELMORA_INDICATOR(sar, 144,
+                  ParabolicSar(kBars, 0.02f, 0.2f, d.high.data(), d.low.data(), d.out.data()));
 VELMORA_INDICATOR(trix, 126, Trix(kBars, 9, d.close.data(), d.out.data()));
-VELMORA_INDICATOR(adx, 120, AverageDirectional(kBars, 14, d.close.data(), d.high.data(), d.low.data(), d.out.data()));
+VELMORA_INDICATOR(adx, 120,
+                  AverageDirectional(kBars, 14, d.close.data(), d.high.data(), d.low.data(),
+                                     d.out.data()));
 VELMORA_INDICATOR(stoch, 89, Stochastic(kBars, 14, d.close.data(), d.out.data(), d.out2.data()));
 VELMORA_INDICATOR(mfi, 82, Mfi(kBars, 14, d.avg.data(), d.volume.data(), d.out.data()));
 VELMORA_INDICATOR(cci, 67, Cci(kBars, 14, d.avg.data(), d.out.data()));
-VELMORA_INDICATOR(macd, 22,
-                  Macd(kBars, 12, 26, d.close.data(), d.out.data());
+VELMORA_INDICATOR(macd, 22, Macd(kBars, 12, 26, d.close.data(), d.out.data());
                   MacdSignal(kBars, 12, 26, 9, d.close.data(), d.out2.data()));
 
 // Routines without a reference figure (target: 100 Mbar/s each).
@@ -100,11 +108,19 @@ VELMORA_INDICATOR(cum, 0, CumulativeSum(kBars, d.close.data(), d.out.data()));
 VELMORA_INDICATOR(oscp, 0, Oscillator(kBars, 12, 26, d.close.data(), d.out.data()));
 VELMORA_INDICATOR(accdist, 0, AccumulationDistribution(d.quotes, d.out.data()));
 VELMORA_INDICATOR(chaikin, 0, Chaikin(kBars, 9, 14, d.close.data(), d.out.data()));
-VELMORA_INDICATOR(nvi, 0, NegativeVolumeIndex(kBars, d.close.data(), d.volume.data(), d.out.data()));
-VELMORA_INDICATOR(pvi, 0, PositiveVolumeIndex(kBars, d.close.data(), d.volume.data(), d.out.data()));
-VELMORA_INDICATOR(trin, 0, Trin(kBars, d.close.data(), d.low.data(), d.volume.data(), d.high.data(), d.out.data()));
-VELMORA_INDICATOR(adline, 0, AdvanceDeclineLine(kBars, d.close.data(), d.low.data(), d.high.data(), d.out.data()));
-VELMORA_INDICATOR(pdi, 0, PlusDirectional(kBars, 14, d.close.data(), d.high.data(), d.low.data(), d.out.data()));
+VELMORA_INDICATOR(nvi, 0,
+                  NegativeVolumeIndex(kBars, d.close.data(), d.volume.data(), d.out.data()));
+VELMORA_INDICATOR(pvi, 0,
+                  PositiveVolumeIndex(kBars, d.close.data(), d.volume.data(), d.out.data()));
+VELMORA_INDICATOR(trin, 0,
+                  Trin(kBars, d.close.data(), d.low.data(), d.volume.data(), d.high.data(),
+                       d.out.data()));
+VELMORA_INDICATOR(adline, 0,
+                  AdvanceDeclineLine(kBars, d.close.data(), d.low.data(), d.high.data(),
+                                     d.out.data()));
+VELMORA_INDICATOR(pdi, 0,
+                  PlusDirectional(kBars, 14, d.close.data(), d.high.data(), d.low.data(),
+                                  d.out.data()));
 VELMORA_INDICATOR(cross, 0, Cross(kBars, d.close.data(), d.avg.data(), d.out.data()));
 VELMORA_INDICATOR(hold, 0, Hold(kBars, 5, d.close.data(), d.out.data()));
 VELMORA_INDICATOR(barssince, 0, BarsSince(kBars, d.close.data(), d.out.data()));
@@ -112,7 +128,8 @@ VELMORA_INDICATOR(iif, 0, Iif(kBars, d.close.data(), d.high.data(), d.low.data()
 VELMORA_INDICATOR(max, 0, Max(kBars, d.high.data(), d.low.data(), d.out.data()));
 VELMORA_INDICATOR(gapup, 0, GapUp(kBars, d.high.data(), d.low.data(), d.out.data()));
 VELMORA_INDICATOR(inside, 0, InsideBar(kBars, d.high.data(), d.low.data(), d.out.data()));
-VELMORA_INDICATOR(divergence, 0, Divergence(kBars, 5, d.close.data(), d.volume.data(), d.out.data()));
+VELMORA_INDICATOR(divergence, 0,
+                  Divergence(kBars, 5, d.close.data(), d.volume.data(), d.out.data()));
 VELMORA_INDICATOR(prec, 0, Precision(kBars, 2, d.close.data(), d.out.data()));
 VELMORA_INDICATOR(ref, 0, Ref(kBars, -5, d.close.data(), d.out.data()));
 VELMORA_INDICATOR(hhvbars, 0, HighestHigh(kBars, 14, d.close.data(), nullptr, d.out.data()));

@@ -25,7 +25,9 @@ constexpr int kStocks = 2000;
 constexpr int kQuotes = 2500;
 
 // A random walk per stock.
-Database& BenchDatabase() { return bench::RandomWalkDatabase(kStocks, kQuotes); }
+Database& BenchDatabase() {
+    return bench::RandomWalkDatabase(kStocks, kQuotes);
+}
 
 void RunScan(benchmark::State& state, std::string_view formula, RangeMode range, int n) {
     Database& db = BenchDatabase();

@@ -72,7 +72,9 @@ void EnsureWorkspace() {
 }
 
 // Heap bytes in use.
-double HeapInUse() { return static_cast<double>(mallinfo2().uordblks); }
+double HeapInUse() {
+    return static_cast<double>(mallinfo2().uordblks);
+}
 
 long long BytesRead() {
     std::ifstream in("/proc/self/io");
@@ -110,15 +112,17 @@ void LoadWorkspace(benchmark::State& state, bool partial) {
         long long quotes = 0;
         for (const auto& s : db.Stocks()) quotes += static_cast<long long>(s->Quotations.size());
         state.counters["stocks"] = db.StockCount();
-        state.counters["read_share_%"] = 100.0 * static_cast<double>(read) /
-                                         static_cast<double>(totalBytes);
+        state.counters["read_share_%"] =
+            100.0 * static_cast<double>(read) / static_cast<double>(totalBytes);
         state.counters["heap_bytes_per_quote"] =
             (HeapInUse() - heapBefore) / static_cast<double>(quotes);
         state.SetBytesProcessed(state.bytes_processed() + read);
     }
 }
 
-void BM_FullLoad(benchmark::State& state) { LoadWorkspace(state, false); }
+void BM_FullLoad(benchmark::State& state) {
+    LoadWorkspace(state, false);
+}
 
 // The same with the heap kept between loads (as when a workspace is reopened): what remains is
 // the loader's own work, without the kernel's page faults for fresh memory. Changes the malloc
@@ -135,7 +139,9 @@ void BM_FullLoadWarmHeap(benchmark::State& state) {
     }
     LoadWorkspace(state, false);
 }
-void BM_PartialLoadUpto250(benchmark::State& state) { LoadWorkspace(state, true); }
+void BM_PartialLoadUpto250(benchmark::State& state) {
+    LoadWorkspace(state, true);
+}
 
 void BM_PlainReadLoop(benchmark::State& state) {
     EnsureWorkspace();
@@ -183,8 +189,8 @@ void BM_PlainWriteLoop(benchmark::State& state) {
     for (const auto& e : fs::recursive_directory_iterator(BenchDir() / "ws")) {
         if (!e.is_regular_file()) continue;
         std::vector<char> data(static_cast<std::size_t>(e.file_size()));
-        std::ifstream(e.path(), std::ios::binary).read(data.data(),
-                                                       static_cast<std::streamsize>(data.size()));
+        std::ifstream(e.path(), std::ios::binary)
+            .read(data.data(), static_cast<std::streamsize>(data.size()));
         files.emplace_back(fs::relative(e.path(), BenchDir() / "ws"), std::move(data));
     }
     int round = 0;

@@ -93,9 +93,8 @@ void MetastockSeeds(const fs::path& dir) {
 }
 
 void TeletextSeeds(const fs::path& dir) {
-    auto quote = [](const std::string& ticker, const std::string& price,
-                    const std::string& mark, const std::string& reduction,
-                    const std::string& turnover) {
+    auto quote = [](const std::string& ticker, const std::string& price, const std::string& mark,
+                    const std::string& reduction, const std::string& turnover) {
         std::string line(41, ' ');
         line.replace(1, ticker.size(), ticker);
         line.replace(19 - price.size(), price.size(), price);
@@ -105,7 +104,8 @@ void TeletextSeeds(const fs::path& dir) {
         return line + "\n";
     };
     std::string header = "AKCJE-rynek podstawowy          05.11.00\n";
-    WriteText(dir / "seed0", "Teletext 524  GPW\n\n" + header + quote("A", "12,50", "", "", "1.234,56") +
+    WriteText(dir / "seed0", "Teletext 524  GPW\n\n" + header +
+                                 quote("A", "12,50", "", "", "1.234,56") +
                                  quote("B", "3,10", "nk", "50%", "17") +
                                  quote("WIG", "1.234,5", "", "", "") + "OFERTA\n");
     WriteText(dir / "seed1", "\r\n" + header + quote("ORBIS", "-,--", "z", "", "5"));
@@ -113,11 +113,13 @@ void TeletextSeeds(const fs::path& dir) {
 
 // The first byte picks the format file of the ASCII harness.
 void AsciiSeeds(const fs::path& dir) {
-    WriteText(dir / "seed0", std::string("\x00") + "12/31/1999 10 11 9 10.5 1200\n$NAME A\n"
-                             "01/03/2000 10.5 12 10 11 900\n");
-    WriteText(dir / "seed1", std::string("\x01") + "<TICKER>,<PER>,<DTYYYYMMDD>\n"
-                             "A,D,20240102,000000,18.40,18.75,18.20,18.60,45200,0\n"
-                             "NEW,D,20240103,000000,18.60,18.62,17.95,18.05,51800,3\n");
+    WriteText(dir / "seed0", std::string("\x00") +
+                                 "12/31/1999 10 11 9 10.5 1200\n$NAME A\n"
+                                 "01/03/2000 10.5 12 10 11 900\n");
+    WriteText(dir / "seed1", std::string("\x01") +
+                                 "<TICKER>,<PER>,<DTYYYYMMDD>\n"
+                                 "A,D,20240102,000000,18.40,18.75,18.20,18.60,45200,0\n"
+                                 "NEW,D,20240103,000000,18.60,18.62,17.95,18.05,51800,3\n");
     WriteText(dir / "seed2", std::string("\x02") + "Date;Open\n31.12.2024;7.5;7.6;7.4;7.58;40\r\n");
     WriteText(dir / "seed3", std::string("\x03") +
                                  "B,Dec/31/99,nk,40,10,12,9,11,5,800,0,2,3,4,\"Full, Name\",-X,"
@@ -134,7 +136,8 @@ void QrxSeeds(const fs::path& dir) {
         "/* block */ y = sqrt(abs(c - o)) ^ 2 + round(2.5) - int(-2.5) + frac(c);",
         "a = hhv(h, 10); b = llv(l, 10); buy = c >= a; sell = c <= b; z = zig(c, 5, 1);",
         "s = stoch(14, 3); k = stochk(14); d = stochd(14, 3, 3); graph0 = iif(s > 50, 1, 0);",
-        "t = advissues() - decissues(); graph0 = cum(t); q = sar(0.02, 0.2); r = relstrength(\"WIG\");",
+        "t = advissues() - decissues(); graph0 = cum(t); q = sar(0.02, 0.2); r = "
+        "relstrength(\"WIG\");",
         "1 +* 2; b = ; c = (1 + ; d = 1e40 * 1e40; e = 0 / 0; f = \"unterminated",
     };
     int n = 0;
@@ -178,7 +181,11 @@ void CategoryNameSeeds(const fs::path& dir) {
                                  separator + "Finance\nIndustry\n" + separator +
                                  "0 Banks\n1\tChemicals\n-3 x\nno number\n");
     std::string long_names;
-    for (int i = 0; i < 300; ++i) long_names += "Name \xc5\x82\xc3\xb3" "d\xc5\xba " + std::to_string(i) + "\n";
+    for (int i = 0; i < 300; ++i)
+        long_names +=
+            "Name \xc5\x82\xc3\xb3"
+            "d\xc5\xba " +
+            std::to_string(i) + "\n";
     WriteText(dir / "seed1", long_names + separator + long_names + separator + long_names +
                                  separator + long_names);
 }
@@ -221,11 +228,14 @@ void ImportTypesSeeds(const fs::path& dir) {
     const std::string types = Slurp(profile / "import.types");
     const std::pair<const char*, const char*> samples[] = {
         {"default.format", "12/31/1999 10 11 9 10.5 1200\n01/03/2000 10.5 12 10 11 900\n"},
-        {"csv-ohlcv.format", "Date,Open,High,Low,Close,Volume\n2024-01-02,41.20,42.05,40.90,41.75,120300\n"},
-        {"csv-adjclose.format", "Date,Open,High,Low,Close,Adj Close,Volume\n"
-                                "2024-01-02,12.10,12.40,11.95,12.30,11.87,880200\n"},
-        {"ticker-daily.format", "<TICKER>,<PER>,<DTYYYYMMDD>\nA,D,20240102,000000,58.10,58.95,"
-                                "57.80,58.60,20120,0\n"},
+        {"csv-ohlcv.format",
+         "Date,Open,High,Low,Close,Volume\n2024-01-02,41.20,42.05,40.90,41.75,120300\n"},
+        {"csv-adjclose.format",
+         "Date,Open,High,Low,Close,Adj Close,Volume\n"
+         "2024-01-02,12.10,12.40,11.95,12.30,11.87,880200\n"},
+        {"ticker-daily.format",
+         "<TICKER>,<PER>,<DTYYYYMMDD>\nA,D,20240102,000000,58.10,58.95,"
+         "57.80,58.60,20120,0\n"},
         {"semicolon-dmy.format", "Date;Open\n02.01.2024;7.52;7.61;7.44;7.58;40500\n"},
     };
     int n = 0;

@@ -86,10 +86,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     auto lines = [&](std::size_t i) {
         return i < parts.size() ? Lines(parts[i]) : std::vector<std::string_view>{};
     };
-    Check(tables.Groups, lines(0), [](const Group& g) { return g.Name.View(); }, "Group ");
-    Check(tables.Markets, lines(1), [](const Market& m) { return m.Name.View(); }, "Market ");
-    Check(tables.Sectors, lines(2), [](const Sector& s) { return s.Name.View(); }, "Sector ");
-    Check(tables.Industries, lines(3), [](const Industry& d) { return d.Name.View(); },
-          "Industry ");
+    Check(
+        tables.Groups, lines(0), [](const Group& g) { return g.Name.View(); }, "Group ");
+    Check(
+        tables.Markets, lines(1), [](const Market& m) { return m.Name.View(); }, "Market ");
+    Check(
+        tables.Sectors, lines(2), [](const Sector& s) { return s.Name.View(); }, "Sector ");
+    Check(
+        tables.Industries, lines(3), [](const Industry& d) { return d.Name.View(); }, "Industry ");
     return 0;
 }

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t at = size > 0 ? 1 : 0;
     for (;;) {
         const std::size_t next = input.find("\n--FILE--\n", at);
-        parts.push_back(input.substr(at, next == std::string_view::npos ? std::string_view::npos
-                                                                         : next - at));
+        parts.push_back(
+            input.substr(at, next == std::string_view::npos ? std::string_view::npos : next - at));
         if (next == std::string_view::npos || parts.size() == 4) break;
         at = next + 10;
     }

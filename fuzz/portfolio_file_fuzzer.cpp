@@ -21,7 +21,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Portfolio portfolio;
     if (!LoadPortfolio(dir / "tarvik.portfolio", portfolio)) return 0;
     Summarize(db, portfolio);
-    for (int i = 0; i < portfolio.PositionCount() && i < 64; ++i) DescribePosition(db, portfolio, i);
+    for (int i = 0; i < portfolio.PositionCount() && i < 64; ++i)
+        DescribePosition(db, portfolio, i);
     portfolio.Commission(12345.0);
     const Bytes image = EncodePortfolio(portfolio);
     Portfolio again;

@@ -13,7 +13,7 @@ using namespace velmora;
 namespace {
 
 class CountingSink final : public FormulaErrorSink {
-public:
+  public:
     void ShowFormulaError(std::string_view report) override {
         if (report.size() > FormulaEngine::kMaxReport) __builtin_trap();
         ++reports;

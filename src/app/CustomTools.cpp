@@ -9,7 +9,9 @@ namespace velmora {
 
 namespace {
 
-std::string Key(const char* name, int i) { return name + std::to_string(i); }
+std::string Key(const char* name, int i) {
+    return name + std::to_string(i);
+}
 
 }  // namespace
 
@@ -126,10 +128,11 @@ bool CustomTools::Run(int i, UserInterface& ui, const Launcher& launch) const {
 }
 
 bool CustomTools::Run(int i, UserInterface& ui) const {
-    return Run(i, ui, [](std::string_view command, std::string_view arguments,
-                         const std::filesystem::path& directory) {
-        return DesktopOpen(command, arguments, directory);
-    });
+    return Run(i, ui,
+               [](std::string_view command, std::string_view arguments,
+                  const std::filesystem::path& directory) {
+                   return DesktopOpen(command, arguments, directory);
+               });
 }
 
 void AttachCustomTools(ApplicationHooks& hooks, CustomTools& tools, SettingsStore& settings) {

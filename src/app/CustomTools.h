@@ -24,8 +24,8 @@ inline constexpr char kNewToolName[] = "New Item";
 inline constexpr char kToolArgumentsPrompt[] = "Arguments for command";
 
 struct CustomTool {
-    std::string name;              // the menu text
-    std::string command;           // a program, script, document or address
+    std::string name;     // the menu text
+    std::string command;  // a program, script, document or address
     std::string arguments;
     std::string initialDirectory;  // the working directory (empty: the program's own)
     bool promptForArguments = false;

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "chart/IndicatorPainters.h"
 #include "chart/FormulaPainter.h"
+#include "chart/IndicatorPainters.h"
 #include "chart/PricePainter.h"
 #include "database/FixedText.h"
 

@@ -16,10 +16,10 @@ struct ChartWindowView {
     ChartSettings* settings = nullptr;
     const Preferences* prefs = nullptr;
     CompressedStockCache* cache = nullptr;
-    const Stock* stock = nullptr;  // the current stock, daily
-    bool printing = false;         // swaps the grey and white palette entries
+    const Stock* stock = nullptr;        // the current stock, daily
+    bool printing = false;               // swaps the grey and white palette entries
     const Database* database = nullptr;  // base stocks and advance/decline data
-    FormulaEngine* engine = nullptr;  // for the formula-driven charts
+    FormulaEngine* engine = nullptr;     // for the formula-driven charts
 };
 
 // The background of a blank pane and the splitter bars.

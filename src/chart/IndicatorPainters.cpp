@@ -56,8 +56,8 @@ std::string TitleText(const char* format, std::initializer_list<TitleArg> args) 
             std::snprintf(buf, sizeof buf, (spec + 's').c_str(),
                           arg.type == TitleArg::Type::Text ? arg.text : "");
         } else if (std::strchr("feEgG", conversion) != nullptr) {
-            const double v = arg.type == TitleArg::Type::Whole ? static_cast<double>(arg.whole)
-                                                               : arg.number;
+            const double v =
+                arg.type == TitleArg::Type::Whole ? static_cast<double>(arg.whole) : arg.number;
             if (arg.type != TitleArg::Type::Text && std::isfinite(v) &&
                 v != static_cast<double>(kEmptyValue))
                 std::snprintf(buf, sizeof buf, (spec + conversion).c_str(), v);
@@ -134,8 +134,8 @@ void PaintPercentOscillator(PaneContext& pane, const std::vector<float>& values,
 // An oscillator whose automatic range (flags `rangeFlags`, starting from `min`..`max`) is taken
 // over the bars from `from`, then drawn as a line.
 void PaintRangedOscillator(PaneContext& pane, const std::vector<float>& values, int from,
-                           std::uint32_t rangeFlags, float min, float max,
-                           std::int32_t gridFlags, const std::string& title) {
+                           std::uint32_t rangeFlags, float min, float max, std::int32_t gridFlags,
+                           const std::string& title) {
     SeriesPlot p = FramedPlot(pane, values);
     p.first = From(p, from);
     p.min = min;
@@ -163,9 +163,8 @@ void PaintRsiChart(PaneContext& pane) {
     const std::vector<float> close = Closes(*stock);
     std::vector<float> rsi(close.size());
     indicators::Rsi(n, p, close.data(), rsi.data());
-    PaintPercentOscillator(
-        pane, rsi, p, 0xC02,
-        TitleText("%s - RSI (%d) =%6.2f %%", {ticker, p, Last(rsi)}));
+    PaintPercentOscillator(pane, rsi, p, 0xC02,
+                           TitleText("%s - RSI (%d) =%6.2f %%", {ticker, p, Last(rsi)}));
 }
 
 void PaintRocChart(PaneContext& pane) {
@@ -181,9 +180,8 @@ void PaintRocChart(PaneContext& pane) {
     const std::vector<float> close = Closes(*stock);
     std::vector<float> roc(close.size());
     indicators::RateOfChange(n, p, close.data(), roc.data());
-    PaintRangedOscillator(
-        pane, roc, p, 0x41, 0, 0, 0x2C2,
-        TitleText("%s - ROC (%d) =%6.2f %%", {ticker, p, Last(roc)}));
+    PaintRangedOscillator(pane, roc, p, 0x41, 0, 0, 0x2C2,
+                          TitleText("%s - ROC (%d) =%6.2f %%", {ticker, p, Last(roc)}));
 }
 
 void PaintStochasticChart(PaneContext& pane) {
@@ -207,8 +205,8 @@ void PaintStochasticChart(PaneContext& pane) {
     PlotSeries(pane, plot, pane.Colour(ColourSetting::Oscillator));
     plot.values = d.data();
     PlotSeries(pane, plot, pane.Colour(ColourSetting::Signal));
-    Finish(pane, TitleText("%s - Stochastic Slow (%d) %%K=%f, %%D=%f",
-                           {ticker, p, Last(k), Last(d)}));
+    Finish(pane,
+           TitleText("%s - Stochastic Slow (%d) %%K=%f, %%D=%f", {ticker, p, Last(k), Last(d)}));
 }
 
 void PaintUltimateChart(PaneContext& pane) {
@@ -225,9 +223,9 @@ void PaintUltimateChart(PaneContext& pane) {
     const std::vector<float> close = Closes(*stock);
     std::vector<float> ultimate(close.size());
     indicators::UltimateOscillator(n, p1, p2, p3, close.data(), ultimate.data());
-    PaintPercentOscillator(pane, ultimate, p3, 0x40C2,
-                           TitleText("%s - Ultimate (%d,%d,%d) =%6.2lf %%",
-                                     {ticker, p1, p2, p3, Last(ultimate)}));
+    PaintPercentOscillator(
+        pane, ultimate, p3, 0x40C2,
+        TitleText("%s - Ultimate (%d,%d,%d) =%6.2lf %%", {ticker, p1, p2, p3, Last(ultimate)}));
 }
 
 void PaintTrixChart(PaneContext& pane) {
@@ -243,9 +241,8 @@ void PaintTrixChart(PaneContext& pane) {
     const std::vector<float> close = Closes(*stock);
     std::vector<float> trix(close.size());
     indicators::Trix(n, p, close.data(), trix.data());
-    PaintRangedOscillator(
-        pane, trix, p, 0x141, 0, 0, 0x2C4,
-        TitleText("%s - TRIX (%d) =%6.2f", {ticker, p, Last(trix)}));
+    PaintRangedOscillator(pane, trix, p, 0x141, 0, 0, 0x2C4,
+                          TitleText("%s - TRIX (%d) =%6.2f", {ticker, p, Last(trix)}));
 }
 
 void PaintCciChart(PaneContext& pane) {
@@ -262,9 +259,8 @@ void PaintCciChart(PaneContext& pane) {
     std::vector<float> cci(typical.size());
     indicators::Cci(n, p, typical.data(), cci.data());
     // The range starts at -100..100 and only widens.
-    PaintRangedOscillator(
-        pane, cci, p, 0x2141, -100, 100, 0x8002,
-        TitleText("%s - CCI (%d) =%6.2f %%", {ticker, p, Last(cci)}));
+    PaintRangedOscillator(pane, cci, p, 0x2141, -100, 100, 0x8002,
+                          TitleText("%s - CCI (%d) =%6.2f %%", {ticker, p, Last(cci)}));
 }
 
 void PaintMfiChart(PaneContext& pane) {
@@ -281,9 +277,8 @@ void PaintMfiChart(PaneContext& pane) {
     const std::vector<float> volume = Volumes(*stock);
     std::vector<float> mfi(typical.size());
     indicators::Mfi(n, p, typical.data(), volume.data(), mfi.data());
-    PaintPercentOscillator(
-        pane, mfi, p, 0x30002,
-        TitleText("%s - MFI (%d) =%6.2f %%", {ticker, p, Last(mfi)}));
+    PaintPercentOscillator(pane, mfi, p, 0x30002,
+                           TitleText("%s - MFI (%d) =%6.2f %%", {ticker, p, Last(mfi)}));
 }
 
 namespace {

@@ -16,22 +16,22 @@ inline constexpr int kChaikinFastPeriod = 3;
 inline constexpr int kChaikinSlowPeriod = 10;
 inline constexpr int kMfiPeriod = 14;
 
-void PaintMacdChart(PaneContext& pane);                 // id 2
-void PaintRsiChart(PaneContext& pane);                  // id 3
-void PaintRocChart(PaneContext& pane);                  // id 4
-void PaintStochasticChart(PaneContext& pane);           // id 5
-void PaintVolumeChart(PaneContext& pane);               // id 6
-void PaintUltimateChart(PaneContext& pane);             // id 7
-void PaintObvChart(PaneContext& pane);                  // id 8
-void PaintTrixChart(PaneContext& pane);                 // id 9
-void PaintRelativeStrengthChart(PaneContext& pane);     // id 10
-void PaintCciChart(PaneContext& pane);                  // id 11
-void PaintMfiChart(PaneContext& pane);                  // id 12
+void PaintMacdChart(PaneContext& pane);                      // id 2
+void PaintRsiChart(PaneContext& pane);                       // id 3
+void PaintRocChart(PaneContext& pane);                       // id 4
+void PaintStochasticChart(PaneContext& pane);                // id 5
+void PaintVolumeChart(PaneContext& pane);                    // id 6
+void PaintUltimateChart(PaneContext& pane);                  // id 7
+void PaintObvChart(PaneContext& pane);                       // id 8
+void PaintTrixChart(PaneContext& pane);                      // id 9
+void PaintRelativeStrengthChart(PaneContext& pane);          // id 10
+void PaintCciChart(PaneContext& pane);                       // id 11
+void PaintMfiChart(PaneContext& pane);                       // id 12
 void PaintAccumulationDistributionChart(PaneContext& pane);  // id 13
-void PaintChaikinChart(PaneContext& pane);              // id 14
-void PaintNviChart(PaneContext& pane);                  // id 15
-void PaintTrinChart(PaneContext& pane);                 // id 16
-void PaintAdLineChart(PaneContext& pane);               // id 17
+void PaintChaikinChart(PaneContext& pane);                   // id 14
+void PaintNviChart(PaneContext& pane);                       // id 15
+void PaintTrinChart(PaneContext& pane);                      // id 16
+void PaintAdLineChart(PaneContext& pane);                    // id 17
 
 // Puts the painters above into builtIn[2..17]. A painter whose arrays cannot be allocated
 // leaves its pane cleared.

@@ -5,8 +5,8 @@
 #include <memory>
 #include <span>
 
-#include "chart/IndicatorPaneSupport.h"
 #include "chart/IndicatorPainters.h"
+#include "chart/IndicatorPaneSupport.h"
 #include "database/Database.h"
 #include "database/Periodicity.h"
 #include "formula/IndicatorMath.h"
@@ -87,8 +87,7 @@ const Stock* RelativeStrengthBase(const Database& database, const Stock& stock,
         base = FindStockConst(database,
                               c.Industries[static_cast<std::size_t>(industry)].RSBase.View());
     if (base == nullptr && market >= 0 && market < kMarketCount)
-        base =
-            FindStockConst(database, c.Markets[static_cast<std::size_t>(market)].RSBase.View());
+        base = FindStockConst(database, c.Markets[static_cast<std::size_t>(market)].RSBase.View());
     if (base == nullptr) base = FindStockConst(database, prefs.DefaultRSBase());
     return base;
 }
@@ -165,14 +164,13 @@ void PaintAccumulationDistributionChart(PaneContext& pane) {
         return;
     }
     std::vector<float> ad(static_cast<std::size_t>(n));
-    indicators::AccumulationDistribution(std::span<const Quotation>(stock->Quotations),
-                                         ad.data());
+    indicators::AccumulationDistribution(std::span<const Quotation>(stock->Quotations), ad.data());
     SeriesPlot p = FramedPlot(pane, ad);
     p.flags = 0x801;
     RangeGridAndPlot(pane, p, 0x1C4, pane.Colour(ColourSetting::Oscillator));
-    const char* format =
-        p.max < 1000.0f      ? "%s - Accumulation/Distribution = %.0f shares"
-        : p.max < 1000000.0f ? "%s - Accumulation/Distribution = %.0f shares (chart in thousands)"
+    const char* format = p.max < 1000.0f ? "%s - Accumulation/Distribution = %.0f shares"
+                         : p.max < 1000000.0f
+                             ? "%s - Accumulation/Distribution = %.0f shares (chart in thousands)"
                              : "%s - Accumulation/Distribution = %.0f shares. (chart in millions)";
     Finish(pane, TitleText(format, {ticker, Last(ad)}));
 }
@@ -188,8 +186,7 @@ void PaintChaikinChart(PaneContext& pane) {
         return;
     }
     std::vector<float> ad(static_cast<std::size_t>(n)), chaikin(static_cast<std::size_t>(n));
-    indicators::AccumulationDistribution(std::span<const Quotation>(stock->Quotations),
-                                         ad.data());
+    indicators::AccumulationDistribution(std::span<const Quotation>(stock->Quotations), ad.data());
     indicators::Chaikin(n, kChaikinFastPeriod, kChaikinSlowPeriod, ad.data(), chaikin.data());
     SeriesPlot p = FramedPlot(pane, chaikin);
     p.first = From(p, kChaikinSlowPeriod);
@@ -215,8 +212,7 @@ void PaintNviChart(PaneContext& pane) {
     SeriesPlot p = FramedPlot(pane, nvi);
     p.flags = 0x1;
     RangeGridAndPlot(pane, p, 0x2C1, pane.Colour(ColourSetting::Oscillator));
-    Finish(pane,
-           TitleText("%s - NVI = %6.2f %%", {ticker, Last(nvi)}));
+    Finish(pane, TitleText("%s - NVI = %6.2f %%", {ticker, Last(nvi)}));
 }
 
 void PaintRelativeStrengthChart(PaneContext& pane) {
@@ -233,8 +229,8 @@ void PaintRelativeStrengthChart(PaneContext& pane) {
     }
     // The pane's stock is a compressed copy in weekly and monthly charts: compare tickers.
     if (EqualNoCase(stock->TickerText(), base->TickerText())) {
-        Finish(pane, Format("%s/%s - RS == 1 (the same stock)", ticker.c_str(),
-                            baseTicker.c_str()));
+        Finish(pane,
+               Format("%s/%s - RS == 1 (the same stock)", ticker.c_str(), baseTicker.c_str()));
         return;
     }
     std::unique_ptr<Stock> compressed;
@@ -323,8 +319,8 @@ void PaintAdLineChart(PaneContext& pane) {
     }
     const MarketArrays m(pane, *stock, n);
     std::vector<float> line(static_cast<std::size_t>(n));
-    indicators::AdvanceDeclineLine(n, m.advIssues.data(), m.decIssues.data(),
-                                   m.uncIssues.data(), line.data());
+    indicators::AdvanceDeclineLine(n, m.advIssues.data(), m.decIssues.data(), m.uncIssues.data(),
+                                   line.data());
     SeriesPlot p = FramedPlot(pane, line);
     p.flags = 0x4101;
     RangeGridAndPlot(pane, p, 0x400C1, pane.Colour(ColourSetting::Oscillator));

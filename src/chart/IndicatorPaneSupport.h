@@ -38,7 +38,9 @@ struct TitleArg {
 // a value the indicator does not have is not printed as -10000000000.
 std::string TitleText(const char* format, std::initializer_list<TitleArg> args);
 
-inline int BarCount(const Stock& stock) { return static_cast<int>(stock.Quotations.size()); }
+inline int BarCount(const Stock& stock) {
+    return static_cast<int>(stock.Quotations.size());
+}
 
 // One float per bar of a quotation field.
 template <typename Field>
@@ -68,7 +70,9 @@ inline SeriesPlot FramedPlot(const PaneContext& pane, const std::vector<float>& 
 }
 
 // The first bar drawn for a series whose first `warmUp` bars have no value.
-inline int From(const SeriesPlot& plot, int warmUp) { return std::max(plot.scroll, warmUp); }
+inline int From(const SeriesPlot& plot, int warmUp) {
+    return std::max(plot.scroll, warmUp);
+}
 
 // The fixed 0..100 scale with grid step 10.
 inline void FixedPercentScale(SeriesPlot& plot) {
@@ -78,7 +82,9 @@ inline void FixedPercentScale(SeriesPlot& plot) {
 }
 
 // The last bar's value (EMPTY when there are no bars).
-inline float Last(const std::vector<float>& v) { return v.empty() ? kEmptyValue : v.back(); }
+inline float Last(const std::vector<float>& v) {
+    return v.empty() ? kEmptyValue : v.back();
+}
 
 // Ends a painting: no marker, then the title line.
 inline void Finish(PaneContext& pane, const std::string& title) {
@@ -95,6 +101,8 @@ inline const Stock* Begin(PaneContext& pane) {
 }
 
 // The ticker of a stock.
-inline std::string Ticker(const Stock& s) { return std::string(s.TickerText()); }
+inline std::string Ticker(const Stock& s) {
+    return std::string(s.TickerText());
+}
 
 }  // namespace velmora::pane_support

@@ -335,8 +335,7 @@ BoxRect TextToolBox(const StudyFrame& frame, int x, int y) {
     return {sx, sy - kTextBoxAbove, sx + kTextBoxWidth, sy + kTextBoxBelow};
 }
 
-std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y,
-                                     std::string_view text) {
+std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y, std::string_view text) {
     if (text.empty() || pane.definition == nullptr) return std::nullopt;
     const StudyFrame frame(pane);
     if (!frame.Usable()) return std::nullopt;

@@ -212,8 +212,7 @@ struct BoxRect {
 BoxRect TextToolBox(const StudyFrame& frame, int x, int y);
 // The text study typed into the box opened at the click (nothing for an empty text): anchored
 // at the box's top-left, with the edit box's width and height as its box.
-std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y,
-                                     std::string_view text);
+std::optional<Study> MakeTextStudyAt(const PaneContext& pane, int x, int y, std::string_view text);
 
 // Adds studies to the stock, marking it modified and the workspace dirty.
 void AddStudies(Database& db, Stock& stock, std::vector<Study> studies);
@@ -284,7 +283,7 @@ struct TrendLineProperties {
     static constexpr const char* kCaption = "Trend line properties";
     // The labels of the fields below, in their order.
     static constexpr std::array<const char*, 9> kLabels{
-        "Start X:", "End X:",     "Start Y:",     "End Y:",       "Color:",
+        "Start X:",   "End X:",      "Start Y:",    "End Y:",      "Color:",
         "Thick line", "Dotted line", "Left extend", "Right extend"};
 
     PackedDate startX = 0;
@@ -305,8 +304,8 @@ struct TrendLineProperties {
 struct TextBoxProperties {
     static constexpr const char* kCaption = "Text box properties";
     // The labels of the fields below but the text, in their order.
-    static constexpr std::array<const char*, 5> kLabels{"Start X:", "Start Y:", "Text color:",
-                                                        "Background:", "Transparent"};
+    static constexpr std::array<const char*, 5> kLabels{
+        "Start X:", "Start Y:", "Text color:", "Background:", "Transparent"};
 
     PackedDate startX = 0;
     float startY = 0;

@@ -16,8 +16,7 @@ const std::vector<Command>& Commands() {
         {"import",
          "ascii FILE... [--type N | --format FILE] | metastock DIR [--list] [--ticker T...] | "
          "teletext FILE...",
-         "imports quotations: ASCII files, a Metastock directory, saved teletext pages",
-         RunImport},
+         "imports quotations: ASCII files, a Metastock directory, saved teletext pages", RunImport},
         {"eval",
          "TICKER (--formula TEXT | --formula-file F) [--print NAME,...] [--output] "
          "[--selected-bar I] [--periodicity daily|weekly|monthly]",
@@ -32,8 +31,7 @@ const std::vector<Command>& Commands() {
          "[--range all|last=N|days=N|from=yy-mm-dd,to=yy-mm-dd]\n"
          "CRITERIA: comma-separated market=N, group=N, sector=N, industry=N, favourites, "
          "indexes",
-         "the buy and sell signals of a trading-rule formula, one result row per line",
-         RunScan},
+         "the buy and sell signals of a trading-rule formula, one result row per line", RunScan},
         {"backtest",
          "[--formula TEXT | --formula-file F] [scan options] [--equity V] "
          "[--positions long|short|both] [--commission table|percent=V|point=V] "
@@ -81,8 +79,7 @@ const std::vector<Command>& Commands() {
         {"composites",
          "[--volume] [--copy-volume] [--adv-dec] [--all | --last N | --from D --to D] "
          "[--market M]",
-         "recomputes advance/decline data and index volumes of one or every market",
-         RunComposites},
+         "recomputes advance/decline data and index volumes of one or every market", RunComposites},
         {"chart",
          "TICKER --out FILE.png [--pdf FILE.pdf] [--size WxH] [--periodicity daily|weekly|monthly] "
          "[--type auto|line|candlesticks|bars] [--panes ID[:PERCENT],...] [--visible N] "

@@ -44,8 +44,7 @@ int RunList(Context& ctx, std::vector<std::string>& args) {
         const auto& q = s->Quotations;
         std::fprintf(ctx.out, "%s\t%zu\t%s\t%s\t%s\n", s->Ticker.Str().c_str(), q.size(),
                      q.empty() ? "" : DateToText(q.front().Date).c_str(),
-                     q.empty() ? "" : DateToText(q.back().Date).c_str(),
-                     s->FullName.Str().c_str());
+                     q.empty() ? "" : DateToText(q.back().Date).c_str(), s->FullName.Str().c_str());
     }
     return kSuccess;
 }

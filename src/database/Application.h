@@ -48,7 +48,7 @@ struct ApplicationHooks {
 };
 
 class Application {
-public:
+  public:
     enum class StartMode {
         Interactive,  // shows the main window and opens the first chart window
         Automation,   // started by an automation client: loads the workspace, stays hidden
@@ -116,7 +116,7 @@ public:
     // profile's category name files.
     Workspace MakeWorkspace();
 
-private:
+  private:
     void LoadRecentList();
     void StoreRecentList();
 

@@ -221,8 +221,7 @@ const Quotation* Database::FindQuotation(const Stock& stock, PackedDate date) {
 }
 
 Quotation* Database::AddQuotation(Stock& stock, PackedDate date) {
-    if (stock.FirstLoadedDate != 0 && date < stock.FirstLoadedDate &&
-        !LoadOlderQuotations(stock)) {
+    if (stock.FirstLoadedDate != 0 && date < stock.FirstLoadedDate && !LoadOlderQuotations(stock)) {
         // Adding in front of quotations still on disk would leave the file out of order.
         return nullptr;
     }

@@ -20,7 +20,7 @@
 namespace velmora {
 
 class Database {
-public:
+  public:
     Database();
     Database(const Database&) = delete;
     Database& operator=(const Database&) = delete;
@@ -113,7 +113,7 @@ public:
     // Releases every stock and every advance/decline record; the category names stay.
     void ReleaseAll();
 
-private:
+  private:
     std::size_t LowerBound(std::string_view ticker) const;
     void InsertSorted(std::unique_ptr<Stock> stock);
     std::unique_ptr<Stock> Unlink(const Stock* stock);

@@ -22,7 +22,7 @@ std::optional<Bytes> ReadFileRange(const std::filesystem::path& path, std::uint6
 
 // A file opened for reading, closed with the object.
 class InputFile {
-public:
+  public:
     explicit InputFile(const std::filesystem::path& path);
     ~InputFile();
     InputFile(const InputFile&) = delete;
@@ -32,7 +32,7 @@ public:
     // Reads up to `count` bytes from `offset` into `out`; the number read, or nothing on error.
     std::optional<std::size_t> ReadAt(std::uint64_t offset, std::size_t count, std::uint8_t* out);
 
-private:
+  private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
 };

@@ -16,9 +16,8 @@ struct FixedText {
     // The text up to the first zero byte (or the whole field when there is none).
     std::string_view View() const {
         const void* end = std::memchr(bytes.data(), 0, N);
-        return {bytes.data(), end ? static_cast<std::size_t>(static_cast<const char*>(end) -
-                                                             bytes.data())
-                                  : N};
+        return {bytes.data(),
+                end ? static_cast<std::size_t>(static_cast<const char*>(end) - bytes.data()) : N};
     }
     std::string Str() const { return std::string(View()); }
     bool Empty() const { return bytes[0] == 0; }

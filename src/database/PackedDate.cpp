@@ -9,7 +9,9 @@ namespace {
 constexpr int kMonthDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-bool LeapYear(int year) { return year % 4 == 0; }
+bool LeapYear(int year) {
+    return year % 4 == 0;
+}
 
 int TwoDigits(std::string_view text, std::size_t at) {
     const char a = text[at], b = text[at + 1];
@@ -84,8 +86,12 @@ int DayOfWeek(PackedDate d) {
     return static_cast<int>(((days + 3) % 7 + 7) % 7);
 }
 
-PackedDate WeekStart(PackedDate d) { return AddDays(d, -DayOfWeek(d)); }
-PackedDate WeekEnd(PackedDate d) { return AddDays(d, 6 - DayOfWeek(d)); }
+PackedDate WeekStart(PackedDate d) {
+    return AddDays(d, -DayOfWeek(d));
+}
+PackedDate WeekEnd(PackedDate d) {
+    return AddDays(d, 6 - DayOfWeek(d));
+}
 
 PackedDate MonthEnd(PackedDate d) {
     return MakeDate(DateYear(d), DateMonth(d), DaysInMonth(DateYear(d), DateMonth(d)));

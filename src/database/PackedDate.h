@@ -19,9 +19,15 @@ constexpr PackedDate MakeDate(int year, int month, int day) {
            (static_cast<std::uint32_t>(month) & 0xFu) << 20 |
            (static_cast<std::uint32_t>(day) & 0x1Fu) << 15 | 0x7FFFu;
 }
-constexpr int DateYear(PackedDate d) { return static_cast<int>(d >> 24) + 1900; }
-constexpr int DateMonth(PackedDate d) { return static_cast<int>((d >> 20) & 0xF); }
-constexpr int DateDay(PackedDate d) { return static_cast<int>((d >> 15) & 0x1F); }
+constexpr int DateYear(PackedDate d) {
+    return static_cast<int>(d >> 24) + 1900;
+}
+constexpr int DateMonth(PackedDate d) {
+    return static_cast<int>((d >> 20) & 0xF);
+}
+constexpr int DateDay(PackedDate d) {
+    return static_cast<int>((d >> 15) & 0x1F);
+}
 
 // "%02d-%02d-%02d" of (year mod 100, month, day).
 std::string DateToText(PackedDate d);

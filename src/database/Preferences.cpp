@@ -62,21 +62,31 @@ void Preferences::SetDefaults() {
     SetParabolicMaximum(0.2f);
 }
 
-std::int32_t Preferences::Int(std::size_t offset) const { return GetI32LE(&block_[offset]); }
-void Preferences::SetInt(std::size_t offset, std::int32_t v) { PutI32LE(&block_[offset], v); }
-int Preferences::Word(std::size_t offset) const { return GetU16LE(&block_[offset]); }
+std::int32_t Preferences::Int(std::size_t offset) const {
+    return GetI32LE(&block_[offset]);
+}
+void Preferences::SetInt(std::size_t offset, std::int32_t v) {
+    PutI32LE(&block_[offset], v);
+}
+int Preferences::Word(std::size_t offset) const {
+    return GetU16LE(&block_[offset]);
+}
 void Preferences::SetWord(std::size_t offset, int v) {
     PutU16LE(&block_[offset], static_cast<std::uint16_t>(v));
 }
-float Preferences::Float(std::size_t offset) const { return GetF32LE(&block_[offset]); }
-void Preferences::SetFloat(std::size_t offset, float v) { PutF32LE(&block_[offset], v); }
+float Preferences::Float(std::size_t offset) const {
+    return GetF32LE(&block_[offset]);
+}
+void Preferences::SetFloat(std::size_t offset, float v) {
+    PutF32LE(&block_[offset], v);
+}
 
 std::string Preferences::Text(std::size_t offset, std::size_t size) const {
     const char* p = reinterpret_cast<const char*>(&block_[offset]);
     const void* nul = std::memchr(p, 0, size);
     // A field without a terminator gives up its last byte, as a zero-terminated field would.
-    return std::string(p, nul ? static_cast<const char*>(nul) - p
-                              : Utf8Cut(std::string_view(p, size), size - 1));
+    return std::string(
+        p, nul ? static_cast<const char*>(nul) - p : Utf8Cut(std::string_view(p, size), size - 1));
 }
 
 void Preferences::SetText(std::size_t offset, std::size_t size, std::string_view v) {

@@ -37,7 +37,7 @@ inline constexpr int kColourSettingCount = 20;
 inline constexpr int kPaletteSize = 16;
 
 class Preferences {
-public:
+  public:
     static constexpr std::size_t kBlockSize = 664;
     using Block = std::array<std::uint8_t, kBlockSize>;
 
@@ -171,7 +171,7 @@ public:
     std::string Text(std::size_t offset, std::size_t size) const;
     void SetText(std::size_t offset, std::size_t size, std::string_view v);
 
-private:
+  private:
     Block block_{};
 };
 

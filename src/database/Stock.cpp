@@ -16,7 +16,8 @@ int GetMarketID(const Stock& s) {
 void SetMarketID(Stock& s, int id) {
     const std::uint32_t w = static_cast<std::uint32_t>(s.CategoryWord);
     const std::uint32_t u = static_cast<std::uint32_t>(id);
-    s.CategoryWord = static_cast<std::int32_t>((w & 0xFFFF0002u) | (((u << 1) & 0xFFFCu) + (u & 1u)));
+    s.CategoryWord =
+        static_cast<std::int32_t>((w & 0xFFFF0002u) | (((u << 1) & 0xFFFCu) + (u & 1u)));
 }
 
 int GetGroupID(const Stock& s) {
@@ -25,11 +26,13 @@ int GetGroupID(const Stock& s) {
 
 void SetGroupID(Stock& s, int id) {
     const std::uint32_t w = static_cast<std::uint32_t>(s.CategoryWord);
-    s.CategoryWord = static_cast<std::int32_t>((w & 0xFFFFu) |
-                                               (static_cast<std::uint32_t>(id) << 16));
+    s.CategoryWord =
+        static_cast<std::int32_t>((w & 0xFFFFu) | (static_cast<std::uint32_t>(id) << 16));
 }
 
-bool GetContinuous(const Stock& s) { return (s.CategoryWord & 2) != 0; }
+bool GetContinuous(const Stock& s) {
+    return (s.CategoryWord & 2) != 0;
+}
 
 void SetContinuous(Stock& s, bool on) {
     s.CategoryWord = on ? (s.CategoryWord | 2) : (s.CategoryWord & ~2);

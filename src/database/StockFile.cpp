@@ -41,7 +41,6 @@ bool HasMagic(const Bytes& data) {
     return data.size() >= 7 && std::memcmp(data.data(), kMagic, 7) == 0;
 }
 
-
 // Quotations must be ascending with one per date; a damaged file may hold them otherwise.
 // Returns true when they had to be put in order.
 bool PutInDateOrder(std::vector<Quotation>& quotes) {
@@ -66,8 +65,8 @@ bool PutInDateOrder(std::vector<Quotation>& quotes) {
     return true;
 }
 
-bool DecodeStudies(const std::uint8_t* p, std::size_t size, char version,
-                   std::int32_t studyColour, std::vector<Study>& out, std::string& problem) {
+bool DecodeStudies(const std::uint8_t* p, std::size_t size, char version, std::int32_t studyColour,
+                   std::vector<Study>& out, std::string& problem) {
     if (size < 4) {
         problem = "incomplete study block";
         return false;
@@ -237,8 +236,7 @@ Bytes BuildStockImage(const Stock& stock, std::size_t k, const Bytes& kept) {
         PutI32BE(image.data() + kStockCountOffset, static_cast<std::int32_t>(k + skipped));
         std::memmove(image.data() + kStockHeaderSize + skipped * kQuotationImageSize,
                      image.data() + kStockHeaderSize, k * kQuotationImageSize);
-        std::memcpy(image.data() + kStockHeaderSize, kept.data(),
-                    skipped * kQuotationImageSize);
+        std::memcpy(image.data() + kStockHeaderSize, kept.data(), skipped * kQuotationImageSize);
     }
     EncodeStudies(image.data() + quotesEnd, stock.Studies);
     return image;
@@ -323,9 +321,8 @@ StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& opti
         stock->SkippedCount = static_cast<std::int32_t>(skip);
         stock->FirstLoadedDate = stock->Quotations.front().Date;
     }
-    if (at < length &&
-        !DecodeStudies(data + at, length - at, version, options.studyColour,
-                       stock->Studies, out.problem)) {
+    if (at < length && !DecodeStudies(data + at, length - at, version, options.studyColour,
+                                      stock->Studies, out.problem)) {
         return StockFileStatus::Damaged;
     }
     if (PutInDateOrder(stock->Quotations)) {
@@ -343,8 +340,8 @@ StockFileStatus ReadAllQuotations(const fs::path& path, std::vector<Quotation>& 
     if (!HasMagic(*data)) return StockFileStatus::NotAStockFile;
     if (data->size() < kStockHeaderSize) return StockFileStatus::Damaged;
     const std::int32_t n = GetI32BE(data->data() + kStockCountOffset);
-    if (n < 0 || kStockHeaderSize + static_cast<std::uint64_t>(n) * kQuotationImageSize >
-                     data->size()) {
+    if (n < 0 ||
+        kStockHeaderSize + static_cast<std::uint64_t>(n) * kQuotationImageSize > data->size()) {
         return StockFileStatus::Damaged;
     }
     const char version = static_cast<char>((*data)[7]);

@@ -32,7 +32,7 @@ inline constexpr std::size_t kPartialLoadThreshold = 4096;
 // The codec that builds the stored image of a stock file and converts its text fields. Texts
 // are UTF-8 and stored as they are.
 class StockFileCodec {
-public:
+  public:
     // Size of the image up to the end of `count` quotations.
     static std::size_t ImageSize(std::size_t count) {
         return kStockHeaderSize + kQuotationImageSize * count;
@@ -70,8 +70,8 @@ enum class StockFileStatus {
 };
 
 struct StockFileOptions {
-    bool partial = false;        // partial database loading
-    std::int32_t loadUpto = 0;   // quotations kept in memory per stock when partial
+    bool partial = false;          // partial database loading
+    std::int32_t loadUpto = 0;     // quotations kept in memory per stock when partial
     std::int32_t studyColour = 0;  // palette index of the study colour setting
 };
 
@@ -86,8 +86,7 @@ struct LoadedStock {
 StockFileStatus ReadStockFile(const std::filesystem::path& path, const StockFileOptions& options,
                               LoadedStock& out, Bytes& scratch);
 // Every quotation of a stock file, oldest first (loading of older quotations).
-StockFileStatus ReadAllQuotations(const std::filesystem::path& path,
-                                  std::vector<Quotation>& out);
+StockFileStatus ReadAllQuotations(const std::filesystem::path& path, std::vector<Quotation>& out);
 // The bytes of the oldest `count` quotation images of a stock file, in stored byte order.
 StockFileStatus ReadKeptQuotationImages(const std::filesystem::path& path, std::size_t count,
                                         Bytes& out);

@@ -57,8 +57,8 @@ bool Workspace::EnsureLayout(const fs::path& dir) {
     if (!IsDirectory(dir)) {
         fs::create_directories(dir, ec);
         if (ec || !IsDirectory(dir)) {
-            ui_.ShowMessage(Printf("Could not create the workspace directory\n'%s'.",
-                                   dir.string()));
+            ui_.ShowMessage(
+                Printf("Could not create the workspace directory\n'%s'.", dir.string()));
             return false;
         }
     }

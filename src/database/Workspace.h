@@ -20,7 +20,7 @@ inline constexpr char kDirectoryLetters[] = "0123456789_abcdefghijklmnopqrstuvwx
 inline constexpr int kDirectoryLetterCount = 37;
 
 class Workspace {
-public:
+  public:
     Workspace(Database& db, const Preferences& prefs, UserInterface& ui)
         : db_(db), prefs_(prefs), ui_(ui) {}
 
@@ -40,7 +40,7 @@ public:
     // Moves the stock's file to the same path with ".ZZZ" appended.
     void MarkStockFileDeleted(std::string_view ticker);
 
-private:
+  private:
     void RestoreDeletedFiles(const std::filesystem::path& dir);
     void RemoveDeletedFiles(const std::filesystem::path& dir);
     bool SaveStock(Stock& stock);

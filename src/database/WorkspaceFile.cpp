@@ -14,7 +14,7 @@ constexpr std::size_t kGroupRecord = 56, kSectorRecord = 40, kIndustryRecord = 6
 constexpr std::size_t kMarketRecord = 344, kADRecord = 30;
 
 class Reader {
-public:
+  public:
     explicit Reader(const Bytes& data) : data_(data) {}
     bool Has(std::size_t n) const { return data_.size() - at_ >= n; }
     const std::uint8_t* Take(std::size_t n) {
@@ -23,7 +23,7 @@ public:
         return p;
     }
 
-private:
+  private:
     const Bytes& data_;
     std::size_t at_ = 0;
 };

@@ -12,11 +12,11 @@ namespace velmora::builtins {
 using Handler = Value(FormulaEngine& engine, int count, const Value* args);
 
 // Indicators over the bound stock's price arrays or their array arguments.
-Handler Line, AccDist, Cci, Chaikin, Ema, Ma, Macd, Mfi, Nvi, Obv, Roc, Rsi, Signal, Stoch,
-    StochD, Trix, Ultimate, Cross, Hold, BarsSince, BBandBot, BBandTop, Cum, Divergence, GapDown,
-    GapUp, Highest, HighestBars, Hhv, HhvBars, Iif, Inside, Lowest, LowestBars, Llv, LlvBars,
-    Max, Min, Outside, Pvi, Prec, Ref, Sum, OscP, OscV, Zig, Peak, PeakBars, Trough, TroughBars,
-    ValueWhen, Trin, AdLine, Sar, Pdi, Mdi, Adx, Atr;
+Handler Line, AccDist, Cci, Chaikin, Ema, Ma, Macd, Mfi, Nvi, Obv, Roc, Rsi, Signal, Stoch, StochD,
+    Trix, Ultimate, Cross, Hold, BarsSince, BBandBot, BBandTop, Cum, Divergence, GapDown, GapUp,
+    Highest, HighestBars, Hhv, HhvBars, Iif, Inside, Lowest, LowestBars, Llv, LlvBars, Max, Min,
+    Outside, Pvi, Prec, Ref, Sum, OscP, OscV, Zig, Peak, PeakBars, Trough, TroughBars, ValueWhen,
+    Trin, AdLine, Sar, Pdi, Mdi, Adx, Atr;
 
 // Built-ins that read the selected bar, the bound stock, the database or the market arrays.
 Handler LastValue, WriteIf, WriteVal, Name, FullName, Date, RelStrength, AdvIssues, DecIssues,

@@ -92,6 +92,8 @@ static_assert(std::size(kTable) == 72, "the table holds the 72 built-ins");
 
 }  // namespace
 
-std::span<const BuiltinEntry> BuiltinTable() { return kTable; }
+std::span<const BuiltinEntry> BuiltinTable() {
+    return kTable;
+}
 
 }  // namespace velmora

@@ -34,12 +34,24 @@ Value Make(FormulaEngine& e, Fill fill) {
     return Value::Array(out);
 }
 
-const float* Price(FormulaEngine& e, PriceField field) { return e.PriceArray(field); }
-const float* C(FormulaEngine& e) { return Price(e, PriceField::Close); }
-const float* H(FormulaEngine& e) { return Price(e, PriceField::High); }
-const float* L(FormulaEngine& e) { return Price(e, PriceField::Low); }
-const float* A(FormulaEngine& e) { return Price(e, PriceField::Avg); }
-const float* V(FormulaEngine& e) { return Price(e, PriceField::Volume); }
+const float* Price(FormulaEngine& e, PriceField field) {
+    return e.PriceArray(field);
+}
+const float* C(FormulaEngine& e) {
+    return Price(e, PriceField::Close);
+}
+const float* H(FormulaEngine& e) {
+    return Price(e, PriceField::High);
+}
+const float* L(FormulaEngine& e) {
+    return Price(e, PriceField::Low);
+}
+const float* A(FormulaEngine& e) {
+    return Price(e, PriceField::Avg);
+}
+const float* V(FormulaEngine& e) {
+    return Price(e, PriceField::Volume);
+}
 
 // The bound stock's quotations, one per bar (bars without one, which a consistent run never
 // has, are EMPTY).
@@ -54,7 +66,9 @@ Value FromQuotes(FormulaEngine& e, Fill fill) {
     });
 }
 
-int P(const Value* args, int index) { return BarCountArg(args[index]); }
+int P(const Value* args, int index) {
+    return BarCountArg(args[index]);
+}
 
 }  // namespace
 
@@ -67,11 +81,13 @@ Value Line(FormulaEngine& e, int, const Value* a) {
 }
 
 Value AccDist(FormulaEngine& e, int, const Value*) {
-    return FromQuotes(e, [](std::span<const Quotation> q, float* out) { ind::AccumulationDistribution(q, out); });
+    return FromQuotes(
+        e, [](std::span<const Quotation> q, float* out) { ind::AccumulationDistribution(q, out); });
 }
 
 Value Obv(FormulaEngine& e, int, const Value*) {
-    return FromQuotes(e, [](std::span<const Quotation> q, float* out) { ind::OnBalanceVolume(q, out); });
+    return FromQuotes(
+        e, [](std::span<const Quotation> q, float* out) { ind::OnBalanceVolume(q, out); });
 }
 
 Value Chaikin(FormulaEngine& e, int, const Value* a) {
@@ -87,7 +103,8 @@ Value Cci(FormulaEngine& e, int, const Value* a) {
 }
 
 Value Ema(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::ExponentialAverage(n, P(a, 1), a[0].array, out); });
+    return Make(e,
+                [&](int n, float* out) { ind::ExponentialAverage(n, P(a, 1), a[0].array, out); });
 }
 
 Value Ma(FormulaEngine& e, int, const Value* a) {
@@ -99,7 +116,8 @@ Value Macd(FormulaEngine& e, int, const Value* a) {
 }
 
 Value Signal(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::MacdSignal(n, P(a, 0), P(a, 1), P(a, 2), C(e), out); });
+    return Make(
+        e, [&](int n, float* out) { ind::MacdSignal(n, P(a, 0), P(a, 1), P(a, 2), C(e), out); });
 }
 
 Value Mfi(FormulaEngine& e, int, const Value* a) {
@@ -135,7 +153,9 @@ Value Trix(FormulaEngine& e, int, const Value* a) {
 }
 
 Value Ultimate(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::UltimateOscillator(n, P(a, 0), P(a, 1), P(a, 2), C(e), out); });
+    return Make(e, [&](int n, float* out) {
+        ind::UltimateOscillator(n, P(a, 0), P(a, 1), P(a, 2), C(e), out);
+    });
 }
 
 Value Cross(FormulaEngine& e, int, const Value* a) {
@@ -151,11 +171,15 @@ Value BarsSince(FormulaEngine& e, int, const Value* a) {
 }
 
 Value BBandBot(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::BollingerBand(n, P(a, 1), -a[2].number, a[0].array, out); });
+    return Make(e, [&](int n, float* out) {
+        ind::BollingerBand(n, P(a, 1), -a[2].number, a[0].array, out);
+    });
 }
 
 Value BBandTop(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::BollingerBand(n, P(a, 1), a[2].number, a[0].array, out); });
+    return Make(e, [&](int n, float* out) {
+        ind::BollingerBand(n, P(a, 1), a[2].number, a[0].array, out);
+    });
 }
 
 Value Cum(FormulaEngine& e, int, const Value* a) {
@@ -163,7 +187,9 @@ Value Cum(FormulaEngine& e, int, const Value* a) {
 }
 
 Value Divergence(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::Divergence(n, a[2].number, a[0].array, a[1].array, out); });
+    return Make(e, [&](int n, float* out) {
+        ind::Divergence(n, a[2].number, a[0].array, a[1].array, out);
+    });
 }
 
 Value GapDown(FormulaEngine& e, int, const Value*) {
@@ -199,23 +225,28 @@ Value LowestBars(FormulaEngine& e, int, const Value* a) {
 }
 
 Value Hhv(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::HighestHigh(n, P(a, 1), a[0].array, out, nullptr); });
+    return Make(e,
+                [&](int n, float* out) { ind::HighestHigh(n, P(a, 1), a[0].array, out, nullptr); });
 }
 
 Value HhvBars(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::HighestHigh(n, P(a, 1), a[0].array, nullptr, out); });
+    return Make(e,
+                [&](int n, float* out) { ind::HighestHigh(n, P(a, 1), a[0].array, nullptr, out); });
 }
 
 Value Llv(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::LowestLow(n, P(a, 1), a[0].array, out, nullptr); });
+    return Make(e,
+                [&](int n, float* out) { ind::LowestLow(n, P(a, 1), a[0].array, out, nullptr); });
 }
 
 Value LlvBars(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::LowestLow(n, P(a, 1), a[0].array, nullptr, out); });
+    return Make(e,
+                [&](int n, float* out) { ind::LowestLow(n, P(a, 1), a[0].array, nullptr, out); });
 }
 
 Value Iif(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::Iif(n, a[0].array, a[1].array, a[2].array, out); });
+    return Make(e,
+                [&](int n, float* out) { ind::Iif(n, a[0].array, a[1].array, a[2].array, out); });
 }
 
 Value Max(FormulaEngine& e, int, const Value* a) {
@@ -255,19 +286,23 @@ Value Peak(FormulaEngine& e, int, const Value* a) {
 }
 
 Value PeakBars(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::PeakBars(n, a[1].number, P(a, 2), a[0].array, out); });
+    return Make(
+        e, [&](int n, float* out) { ind::PeakBars(n, a[1].number, P(a, 2), a[0].array, out); });
 }
 
 Value Trough(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::Trough(n, a[1].number, P(a, 2), a[0].array, out); });
+    return Make(e,
+                [&](int n, float* out) { ind::Trough(n, a[1].number, P(a, 2), a[0].array, out); });
 }
 
 Value TroughBars(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::TroughBars(n, a[1].number, P(a, 2), a[0].array, out); });
+    return Make(
+        e, [&](int n, float* out) { ind::TroughBars(n, a[1].number, P(a, 2), a[0].array, out); });
 }
 
 Value ValueWhen(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::ValueWhen(n, P(a, 2), a[0].array, a[1].array, out); });
+    return Make(
+        e, [&](int n, float* out) { ind::ValueWhen(n, P(a, 2), a[0].array, a[1].array, out); });
 }
 
 Value Trin(FormulaEngine& e, int, const Value*) {
@@ -275,34 +310,44 @@ Value Trin(FormulaEngine& e, int, const Value*) {
     const float* decIssues = e.MarketArray(MarketField::DecIssues);
     const float* advVolume = e.MarketArray(MarketField::AdvVolume);
     const float* decVolume = e.MarketArray(MarketField::DecVolume);
-    return Make(e, [&](int n, float* out) { ind::Trin(n, advIssues, decIssues, advVolume, decVolume, out); });
+    return Make(e, [&](int n, float* out) {
+        ind::Trin(n, advIssues, decIssues, advVolume, decVolume, out);
+    });
 }
 
 Value AdLine(FormulaEngine& e, int, const Value*) {
     const float* advIssues = e.MarketArray(MarketField::AdvIssues);
     const float* decIssues = e.MarketArray(MarketField::DecIssues);
     const float* uncIssues = e.MarketArray(MarketField::UncIssues);
-    return Make(e, [&](int n, float* out) { ind::AdvanceDeclineLine(n, advIssues, decIssues, uncIssues, out); });
+    return Make(e, [&](int n, float* out) {
+        ind::AdvanceDeclineLine(n, advIssues, decIssues, uncIssues, out);
+    });
 }
 
 Value Sar(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::ParabolicSar(n, a[0].number, a[1].number, H(e), L(e), out); });
+    return Make(e, [&](int n, float* out) {
+        ind::ParabolicSar(n, a[0].number, a[1].number, H(e), L(e), out);
+    });
 }
 
 Value Pdi(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::PlusDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
+    return Make(
+        e, [&](int n, float* out) { ind::PlusDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
 }
 
 Value Mdi(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::MinusDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
+    return Make(
+        e, [&](int n, float* out) { ind::MinusDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
 }
 
 Value Adx(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::AverageDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
+    return Make(
+        e, [&](int n, float* out) { ind::AverageDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
 }
 
 Value Atr(FormulaEngine& e, int, const Value* a) {
-    return Make(e, [&](int n, float* out) { ind::AverageTrueRange(n, P(a, 0), C(e), H(e), L(e), out); });
+    return Make(
+        e, [&](int n, float* out) { ind::AverageTrueRange(n, P(a, 0), C(e), H(e), L(e), out); });
 }
 
 }  // namespace velmora::builtins

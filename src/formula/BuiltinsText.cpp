@@ -45,7 +45,8 @@ std::string WriteValFormat(float f) {
     if (left) ++text;
     char* dot = nullptr;
     long width = std::strtol(text, &dot, 10);
-    const int precision = (dot != nullptr && *dot == '.' && dot[1] >= '0' && dot[1] <= '9') ? dot[1] - '0' : 3;
+    const int precision =
+        (dot != nullptr && *dot == '.' && dot[1] >= '0' && dot[1] <= '9') ? dot[1] - '0' : 3;
     width = std::min(width, 1000L);
     char format[32];
     std::snprintf(format, sizeof format, "%%%s%ld.%df", left ? "-" : "", width, precision);
@@ -92,7 +93,8 @@ Value Name(FormulaEngine& e, int, const Value*) {
 }
 
 Value FullName(FormulaEngine& e, int, const Value*) {
-    return Text(e, e.BoundStock() != nullptr ? e.BoundStock()->FullName.View() : std::string_view());
+    return Text(e,
+                e.BoundStock() != nullptr ? e.BoundStock()->FullName.View() : std::string_view());
 }
 
 Value Date(FormulaEngine& e, int, const Value*) {
@@ -121,7 +123,8 @@ Value RelStrength(FormulaEngine& e, int, const Value* a) {
             base = CategoryBase(*db, categories.Groups[static_cast<std::size_t>(group)].RSBase);
         }
         if (base == nullptr && stock->IndustryID >= 0 && stock->IndustryID < kIndustryCount) {
-            base = CategoryBase(*db, categories.Industries[static_cast<std::size_t>(stock->IndustryID)].RSBase);
+            base = CategoryBase(
+                *db, categories.Industries[static_cast<std::size_t>(stock->IndustryID)].RSBase);
         }
         const int market = GetMarketID(*stock);
         if (base == nullptr && market >= 0 && market < kMarketCount) {
@@ -143,11 +146,23 @@ Value RelStrength(FormulaEngine& e, int, const Value* a) {
     return Value::Array(out);
 }
 
-Value AdvIssues(FormulaEngine& e, int, const Value*) { return MarketHandler<MarketField::AdvIssues>(e); }
-Value DecIssues(FormulaEngine& e, int, const Value*) { return MarketHandler<MarketField::DecIssues>(e); }
-Value UncIssues(FormulaEngine& e, int, const Value*) { return MarketHandler<MarketField::UncIssues>(e); }
-Value AdvVolume(FormulaEngine& e, int, const Value*) { return MarketHandler<MarketField::AdvVolume>(e); }
-Value DecVolume(FormulaEngine& e, int, const Value*) { return MarketHandler<MarketField::DecVolume>(e); }
-Value UncVolume(FormulaEngine& e, int, const Value*) { return MarketHandler<MarketField::UncVolume>(e); }
+Value AdvIssues(FormulaEngine& e, int, const Value*) {
+    return MarketHandler<MarketField::AdvIssues>(e);
+}
+Value DecIssues(FormulaEngine& e, int, const Value*) {
+    return MarketHandler<MarketField::DecIssues>(e);
+}
+Value UncIssues(FormulaEngine& e, int, const Value*) {
+    return MarketHandler<MarketField::UncIssues>(e);
+}
+Value AdvVolume(FormulaEngine& e, int, const Value*) {
+    return MarketHandler<MarketField::AdvVolume>(e);
+}
+Value DecVolume(FormulaEngine& e, int, const Value*) {
+    return MarketHandler<MarketField::DecVolume>(e);
+}
+Value UncVolume(FormulaEngine& e, int, const Value*) {
+    return MarketHandler<MarketField::UncVolume>(e);
+}
 
 }  // namespace velmora::builtins

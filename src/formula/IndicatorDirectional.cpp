@@ -31,7 +31,7 @@ namespace {
 // values seeds it (no output yet), then e = ((p - 1) e + x) / p. Gives what WilderAverage gives
 // for the same values, without an array.
 class WilderStream {
-public:
+  public:
     explicit WilderStream(int p) : p_(p), keep_(static_cast<float>(p - 1)), divisor_(p) {}
 
     // Takes the next value; true (with the average in `out`) once past the seed.
@@ -46,7 +46,7 @@ public:
         return true;
     }
 
-private:
+  private:
     int p_;
     float keep_;
     detail::PeriodDivisor divisor_;
@@ -63,7 +63,9 @@ inline float DirectionalMove(float up, float c) {
 }
 
 // A ratio in float, saturated to the float range (a divisor of 0 must be handled by the caller).
-inline float Bounded(float x) { return std::min(std::max(x, -FLT_MAX), FLT_MAX); }
+inline float Bounded(float x) {
+    return std::min(std::max(x, -FLT_MAX), FLT_MAX);
+}
 
 // The smoothed values of the directional movement on one bar.
 struct DirectionalBar {
@@ -88,8 +90,8 @@ inline DirectionalBar Indicators(float atr, float plusAvg, float minusAvg) {
 }
 
 inline float TrueRangeAt(const float* close, const float* high, const float* low, int i) {
-    return std::max(high[i] - low[i], std::max(std::fabs(high[i] - close[i - 1]),
-                                               std::fabs(close[i - 1] - low[i])));
+    return std::max(high[i] - low[i],
+                    std::max(std::fabs(high[i] - close[i - 1]), std::fabs(close[i - 1] - low[i])));
 }
 
 // One pass over the bars for the average true range and the directional indicators: the true
@@ -109,7 +111,8 @@ void DirectionalMovement(int n, int p, const float* close, const float* high, co
     bool atrReady = false, movesReady = false, adxReady = false;
     int i = 0;
     for (; i < n; ++i) {
-        if (atrReady && (!kMoves || (movesReady && adxReady)) && i > closeStart && i > highStart) break;
+        if (atrReady && (!kMoves || (movesReady && adxReady)) && i > closeStart && i > highStart)
+            break;
         if (i >= closeStart) {
             const float tr = i > closeStart ? TrueRangeAt(close, high, low, i) : high[i] - low[i];
             atrReady = range.Feed(tr, atr);

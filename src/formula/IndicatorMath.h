@@ -26,7 +26,9 @@ namespace velmora::indicators {
 inline constexpr float EMPTY = -1e10f;
 
 // The truth test of signal arrays: neither EMPTY nor 0.
-inline bool IsTrueBar(float v) { return v != EMPTY && v != 0.0f; }
+inline bool IsTrueBar(float v) {
+    return v != EMPTY && v != 0.0f;
+}
 
 // The first bar of v that is not EMPTY, or n when there is none.
 int FirstValue(int n, const float* v);

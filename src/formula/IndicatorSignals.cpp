@@ -128,7 +128,8 @@ void Precision(int n, int places, const float* v, float* out) {
             continue;
         }
         const double whole = std::nearbyint(x);
-        const double kept = std::fabs(x - whole) <= std::fabs(x) * kFloatRounding ? whole : std::trunc(x);
+        const double kept =
+            std::fabs(x - whole) <= std::fabs(x) * kFloatRounding ? whole : std::trunc(x);
         out[i] = static_cast<float>(kept / scale) + 0.0f;  // no negative zero
     }
 }
@@ -198,8 +199,12 @@ void Extreme(int n, int p, const float* v, float* value, float* bars, Beats beat
     }
 }
 
-inline bool Higher(float a, float b) { return a > b; }
-inline bool Lower(float a, float b) { return a < b; }
+inline bool Higher(float a, float b) {
+    return a > b;
+}
+inline bool Lower(float a, float b) {
+    return a < b;
+}
 
 }  // namespace
 

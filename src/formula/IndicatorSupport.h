@@ -26,7 +26,9 @@ inline int FirstCommon(int n, const float* a, const float* b) {
 }
 
 // Exponential smoothing factor 2 / (p + 1), formed in double from the integer period.
-inline double SmoothingFactor(int p) { return 2.0 / (static_cast<double>(p) + 1.0); }
+inline double SmoothingFactor(int p) {
+    return 2.0 / (static_cast<double>(p) + 1.0);
+}
 
 // A ratio narrowed to float: beyond the float range it saturates, and NaN (which finite inputs
 // cannot give here, but a formula may pass NaN in) becomes 0, so no infinity leaves a routine.
@@ -38,7 +40,9 @@ inline float Saturate(double x) {
 }
 
 // num / den with 0 for a zero divisor, saturated to the float range.
-inline float SafeRatio(double num, double den) { return den == 0.0 ? 0.0f : Saturate(num / den); }
+inline float SafeRatio(double num, double den) {
+    return den == 0.0 ? 0.0f : Saturate(num / den);
+}
 
 // Division of a float by a period, as a multiplication by the double reciprocal. For float x
 // and an integer 1 <= p < 2^24, x * (1/p) in double lies within 2^-52 of x / p, while x / p
@@ -46,13 +50,14 @@ inline float SafeRatio(double num, double den) { return den == 0.0 ? 0.0f : Satu
 // the product to float therefore gives exactly the float quotient x / p, at the cost of a
 // multiplication instead of a division (which is what limits most running averages).
 class PeriodDivisor {
-public:
-    explicit PeriodDivisor(int p) : p_(static_cast<float>(p)), inverse_(1.0 / p), exact_(p < (1 << 24)) {}
+  public:
+    explicit PeriodDivisor(int p)
+        : p_(static_cast<float>(p)), inverse_(1.0 / p), exact_(p < (1 << 24)) {}
     float Divide(float x) const {
         return exact_ ? static_cast<float>(static_cast<double>(x) * inverse_) : x / p_;
     }
 
-private:
+  private:
     float p_;
     double inverse_;
     bool exact_;

@@ -91,9 +91,9 @@ void Trin(int n, const float* advIssues, const float* decIssues, const float* ad
     FillEmpty(out, 0, s);
     for (int i = s; i < n; ++i) {
         const float divisor = decIssues[i] * advVolume[i];
-        out[i] = divisor > 0.0f ? detail::Saturate(static_cast<double>(advIssues[i]) *
-                                                   decVolume[i] / divisor)
-                                : 0.0001f;
+        out[i] = divisor > 0.0f
+                     ? detail::Saturate(static_cast<double>(advIssues[i]) * decVolume[i] / divisor)
+                     : 0.0001f;
     }
 }
 

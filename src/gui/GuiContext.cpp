@@ -14,11 +14,17 @@ void GuiContext::SetChartCaption(std::string_view caption) {
         QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
 }
 
-void GuiContext::RefreshCharts(int flags) { emit chartsRefreshRequested(flags); }
+void GuiContext::RefreshCharts(int flags) {
+    emit chartsRefreshRequested(flags);
+}
 
-void GuiContext::RebuildStockTree(bool fromScratch) { emit stockTreeRebuildRequested(fromScratch); }
+void GuiContext::RebuildStockTree(bool fromScratch) {
+    emit stockTreeRebuildRequested(fromScratch);
+}
 
-void GuiContext::SelectStock(const Stock* stock) { emit stockSelected(stock); }
+void GuiContext::SelectStock(const Stock* stock) {
+    emit stockSelected(stock);
+}
 
 void GuiContext::SendFormulaHint(const HintData& data, Periodicity periodicity) {
     emit formulaRan(data, static_cast<int>(periodicity));

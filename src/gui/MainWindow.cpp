@@ -21,11 +21,11 @@
 #include "app/MainWindowCommands.h"
 #include "chart/Studies.h"
 #include "gui/DesktopDocumentHost.h"
+#include "gui/QtUserInterface.h"
+#include "gui/StockTreePane.h"
 #include "gui/analysis/AnalysisWindow.h"
 #include "gui/analysis/QuickReviewWindow.h"
 #include "gui/analysis/RiskYieldMapWindow.h"
-#include "gui/QtUserInterface.h"
-#include "gui/StockTreePane.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CommentaryWindow.h"
 #include "gui/dialogs/ImportDialogs.h"
@@ -298,15 +298,16 @@ void MainWindow::CreateMenus() {
 
     QMenu* analysis = menuBar()->addMenu(tr("&Analysis"));
     analysis->setObjectName(QStringLiteral("AnalysisMenu"));  // its commands join the Standard bar
-    analysis->addAction(tr("&Automatic Analysis..."), this, [this] {
-        ShowAnalysisWindow(context_, this);
-    })->setIconText(tr("Analysis"));
-    analysis->addAction(tr("Quick &Review..."), this, [this] {
-        ShowQuickReviewWindow(context_, this);
-    })->setIconText(tr("Review"));
-    analysis->addAction(tr("&Risk/yield map"), this, [this] {
-        ShowRiskYieldMapWindow(context_, this);
-    })->setIconText(tr("Risk/yield"));
+    analysis
+        ->addAction(tr("&Automatic Analysis..."), this,
+                    [this] { ShowAnalysisWindow(context_, this); })
+        ->setIconText(tr("Analysis"));
+    analysis
+        ->addAction(tr("Quick &Review..."), this, [this] { ShowQuickReviewWindow(context_, this); })
+        ->setIconText(tr("Review"));
+    analysis
+        ->addAction(tr("&Risk/yield map"), this, [this] { ShowRiskYieldMapWindow(context_, this); })
+        ->setIconText(tr("Risk/yield"));
 
     QMenu* window = menuBar()->addMenu(tr("&Window"));
     window->addAction(newWindow_);

@@ -117,8 +117,8 @@ int main(int argc, char** argv) {
         // Let the windows lay themselves out and paint once before the picture is taken.
         QTimer::singleShot(500, [&program, &screenshot] {
             QWidget* window = program.Window();
-            const bool saved =
-                window != nullptr && window->grab().save(QString::fromStdString(*screenshot), "PNG");
+            const bool saved = window != nullptr &&
+                               window->grab().save(QString::fromStdString(*screenshot), "PNG");
             if (saved)
                 std::printf("%s\n", screenshot->c_str());
             else

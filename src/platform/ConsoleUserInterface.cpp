@@ -13,8 +13,8 @@ bool ConsoleProgress::Step(int index, int total, std::string_view detail,
     const int percent = total > 0 ? static_cast<int>(100LL * index / total) : 0;
     const int filled = percent * 30 / 100;
     std::fprintf(out_, "\r%.*s [%.*s%*s] %3d%% %-24.24s", static_cast<int>(caption.size()),
-                 caption.data(), filled, "##############################", 30 - filled, "",
-                 percent, std::string(detail).c_str());
+                 caption.data(), filled, "##############################", 30 - filled, "", percent,
+                 std::string(detail).c_str());
     std::fflush(out_);
     shown_ = true;
     return true;

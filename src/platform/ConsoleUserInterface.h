@@ -11,19 +11,19 @@
 namespace velmora {
 
 class ConsoleProgress final : public ProgressReporter {
-public:
+  public:
     explicit ConsoleProgress(std::FILE* out);
     bool Step(int index, int total, std::string_view detail, std::string_view caption) override;
     void Close() override;
 
-private:
+  private:
     std::FILE* out_;
     bool terminal_;
     bool shown_ = false;
 };
 
 class ConsoleUserInterface final : public UserInterface {
-public:
+  public:
     explicit ConsoleUserInterface(std::FILE* out = stderr);
     void ShowMessage(std::string_view text) override;
     bool AskYesNo(std::string_view question) override;
@@ -42,7 +42,7 @@ public:
     // Status texts are shown only when verbose (the status bar is chatty).
     void SetVerbose(bool verbose) { verbose_ = verbose; }
 
-private:
+  private:
     std::FILE* out_;
     std::FILE* in_ = nullptr;
     ConsoleProgress progress_;
@@ -52,7 +52,7 @@ private:
 
 // A UserInterface that shows nothing and remembers everything, for tests and batch runs.
 class RecordingUserInterface final : public UserInterface {
-public:
+  public:
     void ShowMessage(std::string_view text) override { messages.emplace_back(text); }
     bool AskYesNo(std::string_view question) override {
         questions.emplace_back(question);

@@ -66,7 +66,9 @@ std::size_t FindUnescaped(std::string_view text, char c) {
     return std::string_view::npos;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // Whether `text` ends with an odd number of backslashes (the next character is escaped).
 bool EndsEscaped(std::string_view text) {

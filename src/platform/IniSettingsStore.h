@@ -18,7 +18,7 @@
 namespace velmora {
 
 class IniSettingsStore final : public SettingsStore {
-public:
+  public:
     // Reads the file when it exists; a missing or unreadable file gives an empty store.
     explicit IniSettingsStore(std::filesystem::path file);
 
@@ -36,7 +36,7 @@ public:
     std::string Serialize() const;
     void Parse(std::string_view text);
 
-private:
+  private:
     struct Entry {
         std::string name, value;
     };

@@ -10,7 +10,7 @@
 namespace velmora {
 
 class MemorySettingsStore final : public SettingsStore {
-public:
+  public:
     std::optional<std::string> GetString(std::string_view section,
                                          std::string_view name) const override {
         auto it = values_.find({std::string(section), std::string(name)});
@@ -25,7 +25,7 @@ public:
         values_.erase({std::string(section), std::string(name)});
     }
 
-private:
+  private:
     std::map<std::pair<std::string, std::string>, std::string> values_;
 };
 

@@ -6,7 +6,7 @@
 namespace velmora {
 
 class ProgressReporter {
-public:
+  public:
     virtual ~ProgressReporter() = default;
     // Shows item `index` of `total` with a detail text under a caption. Returns false when the
     // user pressed Cancel; the operation then stops after the current item.
@@ -16,7 +16,7 @@ public:
 
 // A progress reporter that shows nothing and never cancels.
 class NullProgress final : public ProgressReporter {
-public:
+  public:
     bool Step(int, int, std::string_view, std::string_view) override { return true; }
     void Close() override {}
 };

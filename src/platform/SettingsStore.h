@@ -11,7 +11,7 @@
 namespace velmora {
 
 class SettingsStore {
-public:
+  public:
     virtual ~SettingsStore() = default;
     virtual std::optional<std::string> GetString(std::string_view section,
                                                  std::string_view name) const = 0;

@@ -1,7 +1,8 @@
 #pragma once
 // What the logic of every subsystem may ask of the user interface: message boxes, Yes/No
 // questions, the status bar text, the main window's progress indicator and the progress dialog.
-// The GUI implements it with widgets; the command-line tool and the tests with ConsoleUserInterface.
+// The GUI implements it with widgets; the command-line tool and the tests with
+// ConsoleUserInterface.
 
 #include <optional>
 #include <string>
@@ -12,7 +13,7 @@
 namespace velmora {
 
 class UserInterface {
-public:
+  public:
     virtual ~UserInterface() = default;
     virtual void ShowMessage(std::string_view text) = 0;
     virtual bool AskYesNo(std::string_view question) = 0;

@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "analysis/AnalysisTestSupport.h"
 #include "analysis/Backtest.h"
 #include "analysis/BacktestReport.h"
 #include "analysis/ResultExport.h"
-#include "analysis/AnalysisTestSupport.h"
 #include "common/TestSupport.h"
 #include "database/PackedDate.h"
 #include "platform/ConsoleUserInterface.h"

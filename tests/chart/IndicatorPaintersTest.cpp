@@ -207,8 +207,7 @@ TEST(IndicatorPainters, VolumeHistogramAndItsAverage) {
     f.settings.volumeShowsTurnover = false;
     f.pane.stock = &s;
     PaintVolumeChart(f.pane);
-    EXPECT_EQ(CountInColour(f.canvas, Kind::FillRect, f.prefs.Colour(ColourSetting::Volume)),
-              100);
+    EXPECT_EQ(CountInColour(f.canvas, Kind::FillRect, f.prefs.Colour(ColourSetting::Volume)), 100);
     const auto lines = f.canvas.CallsOf(Kind::Polyline);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0]->colour, f.prefs.Colour(ColourSetting::ShortTimeAverage));

@@ -34,8 +34,7 @@ TEST(Cli, SampleWorkspaceListsAndQuotesDeterministically) {
 
     const CommandRun quotes = RunCommand(profile, a.path().string(), "quotes", {"wig"});
     ASSERT_EQ(quotes.status, 0);
-    EXPECT_EQ(quotes.out.rfind("date,open,high,low,close,volume,openint,mark,reduction\n", 0),
-              0u);
+    EXPECT_EQ(quotes.out.rfind("date,open,high,low,close,volume,openint,mark,reduction\n", 0), 0u);
     EXPECT_GT(quotes.out.size(), 2000u * 20);
 
     const CommandRun info = RunCommand(profile, a.path().string(), "info", {});

@@ -48,8 +48,8 @@ TEST(ToolsCommand, RunPassesTheGivenArguments) {
         return RunCliCommand(profile, {}, "tools", std::move(args));
     };
     const auto dir = profile.path().string();
-    run({"add", "Write", "--command", "/bin/sh", "--args", "-c 'echo stored > a.txt'", "--dir",
-         dir, "--prompt"});
+    run({"add", "Write", "--command", "/bin/sh", "--args", "-c 'echo stored > a.txt'", "--dir", dir,
+         "--prompt"});
     auto r = run({"run", "0", "--args", "-c 'echo given > b.tmp; mv b.tmp b.txt'"});
     ASSERT_EQ(r.status, kSuccess) << r.err;
     const auto file = profile.path() / "b.txt";

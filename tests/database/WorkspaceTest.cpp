@@ -246,7 +246,8 @@ TEST(StockFile, DamagedFilesAreSkippedAndLeftUntouched) {
     EXPECT_EQ(f.db.StockCount(), 1);
     EXPECT_NE(f.db.FindStock("GOOD"), nullptr);
     int damagedMessages = 0;
-    for (const auto& t : f.ui.statusTexts) damagedMessages += t.find("damaged") != std::string::npos;
+    for (const auto& t : f.ui.statusTexts)
+        damagedMessages += t.find("damaged") != std::string::npos;
     EXPECT_EQ(damagedMessages, 3);
     EXPECT_EQ(test::ReadBytes(f.dir / "m" / "MANY"), many);
     EXPECT_EQ(test::ReadBytes(f.dir / "s" / "STUDY"), study);

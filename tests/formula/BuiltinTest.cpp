@@ -17,18 +17,24 @@ namespace {
 
 using test::EngineFixture;
 
-bool EndsWith(const std::string& report, const std::string& message) { return report.ends_with(message); }
+bool EndsWith(const std::string& report, const std::string& message) {
+    return report.ends_with(message);
+}
 
 TEST(BuiltinTable, HoldsTheSeventyTwoBuiltinsInTableOrder) {
     const std::vector<std::string> names = {
-        "line", "accdist", "cci", "chaikin", "ema", "ma", "macd", "mfi", "nvi", "obv", "roc", "rsi",
-        "signal", "stoch", "stochk", "stochd", "trix", "ultimate", "cross", "hold", "barssince",
-        "bbandbot", "bbandtop", "cum", "divergence", "gapdown", "gapup", "highest", "highestbars",
-        "hhv", "hhvbars", "iif", "inside", "lastvalue", "lowest", "lowestbars", "llv", "llvbars",
-        "max", "min", "outside", "pvi", "prec", "ref", "sum", "writeif", "writeval", "name",
-        "fullname", "date", "oscp", "oscv", "zig", "peak", "peakbars", "trough", "troughbars",
-        "valuewhen", "advissues", "decissues", "uncissues", "advvolume", "decvolume", "uncvolume",
-        "trin", "adline", "sar", "pdi", "mdi", "adx", "atr", "relstrength"};
+        "line",       "accdist",   "cci",        "chaikin",   "ema",         "ma",
+        "macd",       "mfi",       "nvi",        "obv",       "roc",         "rsi",
+        "signal",     "stoch",     "stochk",     "stochd",    "trix",        "ultimate",
+        "cross",      "hold",      "barssince",  "bbandbot",  "bbandtop",    "cum",
+        "divergence", "gapdown",   "gapup",      "highest",   "highestbars", "hhv",
+        "hhvbars",    "iif",       "inside",     "lastvalue", "lowest",      "lowestbars",
+        "llv",        "llvbars",   "max",        "min",       "outside",     "pvi",
+        "prec",       "ref",       "sum",        "writeif",   "writeval",    "name",
+        "fullname",   "date",      "oscp",       "oscv",      "zig",         "peak",
+        "peakbars",   "trough",    "troughbars", "valuewhen", "advissues",   "decissues",
+        "uncissues",  "advvolume", "decvolume",  "uncvolume", "trin",        "adline",
+        "sar",        "pdi",       "mdi",        "adx",       "atr",         "relstrength"};
     const auto table = BuiltinTable();
     ASSERT_EQ(table.size(), names.size());
     for (std::size_t i = 0; i < names.size(); ++i) EXPECT_EQ(table[i].name, names[i]) << i;
@@ -60,21 +66,78 @@ TEST(BuiltinTable, HoldsTheSeventyTwoBuiltinsInTableOrder) {
 
 TEST(Builtins, EveryBuiltinEvaluatesWithoutReports) {
     EngineFixture f(60);
-    const char* calls[] = {
-        "line(1, 2)", "accdist()", "cci()", "chaikin()", "ema(close, 5)", "ma(close, 5)", "macd()",
-        "mfi()", "nvi()", "obv()", "roc(close)", "rsi()", "signal()", "stoch()", "stochk()",
-        "stochd()", "trix()", "ultimate()", "cross(close, ma(close, 3))", "hold(close > 20, 3)",
-        "barssince(close > 20)", "bbandbot(close)", "bbandtop(close)", "cum(volume)",
-        "divergence(close, volume, 1)", "gapdown()", "gapup()", "highest(close)",
-        "highestbars(close)", "hhv(close, 5)", "hhvbars(close, 5)", "iif(close > 20, 1, 2)",
-        "inside()", "lastvalue(close)", "lowest(close)", "lowestbars(close)", "llv(close, 5)",
-        "llvbars(close, 5)", "max(close, 30)", "min(close, 30)", "outside()", "pvi()",
-        "prec(close / 3, 2)", "ref(close, -1)", "sum(close, 5)", "writeif(close > 20, \"y\", \"n\")",
-        "writeval(close)", "name()", "fullname()", "date()", "oscp(5, 10)", "oscv(5, 10)",
-        "zig(close, 5)", "peak(close, 5)", "peakbars(close, 5)", "trough(close, 5)",
-        "troughbars(close, 5)", "valuewhen(close > 20, close)", "advissues()", "decissues()",
-        "uncissues()", "advvolume()", "decvolume()", "uncvolume()", "trin()", "adline()", "sar()",
-        "pdi()", "mdi()", "adx()", "atr(14)", "relstrength(\"TEST\")"};
+    const char* calls[] = {"line(1, 2)",
+                           "accdist()",
+                           "cci()",
+                           "chaikin()",
+                           "ema(close, 5)",
+                           "ma(close, 5)",
+                           "macd()",
+                           "mfi()",
+                           "nvi()",
+                           "obv()",
+                           "roc(close)",
+                           "rsi()",
+                           "signal()",
+                           "stoch()",
+                           "stochk()",
+                           "stochd()",
+                           "trix()",
+                           "ultimate()",
+                           "cross(close, ma(close, 3))",
+                           "hold(close > 20, 3)",
+                           "barssince(close > 20)",
+                           "bbandbot(close)",
+                           "bbandtop(close)",
+                           "cum(volume)",
+                           "divergence(close, volume, 1)",
+                           "gapdown()",
+                           "gapup()",
+                           "highest(close)",
+                           "highestbars(close)",
+                           "hhv(close, 5)",
+                           "hhvbars(close, 5)",
+                           "iif(close > 20, 1, 2)",
+                           "inside()",
+                           "lastvalue(close)",
+                           "lowest(close)",
+                           "lowestbars(close)",
+                           "llv(close, 5)",
+                           "llvbars(close, 5)",
+                           "max(close, 30)",
+                           "min(close, 30)",
+                           "outside()",
+                           "pvi()",
+                           "prec(close / 3, 2)",
+                           "ref(close, -1)",
+                           "sum(close, 5)",
+                           "writeif(close > 20, \"y\", \"n\")",
+                           "writeval(close)",
+                           "name()",
+                           "fullname()",
+                           "date()",
+                           "oscp(5, 10)",
+                           "oscv(5, 10)",
+                           "zig(close, 5)",
+                           "peak(close, 5)",
+                           "peakbars(close, 5)",
+                           "trough(close, 5)",
+                           "troughbars(close, 5)",
+                           "valuewhen(close > 20, close)",
+                           "advissues()",
+                           "decissues()",
+                           "uncissues()",
+                           "advvolume()",
+                           "decvolume()",
+                           "uncvolume()",
+                           "trin()",
+                           "adline()",
+                           "sar()",
+                           "pdi()",
+                           "mdi()",
+                           "adx()",
+                           "atr(14)",
+                           "relstrength(\"TEST\")"};
     ASSERT_EQ(std::size(calls), 72u);
     for (const char* call : calls) {
         const auto reports = f.Run(std::string("x = ") + call + ";");
@@ -84,7 +147,8 @@ TEST(Builtins, EveryBuiltinEvaluatesWithoutReports) {
             EXPECT_NE(f.engine.GetString("x"), nullptr) << call;
             continue;
         }
-        for (int i = 0; i < f.engine.BarCount(); ++i) ASSERT_TRUE(std::isfinite(x[i])) << call << " bar " << i;
+        for (int i = 0; i < f.engine.BarCount(); ++i)
+            ASSERT_TRUE(std::isfinite(x[i])) << call << " bar " << i;
     }
 }
 
@@ -92,7 +156,9 @@ TEST(Builtins, ArgumentChecks) {
     EngineFixture f(8);
     auto message = [&](const std::string& text) {
         const auto reports = f.Run(text);
-        return reports.size() == 1 ? reports[0] : std::string("<" + std::to_string(reports.size()) + " reports>");
+        return reports.size() == 1
+                   ? reports[0]
+                   : std::string("<" + std::to_string(reports.size()) + " reports>");
     };
     EXPECT_TRUE(EndsWith(message("x = ma(close);"), "Missing arguments\n"));
     EXPECT_TRUE(EndsWith(message("x = ma(close, 10, 2);"), "Too many arguments\n"));
@@ -127,7 +193,8 @@ TEST(Builtins, DefaultsCompleteTheOptionalArguments) {
     EXPECT_NE(f.Array("m1")[79], EMPTY);
     EXPECT_NE(f.Array("s1")[79], EMPTY);
     // bbandbot passes the negated width: the two bands lie symmetric about the average.
-    ASSERT_TRUE(f.Run("t = bbandtop(close, 5, 1); u = bbandbot(close, 5, 1); mm = ma(close, 5);").empty());
+    ASSERT_TRUE(
+        f.Run("t = bbandtop(close, 5, 1); u = bbandbot(close, 5, 1); mm = ma(close, 5);").empty());
     const auto t = f.Array("t"), u = f.Array("u"), m = f.Array("mm");
     for (std::size_t i = 5; i < t.size(); ++i) EXPECT_NEAR(t[i] + u[i], 2 * m[i], 1e-4f) << i;
 }
@@ -138,7 +205,8 @@ TEST(Builtins, BarValuedBuiltinsReadTheSelectedBar) {
     ASSERT_TRUE(f.Run("lv = lastvalue(close); far = lastvalue(ma(close, 1000));"
                       "w = writeval(close + 0.5); w2 = writeval(close + 0.5, 1.2);"
                       "we = writeval(ma(close, 5)); wl = writeval(close, -6.1);"
-                      "yes = writeif(close > 11, \"up\", \"down\"); no = writeif(ma(close, 5), \"a\", \"b\");"
+                      "yes = writeif(close > 11, \"up\", \"down\"); no = writeif(ma(close, 5), "
+                      "\"a\", \"b\");"
                       "d = date();")
                     .empty());
     EXPECT_EQ(f.engine.GetNumber("lv"), 12.0f);
@@ -175,7 +243,7 @@ TEST(Builtins, PriceBuiltinsSeeAssignedPricesButQuotationRoutinesDoNot) {
 }
 
 TEST(Builtins, RelativeStrengthFindsItsBase) {
-    EngineFixture f(5);  // TEST closes 10..14 from 2024-01-01
+    EngineFixture f(5);                                 // TEST closes 10..14 from 2024-01-01
     Stock& base = test::AddTestStock(f.db, "BASE", 3);  // closes 10..12
     base.Quotations[1].Close = 0;
     ASSERT_TRUE(f.Run("x = relstrength(\"base\");").empty());
@@ -236,26 +304,60 @@ namespace {
 // (sqrt(-1)); nothing may read outside the arrays (the sanitizers watch), and with finite
 // arguments nothing may come out as NaN or infinity.
 TEST(Builtins, ExtremeNumberArgumentsStayInsideTheArrays) {
-    const char* templates[] = {
-        "line(#, #)", "cci(#)", "chaikin(#, #)", "ema(close, #)", "ma(close, #)", "macd(#, #)",
-        "mfi(#)", "roc(close, #)", "rsi(#)", "signal(#, #, #)", "stoch(#)", "stochd(#)", "trix(#)",
-        "ultimate(#, #, #)", "hold(close > 15, #)", "bbandbot(close, #, #)", "bbandtop(close, #, #)",
-        "divergence(close, volume, #)", "hhv(close, #)", "hhvbars(close, #)", "llv(close, #)",
-        "llvbars(close, #)", "prec(close / 7, #)", "ref(close, #)", "sum(close, #)",
-        "writeval(close, #)", "oscp(#, #)", "oscv(#, #)", "zig(close, #)", "peak(close, #, #)",
-        "peakbars(close, #, #)", "trough(close, #, #)", "troughbars(close, #, #)",
-        "valuewhen(close > 15, close, #)", "sar(#, #)", "pdi(#)", "mdi(#)", "adx(#)", "atr(#)"};
+    const char* templates[] = {"line(#, #)",
+                               "cci(#)",
+                               "chaikin(#, #)",
+                               "ema(close, #)",
+                               "ma(close, #)",
+                               "macd(#, #)",
+                               "mfi(#)",
+                               "roc(close, #)",
+                               "rsi(#)",
+                               "signal(#, #, #)",
+                               "stoch(#)",
+                               "stochd(#)",
+                               "trix(#)",
+                               "ultimate(#, #, #)",
+                               "hold(close > 15, #)",
+                               "bbandbot(close, #, #)",
+                               "bbandtop(close, #, #)",
+                               "divergence(close, volume, #)",
+                               "hhv(close, #)",
+                               "hhvbars(close, #)",
+                               "llv(close, #)",
+                               "llvbars(close, #)",
+                               "prec(close / 7, #)",
+                               "ref(close, #)",
+                               "sum(close, #)",
+                               "writeval(close, #)",
+                               "oscp(#, #)",
+                               "oscv(#, #)",
+                               "zig(close, #)",
+                               "peak(close, #, #)",
+                               "peakbars(close, #, #)",
+                               "trough(close, #, #)",
+                               "troughbars(close, #, #)",
+                               "valuewhen(close > 15, close, #)",
+                               "sar(#, #)",
+                               "pdi(#)",
+                               "mdi(#)",
+                               "adx(#)",
+                               "atr(#)"};
     const char* values[] = {"0", "1", "-3", "2.5", "1e9", "-1e9", "1e30", "-1e30", "sqrt(-1)"};
     test::EngineFixture f(30);
     for (const char* t : templates) {
         for (const char* value : values) {
             std::string call = t;
-            for (std::size_t at; (at = call.find('#')) != std::string::npos;) call.replace(at, 1, value);
+            for (std::size_t at; (at = call.find('#')) != std::string::npos;)
+                call.replace(at, 1, value);
             const auto reports = f.Run("x = " + call + ";");
             ASSERT_TRUE(reports.empty()) << call << ": " << reports[0];
             const float* x = f.engine.GetArray("x");
-            if (x == nullptr || std::string(value) == "sqrt(-1)" || std::string(value).find("e30") != std::string::npos) continue;
-            for (int i = 0; i < f.engine.BarCount(); ++i) ASSERT_TRUE(std::isfinite(x[i])) << call << " bar " << i;
+            if (x == nullptr || std::string(value) == "sqrt(-1)" ||
+                std::string(value).find("e30") != std::string::npos)
+                continue;
+            for (int i = 0; i < f.engine.BarCount(); ++i)
+                ASSERT_TRUE(std::isfinite(x[i])) << call << " bar " << i;
         }
     }
 }

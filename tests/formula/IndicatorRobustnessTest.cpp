@@ -55,7 +55,8 @@ std::vector<Routine> AllRoutines() {
         {"ema", true, [=](B b, float* o) { ExponentialAverage(n(b), 5, b.close.data(), o); }},
         {"wilder", true, [=](B b, float* o) { WilderAverage(n(b), 5, b.close.data(), o); }},
         {"cum", true, [=](B b, float* o) { CumulativeSum(n(b), b.close.data(), o); }},
-        {"bbandtop", true, [=](B b, float* o) { BollingerBand(n(b), 15, 2.0f, b.close.data(), o); }},
+        {"bbandtop", true,
+         [=](B b, float* o) { BollingerBand(n(b), 15, 2.0f, b.close.data(), o); }},
         {"macd", true, [=](B b, float* o) { Macd(n(b), 12, 26, b.close.data(), o); }},
         {"signal", true, [=](B b, float* o) { MacdSignal(n(b), 12, 26, 9, b.close.data(), o); }},
         {"oscp", true, [=](B b, float* o) { Oscillator(n(b), 3, 10, b.close.data(), o); }},
@@ -64,30 +65,54 @@ std::vector<Routine> AllRoutines() {
         {"rsi", true, [=](B b, float* o) { Rsi(n(b), 14, b.close.data(), o); }},
         {"stoch", true, [=](B b, float* o) { Stochastic(n(b), 14, b.close.data(), o, nullptr); }},
         {"stochd", true, [=](B b, float* o) { Stochastic(n(b), 14, b.close.data(), nullptr, o); }},
-        {"ultimate", true, [=](B b, float* o) { UltimateOscillator(n(b), 7, 14, 28, b.close.data(), o); }},
+        {"ultimate", true,
+         [=](B b, float* o) { UltimateOscillator(n(b), 7, 14, 28, b.close.data(), o); }},
         {"trix", true, [=](B b, float* o) { Trix(n(b), 9, b.close.data(), o); }},
         {"cci", true, [=](B b, float* o) { Cci(n(b), 14, b.avg.data(), o); }},
         {"mfi", true, [=](B b, float* o) { Mfi(n(b), 14, b.avg.data(), b.volume.data(), o); }},
         {"obv", false, [=](B b, float* o) { OnBalanceVolume(b.quotes, o); }},
         {"accdist", false, [=](B b, float* o) { AccumulationDistribution(b.quotes, o); }},
         {"chaikin", true, [=](B b, float* o) { Chaikin(n(b), 9, 14, b.close.data(), o); }},
-        {"nvi", false, [=](B b, float* o) { NegativeVolumeIndex(n(b), b.close.data(), b.volume.data(), o); }},
-        {"pvi", false, [=](B b, float* o) { PositiveVolumeIndex(n(b), b.close.data(), b.volume.data(), o); }},
-        {"trin", true, [=](B b, float* o) { Trin(n(b), b.close.data(), b.low.data(), b.volume.data(), b.high.data(), o); }},
-        {"adline", true, [=](B b, float* o) { AdvanceDeclineLine(n(b), b.close.data(), b.low.data(), b.volume.data(), o); }},
-        {"atr", true, [=](B b, float* o) { AverageTrueRange(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o); }},
-        {"pdi", true, [=](B b, float* o) { PlusDirectional(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o); }},
-        {"mdi", true, [=](B b, float* o) { MinusDirectional(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o); }},
-        {"adx", true, [=](B b, float* o) { AverageDirectional(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o); }},
-        {"sar", true, [=](B b, float* o) { ParabolicSar(n(b), 0.02f, 0.2f, b.high.data(), b.low.data(), o); }},
+        {"nvi", false,
+         [=](B b, float* o) { NegativeVolumeIndex(n(b), b.close.data(), b.volume.data(), o); }},
+        {"pvi", false,
+         [=](B b, float* o) { PositiveVolumeIndex(n(b), b.close.data(), b.volume.data(), o); }},
+        {"trin", true,
+         [=](B b, float* o) {
+             Trin(n(b), b.close.data(), b.low.data(), b.volume.data(), b.high.data(), o);
+         }},
+        {"adline", true,
+         [=](B b, float* o) {
+             AdvanceDeclineLine(n(b), b.close.data(), b.low.data(), b.volume.data(), o);
+         }},
+        {"atr", true,
+         [=](B b, float* o) {
+             AverageTrueRange(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o);
+         }},
+        {"pdi", true,
+         [=](B b, float* o) {
+             PlusDirectional(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o);
+         }},
+        {"mdi", true,
+         [=](B b, float* o) {
+             MinusDirectional(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o);
+         }},
+        {"adx", true,
+         [=](B b, float* o) {
+             AverageDirectional(n(b), 14, b.close.data(), b.high.data(), b.low.data(), o);
+         }},
+        {"sar", true,
+         [=](B b, float* o) { ParabolicSar(n(b), 0.02f, 0.2f, b.high.data(), b.low.data(), o); }},
         {"cross", true, [=](B b, float* o) { Cross(n(b), b.close.data(), b.avg.data(), o); }},
         {"hold", true, [=](B b, float* o) { Hold(n(b), 3, b.close.data(), o); }},
         {"barssince", true, [=](B b, float* o) { BarsSince(n(b), b.close.data(), o); }},
-        {"iif", true, [=](B b, float* o) { Iif(n(b), b.close.data(), b.high.data(), b.low.data(), o); }},
+        {"iif", true,
+         [=](B b, float* o) { Iif(n(b), b.close.data(), b.high.data(), b.low.data(), o); }},
         {"max", true, [=](B b, float* o) { Max(n(b), b.high.data(), b.low.data(), o); }},
         {"gapup", true, [=](B b, float* o) { GapUp(n(b), b.high.data(), b.low.data(), o); }},
         {"inside", true, [=](B b, float* o) { InsideBar(n(b), b.high.data(), b.low.data(), o); }},
-        {"divergence", true, [=](B b, float* o) { Divergence(n(b), 5, b.close.data(), b.volume.data(), o); }},
+        {"divergence", true,
+         [=](B b, float* o) { Divergence(n(b), 5, b.close.data(), b.volume.data(), o); }},
         {"prec", true, [=](B b, float* o) { Precision(n(b), 2, b.close.data(), o); }},
         {"ref-", true, [=](B b, float* o) { Ref(n(b), -3, b.close.data(), o); }},
         {"ref+", false, [=](B b, float* o) { Ref(n(b), 3, b.close.data(), o); }},
@@ -97,7 +122,8 @@ std::vector<Routine> AllRoutines() {
         {"zig", true, [=](B b, float* o) { ZigZag(n(b), 5, b.close.data(), o); }},
         {"peak", true, [=](B b, float* o) { Peak(n(b), 5, 2, b.close.data(), o); }},
         {"troughbars", true, [=](B b, float* o) { TroughBars(n(b), 5, 1, b.close.data(), o); }},
-        {"valuewhen", true, [=](B b, float* o) { ValueWhen(n(b), 2, b.close.data(), b.volume.data(), o); }},
+        {"valuewhen", true,
+         [=](B b, float* o) { ValueWhen(n(b), 2, b.close.data(), b.volume.data(), o); }},
         {"relstrength", false, [=](B b, float* o) { RelativeStrength(b.quotes, b.quotes, o); }},
     };
 }
@@ -125,7 +151,8 @@ std::vector<std::pair<std::string, Bars>> AwkwardSeries() {
     for (int i = 0; i < n; ++i) subnormal[i] = (i % 7) * 1e-44f;
     all.emplace_back("subnormal", MakeBars(subnormal, Series(n, 1.0f), 0));
     Series huge(n);
-    for (int i = 0; i < n; ++i) huge[i] = (i % 2 ? 1.0f : -1.0f) * 1e30f * static_cast<float>(1 + i % 3);
+    for (int i = 0; i < n; ++i)
+        huge[i] = (i % 2 ? 1.0f : -1.0f) * 1e30f * static_cast<float>(1 + i % 3);
     all.emplace_back("huge swings", MakeBars(huge, Series(n, 1.0f), 0));
     return all;
 }
@@ -137,8 +164,10 @@ TEST(IndicatorRobustness, NoNaNOrInfinityAndLeadingEmptyBarsStayEmpty) {
             Series out(static_cast<std::size_t>(bars.Count()), 12345.0f);
             routine.run(bars, out.data());
             for (int i = 0; i < bars.Count(); ++i) {
-                ASSERT_TRUE(std::isfinite(out[i])) << routine.name << " on " << label << " bar " << i;
-                ASSERT_NE(out[i], 12345.0f) << routine.name << " left bar " << i << " unwritten on " << label;
+                ASSERT_TRUE(std::isfinite(out[i]))
+                    << routine.name << " on " << label << " bar " << i;
+                ASSERT_NE(out[i], 12345.0f)
+                    << routine.name << " left bar " << i << " unwritten on " << label;
                 if (routine.leadingRule && i < leading) {
                     ASSERT_EQ(out[i], E) << routine.name << " on " << label << " bar " << i;
                 }
@@ -149,11 +178,13 @@ TEST(IndicatorRobustness, NoNaNOrInfinityAndLeadingEmptyBarsStayEmpty) {
 
 TEST(IndicatorRobustness, ShortAndEmptyInputs) {
     for (int n = 0; n <= 3; ++n) {
-        const Bars bars = MakeBars(Series(static_cast<std::size_t>(n), 1.0f), Series(static_cast<std::size_t>(n), 1.0f), 0);
+        const Bars bars = MakeBars(Series(static_cast<std::size_t>(n), 1.0f),
+                                   Series(static_cast<std::size_t>(n), 1.0f), 0);
         for (const Routine& routine : AllRoutines()) {
             Series out(static_cast<std::size_t>(n) + 1, 12345.0f);
             routine.run(bars, out.data());
-            EXPECT_EQ(out[static_cast<std::size_t>(n)], 12345.0f) << routine.name << " wrote past the end";
+            EXPECT_EQ(out[static_cast<std::size_t>(n)], 12345.0f)
+                << routine.name << " wrote past the end";
         }
     }
     // Every input EMPTY: every rule-following output is EMPTY.
@@ -192,8 +223,14 @@ TEST(IndicatorRobustness, WarmUpCountsStartAtTheFirstValue) {
     EXPECT_EQ(firstValue([&](float* o) { Chaikin(n, 3, 6, shifted.data(), o); }), 16);
     EXPECT_EQ(firstValue([&](float* o) { CumulativeSum(n, shifted.data(), o); }), 10);
     EXPECT_EQ(firstValue([&](float* o) { HighestHigh(n, 5, shifted.data(), o, nullptr); }), 10);
-    EXPECT_EQ(firstValue([&](float* o) { AverageTrueRange(n, 5, shifted.data(), shifted.data(), shifted.data(), o); }), 15);
-    EXPECT_EQ(firstValue([&](float* o) { AverageDirectional(n, 5, shifted.data(), shifted.data(), shifted.data(), o); }), 21);
+    EXPECT_EQ(firstValue([&](float* o) {
+                  AverageTrueRange(n, 5, shifted.data(), shifted.data(), shifted.data(), o);
+              }),
+              15);
+    EXPECT_EQ(firstValue([&](float* o) {
+                  AverageDirectional(n, 5, shifted.data(), shifted.data(), shifted.data(), o);
+              }),
+              21);
 }
 
 }  // namespace

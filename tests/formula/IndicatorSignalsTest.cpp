@@ -9,7 +9,8 @@ namespace {
 
 using namespace velmora::indicators;
 
-Series Apply2(const Series& a, const Series& b, void (*f)(int, const float*, const float*, float*)) {
+Series Apply2(const Series& a, const Series& b,
+              void (*f)(int, const float*, const float*, float*)) {
     Series out(a.size());
     f(static_cast<int>(a.size()), a.data(), b.data(), out.data());
     return out;
@@ -20,12 +21,15 @@ TEST(IndicatorSignals, CrossHoldAndBarsSince) {
     EXPECT_TRUE(SeriesNear(Apply2({3, 1, 2, 3}, {3, 1, 2, 3}, Cross), {E, 0, 0, 0}));
     // The later first value of the two inputs decides where the signal starts.
     EXPECT_TRUE(SeriesNear(Apply2({E, E, 1, 3}, {2, 2, 2, 2}, Cross), {E, E, E, 1}));
-    EXPECT_TRUE(SeriesNear(Apply({0, 1, 0, 0, 1, 1, 0, 0}, [](int n, const float* v, float* o) { Hold(n, 2, v, o); }),
-                           {0, 1, 1, 0, 1, 1, 1, 0}));
-    EXPECT_TRUE(SeriesNear(Apply({E, 1, 0, 0}, [](int n, const float* v, float* o) { Hold(n, 0, v, o); }),
-                           {E, 0, 0, 0}));
-    EXPECT_TRUE(SeriesNear(Apply({0, E, 1, 0, 0, 1, 0}, [](int n, const float* v, float* o) { BarsSince(n, v, o); }),
-                           {E, E, 0, 1, 2, 0, 1}));
+    EXPECT_TRUE(SeriesNear(
+        Apply({0, 1, 0, 0, 1, 1, 0, 0}, [](int n, const float* v, float* o) { Hold(n, 2, v, o); }),
+        {0, 1, 1, 0, 1, 1, 1, 0}));
+    EXPECT_TRUE(
+        SeriesNear(Apply({E, 1, 0, 0}, [](int n, const float* v, float* o) { Hold(n, 0, v, o); }),
+                   {E, 0, 0, 0}));
+    EXPECT_TRUE(SeriesNear(
+        Apply({0, E, 1, 0, 0, 1, 0}, [](int n, const float* v, float* o) { BarsSince(n, v, o); }),
+        {E, E, 0, 1, 2, 0, 1}));
 }
 
 TEST(IndicatorSignals, SelectionAndBarPatterns) {
@@ -53,25 +57,35 @@ TEST(IndicatorSignals, DivergencePrecisionAndRef) {
     Divergence(4, 10.0f, a.data(), b.data(), out.data());
     EXPECT_TRUE(SeriesNear(out, {E, 1, -1, 0}));
 
-    EXPECT_TRUE(SeriesNear(Apply({12.345f, -12.345f, 0.0f}, [](int n, const float* v, float* o) { Precision(n, 2, v, o); }),
+    EXPECT_TRUE(SeriesNear(Apply({12.345f, -12.345f, 0.0f},
+                                 [](int n, const float* v, float* o) { Precision(n, 2, v, o); }),
                            {12.34f, -12.34f, 0}));
     // Values that are already round stay as they are (a binary remainder of 0.1 would cut 12
     // to 11.9 and 0.29 to 0.28); negative places cut to tens.
-    EXPECT_TRUE(SeriesNear(Apply({12.0f, 0.29f, 0.5f, -7.0f, 1234.0f}, [](int n, const float* v, float* o) { Precision(n, 1, v, o); }),
+    EXPECT_TRUE(SeriesNear(Apply({12.0f, 0.29f, 0.5f, -7.0f, 1234.0f},
+                                 [](int n, const float* v, float* o) { Precision(n, 1, v, o); }),
                            {12.0f, 0.2f, 0.5f, -7.0f, 1234.0f}, 0));
-    EXPECT_TRUE(SeriesNear(Apply({0.29f, 1.005f}, [](int n, const float* v, float* o) { Precision(n, 2, v, o); }),
-                           {0.29f, 1.0f}, 0));
-    EXPECT_TRUE(SeriesNear(Apply({1234.0f, -1299.0f}, [](int n, const float* v, float* o) { Precision(n, -2, v, o); }),
-                           {1200.0f, -1200.0f}, 0));
+    EXPECT_TRUE(SeriesNear(
+        Apply({0.29f, 1.005f}, [](int n, const float* v, float* o) { Precision(n, 2, v, o); }),
+        {0.29f, 1.0f}, 0));
+    EXPECT_TRUE(SeriesNear(
+        Apply({1234.0f, -1299.0f}, [](int n, const float* v, float* o) { Precision(n, -2, v, o); }),
+        {1200.0f, -1200.0f}, 0));
     // Far too many places: the step underflows and the values stay as they are.
-    EXPECT_TRUE(SeriesNear(Apply({1.5f}, [](int n, const float* v, float* o) { Precision(n, 400, v, o); }), {1.5f}));
+    EXPECT_TRUE(SeriesNear(
+        Apply({1.5f}, [](int n, const float* v, float* o) { Precision(n, 400, v, o); }), {1.5f}));
 
     const Series v = {E, E, 1, 2, 3};
-    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, -1, x, o); }), {E, E, E, 1, 2}));
-    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, 1, x, o); }), {E, 1, 2, 3, 3}));
-    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, 2, x, o); }), {1, 2, 3, 3, 3}));
-    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, 99, x, o); }), {3, 3, 3, 3, 3}));
-    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, -99, x, o); }), {E, E, E, E, E}));
+    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, -1, x, o); }),
+                           {E, E, E, 1, 2}));
+    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, 1, x, o); }),
+                           {E, 1, 2, 3, 3}));
+    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, 2, x, o); }),
+                           {1, 2, 3, 3, 3}));
+    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, 99, x, o); }),
+                           {3, 3, 3, 3, 3}));
+    EXPECT_TRUE(SeriesNear(Apply(v, [](int n, const float* x, float* o) { Ref(n, -99, x, o); }),
+                           {E, E, E, E, E}));
 }
 
 TEST(IndicatorExtremes, WindowedExtremesKeepTheOldestOfEqualValues) {
@@ -121,11 +135,14 @@ TEST(IndicatorExtremes, MatchABruteForceSearchOfEveryWindow) {
                 if (v[j] < v[bestLo]) bestLo = j;
             }
             if (round % 5 == 4 && i >= n / 2 && i < n / 2 + p) continue;  // NaN in the window
-            ASSERT_EQ(std::signbit(hi[i]), std::signbit(v[bestHi])) << "round " << round << " bar " << i;
+            ASSERT_EQ(std::signbit(hi[i]), std::signbit(v[bestHi]))
+                << "round " << round << " bar " << i;
             ASSERT_EQ(hi[i], v[bestHi]) << "round " << round << " bar " << i;
-            ASSERT_EQ(hiBars[i], static_cast<float>(i - bestHi)) << "round " << round << " bar " << i;
+            ASSERT_EQ(hiBars[i], static_cast<float>(i - bestHi))
+                << "round " << round << " bar " << i;
             ASSERT_EQ(lo[i], v[bestLo]) << "round " << round << " bar " << i;
-            ASSERT_EQ(loBars[i], static_cast<float>(i - bestLo)) << "round " << round << " bar " << i;
+            ASSERT_EQ(loBars[i], static_cast<float>(i - bestLo))
+                << "round " << round << " bar " << i;
         }
     }
 }

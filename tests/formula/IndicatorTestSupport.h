@@ -25,17 +25,19 @@ inline Series Prepend(int empties, const Series& v) {
 inline ::testing::AssertionResult SeriesNear(const Series& actual, const Series& expected,
                                              float tolerance = 1e-4f) {
     if (actual.size() != expected.size()) {
-        return ::testing::AssertionFailure() << "size " << actual.size() << " vs "
-                                             << expected.size();
+        return ::testing::AssertionFailure()
+               << "size " << actual.size() << " vs " << expected.size();
     }
     for (std::size_t i = 0; i < actual.size(); ++i) {
         const bool emptyA = actual[i] == E;
         const bool emptyE = expected[i] == E;
-        if (emptyA != emptyE || (!emptyE && !(std::fabs(actual[i] - expected[i]) <=
-                                               tolerance * std::max(1.0f, std::fabs(expected[i]))))) {
+        if (emptyA != emptyE ||
+            (!emptyE && !(std::fabs(actual[i] - expected[i]) <=
+                          tolerance * std::max(1.0f, std::fabs(expected[i]))))) {
             return ::testing::AssertionFailure()
-                   << "bar " << i << ": " << (emptyA ? std::string("EMPTY") : std::to_string(actual[i]))
-                   << " expected " << (emptyE ? std::string("EMPTY") : std::to_string(expected[i]));
+                   << "bar " << i << ": "
+                   << (emptyA ? std::string("EMPTY") : std::to_string(actual[i])) << " expected "
+                   << (emptyE ? std::string("EMPTY") : std::to_string(expected[i]));
         }
     }
     return ::testing::AssertionSuccess();

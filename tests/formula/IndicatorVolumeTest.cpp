@@ -1,7 +1,6 @@
 // Volume routines, market breadth, relative strength and directional movement computed by hand.
 
 #include "IndicatorTestSupport.h"
-
 #include "database/PackedDate.h"
 
 namespace velmora::test {
@@ -21,10 +20,9 @@ Quotation Q(PackedDate date, float close, float high, float low, std::int32_t vo
 }
 
 TEST(IndicatorVolume, OnBalanceVolumeAndAccumulationDistributionReadTheQuotations) {
-    const std::vector<Quotation> quotes = {Q(MakeDate(2024, 1, 2), 1, 2, 0, 10),
-                                           Q(MakeDate(2024, 1, 3), 2, 2, 2, 20),
-                                           Q(MakeDate(2024, 1, 4), 2, 2, 2, 30),
-                                           Q(MakeDate(2024, 1, 5), 1, 4, 0, 40)};
+    const std::vector<Quotation> quotes = {
+        Q(MakeDate(2024, 1, 2), 1, 2, 0, 10), Q(MakeDate(2024, 1, 3), 2, 2, 2, 20),
+        Q(MakeDate(2024, 1, 4), 2, 2, 2, 30), Q(MakeDate(2024, 1, 5), 1, 4, 0, 40)};
     Series out(4);
     OnBalanceVolume(quotes, out.data());
     EXPECT_TRUE(SeriesNear(out, {10, 30, 30, -10}));
@@ -35,8 +33,9 @@ TEST(IndicatorVolume, OnBalanceVolumeAndAccumulationDistributionReadTheQuotation
 
 TEST(IndicatorVolume, ChaikinOscillatorWarmsUpLikeTheOtherOscillators) {
     // fast 1 follows the line, slow 3 (k = 0.5): 0, 1, 2.5, 4.25.
-    EXPECT_TRUE(SeriesNear(Apply({0, 2, 4, 6}, [](int n, const float* v, float* o) { Chaikin(n, 1, 3, v, o); }),
-                           {E, E, E, 0.175f}));
+    EXPECT_TRUE(SeriesNear(
+        Apply({0, 2, 4, 6}, [](int n, const float* v, float* o) { Chaikin(n, 1, 3, v, o); }),
+        {E, E, E, 0.175f}));
 }
 
 TEST(IndicatorVolume, VolumeIndexesFollowTheCloseOnFallingOrRisingVolume) {
@@ -61,19 +60,17 @@ TEST(IndicatorVolume, MarketBreadth) {
     EXPECT_TRUE(SeriesNear(out, {E, 4, 0.0001f, 10, 0.2f, 5}));
     AdvanceDeclineLine(6, adv.data(), dec.data(), unc.data(), out.data());
     // x = 1, 2, 1, -1, 4
-    EXPECT_TRUE(SeriesNear(out, {E, 1, 1 + std::sqrt(2.0f), 2 + std::sqrt(2.0f), 1 + std::sqrt(2.0f),
-                                 3 + std::sqrt(2.0f)}));
+    EXPECT_TRUE(SeriesNear(out, {E, 1, 1 + std::sqrt(2.0f), 2 + std::sqrt(2.0f),
+                                 1 + std::sqrt(2.0f), 3 + std::sqrt(2.0f)}));
 }
 
 TEST(IndicatorVolume, RelativeStrengthMatchesDatesOfTheBase) {
-    const std::vector<Quotation> stock = {Q(MakeDate(2024, 1, 2), 10, 10, 10, 1),
-                                          Q(MakeDate(2024, 1, 3), 20, 20, 20, 1),
-                                          Q(MakeDate(2024, 1, 4), 30, 30, 30, 1),
-                                          Q(MakeDate(2024, 1, 5), 40, 40, 40, 1)};
-    const std::vector<Quotation> base = {Q(MakeDate(2023, 12, 29), 1, 1, 1, 1),
-                                         Q(MakeDate(2024, 1, 2), 5, 5, 5, 1),
-                                         Q(MakeDate(2024, 1, 4), 0, 0, 0, 1),
-                                         Q(MakeDate(2024, 1, 5), 8, 8, 8, 1)};
+    const std::vector<Quotation> stock = {
+        Q(MakeDate(2024, 1, 2), 10, 10, 10, 1), Q(MakeDate(2024, 1, 3), 20, 20, 20, 1),
+        Q(MakeDate(2024, 1, 4), 30, 30, 30, 1), Q(MakeDate(2024, 1, 5), 40, 40, 40, 1)};
+    const std::vector<Quotation> base = {
+        Q(MakeDate(2023, 12, 29), 1, 1, 1, 1), Q(MakeDate(2024, 1, 2), 5, 5, 5, 1),
+        Q(MakeDate(2024, 1, 4), 0, 0, 0, 1), Q(MakeDate(2024, 1, 5), 8, 8, 8, 1)};
     Series out(4);
     RelativeStrength(stock, base, out.data());
     EXPECT_TRUE(SeriesNear(out, {2000, E, E, 5000}));

@@ -766,8 +766,7 @@ void ChartWindow::Print() {
     printer.setPageOrientation(QPageLayout::Landscape);
     QPrintDialog dialog(&printer, this);
     if (dialog.exec() != QDialog::Accepted) return;
-    if (!PrintTo(printer))
-        context_.Services().ui.ShowMessage("The chart could not be printed");
+    if (!PrintTo(printer)) context_.Services().ui.ShowMessage("The chart could not be printed");
 }
 
 bool ChartWindow::event(QEvent* e) {
