@@ -5,15 +5,16 @@
 
 namespace velmora {
 
-Status Status::Error(std::string message) {
+Status Status::Error(std::string message, StatusCode code) {
     Status s;
-    s.failed_ = true;
+    s.code_ = code == StatusCode::Ok ? StatusCode::Failed : code;
     s.message_ = std::move(message);
     return s;
 }
 
-Status Status::FileError(std::string what, std::filesystem::path path, int errorNumber) {
-    Status s = Error(std::move(what));
+Status Status::FileError(std::string what, std::filesystem::path path, int errorNumber,
+                         StatusCode code) {
+    Status s = Error(std::move(what), code);
     s.path_ = std::move(path);
     s.errorNumber_ = errorNumber;
     return s;
@@ -31,7 +32,9 @@ std::string Status::ToString() const {
 }
 
 Status ErrnoStatus(std::string what, const std::filesystem::path& path) {
-    return Status::FileError(std::move(what), path, errno);
+    const int err = errno;
+    return Status::FileError(std::move(what), path, err,
+                             err == ENOENT ? StatusCode::NotFound : StatusCode::IoError);
 }
 
 }  // namespace velmora

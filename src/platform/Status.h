@@ -20,18 +20,32 @@
 
 namespace velmora {
 
+// The kind of a failure, for callers that act differently on different failures.
+enum class StatusCode {
+    Ok,
+    Failed,        // anything the other codes do not name
+    NotFound,      // the file or item does not exist
+    IoError,       // the system could not read or write it
+    BadMagic,      // a file that is not of the expected kind
+    NotSupported,  // a kind or version this program does not read
+    Corrupt,       // a file of the right kind whose contents do not fit together
+    Cancelled,     // the user stopped the operation
+};
+
 class [[nodiscard]] Status {
   public:
     // Success.
     Status() = default;
     static Status Ok() { return Status(); }
     // A failure described by the message alone.
-    static Status Error(std::string message);
+    static Status Error(std::string message, StatusCode code = StatusCode::Failed);
     // A failed file operation: `what` says what could not be done ("cannot write"), `path`
     // names the file and `errorNumber` is the system's errno (0 when the system gave none).
-    static Status FileError(std::string what, std::filesystem::path path, int errorNumber = 0);
+    static Status FileError(std::string what, std::filesystem::path path, int errorNumber = 0,
+                            StatusCode code = StatusCode::IoError);
 
-    bool IsOk() const { return !failed_; }
+    bool IsOk() const { return code_ == StatusCode::Ok; }
+    StatusCode Code() const { return code_; }
     explicit operator bool() const { return IsOk(); }
 
     // Empty on success.
@@ -53,13 +67,14 @@ class [[nodiscard]] Status {
     }
 
   private:
-    bool failed_ = false;
+    StatusCode code_ = StatusCode::Ok;
     int errorNumber_ = 0;
     std::string message_;
     std::filesystem::path path_;
 };
 
-// The status of the last system call for a file, taken from errno.
+// The status of the last system call for a file, taken from errno: NotFound for a missing
+// file, IoError otherwise.
 Status ErrnoStatus(std::string what, const std::filesystem::path& path);
 
 template <class T>

@@ -21,6 +21,17 @@ TEST(Status, FileFailureNamesWhatThePathAndTheSystemsReason) {
     EXPECT_EQ(Status::Ok().ToString(), "OK");
 }
 
+TEST(Status, ErrnoStatusTellsAMissingFileFromAnUnreadableOne) {
+    errno = ENOENT;
+    EXPECT_EQ(ErrnoStatus("cannot open", "/a").Code(), StatusCode::NotFound);
+    errno = EACCES;
+    const Status denied = ErrnoStatus("cannot open", "/a");
+    EXPECT_EQ(denied.Code(), StatusCode::IoError);
+    EXPECT_EQ(denied.ToString(), "cannot open /a: Permission denied");
+    // A failure can never carry the success code.
+    EXPECT_EQ(Status::Error("x", StatusCode::Ok).Code(), StatusCode::Failed);
+}
+
 TEST(Status, UpdateKeepsTheFirstFailure) {
     Status s;
     s.Update(Status::Ok());
