@@ -13,6 +13,7 @@
 
 #include "database/Composites.h"
 #include "database/FixedText.h"
+#include "import/AsciiFieldDecoder.h"
 #include "import/AsciiText.h"
 
 namespace velmora {
@@ -21,86 +22,20 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using ascii::CarriedValues;
+using ascii::Cut;
+using ascii::DecodeLine;
+using ascii::Field;
+using ascii::IsBlank;
+using ascii::kMaxFullName;
+using ascii::kMaxTicker;
+using ascii::LineValues;
+using ascii::ToInt32;
+
 constexpr std::size_t kMaxLine = 254;      // characters of a line, without its line end
 constexpr std::size_t kMaxFields = 30;     // entries of a $FORMAT field list
-constexpr std::size_t kMaxTicker = 24;     // characters of the ticker the import keeps
-constexpr std::size_t kMaxFullName = 127;  // characters of the full name the import keeps
 constexpr std::size_t kStoredTicker = 15;  // characters of a stock's ticker
 constexpr int kRefreshLines = 64;          // data lines between status refreshes
-
-enum class Field {
-    Skip,
-    DateYmd,
-    DateMdy,
-    DateDmy,
-    Ticker,
-    AppendTicker,
-    FullName,
-    Info,
-    High,
-    Low,
-    Close,
-    Open,
-    Volume,
-    Vol1000,
-    VolMil,
-    VolFactor,
-    PriceFactor,
-    Turnover,
-    Reduction,
-    Group,
-    Market,
-    Industry,
-    AdvIssues,
-    DecIssues,
-    UncIssues,
-    AdvVolume,
-    DecVolume,
-    UncVolume,
-    OpenInt,
-};
-
-struct Keyword {
-    std::string_view word;
-    Field field;
-};
-
-constexpr std::array<Keyword, 34> kKeywords = {{
-    {"SKIP", Field::Skip},
-    {"DATE_YMD", Field::DateYmd},
-    {"DATE_INT", Field::DateYmd},
-    {"DATE_MDY", Field::DateMdy},
-    {"DATE_USA", Field::DateMdy},
-    {"DATE_DMY", Field::DateDmy},
-    {"DATE_CDN", Field::DateDmy},
-    {"NAME", Field::Ticker},
-    {"TICKER", Field::Ticker},
-    {"APPENDTICKER", Field::AppendTicker},
-    {"APPENDNAME", Field::AppendTicker},
-    {"FULLNAME", Field::FullName},
-    {"INFO", Field::Info},
-    {"HIGH", Field::High},
-    {"LOW", Field::Low},
-    {"CLOSE", Field::Close},
-    {"OPEN", Field::Open},
-    {"VOLUME", Field::Volume},
-    {"VOL1000", Field::Vol1000},
-    {"VOLMIL", Field::VolMil},
-    {"VOLFACTOR", Field::VolFactor},
-    {"PRICEFACTOR", Field::PriceFactor},
-    {"TURNOVER", Field::Turnover},
-    {"REDUCTION", Field::Reduction},
-    {"GROUP", Field::Group},
-    {"MARKET", Field::Market},
-    {"INDUSTRY", Field::Industry},
-    {"ADVISSUES", Field::AdvIssues},
-    {"DECISSUES", Field::DecIssues},
-    {"UNCISSUES", Field::UncIssues},
-    {"ADVVOLUME", Field::AdvVolume},
-    {"DECVOLUME", Field::DecVolume},
-    {"UNCVOLUME", Field::UncVolume},
-    {"OPENINT", Field::OpenInt},
-}};
 
 enum class Command {
     Format,
@@ -159,25 +94,8 @@ constexpr std::array<CommandWord, 24> kCommands = {{
     {"$DATE_DMY", Command::DateDmy},
 }};
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view word) {
     return text.size() >= word.size() && EqualNoCase(text.substr(0, word.size()), word);
-}
-
-// The longest keyword the token begins with, compared without regard to case.
-std::optional<Field> MatchKeyword(std::string_view token) {
-    std::optional<Field> best;
-    std::size_t bestLength = 0;
-    for (const Keyword& k : kKeywords) {
-        if (k.word.size() > bestLength && StartsWithNoCase(token, k.word)) {
-            best = k.field;
-            bestLength = k.word.size();
-        }
-    }
-    return best;
 }
 
 std::optional<Command> MatchCommand(std::string_view line, std::size_t& length) {
@@ -190,22 +108,6 @@ std::optional<Command> MatchCommand(std::string_view line, std::size_t& length) 
         }
     }
     return best;
-}
-
-// At most `limit` bytes of the text, never ending inside a UTF-8 sequence.
-std::string Cut(std::string_view text, std::size_t limit) {
-    return std::string(text.substr(0, Utf8Cut(text, limit)));
-}
-
-// A value as a 32-bit integer, truncated toward zero and held at the ends of the range.
-std::int32_t ToInt32(double v, bool* clamped = nullptr) {
-    if (clamped != nullptr) *clamped = false;
-    if (std::isnan(v)) return 0;
-    if (v >= 2147483647.0 || v <= -2147483648.0) {
-        if (clamped != nullptr) *clamped = v > 2147483647.0 || v < -2147483648.0;
-        return v > 0 ? INT32_MAX : INT32_MIN;
-    }
-    return static_cast<std::int32_t>(v);
 }
 
 bool FitsFloat(double v) {
@@ -288,7 +190,7 @@ class ImportRun {
               AsciiImportStats& stats)
         : db_(db), ui_(ui), logPath_(logPath), dataPath_(dataPath), stats_(stats) {
         // The ticker starts as the data file's name without directory and extension.
-        ticker_ = Cut(dataPath.stem().string(), kMaxTicker);
+        carried_.ticker = Cut(dataPath.stem().string(), kMaxTicker);
         fields_ = {Field::DateMdy, Field::Open,  Field::High,
                    Field::Low,     Field::Close, Field::Volume};
     }
@@ -406,37 +308,37 @@ class ImportRun {
                 continuous_ = number != 0 ? 1 : 0;
                 break;
             case Command::Market:
-                market_ = number;
+                carried_.market = number;
                 break;
             case Command::Group:
-                group_ = number;
+                carried_.group = number;
                 break;
             case Command::Industry:
-                industry_ = number;
+                carried_.industry = number;
                 break;
             case Command::VolFactor:
-                volumeFactor_ = ParseLeadingNumber(value);
+                carried_.volumeFactor = ParseLeadingNumber(value);
                 break;
             case Command::PriceFactor:
-                priceFactor_ = ParseLeadingNumber(value);
+                carried_.priceFactor = ParseLeadingNumber(value);
                 break;
             case Command::Ticker:
-                ticker_ = Cut(value, kMaxTicker);
+                carried_.ticker = Cut(value, kMaxTicker);
                 break;
             case Command::AppendTicker:
-                ticker_ = Cut(ticker_ + std::string(value), kMaxTicker);
+                carried_.ticker = Cut(carried_.ticker + std::string(value), kMaxTicker);
                 break;
             case Command::FullName:
-                fullName_ = Cut(value, kMaxFullName);
+                carried_.fullName = Cut(value, kMaxFullName);
                 break;
             case Command::DateYmd:
-                date_ = ConvertDateText(value, DateOrder::YearFirst);
+                carried_.date = ConvertDateText(value, DateOrder::YearFirst);
                 break;
             case Command::DateMdy:
-                date_ = ConvertDateText(value, DateOrder::MonthFirst);
+                carried_.date = ConvertDateText(value, DateOrder::MonthFirst);
                 break;
             case Command::DateDmy:
-                date_ = ConvertDateText(value, DateOrder::DayFirst);
+                carried_.date = ConvertDateText(value, DateOrder::DayFirst);
                 break;
         }
         return true;
@@ -450,7 +352,7 @@ class ImportRun {
             const std::size_t start = i;
             while (i < value.size() && !IsBlank(value[i]) && value[i] != ',') ++i;
             if (i == start) break;
-            const auto field = MatchKeyword(value.substr(start, i - start));
+            const auto field = ascii::MatchFieldKeyword(value.substr(start, i - start));
             if (!field) return false;
             if (fields.size() < kMaxFields) fields.push_back(*field);
         }
@@ -476,221 +378,84 @@ class ImportRun {
         std::fputc('\n', log_.get());
     }
 
-    // Tokens of a data line. `pos` moves past the token and its separator.
-    std::string_view TextToken(std::string_view line, std::size_t& pos) const {
-        std::string_view text;
-        if (line[pos] == '"') {
-            const std::size_t close = line.find('"', pos + 1);
-            if (close == std::string_view::npos) {
-                pos = line.size();
-                return {};
-            }
-            text = line.substr(pos + 1, close - pos - 1);
-            pos = std::min(close + 2, line.size());
-        } else {
-            const std::size_t end = line.find(separator_, pos);
-            if (end == std::string_view::npos) {
-                pos = line.size();
-                return {};
-            }
-            text = line.substr(pos, end - pos);
-            pos = end + 1;
-        }
-        return TrimRight(text);
-    }
-
-    double NumberToken(std::string_view line, std::size_t& pos) const {
-        std::size_t used = 0;
-        double value = ParseLeadingNumber(line.substr(pos), &used);
-        std::size_t p = pos + used;
-        std::size_t end = line.find(separator_, p);
-        if (end == std::string_view::npos) end = line.size();
-        // "12 3/8": a fraction after blanks, before the separator, adds (a*100/b) hundredths.
-        if (p < end && IsBlank(line[p])) {
-            std::size_t q = p;
-            while (q < end && IsBlank(line[q])) ++q;
-            long long a = 0, b = 0;
-            std::size_t digits = 0;
-            for (; q < end && line[q] >= '0' && line[q] <= '9'; ++q, ++digits) {
-                a = std::min(a * 10 + (line[q] - '0'), 1000000000LL);
-            }
-            if (digits > 0 && q < end && (line[q] == '/' || line[q] == '\\')) {
-                ++q;
-                std::size_t bDigits = 0;
-                for (; q < end && line[q] >= '0' && line[q] <= '9'; ++q, ++bDigits) {
-                    b = std::min(b * 10 + (line[q] - '0'), 1000000000LL);
-                }
-                if (bDigits > 0 && b != 0) value += static_cast<double>(a * 100 / b) * 0.01;
-            }
-        }
-        pos = end < line.size() ? end + 1 : line.size();
-        return value;
-    }
-
+    // The categories and full name the commands and fields gave, for an added stock or, with
+    // $OVERWRITE, any stock a line stores to.
     void ApplyCategories(Stock& stock) {
-        if (group_ >= 0 && group_ < kGroupCount) SetGroupID(stock, group_);
-        if (market_ >= 0 && market_ < kMarketCount) SetMarketID(stock, market_);
+        const CarriedValues& c = carried_;
+        if (c.group >= 0 && c.group < kGroupCount) SetGroupID(stock, c.group);
+        if (c.market >= 0 && c.market < kMarketCount) SetMarketID(stock, c.market);
         if (continuous_ >= 0) SetContinuous(stock, continuous_ != 0);
-        if (industry_ >= 0 && industry_ < kIndustryCount) stock.IndustryID = industry_;
-        if (!fullName_.empty()) stock.FullName.Set(fullName_);
+        if (c.industry >= 0 && c.industry < kIndustryCount) stock.IndustryID = c.industry;
+        if (!c.fullName.empty()) stock.FullName.Set(c.fullName);
         db_.MarkModified(stock);
     }
 
+    // What storing a data line came to.
+    struct StoreOutcome {
+        bool stored = false;
+        bool outOfRange = false;    // a number does not fit its record field
+        bool clamped = false;       // the volume or open interest was held at the 32-bit range
+        bool missingStock = false;  // no stock has the ticker, and none was added
+    };
+
     // Interprets a data line; true when it stored something.
     bool DataLine(std::string_view text, const LineReader::Line& raw) {
-        double close = 0, open = 0, high = 0, low = 0, volume = 0, openInt = 0, turnover = 0;
-        double reduction = 0, advVolume = 0, decVolume = 0, uncVolume = 0;
-        double advIssues = 0, decIssues = 0, uncIssues = 0;
-        std::uint8_t mark = 0;
-        bool appended = false;
+        const LineValues line = DecodeLine(text, fields_, separator_, carried_);
+        const StoreOutcome outcome = StoreLine(line);
+        RecordOutcome(outcome, line, raw);
+        if (line.appended) carried_.ticker.clear();
+        return outcome.stored;
+    }
 
-        std::size_t pos = 0;
-        for (const Field field : fields_) {
-            while (pos < text.size() && IsBlank(text[pos])) ++pos;
-            if (pos >= text.size()) break;
-            switch (field) {
-                case Field::Skip:
-                    TextToken(text, pos);
-                    break;
-                case Field::DateYmd:
-                    date_ = ConvertDateText(TextToken(text, pos), DateOrder::YearFirst);
-                    break;
-                case Field::DateMdy:
-                    date_ = ConvertDateText(TextToken(text, pos), DateOrder::MonthFirst);
-                    break;
-                case Field::DateDmy:
-                    date_ = ConvertDateText(TextToken(text, pos), DateOrder::DayFirst);
-                    break;
-                case Field::Ticker:
-                    ticker_ = Cut(TextToken(text, pos), kMaxTicker);
-                    break;
-                case Field::AppendTicker:
-                    ticker_ = Cut(ticker_ + std::string(TextToken(text, pos)), kMaxTicker);
-                    appended = true;
-                    break;
-                case Field::FullName:
-                    fullName_ = Cut(TextToken(text, pos), kMaxFullName);
-                    break;
-                case Field::Info:
-                    mark = MarkCode(TextToken(text, pos));
-                    break;
-                case Field::High:
-                    high = NumberToken(text, pos);
-                    break;
-                case Field::Low:
-                    low = NumberToken(text, pos);
-                    break;
-                case Field::Close:
-                    close = NumberToken(text, pos);
-                    break;
-                case Field::Open:
-                    open = NumberToken(text, pos);
-                    break;
-                case Field::Volume:
-                    volume = NumberToken(text, pos);
-                    break;
-                case Field::Vol1000:
-                    volume = NumberToken(text, pos) * 1000;
-                    break;
-                case Field::VolMil:
-                    volume = NumberToken(text, pos) * 1000000;
-                    break;
-                case Field::VolFactor:
-                    volumeFactor_ = NumberToken(text, pos);
-                    break;
-                case Field::PriceFactor:
-                    priceFactor_ = NumberToken(text, pos);
-                    break;
-                case Field::Turnover:
-                    turnover = NumberToken(text, pos);
-                    break;
-                case Field::Reduction:
-                    reduction = std::trunc(NumberToken(text, pos));
-                    break;
-                case Field::Group:
-                    group_ = ToInt32(NumberToken(text, pos));
-                    break;
-                case Field::Market:
-                    market_ = ToInt32(NumberToken(text, pos));
-                    break;
-                case Field::Industry:
-                    industry_ = ToInt32(NumberToken(text, pos));
-                    break;
-                case Field::AdvIssues:
-                    advIssues = std::trunc(NumberToken(text, pos));
-                    break;
-                case Field::DecIssues:
-                    decIssues = std::trunc(NumberToken(text, pos));
-                    break;
-                case Field::UncIssues:
-                    uncIssues = std::trunc(NumberToken(text, pos));
-                    break;
-                case Field::AdvVolume:
-                    advVolume = NumberToken(text, pos);
-                    break;
-                case Field::DecVolume:
-                    decVolume = NumberToken(text, pos);
-                    break;
-                case Field::UncVolume:
-                    uncVolume = NumberToken(text, pos);
-                    break;
-                case Field::OpenInt:
-                    openInt = NumberToken(text, pos);
-                    break;
-            }
-        }
-
-        if (open <= 0) open = close;
-        if (high <= 0) high = std::max(open, close);
-        if (low <= 0) low = std::min(open, close);
-        if (priceFactor_ != 1) {
-            open *= priceFactor_;
-            close *= priceFactor_;
-            high *= priceFactor_;
-            low *= priceFactor_;
-        }
-        if (volume > 0) {
-            volume *= volumeFactor_;
-        } else if (turnover > 0 && close > 0) {
-            volume = turnover * volumeFactor_ / (2 * close);
-        }
-
-        bool stored = false, outOfRange = false, clamped = false, missingStock = false;
-        const bool dateValid = date_.has_value();
-        if (dateValid && market_ >= 0 && (advIssues > 0 || decIssues > 0 || uncIssues > 0)) {
-            // An advance/decline line of a market.
-            if (market_ < kMarketCount && FitsFloat(advVolume) && FitsFloat(decVolume) &&
-                FitsFloat(uncVolume) && advIssues < 2147483648.0 && decIssues < 2147483648.0 &&
-                uncIssues < 2147483648.0) {
-                ADQuotation* r =
-                    db_.AddADQuotation(db_.Categories().Markets[static_cast<std::size_t>(market_)],
-                                       TextToDate(*date_));
-                if (r != nullptr) {
-                    r->AdvIssues = ToInt32(advIssues);
-                    r->DecIssues = ToInt32(decIssues);
-                    r->UncIssues = ToInt32(uncIssues);
-                    r->AdvVolume = static_cast<float>(advVolume);
-                    r->DecVolume = static_cast<float>(decVolume);
-                    r->UncVolume = static_cast<float>(uncVolume);
-                    stored = true;
-                }
+    // Stores the line as an advance/decline record of the carried market when it has issue
+    // counts, else as a quotation of the carried ticker.
+    StoreOutcome StoreLine(const LineValues& line) {
+        StoreOutcome outcome;
+        if (!carried_.date) return outcome;
+        if (carried_.market >= 0 &&
+            (line.advIssues > 0 || line.decIssues > 0 || line.uncIssues > 0)) {
+            StoreAdvanceDecline(line, outcome);
+        } else if (line.close > 0 && !carried_.ticker.empty()) {
+            if (!FitsFloat(line.open) || !FitsFloat(line.high) || !FitsFloat(line.low) ||
+                !FitsFloat(line.close)) {
+                outcome.outOfRange = true;
             } else {
-                outOfRange = true;
-            }
-        } else if (close > 0 && dateValid && !ticker_.empty()) {
-            if (!FitsFloat(open) || !FitsFloat(high) || !FitsFloat(low) || !FitsFloat(close)) {
-                outOfRange = true;
-            } else {
-                stored = StoreQuotation(close, open, high, low, volume, openInt, mark, reduction,
-                                        clamped, missingStock);
+                outcome.stored = StoreQuotation(line, outcome);
             }
         }
+        return outcome;
+    }
 
-        if (stored) {
+    void StoreAdvanceDecline(const LineValues& line, StoreOutcome& outcome) {
+        const int market = carried_.market;
+        if (market >= kMarketCount || !FitsFloat(line.advVolume) || !FitsFloat(line.decVolume) ||
+            !FitsFloat(line.uncVolume) || line.advIssues >= 2147483648.0 ||
+            line.decIssues >= 2147483648.0 || line.uncIssues >= 2147483648.0) {
+            outcome.outOfRange = true;
+            return;
+        }
+        ADQuotation* r = db_.AddADQuotation(
+            db_.Categories().Markets[static_cast<std::size_t>(market)], TextToDate(*carried_.date));
+        if (r == nullptr) return;
+        r->AdvIssues = ToInt32(line.advIssues);
+        r->DecIssues = ToInt32(line.decIssues);
+        r->UncIssues = ToInt32(line.uncIssues);
+        r->AdvVolume = static_cast<float>(line.advVolume);
+        r->DecVolume = static_cast<float>(line.decVolume);
+        r->UncVolume = static_cast<float>(line.uncVolume);
+        outcome.stored = true;
+    }
+
+    // Counts the line in the statistics and, with $DEBUG on, logs a clamped volume or why the
+    // line stored nothing.
+    void RecordOutcome(const StoreOutcome& outcome, const LineValues& line,
+                       const LineReader::Line& raw) {
+        const bool logging = debug_ > 0 && log_;
+        if (outcome.stored) {
             ++stats_.storedLines;
-            if (clamped) {
+            if (outcome.clamped) {
                 ++stats_.clampedVolumes;
-                if (debug_ > 0 && log_) {
+                if (logging) {
                     LogLine("Volume clamped in line ", raw);
                     std::fputs(
                         "Volume or open interest out of range, held at the 32-bit "
@@ -698,34 +463,34 @@ class ImportRun {
                         log_.get());
                 }
             }
-        } else {
-            ++stats_.errorLines;
-            if (debug_ > 0 && log_) {
-                std::FILE* log = log_.get();
-                LogLine("Error in line ", raw);
-                if (!ticker_.empty() &&
-                    (missingStock || db_.FindStockOrAlias(LookupName()) == nullptr)) {
-                    std::fprintf(log, "'%s' - this stock/ticker does not exist in the database\n",
-                                 ticker_.c_str());
-                }
-                if (close <= 0) std::fputs("Invalid (close) price\n", log);
-                if (!dateValid) std::fputs("Invalid date format/value\n", log);
-                if (ticker_.empty()) std::fputs("Ticker name is empty (unknown)\n", log);
-                if (outOfRange) std::fputs("Number out of range\n", log);
-            }
+            return;
         }
-        if (appended) ticker_.clear();
-        return stored;
+        ++stats_.errorLines;
+        if (!logging) return;
+        std::FILE* log = log_.get();
+        const std::string& ticker = carried_.ticker;
+        LogLine("Error in line ", raw);
+        if (!ticker.empty() &&
+            (outcome.missingStock || db_.FindStockOrAlias(LookupName()) == nullptr)) {
+            std::fprintf(log, "'%s' - this stock/ticker does not exist in the database\n",
+                         ticker.c_str());
+        }
+        if (line.close <= 0) std::fputs("Invalid (close) price\n", log);
+        if (!carried_.date) std::fputs("Invalid date format/value\n", log);
+        if (ticker.empty()) std::fputs("Ticker name is empty (unknown)\n", log);
+        if (outcome.outOfRange) std::fputs("Number out of range\n", log);
     }
 
     // The ticker as a stock holds it: its first 15 bytes.
     std::string_view LookupName() const {
-        return std::string_view(ticker_).substr(0, Utf8Cut(ticker_, kStoredTicker));
+        const std::string_view ticker = carried_.ticker;
+        return ticker.substr(0, Utf8Cut(ticker, kStoredTicker));
     }
 
-    bool StoreQuotation(double close, double open, double high, double low, double volume,
-                        double openInt, std::uint8_t mark, double reduction, bool& clamped,
-                        bool& missingStock) {
+    // Stores the line as a quotation of the carried ticker's stock (added with $AUTOADD). With
+    // $HYBRID, a quotation already stored for the date keeps its open, mark and reduction,
+    // widens the range and adds to the volume and open interest.
+    bool StoreQuotation(const LineValues& line, StoreOutcome& outcome) {
         const std::string_view name = LookupName();
         Stock* stock = db_.FindStockOrAlias(name);
         if (stock == nullptr && autoAdd_) {
@@ -734,18 +499,21 @@ class ImportRun {
             ApplyCategories(*stock);
         }
         if (stock == nullptr) {
-            missingStock = true;
+            outcome.missingStock = true;
             return false;
         }
         if (overwrite_) ApplyCategories(*stock);
 
+        const std::string& date = *carried_.date;
+        double open = line.open, high = line.high, low = line.low;
         bool volumeClamped = false, openIntClamped = false;
-        std::int64_t vol = ToInt32(volume, &volumeClamped);
-        std::int64_t oi = ToInt32(openInt, &openIntClamped);
-        std::uint8_t storedMark = mark;
-        std::uint8_t storedReduction = static_cast<std::uint8_t>(std::clamp(reduction, 0.0, 255.0));
+        std::int64_t vol = ToInt32(line.volume, &volumeClamped);
+        std::int64_t oi = ToInt32(line.openInt, &openIntClamped);
+        std::uint8_t storedMark = line.mark;
+        std::uint8_t storedReduction =
+            static_cast<std::uint8_t>(std::clamp(line.reduction, 0.0, 255.0));
         if (hybrid_) {
-            if (const Quotation* q = Database::FindQuotation(*stock, TextToDate(*date_))) {
+            if (const Quotation* q = Database::FindQuotation(*stock, TextToDate(date))) {
                 open = q->Open;
                 high = std::max(static_cast<double>(q->High), high);
                 low = std::min(static_cast<double>(q->Low), low);
@@ -755,6 +523,7 @@ class ImportRun {
                 storedReduction = q->Reduction;
             }
         }
+        bool& clamped = outcome.clamped;
         const auto hold = [&clamped](std::int64_t v) {
             if (v > INT32_MAX || v < INT32_MIN) clamped = true;
             return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
@@ -762,7 +531,7 @@ class ImportRun {
         clamped = volumeClamped || openIntClamped;
         const std::int32_t storedVolume = hold(vol);
         const std::int32_t storedOpenInt = hold(oi);
-        if (!db_.SetQuotation(name, *date_, close, storedVolume, storedOpenInt, storedMark,
+        if (!db_.SetQuotation(name, date, line.close, storedVolume, storedOpenInt, storedMark,
                               storedReduction, open, high, low)) {
             return false;
         }
@@ -788,14 +557,7 @@ class ImportRun {
     bool autoAdd_ = false;
     bool overwrite_ = false;
     int continuous_ = -1;
-    int market_ = -1;
-    int group_ = -1;
-    int industry_ = -1;
-    double volumeFactor_ = 1.0;
-    double priceFactor_ = 1.0;
-    std::string ticker_;
-    std::string fullName_;
-    std::optional<std::string> date_;  // "yy-mm-dd" when valid
+    CarriedValues carried_;
     bool storedAnything_ = false;
 };
 

@@ -1,0 +1,290 @@
+#include "import/AsciiFieldDecoder.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+#include "database/FixedText.h"
+#include "import/AsciiText.h"
+
+namespace velmora::ascii {
+
+namespace {
+
+struct Keyword {
+    std::string_view word;
+    Field field;
+};
+
+constexpr std::array<Keyword, 34> kKeywords = {{
+    {"SKIP", Field::Skip},
+    {"DATE_YMD", Field::DateYmd},
+    {"DATE_INT", Field::DateYmd},
+    {"DATE_MDY", Field::DateMdy},
+    {"DATE_USA", Field::DateMdy},
+    {"DATE_DMY", Field::DateDmy},
+    {"DATE_CDN", Field::DateDmy},
+    {"NAME", Field::Ticker},
+    {"TICKER", Field::Ticker},
+    {"APPENDTICKER", Field::AppendTicker},
+    {"APPENDNAME", Field::AppendTicker},
+    {"FULLNAME", Field::FullName},
+    {"INFO", Field::Info},
+    {"HIGH", Field::High},
+    {"LOW", Field::Low},
+    {"CLOSE", Field::Close},
+    {"OPEN", Field::Open},
+    {"VOLUME", Field::Volume},
+    {"VOL1000", Field::Vol1000},
+    {"VOLMIL", Field::VolMil},
+    {"VOLFACTOR", Field::VolFactor},
+    {"PRICEFACTOR", Field::PriceFactor},
+    {"TURNOVER", Field::Turnover},
+    {"REDUCTION", Field::Reduction},
+    {"GROUP", Field::Group},
+    {"MARKET", Field::Market},
+    {"INDUSTRY", Field::Industry},
+    {"ADVISSUES", Field::AdvIssues},
+    {"DECISSUES", Field::DecIssues},
+    {"UNCISSUES", Field::UncIssues},
+    {"ADVVOLUME", Field::AdvVolume},
+    {"DECVOLUME", Field::DecVolume},
+    {"UNCVOLUME", Field::UncVolume},
+    {"OPENINT", Field::OpenInt},
+}};
+
+bool StartsWithNoCase(std::string_view text, std::string_view word) {
+    return text.size() >= word.size() && EqualNoCase(text.substr(0, word.size()), word);
+}
+
+// The tokens of a data line, read one after another. Each read moves past the token and its
+// separator.
+class Tokens {
+  public:
+    Tokens(std::string_view line, char separator) : line_(line), separator_(separator) {}
+
+    // Passes over blanks; false when the line has ended.
+    bool SkipBlanks() {
+        while (pos_ < line_.size() && IsBlank(line_[pos_])) ++pos_;
+        return pos_ < line_.size();
+    }
+
+    // A text token: in double quotes, or up to the separator. Empty when its end is missing.
+    std::string_view Text() {
+        std::string_view text;
+        if (line_[pos_] == '"') {
+            const std::size_t close = line_.find('"', pos_ + 1);
+            if (close == std::string_view::npos) {
+                pos_ = line_.size();
+                return {};
+            }
+            text = line_.substr(pos_ + 1, close - pos_ - 1);
+            pos_ = std::min(close + 2, line_.size());
+        } else {
+            const std::size_t end = line_.find(separator_, pos_);
+            if (end == std::string_view::npos) {
+                pos_ = line_.size();
+                return {};
+            }
+            text = line_.substr(pos_, end - pos_);
+            pos_ = end + 1;
+        }
+        return TrimRight(text);
+    }
+
+    double Number() {
+        std::size_t used = 0;
+        double value = ParseLeadingNumber(line_.substr(pos_), &used);
+        const std::size_t p = pos_ + used;
+        std::size_t end = line_.find(separator_, p);
+        if (end == std::string_view::npos) end = line_.size();
+        // "12 3/8": a fraction after blanks, before the separator, adds (a*100/b) hundredths.
+        if (p < end && IsBlank(line_[p])) {
+            std::size_t q = p;
+            while (q < end && IsBlank(line_[q])) ++q;
+            long long a = 0, b = 0;
+            std::size_t digits = 0;
+            for (; q < end && line_[q] >= '0' && line_[q] <= '9'; ++q, ++digits) {
+                a = std::min(a * 10 + (line_[q] - '0'), 1000000000LL);
+            }
+            if (digits > 0 && q < end && (line_[q] == '/' || line_[q] == '\\')) {
+                ++q;
+                std::size_t bDigits = 0;
+                for (; q < end && line_[q] >= '0' && line_[q] <= '9'; ++q, ++bDigits) {
+                    b = std::min(b * 10 + (line_[q] - '0'), 1000000000LL);
+                }
+                if (bDigits > 0 && b != 0) value += static_cast<double>(a * 100 / b) * 0.01;
+            }
+        }
+        pos_ = end < line_.size() ? end + 1 : line_.size();
+        return value;
+    }
+
+  private:
+    std::string_view line_;
+    char separator_;
+    std::size_t pos_ = 0;
+};
+
+// How one field kind goes into the line's values: reads its token and stores what it means.
+using Decode = void (*)(Tokens&, LineValues&, CarriedValues&);
+
+struct FieldRule {
+    Field field;
+    Decode decode;
+};
+
+template <double LineValues::*Value>
+void Number(Tokens& tokens, LineValues& line, CarriedValues&) {
+    line.*Value = tokens.Number();
+}
+
+// Issue counts and the reduction are whole numbers: the fraction is dropped.
+template <double LineValues::*Value>
+void WholeNumber(Tokens& tokens, LineValues& line, CarriedValues&) {
+    line.*Value = std::trunc(tokens.Number());
+}
+
+template <double CarriedValues::*Value>
+void CarriedNumber(Tokens& tokens, LineValues&, CarriedValues& carried) {
+    carried.*Value = tokens.Number();
+}
+
+template <int CarriedValues::*Value>
+void Category(Tokens& tokens, LineValues&, CarriedValues& carried) {
+    carried.*Value = ToInt32(tokens.Number());
+}
+
+template <DateOrder Order>
+void Date(Tokens& tokens, LineValues&, CarriedValues& carried) {
+    carried.date = ConvertDateText(tokens.Text(), Order);
+}
+
+template <double Scale>
+void ScaledVolume(Tokens& tokens, LineValues& line, CarriedValues&) {
+    line.volume = tokens.Number() * Scale;
+}
+
+void Skip(Tokens& tokens, LineValues&, CarriedValues&) {
+    tokens.Text();
+}
+
+void Ticker(Tokens& tokens, LineValues&, CarriedValues& carried) {
+    carried.ticker = Cut(tokens.Text(), kMaxTicker);
+}
+
+// The token extends the carried ticker for this line only.
+void AppendTicker(Tokens& tokens, LineValues& line, CarriedValues& carried) {
+    carried.ticker = Cut(carried.ticker + std::string(tokens.Text()), kMaxTicker);
+    line.appended = true;
+}
+
+void FullName(Tokens& tokens, LineValues&, CarriedValues& carried) {
+    carried.fullName = Cut(tokens.Text(), kMaxFullName);
+}
+
+void Info(Tokens& tokens, LineValues& line, CarriedValues&) {
+    line.mark = MarkCode(tokens.Text());
+}
+
+// One entry per field kind, in the order of Field.
+constexpr std::array<FieldRule, 29> kFieldRules = {{
+    {Field::Skip, &Skip},
+    {Field::DateYmd, &Date<DateOrder::YearFirst>},
+    {Field::DateMdy, &Date<DateOrder::MonthFirst>},
+    {Field::DateDmy, &Date<DateOrder::DayFirst>},
+    {Field::Ticker, &Ticker},
+    {Field::AppendTicker, &AppendTicker},
+    {Field::FullName, &FullName},
+    {Field::Info, &Info},
+    {Field::High, &Number<&LineValues::high>},
+    {Field::Low, &Number<&LineValues::low>},
+    {Field::Close, &Number<&LineValues::close>},
+    {Field::Open, &Number<&LineValues::open>},
+    {Field::Volume, &Number<&LineValues::volume>},
+    {Field::Vol1000, &ScaledVolume<1000.0>},
+    {Field::VolMil, &ScaledVolume<1000000.0>},
+    {Field::VolFactor, &CarriedNumber<&CarriedValues::volumeFactor>},
+    {Field::PriceFactor, &CarriedNumber<&CarriedValues::priceFactor>},
+    {Field::Turnover, &Number<&LineValues::turnover>},
+    {Field::Reduction, &WholeNumber<&LineValues::reduction>},
+    {Field::Group, &Category<&CarriedValues::group>},
+    {Field::Market, &Category<&CarriedValues::market>},
+    {Field::Industry, &Category<&CarriedValues::industry>},
+    {Field::AdvIssues, &WholeNumber<&LineValues::advIssues>},
+    {Field::DecIssues, &WholeNumber<&LineValues::decIssues>},
+    {Field::UncIssues, &WholeNumber<&LineValues::uncIssues>},
+    {Field::AdvVolume, &Number<&LineValues::advVolume>},
+    {Field::DecVolume, &Number<&LineValues::decVolume>},
+    {Field::UncVolume, &Number<&LineValues::uncVolume>},
+    {Field::OpenInt, &Number<&LineValues::openInt>},
+}};
+
+constexpr bool RulesInFieldOrder() {
+    for (std::size_t i = 0; i < kFieldRules.size(); ++i) {
+        if (kFieldRules[i].field != static_cast<Field>(i)) return false;
+    }
+    return kFieldRules.back().field == Field::OpenInt;
+}
+static_assert(RulesInFieldOrder(), "kFieldRules holds one entry per Field, in its order");
+
+void CompletePrices(LineValues& line, const CarriedValues& carried) {
+    if (line.open <= 0) line.open = line.close;
+    if (line.high <= 0) line.high = std::max(line.open, line.close);
+    if (line.low <= 0) line.low = std::min(line.open, line.close);
+    const double factor = carried.priceFactor;
+    if (factor != 1) {
+        line.open *= factor;
+        line.close *= factor;
+        line.high *= factor;
+        line.low *= factor;
+    }
+    if (line.volume > 0) {
+        line.volume *= carried.volumeFactor;
+    } else if (line.turnover > 0 && line.close > 0) {
+        line.volume = line.turnover * carried.volumeFactor / (2 * line.close);
+    }
+}
+
+}  // namespace
+
+std::optional<Field> MatchFieldKeyword(std::string_view token) {
+    std::optional<Field> best;
+    std::size_t bestLength = 0;
+    for (const Keyword& k : kKeywords) {
+        if (k.word.size() > bestLength && StartsWithNoCase(token, k.word)) {
+            best = k.field;
+            bestLength = k.word.size();
+        }
+    }
+    return best;
+}
+
+LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char separator,
+                      CarriedValues& carried) {
+    LineValues line;
+    Tokens tokens(text, separator);
+    for (const Field field : fields) {
+        if (!tokens.SkipBlanks()) break;
+        kFieldRules[static_cast<std::size_t>(field)].decode(tokens, line, carried);
+    }
+    CompletePrices(line, carried);
+    return line;
+}
+
+std::string Cut(std::string_view text, std::size_t limit) {
+    return std::string(text.substr(0, Utf8Cut(text, limit)));
+}
+
+std::int32_t ToInt32(double v, bool* clamped) {
+    if (clamped != nullptr) *clamped = false;
+    if (std::isnan(v)) return 0;
+    if (v >= 2147483647.0 || v <= -2147483648.0) {
+        if (clamped != nullptr) *clamped = v > 2147483647.0 || v < -2147483648.0;
+        return v > 0 ? INT32_MAX : INT32_MIN;
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+}  // namespace velmora::ascii

@@ -1,0 +1,91 @@
+#pragma once
+// The fields of the ASCII importer's data lines: the field kinds a $FORMAT list names and the
+// decoder that reads a data line's tokens into the line's values, one table entry per kind.
+// Used by the importer only.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace velmora::ascii {
+
+inline constexpr std::size_t kMaxTicker = 24;     // characters of the ticker the import keeps
+inline constexpr std::size_t kMaxFullName = 127;  // characters of the full name the import keeps
+
+enum class Field {
+    Skip,
+    DateYmd,
+    DateMdy,
+    DateDmy,
+    Ticker,
+    AppendTicker,
+    FullName,
+    Info,
+    High,
+    Low,
+    Close,
+    Open,
+    Volume,
+    Vol1000,
+    VolMil,
+    VolFactor,
+    PriceFactor,
+    Turnover,
+    Reduction,
+    Group,
+    Market,
+    Industry,
+    AdvIssues,
+    DecIssues,
+    UncIssues,
+    AdvVolume,
+    DecVolume,
+    UncVolume,
+    OpenInt,
+};
+
+// The field kind of a $FORMAT token: the longest keyword the token begins with, compared
+// without regard to case. Nothing when no keyword matches.
+std::optional<Field> MatchFieldKeyword(std::string_view token);
+
+// Values that a data line sets for itself and every line after it; commands set them too.
+struct CarriedValues {
+    std::string ticker;
+    std::string fullName;
+    std::optional<std::string> date;  // "yy-mm-dd" when valid
+    double volumeFactor = 1.0;
+    double priceFactor = 1.0;
+    int market = -1;
+    int group = -1;
+    int industry = -1;
+};
+
+// The values of one data line. A field the line does not reach keeps its zero.
+struct LineValues {
+    double close = 0, open = 0, high = 0, low = 0, volume = 0, openInt = 0, turnover = 0;
+    double reduction = 0, advVolume = 0, decVolume = 0, uncVolume = 0;
+    double advIssues = 0, decIssues = 0, uncIssues = 0;
+    std::uint8_t mark = 0;
+    bool appended = false;  // an APPENDTICKER field extended the carried ticker
+};
+
+// Reads the tokens of a data line in the order of `fields`, parted by `separator`, until the
+// line ends. Then completes the prices (a missing open is the close, a missing high or low the
+// larger or smaller of open and close), applies the price and volume factors, and derives a
+// missing volume from the turnover.
+LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char separator,
+                      CarriedValues& carried);
+
+// At most `limit` bytes of the text, never ending inside a UTF-8 sequence.
+std::string Cut(std::string_view text, std::size_t limit);
+
+// A value as a 32-bit integer, truncated toward zero and held at the ends of the range.
+std::int32_t ToInt32(double v, bool* clamped = nullptr);
+
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace velmora::ascii
