@@ -10,6 +10,7 @@
 #include "analysis/AnalysisSelection.h"
 #include "analysis/Backtest.h"
 #include "analysis/ResultList.h"
+#include "analysis/SelectionRun.h"
 #include "analysis/SystemTestSettings.h"
 #include "database/Database.h"
 #include "formula/FormulaEngine.h"
@@ -17,13 +18,8 @@
 
 namespace velmora {
 
-enum class BacktestOutcome {
-    Completed,
-    NothingToDo,         // n was negative: nothing was run and no rows were added
-    Cancelled,           // the user cancelled the progress dialog
-    MissingAssignments,  // "Missing buy/sell variable assignments" was shown
-    FormulaError,        // the engine reported an error
-};
+// NothingToDo: n was negative, nothing was run and no rows were added.
+using BacktestOutcome = AnalysisOutcome;
 
 class Backtester {
   public:

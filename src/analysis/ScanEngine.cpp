@@ -20,19 +20,15 @@ void AddSignalRow(ResultList& results, const Stock& stock, const Quotation& q, c
     results.Add(text);
 }
 
-// Ends the engine's run before the stock's older quotations are dropped again.
-class RunScope {
-  public:
-    RunScope(FormulaEngine& engine, const Stock& stock) : engine_(engine) {
-        engine_.BeginRun(stock);
+// Lists the stock's signals on the visited bars, Buy before Sell on one bar.
+void AddSignalRows(ResultList& results, const Stock& stock, const SignalArrays& arrays,
+                   const BarRange& bars) {
+    for (int i = bars.First; i < bars.End; ++i) {
+        const Quotation& q = stock.Quotations[static_cast<std::size_t>(i)];
+        if (IsSignal(arrays.buy, i)) AddSignalRow(results, stock, q, "Buy");
+        if (IsSignal(arrays.sell, i)) AddSignalRow(results, stock, q, "Sell");
     }
-    ~RunScope() { engine_.EndRun(); }
-    RunScope(const RunScope&) = delete;
-    RunScope& operator=(const RunScope&) = delete;
-
-  private:
-    FormulaEngine& engine_;
-};
+}
 
 }  // namespace
 
@@ -41,43 +37,11 @@ ScanOutcome ScanEngine::Run(std::string_view formula, const AnalysisSelection& s
     // A negative n lists nothing, and the list shows nothing of an earlier run either.
     results.Clear();
     if (selection.n < 0) return ScanOutcome::NothingToDo;
-    const std::string text(formula);  // the run's own copy of the formula
-    engine_.ClearErrorFlag();
-
-    const bool showProgress = selection.applyTo != ApplyTo::CurrentStock;
-    ScanOutcome outcome = ScanOutcome::Completed;
-    const int total = db_.StockCount();
-    for (int index = 0; index < total && outcome == ScanOutcome::Completed; ++index) {
-        Stock& stock = *db_.StockAt(index);
-        if (!StockTaken(db_, stock, selection)) continue;
-        if (showProgress &&
-            !ui_.Progress().Step(index, total, kScanProgressText, stock.TickerText())) {
-            outcome = ScanOutcome::Cancelled;
-            break;
-        }
-        const OlderQuotationsForRun older(db_, stock, selection);
-        if (stock.Quotations.empty()) continue;
-        {
-            const RunScope run(engine_, stock);
-            engine_.Execute(text);
-            const float* buy = engine_.GetArray("buy");
-            const float* sell = engine_.GetArray("sell");
-            if (buy == nullptr && sell == nullptr) {
-                ui_.ShowMessage(kMissingBuySell);
-                outcome = ScanOutcome::MissingAssignments;
-                break;
-            }
-            const BarRange bars = VisitedBars(stock, selection);
-            for (int i = bars.First; i < bars.End; ++i) {
-                const Quotation& q = stock.Quotations[static_cast<std::size_t>(i)];
-                if (IsSignal(buy, i)) AddSignalRow(results, stock, q, "Buy");
-                if (IsSignal(sell, i)) AddSignalRow(results, stock, q, "Sell");
-            }
-        }
-        if (engine_.ErrorFlag()) outcome = ScanOutcome::FormulaError;
-    }
-    if (showProgress) ui_.Progress().Close();
-    return outcome;
+    return RunOverSelection(db_, engine_, ui_, formula, selection, SignalsNeeded::BuyOrSell,
+                            [&](const Stock& stock, const SignalArrays& arrays) {
+                                AddSignalRows(results, stock, arrays,
+                                              VisitedBars(stock, selection));
+                            });
 }
 
 }  // namespace velmora

@@ -9,22 +9,14 @@
 
 #include "analysis/AnalysisSelection.h"
 #include "analysis/ResultList.h"
+#include "analysis/SelectionRun.h"
 #include "database/Database.h"
 #include "formula/FormulaEngine.h"
 #include "platform/UserInterface.h"
 
 namespace velmora {
 
-inline constexpr std::string_view kScanProgressText = "Checking for buy/sell signals...";
-inline constexpr std::string_view kMissingBuySell = "Missing buy/sell variable assignments";
-
-enum class ScanOutcome {
-    Completed,
-    NothingToDo,         // n was negative
-    Cancelled,           // the user cancelled the progress dialog
-    MissingAssignments,  // kMissingBuySell was shown
-    FormulaError,        // the engine reported an error
-};
+using ScanOutcome = AnalysisOutcome;
 
 class ScanEngine {
   public:
