@@ -18,9 +18,9 @@
 #include "chart/ChartWindowPainter.h"
 #include "chart/FormulaPainter.h"
 #include "chart/PricePainter.h"
+#include "chart/qt/QtCanvas.h"
 #include "database/Periodicity.h"
 #include "formula/FormulaEngine.h"
-#include "platform/qt/QtCanvas.h"
 
 using namespace velmora;
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "app/StockFilter.h"
 #include "database/Database.h"
+#include "database/StockFilter.h"
 
 namespace velmora {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "analysis/ResultList.h"
-#include "app/StockFilter.h"
 #include "database/Database.h"
+#include "database/StockFilter.h"
 
 namespace velmora {
 

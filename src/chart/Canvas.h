@@ -6,7 +6,7 @@
 // covers r - l by b - t pixels (at least one pixel each way); reversed corners are put in
 // order first.
 //
-// The same painters draw on the screen, into images and PDF files (QtCanvas in platform/qt)
+// The same painters draw on the screen, into images and PDF files (QtCanvas in chart/qt)
 // and into the RecordingCanvas that the tests read.
 
 #include <array>

@@ -9,9 +9,9 @@
 #include "chart/ChartWindowPainter.h"
 #include "chart/ChartsFile.h"
 #include "chart/Compression.h"
+#include "chart/qt/ChartRendering.h"
 #include "cli/Cli.h"
 #include "formula/FormulaEngine.h"
-#include "platform/qt/ChartRendering.h"
 
 namespace velmora::cli {
 

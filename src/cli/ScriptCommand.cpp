@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "automation/ScriptRunner.h"
+#include "chart/qt/QtCanvas.h"
 #include "cli/Cli.h"
 #include "database/FileUtil.h"
-#include "platform/qt/QtCanvas.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)

@@ -9,8 +9,8 @@
 
 #include "chart/ChartDefinition.h"
 #include "chart/Studies.h"
+#include "chart/qt/QtCanvas.h"
 #include "cli/Cli.h"
-#include "platform/qt/QtCanvas.h"
 
 namespace velmora::cli {
 

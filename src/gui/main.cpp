@@ -9,12 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "chart/qt/QtCanvas.h"
 #include "gui/DesktopProgram.h"
 #include "gui/MainWindow.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CustomizeToolsDialog.h"
 #include "platform/ProfileDirectory.h"
-#include "platform/qt/QtCanvas.h"
 
 namespace {
 

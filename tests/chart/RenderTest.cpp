@@ -9,8 +9,8 @@
 
 #include "ChartTestSupport.h"
 #include "chart/ChartWindowPainter.h"
+#include "chart/qt/ChartRendering.h"
 #include "common/TestSupport.h"
-#include "platform/qt/ChartRendering.h"
 
 namespace velmora {
 namespace {

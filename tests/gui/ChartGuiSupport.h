@@ -7,6 +7,7 @@
 
 #include "chart/ChartDefinition.h"
 #include "chart/ChartTestSupport.h"
+#include "chart/qt/QtCanvas.h"
 #include "common/TestSupport.h"
 #include "database/Application.h"
 #include "database/Database.h"
@@ -17,7 +18,6 @@
 #include "gui/GuiContext.h"
 #include "platform/ConsoleUserInterface.h"
 #include "platform/MemorySettingsStore.h"
-#include "platform/qt/QtCanvas.h"
 
 namespace velmora::test {
 

@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "platform/qt/QtCanvas.h"
+#include "chart/qt/QtCanvas.h"
 
 namespace {
 

@@ -19,9 +19,9 @@
 #include "app/StockMaintenance.h"
 #include "chart/ChartInteraction.h"
 #include "chart/PricePainter.h"
+#include "chart/qt/QtCanvas.h"
 #include "gui/GuiContext.h"
 #include "gui/dialogs/StudyPropertiesDialog.h"
-#include "platform/qt/QtCanvas.h"
 
 namespace velmora::gui {
 

@@ -7,8 +7,8 @@
 #include <QDialog>
 #include <vector>
 
-#include "app/StockFilter.h"
 #include "database/Categories.h"
+#include "database/StockFilter.h"
 
 class QCheckBox;
 class QComboBox;

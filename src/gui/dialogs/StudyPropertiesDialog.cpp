@@ -14,9 +14,9 @@
 #include <QVBoxLayout>
 #include <cmath>
 
+#include "chart/qt/QtCanvas.h"
 #include "database/PackedDate.h"
 #include "gui/FormFields.h"
-#include "platform/qt/QtCanvas.h"
 
 namespace velmora::gui {
 

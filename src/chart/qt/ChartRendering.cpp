@@ -1,10 +1,10 @@
-#include "platform/qt/ChartRendering.h"
+#include "chart/qt/ChartRendering.h"
 
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 
-#include "platform/qt/QtCanvas.h"
+#include "chart/qt/QtCanvas.h"
 
 namespace velmora {
 

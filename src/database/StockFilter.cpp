@@ -1,4 +1,4 @@
-#include "app/StockFilter.h"
+#include "database/StockFilter.h"
 
 #include <optional>
 

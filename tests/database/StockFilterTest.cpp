@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/StockFilter.h"
+#include "database/StockFilter.h"
 
 namespace velmora {
 namespace {

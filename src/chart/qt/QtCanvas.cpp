@@ -1,4 +1,4 @@
-#include "platform/qt/QtCanvas.h"
+#include "chart/qt/QtCanvas.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
