@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "analysis/BacktestText.h"
+#include "analysis/MaxLossStop.h"
 #include "database/PackedDate.h"
 
 namespace velmora {
@@ -142,7 +143,7 @@ bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& 
     const SystemTestSettings& settings = params.settings;
     const bool longOn = settings.LongEnabled();
     const bool shortOn = settings.ShortEnabled();
-    const double stop = params.stopLevel;
+    const MaxLossStop stop(params.stopLevel);
     StockWalk walk(params, bars, summary.Name.View(), results, summary);
 
     int pendingBuy = kNone;
@@ -176,24 +177,13 @@ bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& 
 
         // The maximum loss stop, against this bar's close.
         const float close = q.Close;
-        if (stop > 0) {
-            if (pendingBuy != kNone && pendingSell == kNone &&
-                close / walk.BuyPrice(pendingBuy) <= stop) {
-                pendingSell = i;
-            }
-            if (pendingSell != kNone && pendingBuy == kNone &&
-                walk.SellPrice(pendingSell) / close <= stop) {
-                pendingBuy = i;
-            }
-        } else if (stop < 0) {
-            if (pendingBuy != kNone && pendingSell == kNone &&
-                close - walk.BuyPrice(pendingBuy) <= stop) {
-                pendingSell = i;
-            }
-            if (pendingSell != kNone && pendingBuy == kNone &&
-                walk.SellPrice(pendingSell) - close <= stop) {
-                pendingBuy = i;
-            }
+        if (pendingBuy != kNone && pendingSell == kNone &&
+            stop.StopsLong(walk.BuyPrice(pendingBuy), close)) {
+            pendingSell = i;
+        }
+        if (pendingSell != kNone && pendingBuy == kNone &&
+            stop.StopsShort(walk.SellPrice(pendingSell), close)) {
+            pendingBuy = i;
         }
 
         if (pendingBuy != kNone && pendingSell != kNone) {
