@@ -321,6 +321,15 @@ TEST_F(MaintenanceTest, StockInformationFieldsAreStoredAndMarked) {
     EXPECT_FALSE(maintenance.ApplyStockInformation(*a, info));
 }
 
+TEST_F(MaintenanceTest, StockInformationEditOfOnlyTheFullNameMarksTheStock) {
+    Stock* a = db.AddStock("AAA");
+    a->Modified = false;
+    StockInformation info = StockInformation::Of(*a);
+    info.FullName = "Alpha Mining";
+    ASSERT_TRUE(maintenance.ApplyStockInformation(*a, info));
+    EXPECT_TRUE(a->Modified);
+}
+
 TEST_F(MaintenanceTest, DeleteQuotationAndSessionNeedAPickedDate) {
     Stock& a = AddWithCloses("AAA", {1, 2, 3});
     Stock& b = AddWithCloses("BBB", {1, 2});

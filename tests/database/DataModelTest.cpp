@@ -143,6 +143,15 @@ TEST(Quotations, AddFindDeleteKeepDateOrderAndMarkChanges) {
     EXPECT_EQ(Database::QuotationCount(*s), 2);
 }
 
+TEST(Quotations, DeleteQuotationMarksTheStock) {
+    Database db;
+    Stock* s = db.AddStock("S");
+    db.AddQuotation(*s, MakeDate(2020, 1, 3));
+    s->Modified = false;
+    ASSERT_TRUE(db.DeleteQuotation(*s, MakeDate(2020, 1, 3)));
+    EXPECT_TRUE(s->Modified);
+}
+
 TEST(Quotations, SetQuotationStoresEveryValueThroughAlias) {
     Database db;
     Stock* s = db.AddStock("PKOBP");
