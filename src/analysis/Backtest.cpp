@@ -6,6 +6,7 @@
 #include "analysis/BacktestText.h"
 #include "analysis/MaxLossStop.h"
 #include "database/PackedDate.h"
+#include "platform/StringFormat.h"
 
 namespace velmora {
 
@@ -111,10 +112,10 @@ class StockWalk {
         row.EquityAfter = sum_.Equity;
         row.Ticker.Set(ticker_);
         const double yield = FiniteOr(Quotient(sum_.Equity - equity, equity).value_or(0) * 100, 0);
-        row.SetText(FormatText("%.*s\t%s\t%s\t%s\t%.1lf%%", static_cast<int>(ticker_.size()),
-                               ticker_.data(), isShort ? "Short" : "Long",
-                               DateToText(row.EntryDate).c_str(), DateToText(row.ExitDate).c_str(),
-                               yield));
+        row.SetText(FormatString("%.*s\t%s\t%s\t%s\t%.1lf%%", static_cast<int>(ticker_.size()),
+                                 ticker_.data(), isShort ? "Short" : "Long",
+                                 DateToText(row.EntryDate).c_str(),
+                                 DateToText(row.ExitDate).c_str(), yield));
         results_.Add(std::move(row));
     }
 
@@ -290,7 +291,7 @@ std::string BacktestResults::SummaryLine() const {
         0);
     const double change =
         FiniteOr(Quotient((portfolio - InitialEquity) * 100, InitialEquity).value_or(0), 0);
-    return FormatText(
+    return FormatString(
         "Trans no.: %d, Avg. trade (gain+loss)= %+7.2lf, Test portfolio = %8.0lf (%+7.2lf%%)",
         trades, averageTrade, portfolio, change);
 }

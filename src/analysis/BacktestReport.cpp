@@ -14,6 +14,7 @@
 #include "analysis/BacktestText.h"
 #include "database/FileUtil.h"
 #include "database/PackedDate.h"
+#include "platform/StringFormat.h"
 
 extern char** environ;
 
@@ -170,7 +171,7 @@ void AppendTradeList(std::string& out, std::string_view ticker, const ResultList
     out += kTradeHeader;
     for (; cursor < rows.Size() && rows[cursor].Ticker.View() == ticker; ++cursor) {
         const ResultRow& row = rows[cursor];
-        out += FormatText(
+        out += FormatString(
             "<TR><TD>%s</TD><TD>%s</TD><TD>%s</TD><TD ALIGN=RIGHT>%s</TD><TD "
             "ALIGN=RIGHT>%s</TD></TR>\n",
             row.TradeType == ResultRow::kShort ? "Short" : "Long",

@@ -1,15 +1,11 @@
 #pragma once
 // Text formatting shared by the backtest rows, the summary line, the report and the result
-// export: printf-style formatting into a string, and numbers that print "n/a" where a
-// division had no divisor or a value is not finite.
+// export: numbers that print "n/a" where a division had no divisor or a value is not finite.
 
 #include <optional>
 #include <string>
 
 namespace velmora {
-
-// The printf-style formatting of the arguments, of any length.
-std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
 // The quotient, or nothing when the divisor is 0 or the result is not a finite number.
 std::optional<double> Quotient(double dividend, double divisor);

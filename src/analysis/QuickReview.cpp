@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
+
+#include "platform/StringFormat.h"
 
 namespace velmora {
 
@@ -19,13 +20,6 @@ std::int32_t KeyOf(double v) {
         return std::numeric_limits<std::int32_t>::min();
     }
     return static_cast<std::int32_t>(std::trunc(v));
-}
-
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-    char buf[256];
-    std::snprintf(buf, sizeof buf, format, args...);
-    return buf;
 }
 
 ResultRow MakeRow(const std::string& text, std::int32_t key = 0) {
@@ -135,13 +129,15 @@ void QuickReview::AddQuoteRow(Stock& stock, PackedDate day) {
     const double prev = i > 0 ? stock.Quotations[i - 1].Close : 0.0;
     // The first quotation, or one after a close of 0, has no change to show.
     if (i == 0 || prev == 0) {
-        rows_.Append(MakeRow(Format("%s\t%9.2lf\t      \t%9.2lf\t%9.2lf\t%14ld", ticker.c_str(),
-                                    double{q.Close}, double{q.High}, double{q.Low}, volume)));
+        rows_.Append(
+            MakeRow(FormatString("%s\t%9.2lf\t      \t%9.2lf\t%9.2lf\t%14ld", ticker.c_str(),
+                                 double{q.Close}, double{q.High}, double{q.Low}, volume)));
         return;
     }
     const double change = (q.Close - prev) * 100 / prev;
-    rows_.Append(MakeRow(Format("%s\t%9.2lf\t%+5.1lf%%\t%9.2lf\t%9.2lf\t%14ld", ticker.c_str(),
-                                double{q.Close}, change, double{q.High}, double{q.Low}, volume)));
+    rows_.Append(
+        MakeRow(FormatString("%s\t%9.2lf\t%+5.1lf%%\t%9.2lf\t%9.2lf\t%14ld", ticker.c_str(),
+                             double{q.Close}, change, double{q.High}, double{q.Low}, volume)));
 }
 
 void QuickReview::AddReturnRow(Stock& stock, PackedDate day, int type) {
@@ -172,9 +168,9 @@ void QuickReview::AddReturnRow(Stock& stock, PackedDate day, int type) {
     // A return on a close of 0 has no meaning.
     if (earlier == 0) return;
     const double change = (close - earlier) / (earlier * 0.01);
-    rows_.InsertSorted(MakeRow(
-        Format("%s\t%9.2lf\t%9.2lf\t%9.2lf%%", stock.Ticker.Str().c_str(), earlier, close, change),
-        KeyOf(change * -100)));
+    rows_.InsertSorted(MakeRow(FormatString("%s\t%9.2lf\t%9.2lf\t%9.2lf%%",
+                                            stock.Ticker.Str().c_str(), earlier, close, change),
+                               KeyOf(change * -100)));
 }
 
 void QuickReview::AddRatioRow(Stock& stock, PackedDate day, int type) {
@@ -192,7 +188,7 @@ void QuickReview::AddRatioRow(Stock& stock, PackedDate day, int type) {
     const double ratio = type == 6 ? pe : pbv;
     const std::int32_t key = ratio > 0 ? KeyOf(ratio * 1000) : kLargestKey;
     rows_.InsertSorted(
-        MakeRow(Format("%s\t%9.2lf\t%9.2lf\t%9.2lf", ticker.c_str(), close, pe, pbv), key));
+        MakeRow(FormatString("%s\t%9.2lf\t%9.2lf\t%9.2lf", ticker.c_str(), close, pe, pbv), key));
 }
 
 void QuickReview::Fill(int type, std::string_view dayText, const StockFilter& filter) {

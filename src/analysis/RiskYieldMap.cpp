@@ -2,8 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
+
+#include "platform/StringFormat.h"
 
 namespace velmora {
 
@@ -58,12 +59,6 @@ std::vector<std::int32_t> GridValues(std::int32_t lo, std::int32_t hi) {
     if (v <= lo) v += kMinVisibleSpan;
     for (; v < hi; v += kMinVisibleSpan) values.push_back(static_cast<std::int32_t>(v));
     return values;
-}
-
-std::string FormatPercent(const char* format, std::int32_t value) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, format, value / 10000.0);
-    return buf;
 }
 
 }  // namespace
@@ -218,15 +213,16 @@ MapDrawing RiskYieldMap::Draw(const Database& db, int clientWidth, int clientHei
     for (std::int32_t v : GridValues(visible_.YieldMin, visible_.YieldMax)) {
         MapGridLine line{true, v, plot.Y(visible_, v), std::nullopt};
         if (line.Position >= 30) {
-            line.Label =
-                MapText{kPlotLeft + plot.width + 2, line.Position, FormatPercent("%+4.1f", v)};
+            line.Label = MapText{kPlotLeft + plot.width + 2, line.Position,
+                                 FormatString("%+4.1f", v / 10000.0)};
         }
         d.GridLines.push_back(std::move(line));
     }
     for (std::int32_t v : GridValues(visible_.RiskMin, visible_.RiskMax)) {
         MapGridLine line{false, v, plot.X(visible_, v), std::nullopt};
         if (line.Position - kPlotLeft > 25) {
-            line.Label = MapText{line.Position, plot.bottom + 2, FormatPercent("%4.1f", v)};
+            line.Label =
+                MapText{line.Position, plot.bottom + 2, FormatString("%4.1f", v / 10000.0)};
         }
         d.GridLines.push_back(std::move(line));
     }

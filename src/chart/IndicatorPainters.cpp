@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -82,7 +83,7 @@ void PaintMacdChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < 2 * slow + 2) {
-        Finish(pane, Format("%s - MACD not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - MACD not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> close = Closes(*stock);
@@ -157,7 +158,7 @@ void PaintRsiChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < p + 3) {
-        Finish(pane, Format("%s - RSI not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - RSI not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> close = Closes(*stock);
@@ -174,7 +175,7 @@ void PaintRocChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < p + 3) {
-        Finish(pane, Format("%s - ROC not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - ROC not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> close = Closes(*stock);
@@ -217,7 +218,8 @@ void PaintUltimateChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < p3 + 3) {
-        Finish(pane, Format("%s - Ultimate not available - too few quotations", ticker.c_str()));
+        Finish(pane,
+               FormatString("%s - Ultimate not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> close = Closes(*stock);
@@ -235,7 +237,7 @@ void PaintTrixChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < p) {
-        Finish(pane, Format("%s - TRIX not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - TRIX not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> close = Closes(*stock);
@@ -252,7 +254,7 @@ void PaintCciChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < p) {
-        Finish(pane, Format("%s - CCI not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - CCI not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> typical = TypicalPrices(*stock);
@@ -270,7 +272,7 @@ void PaintMfiChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < p + 3) {
-        Finish(pane, Format("%s - MFI not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - MFI not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> typical = TypicalPrices(*stock);

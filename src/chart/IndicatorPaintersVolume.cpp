@@ -98,7 +98,8 @@ void PaintVolumeChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n <= 2) {
-        Finish(pane, Format("%s - bar chart not available - too few quotations", ticker.c_str()));
+        Finish(pane,
+               FormatString("%s - bar chart not available - too few quotations", ticker.c_str()));
         return;
     }
     const bool turnover = pane.settings == nullptr || pane.settings->volumeShowsTurnover;
@@ -122,14 +123,14 @@ void PaintVolumeChart(PaneContext& pane) {
     const bool millions = p.max >= 1000000.0f;
     std::string title;
     if (!turnover)
-        title = Format(millions ? "%s - Volume %d shares (chart in millions of shares)"
-                                : "%s - Volume %d shares (chart in thousands of shares)",
-                       ticker.c_str(), stock->Quotations.back().Volume);
+        title = FormatString(millions ? "%s - Volume %d shares (chart in millions of shares)"
+                                      : "%s - Volume %d shares (chart in thousands of shares)",
+                             ticker.c_str(), stock->Quotations.back().Volume);
     else if (!millions)
-        title = Format("%s - Turnover %.0f (chart in thousands)", ticker.c_str(),
-                       WholeNumber(values.back()));
+        title = FormatString("%s - Turnover %.0f (chart in thousands)", ticker.c_str(),
+                             WholeNumber(values.back()));
     else
-        title = Format("Turnover %.0f (chart in millions)", WholeNumber(values.back()));
+        title = FormatString("Turnover %.0f (chart in millions)", WholeNumber(values.back()));
     Finish(pane, title);
 }
 
@@ -139,7 +140,7 @@ void PaintObvChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n <= 2) {
-        Finish(pane, Format("%s - OBV not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - OBV not available - too few quotations", ticker.c_str()));
         return;
     }
     std::vector<float> obv(static_cast<std::size_t>(n));
@@ -159,7 +160,8 @@ void PaintAccumulationDistributionChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n <= 2) {
-        Finish(pane, Format("%s - Accumulation/Distribution not available - too few quotations",
+        Finish(pane,
+               FormatString("%s - Accumulation/Distribution not available - too few quotations",
                             ticker.c_str()));
         return;
     }
@@ -181,8 +183,8 @@ void PaintChaikinChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n <= 2) {
-        Finish(pane, Format("%s - Chaikin Oscillator not available - too few quotations",
-                            ticker.c_str()));
+        Finish(pane, FormatString("%s - Chaikin Oscillator not available - too few quotations",
+                                  ticker.c_str()));
         return;
     }
     std::vector<float> ad(static_cast<std::size_t>(n)), chaikin(static_cast<std::size_t>(n));
@@ -202,7 +204,7 @@ void PaintNviChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n < 3) {
-        Finish(pane, Format("%s - NVI not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - NVI not available - too few quotations", ticker.c_str()));
         return;
     }
     const std::vector<float> close = Closes(*stock);
@@ -224,13 +226,13 @@ void PaintRelativeStrengthChart(PaneContext& pane) {
     const std::string ticker = Ticker(*stock);
     const std::string baseTicker(base->TickerText());
     if (n <= 2) {
-        Finish(pane, Format("%s - RS not available - too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - RS not available - too few quotations", ticker.c_str()));
         return;
     }
     // The pane's stock is a compressed copy in weekly and monthly charts: compare tickers.
     if (EqualNoCase(stock->TickerText(), base->TickerText())) {
-        Finish(pane,
-               Format("%s/%s - RS == 1 (the same stock)", ticker.c_str(), baseTicker.c_str()));
+        Finish(pane, FormatString("%s/%s - RS == 1 (the same stock)", ticker.c_str(),
+                                  baseTicker.c_str()));
         return;
     }
     std::unique_ptr<Stock> compressed;
@@ -258,7 +260,7 @@ void PaintTrinChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n <= 2) {
-        Finish(pane, Format("%s - TRIN not available too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - TRIN not available too few quotations", ticker.c_str()));
         return;
     }
     const MarketArrays m(pane, *stock, n);
@@ -314,7 +316,7 @@ void PaintAdLineChart(PaneContext& pane) {
     const int n = BarCount(*stock);
     const std::string ticker = Ticker(*stock);
     if (n <= 2) {
-        Finish(pane, Format("%s - AD-Line not available too few quotations", ticker.c_str()));
+        Finish(pane, FormatString("%s - AD-Line not available too few quotations", ticker.c_str()));
         return;
     }
     const MarketArrays m(pane, *stock, n);

@@ -2,22 +2,15 @@
 // Helpers shared by the indicator painters (internal to the chart library).
 
 #include <algorithm>
-#include <cstdio>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
 #include "chart/PaneContext.h"
 #include "chart/SeriesPlot.h"
+#include "platform/StringFormat.h"
 
 namespace velmora::pane_support {
-
-template <typename... Args>
-std::string Format(const char* format, Args... args) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, format, args...);
-    return buf;
-}
 
 // An argument of a title line: a whole number, a number that may be EMPTY, or a text.
 struct TitleArg {

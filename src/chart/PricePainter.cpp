@@ -1,10 +1,10 @@
 #include "chart/PricePainter.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <vector>
 
 #include "formula/IndicatorMath.h"
+#include "platform/StringFormat.h"
 
 namespace velmora {
 
@@ -24,12 +24,6 @@ struct BarArrays {
         }
     }
 };
-
-std::string Format(const char* format, auto... args) {
-    char buf[512];
-    std::snprintf(buf, sizeof buf, format, args...);
-    return buf;
-}
 
 // Draws an overlay line in the price range from bar max(scroll position, period) on.
 void PlotOverlay(PaneContext& pane, const SeriesPlot& price, const std::vector<float>& values,
@@ -58,12 +52,12 @@ std::string TitleDatePart(PackedDate date, Periodicity periodicity) {
         case Periodicity::Weekly: {
             const PackedDate sunday = WeekEnd(date);
             const std::string end = DateDay(sunday) > DateDay(date)
-                                        ? Format("%02d", DateDay(sunday))
+                                        ? FormatString("%02d", DateDay(sunday))
                                         : DateToText(sunday);
             return "weekly " + text + "/" + end;
         }
         case Periodicity::Monthly:
-            return Format("monthly %5s", text.substr(0, 5).c_str());
+            return FormatString("monthly %5s", text.substr(0, 5).c_str());
     }
     return text;
 }
@@ -80,22 +74,22 @@ std::string PriceTitle(const Stock& stock, int bar, Periodicity periodicity) {
     const double o = q.Open, h = q.High, l = q.Low, c = q.Close;
     if (GetContinuous(stock)) {
         if (hasChange)
-            return Format(
+            return FormatString(
                 "%s - %s : Open %-.2f, Hi %-.2f, Lo %-.2f, Close %-.2f (%+3.1f %%),  Volume %d",
                 ticker.c_str(), date.c_str(), o, h, l, c, change, q.Volume);
-        return Format("%s - %s : Open %-.2f, Hi %-.2f, Lo %-.2f, Close %-.2f, Volume %d",
-                      ticker.c_str(), date.c_str(), o, h, l, c, q.Volume);
+        return FormatString("%s - %s : Open %-.2f, Hi %-.2f, Lo %-.2f, Close %-.2f, Volume %d",
+                            ticker.c_str(), date.c_str(), o, h, l, c, q.Volume);
     }
     const std::string mark = MarkText(q.Mark);
     if (hasChange && q.Reduction != 0)
-        return Format("%s - %s : Price %-.2f %s %d%% (%+3.1f %%), Volume %d", ticker.c_str(),
-                      date.c_str(), c, mark.c_str(), static_cast<int>(q.Reduction), change,
-                      q.Volume);
+        return FormatString("%s - %s : Price %-.2f %s %d%% (%+3.1f %%), Volume %d", ticker.c_str(),
+                            date.c_str(), c, mark.c_str(), static_cast<int>(q.Reduction), change,
+                            q.Volume);
     if (hasChange)
-        return Format("%s - %s : Price %-.2f %s (%+3.1f %%), Volume %d", ticker.c_str(),
-                      date.c_str(), c, mark.c_str(), change, q.Volume);
-    return Format("%s - %s : Price %-.2f %s, Volume %d", ticker.c_str(), date.c_str(), c,
-                  mark.c_str(), q.Volume);
+        return FormatString("%s - %s : Price %-.2f %s (%+3.1f %%), Volume %d", ticker.c_str(),
+                            date.c_str(), c, mark.c_str(), change, q.Volume);
+    return FormatString("%s - %s : Price %-.2f %s, Volume %d", ticker.c_str(), date.c_str(), c,
+                        mark.c_str(), q.Volume);
 }
 
 SeriesPlot FramePricePlot(const PaneContext& pane) {
@@ -119,8 +113,8 @@ void PaintPriceChart(PaneContext& pane) {
     const Preferences& prefs = *pane.prefs;
     const int n = static_cast<int>(stock.Quotations.size());
     if (n < 3) {
-        DrawTitle(pane, Format("%s - chart not available - too few quotations",
-                               std::string(stock.TickerText()).c_str()));
+        DrawTitle(pane, FormatString("%s - chart not available - too few quotations",
+                                     std::string(stock.TickerText()).c_str()));
         return;
     }
     const BarArrays bars(stock.Quotations);

@@ -1,30 +1,13 @@
 #include "portfolio/PortfolioFigures.h"
 
 #include <cmath>
-#include <cstdarg>
-#include <cstdio>
 #include <limits>
+
+#include "platform/StringFormat.h"
 
 namespace velmora {
 
 namespace {
-
-__attribute__((format(printf, 1, 2))) std::string Format(const char* format, ...) {
-    char buf[128];
-    va_list args;
-    va_start(args, format);
-    const int n = std::vsnprintf(buf, sizeof buf, format, args);
-    va_end(args);
-    if (n < 0) return {};
-    if (static_cast<std::size_t>(n) < sizeof buf)
-        return std::string(buf, static_cast<std::size_t>(n));
-    std::string big(static_cast<std::size_t>(n) + 1, '\0');
-    va_start(args, format);
-    std::vsnprintf(big.data(), big.size(), format, args);
-    va_end(args);
-    big.resize(static_cast<std::size_t>(n));
-    return big;
-}
 
 // The percentage of a gain on a base; 0 when the base is not positive.
 double PercentOf(double gain, double base) {
@@ -34,7 +17,7 @@ double PercentOf(double gain, double base) {
 }  // namespace
 
 std::string QuantityText(double quantity) {
-    return Format("%g", quantity);
+    return FormatString("%g", quantity);
 }
 
 std::optional<double> PresentPrice(Database& db, const Position& position) {
@@ -49,7 +32,7 @@ std::vector<PositionRow> PositionRows(Database& db, const Portfolio& portfolio) 
     for (const Position& p : portfolio.Positions) {
         const double present = PresentPrice(db, p).value_or(p.BuyPrice);
         rows.push_back({p.Ticker.Str(), QuantityText(p.Quantity()),
-                        Format("%+.1f%%", PercentOf(present - p.BuyPrice, p.BuyPrice))});
+                        FormatString("%+.1f%%", PercentOf(present - p.BuyPrice, p.BuyPrice))});
     }
     return rows;
 }
@@ -67,17 +50,17 @@ PortfolioSummary Summarize(Database& db, const Portfolio& portfolio) {
     const double gain = s.PresentValue - s.BuyValue;
     const double yield = gain - (s.BuyCommissions + s.SellCommissions);
     s.Total = portfolio.Cash + s.PresentValue;
-    s.Change = Format("%+.2lf (%+.1lf%%)", gain, PercentOf(gain, s.BuyValue));
-    s.Yield = Format("%+.2lf (%+.1lf%%)", yield, PercentOf(yield, s.BuyValue));
-    s.StockValue = Format("%.2lf", s.PresentValue);
-    s.Cash = Format("%.2lf", portfolio.Cash);
-    s.TotalText = Format("%.2lf", s.Total);
-    s.RealValue = Format("%.2lf", s.Total - s.SellCommissions);
+    s.Change = FormatString("%+.2lf (%+.1lf%%)", gain, PercentOf(gain, s.BuyValue));
+    s.Yield = FormatString("%+.2lf (%+.1lf%%)", yield, PercentOf(yield, s.BuyValue));
+    s.StockValue = FormatString("%.2lf", s.PresentValue);
+    s.Cash = FormatString("%.2lf", portfolio.Cash);
+    s.TotalText = FormatString("%.2lf", s.Total);
+    s.RealValue = FormatString("%.2lf", s.Total - s.SellCommissions);
     if (s.Total == 0) {
         s.StockShare = s.CashShare = "-";
     } else {
-        s.StockShare = Format("%.2f%%", s.PresentValue * 100 / s.Total);
-        s.CashShare = Format("%.2f%%", portfolio.Cash * 100 / s.Total);
+        s.StockShare = FormatString("%.2f%%", s.PresentValue * 100 / s.Total);
+        s.CashShare = FormatString("%.2f%%", portfolio.Cash * 100 / s.Total);
     }
     return s;
 }
@@ -90,8 +73,8 @@ PositionFields DescribePosition(Database& db, const Portfolio& portfolio, int in
     const double value = quantity * p.BuyPrice;
     f.BuyDate = p.BuyDate.Str();
     f.Quantity = QuantityText(quantity);
-    f.BuyPrice = Format("%.2f", p.BuyPrice);
-    f.Value = Format("%.2f", value);
+    f.BuyPrice = FormatString("%.2f", p.BuyPrice);
+    f.Value = FormatString("%.2f", value);
     const std::optional<double> present = PresentPrice(db, p);
     if (!present) {
         f.PresentPrice = f.PresentValue = f.Change = f.Yield = f.Share = "?";
@@ -100,12 +83,12 @@ PositionFields DescribePosition(Database& db, const Portfolio& portfolio, int in
     const double presentValue = quantity * *present;
     const double gain = presentValue - value;
     const double yield = gain - portfolio.Commission(value) - portfolio.Commission(presentValue);
-    f.PresentPrice = Format("%.2f", *present);
-    f.PresentValue = Format("%.2f", presentValue);
-    f.Change = Format("%+.2lf (%+.1f%%)", gain, PercentOf(gain, value));
-    f.Yield = Format("%+.2lf (%+.1f%%)", yield, PercentOf(yield, value));
+    f.PresentPrice = FormatString("%.2f", *present);
+    f.PresentValue = FormatString("%.2f", presentValue);
+    f.Change = FormatString("%+.2lf (%+.1f%%)", gain, PercentOf(gain, value));
+    f.Yield = FormatString("%+.2lf (%+.1f%%)", yield, PercentOf(yield, value));
     const double total = Summarize(db, portfolio).Total;
-    f.Share = total == 0 ? "-" : Format("%.2lf%%", presentValue * 100 / total);
+    f.Share = total == 0 ? "-" : FormatString("%.2lf%%", presentValue * 100 / total);
     return f;
 }
 
@@ -118,13 +101,13 @@ TradeProposal ProposeTrade(Database& db, const Portfolio& portfolio, std::string
     const Quotation* q = date ? Database::FindQuotation(*stock, *date) : &stock->Quotations.back();
     if (q == nullptr) return t;
     t.Date = q->Date;
-    t.Price = Format("%.2lf", static_cast<double>(q->Close));
+    t.Price = FormatString("%.2lf", static_cast<double>(q->Close));
     if (buyMode) {
         // Whole shares the available money buys at that close, never below 0.
         const double shares = q->Close > 0 ? portfolio.AvailableMoney() / q->Close : 0;
         const double whole = std::isfinite(shares) ? std::trunc(std::fmax(0.0, shares)) : 0;
         const double limit = std::numeric_limits<int>::max();
-        t.Quantity = Format("%d", static_cast<int>(std::fmin(whole, limit)));
+        t.Quantity = FormatString("%d", static_cast<int>(std::fmin(whole, limit)));
     }
     return t;
 }
