@@ -54,12 +54,12 @@ void BM_Execute20Operators(benchmark::State& state) {
     FormulaEngine engine(errors);
     for (auto _ : state) {
         state.PauseTiming();
-        engine.BeginRun(stock);
+        FormulaRun run = engine.BeginRun(stock);
         state.ResumeTiming();
-        engine.Execute(kFormula);
-        benchmark::DoNotOptimize(engine.GetArray("y"));
+        run.Execute(kFormula);
+        benchmark::DoNotOptimize(run.GetArray("y"));
         state.PauseTiming();
-        engine.EndRun();
+        run.End();
         state.ResumeTiming();
     }
     if (!errors.reports.empty()) state.SkipWithError(errors.reports[0].c_str());
@@ -68,16 +68,15 @@ void BM_Execute20Operators(benchmark::State& state) {
 }
 BENCHMARK(BM_Execute20Operators)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
-// A whole run: BeginRun (filling the seven price arrays), Execute, GetArray, EndRun.
+// A whole run: BeginRun (filling the seven price arrays), Execute, GetArray, the end of the run.
 void BM_WholeRun(benchmark::State& state) {
     const Stock& stock = BenchStock();
     RecordingFormulaErrorSink errors;
     FormulaEngine engine(errors);
     for (auto _ : state) {
-        engine.BeginRun(stock);
-        engine.Execute(kFormula);
-        benchmark::DoNotOptimize(engine.GetArray("y"));
-        engine.EndRun();
+        FormulaRun run = engine.BeginRun(stock);
+        run.Execute(kFormula);
+        benchmark::DoNotOptimize(run.GetArray("y"));
     }
     state.counters["element_ops_per_s"] = benchmark::Counter(
         static_cast<double>(state.iterations()) * kOperators * kBars, benchmark::Counter::kIsRate);

@@ -48,17 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CountingSink sink;
     FormulaEngine engine(sink, &world.db);
     engine.SetMemoryLimit(64u << 20);
-    engine.BeginRun(*world.stock);
-    engine.SetSelectedBar(size % 70 == 0 ? -1 : static_cast<int>(size % 70));
-    engine.Execute(std::string_view(reinterpret_cast<const char*>(data), size));
+    FormulaRun run = engine.BeginRun(*world.stock);
+    run.SetSelectedBar(size % 70 == 0 ? -1 : static_cast<int>(size % 70));
+    run.Execute(std::string_view(reinterpret_cast<const char*>(data), size));
     for (const char* name : {"buy", "sell", "graph0", "graph1", "title", "maxgraph"}) {
-        if (const float* a = engine.GetArray(name)) {
+        if (const float* a = run.GetArray(name)) {
             volatile float sum = 0;
-            for (int i = 0; i < engine.BarCount(); ++i) sum = sum + a[i];
+            for (int i = 0; i < run.BarCount(); ++i) sum = sum + a[i];
         }
-        engine.GetString(name);
-        engine.GetNumber(name);
+        run.GetString(name);
+        run.GetNumber(name);
     }
-    engine.EndRun();
     return 0;
 }

@@ -6,20 +6,6 @@ namespace velmora {
 
 namespace {
 
-// Ends the engine's run before the stock's older quotations are dropped again.
-class EngineRun {
-  public:
-    EngineRun(FormulaEngine& engine, const Stock& stock) : engine_(engine) {
-        engine_.BeginRun(stock);
-    }
-    ~EngineRun() { engine_.EndRun(); }
-    EngineRun(const EngineRun&) = delete;
-    EngineRun& operator=(const EngineRun&) = delete;
-
-  private:
-    FormulaEngine& engine_;
-};
-
 bool HasNeeded(const SignalArrays& arrays, SignalsNeeded needed) {
     if (needed == SignalsNeeded::BuyAndSell) {
         return arrays.buy != nullptr && arrays.sell != nullptr;
@@ -49,9 +35,10 @@ AnalysisOutcome RunOverSelection(Database& db, FormulaEngine& engine, UserInterf
         const OlderQuotationsForRun older(db, stock, selection);
         if (stock.Quotations.empty()) continue;
         {
-            const EngineRun run(engine, stock);
-            engine.Execute(text);
-            const SignalArrays arrays{engine.GetArray("buy"), engine.GetArray("sell")};
+            // The run ends before the stock's older quotations are dropped again.
+            FormulaRun run = engine.BeginRun(stock);
+            run.Execute(text);
+            const SignalArrays arrays{run.GetArray("buy"), run.GetArray("sell")};
             if (!HasNeeded(arrays, needed)) {
                 ui.ShowMessage(kMissingBuySell);
                 outcome = AnalysisOutcome::MissingAssignments;

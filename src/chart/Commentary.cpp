@@ -44,22 +44,20 @@ bool Commentary::Run(FormulaEngine& engine, const CommentarySource& source,
     }
     if (stock->Quotations.empty()) return false;
 
-    engine.EndRun();
-    engine.BeginRun(*stock);
-    engine.SetSelectedBar(source.selectedBar);
+    FormulaRun run = engine.BeginRun(*stock);
+    run.SetSelectedBar(source.selectedBar);
     const std::string text = formula_;
-    engine.Execute(text);
-    output_ = CommentaryText(engine.Output());
+    run.Execute(text);
+    output_ = CommentaryText(run.Output());
     failed_ = engine.ErrorFlag();
     if (sendHint) {
         HintData data;
-        data.barCount = engine.BarCount();
-        data.buy = engine.GetArray("buy");
-        data.sell = engine.GetArray("sell");
-        data.runBars = engine.BarCount();
+        data.barCount = run.BarCount();
+        data.buy = run.GetArray("buy");
+        data.sell = run.GetArray("sell");
+        data.runBars = run.BarCount();
         sendHint(data);
     }
-    engine.EndRun();
     return true;
 }
 

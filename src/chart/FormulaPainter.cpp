@@ -44,9 +44,9 @@ std::string SlotName(int slot, const char* suffix) {
 
 // One past the highest graph slot the run assigned, so that a huge maxgraph does not make the
 // painter look up millions of names that cannot exist.
-int AssignedSlotLimit(const FormulaEngine& engine) {
+int AssignedSlotLimit(const FormulaRun& run) {
     int limit = 0;
-    for (const std::string& name : engine.AssignedVariables()) {
+    for (const std::string& name : run.AssignedVariables()) {
         if (name.size() <= 5 || name.size() > 14) continue;
         bool graph = true;
         for (std::size_t i = 0; i < 5; ++i)
@@ -100,12 +100,11 @@ void PaintFormulaChart(PaneContext& pane) {
     }
     FormulaEngine& engine = *pane.engine;
     engine.ClearErrorFlag();
-    engine.BeginRun(stock);
+    FormulaRun run = engine.BeginRun(stock);
     const std::string text = *definition->formula;  // the definition may change meanwhile
-    engine.Execute(text);
+    run.Execute(text);
     if (engine.ErrorFlag()) {
         DrawTitle(pane, "");
-        engine.EndRun();
         definition->markerX = kNoMarker;
         return;
     }
@@ -113,8 +112,8 @@ void PaintFormulaChart(PaneContext& pane) {
     SeriesPlot plot;
     plot.Frame(n, pane.VisibleBars(), pane.scrollPosition);
     plot.padding = 100;
-    const int requested = ToInt(engine.GetNumber("maxgraph"));
-    const int maxGraph = std::min(requested <= 0 ? 3 : requested, AssignedSlotLimit(engine));
+    const int requested = ToInt(run.GetNumber("maxgraph"));
+    const int maxGraph = std::min(requested <= 0 ? 3 : requested, AssignedSlotLimit(run));
 
     // The range over every present graph, or the definition's bounds. The bounds are taken
     // even when no graph is present: the grid records the range into the definition, and a
@@ -126,7 +125,7 @@ void PaintFormulaChart(PaneContext& pane) {
     }
     bool first = true;
     for (int i = 0; i < maxGraph && definition->AutomaticScaling(); ++i) {
-        const float* values = engine.GetArray(SlotName(i, ""));
+        const float* values = run.GetArray(SlotName(i, ""));
         if (values == nullptr) continue;
         plot.values = values;
         plot.flags = first ? PlotFlags::kAutomatic | PlotFlags::kRangeOnly
@@ -142,21 +141,21 @@ void PaintFormulaChart(PaneContext& pane) {
 
     // From the last slot down, so that graph0 ends on top.
     for (int i = maxGraph - 1; i >= 0; --i) {
-        const float* values = engine.GetArray(SlotName(i, ""));
+        const float* values = run.GetArray(SlotName(i, ""));
         if (values == nullptr) continue;
         SeriesPlot p = plot;
         p.values = values;
-        p.flags = FormulaGraphFlags(i, ToInt(engine.GetNumber(SlotName(i, "style"))));
+        p.flags = FormulaGraphFlags(i, ToInt(run.GetNumber(SlotName(i, "style"))));
         if (p.flags & (PlotFlags::kOhlc | PlotFlags::kBars)) {
-            p.open = engine.GetArray("O");
-            p.high = engine.GetArray("H");
-            p.low = engine.GetArray("L");
+            p.open = run.GetArray("O");
+            p.high = run.GetArray("H");
+            p.low = run.GetArray("L");
         }
         PlotSeries(pane, p,
-                   FormulaGraphColour(pane, i, ToInt(engine.GetNumber(SlotName(i, "color")))));
+                   FormulaGraphColour(pane, i, ToInt(run.GetNumber(SlotName(i, "color")))));
     }
 
-    const char* title = engine.GetString("title");
+    const char* title = run.GetString("title");
     if (title != nullptr) {
         DrawTitle(pane, title);
     } else {
@@ -165,7 +164,6 @@ void PaintFormulaChart(PaneContext& pane) {
                       definition->name.c_str());
         DrawTitle(pane, buf);
     }
-    engine.EndRun();
     definition->markerX = kNoMarker;
 }
 

@@ -177,14 +177,13 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
         ConsoleFormulaErrorSink errors(ctx.err);
         FormulaEngine engine(errors, &ctx.db);
         engine.ClearErrorFlag();
-        engine.BeginRun(*WindowStock(view));
-        engine.Execute(*signalsText);
-        data.buy = engine.GetArray("buy");
-        data.sell = engine.GetArray("sell");
-        data.runBars = engine.BarCount();
+        FormulaRun run = engine.BeginRun(*WindowStock(view));
+        run.Execute(*signalsText);
+        data.buy = run.GetArray("buy");
+        data.sell = run.GetArray("sell");
+        data.runBars = run.BarCount();
         model.Receive({RefreshHint::Kind::FormulaRan}, data);
         formulaFailed = engine.ErrorFlag();
-        engine.EndRun();
         data.buy = data.sell = nullptr;
     }
     if (selected) {

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/Cli.h"
@@ -72,9 +73,9 @@ int RunEval(Context& ctx, std::vector<std::string>& args) {
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);
     engine.ClearErrorFlag();
-    engine.BeginRun(*bound);
-    if (selected) engine.SetSelectedBar(selectedBar);
-    engine.Execute(*text);
+    FormulaRun run = engine.BeginRun(*bound);
+    if (selected) run.SetSelectedBar(selectedBar);
+    run.Execute(*text);
 
     // Without --print: every variable the formula assigned a number or an array, unless only
     // the output text was asked for.
@@ -82,8 +83,8 @@ int RunEval(Context& ctx, std::vector<std::string>& args) {
     if (print) {
         names = SplitNames(*print);
     } else if (!showOutput) {
-        for (const std::string& name : engine.AssignedVariables()) {
-            if (engine.GetString(name) == nullptr) names.push_back(name);
+        for (const std::string& name : run.AssignedVariables()) {
+            if (run.GetString(name) == nullptr) names.push_back(name);
         }
     }
     if (!names.empty() || print) {
@@ -91,10 +92,10 @@ int RunEval(Context& ctx, std::vector<std::string>& args) {
         std::fputs("date", ctx.out);
         for (const std::string& name : names) {
             std::fprintf(ctx.out, ",%s", name.c_str());
-            columns.push_back(engine.GetArray(name));
+            columns.push_back(run.GetArray(name));
         }
         std::fputc('\n', ctx.out);
-        for (int i = 0; i < engine.BarCount(); ++i) {
+        for (int i = 0; i < run.BarCount(); ++i) {
             std::fputs(DateToText(bound->Quotations[static_cast<std::size_t>(i)].Date).c_str(),
                        ctx.out);
             for (const float* column : columns) {
@@ -104,10 +105,11 @@ int RunEval(Context& ctx, std::vector<std::string>& args) {
             std::fputc('\n', ctx.out);
         }
     }
-    if (showOutput) std::fputs(engine.Output().c_str(), ctx.out);
-    const bool failed = engine.ErrorFlag();
-    engine.EndRun();
-    return failed ? kFailure : kSuccess;
+    if (showOutput) {
+        const std::string_view output = run.Output();
+        std::fwrite(output.data(), 1, output.size(), ctx.out);
+    }
+    return engine.ErrorFlag() ? kFailure : kSuccess;
 }
 
 }  // namespace velmora::cli

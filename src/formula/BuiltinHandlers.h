@@ -4,12 +4,12 @@
 // argument vector in written order and returns a number, a new array of the bar count, a text,
 // or Value::None() after a report.
 
-#include "formula/FormulaEngine.h"
+#include "formula/Evaluator.h"
 #include "formula/Value.h"
 
 namespace velmora::builtins {
 
-using Handler = Value(FormulaEngine& engine, int count, const Value* args);
+using Handler = Value(Evaluator& evaluator, int count, const Value* args);
 
 // Indicators over the bound stock's price arrays or their array arguments.
 Handler Line, AccDist, Cci, Chaikin, Ema, Ma, Macd, Mfi, Nvi, Obv, Roc, Rsi, Signal, Stoch, StochD,

@@ -1,10 +1,10 @@
 #pragma once
 // The table of QRX built-in functions. Each row gives a name, a handler and the argument
-// descriptor that FormulaEngine::CallBuiltin checks before the handler runs: so many leading
+// descriptor that Evaluator::CallBuiltin checks before the handler runs: so many leading
 // array arguments, then strings, then required numbers, then optional numbers with defaults.
 // A handler gets the completed vector in written order (its length is the declared total),
 // never changes its argument arrays, and returns a number, a new array of the bar count, a
-// text, or Value::None() after FormulaEngine::ReportFormulaError.
+// text, or Value::None() after Evaluator::ReportFormulaError.
 
 #include <array>
 #include <cstdint>
@@ -14,9 +14,9 @@
 
 namespace velmora {
 
-class FormulaEngine;
+class Evaluator;
 
-using BuiltinHandler = Value (*)(FormulaEngine& engine, int count, const Value* args);
+using BuiltinHandler = Value (*)(Evaluator& evaluator, int count, const Value* args);
 
 struct BuiltinEntry {
     static constexpr int kMaxOptionals = 4;

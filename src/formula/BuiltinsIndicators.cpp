@@ -27,36 +27,36 @@ namespace ind = velmora::indicators;
 
 // Makes the result array and lets `fill` write it (n, out).
 template <typename Fill>
-Value Make(FormulaEngine& e, Fill fill) {
+Value Make(Evaluator& e, Fill fill) {
     float* out = e.NewArray();
     if (out == nullptr) return Value::None();
     fill(e.BarCount(), out);
     return Value::Array(out);
 }
 
-const float* Price(FormulaEngine& e, PriceField field) {
+const float* Price(Evaluator& e, PriceField field) {
     return e.PriceArray(field);
 }
-const float* C(FormulaEngine& e) {
+const float* C(Evaluator& e) {
     return Price(e, PriceField::Close);
 }
-const float* H(FormulaEngine& e) {
+const float* H(Evaluator& e) {
     return Price(e, PriceField::High);
 }
-const float* L(FormulaEngine& e) {
+const float* L(Evaluator& e) {
     return Price(e, PriceField::Low);
 }
-const float* A(FormulaEngine& e) {
+const float* A(Evaluator& e) {
     return Price(e, PriceField::Avg);
 }
-const float* V(FormulaEngine& e) {
+const float* V(Evaluator& e) {
     return Price(e, PriceField::Volume);
 }
 
 // The bound stock's quotations, one per bar (bars without one, which a consistent run never
 // has, are EMPTY).
 template <typename Fill>
-Value FromQuotes(FormulaEngine& e, Fill fill) {
+Value FromQuotes(Evaluator& e, Fill fill) {
     return Make(e, [&](int n, float* out) {
         std::span<const Quotation> quotes;
         if (e.BoundStock() != nullptr) quotes = e.BoundStock()->Quotations;
@@ -72,7 +72,7 @@ int P(const Value* args, int index) {
 
 }  // namespace
 
-Value Line(FormulaEngine& e, int, const Value* a) {
+Value Line(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) {
         const float start = a[0].number;
         const float slope = a[1].number;
@@ -80,17 +80,17 @@ Value Line(FormulaEngine& e, int, const Value* a) {
     });
 }
 
-Value AccDist(FormulaEngine& e, int, const Value*) {
+Value AccDist(Evaluator& e, int, const Value*) {
     return FromQuotes(
         e, [](std::span<const Quotation> q, float* out) { ind::AccumulationDistribution(q, out); });
 }
 
-Value Obv(FormulaEngine& e, int, const Value*) {
+Value Obv(Evaluator& e, int, const Value*) {
     return FromQuotes(
         e, [](std::span<const Quotation> q, float* out) { ind::OnBalanceVolume(q, out); });
 }
 
-Value Chaikin(FormulaEngine& e, int, const Value* a) {
+Value Chaikin(Evaluator& e, int, const Value* a) {
     return FromQuotes(e, [&](std::span<const Quotation> q, float* out) {
         std::vector<float> line(q.size());
         ind::AccumulationDistribution(q, line.data());
@@ -98,214 +98,214 @@ Value Chaikin(FormulaEngine& e, int, const Value* a) {
     });
 }
 
-Value Cci(FormulaEngine& e, int, const Value* a) {
+Value Cci(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Cci(n, P(a, 0), A(e), out); });
 }
 
-Value Ema(FormulaEngine& e, int, const Value* a) {
+Value Ema(Evaluator& e, int, const Value* a) {
     return Make(e,
                 [&](int n, float* out) { ind::ExponentialAverage(n, P(a, 1), a[0].array, out); });
 }
 
-Value Ma(FormulaEngine& e, int, const Value* a) {
+Value Ma(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::MovingAverage(n, P(a, 1), a[0].array, out); });
 }
 
-Value Macd(FormulaEngine& e, int, const Value* a) {
+Value Macd(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Macd(n, P(a, 0), P(a, 1), C(e), out); });
 }
 
-Value Signal(FormulaEngine& e, int, const Value* a) {
+Value Signal(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::MacdSignal(n, P(a, 0), P(a, 1), P(a, 2), C(e), out); });
 }
 
-Value Mfi(FormulaEngine& e, int, const Value* a) {
+Value Mfi(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Mfi(n, P(a, 0), A(e), V(e), out); });
 }
 
-Value Nvi(FormulaEngine& e, int, const Value*) {
+Value Nvi(Evaluator& e, int, const Value*) {
     return Make(e, [&](int n, float* out) { ind::NegativeVolumeIndex(n, C(e), V(e), out); });
 }
 
-Value Pvi(FormulaEngine& e, int, const Value*) {
+Value Pvi(Evaluator& e, int, const Value*) {
     return Make(e, [&](int n, float* out) { ind::PositiveVolumeIndex(n, C(e), V(e), out); });
 }
 
-Value Roc(FormulaEngine& e, int, const Value* a) {
+Value Roc(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::RateOfChange(n, P(a, 1), a[0].array, out); });
 }
 
-Value Rsi(FormulaEngine& e, int, const Value* a) {
+Value Rsi(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Rsi(n, P(a, 0), C(e), out); });
 }
 
-Value Stoch(FormulaEngine& e, int, const Value* a) {
+Value Stoch(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Stochastic(n, P(a, 0), C(e), out, nullptr); });
 }
 
-Value StochD(FormulaEngine& e, int, const Value* a) {
+Value StochD(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Stochastic(n, P(a, 0), C(e), nullptr, out); });
 }
 
-Value Trix(FormulaEngine& e, int, const Value* a) {
+Value Trix(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Trix(n, P(a, 0), C(e), out); });
 }
 
-Value Ultimate(FormulaEngine& e, int, const Value* a) {
+Value Ultimate(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) {
         ind::UltimateOscillator(n, P(a, 0), P(a, 1), P(a, 2), C(e), out);
     });
 }
 
-Value Cross(FormulaEngine& e, int, const Value* a) {
+Value Cross(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Cross(n, a[0].array, a[1].array, out); });
 }
 
-Value Hold(FormulaEngine& e, int, const Value* a) {
+Value Hold(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Hold(n, P(a, 1), a[0].array, out); });
 }
 
-Value BarsSince(FormulaEngine& e, int, const Value* a) {
+Value BarsSince(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::BarsSince(n, a[0].array, out); });
 }
 
-Value BBandBot(FormulaEngine& e, int, const Value* a) {
+Value BBandBot(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) {
         ind::BollingerBand(n, P(a, 1), -a[2].number, a[0].array, out);
     });
 }
 
-Value BBandTop(FormulaEngine& e, int, const Value* a) {
+Value BBandTop(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) {
         ind::BollingerBand(n, P(a, 1), a[2].number, a[0].array, out);
     });
 }
 
-Value Cum(FormulaEngine& e, int, const Value* a) {
+Value Cum(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::CumulativeSum(n, a[0].array, out); });
 }
 
-Value Divergence(FormulaEngine& e, int, const Value* a) {
+Value Divergence(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) {
         ind::Divergence(n, a[2].number, a[0].array, a[1].array, out);
     });
 }
 
-Value GapDown(FormulaEngine& e, int, const Value*) {
+Value GapDown(Evaluator& e, int, const Value*) {
     return Make(e, [&](int n, float* out) { ind::GapDown(n, H(e), L(e), out); });
 }
 
-Value GapUp(FormulaEngine& e, int, const Value*) {
+Value GapUp(Evaluator& e, int, const Value*) {
     return Make(e, [&](int n, float* out) { ind::GapUp(n, H(e), L(e), out); });
 }
 
-Value Inside(FormulaEngine& e, int, const Value*) {
+Value Inside(Evaluator& e, int, const Value*) {
     return Make(e, [&](int n, float* out) { ind::InsideBar(n, H(e), L(e), out); });
 }
 
-Value Outside(FormulaEngine& e, int, const Value*) {
+Value Outside(Evaluator& e, int, const Value*) {
     return Make(e, [&](int n, float* out) { ind::OutsideBar(n, H(e), L(e), out); });
 }
 
-Value Highest(FormulaEngine& e, int, const Value* a) {
+Value Highest(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Highest(n, a[0].array, out, nullptr); });
 }
 
-Value HighestBars(FormulaEngine& e, int, const Value* a) {
+Value HighestBars(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Highest(n, a[0].array, nullptr, out); });
 }
 
-Value Lowest(FormulaEngine& e, int, const Value* a) {
+Value Lowest(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Lowest(n, a[0].array, out, nullptr); });
 }
 
-Value LowestBars(FormulaEngine& e, int, const Value* a) {
+Value LowestBars(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Lowest(n, a[0].array, nullptr, out); });
 }
 
-Value Hhv(FormulaEngine& e, int, const Value* a) {
+Value Hhv(Evaluator& e, int, const Value* a) {
     return Make(e,
                 [&](int n, float* out) { ind::HighestHigh(n, P(a, 1), a[0].array, out, nullptr); });
 }
 
-Value HhvBars(FormulaEngine& e, int, const Value* a) {
+Value HhvBars(Evaluator& e, int, const Value* a) {
     return Make(e,
                 [&](int n, float* out) { ind::HighestHigh(n, P(a, 1), a[0].array, nullptr, out); });
 }
 
-Value Llv(FormulaEngine& e, int, const Value* a) {
+Value Llv(Evaluator& e, int, const Value* a) {
     return Make(e,
                 [&](int n, float* out) { ind::LowestLow(n, P(a, 1), a[0].array, out, nullptr); });
 }
 
-Value LlvBars(FormulaEngine& e, int, const Value* a) {
+Value LlvBars(Evaluator& e, int, const Value* a) {
     return Make(e,
                 [&](int n, float* out) { ind::LowestLow(n, P(a, 1), a[0].array, nullptr, out); });
 }
 
-Value Iif(FormulaEngine& e, int, const Value* a) {
+Value Iif(Evaluator& e, int, const Value* a) {
     return Make(e,
                 [&](int n, float* out) { ind::Iif(n, a[0].array, a[1].array, a[2].array, out); });
 }
 
-Value Max(FormulaEngine& e, int, const Value* a) {
+Value Max(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Max(n, a[0].array, a[1].array, out); });
 }
 
-Value Min(FormulaEngine& e, int, const Value* a) {
+Value Min(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Min(n, a[0].array, a[1].array, out); });
 }
 
-Value Prec(FormulaEngine& e, int, const Value* a) {
+Value Prec(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Precision(n, P(a, 1), a[0].array, out); });
 }
 
-Value Ref(FormulaEngine& e, int, const Value* a) {
+Value Ref(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Ref(n, P(a, 1), a[0].array, out); });
 }
 
-Value Sum(FormulaEngine& e, int, const Value* a) {
+Value Sum(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::MovingSum(n, P(a, 1), a[0].array, out); });
 }
 
-Value OscP(FormulaEngine& e, int, const Value* a) {
+Value OscP(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Oscillator(n, P(a, 0), P(a, 1), C(e), out); });
 }
 
-Value OscV(FormulaEngine& e, int, const Value* a) {
+Value OscV(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Oscillator(n, P(a, 0), P(a, 1), V(e), out); });
 }
 
-Value Zig(FormulaEngine& e, int, const Value* a) {
+Value Zig(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::ZigZag(n, a[1].number, a[0].array, out); });
 }
 
-Value Peak(FormulaEngine& e, int, const Value* a) {
+Value Peak(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) { ind::Peak(n, a[1].number, P(a, 2), a[0].array, out); });
 }
 
-Value PeakBars(FormulaEngine& e, int, const Value* a) {
+Value PeakBars(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::PeakBars(n, a[1].number, P(a, 2), a[0].array, out); });
 }
 
-Value Trough(FormulaEngine& e, int, const Value* a) {
+Value Trough(Evaluator& e, int, const Value* a) {
     return Make(e,
                 [&](int n, float* out) { ind::Trough(n, a[1].number, P(a, 2), a[0].array, out); });
 }
 
-Value TroughBars(FormulaEngine& e, int, const Value* a) {
+Value TroughBars(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::TroughBars(n, a[1].number, P(a, 2), a[0].array, out); });
 }
 
-Value ValueWhen(FormulaEngine& e, int, const Value* a) {
+Value ValueWhen(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::ValueWhen(n, P(a, 2), a[0].array, a[1].array, out); });
 }
 
-Value Trin(FormulaEngine& e, int, const Value*) {
+Value Trin(Evaluator& e, int, const Value*) {
     const float* advIssues = e.MarketArray(MarketField::AdvIssues);
     const float* decIssues = e.MarketArray(MarketField::DecIssues);
     const float* advVolume = e.MarketArray(MarketField::AdvVolume);
@@ -315,7 +315,7 @@ Value Trin(FormulaEngine& e, int, const Value*) {
     });
 }
 
-Value AdLine(FormulaEngine& e, int, const Value*) {
+Value AdLine(Evaluator& e, int, const Value*) {
     const float* advIssues = e.MarketArray(MarketField::AdvIssues);
     const float* decIssues = e.MarketArray(MarketField::DecIssues);
     const float* uncIssues = e.MarketArray(MarketField::UncIssues);
@@ -324,28 +324,28 @@ Value AdLine(FormulaEngine& e, int, const Value*) {
     });
 }
 
-Value Sar(FormulaEngine& e, int, const Value* a) {
+Value Sar(Evaluator& e, int, const Value* a) {
     return Make(e, [&](int n, float* out) {
         ind::ParabolicSar(n, a[0].number, a[1].number, H(e), L(e), out);
     });
 }
 
-Value Pdi(FormulaEngine& e, int, const Value* a) {
+Value Pdi(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::PlusDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
 }
 
-Value Mdi(FormulaEngine& e, int, const Value* a) {
+Value Mdi(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::MinusDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
 }
 
-Value Adx(FormulaEngine& e, int, const Value* a) {
+Value Adx(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::AverageDirectional(n, P(a, 0), C(e), H(e), L(e), out); });
 }
 
-Value Atr(FormulaEngine& e, int, const Value* a) {
+Value Atr(Evaluator& e, int, const Value* a) {
     return Make(
         e, [&](int n, float* out) { ind::AverageTrueRange(n, P(a, 0), C(e), H(e), L(e), out); });
 }

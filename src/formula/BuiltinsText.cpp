@@ -20,11 +20,11 @@ namespace {
 
 // The element of an array at the selected bar; EMPTY when the selected bar lies outside the
 // bars (callers never select one, but a stray index must not read outside the array).
-float AtSelectedBar(FormulaEngine& e, const float* array) {
+float AtSelectedBar(Evaluator& e, const float* array) {
     return e.SelectedBarValid() ? array[e.SelectedBar()] : EMPTY;
 }
 
-Value Text(FormulaEngine& e, std::string_view text) {
+Value Text(Evaluator& e, std::string_view text) {
     const char* s = e.NewString(text);
     return s != nullptr ? Value::String(s) : Value::None();
 }
@@ -54,7 +54,7 @@ std::string WriteValFormat(float f) {
 }
 
 template <MarketField kField>
-Value MarketHandler(FormulaEngine& e) {
+Value MarketHandler(Evaluator& e) {
     return Value::Array(e.MarketArray(kField));
 }
 
@@ -66,17 +66,17 @@ Stock* CategoryBase(Database& db, const FixedText<16>& base) {
 
 }  // namespace
 
-Value LastValue(FormulaEngine& e, int, const Value* a) {
+Value LastValue(Evaluator& e, int, const Value* a) {
     const float x = AtSelectedBar(e, a[0].array);
     return Value::Number(x == EMPTY ? 0.0f : x);
 }
 
-Value WriteIf(FormulaEngine& e, int, const Value* a) {
+Value WriteIf(Evaluator& e, int, const Value* a) {
     // The texts themselves, not copies; an EMPTY condition chooses the false text.
     return IsTrue(AtSelectedBar(e, a[0].array)) ? a[1] : a[2];
 }
 
-Value WriteVal(FormulaEngine& e, int, const Value* a) {
+Value WriteVal(Evaluator& e, int, const Value* a) {
     const float x = AtSelectedBar(e, a[0].array);
     if (x == EMPTY) return Text(e, "{EMPTY}");
     const std::string format = WriteValFormat(a[1].number);
@@ -88,16 +88,16 @@ Value WriteVal(FormulaEngine& e, int, const Value* a) {
     return Text(e, out);
 }
 
-Value Name(FormulaEngine& e, int, const Value*) {
+Value Name(Evaluator& e, int, const Value*) {
     return Text(e, e.BoundStock() != nullptr ? e.BoundStock()->Ticker.View() : std::string_view());
 }
 
-Value FullName(FormulaEngine& e, int, const Value*) {
+Value FullName(Evaluator& e, int, const Value*) {
     return Text(e,
                 e.BoundStock() != nullptr ? e.BoundStock()->FullName.View() : std::string_view());
 }
 
-Value Date(FormulaEngine& e, int, const Value*) {
+Value Date(Evaluator& e, int, const Value*) {
     const Stock* stock = e.BoundStock();
     if (stock == nullptr || !e.SelectedBarValid() ||
         static_cast<std::size_t>(e.SelectedBar()) >= stock->Quotations.size()) {
@@ -109,7 +109,7 @@ Value Date(FormulaEngine& e, int, const Value*) {
     return Text(e, text);
 }
 
-Value RelStrength(FormulaEngine& e, int, const Value* a) {
+Value RelStrength(Evaluator& e, int, const Value* a) {
     Database* db = e.GetDatabase();
     const Stock* stock = e.BoundStock();
     Stock* base = nullptr;
@@ -146,22 +146,22 @@ Value RelStrength(FormulaEngine& e, int, const Value* a) {
     return Value::Array(out);
 }
 
-Value AdvIssues(FormulaEngine& e, int, const Value*) {
+Value AdvIssues(Evaluator& e, int, const Value*) {
     return MarketHandler<MarketField::AdvIssues>(e);
 }
-Value DecIssues(FormulaEngine& e, int, const Value*) {
+Value DecIssues(Evaluator& e, int, const Value*) {
     return MarketHandler<MarketField::DecIssues>(e);
 }
-Value UncIssues(FormulaEngine& e, int, const Value*) {
+Value UncIssues(Evaluator& e, int, const Value*) {
     return MarketHandler<MarketField::UncIssues>(e);
 }
-Value AdvVolume(FormulaEngine& e, int, const Value*) {
+Value AdvVolume(Evaluator& e, int, const Value*) {
     return MarketHandler<MarketField::AdvVolume>(e);
 }
-Value DecVolume(FormulaEngine& e, int, const Value*) {
+Value DecVolume(Evaluator& e, int, const Value*) {
     return MarketHandler<MarketField::DecVolume>(e);
 }
-Value UncVolume(FormulaEngine& e, int, const Value*) {
+Value UncVolume(Evaluator& e, int, const Value*) {
     return MarketHandler<MarketField::UncVolume>(e);
 }
 

@@ -1,429 +1,94 @@
 #include "formula/FormulaEngine.h"
 
-#include <algorithm>
-#include <cstring>
+#include <utility>
 
-#include "database/Categories.h"
-#include "database/Database.h"
-#include "database/Stock.h"
-#include "formula/Kernels.h"
-#include "formula/Parser.h"
-#include "formula/Scanner.h"
+#include "formula/Evaluator.h"
 
 namespace velmora {
 
-namespace {
-
-constexpr const char* kPriceNames[] = {"close", "open", "high", "low", "avg", "volume", "openint"};
-constexpr const char* kShortNames[] = {"c", "o", "h", "l", "a", "v", "oi"};
-
-}  // namespace
-
-FormulaEngine::FormulaEngine(FormulaErrorSink& errors, Database* db) : errors_(errors), db_(db) {}
+FormulaEngine::FormulaEngine(FormulaErrorSink& errors, Database* db)
+    : evaluator_(std::make_unique<Evaluator>(errors, db)) {}
 
 FormulaEngine::~FormulaEngine() = default;
 
-// --- a run ---------------------------------------------------------------------------------
+FormulaRun FormulaEngine::BeginRun(const Stock& stock) {
+    const std::uint64_t id = evaluator_->BeginRun(stock);
+    return FormulaRun(*evaluator_, id);
+}
 
-void FormulaEngine::BeginRun(const Stock& stock) {
-    EndRun();
-    stock_ = &stock;
-    barCount_ = static_cast<int>(stock.Quotations.size());
-    // At least one element, so that an array is never a null pointer, even without bars.
-    const std::size_t size = std::max<std::size_t>(static_cast<std::size_t>(barCount_), 1);
-    for (auto& a : prices_) a.assign(size, 0.0f);
-    for (int i = 0; i < barCount_; ++i) {
-        const Quotation& q = stock.Quotations[static_cast<std::size_t>(i)];
-        prices_[0][i] = q.Close;
-        prices_[1][i] = q.Open;
-        prices_[2][i] = q.High;
-        prices_[3][i] = q.Low;
-        prices_[4][i] = (q.Close + q.High + q.Low) / 3.0f;
-        prices_[5][i] = static_cast<float>(q.Volume);
-        prices_[6][i] = static_cast<float>(q.OpenInt);
+bool FormulaEngine::InRun() const {
+    return evaluator_->ActiveRun() != 0;
+}
+
+bool FormulaEngine::ErrorFlag() const {
+    return evaluator_->ErrorFlag();
+}
+
+void FormulaEngine::ClearErrorFlag() {
+    evaluator_->ClearErrorFlag();
+}
+
+void FormulaEngine::SetMemoryLimit(std::size_t bytes) {
+    evaluator_->SetMemoryLimit(bytes);
+}
+
+Evaluator& EvaluatorOf(FormulaEngine& engine) {
+    return *engine.evaluator_;
+}
+
+// --- a run -------------------------------------------------------------------------------------
+
+FormulaRun::FormulaRun(FormulaRun&& other) noexcept
+    : evaluator_(std::exchange(other.evaluator_, nullptr)), id_(other.id_) {}
+
+FormulaRun& FormulaRun::operator=(FormulaRun&& other) noexcept {
+    if (this != &other) {
+        End();
+        evaluator_ = std::exchange(other.evaluator_, nullptr);
+        id_ = other.id_;
     }
-    marketBuilt_ = false;
-    RegisterSymbols();
-    selectedBar_ = barCount_ - 1;
-    running_ = true;
+    return *this;
 }
 
-void FormulaEngine::RegisterSymbols() {
-    symbols_.Clear();
-    for (const MathFunction& f : MathFunctions()) {
-        symbols_.AddSymbol(f.name, SymbolKind::MathFunc)->math = f.routine;
-    }
-    for (const BuiltinEntry& e : BuiltinTable()) {
-        symbols_.AddSymbol(e.name, SymbolKind::Func)->builtin = &e;
-    }
-    for (const auto* names : {kPriceNames, kShortNames}) {
-        for (int i = 0; i < 7; ++i) {
-            Symbol* s = symbols_.AddSymbol(names[i], SymbolKind::Ident);
-            s->state = SymbolState::PriceArray;
-            s->value = Value::Array(prices_[static_cast<std::size_t>(i)].data());
-        }
-    }
+bool FormulaRun::Active() const {
+    return evaluator_ != nullptr && evaluator_->ActiveRun() == id_;
 }
 
-void FormulaEngine::SetSelectedBar(int index) {
-    selectedBar_ = (index == -1 || index == barCount_) ? barCount_ - 1 : index;
+void FormulaRun::End() {
+    if (Active()) evaluator_->EndRun();
+    evaluator_ = nullptr;
 }
 
-void FormulaEngine::Execute(std::string_view text) {
-    if (!running_) return;
-    Scanner scanner(text);
-    scanner_ = &scanner;
-    ParseFormula(*this, scanner);
-    scanner_ = nullptr;
-    // No argument list outlives a parse.
-    freeArgLists_.clear();
-    for (ArgList& list : argLists_) {
-        list.values.clear();
-        freeArgLists_.push_back(&list);
-    }
+void FormulaRun::SetSelectedBar(int index) {
+    if (Active()) evaluator_->SetSelectedBar(index);
 }
 
-const float* FormulaEngine::GetArray(std::string_view name) {
-    if (!running_) return nullptr;
-    const Symbol* s = symbols_.FindSymbol(name);
-    if (s == nullptr || s->kind != SymbolKind::Ident) return nullptr;
-    if (s->value.IsArray()) return s->value.array;
-    if (s->value.IsNumber()) return Broadcast(s->value.number);
-    return nullptr;
+void FormulaRun::Execute(std::string_view text) {
+    if (Active()) evaluator_->Execute(text);
 }
 
-const char* FormulaEngine::GetString(std::string_view name) {
-    if (!running_) return nullptr;
-    const Symbol* s = symbols_.FindSymbol(name);
-    if (s == nullptr || s->kind != SymbolKind::Ident || !s->value.IsString()) return nullptr;
-    return s->value.text;
+const float* FormulaRun::GetArray(std::string_view name) {
+    return Active() ? evaluator_->GetArray(name) : nullptr;
 }
 
-float FormulaEngine::GetNumber(std::string_view name) {
-    if (!running_) return 0.0f;
-    const Symbol* s = symbols_.FindSymbol(name);
-    if (s == nullptr || s->kind != SymbolKind::Ident || !s->value.IsNumber()) return 0.0f;
-    return s->value.number;
+const char* FormulaRun::GetString(std::string_view name) {
+    return Active() ? evaluator_->GetString(name) : nullptr;
 }
 
-void FormulaEngine::EndRun() {
-    running_ = false;
-    stock_ = nullptr;
-    barCount_ = 0;
-    symbols_.Clear();
-    // The price arrays keep their capacity for the next run.
-    for (auto& a : prices_) a.clear();
-    for (auto& a : market_) a.clear();
-    marketBuilt_ = false;
-    pool_.FreeAll();
-    std::string().swap(output_);
-    argLists_.clear();
-    freeArgLists_.clear();
+float FormulaRun::GetNumber(std::string_view name) {
+    return Active() ? evaluator_->GetNumber(name) : 0.0f;
 }
 
-std::vector<std::string> FormulaEngine::AssignedVariables() const {
-    std::vector<std::string> names;
-    for (const Symbol& s : symbols_.Symbols()) {
-        if (s.kind == SymbolKind::Ident && s.state == SymbolState::Assigned)
-            names.push_back(s.name);
-    }
-    return names;
+std::string_view FormulaRun::Output() const {
+    return Active() ? std::string_view(evaluator_->Output()) : std::string_view();
 }
 
-// --- error reports ---------------------------------------------------------------------------
-
-void FormulaEngine::ReportFormulaError(std::string_view message) {
-    std::string_view text = scanner_ ? scanner_->Text() : std::string_view();
-    const std::size_t pos = scanner_ ? std::min(scanner_->Position(), text.size()) : 0;
-    // The current line up to the scan position, with the line break before it. Only the last
-    // kMaxReport characters can appear in the report, so the search for the line break looks
-    // no further back (a text of one long line with many errors stays linear).
-    const std::size_t window = pos > kMaxReport ? pos - kMaxReport : 0;
-    std::size_t start = window;
-    if (pos > window) {
-        const std::size_t lineBreak = text.substr(window, pos - window).rfind('\n');
-        if (lineBreak != std::string_view::npos) start = window + lineBreak;
-    }
-    std::string_view piece = text.substr(start, pos - start);
-    // piece, "\n", piece.size() - 1 spaces, "^\n\n", message: a line too long for the report
-    // loses its beginning, so that the caret and the message stay.
-    const std::size_t fixed = 4 + message.size();
-    if (2 * piece.size() + fixed > kMaxReport + 1) {
-        const std::size_t room = fixed < kMaxReport ? (kMaxReport + 1 - fixed) / 2 : 0;
-        piece = piece.substr(piece.size() - std::min(room, piece.size()));
-        // Do not start inside a UTF-8 sequence.
-        while (!piece.empty() && (static_cast<unsigned char>(piece.front()) & 0xC0) == 0x80) {
-            piece.remove_prefix(1);
-        }
-    }
-    std::string report;
-    report.reserve(2 * piece.size() + fixed);
-    report += piece;
-    report += '\n';
-    report.append(piece.empty() ? 0 : piece.size() - 1, ' ');
-    report += "^\n\n";
-    report += message;
-    if (report.size() > kMaxReport) report.resize(kMaxReport);
-    errorFlag_ = true;
-    errors_.ShowFormulaError(report);
+int FormulaRun::BarCount() const {
+    return Active() ? evaluator_->BarCount() : 0;
 }
 
-void FormulaEngine::ReportOutOfMemory() {
-    ReportFormulaError("Out of memory\n");
-}
-
-// --- memory ----------------------------------------------------------------------------------
-
-float* FormulaEngine::NewArray() {
-    const std::size_t n = std::max<std::size_t>(static_cast<std::size_t>(barCount_), 1);
-    void* p = pool_.Allocate(n * sizeof(float));
-    if (p == nullptr) ReportOutOfMemory();
-    return static_cast<float*>(p);
-}
-
-float* FormulaEngine::Broadcast(float v) {
-    float* a = NewArray();
-    if (a != nullptr) std::fill(a, a + barCount_, v);
-    return a;
-}
-
-const char* FormulaEngine::NewString(std::string_view text) {
-    char* p = static_cast<char*>(pool_.Allocate(text.size() + 1));
-    if (p == nullptr) {
-        ReportOutOfMemory();
-        return nullptr;
-    }
-    if (!text.empty()) std::memcpy(p, text.data(), text.size());
-    p[text.size()] = '\0';
-    return p;
-}
-
-// --- market arrays ---------------------------------------------------------------------------
-
-float* FormulaEngine::MarketArray(MarketField field) {
-    if (!marketBuilt_) BuildMarketArrays();
-    return market_[static_cast<std::size_t>(field)].data();
-}
-
-void FormulaEngine::BuildMarketArrays() {
-    const std::size_t size = std::max<std::size_t>(static_cast<std::size_t>(barCount_), 1);
-    for (auto& a : market_) a.assign(size, EMPTY);
-    marketBuilt_ = true;
-    if (db_ == nullptr || stock_ == nullptr) return;
-    const int id = GetMarketID(*stock_);
-    if (id < 0 || id >= kMarketCount) return;
-    const std::vector<ADQuotation>& records =
-        db_->Categories().Markets[static_cast<std::size_t>(id)].ADQuotations;
-    // Laid onto the bars by position from the newest backwards, not by date.
-    const std::size_t count = std::min(records.size(), static_cast<std::size_t>(barCount_));
-    for (std::size_t j = 0; j < count; ++j) {
-        const ADQuotation& r = records[records.size() - 1 - j];
-        const std::size_t bar = static_cast<std::size_t>(barCount_) - 1 - j;
-        market_[0][bar] = static_cast<float>(r.AdvIssues);
-        market_[1][bar] = static_cast<float>(r.DecIssues);
-        market_[2][bar] = static_cast<float>(r.UncIssues);
-        market_[3][bar] = r.AdvVolume;
-        market_[4][bar] = r.DecVolume;
-        market_[5][bar] = r.UncVolume;
-    }
-}
-
-// --- operators -------------------------------------------------------------------------------
-
-Value FormulaEngine::BinaryOp(Value left, Value right, BinaryOperator op) {
-    if (left.IsNone() || right.IsNone()) return Value::None();
-    if (left.IsString() || right.IsString()) {
-        if (left.IsString() && right.IsString()) {
-            const int cmp = std::strcmp(left.text, right.text);
-            switch (op) {
-                case BinaryOperator::Add: {
-                    std::string joined(left.text);
-                    joined += right.text;
-                    const char* s = NewString(joined);
-                    return s ? Value::String(s) : Value::None();
-                }
-                case BinaryOperator::Lt:
-                    return Value::Number(cmp < 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Gt:
-                    return Value::Number(cmp > 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Le:
-                    return Value::Number(cmp <= 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Ge:
-                    return Value::Number(cmp >= 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Eq:
-                    return Value::Number(cmp == 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Ne:
-                    return Value::Number(cmp != 0 ? 1.0f : 0.0f);
-                default:
-                    break;
-            }
-        }
-        ReportFormulaError("Operation not allowed\n");
-        return Value::None();
-    }
-    if (left.IsNumber() && right.IsNumber()) {
-        return Value::Number(ScalarOp(op, left.number, right.number));
-    }
-    float* out = NewArray();
-    if (out == nullptr) return Value::None();
-    const auto n = static_cast<std::size_t>(barCount_);
-    if (left.IsArray() && right.IsArray()) {
-        ArrayArrayOp(op, left.array, right.array, out, n);
-    } else if (left.IsArray()) {
-        ArrayScalarOp(op, left.array, right.number, out, n);
-    } else {
-        ScalarArrayOp(op, left.number, right.array, out, n);
-    }
-    return Value::Array(out);
-}
-
-namespace {
-
-// Applies f to a number, or to each element of an array into a new one; EMPTY stays EMPTY.
-template <class F>
-Value ElementWise(FormulaEngine& engine, Value v, F f) {
-    if (v.IsNumber()) return Value::Number(v.number == EMPTY ? EMPTY : f(v.number));
-    float* out = engine.NewArray();
-    if (out == nullptr) return Value::None();
-    const float* in = v.array;
-    const int n = engine.BarCount();
-    for (int i = 0; i < n; ++i) {
-        const float x = in[i];
-        const float r = f(x);
-        out[i] = x == EMPTY ? EMPTY : r;
-    }
-    return Value::Array(out);
-}
-
-}  // namespace
-
-Value FormulaEngine::Negate(Value v) {
-    if (v.IsNone()) return v;
-    if (v.IsString()) {
-        ReportFormulaError("Bad argument\n");
-        return Value::None();
-    }
-    return ElementWise(*this, v, [](float x) { return -x; });
-}
-
-Value FormulaEngine::LogicalNot(Value v) {
-    if (v.IsNone()) return v;
-    if (v.IsString()) {
-        ReportFormulaError("Bad argument\n");
-        return Value::None();
-    }
-    return ElementWise(*this, v, [](float x) { return x == 0.0f ? 1.0f : 0.0f; });
-}
-
-Value FormulaEngine::ApplyMath(Value v, MathRoutine routine) {
-    if (v.IsNone() || routine == nullptr) return Value::None();
-    if (v.IsString()) {
-        ReportFormulaError("Bad argument\n");
-        return Value::None();
-    }
-    return ElementWise(*this, v, [routine](float x) {
-        return static_cast<float>(routine(static_cast<double>(x)));
-    });
-}
-
-Value FormulaEngine::Assign(Symbol& symbol, Value v) {
-    if (symbol.state == SymbolState::PriceArray && symbol.value.IsArray() && v.IsArray()) {
-        // New data for the price array itself: every variable sharing it, and the built-ins
-        // that read it, see the change.
-        if (v.array != symbol.value.array) {
-            std::memmove(symbol.value.array, v.array,
-                         static_cast<std::size_t>(barCount_) * sizeof(float));
-        }
-    } else {
-        symbol.value = v;
-        symbol.state = SymbolState::Assigned;
-    }
-    return symbol.value;
-}
-
-void FormulaEngine::WriteStatement(Value v) {
-    if (!v.IsString()) return;
-    const std::size_t length = std::strlen(v.text);
-    if (!pool_.HasRoomFor(output_.size() + length + 1)) {
-        ReportOutOfMemory();
-        return;
-    }
-    output_.append(v.text, length);
-    output_ += '\n';
-}
-
-// --- argument lists and built-in calls ------------------------------------------------------
-
-ArgList* FormulaEngine::EmptyArgs() {
-    if (!freeArgLists_.empty()) {
-        ArgList* list = freeArgLists_.back();
-        freeArgLists_.pop_back();
-        list->values.clear();
-        return list;
-    }
-    return &argLists_.emplace_back();
-}
-
-ArgList* FormulaEngine::ArgsOf(Value v) {
-    ArgList* list = EmptyArgs();
-    list->values.push_back(v);
-    return list;
-}
-
-ArgList* FormulaEngine::AddArg(ArgList* list, Value v) {
-    list->values.push_back(v);
-    return list;
-}
-
-Value FormulaEngine::CallBuiltin(const Symbol& symbol, ArgList* list) {
-    const BuiltinEntry* entry = symbol.builtin;
-    std::vector<Value> written;
-    if (list != nullptr) {
-        written.swap(list->values);
-        freeArgLists_.push_back(list);
-    }
-    if (entry == nullptr) return Value::None();
-    const int n = static_cast<int>(written.size());
-    const int total = entry->Total();
-    if (total < n) {
-        ReportFormulaError("Too many arguments\n");
-        return Value::None();
-    }
-    if (total == 0) return entry->handler(*this, 0, nullptr);
-
-    std::vector<Value> args(static_cast<std::size_t>(total));
-    const int arrays = entry->arrays;
-    const int strings = arrays + entry->strings;
-    // Checked from the last written argument to the first; the first mismatch ends the call.
-    for (int j = n - 1; j >= 0; --j) {
-        Value a = written[static_cast<std::size_t>(j)];
-        bool ok;
-        if (j < arrays) {
-            ok = !a.IsString();
-            if (ok && a.IsNumber()) {
-                float* filled = Broadcast(a.number);
-                if (filled == nullptr) return Value::None();
-                a = Value::Array(filled);
-            }
-        } else if (j < strings) {
-            ok = a.IsString();
-        } else {
-            ok = a.IsNumber();
-        }
-        if (!ok) {
-            ReportFormulaError("Bad args\n");
-            return Value::None();
-        }
-        args[static_cast<std::size_t>(j)] = a;
-    }
-    if (n < entry->Required()) {
-        ReportFormulaError("Missing arguments\n");
-        return Value::None();
-    }
-    for (int j = n; j < total; ++j) {
-        args[static_cast<std::size_t>(j)] = Value::Number(entry->defaults[j - entry->Required()]);
-    }
-    return entry->handler(*this, total, args.data());
+std::vector<std::string> FormulaRun::AssignedVariables() const {
+    return Active() ? evaluator_->AssignedVariables() : std::vector<std::string>();
 }
 
 }  // namespace velmora

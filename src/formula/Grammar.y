@@ -1,4 +1,4 @@
-/* The QRX grammar. Each reduction evaluates at once through the FormulaEngine; there is no
+/* The QRX grammar. Each reduction evaluates at once through the Evaluator; there is no
    syntax tree. An action that yields no value (an error already reported) enters the same
    recovery as a syntax error, without a second report: the parser pops back to the statement
    level, discards tokens up to the next ";" and continues with the next statement. */
@@ -11,7 +11,7 @@
 %lex-param {velmora::QrxParseState& state}
 
 %code requires {
-#include "formula/FormulaEngine.h"
+#include "formula/Evaluator.h"
 #include "formula/Parser.h"
 #include "formula/Scanner.h"
 
@@ -24,7 +24,7 @@ struct QrxSemanticValue {
 };
 
 struct QrxParseState {
-    FormulaEngine& engine;
+    Evaluator& eval;
     Scanner& scanner;
 };
 
@@ -75,14 +75,14 @@ program
 
 statement
     : ';'
-    | expr ';'                  { state.engine.WriteStatement($1.value); }
+    | expr ';'                  { state.eval.WriteStatement($1.value); }
     | error ';'                 { yyerrok; }
     ;
 
 args
-    : %empty                    { $$.args = state.engine.EmptyArgs(); }
-    | expr                      { $$.args = state.engine.ArgsOf($1.value); }
-    | args ',' expr             { $$.args = state.engine.AddArg($1.args, $3.value); }
+    : %empty                    { $$.args = state.eval.EmptyArgs(); }
+    | expr                      { $$.args = state.eval.ArgsOf($1.value); }
+    | args ',' expr             { $$.args = state.eval.AddArg($1.args, $3.value); }
     ;
 
 expr
@@ -93,30 +93,30 @@ expr
               // The lookahead may already be a character outside the language (as in
               // "my_var"): that character is the first fault, so it is the one reported.
               const bool stray = yychar != QRXEMPTY && YYTRANSLATE(yychar) == YYSYMBOL_YYUNDEF;
-              state.engine.ReportFormulaError(stray ? "Syntax error" : "Unknown identifier");
+              state.eval.ReportFormulaError(stray ? "Syntax error" : "Unknown identifier");
               YYERROR;
           }
           $$.value = $1.symbol->value;
       }
-    | IDENT '=' expr            { $$.value = state.engine.Assign(*$1.symbol, $3.value); }
-    | expr '+' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Add)); }
-    | expr '-' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Sub)); }
-    | expr '*' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Mul)); }
-    | expr '/' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Div)); }
-    | expr '>' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Gt)); }
-    | expr '<' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Lt)); }
-    | expr AND expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::And)); }
-    | expr OR expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Or)); }
-    | expr NE expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ne)); }
-    | expr EQ expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Eq)); }
-    | expr GE expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ge)); }
-    | expr LE expr              { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Le)); }
-    | '-' expr %prec NEG        { EVAL($$.value, state.engine.Negate($2.value)); }
-    | NOT expr                  { EVAL($$.value, state.engine.LogicalNot($2.value)); }
-    | expr '^' expr             { EVAL($$.value, state.engine.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Pow)); }
+    | IDENT '=' expr            { $$.value = state.eval.Assign(*$1.symbol, $3.value); }
+    | expr '+' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Add)); }
+    | expr '-' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Sub)); }
+    | expr '*' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Mul)); }
+    | expr '/' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Div)); }
+    | expr '>' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Gt)); }
+    | expr '<' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Lt)); }
+    | expr AND expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::And)); }
+    | expr OR expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Or)); }
+    | expr NE expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ne)); }
+    | expr EQ expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Eq)); }
+    | expr GE expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ge)); }
+    | expr LE expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Le)); }
+    | '-' expr %prec NEG        { EVAL($$.value, state.eval.Negate($2.value)); }
+    | NOT expr                  { EVAL($$.value, state.eval.LogicalNot($2.value)); }
+    | expr '^' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Pow)); }
     | '(' expr ')'              { $$.value = $2.value; }
-    | MATHFUNC '(' expr ')'     { EVAL($$.value, state.engine.ApplyMath($3.value, $1.symbol->math)); }
-    | FUNC '(' args ')'         { EVAL($$.value, state.engine.CallBuiltin(*$1.symbol, $3.args)); }
+    | MATHFUNC '(' expr ')'     { EVAL($$.value, state.eval.ApplyMath($3.value, $1.symbol->math)); }
+    | FUNC '(' args ')'         { EVAL($$.value, state.eval.CallBuiltin(*$1.symbol, $3.args)); }
     ;
 
 %%
@@ -133,12 +133,12 @@ int qrxlex(QRXSTYPE* lval, velmora::QrxParseState& state) {
             lval->value = velmora::Value::Number(token.number);
             return NUMBER;
         case TokenKind::String: {
-            lval->value = velmora::Value::String(state.engine.NewString(token.text));
+            lval->value = velmora::Value::String(state.eval.NewString(token.text));
             // Without memory for the text the string reads as nothing the grammar accepts.
             return lval->value.text != nullptr ? static_cast<int>(STRING) : '$';
         }
         case TokenKind::Identifier: {
-            velmora::SymbolTable& symbols = state.engine.Symbols();
+            velmora::SymbolTable& symbols = state.eval.Symbols();
             velmora::Symbol* symbol = symbols.FindSymbol(token.text);
             if (symbol == nullptr) symbol = symbols.AddSymbol(token.text, velmora::SymbolKind::Ident);
             lval->symbol = symbol;
@@ -164,15 +164,15 @@ int qrxlex(QRXSTYPE* lval, velmora::QrxParseState& state) {
 void qrxerror(velmora::QrxParseState& state, const char* message) {
     // The parser's two messages: a token it cannot accept, and a full state stack.
     const bool exhausted = std::string_view(message) == "memory exhausted";
-    state.engine.ReportFormulaError(exhausted ? "parser stack overflow" : "Syntax error");
+    state.eval.ReportFormulaError(exhausted ? "parser stack overflow" : "Syntax error");
 }
 
 }  // namespace
 
 namespace velmora {
 
-void ParseFormula(FormulaEngine& engine, Scanner& scanner) {
-    QrxParseState state{engine, scanner};
+void ParseFormula(Evaluator& eval, Scanner& scanner) {
+    QrxParseState state{eval, scanner};
     qrxparse(state);
 }
 

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "formula/FormulaEngine.h"
+#include "formula/Evaluator.h"
 
 namespace velmora {
 

@@ -1,11 +1,11 @@
 #pragma once
 // The QRX parser: reads the whole text through the scanner and evaluates it while parsing, one
-// grammar action per reduction, calling the engine's operations. Errors are reported through
-// the engine; after one the parser skips to the next ";" and goes on with the next statement.
+// grammar action per reduction, calling the evaluator's operations. Errors are reported through
+// the evaluator; after one the parser skips to the next ";" and goes on with the next statement.
 
 namespace velmora {
 
-class FormulaEngine;
+class Evaluator;
 class Scanner;
 
 // The depths of the parser's state stack: it starts with room for kInitialDepth states and
@@ -13,6 +13,6 @@ class Scanner;
 inline constexpr int kParserInitialDepth = 200;
 inline constexpr int kParserMaxDepth = 10000;
 
-void ParseFormula(FormulaEngine& engine, Scanner& scanner);
+void ParseFormula(Evaluator& eval, Scanner& scanner);
 
 }  // namespace velmora

@@ -142,12 +142,12 @@ TEST(Builtins, EveryBuiltinEvaluatesWithoutReports) {
     for (const char* call : calls) {
         const auto reports = f.Run(std::string("x = ") + call + ";");
         EXPECT_TRUE(reports.empty()) << call << ": " << (reports.empty() ? "" : reports[0]);
-        const float* x = f.engine.GetArray("x");
+        const float* x = f.run.GetArray("x");
         if (x == nullptr) {
-            EXPECT_NE(f.engine.GetString("x"), nullptr) << call;
+            EXPECT_NE(f.run.GetString("x"), nullptr) << call;
             continue;
         }
-        for (int i = 0; i < f.engine.BarCount(); ++i)
+        for (int i = 0; i < f.run.BarCount(); ++i)
             ASSERT_TRUE(std::isfinite(x[i])) << call << " bar " << i;
     }
 }
@@ -170,7 +170,7 @@ TEST(Builtins, ArgumentChecks) {
     EXPECT_TRUE(EndsWith(message("x = ma(\"close\", 3);"), "Bad args\n"));
     // A statement after a failed call still runs.
     EXPECT_EQ(f.Run("y = ma(close); z = 1;").size(), 1u);
-    EXPECT_EQ(f.engine.GetNumber("z"), 1.0f);
+    EXPECT_EQ(f.run.GetNumber("z"), 1.0f);
 
     // A number where an array is expected becomes a constant array.
     EXPECT_TRUE(f.Run("m = ma(5, 3);").empty());
@@ -201,7 +201,7 @@ TEST(Builtins, DefaultsCompleteTheOptionalArguments) {
 
 TEST(Builtins, BarValuedBuiltinsReadTheSelectedBar) {
     EngineFixture f(8);  // close = 10 + i
-    f.engine.SetSelectedBar(2);
+    f.run.SetSelectedBar(2);
     ASSERT_TRUE(f.Run("lv = lastvalue(close); far = lastvalue(ma(close, 1000));"
                       "w = writeval(close + 0.5); w2 = writeval(close + 0.5, 1.2);"
                       "we = writeval(ma(close, 5)); wl = writeval(close, -6.1);"
@@ -209,29 +209,29 @@ TEST(Builtins, BarValuedBuiltinsReadTheSelectedBar) {
                       "\"a\", \"b\");"
                       "d = date();")
                     .empty());
-    EXPECT_EQ(f.engine.GetNumber("lv"), 12.0f);
-    EXPECT_EQ(f.engine.GetNumber("far"), 0.0f);
-    EXPECT_STREQ(f.engine.GetString("w"), "  12.500");
-    EXPECT_STREQ(f.engine.GetString("w2"), "12.50");
-    EXPECT_STREQ(f.engine.GetString("we"), "{EMPTY}");
-    EXPECT_STREQ(f.engine.GetString("wl"), "12.0  ");  // "%-6.1f"
-    EXPECT_STREQ(f.engine.GetString("yes"), "up");
-    EXPECT_STREQ(f.engine.GetString("no"), "b");  // an EMPTY condition chooses the false text
-    EXPECT_STREQ(f.engine.GetString("d"), "24-01-03");
+    EXPECT_EQ(f.run.GetNumber("lv"), 12.0f);
+    EXPECT_EQ(f.run.GetNumber("far"), 0.0f);
+    EXPECT_STREQ(f.run.GetString("w"), "  12.500");
+    EXPECT_STREQ(f.run.GetString("w2"), "12.50");
+    EXPECT_STREQ(f.run.GetString("we"), "{EMPTY}");
+    EXPECT_STREQ(f.run.GetString("wl"), "12.0  ");  // "%-6.1f"
+    EXPECT_STREQ(f.run.GetString("yes"), "up");
+    EXPECT_STREQ(f.run.GetString("no"), "b");  // an EMPTY condition chooses the false text
+    EXPECT_STREQ(f.run.GetString("d"), "24-01-03");
     // A huge or non-finite format stays bounded.
     ASSERT_TRUE(f.Run("big = writeval(close, 1e30); n = writeval(close, 0/0);").empty());
-    EXPECT_LE(std::string(f.engine.GetString("big")).size(), 1000u);
-    f.engine.SetSelectedBar(-1);
+    EXPECT_LE(std::string(f.run.GetString("big")).size(), 1000u);
+    f.run.SetSelectedBar(-1);
     ASSERT_TRUE(f.Run("lv = lastvalue(close); nm = name(); fn = fullname();").empty());
-    EXPECT_EQ(f.engine.GetNumber("lv"), 17.0f);
-    EXPECT_STREQ(f.engine.GetString("nm"), "TEST");
-    EXPECT_STREQ(f.engine.GetString("fn"), "Test Stock TEST");
+    EXPECT_EQ(f.run.GetNumber("lv"), 17.0f);
+    EXPECT_STREQ(f.run.GetString("nm"), "TEST");
+    EXPECT_STREQ(f.run.GetString("fn"), "Test Stock TEST");
     // A selected bar outside the bars reads nothing.
-    f.engine.SetSelectedBar(50);
+    f.run.SetSelectedBar(50);
     ASSERT_TRUE(f.Run("lv = lastvalue(close); w = writeval(close); d = date();").empty());
-    EXPECT_EQ(f.engine.GetNumber("lv"), 0.0f);
-    EXPECT_STREQ(f.engine.GetString("w"), "{EMPTY}");
-    EXPECT_STREQ(f.engine.GetString("d"), "");
+    EXPECT_EQ(f.run.GetNumber("lv"), 0.0f);
+    EXPECT_STREQ(f.run.GetString("w"), "{EMPTY}");
+    EXPECT_STREQ(f.run.GetString("d"), "");
 }
 
 TEST(Builtins, PriceBuiltinsSeeAssignedPricesButQuotationRoutinesDoNot) {
@@ -284,10 +284,10 @@ TEST(Builtins, MarketBuiltinsReturnTheEngineArrays) {
         market.ADQuotations.push_back(ad);
     }
     // The engine builds its market arrays on first use in a run.
-    f.engine.EndRun();
-    f.engine.BeginRun(f.stock);
+    f.run.End();
+    f.run = f.engine.BeginRun(f.stock);
     ASSERT_TRUE(f.Run("a1 = advissues(); a2 = advissues(); t = trin(); ad = adline();").empty());
-    EXPECT_EQ(f.engine.GetArray("a1"), f.engine.GetArray("a2"));
+    EXPECT_EQ(f.run.GetArray("a1"), f.run.GetArray("a2"));
     const float E = EMPTY;
     EXPECT_EQ(f.Array("a1"), (std::vector<float>{E, 10, 11, 12}));
     EXPECT_EQ(f.Array("t"), (std::vector<float>{E, 1, 1.1f, 1.2f}));
@@ -352,11 +352,11 @@ TEST(Builtins, ExtremeNumberArgumentsStayInsideTheArrays) {
                 call.replace(at, 1, value);
             const auto reports = f.Run("x = " + call + ";");
             ASSERT_TRUE(reports.empty()) << call << ": " << reports[0];
-            const float* x = f.engine.GetArray("x");
+            const float* x = f.run.GetArray("x");
             if (x == nullptr || std::string(value) == "sqrt(-1)" ||
                 std::string(value).find("e30") != std::string::npos)
                 continue;
-            for (int i = 0; i < f.engine.BarCount(); ++i)
+            for (int i = 0; i < f.run.BarCount(); ++i)
                 ASSERT_TRUE(std::isfinite(x[i])) << call << " bar " << i;
         }
     }

@@ -5,10 +5,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "FormulaTestSupport.h"
 #include "common/TestSupport.h"
+#include "formula/Evaluator.h"
 #include "platform/ConsoleUserInterface.h"
 
 namespace velmora {
@@ -42,9 +45,9 @@ TEST(Engine, PriceArraysAndShortNames) {
     EXPECT_EQ(f.Array("a"), Closes(4));  // (c + h + l) / 3
     EXPECT_EQ(f.Array("volume"), (std::vector<float>{1000, 2000, 3000, 4000}));
     EXPECT_EQ(f.Array("oi"), (std::vector<float>{0, 1, 2, 3}));
-    EXPECT_EQ(f.engine.BarCount(), 4);
+    EXPECT_EQ(f.run.BarCount(), 4);
     // The same array under both names.
-    EXPECT_EQ(f.engine.GetArray("close"), f.engine.GetArray("c"));
+    EXPECT_EQ(f.run.GetArray("close"), f.run.GetArray("c"));
 }
 
 TEST(Engine, ArithmeticWithEmptyAndDivisionByZero) {
@@ -54,7 +57,7 @@ TEST(Engine, ArithmeticWithEmptyAndDivisionByZero) {
                       "e = close == -1e10; d = 6 / 0; w = ma(close, 2) > 0 OR 1;")
                     .empty());
     EXPECT_EQ(f.Array("z"), std::vector<float>(5, 0.0f));
-    EXPECT_EQ(f.engine.GetNumber("x"), EMPTY);
+    EXPECT_EQ(f.run.GetNumber("x"), EMPTY);
     EXPECT_EQ(f.Array("x"), std::vector<float>(5, EMPTY));
     EXPECT_EQ(f.Array("m"), (std::vector<float>{EMPTY, EMPTY, 11.5f + 1, 12.5f + 1, 13.5f + 1}));
     EXPECT_EQ(f.Array("n"), (std::vector<float>{EMPTY, EMPTY, -11.5f, -12.5f, -13.5f}));
@@ -63,7 +66,7 @@ TEST(Engine, ArithmeticWithEmptyAndDivisionByZero) {
     EXPECT_EQ(f.Array("s")[0], EMPTY);
     EXPECT_EQ(f.Array("q"), std::vector<float>(5, 4.0f));
     EXPECT_EQ(f.Array("e"), std::vector<float>(5, EMPTY));  // comparisons keep EMPTY too
-    EXPECT_EQ(f.engine.GetNumber("d"), 0);
+    EXPECT_EQ(f.run.GetNumber("d"), 0);
     EXPECT_EQ(f.Array("w"), (std::vector<float>{EMPTY, EMPTY, 1, 1, 1}));
 }
 
@@ -82,7 +85,7 @@ TEST(Engine, ScalarKernelAgreesWithArrayKernel) {
                               "r = a %s (close*0 + b); x = (close*0 + a) %s (close*0 + b);",
                               a, b, op, op, op, op);
                 ASSERT_TRUE(f.Run(text).empty()) << text;
-                const float n = f.engine.GetNumber("n");
+                const float n = f.run.GetNumber("n");
                 for (const char* name : {"l", "r", "x"}) {
                     const auto arr = f.Array(name);
                     ASSERT_EQ(arr.size(), 3u);
@@ -104,27 +107,27 @@ TEST(Engine, StringsOperations) {
     EXPECT_TRUE(f.Run("1 + 2; \"a\" + \"b\"; \"x\\ny\"; lt = \"abc\" < \"abd\"; "
                       "eq = \"abc\" == \"abc\"; ge = \"b\" >= \"abc\"; t = \"T\" + \"\";")
                     .empty());
-    EXPECT_EQ(f.engine.Output(), "ab\nx\ny\nT\n");  // an assigned string is written too
-    EXPECT_EQ(f.engine.GetNumber("lt"), 1);
-    EXPECT_EQ(f.engine.GetNumber("eq"), 1);
-    EXPECT_EQ(f.engine.GetNumber("ge"), 1);
-    EXPECT_STREQ(f.engine.GetString("t"), "T");
-    EXPECT_EQ(f.engine.GetString("lt"), nullptr);
-    EXPECT_EQ(f.engine.GetArray("t"), nullptr);
+    EXPECT_EQ(f.run.Output(), "ab\nx\ny\nT\n");  // an assigned string is written too
+    EXPECT_EQ(f.run.GetNumber("lt"), 1);
+    EXPECT_EQ(f.run.GetNumber("eq"), 1);
+    EXPECT_EQ(f.run.GetNumber("ge"), 1);
+    EXPECT_STREQ(f.run.GetString("t"), "T");
+    EXPECT_EQ(f.run.GetString("lt"), nullptr);
+    EXPECT_EQ(f.run.GetArray("t"), nullptr);
     // Not allowed: string with number or array, and operators other than + and comparisons.
     for (const char* text :
          {"\"a\" + close;", "\"a\" * \"b\";", "1 - \"a\";", "\"a\" AND \"b\";"}) {
         const auto reports = f.Run(std::string(text) + " after = 1;");
         ASSERT_EQ(reports.size(), 1u) << text;
         EXPECT_TRUE(reports[0].ends_with("^\n\nOperation not allowed\n")) << reports[0];
-        EXPECT_EQ(f.engine.GetNumber("after"), 1);
+        EXPECT_EQ(f.run.GetNumber("after"), 1);
     }
     for (const char* text : {"-\"a\";", "NOT \"a\";", "sqrt(\"a\");"}) {
         const auto reports = f.Run(text);
         ASSERT_EQ(reports.size(), 1u) << text;
         EXPECT_TRUE(reports[0].ends_with("Bad argument\n")) << reports[0];
     }
-    EXPECT_EQ(f.engine.Output(), "ab\nx\ny\nT\n");
+    EXPECT_EQ(f.run.Output(), "ab\nx\ny\nT\n");
 }
 
 TEST(Engine, PriceArraysAreSharedAndCopiedInto) {
@@ -136,11 +139,11 @@ TEST(Engine, PriceArraysAreSharedAndCopiedInto) {
     EXPECT_EQ(f.Array("m")[2], (22.0f + 24.0f) / 2);
     // A number makes the name an ordinary variable; the short name keeps the prices.
     EXPECT_TRUE(f.Run("close = 5; y = c;").empty());
-    EXPECT_EQ(f.engine.GetNumber("close"), 5);
+    EXPECT_EQ(f.run.GetNumber("close"), 5);
     EXPECT_EQ(f.Array("y"), Closes(6, 2));
     // Afterwards an array is shared, not copied into the prices.
     EXPECT_TRUE(f.Run("close = open; open = open + 1;").empty());
-    EXPECT_EQ(f.engine.GetArray("close"), f.engine.GetArray("open"));
+    EXPECT_EQ(f.run.GetArray("close"), f.run.GetArray("open"));
     EXPECT_EQ(f.Array("c"), Closes(6, 2));
     // The stock itself is never changed.
     EXPECT_EQ(f.stock.Quotations[1].Close, 11.0f);
@@ -153,26 +156,26 @@ TEST(Engine, ReadingResults) {
     EngineFixture f(3);
     EXPECT_TRUE(f.Run("buy = 1; sell = \"no\"; graph0 = close;").empty());
     EXPECT_EQ(f.Array("buy"), std::vector<float>(3, 1.0f));
-    EXPECT_EQ(f.engine.GetArray("sell"), nullptr);
-    EXPECT_EQ(f.engine.GetArray("nothing"), nullptr);
-    EXPECT_EQ(f.engine.GetArray("ma"), nullptr);  // a function name
-    EXPECT_EQ(f.engine.GetArray("sqrt"), nullptr);
-    EXPECT_EQ(f.engine.GetNumber("maxgraph"), 0);
-    EXPECT_EQ(f.engine.GetNumber("buy"), 1);
-    EXPECT_EQ(f.engine.GetNumber("graph0"), 0);
-    EXPECT_EQ(f.engine.GetString("buy"), nullptr);
+    EXPECT_EQ(f.run.GetArray("sell"), nullptr);
+    EXPECT_EQ(f.run.GetArray("nothing"), nullptr);
+    EXPECT_EQ(f.run.GetArray("ma"), nullptr);  // a function name
+    EXPECT_EQ(f.run.GetArray("sqrt"), nullptr);
+    EXPECT_EQ(f.run.GetNumber("maxgraph"), 0);
+    EXPECT_EQ(f.run.GetNumber("buy"), 1);
+    EXPECT_EQ(f.run.GetNumber("graph0"), 0);
+    EXPECT_EQ(f.run.GetString("buy"), nullptr);
     // Variables persist across Execute calls of one run.
     EXPECT_TRUE(f.Run("buy2 = buy + 1;").empty());
-    EXPECT_EQ(f.engine.GetNumber("buy2"), 2);
-    EXPECT_EQ(f.engine.AssignedVariables(),
+    EXPECT_EQ(f.run.GetNumber("buy2"), 2);
+    EXPECT_EQ(f.run.AssignedVariables(),
               (std::vector<std::string>{"buy", "sell", "graph0", "buy2"}));
     // After the run nothing is readable and nothing runs.
-    f.engine.EndRun();
-    EXPECT_EQ(f.engine.GetArray("buy"), nullptr);
-    EXPECT_EQ(f.engine.GetNumber("buy"), 0);
-    EXPECT_EQ(f.engine.Output(), "");
-    f.engine.Execute("x = 1;");
-    f.engine.EndRun();  // twice: harmless
+    f.run.End();
+    EXPECT_EQ(f.run.GetArray("buy"), nullptr);
+    EXPECT_EQ(f.run.GetNumber("buy"), 0);
+    EXPECT_EQ(f.run.Output(), "");
+    f.run.Execute("x = 1;");
+    f.run.End();  // twice: harmless
     EXPECT_FALSE(f.engine.InRun());
 }
 
@@ -180,45 +183,62 @@ TEST(Engine, ErrorFlagPersistsUntilCleared) {
     EngineFixture f(3);
     f.Run("x = ;");
     EXPECT_TRUE(f.engine.ErrorFlag());
-    f.engine.EndRun();
-    f.engine.BeginRun(f.stock);
+    f.run.End();
+    f.run = f.engine.BeginRun(f.stock);
     EXPECT_TRUE(f.engine.ErrorFlag());
     f.engine.ClearErrorFlag();
     f.Run("x = 1;");
     EXPECT_FALSE(f.engine.ErrorFlag());
     // A new run forgets the variables of the last.
-    f.engine.EndRun();
-    f.engine.BeginRun(f.stock);
+    f.run.End();
+    f.run = f.engine.BeginRun(f.stock);
     EXPECT_EQ(f.Run("y = x;").size(), 1u);
+}
+
+TEST(Engine, ARunEndsOnlyItself) {
+    EngineFixture f(3);
+    std::optional<FormulaRun> moved;
+    {
+        FormulaRun newer = f.engine.BeginRun(f.stock);  // ends the fixture's run
+        newer.Execute("x = 5;");
+        EXPECT_FALSE(f.run.Active());
+        EXPECT_EQ(f.run.GetNumber("x"), 0);  // the ended run does not read the newer one
+        f.run.End();                         // nor end it
+        EXPECT_EQ(newer.GetNumber("x"), 5);
+        moved.emplace(std::move(newer));
+    }  // the moved-from run ends nothing either
+    EXPECT_EQ(moved->GetNumber("x"), 5);
+    moved.reset();
+    EXPECT_FALSE(f.engine.InRun());
 }
 
 TEST(Engine, SelectedBar) {
     EngineFixture f(5);
     EXPECT_TRUE(f.Run("v = lastvalue(close);").empty());
-    EXPECT_EQ(f.engine.GetNumber("v"), 14);
-    f.engine.SetSelectedBar(1);
+    EXPECT_EQ(f.run.GetNumber("v"), 14);
+    f.run.SetSelectedBar(1);
     f.Run("v = lastvalue(close); w = writeif(close > 10.5, \"up\", \"down\");");
-    EXPECT_EQ(f.engine.GetNumber("v"), 11);
-    EXPECT_STREQ(f.engine.GetString("w"), "up");
-    f.engine.SetSelectedBar(0);
+    EXPECT_EQ(f.run.GetNumber("v"), 11);
+    EXPECT_STREQ(f.run.GetString("w"), "up");
+    f.run.SetSelectedBar(0);
     f.Run("w = writeif(close > 10.5, \"up\", \"down\"); e = lastvalue(ma(close, 3));");
-    EXPECT_STREQ(f.engine.GetString("w"), "down");
-    EXPECT_EQ(f.engine.GetNumber("e"), 0);  // EMPTY reads as 0
+    EXPECT_STREQ(f.run.GetString("w"), "down");
+    EXPECT_EQ(f.run.GetNumber("e"), 0);  // EMPTY reads as 0
     for (int index : {-1, 5}) {
-        f.engine.SetSelectedBar(index);
-        EXPECT_EQ(f.engine.SelectedBar(), 4);
+        f.run.SetSelectedBar(index);
+        EXPECT_EQ(EvaluatorOf(f.engine).SelectedBar(), 4);
     }
     // Outside the bars: kept as given, and read safely.
     for (int index : {-7, 6, 1000000}) {
-        f.engine.SetSelectedBar(index);
-        EXPECT_EQ(f.engine.SelectedBar(), index);
+        f.run.SetSelectedBar(index);
+        EXPECT_EQ(EvaluatorOf(f.engine).SelectedBar(), index);
         EXPECT_TRUE(f.Run("v = lastvalue(close); w = writeif(close, \"t\", \"f\");").empty());
-        EXPECT_EQ(f.engine.GetNumber("v"), 0);
-        EXPECT_STREQ(f.engine.GetString("w"), "f");
+        EXPECT_EQ(f.run.GetNumber("v"), 0);
+        EXPECT_STREQ(f.run.GetString("w"), "f");
     }
     // A new run selects the last bar.
-    f.engine.BeginRun(f.stock);
-    EXPECT_EQ(f.engine.SelectedBar(), 4);
+    f.run = f.engine.BeginRun(f.stock);
+    EXPECT_EQ(EvaluatorOf(f.engine).SelectedBar(), 4);
 }
 
 TEST(Engine, BuiltinArgumentChecks) {
@@ -237,7 +257,7 @@ TEST(Engine, BuiltinArgumentChecks) {
         const auto reports = f.Run(std::string(c.text) + " ok = 1;");
         ASSERT_EQ(reports.size(), 1u) << c.text;
         EXPECT_TRUE(reports[0].ends_with(std::string("^\n\n") + c.message)) << reports[0];
-        EXPECT_EQ(f.engine.GetNumber("ok"), 1);
+        EXPECT_EQ(f.run.GetNumber("ok"), 1);
         f.Run("ok = 0;");
     }
     // A number where an array goes becomes a constant array.
@@ -252,7 +272,7 @@ TEST(Engine, BuiltinArgumentChecks) {
         f.Run("n = ma(ma(close, 1), lastvalue(line(2, 0))); t = name() + \"/\" + fullname();")
             .empty());
     EXPECT_EQ(f.Array("n"), (std::vector<float>{EMPTY, EMPTY, EMPTY, 12.5f, 13.5f, 14.5f}));
-    EXPECT_STREQ(f.engine.GetString("t"), "TEST/Test Stock TEST");
+    EXPECT_STREQ(f.run.GetString("t"), "TEST/Test Stock TEST");
     // Built-in rows never declare more optional numbers than they carry defaults for.
     for (const BuiltinEntry& e : BuiltinTable())
         EXPECT_LE(e.optionals, BuiltinEntry::kMaxOptionals);
@@ -273,7 +293,7 @@ TEST(Engine, MarketArraysFollowTheNewestRecords) {
         r.UncVolume = 3.5f + static_cast<float>(i);
         market.ADQuotations.push_back(r);
     }
-    f.engine.BeginRun(f.stock);
+    f.run = f.engine.BeginRun(f.stock);
     // ("a" itself would be the short name of avg.)
     EXPECT_TRUE(f.Run("ai = advissues(); d = decissues(); u = uncissues(); av = advvolume();"
                       "dv = decvolume(); uv = uncvolume(); s = ai + 1;")
@@ -287,19 +307,19 @@ TEST(Engine, MarketArraysFollowTheNewestRecords) {
     EXPECT_EQ(f.Array("s"), (std::vector<float>{EMPTY, EMPTY, EMPTY, 11, 12}));
     // The engine's own arrays: the same array on every call.
     f.Run("b = advissues();");
-    EXPECT_EQ(f.engine.GetArray("ai"), f.engine.GetArray("b"));
+    EXPECT_EQ(f.run.GetArray("ai"), f.run.GetArray("b"));
     // More records than bars: only the newest are used.
     for (int i = 0; i < 10; ++i) market.ADQuotations.push_back(market.ADQuotations[0]);
     market.ADQuotations.back().AdvIssues = 99;
-    f.engine.BeginRun(f.stock);
+    f.run = f.engine.BeginRun(f.stock);
     f.Run("ai = advissues();");
     EXPECT_EQ(f.Array("ai"), (std::vector<float>{10, 10, 10, 10, 99}));
     // Without a database there is no market data.
     RecordingFormulaErrorSink errors;
     FormulaEngine alone(errors);
-    alone.BeginRun(f.stock);
-    alone.Execute("ai = advissues();");
-    EXPECT_EQ(alone.GetArray("ai")[4], EMPTY);
+    FormulaRun aloneRun = alone.BeginRun(f.stock);
+    aloneRun.Execute("ai = advissues();");
+    EXPECT_EQ(aloneRun.GetArray("ai")[4], EMPTY);
 }
 
 TEST(Engine, MemoryLimitEndsTheStatementWithAReport) {
@@ -310,18 +330,18 @@ TEST(Engine, MemoryLimitEndsTheStatementWithAReport) {
         "g = f + 1; h = g + 1; i = h + 1; j = i + 1; k = j + 1; l2 = 1;");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].ends_with("Out of memory\n"));
-    EXPECT_EQ(f.engine.GetNumber("l2"), 1);
+    EXPECT_EQ(f.run.GetNumber("l2"), 1);
     // Texts doubled again and again.
-    f.engine.BeginRun(f.stock);
+    f.run = f.engine.BeginRun(f.stock);
     f.engine.SetMemoryLimit(1 << 20);
     std::string text = "s = \"abcdefgh\";";
     for (int i = 0; i < 40; ++i) text += "s = s + s;";
     reports = f.Run(text);
     EXPECT_FALSE(reports.empty());
-    EXPECT_LE(f.engine.Memory().BytesInUse(), std::size_t{1} << 20);
-    EXPECT_LE(f.engine.Output().size(), std::size_t{1} << 20);
-    f.engine.EndRun();
-    EXPECT_EQ(f.engine.Memory().BlockCount(), 0u);
+    EXPECT_LE(EvaluatorOf(f.engine).Memory().BytesInUse(), std::size_t{1} << 20);
+    EXPECT_LE(f.run.Output().size(), std::size_t{1} << 20);
+    f.run.End();
+    EXPECT_EQ(EvaluatorOf(f.engine).Memory().BlockCount(), 0u);
 }
 
 TEST(Engine, RunWithoutBars) {
@@ -329,13 +349,12 @@ TEST(Engine, RunWithoutBars) {
     Stock& s = test::AddTestStock(db, "NONE", 0);
     RecordingFormulaErrorSink errors;
     FormulaEngine engine(errors, &db);
-    engine.BeginRun(s);
-    engine.Execute("x = close * 2 + ma(close, 3); y = lastvalue(x); z = advissues(); w = 3;");
+    FormulaRun run = engine.BeginRun(s);
+    run.Execute("x = close * 2 + ma(close, 3); y = lastvalue(x); z = advissues(); w = 3;");
     EXPECT_TRUE(errors.reports.empty());
-    EXPECT_EQ(engine.BarCount(), 0);
-    EXPECT_EQ(engine.GetNumber("y"), 0);
-    EXPECT_NE(engine.GetArray("w"), nullptr);
-    engine.EndRun();
+    EXPECT_EQ(run.BarCount(), 0);
+    EXPECT_EQ(run.GetNumber("y"), 0);
+    EXPECT_NE(run.GetArray("w"), nullptr);
 }
 
 TEST(Engine, MemArrayFreesWhatItHolds) {
@@ -384,11 +403,11 @@ TEST(Engine, ReportsReachTheUserInterfaceAndTheConsole) {
     RecordingUserInterface ui;
     UserInterfaceFormulaErrorSink sink(ui);
     FormulaEngine engine(sink, &db);
-    engine.BeginRun(s);
-    engine.Execute("x = 1 +;");
+    FormulaRun run = engine.BeginRun(s);
+    run.Execute("x = 1 +;");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "QRX Error\n\nx = 1 +;\n       ^\n\nSyntax error");
-    engine.EndRun();
+    run.End();
 
     test::TempDir dir;
     std::FILE* out = std::fopen((dir / "err.txt").c_str(), "w+");
@@ -408,19 +427,19 @@ TEST(Engine, MathFunctions) {
                       "n = floor(-1.2); p = sqrt(16); q = sin(0) + cos(0) + tan(0) + atan(0);"
                       "r = asin(1) * 2 - acos(-1);")
                     .empty());
-    EXPECT_EQ(f.engine.GetNumber("a"), -2);
-    EXPECT_EQ(f.engine.GetNumber("b"), -0.5f);
-    EXPECT_EQ(f.engine.GetNumber("c"), 3);
-    EXPECT_EQ(f.engine.GetNumber("d"), -2);
-    EXPECT_EQ(f.engine.GetNumber("e"), 3);
-    EXPECT_FLOAT_EQ(f.engine.GetNumber("g"), 1);
-    EXPECT_EQ(f.engine.GetNumber("h"), 0);
-    EXPECT_EQ(f.engine.GetNumber("k"), 3);
-    EXPECT_EQ(f.engine.GetNumber("m"), 2);
-    EXPECT_EQ(f.engine.GetNumber("n"), -2);
-    EXPECT_EQ(f.engine.GetNumber("p"), 4);
-    EXPECT_EQ(f.engine.GetNumber("q"), 1);
-    EXPECT_NEAR(f.engine.GetNumber("r"), 0, 1e-6);
+    EXPECT_EQ(f.run.GetNumber("a"), -2);
+    EXPECT_EQ(f.run.GetNumber("b"), -0.5f);
+    EXPECT_EQ(f.run.GetNumber("c"), 3);
+    EXPECT_EQ(f.run.GetNumber("d"), -2);
+    EXPECT_EQ(f.run.GetNumber("e"), 3);
+    EXPECT_FLOAT_EQ(f.run.GetNumber("g"), 1);
+    EXPECT_EQ(f.run.GetNumber("h"), 0);
+    EXPECT_EQ(f.run.GetNumber("k"), 3);
+    EXPECT_EQ(f.run.GetNumber("m"), 2);
+    EXPECT_EQ(f.run.GetNumber("n"), -2);
+    EXPECT_EQ(f.run.GetNumber("p"), 4);
+    EXPECT_EQ(f.run.GetNumber("q"), 1);
+    EXPECT_NEAR(f.run.GetNumber("r"), 0, 1e-6);
 }
 
 }  // namespace

@@ -30,27 +30,25 @@ inline Stock& AddTestStock(Database& db, const std::string& ticker, int n) {
 }
 
 struct EngineFixture {
-    explicit EngineFixture(int bars = 8) : stock(AddTestStock(db, "TEST", bars)) {
-        engine.BeginRun(stock);
-    }
-    ~EngineFixture() { engine.EndRun(); }
+    explicit EngineFixture(int bars = 8) : stock(AddTestStock(db, "TEST", bars)) {}
 
     // Executes the text and gives the reports it caused.
     std::vector<std::string> Run(const std::string& text) {
         errors.reports.clear();
-        engine.Execute(text);
+        run.Execute(text);
         return errors.reports;
     }
     std::vector<float> Array(const std::string& name) {
-        const float* a = engine.GetArray(name);
+        const float* a = run.GetArray(name);
         if (a == nullptr) return {};
-        return std::vector<float>(a, a + engine.BarCount());
+        return std::vector<float>(a, a + run.BarCount());
     }
 
     Database db;
     Stock& stock;
     RecordingFormulaErrorSink errors;
     FormulaEngine engine{errors, &db};
+    FormulaRun run = engine.BeginRun(stock);
 };
 
 }  // namespace velmora::test

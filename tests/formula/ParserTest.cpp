@@ -34,21 +34,21 @@ TEST(Grammar, PrecedenceAndAssociativity) {
     for (const PrecedenceCase& c : cases) {
         EngineFixture f;
         EXPECT_TRUE(f.Run(c.text).empty()) << c.text;
-        EXPECT_EQ(f.engine.GetNumber("r"), c.expected) << c.text;
+        EXPECT_EQ(f.run.GetNumber("r"), c.expected) << c.text;
     }
 }
 
 TEST(Grammar, AssignmentIsRightAssociativeAndExtendsRight) {
     EngineFixture f;
     EXPECT_TRUE(f.Run("a = b = 3; r = a + b; s = (t = 2) * 5 + t;").empty());
-    EXPECT_EQ(f.engine.GetNumber("a"), 3);
-    EXPECT_EQ(f.engine.GetNumber("b"), 3);
-    EXPECT_EQ(f.engine.GetNumber("r"), 6);
-    EXPECT_EQ(f.engine.GetNumber("s"), 12);
-    EXPECT_EQ(f.engine.GetNumber("t"), 2);
+    EXPECT_EQ(f.run.GetNumber("a"), 3);
+    EXPECT_EQ(f.run.GetNumber("b"), 3);
+    EXPECT_EQ(f.run.GetNumber("r"), 6);
+    EXPECT_EQ(f.run.GetNumber("s"), 12);
+    EXPECT_EQ(f.run.GetNumber("t"), 2);
     // The right side takes everything: u = 1 + 1, not (u = 1) + 1.
     f.Run("u = 1 + 1;");
-    EXPECT_EQ(f.engine.GetNumber("u"), 2);
+    EXPECT_EQ(f.run.GetNumber("u"), 2);
 }
 
 TEST(Grammar, EmptyTextsAndCommentsDoNothing) {
@@ -57,7 +57,7 @@ TEST(Grammar, EmptyTextsAndCommentsDoNothing) {
         EXPECT_TRUE(f.Run(text).empty()) << text;
     }
     EXPECT_TRUE(f.Run("a = 1; // note\n// more\n/* and\n more */ b = a + 1;").empty());
-    EXPECT_EQ(f.engine.GetNumber("b"), 2);
+    EXPECT_EQ(f.run.GetNumber("b"), 2);
     EXPECT_FALSE(f.engine.ErrorFlag());
 }
 
@@ -79,8 +79,8 @@ TEST(Grammar, CaseInsensitiveNames) {
     EngineFixture f;
     EXPECT_TRUE(f.Run("d = Close - CLOSE + close * 0; Mine = 4; r = MINE + mine;").empty());
     EXPECT_EQ(f.Array("d"), std::vector<float>(8, 0.0f));
-    EXPECT_EQ(f.engine.GetNumber("r"), 8);
-    EXPECT_EQ(f.engine.GetNumber("mInE"), 4);
+    EXPECT_EQ(f.run.GetNumber("r"), 8);
+    EXPECT_EQ(f.run.GetNumber("mInE"), 4);
 }
 
 TEST(Grammar, ReportTextPointsAtTheScanPosition) {
@@ -123,7 +123,7 @@ TEST(Grammar, ManyErrorsOnOneLongLine) {
     EXPECT_TRUE(last.substr(0, lineEnd).ends_with("; x = )")) << last;
     EXPECT_EQ(last.substr(lineEnd), "\n" + std::string(lineEnd - 1, ' ') + "^\n\nSyntax error");
     EXPECT_LE(last.size(), FormulaEngine::kMaxReport);
-    EXPECT_EQ(f.engine.GetNumber("y"), 1);
+    EXPECT_EQ(f.run.GetNumber("y"), 1);
 }
 
 TEST(Grammar, RecoveryResumesAtTheNextStatement) {
@@ -131,20 +131,20 @@ TEST(Grammar, RecoveryResumesAtTheNextStatement) {
     // One report per faulty statement; the statements around it run.
     auto reports = f.Run("a = 1; b = ) x y z ( ; c = 3; d = ); e = 5;");
     EXPECT_EQ(reports.size(), 2u);
-    EXPECT_EQ(f.engine.GetNumber("a"), 1);
-    EXPECT_EQ(f.engine.GetNumber("c"), 3);
-    EXPECT_EQ(f.engine.GetNumber("e"), 5);
+    EXPECT_EQ(f.run.GetNumber("a"), 1);
+    EXPECT_EQ(f.run.GetNumber("c"), 3);
+    EXPECT_EQ(f.run.GetNumber("e"), 5);
     // Evaluation errors recover the same way, without a "Syntax error".
     reports = f.Run("g = \"a\" + 1; h = 2; k = -\"s\"; m = 4;");
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_TRUE(reports[0].ends_with("Operation not allowed\n"));
     EXPECT_TRUE(reports[1].ends_with("Bad argument\n"));
-    EXPECT_EQ(f.engine.GetNumber("h"), 2);
-    EXPECT_EQ(f.engine.GetNumber("m"), 4);
+    EXPECT_EQ(f.run.GetNumber("h"), 2);
+    EXPECT_EQ(f.run.GetNumber("m"), 4);
     // An error while discarding up to the end of the text stops parsing, with one report.
     reports = f.Run("n = 1; p = ) q r");
     EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(f.engine.GetNumber("n"), 1);
+    EXPECT_EQ(f.run.GetNumber("n"), 1);
 }
 
 TEST(Grammar, UnknownIdentifierThenAssigned) {
@@ -152,8 +152,8 @@ TEST(Grammar, UnknownIdentifierThenAssigned) {
     const auto reports = f.Run("y = x + 1; x = 2; z = x * 3;");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].ends_with("Unknown identifier"));
-    EXPECT_EQ(f.engine.GetNumber("x"), 2);
-    EXPECT_EQ(f.engine.GetNumber("z"), 6);
+    EXPECT_EQ(f.run.GetNumber("x"), 2);
+    EXPECT_EQ(f.run.GetNumber("z"), 6);
     // y was mentioned but never assigned: it holds the number 0.
     EXPECT_EQ(f.Array("y"), std::vector<float>(8, 0.0f));
 }
@@ -163,31 +163,31 @@ TEST(Grammar, EvaluationHappensWhileParsing) {
     // The assignment inside the failing statement has already happened.
     auto reports = f.Run("x = 1; y = (x = 5) + \"s\";");
     EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(f.engine.GetNumber("x"), 5);
-    EXPECT_EQ(f.engine.GetNumber("y"), 0);  // never assigned
+    EXPECT_EQ(f.run.GetNumber("x"), 5);
+    EXPECT_EQ(f.run.GetNumber("y"), 0);  // never assigned
     // Without its ";" the last statement is still evaluated, but writes no text.
     reports = f.Run("a = 2 ; \"hidden\"");
     EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(f.engine.Output(), "");
+    EXPECT_EQ(f.run.Output(), "");
     reports = f.Run("b = 7");
     EXPECT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].ends_with("Syntax error"));
-    EXPECT_EQ(f.engine.GetNumber("b"), 7);
+    EXPECT_EQ(f.run.GetNumber("b"), 7);
     // "~" ends the text: the statement lacks its ";".
     reports = f.Run("t = 1 ~ anything; u = 2;");
     EXPECT_EQ(reports.size(), 1u);
-    EXPECT_EQ(f.engine.GetNumber("t"), 1);
-    EXPECT_EQ(f.engine.GetNumber("u"), 0);
+    EXPECT_EQ(f.run.GetNumber("t"), 1);
+    EXPECT_EQ(f.run.GetNumber("u"), 0);
 }
 
 TEST(Grammar, TextEndsAtNulAnd0xFF) {
     EngineFixture f;
     EXPECT_TRUE(f.Run(std::string("a = 1;\0 b = 2;", 14)).empty());
     EXPECT_TRUE(f.Run("c = 3;\xff d = 4;").empty());
-    EXPECT_EQ(f.engine.GetNumber("a"), 1);
-    EXPECT_EQ(f.engine.GetNumber("b"), 0);
-    EXPECT_EQ(f.engine.GetNumber("c"), 3);
-    EXPECT_EQ(f.engine.GetNumber("d"), 0);
+    EXPECT_EQ(f.run.GetNumber("a"), 1);
+    EXPECT_EQ(f.run.GetNumber("b"), 0);
+    EXPECT_EQ(f.run.GetNumber("c"), 3);
+    EXPECT_EQ(f.run.GetNumber("d"), 0);
 }
 
 TEST(Grammar, DeepNestingStopsWithStackOverflow) {
@@ -195,29 +195,29 @@ TEST(Grammar, DeepNestingStopsWithStackOverflow) {
     // Within the stack: fine.
     const std::string deep = "r = " + std::string(4000, '(') + "1" + std::string(4000, ')') + ";";
     EXPECT_TRUE(f.Run(deep).empty());
-    EXPECT_EQ(f.engine.GetNumber("r"), 1);
+    EXPECT_EQ(f.run.GetNumber("r"), 1);
     // One million "(": one report and a stop, the statements before it done.
     const auto reports = f.Run("q = 2; " + std::string(1000000, '(') + "; w = 1;");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].ends_with("^\n\nparser stack overflow"));
     EXPECT_LE(reports[0].size(), FormulaEngine::kMaxReport);
-    EXPECT_EQ(f.engine.GetNumber("q"), 2);
-    EXPECT_EQ(f.engine.GetNumber("w"), 0);
+    EXPECT_EQ(f.run.GetNumber("q"), 2);
+    EXPECT_EQ(f.run.GetNumber("w"), 0);
     // Just past the limit of states.
     EXPECT_EQ(f.Run("r = " + std::string(kParserMaxDepth, '-') + "1;").size(), 1u);
     // Statements do not deepen the stack.
     std::string many;
     for (int i = 0; i < 30000; ++i) many += "k = k + 1;";
     EXPECT_TRUE(f.Run("k = 0;" + many).empty());
-    EXPECT_EQ(f.engine.GetNumber("k"), 30000);
+    EXPECT_EQ(f.run.GetNumber("k"), 30000);
 }
 
 TEST(Grammar, IdentifiersLongerThan79AreCut) {
     EngineFixture f;
     const std::string a79(79, 'a');
     EXPECT_TRUE(f.Run(a79 + "xyz = 5; r = " + a79 + "q + 1;").empty());
-    EXPECT_EQ(f.engine.GetNumber(a79), 5);
-    EXPECT_EQ(f.engine.GetNumber("r"), 6);
+    EXPECT_EQ(f.run.GetNumber(a79), 5);
+    EXPECT_EQ(f.run.GetNumber("r"), 6);
 }
 
 TEST(Grammar, SurvivesArbitraryBytes) {
@@ -242,7 +242,7 @@ TEST(Grammar, SurvivesArbitraryBytes) {
             ASSERT_NE(r.find("^\n\n"), std::string::npos);
         }
     }
-    f.engine.EndRun();
+    f.run.End();
 }
 
 }  // namespace

@@ -367,17 +367,18 @@ void AnalysisWindow::SendArrows() {
     }
     FormulaEngine& engine = context_.Services().engine;
     engine.ClearErrorFlag();
-    engine.BeginRun(*current);
-    engine.Execute(model_.formula);
-    if (!engine.ErrorFlag()) {
-        HintData data;
-        data.barCount = engine.BarCount();
-        data.buy = engine.GetArray("buy");
-        data.sell = engine.GetArray("sell");
-        data.runBars = engine.BarCount();
-        context_.SendFormulaHint(data, Periodicity::Daily);
+    {
+        FormulaRun run = engine.BeginRun(*current);
+        run.Execute(model_.formula);
+        if (!engine.ErrorFlag()) {
+            HintData data;
+            data.barCount = run.BarCount();
+            data.buy = run.GetArray("buy");
+            data.sell = run.GetArray("sell");
+            data.runBars = run.BarCount();
+            context_.SendFormulaHint(data, Periodicity::Daily);
+        }
     }
-    engine.EndRun();
     for (QWidget* w : QApplication::allWidgets())
         if (auto* chart = qobject_cast<ChartWindow*>(w)) chart->update();
 }
