@@ -102,6 +102,40 @@ TEST(Engine, ScalarKernelAgreesWithArrayKernel) {
     }
 }
 
+TEST(Engine, ComparisonsAtTheEqualityBoundary) {
+    // Below, at and above 11 (close is 10, 11, 12), on each path of the engine: array op
+    // number, number op array (written mirrored), array op array, number op number, text op
+    // text. Equal operands make <=, >= and == true.
+    const struct {
+        const char* op;
+        const char* mirrored;
+        std::vector<float> truth;
+    } cases[] = {
+        {"<=", ">=", {1, 1, 0}}, {">=", "<=", {0, 1, 1}}, {"<", ">", {1, 0, 0}},
+        {">", "<", {0, 0, 1}},   {"==", "==", {0, 1, 0}}, {"!=", "!=", {1, 0, 1}},
+    };
+    EngineFixture f(3);
+    for (const auto& c : cases) {
+        const std::string op = c.op;
+        const std::string text = "an = close " + op + " 11; na = 11 " + c.mirrored +
+                                 " close; aa = close " + op + " (close * 0 + 11); n0 = 10 " + op +
+                                 " 11; n1 = 11 " + op + " 11; n2 = 12 " + op + " 11; s0 = \"ab\" " +
+                                 op + " \"b\"; s1 = \"b\" " + op + " \"b\"; s2 = \"bb\" " + op +
+                                 " \"b\";";
+        ASSERT_TRUE(f.Run(text).empty()) << text;
+        EXPECT_EQ(f.Array("an"), c.truth) << op;
+        EXPECT_EQ(f.Array("na"), c.truth) << c.mirrored;
+        EXPECT_EQ(f.Array("aa"), c.truth) << op;
+        for (const char* prefix : {"n", "s"}) {
+            const std::string p(prefix);
+            EXPECT_EQ((std::vector<float>{f.run.GetNumber(p + "0"), f.run.GetNumber(p + "1"),
+                                          f.run.GetNumber(p + "2")}),
+                      c.truth)
+                << p << " " << op;
+        }
+    }
+}
+
 TEST(Engine, StringsOperations) {
     EngineFixture f;
     EXPECT_TRUE(f.Run("1 + 2; \"a\" + \"b\"; \"x\\ny\"; lt = \"abc\" < \"abd\"; "
