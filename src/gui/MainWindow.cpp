@@ -11,29 +11,18 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 
 #include "app/MainWindowCommands.h"
-#include "chart/Studies.h"
 #include "gui/DesktopDocumentHost.h"
 #include "gui/QtUserInterface.h"
 #include "gui/StockTreePane.h"
-#include "gui/analysis/AnalysisWindow.h"
-#include "gui/analysis/QuickReviewWindow.h"
-#include "gui/analysis/RiskYieldMapWindow.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CommentaryWindow.h"
 #include "gui/dialogs/ImportDialogs.h"
-#include "gui/dialogs/IndicatorBuilderDialog.h"
-#include "gui/dialogs/PortfolioWindow.h"
-#include "gui/dialogs/PreferencesDialog.h"
 #include "gui/dialogs/ScriptWindow.h"
-#include "gui/dialogs/StockDialogs.h"
 #include "import/AsciiImportCommand.h"
 
 namespace velmora::gui {
@@ -41,13 +30,6 @@ namespace velmora::gui {
 namespace {
 
 constexpr int kFullRefreshFlags = 7;
-
-// The menu texts of the chart types, in the order of their command numbers.
-constexpr const char* kChartTypeLabels[] = {"Auto", "Line", "Candlesticks", "Bars"};
-constexpr const char* kPeriodicityLabels[] = {"&Daily", "&Weekly", "&Monthly"};
-// The Draw bar's button texts (the menu and tooltips keep the tools' full names).
-constexpr const char* kToolButtonTexts[] = {
-    "Pick", "Trend", "Horizontal", "Vertical", "Fib. retracement", "Fib. time", "Text"};
 
 QString FolderDialogTitle() {
     return QStringLiteral("Please select workspace directory");
@@ -110,240 +92,6 @@ MainWindow::~MainWindow() {
     for (QMdiSubWindow* sub : mdi_->subWindowList()) {
         if (sub->widget() != nullptr) disconnect(sub->widget(), nullptr, this, nullptr);
     }
-}
-
-void MainWindow::CreateActions() {
-    Application& app = context_.Services().app;
-    QStyle* st = style();
-
-    newWorkspace_ =
-        new QAction(st->standardIcon(QStyle::SP_FileIcon), tr("&New workspace..."), this);
-    connect(newWorkspace_, &QAction::triggered, this, [this, &app] {
-        QFileDialog dialog(this, QString(), QString(), tr("Velmora Workspace (*.workspace)"));
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix(QStringLiteral("workspace"));
-        dialog.selectFile(QStringLiteral("tarvik.workspace"));
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-        const std::string file = dialog.selectedFiles().first().toStdString();
-        ReplaceWorkspace([&app, &file] { return app.NewWorkspace(file); });
-    });
-
-    openWorkspace_ =
-        new QAction(st->standardIcon(QStyle::SP_DirOpenIcon), tr("&Open Workspace..."), this);
-    openWorkspace_->setShortcut(QKeySequence::Open);
-    connect(openWorkspace_, &QAction::triggered, this, [this, &app] {
-        const QString dir = ChooseFolder();
-        if (dir.isEmpty()) return;
-        ReplaceWorkspace([&app, &dir] { return app.OpenWorkspaceFolder(dir.toStdString()); });
-    });
-
-    saveWorkspace_ =
-        new QAction(st->standardIcon(QStyle::SP_DialogSaveButton), tr("&Save Workspace"), this);
-    saveWorkspace_->setShortcut(QKeySequence::Save);
-    connect(saveWorkspace_, &QAction::triggered, this, [&app] { app.SaveWorkspace(); });
-
-    saveWorkspaceAs_ = new QAction(tr("Save Workspace &As..."), this);
-    connect(saveWorkspaceAs_, &QAction::triggered, this, [this, &app] {
-        const QString dir = ChooseFolder();
-        if (!dir.isEmpty()) app.SaveWorkspaceAs(dir.toStdString());
-    });
-
-    importAscii_ = new QAction(tr("&Import..."), this);
-    connect(importAscii_, &QAction::triggered, this, &MainWindow::ImportAscii);
-
-    print_ = new QAction(tr("&Print..."), this);
-    print_->setShortcut(QKeySequence::Print);
-    connect(print_, &QAction::triggered, this, &MainWindow::PrintChart);
-
-    savePreferences_ = new QAction(tr("Save &preferences"), this);
-    connect(savePreferences_, &QAction::triggered, this, [this, &app] {
-        if (!app.SavePreferences()) {
-            context_.Services().ui.ShowMessage("The preferences could not be saved");
-        }
-    });
-
-    exit_ = new QAction(tr("E&xit"), this);
-    connect(exit_, &QAction::triggered, this, &QWidget::close);
-
-    loadCurrent_ = new QAction(tr("&Current stock"), this);
-    connect(loadCurrent_, &QAction::triggered, this, &MainWindow::LoadRemainingCurrent);
-    loadAll_ = new QAction(tr("&All stocks"), this);
-    loadAll_->setIconText(tr("Load all quotations"));
-    connect(loadAll_, &QAction::triggered, this, &MainWindow::LoadRemainingAll);
-
-    newStock_ = new QAction(tr("&New stock..."), this);
-    newStock_->setIconText(tr("New stock"));
-    connect(newStock_, &QAction::triggered, this, [this] {
-        const auto ticker = context_.Services().ui.AskString(kNewStockPrompt, "");
-        if (ticker) context_.Maintenance().NewStock(*ticker);
-    });
-    deleteStock_ = new QAction(tr("&Delete stock"), this);
-    deleteStock_->setIconText(tr("Delete stock"));
-    connect(deleteStock_, &QAction::triggered, this,
-            [this] { context_.Maintenance().DeleteCurrentStock(); });
-    deleteQuotation_ = new QAction(tr("Delete &quotation"), this);
-    connect(deleteQuotation_, &QAction::triggered, this,
-            [this] { context_.Maintenance().DeleteQuotation(); });
-    deleteSession_ = new QAction(tr("Delete &session"), this);
-    connect(deleteSession_, &QAction::triggered, this,
-            [this] { context_.Maintenance().DeleteSession(); });
-
-    newWindow_ = new QAction(tr("&New"), this);
-    newWindow_->setIconText(tr("New window"));
-    connect(newWindow_, &QAction::triggered, this, &MainWindow::NewChartWindow);
-
-    periodicity_ = new QActionGroup(this);
-    for (int i = 0; i < 3; ++i) {
-        auto* a = new QAction(tr(kPeriodicityLabels[i]), periodicity_);
-        a->setCheckable(true);
-        a->setChecked(i == 0);
-        connect(a, &QAction::triggered, this, [this, i] { Forward("SetPeriodicity", i); });
-    }
-    chartType_ = new QActionGroup(this);
-    for (int i = 0; i < 4; ++i) {
-        auto* a = new QAction(tr(kChartTypeLabels[i]), chartType_);
-        a->setCheckable(true);
-        a->setChecked(i == 0);
-        connect(a, &QAction::triggered, this, [this, i] { Forward("SetChartType", i); });
-    }
-    zoomIn_ = new QAction(tr("Zoom &In"), this);
-    zoomIn_->setShortcut(QKeySequence::ZoomIn);
-    connect(zoomIn_, &QAction::triggered, this, [this] { Forward("ZoomIn"); });
-    zoomOut_ = new QAction(tr("Zoom &Out"), this);
-    zoomOut_->setShortcut(QKeySequence::ZoomOut);
-    connect(zoomOut_, &QAction::triggered, this, [this] { Forward("ZoomOut"); });
-    zoomAll_ = new QAction(tr("Zoom &All"), this);
-    connect(zoomAll_, &QAction::triggered, this, [this] { Forward("ZoomAll"); });
-    zoomNormal_ = new QAction(tr("Zoom &Normal"), this);
-    connect(zoomNormal_, &QAction::triggered, this, [this] { Forward("ZoomNormal"); });
-
-    drawTools_ = new QActionGroup(this);
-    drawTools_->setExclusive(true);
-    for (const StudyToolInfo& info : StudyTools()) {
-        auto* a = new QAction(QString::fromUtf8(info.label), drawTools_);
-        a->setIconText(tr(kToolButtonTexts[static_cast<int>(info.tool)]));
-        a->setToolTip(QString::fromUtf8(info.label));
-        a->setCheckable(true);
-        a->setChecked(info.tool == StudyTool::Pick);
-        const int tool = static_cast<int>(info.tool);
-        connect(a, &QAction::triggered, this, [this, tool] { Forward("SetTool", tool); });
-    }
-}
-
-void MainWindow::CreateMenus() {
-    QMenu* file = menuBar()->addMenu(tr("&File"));
-    file->addAction(newWorkspace_);
-    file->addAction(openWorkspace_);
-    file->addAction(saveWorkspace_);
-    file->addAction(saveWorkspaceAs_);
-    file->addSeparator();
-    file->addAction(importAscii_);
-    AddImportActions(context_, file, this);
-    file->addAction(print_);
-    QMenu* remaining = file->addMenu(tr("&Load remaining quotations"));
-    remaining->addAction(loadCurrent_);
-    remaining->addAction(loadAll_);
-    connect(remaining, &QMenu::aboutToShow, this,
-            [this] { loadCurrent_->setEnabled(HasRemainingQuotations(context_.CurrentStock())); });
-    file->addSeparator();
-    file->addAction(tr("P&references..."), this, [this] { ShowPreferences(context_, this); });
-    file->addAction(savePreferences_);
-    file->addSeparator();
-    recentMenu_ = file->addMenu(tr("Recent &workspaces"));
-    connect(file, &QMenu::aboutToShow, this, &MainWindow::RebuildRecentMenu);
-    connect(file, &QMenu::aboutToShow, this,
-            [this] { print_->setEnabled(ActiveChartWindow() != nullptr); });
-    RebuildRecentMenu();
-    file->addSeparator();
-    file->addAction(exit_);
-
-    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
-    edit->addAction(newStock_);
-    edit->addAction(deleteStock_);
-    edit->addSeparator();
-    edit->addAction(deleteQuotation_);
-    edit->addAction(deleteSession_);
-    AddStockMaintenanceActions(context_, edit, this);
-    // The stock commands need a current stock; the quotation commands a bar picked in a chart.
-    connect(edit, &QMenu::aboutToShow, this, [this] {
-        const bool picked = context_.Maintenance().PickedDate().has_value();
-        deleteStock_->setEnabled(context_.CurrentStock() != nullptr);
-        deleteQuotation_->setEnabled(picked && context_.CurrentStock() != nullptr);
-        deleteSession_->setEnabled(picked);
-    });
-
-    QMenu* view = menuBar()->addMenu(tr("&View"));
-    view->addActions(periodicity_->actions());
-    view->addSeparator();
-    QMenu* types = view->addMenu(tr("Chart &type"));
-    types->addActions(chartType_->actions());
-    view->addSeparator();
-    view->addAction(zoomIn_);
-    view->addAction(zoomOut_);
-    view->addAction(zoomAll_);
-    view->addAction(zoomNormal_);
-    view->addSeparator();
-    QMenu* bars = view->addMenu(tr("&Toolbars"));
-    connect(bars, &QMenu::aboutToShow, this, [this, bars] {
-        bars->clear();
-        for (QToolBar* bar : {standardBar_, tickerBar_, toolsBar_, drawBar_, viewBar_}) {
-            bars->addAction(bar->toggleViewAction());
-        }
-        QAction* status = bars->addAction(tr("&Status Bar"));
-        status->setCheckable(true);
-        status->setChecked(statusBar()->isVisible());
-        connect(status, &QAction::toggled, statusBar(), &QWidget::setVisible);
-    });
-    viewMenuPanes_ = view;
-
-    QMenu* analysis = menuBar()->addMenu(tr("&Analysis"));
-    analysis->setObjectName(QStringLiteral("AnalysisMenu"));  // its commands join the Standard bar
-    analysis
-        ->addAction(tr("&Automatic Analysis..."), this,
-                    [this] { ShowAnalysisWindow(context_, this); })
-        ->setIconText(tr("Analysis"));
-    analysis
-        ->addAction(tr("Quick &Review..."), this, [this] { ShowQuickReviewWindow(context_, this); })
-        ->setIconText(tr("Review"));
-    analysis
-        ->addAction(tr("&Risk/yield map"), this, [this] { ShowRiskYieldMapWindow(context_, this); })
-        ->setIconText(tr("Risk/yield"));
-
-    QMenu* window = menuBar()->addMenu(tr("&Window"));
-    window->addAction(newWindow_);
-    window->addAction(tr("&Cascade"), mdi_, &QMdiArea::cascadeSubWindows);
-    window->addAction(tr("&Tile"), mdi_, &QMdiArea::tileSubWindows);
-    window->addAction(tr("Tile &side by side"), this, &MainWindow::TileSideBySide);
-    // Below the commands, one entry per chart window, the active one checked.
-    QAction* listStart = window->addSeparator();
-    connect(window, &QMenu::aboutToShow, this, [this, window, listStart] {
-        const QList<QAction*> actions = window->actions();
-        for (qsizetype i = actions.indexOf(listStart) + 1; i < actions.size(); ++i) {
-            window->removeAction(actions[i]);
-            actions[i]->deleteLater();
-        }
-        const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
-        listStart->setVisible(!subs.isEmpty());
-        for (int i = 0; i < subs.size(); ++i) {
-            QMdiSubWindow* sub = subs[i];
-            QAction* a =
-                window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()));
-            a->setCheckable(true);
-            a->setChecked(sub == mdi_->activeSubWindow());
-            connect(a, &QAction::triggered, mdi_, [this, sub] { mdi_->setActiveSubWindow(sub); });
-        }
-    });
-
-    toolsMenu_ = menuBar()->addMenu(tr("&Tools"));
-    connect(toolsMenu_, &QMenu::aboutToShow, this, &MainWindow::RebuildToolsMenu);
-    RebuildToolsMenu();
-
-    QMenu* help = menuBar()->addMenu(tr("&Help"));
-    help->addAction(tr("&About Velmora..."), this, [this] {
-        QMessageBox::about(this, tr("About Velmora"),
-                           tr("Velmora\nEnd-of-day technical analysis of stocks, indexes and "
-                              "funds."));
-    });
 }
 
 void MainWindow::CreateBars() {
@@ -464,51 +212,6 @@ bool MainWindow::ReplaceWorkspace(const std::function<bool()>& open) {
         }
     }
     return ok;
-}
-
-void MainWindow::RebuildRecentMenu() {
-    recentMenu_->clear();
-    Application& app = context_.Services().app;
-    const auto& recent = app.RecentList();
-    for (int i = 0; i < static_cast<int>(recent.size()); ++i) {
-        const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(
-            QString::fromStdString(recent[static_cast<std::size_t>(i)].string()));
-        recentMenu_->addAction(text, this, [this, &app, i] {
-            ReplaceWorkspace([&app, i] { return app.OpenRecent(i); });
-        });
-    }
-    recentMenu_->setEnabled(!recent.empty());
-}
-
-void MainWindow::RebuildToolsMenu() {
-    std::vector<ToolsMenuItem> items;
-    if (!tools_.RebuildMenu(items) && !toolsMenu_->isEmpty()) return;
-    toolsMenu_->clear();
-    for (const ToolsMenuItem& item : items) {
-        const int i = tools_.ToolOfCommand(item.command);
-        QAction* a = toolsMenu_->addAction(QString::fromStdString(item.text), this,
-                                           [this, i] { tools_.Run(i, context_.Services().ui); });
-        a->setStatusTip(QString::fromStdString(CustomTools::StatusPrompt(item.command)));
-    }
-    if (!items.empty()) toolsMenu_->addSeparator();
-    // The customize dialog belongs to the chart windows' dialogs; until it is there the
-    // entry stays disabled.
-    QAction* customize = toolsMenu_->addAction(tr("&Customize..."));
-    customize->setEnabled(static_cast<bool>(customizeTools));
-    connect(customize, &QAction::triggered, this, [this] {
-        if (customizeTools) {
-            customizeTools(context_, tools_, this);
-            tools_.MarkMenuForRebuild();
-        }
-    });
-    toolsMenu_->addSeparator();
-    toolsMenu_->addAction(tr("&Indicator Builder..."), this,
-                          [this] { ShowIndicatorBuilder(context_, this); });
-    toolsMenu_->addAction(tr("&Commentary..."), this, &MainWindow::ShowCommentary);
-    toolsMenu_->addAction(tr("&Portfolio manager..."), this,
-                          [this] { ShowPortfolioManager(context_, this); });
-    toolsMenu_->addSeparator();
-    toolsMenu_->addAction(tr("&Run script..."), this, &MainWindow::RunScript);
 }
 
 void MainWindow::RebuildTickerBox() {

@@ -99,6 +99,14 @@ class MainWindow : public QMainWindow {
     void CreateActions();
     void CreateMenus();
     void CreateBars();
+    void NewWorkspace();
+    void OpenWorkspace();
+    void SaveWorkspaceAs();
+    void SavePreferences();
+    void NewStock();
+    void ShowAbout();
+    void FillToolbarsMenu(QMenu* menu);
+    void AddWindowList(QMenu* window);
     void RebuildRecentMenu();
     void RebuildToolsMenu();
     void RebuildTickerBox();

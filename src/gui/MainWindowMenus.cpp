@@ -1,0 +1,344 @@
+// The main window's actions and menus: the actions the menus and bars share come from one
+// table, the menu bar from another.
+
+#include <QAction>
+#include <QActionGroup>
+#include <QFileDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <optional>
+#include <span>
+
+#include "app/MainWindowCommands.h"
+#include "chart/Studies.h"
+#include "gui/MainWindow.h"
+#include "gui/MenuTable.h"
+#include "gui/analysis/AnalysisWindow.h"
+#include "gui/analysis/QuickReviewWindow.h"
+#include "gui/analysis/RiskYieldMapWindow.h"
+#include "gui/dialogs/ImportDialogs.h"
+#include "gui/dialogs/IndicatorBuilderDialog.h"
+#include "gui/dialogs/PortfolioWindow.h"
+#include "gui/dialogs/PreferencesDialog.h"
+#include "gui/dialogs/StockDialogs.h"
+
+namespace velmora::gui {
+
+namespace {
+
+// The menu texts of the chart types, in the order of their command numbers.
+constexpr const char* kChartTypeLabels[] = {"Auto", "Line", "Candlesticks", "Bars"};
+constexpr const char* kPeriodicityLabels[] = {"&Daily", "&Weekly", "&Monthly"};
+// The Draw bar's button texts (the menu and tooltips keep the tools' full names).
+constexpr const char* kToolButtonTexts[] = {
+    "Pick", "Trend", "Horizontal", "Vertical", "Fib. retracement", "Fib. time", "Text"};
+
+// An action the menus and bars share.
+struct ActionSpec {
+    QAction** action;
+    const char* caption;
+    std::function<void()> command;
+    const char* iconText = nullptr;  // its text on a toolbar; null: the caption
+    std::optional<QStyle::StandardPixmap> icon = std::nullopt;
+    std::optional<QKeySequence::StandardKey> shortcut = std::nullopt;
+};
+
+}  // namespace
+
+void MainWindow::CreateActions() {
+    const auto create = [this](std::span<const ActionSpec> specs) {
+        for (const ActionSpec& spec : specs) {
+            auto* a = spec.icon
+                          ? new QAction(style()->standardIcon(*spec.icon), tr(spec.caption), this)
+                          : new QAction(tr(spec.caption), this);
+            if (spec.iconText != nullptr) a->setIconText(tr(spec.iconText));
+            if (spec.shortcut) a->setShortcut(*spec.shortcut);
+            connect(a, &QAction::triggered, this, spec.command);
+            *spec.action = a;
+        }
+    };
+    // Checkable choices, the first checked, each passing its index to the active chart window.
+    const auto choices = [this](std::span<const char* const> labels, const char* method) {
+        auto* group = new QActionGroup(this);
+        for (int i = 0; i < static_cast<int>(labels.size()); ++i) {
+            auto* a = new QAction(tr(labels[static_cast<std::size_t>(i)]), group);
+            a->setCheckable(true);
+            a->setChecked(i == 0);
+            connect(a, &QAction::triggered, this, [this, method, i] { Forward(method, i); });
+        }
+        return group;
+    };
+
+    Application& app = context_.Services().app;
+    StockMaintenance& maintenance = context_.Maintenance();
+    const ActionSpec workspaceAndStock[] = {
+        {&newWorkspace_, "&New workspace...", [this] { NewWorkspace(); }, nullptr,
+         QStyle::SP_FileIcon},
+        {&openWorkspace_, "&Open Workspace...", [this] { OpenWorkspace(); }, nullptr,
+         QStyle::SP_DirOpenIcon, QKeySequence::Open},
+        {&saveWorkspace_, "&Save Workspace", [&app] { app.SaveWorkspace(); }, nullptr,
+         QStyle::SP_DialogSaveButton, QKeySequence::Save},
+        {&saveWorkspaceAs_, "Save Workspace &As...", [this] { SaveWorkspaceAs(); }},
+        {&importAscii_, "&Import...", [this] { ImportAscii(); }},
+        {&print_, "&Print...", [this] { PrintChart(); }, nullptr, std::nullopt,
+         QKeySequence::Print},
+        {&savePreferences_, "Save &preferences", [this] { SavePreferences(); }},
+        {&exit_, "E&xit", [this] { close(); }},
+        {&loadCurrent_, "&Current stock", [this] { LoadRemainingCurrent(); }},
+        {&loadAll_, "&All stocks", [this] { LoadRemainingAll(); }, "Load all quotations"},
+        {&newStock_, "&New stock...", [this] { NewStock(); }, "New stock"},
+        {&deleteStock_, "&Delete stock", [&maintenance] { maintenance.DeleteCurrentStock(); },
+         "Delete stock"},
+        {&deleteQuotation_, "Delete &quotation", [&maintenance] { maintenance.DeleteQuotation(); }},
+        {&deleteSession_, "Delete &session", [&maintenance] { maintenance.DeleteSession(); }},
+        {&newWindow_, "&New", [this] { NewChartWindow(); }, "New window"},
+    };
+    const ActionSpec zoom[] = {
+        {&zoomIn_, "Zoom &In", [this] { Forward("ZoomIn"); }, nullptr, std::nullopt,
+         QKeySequence::ZoomIn},
+        {&zoomOut_, "Zoom &Out", [this] { Forward("ZoomOut"); }, nullptr, std::nullopt,
+         QKeySequence::ZoomOut},
+        {&zoomAll_, "Zoom &All", [this] { Forward("ZoomAll"); }},
+        {&zoomNormal_, "Zoom &Normal", [this] { Forward("ZoomNormal"); }},
+    };
+    create(workspaceAndStock);
+    periodicity_ = choices(kPeriodicityLabels, "SetPeriodicity");
+    chartType_ = choices(kChartTypeLabels, "SetChartType");
+    create(zoom);
+
+    drawTools_ = new QActionGroup(this);
+    drawTools_->setExclusive(true);
+    for (const StudyToolInfo& info : StudyTools()) {
+        auto* a = new QAction(QString::fromUtf8(info.label), drawTools_);
+        a->setIconText(tr(kToolButtonTexts[static_cast<int>(info.tool)]));
+        a->setToolTip(QString::fromUtf8(info.label));
+        a->setCheckable(true);
+        a->setChecked(info.tool == StudyTool::Pick);
+        const int tool = static_cast<int>(info.tool);
+        connect(a, &QAction::triggered, this, [this, tool] { Forward("SetTool", tool); });
+    }
+}
+
+void MainWindow::CreateMenus() {
+    using E = MenuEntry;
+    const auto current = [this] { return context_.CurrentStock() != nullptr; };
+    const auto picked = [this] { return context_.Maintenance().PickedDate().has_value(); };
+
+    std::vector<E> file = {
+        E::Of(newWorkspace_),
+        E::Of(openWorkspace_),
+        E::Of(saveWorkspace_),
+        E::Of(saveWorkspaceAs_),
+        E::Separator(),
+        E::Of(importAscii_),
+        E::Extension([this](QMenu* menu) { AddImportActions(context_, menu, this); }),
+        E::Of(print_, [this] { return ActiveChartWindow() != nullptr; }),
+        E::Submenu(tr("&Load remaining quotations"),
+                   {
+                       E::Of(loadCurrent_,
+                             [this] { return HasRemainingQuotations(context_.CurrentStock()); }),
+                       E::Of(loadAll_),
+                   }),
+        E::Separator(),
+        E::Command(tr("P&references..."), [this] { ShowPreferences(context_, this); }),
+        E::Of(savePreferences_),
+        E::Separator(),
+        E::Submenu(tr("Recent &workspaces"), {}).KeptIn(&recentMenu_),
+        E::Separator(),
+        E::Of(exit_),
+    };
+    // The stock commands need a current stock; the quotation commands a bar picked in a chart.
+    std::vector<E> edit = {
+        E::Of(newStock_),
+        E::Of(deleteStock_, current),
+        E::Separator(),
+        E::Of(deleteQuotation_, [current, picked] { return picked() && current(); }),
+        E::Of(deleteSession_, picked),
+        E::Extension([this](QMenu* menu) { AddStockMaintenanceActions(context_, menu, this); }),
+    };
+    // The panes' toggles join below the toolbars once the panes are made.
+    std::vector<E> view = {
+        E::Group(periodicity_),
+        E::Separator(),
+        E::Submenu(tr("Chart &type"), {E::Group(chartType_)}),
+        E::Separator(),
+        E::Of(zoomIn_),
+        E::Of(zoomOut_),
+        E::Of(zoomAll_),
+        E::Of(zoomNormal_),
+        E::Separator(),
+        E::Submenu(tr("&Toolbars"), {}).WhenShown([this](QMenu* m) { FillToolbarsMenu(m); }),
+    };
+    // Its commands join the Standard bar, with their short texts.
+    std::vector<E> analysis = {
+        E::Command(
+            tr("&Automatic Analysis..."), [this] { ShowAnalysisWindow(context_, this); },
+            tr("Analysis")),
+        E::Command(
+            tr("Quick &Review..."), [this] { ShowQuickReviewWindow(context_, this); },
+            tr("Review")),
+        E::Command(
+            tr("&Risk/yield map"), [this] { ShowRiskYieldMapWindow(context_, this); },
+            tr("Risk/yield")),
+    };
+    std::vector<E> window = {
+        E::Of(newWindow_),
+        E::Command(tr("&Cascade"), [this] { mdi_->cascadeSubWindows(); }),
+        E::Command(tr("&Tile"), [this] { mdi_->tileSubWindows(); }),
+        E::Command(tr("Tile &side by side"), [this] { TileSideBySide(); }),
+        E::Extension([this](QMenu* menu) { AddWindowList(menu); }),
+    };
+    std::vector<E> help = {
+        E::Command(tr("&About Velmora..."), [this] { ShowAbout(); }),
+    };
+
+    AddMenus(
+        menuBar(),
+        {
+            E::Submenu(tr("&File"), std::move(file)).WhenShown([this](QMenu*) {
+                RebuildRecentMenu();
+            }),
+            E::Submenu(tr("&Edit"), std::move(edit)),
+            E::Submenu(tr("&View"), std::move(view)).KeptIn(&viewMenuPanes_),
+            E::Submenu(tr("&Analysis"), std::move(analysis)).Named(QStringLiteral("AnalysisMenu")),
+            E::Submenu(tr("&Window"), std::move(window)),
+            // The custom tools, then the fixed entries; rebuilt when the tools have changed.
+            E::Submenu(tr("&Tools"), {}).KeptIn(&toolsMenu_).WhenShown([this](QMenu*) {
+                RebuildToolsMenu();
+            }),
+            E::Submenu(tr("&Help"), std::move(help)),
+        },
+        this);
+    RebuildRecentMenu();
+    RebuildToolsMenu();
+}
+
+void MainWindow::ShowAbout() {
+    QMessageBox::about(this, tr("About Velmora"),
+                       tr("Velmora\nEnd-of-day technical analysis of stocks, indexes and funds."));
+}
+
+void MainWindow::NewWorkspace() {
+    Application& app = context_.Services().app;
+    QFileDialog dialog(this, QString(), QString(), tr("Velmora Workspace (*.workspace)"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setDefaultSuffix(QStringLiteral("workspace"));
+    dialog.selectFile(QStringLiteral("tarvik.workspace"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const std::string file = dialog.selectedFiles().first().toStdString();
+    ReplaceWorkspace([&app, &file] { return app.NewWorkspace(file); });
+}
+
+void MainWindow::OpenWorkspace() {
+    Application& app = context_.Services().app;
+    const QString dir = ChooseFolder();
+    if (dir.isEmpty()) return;
+    ReplaceWorkspace([&app, &dir] { return app.OpenWorkspaceFolder(dir.toStdString()); });
+}
+
+void MainWindow::SaveWorkspaceAs() {
+    const QString dir = ChooseFolder();
+    if (!dir.isEmpty()) context_.Services().app.SaveWorkspaceAs(dir.toStdString());
+}
+
+void MainWindow::SavePreferences() {
+    if (!context_.Services().app.SavePreferences()) {
+        context_.Services().ui.ShowMessage("The preferences could not be saved");
+    }
+}
+
+void MainWindow::NewStock() {
+    const auto ticker = context_.Services().ui.AskString(kNewStockPrompt, "");
+    if (ticker) context_.Maintenance().NewStock(*ticker);
+}
+
+void MainWindow::FillToolbarsMenu(QMenu* menu) {
+    menu->clear();
+    for (QToolBar* bar : {standardBar_, tickerBar_, toolsBar_, drawBar_, viewBar_}) {
+        menu->addAction(bar->toggleViewAction());
+    }
+    QAction* status = menu->addAction(tr("&Status Bar"));
+    status->setCheckable(true);
+    status->setChecked(statusBar()->isVisible());
+    connect(status, &QAction::toggled, statusBar(), &QWidget::setVisible);
+}
+
+// Below the commands, one entry per chart window, the active one checked.
+void MainWindow::AddWindowList(QMenu* window) {
+    QAction* listStart = window->addSeparator();
+    connect(window, &QMenu::aboutToShow, this, [this, window, listStart] {
+        const QList<QAction*> actions = window->actions();
+        for (qsizetype i = actions.indexOf(listStart) + 1; i < actions.size(); ++i) {
+            window->removeAction(actions[i]);
+            actions[i]->deleteLater();
+        }
+        const QList<QMdiSubWindow*> subs = mdi_->subWindowList();
+        listStart->setVisible(!subs.isEmpty());
+        for (int i = 0; i < subs.size(); ++i) {
+            QMdiSubWindow* sub = subs[i];
+            QAction* a =
+                window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()));
+            a->setCheckable(true);
+            a->setChecked(sub == mdi_->activeSubWindow());
+            connect(a, &QAction::triggered, mdi_, [this, sub] { mdi_->setActiveSubWindow(sub); });
+        }
+    });
+}
+
+void MainWindow::RebuildRecentMenu() {
+    recentMenu_->clear();
+    Application& app = context_.Services().app;
+    const auto& recent = app.RecentList();
+    for (int i = 0; i < static_cast<int>(recent.size()); ++i) {
+        const QString text = QStringLiteral("&%1 %2").arg(i + 1).arg(
+            QString::fromStdString(recent[static_cast<std::size_t>(i)].string()));
+        recentMenu_->addAction(text, this, [this, &app, i] {
+            ReplaceWorkspace([&app, i] { return app.OpenRecent(i); });
+        });
+    }
+    recentMenu_->setEnabled(!recent.empty());
+}
+
+void MainWindow::RebuildToolsMenu() {
+    std::vector<ToolsMenuItem> items;
+    if (!tools_.RebuildMenu(items) && !toolsMenu_->isEmpty()) return;
+    toolsMenu_->clear();
+    for (const ToolsMenuItem& item : items) {
+        const int i = tools_.ToolOfCommand(item.command);
+        QAction* a = toolsMenu_->addAction(QString::fromStdString(item.text), this,
+                                           [this, i] { tools_.Run(i, context_.Services().ui); });
+        a->setStatusTip(QString::fromStdString(CustomTools::StatusPrompt(item.command)));
+    }
+    if (!items.empty()) toolsMenu_->addSeparator();
+    // The customize dialog belongs to the chart windows' dialogs; until it is there the
+    // entry stays disabled.
+    QAction* customize = toolsMenu_->addAction(tr("&Customize..."));
+    customize->setEnabled(static_cast<bool>(customizeTools));
+    connect(customize, &QAction::triggered, this, [this] {
+        if (customizeTools) {
+            customizeTools(context_, tools_, this);
+            tools_.MarkMenuForRebuild();
+        }
+    });
+    using E = MenuEntry;
+    AddMenuEntries(toolsMenu_,
+                   {
+                       E::Separator(),
+                       E::Command(tr("&Indicator Builder..."),
+                                  [this] { ShowIndicatorBuilder(context_, this); }),
+                       E::Command(tr("&Commentary..."), [this] { ShowCommentary(); }),
+                       E::Command(tr("&Portfolio manager..."),
+                                  [this] { ShowPortfolioManager(context_, this); }),
+                       E::Separator(),
+                       E::Command(tr("&Run script..."), [this] { RunScript(); }),
+                   },
+                   this);
+}
+
+}  // namespace velmora::gui
