@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "platform/Saturate.h"
 #include "platform/StringFormat.h"
 
 namespace velmora {
@@ -14,12 +15,7 @@ constexpr std::int32_t kLargestKey = std::numeric_limits<std::int32_t>::max();
 
 // Truncated toward zero and held within the 32-bit range.
 std::int32_t KeyOf(double v) {
-    if (std::isnan(v)) return kLargestKey;
-    if (v >= static_cast<double>(kLargestKey)) return kLargestKey;
-    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(std::trunc(v));
+    return std::isnan(v) ? kLargestKey : SaturateToInt32(v);
 }
 
 ResultRow MakeRow(const std::string& text, std::int32_t key = 0) {

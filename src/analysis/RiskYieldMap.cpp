@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
+#include "platform/Saturate.h"
 #include "platform/StringFormat.h"
 
 namespace velmora {
@@ -12,22 +12,6 @@ namespace {
 
 constexpr int kPlotLeft = 5;
 constexpr int kPlotTop = 5;
-
-std::int32_t ToInt32(double v) {
-    if (std::isnan(v)) return 0;
-    if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(std::trunc(v));
-}
-
-std::int32_t Clamp64(long long v) {
-    return static_cast<std::int32_t>(std::clamp<long long>(
-        v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
-}
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
@@ -89,8 +73,8 @@ RiskYield ComputeRiskYield(const Stock& stock) {
     if (n > 0) {
         const double mean = sum / n;
         const double variance = std::max(0.0, sumSquares / n - mean * mean);
-        result.Yield = ToInt32(mean * 1000000);
-        result.Risk = ToInt32(std::sqrt(variance) * 1000000);
+        result.Yield = SaturateToInt32(mean * 1000000);
+        result.Risk = SaturateToInt32(std::sqrt(variance) * 1000000);
     }
     return result;
 }
@@ -131,8 +115,8 @@ void RiskYieldMap::Widen() {
     auto widen = [](std::int32_t& lo, std::int32_t& hi) {
         if (static_cast<long long>(hi) - lo >= kMinVisibleSpan) return;
         const long long middle = (static_cast<long long>(lo) + hi) / 2;
-        lo = Clamp64(middle - kMinVisibleSpan / 2);
-        hi = Clamp64(static_cast<long long>(lo) + kMinVisibleSpan);
+        lo = ClampToInt32(middle - kMinVisibleSpan / 2);
+        hi = ClampToInt32(static_cast<long long>(lo) + kMinVisibleSpan);
     };
     widen(visible_.RiskMin, visible_.RiskMax);
     widen(visible_.YieldMin, visible_.YieldMax);
@@ -156,10 +140,12 @@ void RiskYieldMap::Select(int clientWidth, int clientHeight, int x, int y, int w
     const long long spanX = static_cast<long long>(visible_.RiskMax) - visible_.RiskMin;
     const long long spanY = static_cast<long long>(visible_.YieldMax) - visible_.YieldMin;
     MapRange r;
-    r.RiskMin = Clamp64(visible_.RiskMin + left * spanX / plot.width);
-    r.RiskMax = Clamp64(static_cast<long long>(r.RiskMin) + (right - left) * spanX / plot.width);
-    r.YieldMax = Clamp64(visible_.YieldMax - top * spanY / plot.height);
-    r.YieldMin = Clamp64(static_cast<long long>(r.YieldMax) - (lower - top) * spanY / plot.height);
+    r.RiskMin = ClampToInt32(visible_.RiskMin + left * spanX / plot.width);
+    r.RiskMax =
+        ClampToInt32(static_cast<long long>(r.RiskMin) + (right - left) * spanX / plot.width);
+    r.YieldMax = ClampToInt32(visible_.YieldMax - top * spanY / plot.height);
+    r.YieldMin =
+        ClampToInt32(static_cast<long long>(r.YieldMax) - (lower - top) * spanY / plot.height);
     visible_ = r;
     Widen();
 }

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "platform/Saturate.h"
+
 namespace velmora {
 
 const std::array<QuotationEditorColumn, QuotationEditorRow::kColumnCount> kQuotationEditorColumns =
@@ -42,11 +44,7 @@ float ReadPrice(const std::string& text) {
 std::int32_t ReadCount(const std::string& text) {
     errno = 0;
     const long long v = std::strtoll(text.c_str(), nullptr, 10);
-    if (v > std::numeric_limits<std::int32_t>::max())
-        return std::numeric_limits<std::int32_t>::max();
-    if (v < std::numeric_limits<std::int32_t>::min())
-        return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(v);
+    return ClampToInt32(v);
 }
 
 void FillQuotationCells(QuotationEditorRow& row, const Quotation& q) {

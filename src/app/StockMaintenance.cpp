@@ -3,27 +3,15 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <limits>
 
 #include "database/Workspace.h"
+#include "platform/Saturate.h"
 #include "portfolio/Portfolio.h"
 #include "portfolio/PortfolioFile.h"
 
 namespace velmora {
 
 namespace {
-
-// A product or quotient held within the 32-bit range, truncated toward zero.
-std::int32_t TruncateToInt32(double v) {
-    if (std::isnan(v)) return 0;
-    if (v >= static_cast<double>(std::numeric_limits<std::int32_t>::max())) {
-        return std::numeric_limits<std::int32_t>::max();
-    }
-    if (v <= static_cast<double>(std::numeric_limits<std::int32_t>::min())) {
-        return std::numeric_limits<std::int32_t>::min();
-    }
-    return static_cast<std::int32_t>(std::trunc(v));
-}
 
 // The text as a ticker field keeps it: at most 15 bytes.
 std::string CutTicker(std::string_view text) {
@@ -268,10 +256,10 @@ int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, 
         q.Open = static_cast<float>(q.Open / ratio);
         q.High = static_cast<float>(q.High / ratio);
         q.Low = static_cast<float>(q.Low / ratio);
-        q.Volume = TruncateToInt32(ratio * q.Volume);
+        q.Volume = SaturateToInt32(ratio * q.Volume);
     }
-    stock->NominalValue = TruncateToInt32(stock->NominalValue / ratio);
-    stock->Issue = TruncateToInt32(stock->Issue * ratio);
+    stock->NominalValue = SaturateToInt32(stock->NominalValue / ratio);
+    stock->Issue = SaturateToInt32(stock->Issue * ratio);
 
     int result = 1;
     if (portfolio != nullptr) {

@@ -1,5 +1,7 @@
 #include "automation/AQuotations.h"
 
+#include "platform/Saturate.h"
+
 namespace velmora {
 
 using automation::Owned;
@@ -142,7 +144,7 @@ double AQuotation::Volume() const {
 }
 
 void AQuotation::SetVolume(double value) {
-    Change([&](Quotation& q) { q.Volume = automation::TruncateToInt32(value); });
+    Change([&](Quotation& q) { q.Volume = SaturateToInt32(value); });
 }
 
 double AQuotation::OpenInt() const {
@@ -151,7 +153,7 @@ double AQuotation::OpenInt() const {
 }
 
 void AQuotation::SetOpenInt(double value) {
-    Change([&](Quotation& q) { q.OpenInt = automation::TruncateToInt32(value); });
+    Change([&](Quotation& q) { q.OpenInt = SaturateToInt32(value); });
 }
 
 void NormaliseBar(Quotation& q) {

@@ -5,6 +5,7 @@
 #include "automation/AQuotations.h"
 #include "database/FixedText.h"
 #include "database/Workspace.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -199,7 +200,7 @@ void AStock::SetNominalValue(double value) {
     const auto stored = automation::ToStoredFloat(value);
     if (!stored) return;
     const float hundredths = *stored * 100.0f;
-    Change([&](Stock& s) { s.NominalValue = automation::TruncateToInt32(hundredths); });
+    Change([&](Stock& s) { s.NominalValue = SaturateToInt32(hundredths); });
 }
 
 QString AStock::Alias() const {

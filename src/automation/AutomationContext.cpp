@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "automation/AutomationDate.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -63,7 +64,7 @@ std::optional<long long> ToPosition(const QJSValue& value) {
     if (!value.isNumber()) return std::nullopt;
     const double n = value.toNumber();
     if (std::isnan(n)) return std::nullopt;
-    return TruncateToInt32(n);
+    return SaturateToInt32(n);
 }
 
 double FloatToScript(float value) {
@@ -79,13 +80,6 @@ std::optional<float> ToStoredFloat(double value) {
     if (std::isnan(value)) return std::nullopt;
     constexpr double kMax = std::numeric_limits<float>::max();
     return static_cast<float>(std::clamp(value, -kMax, kMax));
-}
-
-std::int32_t TruncateToInt32(double value) {
-    if (std::isnan(value)) return 0;
-    if (value >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-    if (value <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(value);
 }
 
 }  // namespace automation

@@ -74,8 +74,6 @@ double FloatToScript(float value);
 // A number to be stored as a float: held at the float range; none for NaN, which no field
 // stores (the write then changes nothing).
 std::optional<float> ToStoredFloat(double value);
-// Float to 32-bit integer, truncated toward zero and held at the range (NaN gives 0).
-std::int32_t TruncateToInt32(double value);
 
 }  // namespace automation
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "database/FileUtil.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -28,7 +29,7 @@ bool ScanInt(std::string_view text, std::size_t& pos, int& out) {
     }
     pos = p;
     v = negative ? -v : v;
-    out = static_cast<int>(std::clamp<long long>(v, -2147483647LL - 1, 2147483647LL));
+    out = ClampToInt32(v);
     return true;
 }
 

@@ -8,6 +8,7 @@
 
 #include "chart/SeriesPlot.h"
 #include "formula/FormulaEngine.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -29,12 +30,6 @@ constexpr StyleBit kStyleBits[] = {
     {256, PlotFlags::kRangeOnly},
 };
 constexpr std::uint32_t kGraphBaseFlags = PlotFlags::kSkipEmpty | PlotFlags::kPainterMark;
-
-// A formula number as an integer: NaN gives 0, far-off values stop at the int range.
-int ToInt(float v) {
-    if (!(v == v)) return 0;
-    return static_cast<int>(std::clamp(static_cast<double>(v), -2147483647.0, 2147483647.0));
-}
 
 std::string SlotName(int slot, const char* suffix) {
     char buf[48];
@@ -112,7 +107,7 @@ void PaintFormulaChart(PaneContext& pane) {
     SeriesPlot plot;
     plot.Frame(n, pane.VisibleBars(), pane.scrollPosition);
     plot.padding = 100;
-    const int requested = ToInt(run.GetNumber("maxgraph"));
+    const int requested = SaturateToInt32(run.GetNumber("maxgraph"));
     const int maxGraph = std::min(requested <= 0 ? 3 : requested, AssignedSlotLimit(run));
 
     // The range over every present graph, or the definition's bounds. The bounds are taken
@@ -145,14 +140,15 @@ void PaintFormulaChart(PaneContext& pane) {
         if (values == nullptr) continue;
         SeriesPlot p = plot;
         p.values = values;
-        p.flags = FormulaGraphFlags(i, ToInt(run.GetNumber(SlotName(i, "style"))));
+        p.flags = FormulaGraphFlags(i, SaturateToInt32(run.GetNumber(SlotName(i, "style"))));
         if (p.flags & (PlotFlags::kOhlc | PlotFlags::kBars)) {
             p.open = run.GetArray("O");
             p.high = run.GetArray("H");
             p.low = run.GetArray("L");
         }
-        PlotSeries(pane, p,
-                   FormulaGraphColour(pane, i, ToInt(run.GetNumber(SlotName(i, "color")))));
+        PlotSeries(
+            pane, p,
+            FormulaGraphColour(pane, i, SaturateToInt32(run.GetNumber(SlotName(i, "color")))));
     }
 
     const char* title = run.GetString("title");

@@ -1,22 +1,14 @@
 #include "database/Composites.h"
 
 #include <algorithm>
-#include <limits>
 #include <string>
 #include <vector>
+
+#include "platform/Saturate.h"
 
 namespace velmora {
 
 namespace {
-
-// A volume sum as a stored volume: truncated, and held at the ends of the 32-bit range rather
-// than wrapped.
-std::int32_t VolumeFromSum(float sum) {
-    if (!(sum == sum)) return 0;  // NaN
-    if (sum >= 2147483647.0f) return std::numeric_limits<std::int32_t>::max();
-    if (sum <= -2147483648.0f) return std::numeric_limits<std::int32_t>::min();
-    return static_cast<std::int32_t>(sum);
-}
 
 // The index of the quotation dated `date`, -1 when there is none.
 int IndexOfDate(const std::vector<Quotation>& quotes, PackedDate date) {
@@ -114,7 +106,7 @@ int ComputeComposites(Database& db, std::string_view defaultBase, const Composit
             }
         }
         if (volume) {
-            const std::int32_t stored = VolumeFromSum(totalVolume);
+            const std::int32_t stored = SaturateToInt32(totalVolume);
             base->Quotations[static_cast<std::size_t>(i)].Volume = stored;
             if (copyVolume) {
                 for (Stock* s : indexes) {

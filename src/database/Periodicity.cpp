@@ -2,16 +2,15 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
+
+#include "platform/Saturate.h"
 
 namespace velmora {
 
 namespace {
 
 std::int32_t SaturatedSum(std::int32_t a, std::int32_t b) {
-    const std::int64_t sum = std::int64_t{a} + b;
-    return static_cast<std::int32_t>(std::clamp<std::int64_t>(
-        sum, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
+    return ClampToInt32(std::int64_t{a} + b);
 }
 
 }  // namespace

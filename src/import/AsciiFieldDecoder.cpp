@@ -7,6 +7,7 @@
 
 #include "database/FixedText.h"
 #include "import/AsciiText.h"
+#include "platform/Saturate.h"
 
 namespace velmora::ascii {
 
@@ -153,7 +154,7 @@ void CarriedNumber(Tokens& tokens, LineValues&, CarriedValues& carried) {
 
 template <int CarriedValues::*Value>
 void Category(Tokens& tokens, LineValues&, CarriedValues& carried) {
-    carried.*Value = ToInt32(tokens.Number());
+    carried.*Value = SaturateToInt32(tokens.Number());
 }
 
 template <DateOrder Order>
@@ -275,16 +276,6 @@ LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char
 
 std::string Cut(std::string_view text, std::size_t limit) {
     return std::string(text.substr(0, Utf8Cut(text, limit)));
-}
-
-std::int32_t ToInt32(double v, bool* clamped) {
-    if (clamped != nullptr) *clamped = false;
-    if (std::isnan(v)) return 0;
-    if (v >= 2147483647.0 || v <= -2147483648.0) {
-        if (clamped != nullptr) *clamped = v > 2147483647.0 || v < -2147483648.0;
-        return v > 0 ? INT32_MAX : INT32_MIN;
-    }
-    return static_cast<std::int32_t>(v);
 }
 
 }  // namespace velmora::ascii

@@ -81,9 +81,6 @@ LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char
 // At most `limit` bytes of the text, never ending inside a UTF-8 sequence.
 std::string Cut(std::string_view text, std::size_t limit);
 
-// A value as a 32-bit integer, truncated toward zero and held at the ends of the range.
-std::int32_t ToInt32(double v, bool* clamped = nullptr);
-
 inline bool IsBlank(char c) {
     return c == ' ' || c == '\t';
 }

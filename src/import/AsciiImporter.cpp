@@ -15,6 +15,7 @@
 #include "database/FixedText.h"
 #include "import/AsciiFieldDecoder.h"
 #include "import/AsciiText.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -30,7 +31,6 @@ using ascii::IsBlank;
 using ascii::kMaxFullName;
 using ascii::kMaxTicker;
 using ascii::LineValues;
-using ascii::ToInt32;
 
 constexpr std::size_t kMaxLine = 254;      // characters of a line, without its line end
 constexpr std::size_t kMaxFields = 30;     // entries of a $FORMAT field list
@@ -437,9 +437,9 @@ class ImportRun {
         ADQuotation* r = db_.AddADQuotation(
             db_.Categories().Markets[static_cast<std::size_t>(market)], TextToDate(*carried_.date));
         if (r == nullptr) return;
-        r->AdvIssues = ToInt32(line.advIssues);
-        r->DecIssues = ToInt32(line.decIssues);
-        r->UncIssues = ToInt32(line.uncIssues);
+        r->AdvIssues = SaturateToInt32(line.advIssues);
+        r->DecIssues = SaturateToInt32(line.decIssues);
+        r->UncIssues = SaturateToInt32(line.uncIssues);
         r->AdvVolume = static_cast<float>(line.advVolume);
         r->DecVolume = static_cast<float>(line.decVolume);
         r->UncVolume = static_cast<float>(line.uncVolume);
@@ -507,8 +507,8 @@ class ImportRun {
         const std::string& date = *carried_.date;
         double open = line.open, high = line.high, low = line.low;
         bool volumeClamped = false, openIntClamped = false;
-        std::int64_t vol = ToInt32(line.volume, &volumeClamped);
-        std::int64_t oi = ToInt32(line.openInt, &openIntClamped);
+        std::int64_t vol = SaturateToInt32(line.volume, volumeClamped);
+        std::int64_t oi = SaturateToInt32(line.openInt, openIntClamped);
         std::uint8_t storedMark = line.mark;
         std::uint8_t storedReduction =
             static_cast<std::uint8_t>(std::clamp(line.reduction, 0.0, 255.0));
@@ -526,7 +526,7 @@ class ImportRun {
         bool& clamped = outcome.clamped;
         const auto hold = [&clamped](std::int64_t v) {
             if (v > INT32_MAX || v < INT32_MIN) clamped = true;
-            return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+            return ClampToInt32(v);
         };
         clamped = volumeClamped || openIntClamped;
         const std::int32_t storedVolume = hold(vol);

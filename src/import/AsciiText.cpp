@@ -4,9 +4,9 @@
 #include <array>
 #include <cmath>
 #include <cstdio>
-#include <limits>
 
 #include "database/PackedDate.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -153,7 +153,7 @@ double ParseLeadingNumber(std::string_view text, std::size_t* end) {
 
 std::int32_t ParseCommandInteger(std::string_view text) {
     const long long v = ParsePart(text).value_or(0);
-    return static_cast<std::int32_t>(std::clamp(v, -2147483648LL, 2147483647LL));
+    return ClampToInt32(v);
 }
 
 std::uint8_t MarkCode(std::string_view text) {

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <bit>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 
 #include "database/ByteOrder.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -22,13 +22,6 @@ std::string FieldText(const std::uint8_t* p, std::size_t size) {
     std::size_t n = 0;
     while (n < size && p[n] != 0) ++n;
     return std::string(reinterpret_cast<const char*>(p), n);
-}
-
-// Volume and open interest: truncated, held to 0..INT32_MAX (NaN gives 0).
-std::int32_t ToCount(float v) {
-    if (!(v > 0)) return 0;
-    if (v >= 2147483648.0f) return INT32_MAX;
-    return static_cast<std::int32_t>(v);
 }
 
 bool IsPrice(float v) {
@@ -178,15 +171,15 @@ bool MetastockDataReader::Decode(const std::uint8_t* rec, Quotation& out) const 
         q.Low = f[2];
         q.Close = f[3];
         q.Open = f[3];
-        q.Volume = ToCount(f[4]);
+        q.Volume = SaturateToCount(f[4]);
         q.OpenInt = 0;
     } else {
         q.Open = f[1];
         q.High = f[2];
         q.Low = f[3];
         q.Close = f[4];
-        q.Volume = ToCount(f[5]);
-        q.OpenInt = ToCount(f[6]);
+        q.Volume = SaturateToCount(f[5]);
+        q.OpenInt = SaturateToCount(f[6]);
     }
     if (!IsPrice(q.Close) || !IsPrice(q.High) || !IsPrice(q.Low)) return false;
     if (!IsPrice(q.Open)) q.Open = q.Close;

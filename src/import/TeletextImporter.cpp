@@ -2,7 +2,6 @@
 
 #include <array>
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -11,6 +10,7 @@
 #include "database/FileUtil.h"
 #include "database/FixedText.h"
 #include "database/PackedDate.h"
+#include "platform/Saturate.h"
 
 namespace velmora {
 
@@ -96,12 +96,6 @@ long long ParseInteger(std::string_view text) {
         value = value * 10 + (text[i] - '0');
     }
     return negative ? -value : value;
-}
-
-std::int32_t ClampVolume(double v) {
-    if (!(v > 0)) return 0;
-    if (v >= 2147483647.0) return INT32_MAX;
-    return static_cast<std::int32_t>(v);
 }
 
 bool IsIndexTicker(std::string_view ticker) {
@@ -194,8 +188,8 @@ TeletextImportResult ImportTeletext(Database& db, const fs::path& path) {
         }
         const bool isIndex = IsIndexTicker(q.ticker);
         const std::int32_t volume =
-            isIndex ? ClampVolume(static_cast<double>(volumeSum))
-                    : ClampVolume(
+            isIndex ? SaturateToCount(static_cast<double>(volumeSum))
+                    : SaturateToCount(
                           std::trunc(static_cast<double>(q.turnover) * 1000.0 / (2.0 * q.price)));
         if (!db.SetQuotation(q.ticker, result.dateText, q.price, volume, 0,
                              static_cast<std::uint8_t>(q.mark),

@@ -1,8 +1,8 @@
 #include "portfolio/PortfolioFigures.h"
 
 #include <cmath>
-#include <limits>
 
+#include "platform/Saturate.h"
 #include "platform/StringFormat.h"
 
 namespace velmora {
@@ -106,8 +106,7 @@ TradeProposal ProposeTrade(Database& db, const Portfolio& portfolio, std::string
         // Whole shares the available money buys at that close, never below 0.
         const double shares = q->Close > 0 ? portfolio.AvailableMoney() / q->Close : 0;
         const double whole = std::isfinite(shares) ? std::trunc(std::fmax(0.0, shares)) : 0;
-        const double limit = std::numeric_limits<int>::max();
-        t.Quantity = FormatString("%d", static_cast<int>(std::fmin(whole, limit)));
+        t.Quantity = FormatString("%d", SaturateToInt32(whole));
     }
     return t;
 }
