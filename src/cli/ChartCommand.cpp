@@ -65,6 +65,140 @@ bool ParsePanes(const std::string& text, std::vector<std::pair<int, int>>& panes
     return !panes.empty() && panes.size() <= ProportionalSplitter::kMaxRows;
 }
 
+// What the options ask of the chart, once they are read and checked.
+struct ChartRequest {
+    std::optional<std::string> out;  // the PNG file
+    std::optional<std::string> pdf;
+    int width = 0;
+    int height = 0;
+    Periodicity period = Periodicity::Daily;
+    std::optional<ChartType> chartType;
+    std::optional<std::vector<std::pair<int, int>>> panes;  // (id, percent or -1)
+    std::optional<int> visibleBars;
+    std::optional<int> scroll;
+    std::optional<int> selectedBar;
+    bool volumeShares = false;
+    std::optional<std::string> signalsFormula;  // the formula of --signals-formula-file
+};
+
+ChartTable ReadChartTable(const Context& ctx) {
+    ChartTable table;
+    ReadChartsFile(table, ctx.profileDir / kChartsFileName);
+    return table;
+}
+
+// A chart window drawn off screen: the charts file's definitions, the settings and the panes
+// over the stock, and the engine the formula-driven panes run their formulas on while they
+// paint (a pane whose formula fails is drawn without graphs and counted).
+class OffscreenChart {
+  public:
+    OffscreenChart(Context& ctx, const Stock& stock, const ChartRequest& request)
+        : table_(ReadChartTable(ctx)),
+          model_(table_, ctx.prefs.AutoArrangeCharts()),
+          consoleErrors_(ctx.err),
+          paneErrors_(consoleErrors_),
+          paneEngine_(paneErrors_, &ctx.db) {
+        settings_.FromPreferences(ctx.prefs);
+        if (request.chartType) settings_.chartType = *request.chartType;
+        if (request.volumeShares) settings_.volumeShowsTurnover = false;
+        if (request.visibleBars) settings_.visibleBars = *request.visibleBars;
+        model_.SetClientHeight(request.height);
+        if (request.panes) {
+            bool percents = true;
+            for (const auto& p : *request.panes) percents = percents && p.second >= 0;
+            model_.SetPanes(*request.panes);
+            if (!percents) model_.Arrange();
+        } else {
+            model_.Open(ctx.profileDir / kLayoutFileName);
+        }
+        view_.model = &model_;
+        view_.table = &table_;
+        view_.settings = &settings_;
+        view_.prefs = &ctx.prefs;
+        view_.cache = &cache_;
+        view_.stock = &stock;
+        view_.database = &ctx.db;
+        view_.engine = &paneEngine_;
+    }
+    OffscreenChart(const OffscreenChart&) = delete;
+    OffscreenChart& operator=(const OffscreenChart&) = delete;
+
+    // Shows the stock in the periodicity, every pane scrolled to the bar when one is given.
+    void Show(Periodicity period, std::optional<int> scroll) {
+        data_.visibleBars = settings_.visibleBars;
+        model_.SetPeriodicity(period, cache_, data_);
+        data_.barCount = static_cast<int>(WindowStock(view_)->Quotations.size());
+        model_.Receive({RefreshHint::Kind::Everything}, data_);
+        for (int i = 0; i < model_.PaneCount(); ++i)
+            if (scroll) model_.Pane(i).scroll.MoveTo(*scroll);
+    }
+
+    // Runs the formula on the stock as the window shows it; its buy and sell arrays become
+    // the price panes' trade arrows. True when the formula failed.
+    bool RunSignals(Context& ctx, const std::string& formula) {
+        if (WindowStock(view_)->Quotations.empty()) return false;
+        ConsoleFormulaErrorSink errors(ctx.err);
+        FormulaEngine engine(errors, &ctx.db);
+        engine.ClearErrorFlag();
+        FormulaRun run = engine.BeginRun(*WindowStock(view_));
+        run.Execute(formula);
+        data_.buy = run.GetArray("buy");
+        data_.sell = run.GetArray("sell");
+        data_.runBars = run.BarCount();
+        model_.Receive({RefreshHint::Kind::FormulaRan}, data_);
+        const bool failed = engine.ErrorFlag();
+        data_.buy = data_.sell = nullptr;
+        return failed;
+    }
+
+    void SelectBar(int bar) {
+        settings_.selectedBar = bar;
+        settings_.markerShown = true;
+    }
+
+    ChartWindowView& View() { return view_; }
+    int PaneErrorCount() const { return paneErrors_.count; }
+
+  private:
+    ChartTable table_;
+    ChartSettings settings_;
+    CompressedStockCache cache_;
+    ChartWindowModel model_;
+    ConsoleFormulaErrorSink consoleErrors_;
+    CountingFormulaErrorSink paneErrors_;
+    FormulaEngine paneEngine_;
+    ChartWindowView view_;
+    HintData data_;
+};
+
+// Writes the PNG and the PDF asked for and prints their names. False after "cannot write".
+bool WriteChartFiles(Context& ctx, ChartWindowView& view, const ChartRequest& request) {
+    if (request.out && !WriteChartPng(view, request.width, request.height, *request.out)) {
+        ctx.Error("cannot write '" + *request.out + "'");
+        return false;
+    }
+    if (request.pdf && !WriteChartPdf(view, request.width, request.height, *request.pdf)) {
+        ctx.Error("cannot write '" + *request.pdf + "'");
+        return false;
+    }
+    if (request.out) std::fprintf(ctx.out, "%s\n", request.out->c_str());
+    if (request.pdf) std::fprintf(ctx.out, "%s\n", request.pdf->c_str());
+    return true;
+}
+
+int DrawChart(Context& ctx, const Stock& stock, const ChartRequest& request) {
+    OffscreenChart chart(ctx, stock, request);
+    chart.Show(request.period, request.scroll);
+    const bool formulaFailed =
+        request.signalsFormula && chart.RunSignals(ctx, *request.signalsFormula);
+    if (request.selectedBar) chart.SelectBar(*request.selectedBar);
+    if (!WriteChartFiles(ctx, chart.View(), request)) return kFailure;
+    if (formulaFailed) ctx.Error("chart: the formula of --signals-formula-file failed");
+    if (chart.PaneErrorCount() > 0)
+        ctx.Error("chart: the formula of a pane failed; the pane is drawn without its graphs");
+    return formulaFailed || chart.PaneErrorCount() > 0 ? kFailure : kSuccess;
+}
+
 }  // namespace
 
 int RunChart(Context& ctx, std::vector<std::string>& args) {
@@ -130,81 +264,20 @@ int RunChart(Context& ctx, std::vector<std::string>& args) {
     Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
     if (stock == nullptr) return kFailure;
 
-    ChartTable table;
-    ReadChartsFile(table, ctx.profileDir / kChartsFileName);
-    ChartSettings settings;
-    settings.FromPreferences(ctx.prefs);
-    if (chartType) settings.chartType = *chartType;
-    if (volumeShares) settings.volumeShowsTurnover = false;
-    if (visible) settings.visibleBars = visibleBars;
-    CompressedStockCache cache;
-    ChartWindowModel model(table, ctx.prefs.AutoArrangeCharts());
-    model.SetClientHeight(height);
-    if (panes) {
-        bool percents = true;
-        for (const auto& p : paneList) percents = percents && p.second >= 0;
-        model.SetPanes(paneList);
-        if (!percents) model.Arrange();
-    } else {
-        model.Open(ctx.profileDir / kLayoutFileName);
-    }
-
-    ChartWindowView view;
-    view.model = &model;
-    view.table = &table;
-    view.settings = &settings;
-    view.prefs = &ctx.prefs;
-    view.cache = &cache;
-    view.stock = stock;
-    view.database = &ctx.db;
-    // The formula-driven panes run their formulas on this engine while they paint; a pane
-    // whose formula fails is drawn without graphs and makes the run fail.
-    ConsoleFormulaErrorSink consoleErrors(ctx.err);
-    CountingFormulaErrorSink paneErrors(consoleErrors);
-    FormulaEngine paneEngine(paneErrors, &ctx.db);
-    view.engine = &paneEngine;
-    HintData data;
-    data.visibleBars = settings.visibleBars;
-    model.SetPeriodicity(period, cache, data);
-    data.barCount = static_cast<int>(WindowStock(view)->Quotations.size());
-    model.Receive({RefreshHint::Kind::Everything}, data);
-    for (int i = 0; i < model.PaneCount(); ++i)
-        if (scroll) model.Pane(i).scroll.MoveTo(scrollPosition);
-    // The signalsFile formula runs on the stock as the window shows it; its buy and sell arrays
-    // become the price panes' trade arrows.
-    bool formulaFailed = false;
-    if (signalsFile && !WindowStock(view)->Quotations.empty()) {
-        ConsoleFormulaErrorSink errors(ctx.err);
-        FormulaEngine engine(errors, &ctx.db);
-        engine.ClearErrorFlag();
-        FormulaRun run = engine.BeginRun(*WindowStock(view));
-        run.Execute(*signalsText);
-        data.buy = run.GetArray("buy");
-        data.sell = run.GetArray("sell");
-        data.runBars = run.BarCount();
-        model.Receive({RefreshHint::Kind::FormulaRan}, data);
-        formulaFailed = engine.ErrorFlag();
-        data.buy = data.sell = nullptr;
-    }
-    if (selected) {
-        settings.selectedBar = selectedBar;
-        settings.markerShown = true;
-    }
-
-    if (out && !WriteChartPng(view, width, height, *out)) {
-        ctx.Error("cannot write '" + *out + "'");
-        return kFailure;
-    }
-    if (pdf && !WriteChartPdf(view, width, height, *pdf)) {
-        ctx.Error("cannot write '" + *pdf + "'");
-        return kFailure;
-    }
-    if (out) std::fprintf(ctx.out, "%s\n", out->c_str());
-    if (pdf) std::fprintf(ctx.out, "%s\n", pdf->c_str());
-    if (formulaFailed) ctx.Error("chart: the formula of --signals-formula-file failed");
-    if (paneErrors.count > 0)
-        ctx.Error("chart: the formula of a pane failed; the pane is drawn without its graphs");
-    return formulaFailed || paneErrors.count > 0 ? kFailure : kSuccess;
+    ChartRequest request;
+    request.out = out;
+    request.pdf = pdf;
+    request.width = width;
+    request.height = height;
+    request.period = period;
+    request.chartType = chartType;
+    if (panes) request.panes = paneList;
+    if (visible) request.visibleBars = visibleBars;
+    if (scroll) request.scroll = scrollPosition;
+    if (selected) request.selectedBar = selectedBar;
+    request.volumeShares = volumeShares;
+    if (signalsFile) request.signalsFormula = *signalsText;
+    return DrawChart(ctx, *stock, request);
 }
 
 }  // namespace velmora::cli
