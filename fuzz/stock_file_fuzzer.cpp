@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             owned->Ticker.Set("ABC");
             Stock* s = db.AdoptStock(std::move(owned));
             fuzz::WriteFile(StockFilePath(dir, "ABC"), data, size);
-            if (!db.LoadOlderQuotations(*s) ||
+            if (!db.LoadFullHistory(*s).IsOk() ||
                 (fullCount != 0 && s->Quotations.size() != fullCount))
                 std::abort();
             for (std::size_t i = 1; i < s->Quotations.size(); ++i) {

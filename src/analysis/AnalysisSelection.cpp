@@ -73,7 +73,8 @@ OlderQuotationsForRun::OlderQuotationsForRun(Database& db, Stock& stock,
     const PackedDate firstLoaded = stock.FirstLoadedDate;
     if (!selection.loadRemainingQuotes || firstLoaded == kNoDate) return;
     if (selection.range == RangeMode::FromTo && !(selection.from < firstLoaded)) return;
-    if (db.LoadOlderQuotations(stock)) formerFirstLoaded_ = firstLoaded;
+    status_ = db.LoadFullHistory(stock);
+    if (status_) formerFirstLoaded_ = firstLoaded;
 }
 
 OlderQuotationsForRun::~OlderQuotationsForRun() {

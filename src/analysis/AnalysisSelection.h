@@ -7,6 +7,7 @@
 
 #include "database/Database.h"
 #include "database/StockFilter.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -46,7 +47,8 @@ BarRange VisitedBars(const Stock& stock, const AnalysisSelection& selection);
 
 // Brings a partially loaded stock's older quotations into memory for a run when the selection
 // asks for them (in the from..to range only when "from" lies before the first loaded date),
-// and on destruction drops them again, so the stock holds what it held before.
+// and on destruction drops them again, so the stock holds what it held before. When they cannot
+// be read, LoadStatus() says why and the stock keeps what it holds.
 class OlderQuotationsForRun {
   public:
     OlderQuotationsForRun(Database& db, Stock& stock, const AnalysisSelection& selection);
@@ -54,9 +56,11 @@ class OlderQuotationsForRun {
     OlderQuotationsForRun(const OlderQuotationsForRun&) = delete;
     OlderQuotationsForRun& operator=(const OlderQuotationsForRun&) = delete;
     bool Loaded() const { return formerFirstLoaded_ != kNoDate; }
+    const Status& LoadStatus() const { return status_; }
 
   private:
     Stock& stock_;
+    Status status_;
     PackedDate formerFirstLoaded_ = kNoDate;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "platform/Saturate.h"
 #include "platform/StringFormat.h"
@@ -107,7 +108,11 @@ int QuickReview::QuotationIndex(Stock& stock, PackedDate day, int lookBack) {
     int index = find();
     if (stock.FirstLoadedDate != 0 &&
         ((index < 0 && day < stock.FirstLoadedDate) || (index >= 0 && index < lookBack))) {
-        db_.LoadOlderQuotations(stock);
+        Status loaded = db_.LoadFullHistory(stock);
+        if (!loaded) {
+            historyStatus_.Update(std::move(loaded));
+            return -1;
+        }
         index = find();
     }
     return index;
@@ -189,6 +194,7 @@ void QuickReview::AddRatioRow(Stock& stock, PackedDate day, int type) {
 
 void QuickReview::Fill(int type, std::string_view dayText, const StockFilter& filter) {
     rows_.Clear();
+    historyStatus_ = Status::Ok();
     const PackedDate day = TextToDate(dayText);
     if (day == kNoDate || type < 0 || type >= kReviewTypeCount) return;
     for (const auto& stock : db_.Stocks()) {

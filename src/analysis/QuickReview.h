@@ -12,6 +12,7 @@
 #include "analysis/ResultList.h"
 #include "database/Database.h"
 #include "database/StockFilter.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -71,13 +72,17 @@ class QuickReview {
     void Fill() { Fill(type_, DateToText(day_), filter_); }
 
     const ReviewList& Rows() const { return rows_; }
+    // Ok, or why the last fill could not read the older quotations of a stock it needed (the
+    // first such stock); that stock is listed as having no quotation on the day.
+    const Status& HistoryStatus() const { return historyStatus_; }
 
   private:
     void AddQuoteRow(Stock& stock, PackedDate day);
     void AddReturnRow(Stock& stock, PackedDate day, int type);
     void AddRatioRow(Stock& stock, PackedDate day, int type);
     // The index of the stock's quotation on the day, -1 for none; older quotations still on
-    // disk are brought in when the day or the look-back of the type may reach them.
+    // disk are brought in when the day or the look-back of the type may reach them (-1 when
+    // they cannot be, recorded in historyStatus_).
     int QuotationIndex(Stock& stock, PackedDate day, int lookBack);
 
     Database& db_;
@@ -85,6 +90,7 @@ class QuickReview {
     PackedDate day_ = kNoDate;
     StockFilter filter_;
     ReviewList rows_;
+    Status historyStatus_;
 };
 
 }  // namespace velmora

@@ -33,6 +33,12 @@ AnalysisOutcome RunOverSelection(Database& db, FormulaEngine& engine, UserInterf
             break;
         }
         const OlderQuotationsForRun older(db, stock, selection);
+        if (!older.LoadStatus()) {
+            // A run over only the recent part of the asked-for history would mislead.
+            ui.ShowMessage(older.LoadStatus().ToString());
+            outcome = AnalysisOutcome::HistoryUnreadable;
+            break;
+        }
         if (stock.Quotations.empty()) continue;
         {
             // The run ends before the stock's older quotations are dropped again.

@@ -4,7 +4,8 @@
 // in the stock's older quotations when the selection asks for them, runs the trading-rule
 // formula and hands the stock and its `buy` and `sell` arrays to the caller's step while the run
 // is still open. A cancelled progress dialog, a formula that lacks the arrays the caller needs
-// (kMissingBuySell is shown) or a formula error ends the loop.
+// (kMissingBuySell is shown), a stock whose older quotations cannot be read (the reason is
+// shown) or a formula error ends the loop.
 
 #include <functional>
 #include <string_view>
@@ -26,6 +27,7 @@ enum class AnalysisOutcome {
     Cancelled,           // the user cancelled the progress dialog
     MissingAssignments,  // kMissingBuySell was shown
     FormulaError,        // the engine reported an error
+    HistoryUnreadable,   // a stock's older quotations could not be read (the reason was shown)
 };
 
 // The formula's signal arrays for one stock, one value per quotation; null when not assigned.

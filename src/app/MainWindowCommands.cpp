@@ -1,5 +1,7 @@
 #include "app/MainWindowCommands.h"
 
+#include <utility>
+
 namespace velmora {
 
 void StoreWindowPlacement(SettingsStore& settings, const WindowPlacement& placement) {
@@ -45,17 +47,22 @@ bool HasRemainingQuotations(const Stock* stock) {
     return stock != nullptr && stock->FirstLoadedDate != 0;
 }
 
-int LoadAllRemainingQuotations(Database& db, ProgressReporter& progress) {
+int LoadAllRemainingQuotations(Database& db, UserInterface& ui) {
+    ProgressReporter& progress = ui.Progress();
     int loaded = 0;
+    Status failure;
     const int total = db.StockCount();
     for (int i = 0; i < total; ++i) {
         Stock& stock = *db.StockAt(i);
         if (!HasRemainingQuotations(&stock)) continue;
         const bool goOn = progress.Step(i, total, stock.TickerText(), kLoadingQuotationsCaption);
-        if (db.LoadOlderQuotations(stock)) ++loaded;
+        Status one = db.LoadFullHistory(stock);
+        if (one) ++loaded;
+        failure.Update(std::move(one));
         if (!goOn) break;
     }
     progress.Close();
+    if (!failure) ui.ShowMessage(failure.ToString());
     return loaded;
 }
 

@@ -57,7 +57,9 @@ bool CloseMainWindow(Application& app, UserInterface& ui, SettingsStore& setting
 bool HasRemainingQuotations(const Stock* stock);
 // "All stocks": loads the older quotations of every partially loaded stock, stepping the
 // progress dialog with the ticker under "Loading quotations..."; Cancel stops after the stock
-// being loaded. The dialog is closed at the end. The number of stocks loaded.
-int LoadAllRemainingQuotations(Database& db, ProgressReporter& progress);
+// being loaded. The dialog is closed at the end. A stock whose older quotations cannot be read
+// keeps what it holds; the first such failure is shown after the dialog closes. The number of
+// stocks loaded.
+int LoadAllRemainingQuotations(Database& db, UserInterface& ui);
 
 }  // namespace velmora

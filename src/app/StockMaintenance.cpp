@@ -86,9 +86,9 @@ StockMaintenance::StockMaintenance(Database& db, const Preferences& prefs, UserI
 void StockMaintenance::MakeCurrent(Stock* stock, int flags) {
     current_ = stock;
     if (stock != nullptr) {
-        if (prefs_.LoadAllQuotesWhenSelected() && stock->FirstLoadedDate != 0) {
-            db_.LoadOlderQuotations(*stock);
-        }
+        // A stock whose older quotations cannot be read still becomes current, with the
+        // reason shown.
+        if (prefs_.LoadAllQuotesWhenSelected()) LoadFullHistory(*stock);
         windows_.SetChartCaption(ChartCaption(*stock));
     }
     windows_.RefreshCharts(flags);
@@ -96,6 +96,12 @@ void StockMaintenance::MakeCurrent(Stock* stock, int flags) {
         windows_.RebuildStockTree((flags & kCurrentTreeFromScratch) != 0);
     }
     if (flags & kCurrentSelect) windows_.SelectStock(stock);
+}
+
+bool StockMaintenance::LoadFullHistory(Stock& stock) {
+    const Status loaded = db_.LoadFullHistory(stock);
+    if (!loaded) ui_.ShowMessage(loaded.ToString());
+    return loaded.IsOk();
 }
 
 void StockMaintenance::SetPickedDate(PackedDate date) {
@@ -155,12 +161,16 @@ int StockMaintenance::DeleteSession() {
 int StockMaintenance::DeleteSession(std::string_view dateText) {
     const PackedDate date = TextToDate(dateText);
     if (date == kNoDate) return 0;
+    // A session older than what is in memory is still in the stock's file; every such stock
+    // comes in first, so that the session goes from all stocks or from none.
+    for (const auto& stock : db_.Stocks()) {
+        if (stock->FirstLoadedDate != 0 && date < stock->FirstLoadedDate &&
+            !LoadFullHistory(*stock)) {
+            return -1;
+        }
+    }
     int deleted = 0;
     for (const auto& stock : db_.Stocks()) {
-        // A session older than what is in memory is still in the stock's file.
-        if (stock->FirstLoadedDate != 0 && date < stock->FirstLoadedDate) {
-            db_.LoadOlderQuotations(*stock);
-        }
         if (db_.DeleteQuotation(*stock, date)) ++deleted;
     }
     windows_.RefreshCharts(0);
@@ -178,6 +188,10 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
         ui_.ShowMessage(kTickerTaken);
         return false;
     }
+    const bool tickerChanged = newTicker != oldTicker;
+    // A save takes the quotations still on disk from the file named after the ticker, so they
+    // come into memory before a rename; a stock whose file cannot give them is left unchanged.
+    if (tickerChanged && !LoadFullHistory(stock)) return false;
     const std::int32_t oldCategoryWord = stock.CategoryWord;
     const std::int32_t oldFlags = stock.Flags;
     const StockInformation before = StockInformation::Of(stock);
@@ -201,10 +215,7 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
                   (info.Favourite ? Stock::kFavouriteFlag : 0);
     if (StockInformation::Of(stock).Alias != before.Alias) db_.AliasChanged();
 
-    const bool tickerChanged = newTicker != oldTicker;
     if (tickerChanged) {
-        // A save takes the quotations still on disk from the file named after the ticker.
-        if (stock.FirstLoadedDate != 0) db_.LoadOlderQuotations(stock);
         RenamePortfolioPositions(oldTicker, newTicker);
         db_.RenameStock(oldTicker, newTicker);
         Workspace(db_, prefs_, ui_).MarkStockFileDeleted(oldTicker);
@@ -248,7 +259,7 @@ int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, 
     const PackedDate date = TextToDate(dateText);
     if (date == kNoDate || !std::isfinite(ratio) || !(ratio > 0)) return 0;
     // Every older quotation is rescaled, so those still on disk come in first.
-    if (stock->FirstLoadedDate != 0) db_.LoadOlderQuotations(*stock);
+    if (!LoadFullHistory(*stock)) return 0;
 
     for (Quotation& q : stock->Quotations) {
         if (q.Date >= date) break;
@@ -281,7 +292,7 @@ int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, 
 
 std::optional<SplitDialog> StockMaintenance::OpenSplitDialog(PackedDate initialDate) {
     if (current_ == nullptr) return std::nullopt;
-    if (current_->FirstLoadedDate != 0) db_.LoadOlderQuotations(*current_);
+    if (!LoadFullHistory(*current_)) return std::nullopt;
     return SplitDialog(db_, current_->Ticker.Str(), initialDate);
 }
 

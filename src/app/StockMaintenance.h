@@ -115,22 +115,26 @@ class StockMaintenance {
     }
     // Deletes the current stock's quotation at the picked date.
     bool DeleteQuotation();
-    // Deletes the quotation at the picked date from every stock; the number deleted.
+    // Deletes the quotation at the picked date from every stock; the number deleted. The stocks
+    // that may hold the session among their quotations still on disk load them first; when one
+    // cannot, the reason is shown, nothing is deleted and the result is -1.
     int DeleteSession();
     int DeleteSession(std::string_view dateText);
 
     // The "Stock Information" dialog's OK: refuses a ticker taken by another stock (the
     // message kTickerTaken, false); otherwise stores the fields. A changed ticker loads the
-    // older quotations, renames the stock's positions in the workspace's portfolio file (saved
+    // older quotations first (when they cannot be read: the reason shown, nothing changed,
+    // false), renames the stock's positions in the workspace's portfolio file (saved
     // when any changed), renames the stock and sets its old file aside.
     bool ApplyStockInformation(Stock& stock, const StockInformation& info);
 
     // The Split command: the current stock's older quotations come into memory, then the split
     // dialog opens on it (its date picker starting at `initialDate`). None without a current
-    // stock.
+    // stock, or when its older quotations cannot be read (the reason is shown).
     std::optional<SplitDialog> OpenSplitDialog(PackedDate initialDate);
 
-    // Split: 0 when there is no such stock (or the date or ratio is unusable), 1 done, 2 done
+    // Split: 0 when there is no such stock (or the date or ratio is unusable, or its older
+    // quotations cannot be read: the reason is shown and nothing changes), 1 done, 2 done
     // and the portfolio's positions changed (the caller saves or marks the portfolio). Prices
     // before the date are divided by the ratio, volumes multiplied; NominalValue and Issue follow;
     // the price chart's studies too.
@@ -138,6 +142,8 @@ class StockMaintenance {
               Portfolio* portfolio = nullptr);
 
   private:
+    // The database's LoadFullHistory; false after showing why it failed.
+    bool LoadFullHistory(Stock& stock);
     void RenamePortfolioPositions(std::string_view oldTicker, std::string_view newTicker);
 
     Database& db_;

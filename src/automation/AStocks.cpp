@@ -99,7 +99,10 @@ void AStock::SetTicker(const QString& ticker) {
         return;
     }
     // The file is set aside below, so everything it holds must be in memory first.
-    if (s->FirstLoadedDate != 0 && !context_.db.LoadOlderQuotations(*s)) return;
+    if (const Status loaded = context_.db.LoadFullHistory(*s); !loaded) {
+        context_.ui.ShowMessage(loaded.ToString());
+        return;
+    }
     const std::string old = s->Ticker.Str();
     Workspace(context_.db, context_.prefs, context_.ui).MarkStockFileDeleted(old);
     context_.setAsideTickers.push_back(old);

@@ -44,8 +44,11 @@ struct Context {
     bool OpenWorkspace();
     // Saves the workspace unless --no-save was given.
     bool SaveWorkspace();
-    // Brings every partially loaded stock's older quotations into memory.
-    void LoadAllQuotations();
+    // Brings every partially loaded stock's older quotations into memory; false after the
+    // error for the first stock whose older quotations cannot be read.
+    [[nodiscard]] bool LoadAllQuotations();
+    // The database's LoadFullHistory; false after the error saying why it failed.
+    [[nodiscard]] bool LoadFullHistory(Stock& stock);
     // Writes "velmora-cli: <message>" to stderr.
     void Error(const std::string& message);
     // Moves TICKER's stock file set aside by a removal or rename (FILE.ZZZ) back in place when
@@ -81,7 +84,8 @@ std::optional<std::string> FormulaText(Context& ctx, const std::optional<std::st
 bool PeriodicityOption(Context& ctx, const std::string& command,
                        const std::optional<std::string>& text, Periodicity& periodicity);
 // Opens the workspace and finds TICKER (also among the aliases when `aliases`) with all its
-// quotations in memory; null after the message ("no stock 'TICKER'").
+// quotations in memory; null after the message ("no stock 'TICKER'", or why its older
+// quotations cannot be read).
 Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases);
 
 // Command handlers.

@@ -33,7 +33,9 @@ bool ParseDate(const std::string& text, PackedDate& date) {
 void PrintMarket(Context& ctx, int market, int status, const CompositesResult& r) {
     const std::string name(
         ctx.db.Categories().Markets[static_cast<std::size_t>(market)].Name.View());
-    if (r.base == nullptr) {
+    if (!r.history) {
+        ctx.Error("composites: " + r.history.ToString());
+    } else if (r.base == nullptr) {
         std::fprintf(ctx.out, "%d\t%s\t-\tno base index\n", market, name.c_str());
     } else if (status == 0) {
         std::fprintf(ctx.out, "%d\t%s\t%s\tbase index belongs to market %d\n", market, name.c_str(),
@@ -84,7 +86,7 @@ int RunComposites(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
     if (!ctx.OpenWorkspace()) return kFailure;
-    ctx.LoadAllQuotations();
+    if (!ctx.LoadAllQuotations()) return kFailure;
     const std::string base = ctx.prefs.DefaultRSBase();
     int status = kSuccess;
     if (marketIndex >= 0) {

@@ -49,10 +49,17 @@ bool Context::SaveWorkspace() {
     return true;
 }
 
-void Context::LoadAllQuotations() {
+bool Context::LoadAllQuotations() {
     for (const auto& s : db.Stocks()) {
-        if (s->FirstLoadedDate != 0) db.LoadOlderQuotations(*s);
+        if (!LoadFullHistory(*s)) return false;
     }
+    return true;
+}
+
+bool Context::LoadFullHistory(Stock& stock) {
+    const Status loaded = db.LoadFullHistory(stock);
+    if (!loaded) Error(loaded.ToString());
+    return loaded.IsOk();
 }
 
 void Context::Error(const std::string& message) {
@@ -141,8 +148,7 @@ Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases)
         ctx.Error("no stock '" + ticker + "'");
         return nullptr;
     }
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
-    return stock;
+    return ctx.LoadFullHistory(*stock) ? stock : nullptr;
 }
 
 }  // namespace velmora::cli

@@ -19,7 +19,7 @@ bool NoArguments(Context& ctx, const char* command, const std::vector<std::strin
 int RunInfo(Context& ctx, std::vector<std::string>& args) {
     if (!NoArguments(ctx, "info", args)) return kUsage;
     if (!ctx.OpenWorkspace()) return kFailure;
-    ctx.LoadAllQuotations();
+    if (!ctx.LoadAllQuotations()) return kFailure;
     long long quotes = 0;
     PackedDate first = 0, last = 0;
     for (const auto& s : ctx.db.Stocks()) {
@@ -39,7 +39,7 @@ int RunInfo(Context& ctx, std::vector<std::string>& args) {
 int RunList(Context& ctx, std::vector<std::string>& args) {
     if (!NoArguments(ctx, "list", args)) return kUsage;
     if (!ctx.OpenWorkspace()) return kFailure;
-    ctx.LoadAllQuotations();
+    if (!ctx.LoadAllQuotations()) return kFailure;
     for (const auto& s : ctx.db.Stocks()) {
         const auto& q = s->Quotations;
         std::fprintf(ctx.out, "%s\t%zu\t%s\t%s\t%s\n", s->Ticker.Str().c_str(), q.size(),
@@ -60,7 +60,7 @@ int RunQuotes(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("no stock '" + args[0] + "'");
         return kFailure;
     }
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    if (!ctx.LoadFullHistory(*stock)) return kFailure;
     std::fputs("date,open,high,low,close,volume,openint,mark,reduction\n", ctx.out);
     for (const Quotation& q : stock->Quotations) {
         std::fprintf(ctx.out, "%s,%s,%s,%s,%s,%" PRId32 ",%" PRId32 ",%u,%u\n",

@@ -268,8 +268,7 @@ int RunFindSplit(Context& ctx, std::vector<std::string>& args) {
     }
     if (!ctx.OpenWorkspace()) return kFailure;
     Stock* stock = FindOrComplain(ctx, args[0]);
-    if (stock == nullptr) return kFailure;
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    if (stock == nullptr || !ctx.LoadFullHistory(*stock)) return kFailure;
     std::string dateText = after.value_or("");
     const double ratio = FindNextSplit(*stock, dateText);
     std::fprintf(ctx.out, "%s\t%g\n", dateText.c_str(), ratio);
@@ -285,6 +284,7 @@ int RunDeleteSession(Context& ctx, std::vector<std::string>& args) {
     ShellWindows windows;
     StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
     const int deleted = maintenance.DeleteSession(args[0]);
+    if (deleted < 0) return kFailure;  // the reason was shown
     std::fprintf(ctx.out, "deleted\t%d\n", deleted);
     return Finish(ctx);
 }
@@ -299,7 +299,7 @@ int RunDeleteQuote(Context& ctx, std::vector<std::string>& args) {
     if (stock == nullptr) return kFailure;
     ShellWindows windows;
     StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
-    if (stock->FirstLoadedDate != 0) ctx.db.LoadOlderQuotations(*stock);
+    if (!ctx.LoadFullHistory(*stock)) return kFailure;
     maintenance.MakeCurrent(stock, 0);
     maintenance.SetPickedDate(TextToDate(args[1]));
     if (!maintenance.DeleteQuotation()) {

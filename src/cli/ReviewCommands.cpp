@@ -89,6 +89,10 @@ int RunReview(Context& ctx, std::vector<std::string>& args) {
     QuickReview review(ctx.db);
     review.Fill(type, *dateText, filter);
     for (const ResultRow& row : review.Rows()) std::fprintf(ctx.out, "%s\n", row.Text.c_str());
+    if (const Status& history = review.HistoryStatus(); !history) {
+        ctx.Error(history.ToString());
+        return kFailure;
+    }
     return kSuccess;
 }
 
@@ -98,7 +102,7 @@ int RunRiskMap(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
     if (!ctx.OpenWorkspace()) return kFailure;
-    ctx.LoadAllQuotations();
+    if (!ctx.LoadAllQuotations()) return kFailure;
     RiskYieldMap map;
     map.Compute(ctx.db);
     for (int i = 0; i < ctx.db.StockCount(); ++i) {

@@ -19,10 +19,11 @@ int IndexOfDate(const std::vector<Quotation>& quotes, PackedDate date) {
 
 // Brings the stock's older quotations into memory when the computation reaches back to them,
 // so that a partially loaded stock is neither missing its days nor their previous closes.
-void LoadBackTo(Database& db, Stock& stock, PackedDate earliest) {
+Status LoadBackTo(Database& db, Stock& stock, PackedDate earliest) {
     if (stock.FirstLoadedDate != kNoDate && stock.FirstLoadedDate >= earliest) {
-        db.LoadOlderQuotations(stock);
+        return db.LoadFullHistory(stock);
     }
+    return Status::Ok();
 }
 
 }  // namespace
@@ -45,7 +46,8 @@ int ComputeComposites(Database& db, std::string_view defaultBase, const Composit
     if (base->FirstLoadedDate != kNoDate &&
         (request.count < 0 || request.count > Database::QuotationCount(*base) ||
          (request.count == 0 && request.from < base->FirstLoadedDate))) {
-        db.LoadOlderQuotations(*base);
+        out.history = db.LoadFullHistory(*base);
+        if (!out.history) return 0;
     }
     const std::vector<Quotation>& days = base->Quotations;
     const int total = static_cast<int>(days.size());
@@ -69,10 +71,12 @@ int ComputeComposites(Database& db, std::string_view defaultBase, const Composit
 
     if (lo <= hi && !members.empty()) {
         const PackedDate earliest = days[static_cast<std::size_t>(lo)].Date;
-        for (Stock* s : members) LoadBackTo(db, *s, earliest);
+        for (Stock* s : members) out.history.Update(LoadBackTo(db, *s, earliest));
         if ((request.flags & kCompositeVolume) && (request.flags & kCompositeCopyVolume)) {
-            for (Stock* s : indexes) LoadBackTo(db, *s, earliest);
+            for (Stock* s : indexes) out.history.Update(LoadBackTo(db, *s, earliest));
         }
+        // Composites made from part of a member's history would be wrong for the older days.
+        if (!out.history) return 0;
     }
 
     const bool volume = (request.flags & kCompositeVolume) != 0;

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "database/Database.h"
+#include "platform/Status.h"
 #include "platform/UserInterface.h"
 
 namespace velmora {
@@ -33,12 +34,14 @@ struct CompositesResult {
     const Stock* base = nullptr;  // none when the market has no base index stock
     int days = 0;                 // base quotations visited
     int members = 0;              // member stocks of the market
+    Status history;               // why a stock's older quotations could not be read
 };
 
 // Computes the composites of request.market. The base index is the market's composites base
 // ticker, or `defaultBase` when that is empty. Returns 1 when done or when there is nothing to
 // do (no base stock), 0 when the base stock belongs to another market or the market index is
-// outside 0..255.
+// outside 0..255, and 0 with nothing computed when the older quotations of a stock the
+// computation reaches back to cannot be read (result->history says why).
 int ComputeComposites(Database& db, std::string_view defaultBase, const CompositesRequest& request,
                       CompositesResult* result = nullptr);
 

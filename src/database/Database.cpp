@@ -221,7 +221,8 @@ const Quotation* Database::FindQuotation(const Stock& stock, PackedDate date) {
 }
 
 Quotation* Database::AddQuotation(Stock& stock, PackedDate date) {
-    if (stock.FirstLoadedDate != 0 && date < stock.FirstLoadedDate && !LoadOlderQuotations(stock)) {
+    if (stock.FirstLoadedDate != 0 && date < stock.FirstLoadedDate &&
+        !LoadOlderQuotations(stock).IsOk()) {
         // Adding in front of quotations still on disk would leave the file out of order.
         return nullptr;
     }
@@ -303,18 +304,29 @@ void Database::ClearADQuotations(Market& market) {
     workspaceDirty_ = true;
 }
 
-bool Database::LoadOlderQuotations(Stock& stock) {
-    if (stock.FirstLoadedDate == 0) return false;
+Status Database::LoadFullHistory(Stock& stock) {
+    if (stock.FirstLoadedDate == 0) return Status::Ok();
+    return LoadOlderQuotations(stock);
+}
+
+Status Database::LoadOlderQuotations(Stock& stock) {
     const auto path = StockFilePath(loadedFromDir_, stock.TickerText());
+    const std::string what = "cannot read the older quotations of " + stock.Ticker.Str() + " from";
     std::vector<Quotation> older;
     switch (ReadAllQuotations(path, older)) {
         case StockFileStatus::Ok:
             break;
+        case StockFileStatus::Unreadable:
+            return ErrnoStatus(what, path);
         case StockFileStatus::NotAStockFile:
             stock.FirstLoadedDate = 0;
-            return false;
-        default:
-            return false;
+            return Status::FileError(what + " a file that is not a stock file:", path, 0,
+                                     StatusCode::BadMagic);
+        case StockFileStatus::OldFormat:
+            return Status::FileError(what + " a file of the old format:", path, 0,
+                                     StatusCode::NotSupported);
+        case StockFileStatus::Damaged:
+            return Status::FileError(what + " a damaged file:", path, 0, StatusCode::Corrupt);
     }
     const auto kept = static_cast<std::size_t>(stock.SkippedCount);
     if (kept > 0 && kept <= older.size()) {
@@ -343,7 +355,7 @@ bool Database::LoadOlderQuotations(Stock& stock) {
     stock.Quotations.swap(merged);
     stock.FirstLoadedDate = 0;
     stock.SkippedCount = 0;
-    return true;
+    return Status::Ok();
 }
 
 void Database::ReleaseAll() {

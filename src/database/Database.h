@@ -16,6 +16,7 @@
 
 #include "database/Categories.h"
 #include "database/Stock.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -106,14 +107,19 @@ class Database {
     const std::filesystem::path& LoadedFromDir() const { return loadedFromDir_; }
     void SetLoadedFromDir(std::filesystem::path dir) { loadedFromDir_ = std::move(dir); }
 
-    // Brings a partially loaded stock's remaining quotations into memory from the
-    // loaded-from directory.
-    bool LoadOlderQuotations(Stock& stock);
+    // Gives the stock its full history: a partially loaded stock's quotations still on disk
+    // are read from its file in the loaded-from directory and put in front of those in memory.
+    // Does nothing for a stock that is wholly in memory. On failure the quotations stay as they
+    // were and the status names the file and the reason; a file that is not a stock file at
+    // all also ends the stock's partial state, since it holds nothing more to read.
+    Status LoadFullHistory(Stock& stock);
 
     // Releases every stock and every advance/decline record; the category names stay.
     void ReleaseAll();
 
   private:
+    // LoadFullHistory for a stock with quotations still on disk.
+    Status LoadOlderQuotations(Stock& stock);
     std::size_t LowerBound(std::string_view ticker) const;
     void InsertSorted(std::unique_ptr<Stock> stock);
     std::unique_ptr<Stock> Unlink(const Stock* stock);

@@ -452,12 +452,16 @@ void MainWindow::ImportAsciiFiles(const QStringList& files, int typeNumber) {
 void MainWindow::LoadRemainingCurrent() {
     Stock* stock = context_.CurrentStock();
     if (!HasRemainingQuotations(stock)) return;
-    context_.Services().db.LoadOlderQuotations(*stock);
+    const Status loaded = context_.Services().db.LoadFullHistory(*stock);
+    if (!loaded) {
+        context_.Services().ui.ShowMessage(loaded.ToString());
+        return;
+    }
     context_.RefreshCharts(kFullRefreshFlags);
 }
 
 void MainWindow::LoadRemainingAll() {
-    LoadAllRemainingQuotations(context_.Services().db, context_.Services().ui.Progress());
+    LoadAllRemainingQuotations(context_.Services().db, context_.Services().ui);
     context_.RefreshCharts(kFullRefreshFlags);
 }
 

@@ -612,7 +612,9 @@ int AsciiImporter::ImportAsciiFile(const fs::path& dataPath, std::string_view fo
         request.count = -1;
         for (int m = 0; m < kMarketCount; ++m) {
             request.market = m;
-            ComputeComposites(db_, defaultRSBase_, request);
+            CompositesResult result;
+            ComputeComposites(db_, defaultRSBase_, request, &result);
+            if (!result.history) ui_.ShowMessage(result.history.ToString());
         }
     }
     return status;

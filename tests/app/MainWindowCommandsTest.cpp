@@ -124,7 +124,7 @@ TEST_F(ShellFixture, LoadingAllRemainingQuotationsStopsAfterTheStockCancelledAt)
 
     // Cancel pressed while B (index 1) loads: A and B are whole, C and D as they were.
     ui.progress.cancelAt = 1;
-    EXPECT_EQ(LoadAllRemainingQuotations(db, ui.progress), 2);
+    EXPECT_EQ(LoadAllRemainingQuotations(db, ui), 2);
     ASSERT_EQ(ui.progress.steps.size(), 2u);
     EXPECT_EQ(ui.progress.steps[1].detail, "B");
     EXPECT_EQ(ui.progress.steps[1].total, 4);
@@ -139,7 +139,7 @@ TEST_F(ShellFixture, LoadingAllRemainingQuotationsStopsAfterTheStockCancelledAt)
     // Again without cancelling: only the two left are stepped.
     ui.progress.cancelAt = -1;
     ui.progress.steps.clear();
-    EXPECT_EQ(LoadAllRemainingQuotations(db, ui.progress), 2);
+    EXPECT_EQ(LoadAllRemainingQuotations(db, ui), 2);
     ASSERT_EQ(ui.progress.steps.size(), 2u);
     EXPECT_EQ(ui.progress.steps[0].index, 2);
     EXPECT_EQ(Database::QuotationCount(*db.FindStock("D")), 40);

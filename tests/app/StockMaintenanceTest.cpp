@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 
 #include "app/StockMaintenance.h"
@@ -347,6 +349,22 @@ TEST_F(MaintenanceTest, DeleteQuotationAndSessionNeedAPickedDate) {
     EXPECT_EQ(a.Quotations.size(), 1u);
     EXPECT_EQ(b.Quotations.size(), 1u);
     EXPECT_EQ(db.FindStock("CCC")->Quotations.size(), 1u);
+}
+
+TEST_F(MaintenanceTest, DeleteSessionDeletesNothingWhenAStocksOlderQuotationsCannotBeRead) {
+    Stock& whole = AddWithCloses("AAA", {1, 2});  // 20-03-02 and 20-03-03
+    // ZZZ holds 20-03-03 in memory; its 20-03-02 would be in a file that does not exist.
+    Stock& partial = AddWithCloses("ZZZ", {2}, MakeDate(2020, 3, 3));
+    partial.FirstLoadedDate = MakeDate(2020, 3, 3);
+    partial.SkippedCount = 1;
+    db.SetLoadedFromDir(dir.path());
+
+    EXPECT_EQ(maintenance.DeleteSession("20-03-02"), -1);
+    EXPECT_EQ(ui.messages,
+              std::vector<std::string>{"cannot read the older quotations of ZZZ from " +
+                                       StockFilePath(dir.path(), "ZZZ").string() + ": " +
+                                       std::strerror(ENOENT)});
+    EXPECT_EQ(whole.Quotations.size(), 2u);
 }
 
 TEST_F(MaintenanceTest, MakeCurrentLoadsOlderQuotationsOnlyWhenAsked) {

@@ -318,7 +318,7 @@ TEST(Workspace, DroppingQuotationsReturnsToPartialStateWithoutLosingThem) {
     ASSERT_TRUE(f.Load());
     Stock* s = f.db.FindStock("KGHM");
     const PackedDate first = s->FirstLoadedDate;
-    ASSERT_TRUE(f.db.LoadOlderQuotations(*s));
+    ASSERT_TRUE(f.db.LoadFullHistory(*s).IsOk());
     ASSERT_EQ(s->Quotations.size(), 300u);
     DropQuotationsBefore(*s, first);
     EXPECT_EQ(s->Quotations.size(), 100u);
@@ -327,7 +327,7 @@ TEST(Workspace, DroppingQuotationsReturnsToPartialStateWithoutLosingThem) {
     f.db.MarkModified(*s);
     ASSERT_TRUE(f.Save());
     ASSERT_TRUE(f.Load());
-    ASSERT_TRUE(f.db.LoadOlderQuotations(*f.db.FindStock("KGHM")));
+    ASSERT_TRUE(f.db.LoadFullHistory(*f.db.FindStock("KGHM")).IsOk());
     EXPECT_EQ(f.db.FindStock("KGHM")->Quotations.size(), 300u);
 }
 
@@ -366,7 +366,7 @@ TEST(Workspace, PartialLoadingOfQuotationsOutOfOrderLosesNothing) {
         EXPECT_EQ(s->Quotations.size(), c.inMemory);
         EXPECT_EQ(s->SkippedCount, static_cast<std::int32_t>(c.skipped));
         if (s->SkippedCount > 0) {
-            ASSERT_TRUE(f.db.LoadOlderQuotations(*s));
+            ASSERT_TRUE(f.db.LoadFullHistory(*s).IsOk());
         }
         // Every distinct date once, in order.
         std::set<PackedDate> dates;

@@ -101,6 +101,9 @@ void QuickReviewWindow::ShowRows() {
             table_->setItem(r, c, item);
         }
     }
+    if (const Status& history = review_.HistoryStatus(); !history) {
+        context_.Services().ui.ShowMessage(history.ToString());
+    }
 }
 
 void QuickReviewWindow::DefineFilter() {
