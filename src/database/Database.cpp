@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "database/DateOrder.h"
 #include "database/StockFile.h"
 
 namespace velmora {
@@ -340,16 +341,14 @@ Status Database::LoadOlderQuotations(Stock& stock) {
     }
     // A damaged file may hold them out of order or overlapping the loaded ones: merge by date,
     // the quotation in memory winning over the one on disk, and the later of equal stored ones.
-    std::stable_sort(older.begin(), older.end(),
-                     [](const Quotation& a, const Quotation& b) { return a.Date < b.Date; });
+    SortByDateKeepLast(older);
     std::vector<Quotation> merged;
     merged.reserve(older.size() + stock.Quotations.size());
     auto mem = stock.Quotations.begin();
-    for (std::size_t i = 0; i < older.size(); ++i) {
-        if (i + 1 < older.size() && older[i + 1].Date == older[i].Date) continue;
-        while (mem != stock.Quotations.end() && mem->Date < older[i].Date) merged.push_back(*mem++);
-        if (mem != stock.Quotations.end() && mem->Date == older[i].Date) continue;
-        merged.push_back(older[i]);
+    for (const Quotation& q : older) {
+        while (mem != stock.Quotations.end() && mem->Date < q.Date) merged.push_back(*mem++);
+        if (mem != stock.Quotations.end() && mem->Date == q.Date) continue;
+        merged.push_back(q);
     }
     merged.insert(merged.end(), mem, stock.Quotations.end());
     stock.Quotations.swap(merged);

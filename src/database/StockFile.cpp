@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "database/ByteOrder.h"
+#include "database/DateOrder.h"
 
 namespace velmora {
 
@@ -39,30 +40,6 @@ void ForEachHeaderWord(Stock& s, Fn fn) {
 
 bool HasMagic(const Bytes& data) {
     return data.size() >= 7 && std::memcmp(data.data(), kMagic, 7) == 0;
-}
-
-// Quotations must be ascending with one per date; a damaged file may hold them otherwise.
-// Returns true when they had to be put in order.
-bool PutInDateOrder(std::vector<Quotation>& quotes) {
-    bool ordered = true;
-    for (std::size_t i = 1; i < quotes.size() && ordered; ++i) {
-        ordered = quotes[i - 1].Date < quotes[i].Date;
-    }
-    if (ordered) return false;
-    std::stable_sort(quotes.begin(), quotes.end(),
-                     [](const Quotation& a, const Quotation& b) { return a.Date < b.Date; });
-    // Of equal dates keep the last one stored, as a later store of the same day would.
-    std::vector<Quotation> unique;
-    unique.reserve(quotes.size());
-    for (const Quotation& q : quotes) {
-        if (!unique.empty() && unique.back().Date == q.Date) {
-            unique.back() = q;
-        } else {
-            unique.push_back(q);
-        }
-    }
-    quotes.swap(unique);
-    return true;
 }
 
 bool DecodeStudies(const std::uint8_t* p, std::size_t size, char version, std::int32_t studyColour,
@@ -325,7 +302,7 @@ StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& opti
                                       stock->Studies, out.problem)) {
         return StockFileStatus::Damaged;
     }
-    if (PutInDateOrder(stock->Quotations)) {
+    if (SortByDateKeepLast(stock->Quotations)) {
         out.problem = "quotations out of date order were put in order";
     }
     stock->Modified = false;

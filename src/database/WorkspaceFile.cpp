@@ -1,9 +1,9 @@
 #include "database/WorkspaceFile.h"
 
-#include <algorithm>
 #include <cstring>
 
 #include "database/ByteOrder.h"
+#include "database/DateOrder.h"
 
 namespace velmora {
 
@@ -70,27 +70,6 @@ void EncodeAD(std::uint8_t* p, const ADQuotation& a) {
     p[29] = a.Reserved[1];
 }
 
-// A damaged file may list a market's records out of order; the lookups need them ascending
-// with one per date.
-void OrderADRecords(std::vector<ADQuotation>& records) {
-    for (std::size_t i = 1; i < records.size(); ++i) {
-        if (records[i - 1].Date >= records[i].Date) {
-            std::stable_sort(records.begin(), records.end(),
-                             [](const auto& a, const auto& b) { return a.Date < b.Date; });
-            std::vector<ADQuotation> unique;
-            for (const auto& a : records) {
-                if (!unique.empty() && unique.back().Date == a.Date) {
-                    unique.back() = a;
-                } else {
-                    unique.push_back(a);
-                }
-            }
-            records.swap(unique);
-            return;
-        }
-    }
-}
-
 }  // namespace
 
 WorkspaceFileStatus ParseWorkspaceFile(const Bytes& data, CategoryTables& t) {
@@ -136,12 +115,12 @@ WorkspaceFileStatus ParseWorkspaceFile(const Bytes& data, CategoryTables& t) {
         if (k < 0) return WorkspaceFileStatus::Truncated;
         for (std::int32_t j = 0; j < k; ++j) {
             if (!r.Has(kADRecord)) {
-                OrderADRecords(m.ADQuotations);
+                SortByDateKeepLast(m.ADQuotations);
                 return WorkspaceFileStatus::Truncated;
             }
             DecodeAD(r.Take(kADRecord), m.ADQuotations.emplace_back());
         }
-        OrderADRecords(m.ADQuotations);
+        SortByDateKeepLast(m.ADQuotations);
     }
     return WorkspaceFileStatus::Ok;
 }
