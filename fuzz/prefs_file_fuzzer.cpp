@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto file = dir / kPreferencesFileName;
     fuzz::WriteFile(file, data, size);
     Preferences prefs;
-    if (LoadPreferences(file, prefs) != PreferencesFileStatus::Loaded) return 0;
+    if (!LoadPreferences(file, prefs)) return 0;
     for (int i = 0; i < kColourSettingCount; ++i) {
         const int colour = prefs.ColourValue(static_cast<ColourSetting>(i));
         if (colour < 0 || colour > 0xFFF) __builtin_trap();
@@ -26,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (!SavePreferences(file, prefs)) return 0;
     Preferences again;
-    if (LoadPreferences(file, again) != PreferencesFileStatus::Loaded ||
-        again.Raw() != prefs.Raw()) {
+    if (!LoadPreferences(file, again) || again.Raw() != prefs.Raw()) {
         __builtin_trap();
     }
     return 0;

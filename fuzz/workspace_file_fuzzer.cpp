@@ -1,6 +1,7 @@
 // "tarvik.workspace" bytes parsed into the category tables and written back.
 
 #include <cstdint>
+#include <cstdlib>
 
 #include "database/WorkspaceFile.h"
 
@@ -10,9 +11,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CategoryTables tables;
     tables.SetDefaultNames();
     const Bytes bytes(data, data + size);
-    if (ParseWorkspaceFile(bytes, tables) == WorkspaceFileStatus::Ok) {
+    if (ParseWorkspaceFile(bytes, tables)) {
         CategoryTables back;
-        ParseWorkspaceFile(BuildWorkspaceFile(tables), back);
+        // What the writer writes must read back.
+        if (!ParseWorkspaceFile(BuildWorkspaceFile(tables), back)) std::abort();
     }
     return 0;
 }

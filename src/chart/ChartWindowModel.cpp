@@ -78,23 +78,26 @@ void ChartWindowModel::SetActivePane(int i) {
     if (i >= 0 && i < PaneCount()) active_ = i;
 }
 
-ChartWindowModel::LayoutStatus ChartWindowModel::Open(const std::filesystem::path& layoutFile) {
+Status ChartWindowModel::Open(const std::filesystem::path& layoutFile) {
     panes_.assign(1, ChartPaneState{});
     splitter_ = ProportionalSplitter();
     active_ = 0;
     const std::optional<Bytes> file = ReadWholeFile(layoutFile);
     if (!file) {
+        Status unread = ErrnoStatus("cannot read", layoutFile);
         OpenDefault();
-        return LayoutStatus::Missing;
+        return unread;
     }
     const std::string_view text(reinterpret_cast<const char*>(file->data()), file->size());
     // The first line, at most 9 characters, must begin with the magic.
     std::size_t pos = 0;
     while (pos < text.size() && pos < 9 && text[pos] != '\n') ++pos;
     if (pos < text.size() && text[pos] == '\n' && pos < 9) ++pos;
-    if (text.size() < 8 || text.substr(0, 8) != kLayoutMagic) return LayoutStatus::WrongMagic;
+    if (text.size() < 8 || text.substr(0, 8) != kLayoutMagic) {
+        return Status::FileError("not a layout file", layoutFile, 0, StatusCode::BadMagic);
+    }
     int n = 0;
-    if (!ScanInt(text, pos, n)) return LayoutStatus::Loaded;
+    if (!ScanInt(text, pos, n)) return Status::Ok();
     n = std::clamp(n, 1, ProportionalSplitter::kMaxRows);
     for (int i = 1; i < n; ++i) {
         panes_.emplace_back();
@@ -107,7 +110,7 @@ ChartWindowModel::LayoutStatus ChartWindowModel::Open(const std::filesystem::pat
         splitter_.SetRowHeights(i, kLayoutRowHeight, kLayoutRowHeight);
         splitter_.SetPercent(i, std::clamp(percent, 0, 100));
     }
-    return LayoutStatus::Loaded;
+    return Status::Ok();
 }
 
 void ChartWindowModel::OpenDefault() {

@@ -13,6 +13,7 @@
 #include "chart/Compression.h"
 #include "chart/PaneContext.h"
 #include "chart/ProportionalSplitter.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -92,13 +93,12 @@ struct MenuItem {
 
 class ChartWindowModel {
   public:
-    enum class LayoutStatus { Loaded, Missing, WrongMagic };
-
     explicit ChartWindowModel(const ChartTable& table, bool autoArrange = true);
 
-    // Opens the window's panes from the layout file: missing gives Price, MACD and RSI
-    // arranged; a wrong magic leaves one blank pane.
-    LayoutStatus Open(const std::filesystem::path& layoutFile);
+    // Opens the window's panes from the layout file: a file that cannot be read (NotFound,
+    // IoError) gives Price, MACD and RSI arranged; a wrong magic (BadMagic) leaves one blank
+    // pane. Either way the window has panes to show.
+    Status Open(const std::filesystem::path& layoutFile);
     void OpenDefault();
     // "TARVLAYT\n%d\n" then "%d %d\n" per pane; false when it cannot be written.
     bool SaveLayout(const std::filesystem::path& layoutFile) const;

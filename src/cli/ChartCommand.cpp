@@ -109,7 +109,8 @@ class OffscreenChart {
             model_.SetPanes(*request.panes);
             if (!percents) model_.Arrange();
         } else {
-            model_.Open(ctx.profileDir / kLayoutFileName);
+            // A missing or foreign layout file still gives the window its default panes.
+            model_.Open(ctx.profileDir / kLayoutFileName).IgnoreError();
         }
         view_.model = &model_;
         view_.table = &table_;

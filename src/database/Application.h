@@ -106,7 +106,7 @@ class Application {
     // the list.
     void AddToRecentList(const std::filesystem::path& dir);
 
-    PreferencesFileStatus PreferencesStatus() const { return prefsStatus_; }
+    const Status& PreferencesStatus() const { return prefsStatus_; }
     bool StartMaximized() const;
     const std::filesystem::path& ProfileDir() const { return profileDir_; }
     Database& Db() { return db_; }
@@ -127,7 +127,7 @@ class Application {
     std::filesystem::path profileDir_;
     ApplicationHooks hooks_;
     std::vector<std::filesystem::path> recent_;
-    PreferencesFileStatus prefsStatus_ = PreferencesFileStatus::Missing;
+    Status prefsStatus_ = Status::Error("preferences not read", StatusCode::NotFound);
 };
 
 }  // namespace velmora

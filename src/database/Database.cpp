@@ -314,20 +314,22 @@ Status Database::LoadOlderQuotations(Stock& stock) {
     const auto path = StockFilePath(loadedFromDir_, stock.TickerText());
     const std::string what = "cannot read the older quotations of " + stock.Ticker.Str() + " from";
     std::vector<Quotation> older;
-    switch (ReadAllQuotations(path, older)) {
-        case StockFileStatus::Ok:
+    const Status read = ReadAllQuotations(path, older);
+    switch (read.Code()) {
+        case StatusCode::Ok:
             break;
-        case StockFileStatus::Unreadable:
-            return ErrnoStatus(what, path);
-        case StockFileStatus::NotAStockFile:
+        case StatusCode::BadMagic:
+            // A file that is no stock file holds no older quotations to wait for.
             stock.FirstLoadedDate = 0;
             return Status::FileError(what + " a file that is not a stock file:", path, 0,
                                      StatusCode::BadMagic);
-        case StockFileStatus::OldFormat:
+        case StatusCode::NotSupported:
             return Status::FileError(what + " a file of the old format:", path, 0,
                                      StatusCode::NotSupported);
-        case StockFileStatus::Damaged:
+        case StatusCode::Corrupt:
             return Status::FileError(what + " a damaged file:", path, 0, StatusCode::Corrupt);
+        default:
+            return Status::FileError(what, path, read.ErrorNumber(), read.Code());
     }
     const auto kept = static_cast<std::size_t>(stock.SkippedCount);
     if (kept > 0 && kept <= older.size()) {

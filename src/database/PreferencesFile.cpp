@@ -1,6 +1,7 @@
 #include "database/PreferencesFile.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "database/FileUtil.h"
@@ -30,17 +31,17 @@ void MigratePreferences(Preferences& prefs, char version) {
     }
 }
 
-PreferencesFileStatus LoadPreferences(const std::filesystem::path& file, Preferences& prefs) {
-    if (IsDirectory(file)) return PreferencesFileStatus::Missing;
+Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs) {
+    if (IsDirectory(file)) return Status::FileError("cannot read", file, EISDIR);
     const auto head = ReadFileRange(file, 0, kMagicSize + Preferences::kBlockSize);
-    if (!head) return PreferencesFileStatus::Missing;
+    if (!head) return ErrnoStatus("cannot read", file);
     if (head->size() < kMagicSize || std::memcmp(head->data(), kMagic, kMagicSize - 1) != 0) {
-        return PreferencesFileStatus::BadMagic;
+        return Status::FileError("not a preferences file", file, 0, StatusCode::BadMagic);
     }
     const char version = static_cast<char>((*head)[kMagicSize - 1]);
     std::copy(head->begin() + kMagicSize, head->end(), prefs.Raw().begin());
     MigratePreferences(prefs, version);
-    return PreferencesFileStatus::Loaded;
+    return Status::Ok();
 }
 
 bool SavePreferences(const std::filesystem::path& file, const Preferences& prefs) {

@@ -5,21 +5,18 @@
 #include <filesystem>
 
 #include "database/Preferences.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
 inline constexpr char kPreferencesFileName[] = "tarvik.prefs";
 
-enum class PreferencesFileStatus {
-    Loaded,    // the block was read (a short file as far as it goes) and migrated
-    Missing,   // the file could not be opened: the block keeps its values
-    BadMagic,  // the file does not begin with "TARVPRE": the block keeps its values
-};
-
-// Reads the block over `prefs`: bytes the file holds replace the current ones, the rest keep
-// theirs. Then applies the version migrations by the magic's eighth character and repairs
-// colour settings left all zero by older versions.
-PreferencesFileStatus LoadPreferences(const std::filesystem::path& file, Preferences& prefs);
+// Reads the block over `prefs`: bytes the file holds replace the current ones (a short file as
+// far as it goes), the rest keep theirs. Then applies the version migrations by the magic's
+// eighth character and repairs colour settings left all zero by older versions. When the file
+// cannot be read (NotFound, IoError) or does not begin with "TARVPRE" (BadMagic) the block
+// keeps its values.
+Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs);
 
 // Writes the magic and the block (through a temporary file). False when it cannot be written.
 bool SavePreferences(const std::filesystem::path& file, const Preferences& prefs);

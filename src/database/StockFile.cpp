@@ -219,39 +219,57 @@ Bytes BuildStockImage(const Stock& stock, std::size_t k, const Bytes& kept) {
     return image;
 }
 
-StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& options,
-                              LoadedStock& out, Bytes& scratch) {
+namespace {
+
+// Failures of the readers, each naming the file.
+Status NotAStockFile(const fs::path& path) {
+    return Status::FileError("not a stock file", path, 0, StatusCode::BadMagic);
+}
+
+Status OldFormat(const fs::path& path) {
+    return Status::FileError("stock file in the old pre-3.0 format", path, 0,
+                             StatusCode::NotSupported);
+}
+
+Status Damaged(const fs::path& path) {
+    return Status::FileError("damaged stock file", path, 0, StatusCode::Corrupt);
+}
+
+}  // namespace
+
+Status ReadStockFile(const fs::path& path, const StockFileOptions& options, LoadedStock& out,
+                     Bytes& scratch) {
     out = LoadedStock{};
     InputFile file(path);
-    if (!file.IsOpen()) return StockFileStatus::Unreadable;
+    if (!file.IsOpen()) return ErrnoStatus("cannot read", path);
     const std::uint64_t fileSize = file.Size();
     const bool headerFirst = options.partial && fileSize > kPartialLoadThreshold;
     // The scratch buffer is reused from file to file and never shrinks.
     const std::size_t first = static_cast<std::size_t>(headerFirst ? kStockHeaderSize : fileSize);
     if (scratch.size() < first) scratch.resize(first);
     const auto got = file.ReadAt(0, first, scratch.data());
-    if (!got) return StockFileStatus::Unreadable;
+    if (!got) return ErrnoStatus("cannot read", path);
     std::size_t length = *got;
     const std::uint8_t* data = scratch.data();
-    if (length >= 8 && std::memcmp(data, "TARVDAT2", 8) == 0) return StockFileStatus::OldFormat;
-    if (length < 7 || std::memcmp(data, kMagic, 7) != 0) return StockFileStatus::NotAStockFile;
+    if (length >= 8 && std::memcmp(data, "TARVDAT2", 8) == 0) return OldFormat(path);
+    if (length < 7 || std::memcmp(data, kMagic, 7) != 0) return NotAStockFile(path);
     if (length < kStockHeaderSize) {
         out.problem = "incomplete header";
-        return StockFileStatus::Damaged;
+        return Damaged(path);
     }
     const char version = static_cast<char>(data[7]);
     auto stock = std::make_unique<Stock>();
     DecodeStockFields(data + kStockFieldsOffset, *stock);
     if (stock->Ticker.Empty()) {
         out.problem = "no ticker";
-        return StockFileStatus::Damaged;
+        return Damaged(path);
     }
     const std::int32_t storedCount = GetI32BE(data + kStockCountOffset);
     const std::uint64_t size = headerFirst ? fileSize : length;
     if (storedCount < 0 ||
         kStockHeaderSize + static_cast<std::uint64_t>(storedCount) * kQuotationImageSize > size) {
         out.problem = "quotation count does not fit the file";
-        return StockFileStatus::Damaged;
+        return Damaged(path);
     }
     std::size_t n = static_cast<std::size_t>(storedCount);
     std::size_t skip = 0;
@@ -267,7 +285,7 @@ StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& opti
         const std::size_t rest = static_cast<std::size_t>(fileSize - from);
         if (scratch.size() < rest) scratch.resize(rest);
         const auto restGot = file.ReadAt(from, rest, scratch.data());
-        if (!restGot || *restGot != rest) return StockFileStatus::Unreadable;
+        if (!restGot || *restGot != rest) return ErrnoStatus("cannot read", path);
         data = scratch.data();
         length = rest;
         at -= from;
@@ -300,26 +318,26 @@ StockFileStatus ReadStockFile(const fs::path& path, const StockFileOptions& opti
     }
     if (at < length && !DecodeStudies(data + at, length - at, version, options.studyColour,
                                       stock->Studies, out.problem)) {
-        return StockFileStatus::Damaged;
+        return Damaged(path);
     }
     if (SortByDateKeepLast(stock->Quotations)) {
         out.problem = "quotations out of date order were put in order";
     }
     stock->Modified = false;
     out.stock = std::move(stock);
-    return StockFileStatus::Ok;
+    return Status::Ok();
 }
 
-StockFileStatus ReadAllQuotations(const fs::path& path, std::vector<Quotation>& out) {
+Status ReadAllQuotations(const fs::path& path, std::vector<Quotation>& out) {
     out.clear();
     auto data = ReadWholeFile(path);
-    if (!data) return StockFileStatus::Unreadable;
-    if (!HasMagic(*data)) return StockFileStatus::NotAStockFile;
-    if (data->size() < kStockHeaderSize) return StockFileStatus::Damaged;
+    if (!data) return ErrnoStatus("cannot read", path);
+    if (!HasMagic(*data)) return NotAStockFile(path);
+    if (data->size() < kStockHeaderSize) return Damaged(path);
     const std::int32_t n = GetI32BE(data->data() + kStockCountOffset);
     if (n < 0 ||
         kStockHeaderSize + static_cast<std::uint64_t>(n) * kQuotationImageSize > data->size()) {
-        return StockFileStatus::Damaged;
+        return Damaged(path);
     }
     const char version = static_cast<char>((*data)[7]);
     out.resize(static_cast<std::size_t>(n));
@@ -327,21 +345,21 @@ StockFileStatus ReadAllQuotations(const fs::path& path, std::vector<Quotation>& 
         DecodeQuotation(data->data() + kStockHeaderSize + i * kQuotationImageSize, version,
                         out[static_cast<std::size_t>(i)]);
     }
-    return StockFileStatus::Ok;
+    return Status::Ok();
 }
 
-StockFileStatus ReadKeptQuotationImages(const fs::path& path, std::size_t count, Bytes& out) {
+Status ReadKeptQuotationImages(const fs::path& path, std::size_t count, Bytes& out) {
     out.clear();
     auto data = ReadFileRange(path, 0, kStockHeaderSize + count * kQuotationImageSize);
-    if (!data) return StockFileStatus::Unreadable;
-    if (!HasMagic(*data)) return StockFileStatus::NotAStockFile;
+    if (!data) return ErrnoStatus("cannot read", path);
+    if (!HasMagic(*data)) return NotAStockFile(path);
     if (data->size() < kStockHeaderSize + count * kQuotationImageSize) {
-        return StockFileStatus::Damaged;
+        return Damaged(path);
     }
     const std::int32_t n = GetI32BE(data->data() + kStockCountOffset);
-    if (n < 0 || static_cast<std::size_t>(n) < count) return StockFileStatus::Damaged;
+    if (n < 0 || static_cast<std::size_t>(n) < count) return Damaged(path);
     out.assign(data->begin() + kStockHeaderSize, data->end());
-    return StockFileStatus::Ok;
+    return Status::Ok();
 }
 
 std::string StockFileName(std::string_view ticker) {

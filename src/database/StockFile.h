@@ -16,6 +16,7 @@
 
 #include "database/FileUtil.h"
 #include "database/Stock.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -61,14 +62,6 @@ void EncodeStockFields(std::uint8_t* p, const Stock& stock);
 std::size_t StudyBlockSize(const std::vector<Study>& studies);
 void EncodeStudies(std::uint8_t* p, const std::vector<Study>& studies);
 
-enum class StockFileStatus {
-    Ok,
-    Unreadable,     // cannot be opened or read
-    NotAStockFile,  // no "TARVDAT" magic
-    OldFormat,      // "TARVDAT2"
-    Damaged,        // counts or records that do not fit the file
-};
-
 struct StockFileOptions {
     bool partial = false;          // partial database loading
     std::int32_t loadUpto = 0;     // quotations kept in memory per stock when partial
@@ -80,16 +73,19 @@ struct LoadedStock {
     std::string problem;  // what is wrong with a damaged file
 };
 
+// The readers' failures carry the file's path and one of these codes: IoError (cannot be opened
+// or read, with the system's reason), BadMagic (no "TARVDAT" magic), NotSupported (the old
+// "TARVDAT2" format), Corrupt (counts or records that do not fit the file).
+//
 // Reads a stock file as the workspace loader does: one read, or with partial loading of a long
 // file the header first and then only the newest quotations and the studies.
 // `scratch` is a buffer reused from call to call.
-StockFileStatus ReadStockFile(const std::filesystem::path& path, const StockFileOptions& options,
-                              LoadedStock& out, Bytes& scratch);
+Status ReadStockFile(const std::filesystem::path& path, const StockFileOptions& options,
+                     LoadedStock& out, Bytes& scratch);
 // Every quotation of a stock file, oldest first (loading of older quotations).
-StockFileStatus ReadAllQuotations(const std::filesystem::path& path, std::vector<Quotation>& out);
+Status ReadAllQuotations(const std::filesystem::path& path, std::vector<Quotation>& out);
 // The bytes of the oldest `count` quotation images of a stock file, in stored byte order.
-StockFileStatus ReadKeptQuotationImages(const std::filesystem::path& path, std::size_t count,
-                                        Bytes& out);
+Status ReadKeptQuotationImages(const std::filesystem::path& path, std::size_t count, Bytes& out);
 // The whole image of a stock as a save writes it: header, `kept` stored images in front of the
 // newest k quotations in memory, studies.
 Bytes BuildStockImage(const Stock& stock, std::size_t k, const Bytes& kept);

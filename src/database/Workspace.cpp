@@ -110,11 +110,12 @@ bool Workspace::LoadWorkspace() {
     db_.SetLoadedFromDir(dir);
     CategoryTables& tables = db_.Categories();
     for (Market& m : tables.Markets) m.ADQuotations.clear();
-    const auto wsStatus = ReadWorkspaceFile(dir / kWorkspaceFileName, tables);
-    if (wsStatus == WorkspaceFileStatus::Missing && categoryNamesLoader_) {
+    const Status wsStatus = ReadWorkspaceFile(dir / kWorkspaceFileName, tables);
+    const bool unreadable =
+        wsStatus.Code() == StatusCode::NotFound || wsStatus.Code() == StatusCode::IoError;
+    if (unreadable && categoryNamesLoader_) {
         categoryNamesLoader_(tables);
-    } else if (wsStatus == WorkspaceFileStatus::Truncated ||
-               wsStatus == WorkspaceFileStatus::BadCount) {
+    } else if (wsStatus.Code() == StatusCode::Corrupt) {
         ui_.SetStatusText(Printf("Workspace file '%s' is damaged; the rest of it was skipped",
                                  (dir / kWorkspaceFileName).string()));
     }
@@ -134,19 +135,19 @@ bool Workspace::LoadWorkspace() {
             if (EndsWith(e.name, kDeletedSuffix)) continue;
             const fs::path file = sub / e.name;
             LoadedStock result;
-            const StockFileStatus st = ReadStockFile(file, options, result, scratch);
-            if (st == StockFileStatus::OldFormat) {
+            const Status st = ReadStockFile(file, options, result, scratch);
+            if (st.Code() == StatusCode::NotSupported) {
                 ui_.ShowMessage(
                     "Data in the old pre-3.0 format.\n"
                     "Please use Velmora/Win32 3.2 to convert it");
                 break;
             }
-            if (st == StockFileStatus::Damaged) {
+            if (st.Code() == StatusCode::Corrupt) {
                 ui_.SetStatusText("Skipped damaged stock file '" + file.string() +
                                   "': " + result.problem);
                 continue;
             }
-            if (st != StockFileStatus::Ok) continue;
+            if (!st) continue;
             if (!result.problem.empty()) {
                 ui_.SetStatusText("Stock file '" + file.string() + "': " + result.problem);
             }
@@ -189,8 +190,7 @@ bool Workspace::SaveStock(Stock& stock) {
     Bytes kept;
     if (stock.SkippedCount > 0) {
         const fs::path from = StockFilePath(db_.LoadedFromDir(), stock.TickerText());
-        if (ReadKeptQuotationImages(from, static_cast<std::size_t>(stock.SkippedCount), kept) !=
-            StockFileStatus::Ok) {
+        if (!ReadKeptQuotationImages(from, static_cast<std::size_t>(stock.SkippedCount), kept)) {
             ui_.SetStatusText("Could not read the older quotations of " +
                               std::string(stock.TickerText()) + " from '" + from.string() +
                               "'; the stock was not saved");

@@ -39,12 +39,18 @@ void PutText(std::uint8_t*& p, const FixedText<N>& field) {
     p += N;
 }
 
+Status Truncated() {
+    return Status::Error("workspace file cut short", StatusCode::Corrupt);
+}
+
 // Reads a table's count: Ok to go on, or why to stop.
-WorkspaceFileStatus ReadCount(Reader& r, int tableSize, int& count) {
-    if (!r.Has(4)) return WorkspaceFileStatus::Truncated;
+Status ReadCount(Reader& r, int tableSize, int& count) {
+    if (!r.Has(4)) return Truncated();
     count = GetI32BE(r.Take(4));
-    if (count < 0 || count > tableSize) return WorkspaceFileStatus::BadCount;
-    return WorkspaceFileStatus::Ok;
+    if (count < 0 || count > tableSize) {
+        return Status::Error("workspace file table count out of range", StatusCode::Corrupt);
+    }
+    return Status::Ok();
 }
 
 void DecodeAD(const std::uint8_t* p, ADQuotation& a) {
@@ -72,37 +78,37 @@ void EncodeAD(std::uint8_t* p, const ADQuotation& a) {
 
 }  // namespace
 
-WorkspaceFileStatus ParseWorkspaceFile(const Bytes& data, CategoryTables& t) {
+Status ParseWorkspaceFile(const Bytes& data, CategoryTables& t) {
     if (data.size() < 8 || std::memcmp(data.data(), kMagic, 8) != 0) {
-        return WorkspaceFileStatus::NoMagic;
+        return Status::Error("not a workspace file", StatusCode::BadMagic);
     }
     Reader r(data);
     r.Take(8);
     int count = 0;
-    if (auto st = ReadCount(r, kGroupCount, count); st != WorkspaceFileStatus::Ok) return st;
+    if (auto st = ReadCount(r, kGroupCount, count); !st) return st;
     for (int i = 0; i < count; ++i) {
-        if (!r.Has(kGroupRecord)) return WorkspaceFileStatus::Truncated;
+        if (!r.Has(kGroupRecord)) return Truncated();
         const std::uint8_t* p = r.Take(kGroupRecord);
         GetText(p, t.Groups[i].Name);
         GetText(p, t.Groups[i].RSBase);
     }
-    if (auto st = ReadCount(r, kSectorCount, count); st != WorkspaceFileStatus::Ok) return st;
+    if (auto st = ReadCount(r, kSectorCount, count); !st) return st;
     for (int i = 0; i < count; ++i) {
-        if (!r.Has(kSectorRecord)) return WorkspaceFileStatus::Truncated;
+        if (!r.Has(kSectorRecord)) return Truncated();
         const std::uint8_t* p = r.Take(kSectorRecord);
         GetText(p, t.Sectors[i].Name);
     }
-    if (auto st = ReadCount(r, kIndustryCount, count); st != WorkspaceFileStatus::Ok) return st;
+    if (auto st = ReadCount(r, kIndustryCount, count); !st) return st;
     for (int i = 0; i < count; ++i) {
-        if (!r.Has(kIndustryRecord)) return WorkspaceFileStatus::Truncated;
+        if (!r.Has(kIndustryRecord)) return Truncated();
         const std::uint8_t* p = r.Take(kIndustryRecord);
         GetText(p, t.Industries[i].Name);
         GetText(p, t.Industries[i].RSBase);
         t.Industries[i].SectorID = GetI32BE(p);
     }
-    if (auto st = ReadCount(r, kMarketCount, count); st != WorkspaceFileStatus::Ok) return st;
+    if (auto st = ReadCount(r, kMarketCount, count); !st) return st;
     for (int i = 0; i < count; ++i) {
-        if (!r.Has(kMarketRecord + 4)) return WorkspaceFileStatus::Truncated;
+        if (!r.Has(kMarketRecord + 4)) return Truncated();
         Market& m = t.Markets[i];
         const std::uint8_t* p = r.Take(kMarketRecord);
         GetText(p, m.Name);
@@ -112,23 +118,25 @@ WorkspaceFileStatus ParseWorkspaceFile(const Bytes& data, CategoryTables& t) {
         GetText(p, m.ProfileTemplate);
         GetText(p, m.NewsTemplate);
         const std::int32_t k = GetI32BE(r.Take(4));
-        if (k < 0) return WorkspaceFileStatus::Truncated;
+        if (k < 0) return Truncated();
         for (std::int32_t j = 0; j < k; ++j) {
             if (!r.Has(kADRecord)) {
                 SortByDateKeepLast(m.ADQuotations);
-                return WorkspaceFileStatus::Truncated;
+                return Truncated();
             }
             DecodeAD(r.Take(kADRecord), m.ADQuotations.emplace_back());
         }
         SortByDateKeepLast(m.ADQuotations);
     }
-    return WorkspaceFileStatus::Ok;
+    return Status::Ok();
 }
 
-WorkspaceFileStatus ReadWorkspaceFile(const std::filesystem::path& file, CategoryTables& t) {
+Status ReadWorkspaceFile(const std::filesystem::path& file, CategoryTables& t) {
     auto data = ReadWholeFile(file);
-    if (!data) return WorkspaceFileStatus::Missing;
-    return ParseWorkspaceFile(*data, t);
+    if (!data) return ErrnoStatus("cannot read", file);
+    Status parsed = ParseWorkspaceFile(*data, t);
+    if (parsed) return parsed;
+    return Status::FileError(parsed.Message(), file, 0, parsed.Code());
 }
 
 Bytes BuildWorkspaceFile(const CategoryTables& t) {

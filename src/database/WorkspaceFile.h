@@ -12,22 +12,18 @@
 
 #include "database/Categories.h"
 #include "database/FileUtil.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
 inline constexpr char kWorkspaceFileName[] = "tarvik.workspace";
 
-enum class WorkspaceFileStatus {
-    Ok,
-    Missing,    // cannot be opened
-    NoMagic,    // nothing read
-    Truncated,  // reading stopped early: what was read is kept
-    BadCount,   // a count above its table size: what was read before it is kept
-};
-
 // Reads the file into the tables, appending the advance/decline records to their markets.
-WorkspaceFileStatus ReadWorkspaceFile(const std::filesystem::path& file, CategoryTables& tables);
-WorkspaceFileStatus ParseWorkspaceFile(const Bytes& data, CategoryTables& tables);
+// Failures: NotFound or IoError (the file cannot be read), BadMagic (nothing read), Corrupt
+// (reading stopped early at a cut or at a count above its table size: what was read before
+// it is kept).
+Status ReadWorkspaceFile(const std::filesystem::path& file, CategoryTables& tables);
+Status ParseWorkspaceFile(const Bytes& data, CategoryTables& tables);
 // The file image with the full table sizes.
 Bytes BuildWorkspaceFile(const CategoryTables& tables);
 

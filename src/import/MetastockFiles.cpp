@@ -114,18 +114,20 @@ fs::path MetastockDataPath(const fs::path& dir, int fileNumber) {
 
 MetastockDataReader::MetastockDataReader(const fs::path& path, int fields) : fields_(fields) {
     if (fields != 5 && fields != 7) {
-        status_ = Status::UnsupportedFields;
+        status_ = Status::FileError("data file with " + std::to_string(fields) + " fields", path,
+                                    0, StatusCode::NotSupported);
         return;
     }
     if (!IsRegularFile(path)) {
-        status_ = Status::Missing;
+        status_ = Status::FileError("no data file", path, 0, StatusCode::NotFound);
         return;
     }
     file_ = std::make_unique<InputFile>(path);
     if (!file_->IsOpen()) {
-        status_ = Status::Missing;
+        status_ = ErrnoStatus("cannot read", path);
         return;
     }
+    path_ = path;
     recordSize_ = 4 * static_cast<std::size_t>(fields);
     offset_ = recordSize_;  // the first record is the file's header
 }
@@ -138,7 +140,7 @@ bool MetastockDataReader::Fill() {
     buffer_.resize(chunk);
     const auto got = file_->ReadAt(offset_, chunk, buffer_.data());
     if (!got) {
-        status_ = Status::ReadError;
+        status_ = ErrnoStatus("cannot read", path_);
         return false;
     }
     const std::size_t whole = *got - *got % recordSize_;
@@ -149,7 +151,7 @@ bool MetastockDataReader::Fill() {
 }
 
 bool MetastockDataReader::Next(Quotation& out) {
-    if (status_ != Status::Ok) return false;
+    if (!status_) return false;
     for (;;) {
         if (pos_ >= buffer_.size() && !Fill()) return false;
         const std::uint8_t* rec = buffer_.data() + pos_;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Status.h"
 #include "database/FileUtil.h"
 #include "database/PackedDate.h"
 #include "database/Stock.h"
@@ -65,15 +66,14 @@ std::filesystem::path MetastockDataPath(const std::filesystem::path& dir, int fi
 // 0..INT32_MAX.
 class MetastockDataReader {
   public:
-    enum class Status { Ok, Missing, UnsupportedFields, ReadError };
-
-    // Opens the file; fields must be 5 or 7.
+    // Opens the file; fields must be 5 or 7. Failures: NotSupported (another field count),
+    // NotFound or IoError (no regular file there, or it cannot be opened or read).
     MetastockDataReader(const std::filesystem::path& path, int fields);
     ~MetastockDataReader();
     MetastockDataReader(const MetastockDataReader&) = delete;
     MetastockDataReader& operator=(const MetastockDataReader&) = delete;
 
-    Status status() const { return status_; }
+    const Status& status() const { return status_; }
     // The next sound record; false at the end of the file (or on a read error: status()).
     bool Next(Quotation& out);
     int skipped() const { return skipped_; }
@@ -83,7 +83,8 @@ class MetastockDataReader {
     bool Decode(const std::uint8_t* rec, Quotation& out) const;
 
     std::unique_ptr<InputFile> file_;
-    Status status_ = Status::Ok;
+    std::filesystem::path path_;
+    Status status_;
     int fields_ = 0;
     std::size_t recordSize_ = 0;
     std::uint64_t offset_ = 0;

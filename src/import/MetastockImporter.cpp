@@ -147,9 +147,9 @@ MetastockImportSummary MetastockImporter::Import() {
         }
 
         MetastockDataReader reader(MetastockDataPath(folder_, row.FileNumber()), row.Fields());
-        if (reader.status() != MetastockDataReader::Status::Ok) {
+        if (!reader.status()) {
             // Nothing can be read: the security is skipped without leaving an empty stock.
-            result.outcome = reader.status() == MetastockDataReader::Status::UnsupportedFields
+            result.outcome = reader.status().Code() == StatusCode::NotSupported
                                  ? Outcome::UnsupportedFields
                                  : Outcome::MissingDataFile;
             summary.rows.push_back(std::move(result));
@@ -173,7 +173,7 @@ MetastockImportSummary MetastockImporter::Import() {
             *q = rec;
             ++result.stored;
         }
-        if (reader.status() != MetastockDataReader::Status::Ok)
+        if (!reader.status())
             result.outcome = Outcome::Incomplete;
         result.skipped = reader.skipped();
         summary.rows.push_back(std::move(result));

@@ -167,7 +167,7 @@ TEST(LayoutFile, MissingGivesPriceMacdRsiArranged) {
     test::TempDir dir;
     ChartTable t;
     ChartWindowModel m(t);
-    EXPECT_EQ(m.Open(dir / "default.layout"), ChartWindowModel::LayoutStatus::Missing);
+    EXPECT_EQ(m.Open(dir / "default.layout").Code(), StatusCode::NotFound);
     ASSERT_EQ(m.PaneCount(), 3);
     EXPECT_EQ(m.Pane(0).chartId, 1);
     EXPECT_EQ(m.Pane(1).chartId, 2);
@@ -183,7 +183,7 @@ TEST(LayoutFile, ReadsPanesInOrderAndWritesThemBack) {
     test::WriteText(dir / "default.layout", "TARVLAYT\n3\n1 50\n1005 30\n3 20\n");
     ChartTable t;
     ChartWindowModel m(t);
-    EXPECT_EQ(m.Open(dir / "default.layout"), ChartWindowModel::LayoutStatus::Loaded);
+    EXPECT_TRUE(m.Open(dir / "default.layout"));
     ASSERT_EQ(m.PaneCount(), 3);
     EXPECT_EQ(m.Pane(1).chartId, 1005);
     EXPECT_EQ(m.Splitter().Percent(1), 30);
@@ -198,19 +198,19 @@ TEST(LayoutFile, WrongMagicAndDamagedCounts) {
     ChartTable t;
     ChartWindowModel m(t);
     test::WriteText(dir / "a", "TARVLAYX\n3\n1 50\n2 30\n3 20\n");
-    EXPECT_EQ(m.Open(dir / "a"), ChartWindowModel::LayoutStatus::WrongMagic);
+    EXPECT_EQ(m.Open(dir / "a").Code(), StatusCode::BadMagic);
     ASSERT_EQ(m.PaneCount(), 1);
     EXPECT_EQ(m.Pane(0).chartId, 0);
     test::WriteText(dir / "b", "TARVLAYT\n999999999\n1 50\n");
-    m.Open(dir / "b");
+    EXPECT_TRUE(m.Open(dir / "b"));
     EXPECT_EQ(m.PaneCount(), 16);
     EXPECT_EQ(m.Pane(0).chartId, 1);
     EXPECT_EQ(m.Pane(1).chartId, 0);
     test::WriteText(dir / "c", "TARVLAYT\n-4\n");
-    m.Open(dir / "c");
+    EXPECT_TRUE(m.Open(dir / "c"));
     EXPECT_EQ(m.PaneCount(), 1);
     test::WriteText(dir / "d", std::string("TARVLAYT\n2\n1 \x01\xff", 16));
-    m.Open(dir / "d");
+    EXPECT_TRUE(m.Open(dir / "d"));
     EXPECT_EQ(m.PaneCount(), 2);
 }
 

@@ -55,7 +55,7 @@ TEST(Application, FreshProfileStartsWithDefaultsAndTheDataFolder) {
 
     // The default workspace "data" does not exist yet: it is created, empty.
     ASSERT_TRUE(f.app.StartUp(Application::StartMode::Interactive));
-    EXPECT_EQ(f.app.PreferencesStatus(), PreferencesFileStatus::Missing);
+    EXPECT_EQ(f.app.PreferencesStatus().Code(), StatusCode::NotFound);
     EXPECT_EQ(f.prefs.Raw(), Preferences().Raw());
     EXPECT_EQ(f.prefs.DefaultRSBase(), "WIG");
     EXPECT_EQ(f.db.WorkspaceDir(), f.profile / "data");
@@ -88,7 +88,7 @@ TEST(Application, DataDirIsUsedWithoutPreferencesAndThePreferencesPathWins) {
         saved.SetDefaultDatabasePath(b.path().string());
         ASSERT_TRUE(SavePreferences(f.profile / "tarvik.prefs", saved));
         ASSERT_TRUE(f.app.StartUp(Application::StartMode::Automation));
-        EXPECT_EQ(f.app.PreferencesStatus(), PreferencesFileStatus::Loaded);
+        EXPECT_TRUE(f.app.PreferencesStatus());
         EXPECT_EQ(f.db.WorkspaceDir(), b.path());
         EXPECT_NE(f.db.FindStock("BETA"), nullptr);
     }
@@ -98,7 +98,7 @@ TEST(Application, DataDirIsUsedWithoutPreferencesAndThePreferencesPathWins) {
         f.settings.SetString("Defaults", "DataDir", a.path().string());
         test::WriteText(f.profile / "tarvik.prefs", "garbage");
         ASSERT_TRUE(f.app.StartUp(Application::StartMode::Automation));
-        EXPECT_EQ(f.app.PreferencesStatus(), PreferencesFileStatus::BadMagic);
+        EXPECT_EQ(f.app.PreferencesStatus().Code(), StatusCode::BadMagic);
         EXPECT_EQ(f.db.WorkspaceDir(), a.path());
     }
     {
@@ -307,7 +307,7 @@ TEST(Application, SavePreferencesWritesTheProfilesFile) {
     f.prefs.SetLoadUpto(42);
     ASSERT_TRUE(f.app.SavePreferences());
     Preferences read;
-    ASSERT_EQ(LoadPreferences(f.profile / "tarvik.prefs", read), PreferencesFileStatus::Loaded);
+    ASSERT_TRUE(LoadPreferences(f.profile / "tarvik.prefs", read));
     EXPECT_EQ(read.LoadUpto(), 42);
 }
 

@@ -134,7 +134,7 @@ TEST(PreferencesFile, SaveWritesMagicAndBlockAndReservedBytesSurviveARoundTrip) 
     EXPECT_EQ(bytes[8 + 630], 77);
 
     Preferences q;
-    ASSERT_EQ(LoadPreferences(dir / "tarvik.prefs", q), PreferencesFileStatus::Loaded);
+    ASSERT_TRUE(LoadPreferences(dir / "tarvik.prefs", q));
     EXPECT_EQ(q.Raw(), p.Raw());
 
     EXPECT_FALSE(SavePreferences(dir / "no" / "such" / "tarvik.prefs", p));
@@ -146,7 +146,7 @@ TEST(PreferencesFile, VersionFShiftsTheColoursAndSetsMidTimeAndTooltips) {
     for (int i = 0; i < 20; ++i) old.SetColourAt(i, 100 + i);
     test::WriteBytes(dir / "p", PrefsFile('F', old.Raw(), Preferences::kBlockSize));
     Preferences p;
-    ASSERT_EQ(LoadPreferences(dir / "p", p), PreferencesFileStatus::Loaded);
+    ASSERT_TRUE(LoadPreferences(dir / "p", p));
     EXPECT_EQ(p.ColourAt(0), 100);
     EXPECT_EQ(p.ColourAt(1), 101);
     EXPECT_EQ(p.ColourAt(2), 6);
@@ -161,7 +161,7 @@ TEST(PreferencesFile, VersionTwoSetsTooltipsAndZeroLaterColoursAreRepaired) {
     for (int i = 0; i < 20; ++i) old.SetColourAt(i, i < 13 ? 50 + i : 0);
     test::WriteBytes(dir / "p", PrefsFile('2', old.Raw(), Preferences::kBlockSize));
     Preferences p;
-    ASSERT_EQ(LoadPreferences(dir / "p", p), PreferencesFileStatus::Loaded);
+    ASSERT_TRUE(LoadPreferences(dir / "p", p));
     for (int i = 0; i < 12; ++i) EXPECT_EQ(p.ColourAt(i), 50 + i) << i;
     EXPECT_EQ(p.ColourAt(12), 7);
     const int repaired[7] = {1, 1, 8, 7, 0, 1, 7};
@@ -170,7 +170,7 @@ TEST(PreferencesFile, VersionTwoSetsTooltipsAndZeroLaterColoursAreRepaired) {
     // The current version keeps its colours, unless settings 13..19 are all zero.
     old.SetColourAt(19, 3);
     test::WriteBytes(dir / "p", PrefsFile('3', old.Raw(), Preferences::kBlockSize));
-    ASSERT_EQ(LoadPreferences(dir / "p", p), PreferencesFileStatus::Loaded);
+    ASSERT_TRUE(LoadPreferences(dir / "p", p));
     EXPECT_EQ(p.ColourAt(12), 62);
     EXPECT_EQ(p.ColourAt(13), 0);
     EXPECT_EQ(p.ColourAt(19), 3);
@@ -185,28 +185,28 @@ TEST(PreferencesFile, ShortBadAndMissingFilesKeepWhatTheyDoNotHold) {
     test::WriteBytes(dir / "short", PrefsFile('3', source.Raw(), 6));
     Preferences p;
     p.SetLoadUpto(9);
-    ASSERT_EQ(LoadPreferences(dir / "short", p), PreferencesFileStatus::Loaded);
+    ASSERT_TRUE(LoadPreferences(dir / "short", p));
     EXPECT_TRUE(p.FatLineChart());
     EXPECT_EQ(p.VolumeBarChartType(), 0);
     EXPECT_EQ(p.LoadUpto(), 9);
 
     const Preferences before = p;
     test::WriteBytes(dir / "bad", {'T', 'A', 'R', 'V', 'D', 'A', 'T', '4', 1, 1, 1, 1});
-    EXPECT_EQ(LoadPreferences(dir / "bad", p), PreferencesFileStatus::BadMagic);
+    EXPECT_EQ(LoadPreferences(dir / "bad", p).Code(), StatusCode::BadMagic);
     test::WriteBytes(dir / "seven", {'T', 'A', 'R', 'V', 'P', 'R', 'E'});
-    EXPECT_EQ(LoadPreferences(dir / "seven", p), PreferencesFileStatus::BadMagic);
+    EXPECT_EQ(LoadPreferences(dir / "seven", p).Code(), StatusCode::BadMagic);
     test::WriteBytes(dir / "empty", {});
-    EXPECT_EQ(LoadPreferences(dir / "empty", p), PreferencesFileStatus::BadMagic);
-    EXPECT_EQ(LoadPreferences(dir / "absent", p), PreferencesFileStatus::Missing);
+    EXPECT_EQ(LoadPreferences(dir / "empty", p).Code(), StatusCode::BadMagic);
+    EXPECT_EQ(LoadPreferences(dir / "absent", p).Code(), StatusCode::NotFound);
     fs::create_directory(dir / "folder");
-    EXPECT_EQ(LoadPreferences(dir / "folder", p), PreferencesFileStatus::Missing);
+    EXPECT_EQ(LoadPreferences(dir / "folder", p).ErrorNumber(), EISDIR);
     EXPECT_EQ(p.Raw(), before.Raw());
 
     // A longer file gives its block and nothing more.
     Bytes longer = PrefsFile('3', source.Raw(), Preferences::kBlockSize);
     longer.resize(longer.size() + 100, 0xEE);
     test::WriteBytes(dir / "long", longer);
-    ASSERT_EQ(LoadPreferences(dir / "long", p), PreferencesFileStatus::Loaded);
+    ASSERT_TRUE(LoadPreferences(dir / "long", p));
     EXPECT_EQ(p.Raw(), source.Raw());
 }
 

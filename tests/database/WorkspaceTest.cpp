@@ -544,7 +544,7 @@ TEST(WorkspaceFile, LayoutAndRoundTripOfCategoriesAndAdvanceDecline) {
 
     CategoryTables back;
     back.SetDefaultNames();
-    ASSERT_EQ(ParseWorkspaceFile(image, back), WorkspaceFileStatus::Ok);
+    ASSERT_TRUE(ParseWorkspaceFile(image, back));
     EXPECT_EQ(back.Groups[1].RSBase.View(), "WIG-BANKI");
     EXPECT_EQ(back.Sectors[31].Name.View(), "Last sector");
     EXPECT_EQ(back.Markets[0].NewsTemplate.View(), "http://news/%s");
@@ -563,7 +563,9 @@ TEST(WorkspaceFile, DamagedFilesKeepWhatWasRead) {
     CategoryTables t;
     t.SetDefaultNames();
     Bytes cut(image.begin(), image.begin() + 8 + 4 + 56 * 3 + 10);
-    EXPECT_EQ(ParseWorkspaceFile(cut, t), WorkspaceFileStatus::Truncated);
+    const Status cutStatus = ParseWorkspaceFile(cut, t);
+    EXPECT_EQ(cutStatus.Code(), StatusCode::Corrupt);
+    EXPECT_EQ(cutStatus.Message(), "workspace file cut short");
     EXPECT_EQ(t.Groups[0].Name.View(), "G0");
     EXPECT_EQ(t.Groups[3].Name.View(), "Group 3");
 
@@ -571,7 +573,7 @@ TEST(WorkspaceFile, DamagedFilesKeepWhatWasRead) {
     const std::size_t sectors = 8 + 4 + 256 * 56;
     badCount[sectors] = 1;  // 16777248 sectors
     t.SetDefaultNames();
-    EXPECT_EQ(ParseWorkspaceFile(badCount, t), WorkspaceFileStatus::BadCount);
+    EXPECT_EQ(ParseWorkspaceFile(badCount, t).Message(), "workspace file table count out of range");
     EXPECT_EQ(t.Groups[0].Name.View(), "G0");
     EXPECT_EQ(t.Sectors[0].Name.View(), "Sector 0");
 }

@@ -17,7 +17,7 @@ using test::MsSecurity;
 
 std::vector<Quotation> ReadAll(const std::filesystem::path& file, int fields,
                                int* skipped = nullptr,
-                               MetastockDataReader::Status* status = nullptr) {
+                               Status* status = nullptr) {
     MetastockDataReader reader(file, fields);
     std::vector<Quotation> out;
     Quotation q;
@@ -170,9 +170,9 @@ TEST(MetastockData, UnsoundRecordsAreSkippedOrMended) {
     test::WriteBytes(dir / "F1.DAT", bytes);
 
     int skipped = 0;
-    MetastockDataReader::Status status{};
+    Status status;
     const auto got = ReadAll(dir / "F1.DAT", 7, &skipped, &status);
-    EXPECT_EQ(status, MetastockDataReader::Status::Ok);
+    EXPECT_TRUE(status);
     EXPECT_EQ(skipped, 4);
     ASSERT_EQ(got.size(), 3u);
     EXPECT_EQ(got[0].Date, MakeDate(2000, 1, 3));
@@ -184,19 +184,19 @@ TEST(MetastockData, UnsoundRecordsAreSkippedOrMended) {
 
 TEST(MetastockData, MissingShortAndUnsupportedFiles) {
     test::TempDir dir;
-    MetastockDataReader::Status status{};
+    Status status;
     EXPECT_TRUE(ReadAll(dir / "F9.DAT", 7, nullptr, &status).empty());
-    EXPECT_EQ(status, MetastockDataReader::Status::Missing);
+    EXPECT_EQ(status.Code(), StatusCode::NotFound);
     std::filesystem::create_directory(dir / "F8.DAT");
     EXPECT_TRUE(ReadAll(dir / "F8.DAT", 7, nullptr, &status).empty());
-    EXPECT_EQ(status, MetastockDataReader::Status::Missing);
+    EXPECT_EQ(status.Code(), StatusCode::NotFound);
 
     test::WriteDataFile(dir.path(), 1, 7, {{1000103, 1, 2, 1, 1.5f, 10, 0}});
     EXPECT_TRUE(ReadAll(dir / "F1.DAT", 6, nullptr, &status).empty());
-    EXPECT_EQ(status, MetastockDataReader::Status::UnsupportedFields);
+    EXPECT_EQ(status.Code(), StatusCode::NotSupported);
     test::WriteBytes(dir / "F2.DAT", {1, 2, 3});
     EXPECT_TRUE(ReadAll(dir / "F2.DAT", 5, nullptr, &status).empty());
-    EXPECT_EQ(status, MetastockDataReader::Status::Ok);
+    EXPECT_TRUE(status);
     EXPECT_EQ(MetastockDataPath(dir.path(), 1), dir / "F1.DAT");
     test::WriteBytes(dir / "f12.dAt", {});
     EXPECT_EQ(MetastockDataPath(dir.path(), 12), dir / "f12.dAt");

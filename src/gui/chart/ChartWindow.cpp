@@ -89,7 +89,8 @@ ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
     });
 
     model_.SetClientHeight(ChartRect().height());
-    model_.Open(context.Services().profileDir / kLayoutFileName);
+    // A missing or foreign layout file still gives the window its default panes.
+    model_.Open(context.Services().profileDir / kLayoutFileName).IgnoreError();
 
     connect(&context_, &GuiContext::chartsRefreshRequested, this, &ChartWindow::Refresh);
     connect(&context_, &GuiContext::chartCaptionChanged, this, &QWidget::setWindowTitle);
