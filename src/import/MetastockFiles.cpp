@@ -114,8 +114,8 @@ fs::path MetastockDataPath(const fs::path& dir, int fileNumber) {
 
 MetastockDataReader::MetastockDataReader(const fs::path& path, int fields) : fields_(fields) {
     if (fields != 5 && fields != 7) {
-        status_ = Status::FileError("data file with " + std::to_string(fields) + " fields", path,
-                                    0, StatusCode::NotSupported);
+        status_ = Status::FileError("data file with " + std::to_string(fields) + " fields", path, 0,
+                                    StatusCode::NotSupported);
         return;
     }
     if (!IsRegularFile(path)) {

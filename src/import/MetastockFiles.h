@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/Status.h"
 #include "database/FileUtil.h"
 #include "database/PackedDate.h"
 #include "database/Stock.h"
+#include "platform/Status.h"
 
 namespace velmora {
 

@@ -173,8 +173,7 @@ MetastockImportSummary MetastockImporter::Import() {
             *q = rec;
             ++result.stored;
         }
-        if (!reader.status())
-            result.outcome = Outcome::Incomplete;
+        if (!reader.status()) result.outcome = Outcome::Incomplete;
         result.skipped = reader.skipped();
         summary.rows.push_back(std::move(result));
     }

@@ -16,8 +16,7 @@ using test::MsRecord;
 using test::MsSecurity;
 
 std::vector<Quotation> ReadAll(const std::filesystem::path& file, int fields,
-                               int* skipped = nullptr,
-                               Status* status = nullptr) {
+                               int* skipped = nullptr, Status* status = nullptr) {
     MetastockDataReader reader(file, fields);
     std::vector<Quotation> out;
     Quotation q;

@@ -371,12 +371,12 @@ void AnalysisWindow::SendArrows() {
         FormulaRun run = engine.BeginRun(*current);
         run.Execute(model_.formula);
         if (!engine.ErrorFlag()) {
-            HintData data;
-            data.barCount = run.BarCount();
-            data.buy = run.GetArray("buy");
-            data.sell = run.GetArray("sell");
-            data.runBars = run.BarCount();
-            context_.SendFormulaHint(data, Periodicity::Daily);
+            HintData hint;
+            hint.barCount = run.BarCount();
+            hint.buy = run.GetArray("buy");
+            hint.sell = run.GetArray("sell");
+            hint.runBars = run.BarCount();
+            context_.SendFormulaHint(hint, Periodicity::Daily);
         }
     }
     for (QWidget* w : QApplication::allWidgets())

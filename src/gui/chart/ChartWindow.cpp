@@ -266,11 +266,11 @@ void ChartWindow::Refresh(int /*flags*/) {
     // The stock may be another one now (or a deleted one's successor at the same address).
     cache_.Drop();
     const Stock* stock = ShownStock();
-    HintData data;
-    data.barCount = stock ? static_cast<int>(stock->Quotations.size()) : 0;
-    data.visibleBars = settings_.visibleBars;
-    model_.Receive({RefreshHint::Kind::Everything}, data);
-    scroll_.Reset(data.barCount, data.visibleBars);
+    HintData hint;
+    hint.barCount = stock ? static_cast<int>(stock->Quotations.size()) : 0;
+    hint.visibleBars = settings_.visibleBars;
+    model_.Receive({RefreshHint::Kind::Everything}, hint);
+    scroll_.Reset(hint.barCount, hint.visibleBars);
     ApplyScroll();
     ClearSelection();
     hit_.Clear();
@@ -292,8 +292,8 @@ void ChartWindow::ClearSelection() {
     settings_.markerShown = false;
 }
 
-void ChartWindow::FormulaRan(const HintData& data, int periodicity) {
-    HintData own = data;
+void ChartWindow::FormulaRan(const HintData& hint, int periodicity) {
+    HintData own = hint;
     own.showsCurrentStock = periodicity == static_cast<int>(model_.GetPeriodicity());
     model_.Receive({RefreshHint::Kind::FormulaRan}, own);
     // The arrows show at the next paint, which the caller's refresh brings about.
@@ -315,9 +315,9 @@ CommentarySource ChartWindow::CommentaryInput() {
 
 void ChartWindow::SetPeriodicity(int periodicity) {
     if (periodicity < 0 || periodicity > 2) return;
-    HintData data;
-    data.visibleBars = settings_.visibleBars;
-    model_.SetPeriodicity(static_cast<Periodicity>(periodicity), cache_, data);
+    HintData hint;
+    hint.visibleBars = settings_.visibleBars;
+    model_.SetPeriodicity(static_cast<Periodicity>(periodicity), cache_, hint);
     Refresh(0);
     emit periodicityChanged(periodicity);
 }

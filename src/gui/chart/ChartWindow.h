@@ -117,7 +117,7 @@ class ChartWindow : public QWidget {
     void PaintPicture();
     void ApplyScroll();
     void ClearSelection();
-    void FormulaRan(const HintData& data, int periodicity);
+    void FormulaRan(const HintData& hint, int periodicity);
     int SplitterBarAt(int y) const;
     int ChartPaneForKeys() const;
     void DrawFeedback();

@@ -64,16 +64,16 @@ void CommentaryWindow::ShowOutput() {
 void CommentaryWindow::Refresh() {
     commentary_.SetFormula(FormulaFromEditor(formula_->toPlainText()));
     const CommentarySource source = Source();
-    const auto sendHint = [this, &source](const HintData& data) {
-        context_.SendFormulaHint(data, source.periodicity);
+    const auto sendHint = [this, &source](const HintData& hint) {
+        context_.SendFormulaHint(hint, source.periodicity);
     };
     if (commentary_.Run(context_.Services().engine, source, sendHint)) ShowOutput();
 }
 
 bool CommentaryWindow::LoadFrom(const std::filesystem::path& path) {
     const CommentarySource source = Source();
-    const auto sendHint = [this, &source](const HintData& data) {
-        context_.SendFormulaHint(data, source.periodicity);
+    const auto sendHint = [this, &source](const HintData& hint) {
+        context_.SendFormulaHint(hint, source.periodicity);
     };
     if (!commentary_.Load(path, context_.Services().engine, source, sendHint)) return false;
     formula_->setPlainText(FormulaForEditor(commentary_.Formula()));
