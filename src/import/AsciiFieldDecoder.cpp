@@ -162,7 +162,7 @@ void Date(Tokens& tokens, LineValues&, CarriedValues& carried) {
     carried.date = ConvertDateText(tokens.Text(), Order);
 }
 
-template <double Scale>
+template <int Scale>
 void ScaledVolume(Tokens& tokens, LineValues& line, CarriedValues&) {
     line.volume = tokens.Number() * Scale;
 }
@@ -204,8 +204,8 @@ constexpr std::array<FieldRule, 29> kFieldRules = {{
     {Field::Close, &Number<&LineValues::close>},
     {Field::Open, &Number<&LineValues::open>},
     {Field::Volume, &Number<&LineValues::volume>},
-    {Field::Vol1000, &ScaledVolume<1000.0>},
-    {Field::VolMil, &ScaledVolume<1000000.0>},
+    {Field::Vol1000, &ScaledVolume<1000>},
+    {Field::VolMil, &ScaledVolume<1000000>},
     {Field::VolFactor, &CarriedNumber<&CarriedValues::volumeFactor>},
     {Field::PriceFactor, &CarriedNumber<&CarriedValues::priceFactor>},
     {Field::Turnover, &Number<&LineValues::turnover>},
