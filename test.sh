@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang libclang-rt-14-dev qt6-base-dev qt6-declarative-dev fonts-liberation fonts-dejavu-core)
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-declarative-dev fonts-liberation fonts-dejavu-core)
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -18,12 +18,20 @@ if [ ${#missing[@]} -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 
+# The habits every source file keeps take seconds: check them before the long build.
+tools/check-style.sh
+tools/check-layers.sh
+
 BUILD=build/debug-asan
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_TESTS=ON -DVELMORA_GUI=ON
 cmake --build "$BUILD"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)"
+
+# Bug-prone patterns, needless copies and functions too complex to follow, with the build's
+# compile commands.
+tools/run-tidy.sh "$BUILD"
 
 # Every reader of outside data is fuzzed for a few seconds, so a regression shows here.
 fuzz/run.sh 10

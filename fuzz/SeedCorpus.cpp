@@ -136,8 +136,8 @@ void QrxSeeds(const fs::path& dir) {
         "/* block */ y = sqrt(abs(c - o)) ^ 2 + round(2.5) - int(-2.5) + frac(c);",
         "a = hhv(h, 10); b = llv(l, 10); buy = c >= a; sell = c <= b; z = zig(c, 5, 1);",
         "s = stoch(14, 3); k = stochk(14); d = stochd(14, 3, 3); graph0 = iif(s > 50, 1, 0);",
-        "t = advissues() - decissues(); graph0 = cum(t); q = sar(0.02, 0.2); r = "
-        "relstrength(\"WIG\");",
+        "t = advissues() - decissues(); graph0 = cum(t); q = sar(0.02, 0.2);",
+        "r = relstrength(\"WIG\"); graph1 = r;",
         "1 +* 2; b = ; c = (1 + ; d = 1e40 * 1e40; e = 0 / 0; f = \"unterminated",
     };
     int n = 0;
