@@ -69,7 +69,9 @@ bool IsExecutableCommand(std::string_view command) {
         const std::size_t colon = dirs.find(':');
         std::string dir(dirs.substr(0, colon));
         if (dir.empty()) dir = ".";
-        if (IsExecutableFile(dir + "/" + name)) return true;
+        dir += '/';
+        dir += name;
+        if (IsExecutableFile(dir)) return true;
         if (colon == std::string_view::npos) return false;
         dirs.remove_prefix(colon + 1);
     }
