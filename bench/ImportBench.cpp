@@ -9,13 +9,14 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
 #include "database/Composites.h"
-#include "database/FileUtil.h"
 #include "import/AsciiImporter.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/FileUtil.h"
 
 namespace fs = std::filesystem;
 using namespace velmora;
@@ -30,6 +31,14 @@ const fs::path& BenchDir() {
     return dir;
 }
 
+// A benchmark without its input file would measure nothing.
+void WriteInputFile(const fs::path& path, std::string_view text) {
+    if (const Status written = WriteFileAtomically(path, text); !written) {
+        std::fprintf(stderr, "%s\n", written.ToString().c_str());
+        std::exit(1);
+    }
+}
+
 std::string TickerOf(int i) {
     char buf[16];
     std::snprintf(buf, sizeof buf, "T%c%04d", 'A' + i % 26, i);
@@ -40,9 +49,9 @@ std::string TickerOf(int i) {
 const fs::path& DataFile() {
     static const fs::path file = [] {
         fs::create_directories(BenchDir());
-        WriteFileAtomically(BenchDir() / "bench.format",
-                            "$SEPARATOR ,\n$FORMAT TICKER SKIP DATE_YMD SKIP OPEN HIGH LOW CLOSE "
-                            "VOLUME OPENINT\n$AUTOADD 1\n");
+        WriteInputFile(BenchDir() / "bench.format",
+                       "$SEPARATOR ,\n$FORMAT TICKER SKIP DATE_YMD SKIP OPEN HIGH LOW CLOSE "
+                       "VOLUME OPENINT\n$AUTOADD 1\n");
         std::string text;
         text.reserve(static_cast<std::size_t>(kTickers) * kDays * 64);
         char line[128];
@@ -59,7 +68,7 @@ const fs::path& DataFile() {
             }
         }
         const fs::path path = BenchDir() / "quotes.txt";
-        WriteFileAtomically(path, text);
+        WriteInputFile(path, text);
         return path;
     }();
     return file;

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "analysis/BacktestText.h"
-#include "database/FileUtil.h"
 #include "database/PackedDate.h"
+#include "platform/FileUtil.h"
 #include "platform/StringFormat.h"
 
 extern char** environ;
@@ -219,7 +219,7 @@ bool WriteBacktestReport(const std::filesystem::path& path, const BacktestResult
                          ProgressReporter& progress) {
     const auto text = BuildBacktestReport(results, rows, settings, progress);
     if (!text) return false;
-    return WriteFileAtomically(path, std::string_view(*text));
+    return WriteFileAtomically(path, std::string_view(*text)).IsOk();
 }
 
 void TemporaryReportFile::Delete() {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "analysis/BacktestReport.h"
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 #include "platform/Saturate.h"
 
 namespace velmora {
@@ -138,7 +138,7 @@ std::string ChartWindowModel::LayoutText() const {
 }
 
 bool ChartWindowModel::SaveLayout(const std::filesystem::path& layoutFile) const {
-    return WriteFileAtomically(layoutFile, LayoutText());
+    return WriteFileAtomically(layoutFile, LayoutText()).IsOk();
 }
 
 std::vector<ChartWindowModel::PaneRect> ChartWindowModel::Layout() const {

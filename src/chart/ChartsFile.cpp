@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "database/ByteOrder.h"
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 
@@ -117,7 +117,7 @@ std::vector<std::uint8_t> ChartsFileImage(const ChartTable& table) {
 
 bool WriteChartsFile(const ChartTable& table, const std::filesystem::path& path) {
     const std::vector<std::uint8_t> image = ChartsFileImage(table);
-    return WriteFileAtomically(path, image.data(), image.size());
+    return WriteFileAtomically(path, image.data(), image.size()).IsOk();
 }
 
 }  // namespace velmora

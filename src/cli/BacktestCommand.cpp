@@ -14,7 +14,7 @@
 #include "analysis/Backtester.h"
 #include "analysis/ResultExport.h"
 #include "cli/Cli.h"
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 namespace velmora::cli {
 

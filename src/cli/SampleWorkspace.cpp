@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "cli/Cli.h"
-#include "database/FileUtil.h"
 #include "database/Workspace.h"
+#include "platform/FileUtil.h"
 
 namespace velmora::cli {
 

@@ -9,7 +9,7 @@
 #include "automation/ScriptRunner.h"
 #include "chart/qt/QtCanvas.h"
 #include "cli/Cli.h"
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 #if defined(__has_feature)
 #if __has_feature(address_sanitizer)

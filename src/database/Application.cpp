@@ -4,7 +4,7 @@
 #include <system_error>
 
 #include "database/CategoryNames.h"
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 

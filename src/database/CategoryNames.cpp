@@ -4,7 +4,7 @@
 #include <functional>
 #include <string_view>
 
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/NoCase.h"
+
 namespace velmora {
 
 template <std::size_t N>
@@ -43,12 +45,6 @@ void FixedText<N>::Terminate() {
     if (std::memchr(bytes.data(), 0, N) != nullptr) return;
     const std::size_t n = Utf8Cut(std::string_view(bytes.data(), N), N - 1);
     std::memset(bytes.data() + n, 0, N - n);
-}
-
-// ASCII letters folded: the comparison of tickers and names throughout the program.
-int CompareNoCase(std::string_view a, std::string_view b);
-inline bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && CompareNoCase(a, b) == 0;
 }
 
 }  // namespace velmora

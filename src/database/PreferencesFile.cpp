@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 
@@ -47,7 +47,7 @@ Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs) {
 bool SavePreferences(const std::filesystem::path& file, const Preferences& prefs) {
     Bytes data(kMagic, kMagic + kMagicSize);
     data.insert(data.end(), prefs.Raw().begin(), prefs.Raw().end());
-    return WriteFileAtomically(file, data.data(), data.size());
+    return WriteFileAtomically(file, data.data(), data.size()).IsOk();
 }
 
 }  // namespace velmora

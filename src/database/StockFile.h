@@ -14,8 +14,8 @@
 #include <string_view>
 #include <vector>
 
-#include "database/FileUtil.h"
 #include "database/Stock.h"
+#include "platform/FileUtil.h"
 #include "platform/Status.h"
 
 namespace velmora {

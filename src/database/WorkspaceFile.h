@@ -11,7 +11,7 @@
 #include <filesystem>
 
 #include "database/Categories.h"
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 #include "platform/Status.h"
 
 namespace velmora {

@@ -1,6 +1,6 @@
 #include "formula/FormulaFile.h"
 
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 #include "platform/SettingsStore.h"
 
 namespace velmora {
@@ -43,7 +43,7 @@ std::optional<std::string> LoadFormulaFile(const std::filesystem::path& path) {
 }
 
 bool SaveFormulaFile(const std::filesystem::path& path, std::string_view text) {
-    return WriteFileAtomically(path, FormulaFileFromText(text));
+    return WriteFileAtomically(path, FormulaFileFromText(text)).IsOk();
 }
 
 std::filesystem::path FormulaFileFolder(const SettingsStore& settings) {

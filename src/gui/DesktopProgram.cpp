@@ -5,9 +5,9 @@
 #include "automation/AutomationContext.h"
 #include "automation/ScriptRunner.h"
 #include "chart/ChartDefinitionsHooks.h"
-#include "database/FileUtil.h"
 #include "gui/MainWindow.h"
 #include "gui/QtUserInterface.h"
+#include "platform/FileUtil.h"
 
 namespace velmora::gui {
 

@@ -1,7 +1,7 @@
 #include "import/ImportTypes.h"
 
-#include "database/FileUtil.h"
 #include "import/AsciiText.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 

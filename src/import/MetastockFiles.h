@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "database/FileUtil.h"
 #include "database/PackedDate.h"
 #include "database/Stock.h"
+#include "platform/FileUtil.h"
 #include "platform/Status.h"
 
 namespace velmora {

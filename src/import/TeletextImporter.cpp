@@ -7,9 +7,9 @@
 #include <cstring>
 #include <memory>
 
-#include "database/FileUtil.h"
 #include "database/FixedText.h"
 #include "database/PackedDate.h"
+#include "platform/FileUtil.h"
 #include "platform/Saturate.h"
 
 namespace velmora {

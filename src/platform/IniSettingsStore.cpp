@@ -2,21 +2,12 @@
 
 #include <algorithm>
 
-#include "platform/FileReplace.h"
+#include "platform/FileUtil.h"
+#include "platform/NoCase.h"
 
 namespace velmora {
 
 namespace {
-
-bool SameNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto fold = [](unsigned char c) { return c >= 'A' && c <= 'Z' ? c + 32 : c; };
-        if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i])))
-            return false;
-    }
-    return true;
-}
 
 // `special` holds the extra characters escaped in this position ('=' in names, ']' in
 // section headers).
@@ -132,7 +123,7 @@ void IniSettingsStore::Parse(std::string_view text) {
         const std::string name = Unescape(rawName);
         const std::string value = Unescape(line.substr(eq + 1));
         auto it = std::find_if(current->entries.begin(), current->entries.end(),
-                               [&](const Entry& e) { return SameNoCase(e.name, name); });
+                               [&](const Entry& e) { return EqualNoCase(e.name, name); });
         if (it != current->entries.end()) {
             it->value = value;  // the last of repeated names wins
         } else {
@@ -156,14 +147,14 @@ std::string IniSettingsStore::Serialize() const {
 
 IniSettingsStore::Section* IniSettingsStore::FindSection(std::string_view name) {
     for (Section& s : sections_) {
-        if (SameNoCase(s.name, name)) return &s;
+        if (EqualNoCase(s.name, name)) return &s;
     }
     return nullptr;
 }
 
 const IniSettingsStore::Section* IniSettingsStore::FindSection(std::string_view name) const {
     for (const Section& s : sections_) {
-        if (SameNoCase(s.name, name)) return &s;
+        if (EqualNoCase(s.name, name)) return &s;
     }
     return nullptr;
 }
@@ -173,7 +164,7 @@ std::optional<std::string> IniSettingsStore::GetString(std::string_view section,
     const Section* s = FindSection(section);
     if (s == nullptr) return std::nullopt;
     for (const Entry& e : s->entries) {
-        if (SameNoCase(e.name, name)) return e.value;
+        if (EqualNoCase(e.name, name)) return e.value;
     }
     return std::nullopt;
 }
@@ -186,7 +177,7 @@ void IniSettingsStore::SetString(std::string_view section, std::string_view name
         s = &sections_.back();
     }
     auto it = std::find_if(s->entries.begin(), s->entries.end(),
-                           [&](const Entry& e) { return SameNoCase(e.name, name); });
+                           [&](const Entry& e) { return EqualNoCase(e.name, name); });
     if (it != s->entries.end()) {
         if (it->value == value) return;
         it->value = std::string(value);
@@ -200,14 +191,14 @@ void IniSettingsStore::Remove(std::string_view section, std::string_view name) {
     Section* s = FindSection(section);
     if (s == nullptr) return;
     auto it = std::find_if(s->entries.begin(), s->entries.end(),
-                           [&](const Entry& e) { return SameNoCase(e.name, name); });
+                           [&](const Entry& e) { return EqualNoCase(e.name, name); });
     if (it == s->entries.end()) return;
     s->entries.erase(it);
     Save();
 }
 
 void IniSettingsStore::Save() {
-    lastSaveOk_ = ReplaceFileContents(file_, Serialize());
+    lastSaveOk_ = WriteFileAtomically(file_, Serialize(), FileSync::Yes).IsOk();
 }
 
 }  // namespace velmora

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <system_error>
 
-#include "platform/FileReplace.h"
+#include "platform/FileUtil.h"
 
 #ifndef VELMORA_RESOURCES_DIR
 #define VELMORA_RESOURCES_DIR "resources"
@@ -41,7 +41,7 @@ int SeedProfileDirectory(const fs::path& profile, const fs::path& resources) {
         const fs::path target = profile / entry.path().filename();
         if (fs::exists(fs::symlink_status(target, ec))) continue;
         const auto data = ReadFileText(entry.path());
-        if (data && ReplaceFileContents(target, *data)) ++copied;
+        if (data && WriteFileAtomically(target, *data, FileSync::Yes)) ++copied;
     }
     return copied;
 }

@@ -118,7 +118,7 @@ bool LoadPortfolio(const std::filesystem::path& file, Portfolio& portfolio) {
 
 bool SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio) {
     const Bytes image = EncodePortfolio(portfolio);
-    return WriteFileAtomically(file, image.data(), image.size());
+    return WriteFileAtomically(file, image.data(), image.size()).IsOk();
 }
 
 }  // namespace velmora

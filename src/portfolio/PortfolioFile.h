@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 #include "portfolio/Portfolio.h"
 
 namespace velmora {

@@ -9,8 +9,8 @@
 
 #include "app/StockMaintenance.h"
 #include "automation/AutomationContext.h"
-#include "database/FileUtil.h"
 #include "gui/GuiContext.h"
+#include "platform/FileUtil.h"
 
 namespace velmora::gui {
 

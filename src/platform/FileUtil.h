@@ -9,12 +9,16 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/Status.h"
+
 namespace velmora {
 
 using Bytes = std::vector<std::uint8_t>;
 
 // The whole file, or nothing when it cannot be opened or read.
 std::optional<Bytes> ReadWholeFile(const std::filesystem::path& path);
+// The whole file as text, or nothing when it is a directory or cannot be opened or read.
+std::optional<std::string> ReadFileText(const std::filesystem::path& path);
 // Up to `count` bytes from `offset`; fewer at the end of the file; nothing when it cannot be
 // opened.
 std::optional<Bytes> ReadFileRange(const std::filesystem::path& path, std::uint64_t offset,
@@ -37,11 +41,22 @@ class InputFile {
     std::uint64_t size_ = 0;
 };
 
-// Writes the bytes to a temporary file in the same directory and renames it over `path`, so the
-// old file stays intact until the new one is complete. False (and nothing changed) on failure.
-bool WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size);
-inline bool WriteFileAtomically(const std::filesystem::path& path, std::string_view text) {
-    return WriteFileAtomically(path, text.data(), text.size());
+// Whether an atomic write waits for the data to reach the disk before the rename. The data
+// files skip it (a replacing rename is ordered after the data by the file system, and a sync per
+// stock file would make saving a large database many times slower); the profile's settings take
+// it.
+enum class FileSync { No, Yes };
+
+// Writes the bytes to a hidden temporary file in the same directory (new files get mode 0644,
+// less the umask) and renames it over `path`, so the old file stays intact until the new one is
+// complete. On failure nothing is changed and the status names `path`, the step that failed
+// ("cannot create a temporary file for", "cannot write", "cannot rename the new file to") and
+// the system's reason.
+Status WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
+                           FileSync sync = FileSync::No);
+inline Status WriteFileAtomically(const std::filesystem::path& path, std::string_view text,
+                                  FileSync sync = FileSync::No) {
+    return WriteFileAtomically(path, text.data(), text.size(), sync);
 }
 
 struct DirEntry {

@@ -1,4 +1,4 @@
-#include "database/FileUtil.h"
+#include "platform/FileUtil.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -9,7 +9,7 @@
 #include <random>
 #include <utility>
 
-#include "database/FixedText.h"
+#include "platform/NoCase.h"
 
 namespace velmora {
 
@@ -45,6 +45,22 @@ bool ReadFully(int fd, std::uint8_t* data, std::size_t size, std::size_t& got) {
         got += static_cast<std::size_t>(n);
     }
     return true;
+}
+
+// Creates a new hidden file beside `path` for writing: the descriptor (-1 with errno set on
+// failure) and the file's name.
+std::pair<int, fs::path> CreateTemporaryBeside(const fs::path& path) {
+    static thread_local std::mt19937 rng{std::random_device{}()};
+    // A hidden name: directory listings that skip names beginning with '.' (the workspace
+    // loader does) never take a leftover temporary file for a data file. A name that exists
+    // already is drawn again.
+    for (int attempt = 0;; ++attempt) {
+        char suffix[32];
+        std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(rng()));
+        fs::path tmp = path.parent_path() / ("." + path.filename().string() + suffix);
+        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0 || errno != EEXIST || attempt == 15) return {fd, std::move(tmp)};
+    }
 }
 
 }  // namespace
@@ -97,6 +113,13 @@ std::optional<Bytes> ReadWholeFile(const fs::path& path) {
     return data;
 }
 
+std::optional<std::string> ReadFileText(const fs::path& path) {
+    if (IsDirectory(path)) return std::nullopt;
+    auto data = ReadWholeFile(path);
+    if (!data) return std::nullopt;
+    return std::string(data->begin(), data->end());
+}
+
 std::optional<Bytes> ReadFileRange(const fs::path& path, std::uint64_t offset,
                                    std::uint64_t count) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
@@ -114,35 +137,34 @@ std::optional<Bytes> ReadFileRange(const fs::path& path, std::uint64_t offset,
     return data;
 }
 
-bool WriteFileAtomically(const fs::path& path, const void* data, std::size_t size) {
-    static thread_local std::mt19937 rng{std::random_device{}()};
-    // A hidden name beside the target: directory listings that skip names beginning with '.'
-    // (the workspace loader does) never take a leftover temporary file for a data file.
-    char suffix[32];
-    std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(rng()));
-    const fs::path tmp = path.parent_path() / ("." + path.filename().string() + suffix);
-    Fd fd(::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (fd.get() < 0) return false;
+Status WriteFileAtomically(const fs::path& path, const void* data, std::size_t size,
+                           FileSync sync) {
+    auto [descriptor, tmp] = CreateTemporaryBeside(path);
+    Fd fd(descriptor);
+    if (fd.get() < 0) return ErrnoStatus("cannot create a temporary file for", path);
+
+    Status status;
     const auto* p = static_cast<const std::uint8_t*>(data);
     std::size_t left = size;
-    bool ok = true;
     while (left > 0) {
         const ssize_t n = ::write(fd.get(), p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ok = false;
+            status = ErrnoStatus("cannot write", path);
             break;
         }
         p += n;
         left -= static_cast<std::size_t>(n);
     }
-    // No fsync: the rename replaces the old file only once the new one is complete, and
-    // the file system orders a replacing rename after the data (an fsync per stock file
-    // would make saving a large database many times slower).
-    if (::close(fd.release()) != 0) ok = false;
-    if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) ::unlink(tmp.c_str());
-    return ok;
+    if (status && sync == FileSync::Yes && ::fsync(fd.get()) != 0) {
+        status = ErrnoStatus("cannot write", path);
+    }
+    if (::close(fd.release()) != 0) status.Update(ErrnoStatus("cannot write", path));
+    if (status && ::rename(tmp.c_str(), path.c_str()) != 0) {
+        status = ErrnoStatus("cannot rename the new file to", path);
+    }
+    if (!status) ::unlink(tmp.c_str());
+    return status;
 }
 
 std::vector<DirEntry> ListDirectory(const fs::path& dir) {
