@@ -23,7 +23,7 @@ tools/check-style.sh
 tools/check-layers.sh
 
 BUILD=build/debug-asan
-cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_TESTS=ON -DVELMORA_GUI=ON
+cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORA_SANITIZE=ON -DVELMORA_TESTS=ON -DVELMORA_GUI=ON -DVELMORA_WERROR=ON
 cmake --build "$BUILD"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
@@ -33,5 +33,7 @@ ctest --test-dir "$BUILD" --output-on-failure -j "$(nproc)"
 # compile commands.
 tools/run-tidy.sh "$BUILD"
 
-# Every reader of outside data is fuzzed for a few seconds, so a regression shows here.
+# Every reader of outside data is fuzzed for a few seconds, so a regression shows here. The
+# harnesses and every library they use are built with clang, warnings as errors, so the code
+# stays clean under both compilers.
 fuzz/run.sh 10

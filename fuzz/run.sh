@@ -13,7 +13,7 @@ BUILD=${FUZZ_BUILD:-build/fuzz}
 
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
-    -DVELMORA_FUZZ=ON -DVELMORA_TESTS=OFF >/dev/null || exit 1
+    -DVELMORA_FUZZ=ON -DVELMORA_TESTS=OFF -DVELMORA_WERROR=ON >/dev/null || exit 1
 # Only the harnesses and the seed writer: the rest of the program is not needed here.
 cmake --build "$BUILD" --target velmora_fuzz_seeds $(cat "$BUILD/fuzz/fuzzers.txt") || exit 1
 
