@@ -69,14 +69,14 @@ int CustomTools::Delete(int i) {
 int CustomTools::MoveUp(int i) {
     if (i < 0 || i >= Count()) return -1;
     if (i == 0) return 0;
-    std::swap(tools_[static_cast<std::size_t>(i)], tools_[static_cast<std::size_t>(i - 1)]);
+    std::swap(tools_[static_cast<std::size_t>(i)], tools_[static_cast<std::size_t>(i) - 1]);
     return i - 1;
 }
 
 int CustomTools::MoveDown(int i) {
     if (i < 0 || i >= Count()) return -1;
     if (i == Count() - 1) return i;
-    std::swap(tools_[static_cast<std::size_t>(i)], tools_[static_cast<std::size_t>(i + 1)]);
+    std::swap(tools_[static_cast<std::size_t>(i)], tools_[static_cast<std::size_t>(i) + 1]);
     return i + 1;
 }
 

@@ -49,6 +49,85 @@ struct Token {
     char separatorAfter = 0;
 };
 
+// The text without surrounding blanks.
+std::string_view TrimBlanks(std::string_view text) {
+    std::size_t b = 0, e = text.size();
+    while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
+    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
+    return text.substr(b, e - b);
+}
+
+// Whether `timePart` is hh:mm or hh:mm:ss, each one or two digits, in range.
+bool IsTimeOfDay(std::string_view timePart) {
+    int parts[3] = {0, 0, 0};
+    int count = 0, digits = 0;
+    for (char c : timePart) {
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            if (++digits > 2) return false;
+            parts[count] = parts[count] * 10 + (c - '0');
+        } else if (c == ':' && digits > 0 && count < 2) {
+            ++count;
+            digits = 0;
+        } else {
+            return false;
+        }
+    }
+    return digits != 0 && count >= 1 && parts[0] <= 23 && parts[1] <= 59 && parts[2] <= 59;
+}
+
+// The date part's three numbers with their two separators, or nothing when it is not of that
+// shape (a number has at most four digits; the separators are '-', '/' or '.').
+std::optional<std::vector<Token>> DateTokens(std::string_view datePart) {
+    std::vector<Token> tokens(1);
+    for (char c : datePart) {
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            if (tokens.back().separatorAfter != 0) tokens.emplace_back();
+            if (tokens.back().digits.size() >= 4) return std::nullopt;
+            tokens.back().digits += c;
+        } else if ((c == '-' || c == '/' || c == '.') && !tokens.back().digits.empty() &&
+                   tokens.back().separatorAfter == 0) {
+            tokens.back().separatorAfter = c;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (tokens.size() != 3 || tokens[2].digits.empty() || tokens[2].separatorAfter != 0) {
+        return std::nullopt;
+    }
+    if (tokens[1].separatorAfter != tokens[0].separatorAfter) return std::nullopt;
+    return tokens;
+}
+
+// The calendar date the three numbers name: yyyy-mm-dd or yyyy/mm/dd, yy-mm-dd (a year up to
+// 50 in this century), mm/dd/yyyy or dd.mm.yyyy (a two-digit year below 30 in this century).
+std::optional<PackedDate> DateOfTokens(const std::vector<Token>& tokens) {
+    const char sep = tokens[0].separatorAfter;
+    const auto number = [&](int i) {
+        return std::stoi(tokens[static_cast<std::size_t>(i)].digits);
+    };
+    const auto twoDigitYear = [](int y) { return y < 30 ? 2000 + y : 1900 + y; };
+    const std::size_t firstLen = tokens[0].digits.size();
+    const std::size_t lastLen = tokens[2].digits.size();
+    int year = 0, month = 0, day = 0;
+    if (firstLen == 4 && (sep == '-' || sep == '/')) {
+        year = number(0), month = number(1), day = number(2);
+    } else if (firstLen == 2 && sep == '-' && tokens[1].digits.size() == 2 && lastLen == 2) {
+        year = number(0) <= 50 ? 2000 + number(0) : 1900 + number(0);
+        month = number(1), day = number(2);
+    } else if ((sep == '/' || sep == '.') && firstLen <= 2 && tokens[1].digits.size() <= 2 &&
+               (lastLen == 4 || lastLen == 2)) {
+        const int y = number(2);
+        year = lastLen == 4 ? y : twoDigitYear(y);
+        month = sep == '/' ? number(0) : number(1);
+        day = sep == '/' ? number(1) : number(0);
+    } else {
+        return std::nullopt;
+    }
+    const PackedDate date = CalendarDate(year, month, day);
+    if (date == kNoDate) return std::nullopt;
+    return date;
+}
+
 }  // namespace
 
 PackedDate CalendarDate(int year, int month, int day) {
@@ -78,10 +157,7 @@ PackedDate FromAutomationDate(double value) {
 
 std::optional<PackedDate> ParseAutomationDate(std::string_view text) {
     // Surrounding blanks are allowed; the date part ends at the first blank or 'T'.
-    std::size_t b = 0, e = text.size();
-    while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
-    while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
-    text = text.substr(b, e - b);
+    text = TrimBlanks(text);
     std::string_view datePart = text, timePart;
     const std::size_t cut = text.find_first_of(" T");
     if (cut != std::string_view::npos) {
@@ -89,68 +165,10 @@ std::optional<PackedDate> ParseAutomationDate(std::string_view text) {
         timePart = text.substr(cut + 1);
         while (!timePart.empty() && timePart.front() == ' ') timePart.remove_prefix(1);
     }
-    if (!timePart.empty()) {
-        // hh:mm or hh:mm:ss, each one or two digits, in range.
-        int parts[3] = {0, 0, 0};
-        int count = 0, digits = 0;
-        for (char c : timePart) {
-            if (std::isdigit(static_cast<unsigned char>(c))) {
-                if (++digits > 2) return std::nullopt;
-                parts[count] = parts[count] * 10 + (c - '0');
-            } else if (c == ':' && digits > 0 && count < 2) {
-                ++count;
-                digits = 0;
-            } else {
-                return std::nullopt;
-            }
-        }
-        if (digits == 0 || count < 1 || parts[0] > 23 || parts[1] > 59 || parts[2] > 59) {
-            return std::nullopt;
-        }
-    }
-
-    std::vector<Token> tokens(1);
-    for (char c : datePart) {
-        if (std::isdigit(static_cast<unsigned char>(c))) {
-            if (tokens.back().separatorAfter != 0) tokens.emplace_back();
-            if (tokens.back().digits.size() >= 4) return std::nullopt;
-            tokens.back().digits += c;
-        } else if ((c == '-' || c == '/' || c == '.') && !tokens.back().digits.empty() &&
-                   tokens.back().separatorAfter == 0) {
-            tokens.back().separatorAfter = c;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (tokens.size() != 3 || tokens[2].digits.empty() || tokens[2].separatorAfter != 0) {
-        return std::nullopt;
-    }
-    const char sep = tokens[0].separatorAfter;
-    if (tokens[1].separatorAfter != sep) return std::nullopt;
-    const auto number = [&](int i) {
-        return std::stoi(tokens[static_cast<std::size_t>(i)].digits);
-    };
-    const auto twoDigitYear = [](int y) { return y < 30 ? 2000 + y : 1900 + y; };
-    const std::size_t firstLen = tokens[0].digits.size();
-    const std::size_t lastLen = tokens[2].digits.size();
-    int year = 0, month = 0, day = 0;
-    if (firstLen == 4 && (sep == '-' || sep == '/')) {
-        year = number(0), month = number(1), day = number(2);
-    } else if (firstLen == 2 && sep == '-' && tokens[1].digits.size() == 2 && lastLen == 2) {
-        year = number(0) <= 50 ? 2000 + number(0) : 1900 + number(0);
-        month = number(1), day = number(2);
-    } else if ((sep == '/' || sep == '.') && firstLen <= 2 && tokens[1].digits.size() <= 2 &&
-               (lastLen == 4 || lastLen == 2)) {
-        const int y = number(2);
-        year = lastLen == 4 ? y : twoDigitYear(y);
-        month = sep == '/' ? number(0) : number(1);
-        day = sep == '/' ? number(1) : number(0);
-    } else {
-        return std::nullopt;
-    }
-    const PackedDate date = CalendarDate(year, month, day);
-    if (date == kNoDate) return std::nullopt;
-    return date;
+    if (!timePart.empty() && !IsTimeOfDay(timePart)) return std::nullopt;
+    const std::optional<std::vector<Token>> tokens = DateTokens(datePart);
+    if (!tokens) return std::nullopt;
+    return DateOfTokens(*tokens);
 }
 
 }  // namespace velmora
