@@ -83,7 +83,7 @@ void StockTreePane::Refresh(bool rebuild) {
 
 StockTree::Node* StockTreePane::NodeOf(const QTreeWidgetItem* item) const {
     if (item == nullptr) return nullptr;
-    return reinterpret_cast<StockTree::Node*>(item->data(0, kNodeRole).value<quintptr>());
+    return static_cast<StockTree::Node*>(item->data(0, kNodeRole).value<void*>());
 }
 
 QTreeWidgetItem* StockTreePane::ItemOf(const StockTree::Node* node) const {
@@ -104,10 +104,11 @@ QTreeWidgetItem* StockTreePane::ItemOf(const StockTree::Node* node) const {
     return item;
 }
 
-void StockTreePane::Fill(QTreeWidgetItem* item, const StockTree::Node& node) {
+void StockTreePane::Fill(QTreeWidgetItem* item, StockTree::Node& node) {
     const QString label = QString::fromStdString(node.label);
     if (item->text(0) != label) item->setText(0, label);
-    item->setData(0, kNodeRole, QVariant::fromValue(reinterpret_cast<quintptr>(&node)));
+    // The item keeps its node, which the expand, collapse and selection handlers change.
+    item->setData(0, kNodeRole, QVariant::fromValue(static_cast<void*>(&node)));
     item->setToolTip(0, QString::fromStdString(tree_.TooltipOf(node)));
     if (node.kind == StockTree::Kind::Stock) {
         item->setIcon(0, StockIcon(node.image));
@@ -123,10 +124,10 @@ void StockTreePane::Fill(QTreeWidgetItem* item, const StockTree::Node& node) {
     if (item->isExpanded() != node.expanded) item->setExpanded(node.expanded);
 }
 
-void StockTreePane::MirrorChildren(const StockTree::Node& node, QTreeWidgetItem* item) {
+void StockTreePane::MirrorChildren(StockTree::Node& node, QTreeWidgetItem* item) {
     const int count = static_cast<int>(node.children.size());
     for (int i = 0; i < count; ++i) {
-        const StockTree::Node& child = *node.children[static_cast<std::size_t>(i)];
+        StockTree::Node& child = *node.children[static_cast<std::size_t>(i)];
         QTreeWidgetItem* childItem = i < item->childCount() ? item->child(i) : nullptr;
         if (childItem == nullptr) {
             childItem = new QTreeWidgetItem();
@@ -141,7 +142,7 @@ void StockTreePane::MirrorChildren(const StockTree::Node& node, QTreeWidgetItem*
 void StockTreePane::Mirror() {
     Guard guard(syncing_);
     for (int r = 0; r < kStockTreeRootCount; ++r) {
-        const StockTree::Node* root = tree_.RootNode(static_cast<StockTree::Root>(r));
+        StockTree::Node* root = tree_.RootNode(static_cast<StockTree::Root>(r));
         if (root == nullptr) continue;
         QTreeWidgetItem* item = r < view_->topLevelItemCount() ? view_->topLevelItem(r) : nullptr;
         if (item == nullptr) {

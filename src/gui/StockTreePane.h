@@ -30,8 +30,8 @@ class StockTreePane : public QDockWidget {
 
   private:
     void Mirror();
-    void MirrorChildren(const StockTree::Node& node, QTreeWidgetItem* item);
-    void Fill(QTreeWidgetItem* item, const StockTree::Node& node);
+    void MirrorChildren(StockTree::Node& node, QTreeWidgetItem* item);
+    void Fill(QTreeWidgetItem* item, StockTree::Node& node);
     void OnExpanded(QTreeWidgetItem* item);
     void OnCollapsed(QTreeWidgetItem* item);
     void OnCurrentChanged(QTreeWidgetItem* item);

@@ -34,19 +34,19 @@ void PrintUsage(std::FILE* out) {
         out);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// The command line after the toolkit's own options.
+struct Options {
     std::optional<std::filesystem::path> profile;
     std::optional<std::filesystem::path> workspace;
     bool maximized = false;
     std::optional<std::filesystem::path> script;
     std::vector<std::string> scriptArgs;
     std::optional<std::string> screenshot;
-    // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
-    QApplication qtApp(argc, argv);
-    velmora::KeepPortableNumbers();
-    QApplication::setApplicationName(QStringLiteral("Velmora"));
+};
+
+// Reads the options into `options`. Returns the exit status when the program ends here: 0 after
+// the usage was asked for, 2 for a wrong command line.
+std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
@@ -57,22 +57,23 @@ int main(int argc, char** argv) {
                 std::fprintf(stderr, "velmora: %s needs a directory\n", a.c_str());
                 return 2;
             }
-            (a == "--profile" ? profile : workspace) = std::filesystem::path(argv[++i]);
+            (a == "--profile" ? options.profile : options.workspace) =
+                std::filesystem::path(argv[++i]);
         } else if (a == "--screenshot") {
             if (i + 1 >= argc) {
                 std::fputs("velmora: --screenshot needs a file name\n", stderr);
                 return 2;
             }
-            screenshot = argv[++i];
+            options.screenshot = argv[++i];
         } else if (a == "--maximized") {
-            maximized = true;
+            options.maximized = true;
         } else if (a == "--script") {
             if (i + 1 >= argc) {
                 std::fputs("velmora: --script needs a file\n", stderr);
                 return 2;
             }
-            script = std::filesystem::path(argv[++i]);
-            scriptArgs.assign(argv + i + 1, argv + argc);
+            options.script = std::filesystem::path(argv[++i]);
+            options.scriptArgs.assign(argv + i + 1, argv + argc);
             break;
         } else {
             std::fprintf(stderr, "velmora: unknown option '%s'\n", a.c_str());
@@ -80,13 +81,60 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    const auto profileDir = velmora::OpenProfileDirectory(profile);
+    return std::nullopt;
+}
+
+// Runs the script against the program and closes it; the exit status.
+int RunScript(velmora::gui::DesktopProgram& program, const Options& options) {
+    std::string error;
+    const bool ok = program.RunAutomation(
+        *options.script, options.scriptArgs,
+        [](std::string_view line) {
+            std::fwrite(line.data(), 1, line.size(), stdout);
+            std::fputc('\n', stdout);
+        },
+        error);
+    std::fflush(stdout);
+    if (!ok) std::fprintf(stderr, "velmora: %s\n", error.c_str());
+    // Nothing was started for a script that could not be read.
+    if (program.Window() == nullptr) return 1;
+    // A refused close left the window open for the user.
+    if (program.Window()->isVisible()) QApplication::exec();
+    program.Exit();
+    return ok ? 0 : 1;
+}
+
+// Saves a picture of the main window as `file` once the event loop has run a while, and quits.
+void ScheduleScreenshot(velmora::gui::DesktopProgram& program, const std::string& file) {
+    // Let the windows lay themselves out and paint once before the picture is taken.
+    QTimer::singleShot(500, [&program, file] {
+        QWidget* window = program.Window();
+        const bool saved =
+            window != nullptr && window->grab().save(QString::fromStdString(file), "PNG");
+        if (saved)
+            std::printf("%s\n", file.c_str());
+        else
+            std::fprintf(stderr, "velmora: cannot write %s\n", file.c_str());
+        QApplication::exit(saved ? 0 : 1);
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
+    QApplication qtApp(argc, argv);
+    velmora::KeepPortableNumbers();
+    QApplication::setApplicationName(QStringLiteral("Velmora"));
+    Options options;
+    if (const std::optional<int> early = ParseOptions(argc, argv, options)) return *early;
+    const auto profileDir = velmora::OpenProfileDirectory(options.profile);
     if (!profileDir) {
         std::fputs("velmora: cannot create the profile directory\n", stderr);
         return 1;
     }
 
-    velmora::gui::DesktopProgram program(*profileDir, workspace);
+    velmora::gui::DesktopProgram program(*profileDir, options.workspace);
     program.chartWindowFactory = [](velmora::gui::GuiContext& context) -> QWidget* {
         return new velmora::gui::ChartWindow(context);
     };
@@ -94,38 +142,9 @@ int main(int argc, char** argv) {
                                 QWidget* parent) {
         velmora::gui::ShowCustomizeTools(context, tools, parent);
     };
-    if (script) {
-        std::string error;
-        const bool ok = program.RunAutomation(
-            *script, scriptArgs,
-            [](std::string_view line) {
-                std::fwrite(line.data(), 1, line.size(), stdout);
-                std::fputc('\n', stdout);
-            },
-            error);
-        std::fflush(stdout);
-        if (!ok) std::fprintf(stderr, "velmora: %s\n", error.c_str());
-        // Nothing was started for a script that could not be read.
-        if (program.Window() == nullptr) return 1;
-        // A refused close left the window open for the user.
-        if (program.Window()->isVisible()) QApplication::exec();
-        program.Exit();
-        return ok ? 0 : 1;
-    }
-    program.StartUp(maximized);
-    if (screenshot) {
-        // Let the windows lay themselves out and paint once before the picture is taken.
-        QTimer::singleShot(500, [&program, &screenshot] {
-            QWidget* window = program.Window();
-            const bool saved = window != nullptr &&
-                               window->grab().save(QString::fromStdString(*screenshot), "PNG");
-            if (saved)
-                std::printf("%s\n", screenshot->c_str());
-            else
-                std::fprintf(stderr, "velmora: cannot write %s\n", screenshot->c_str());
-            QApplication::exit(saved ? 0 : 1);
-        });
-    }
+    if (options.script) return RunScript(program, options);
+    program.StartUp(options.maximized);
+    if (options.screenshot) ScheduleScreenshot(program, *options.screenshot);
     const int status = QApplication::exec();
     program.Exit();
     return status;
