@@ -133,6 +133,38 @@ bool SignalAt(std::span<const float> values, int bar) {
            IsSignalValue(values[static_cast<std::size_t>(bar)]);
 }
 
+// The position still open after the last bar (a pending buy in a long test or a pending sell in
+// a short test), valued at that bar and added to the equity without commission.
+void ValueOpenPosition(const StockWalk& walk, const SystemTestSettings& settings, int pendingBuy,
+                       int pendingSell, int lastBar, StockTestSummary& summary) {
+    double gain = 0;
+    if (pendingBuy != kNone && settings.LongEnabled()) {
+        const float pb = walk.BuyPrice(pendingBuy);
+        gain = static_cast<double>(walk.SellPrice(lastBar) - pb) * summary.Equity / pb;
+        summary.OpenPositionBars = std::abs(lastBar - pendingBuy);
+    } else if (pendingSell != kNone && settings.ShortEnabled()) {
+        const float pb = walk.BuyPrice(lastBar);
+        gain = static_cast<double>(walk.SellPrice(pendingSell) - pb) * summary.Equity / pb;
+        summary.OpenPositionBars = std::abs(lastBar - pendingSell);
+    }
+    summary.OpenPositionGain = gain;
+    summary.OpenPositionCommission = 0;
+    summary.Equity += gain;
+}
+
+// Buying at the first visited bar and selling at the last.
+void ValueBuyAndHold(const StockTestParameters& params, const StockWalk& walk, int firstBar,
+                     int lastBar, StockTestSummary& summary) {
+    const double initial = summary.InitialEquity;
+    const float firstPrice = walk.BuyPrice(firstBar);
+    const double holdProfit =
+        static_cast<double>(walk.SellPrice(lastBar) - firstPrice) * initial / firstPrice;
+    summary.BuyAndHoldCommission =
+        params.commission(initial) + params.commission(initial + holdProfit);
+    summary.BuyAndHoldEquity = initial + holdProfit - summary.BuyAndHoldCommission;
+    summary.BarsInTest = std::abs(lastBar - firstBar);
+}
+
 }  // namespace
 
 bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& bars,
@@ -203,30 +235,8 @@ bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& 
     }
     if (!traded) return false;
 
-    // The position still open after the last bar, valued at that bar.
-    double gain = 0;
-    if (pendingBuy != kNone && longOn) {
-        const float pb = walk.BuyPrice(pendingBuy);
-        gain = static_cast<double>(walk.SellPrice(lastBar) - pb) * summary.Equity / pb;
-        summary.OpenPositionBars = std::abs(lastBar - pendingBuy);
-    } else if (pendingSell != kNone && shortOn) {
-        const float pb = walk.BuyPrice(lastBar);
-        gain = static_cast<double>(walk.SellPrice(pendingSell) - pb) * summary.Equity / pb;
-        summary.OpenPositionBars = std::abs(lastBar - pendingSell);
-    }
-    summary.OpenPositionGain = gain;
-    summary.OpenPositionCommission = 0;
-    summary.Equity += gain;
-
-    // Buying at the first visited bar and selling at the last.
-    const double initial = summary.InitialEquity;
-    const float firstPrice = walk.BuyPrice(firstBar);
-    const double holdProfit =
-        static_cast<double>(walk.SellPrice(lastBar) - firstPrice) * initial / firstPrice;
-    summary.BuyAndHoldCommission =
-        params.commission(initial) + params.commission(initial + holdProfit);
-    summary.BuyAndHoldEquity = initial + holdProfit - summary.BuyAndHoldCommission;
-    summary.BarsInTest = std::abs(lastBar - firstBar);
+    ValueOpenPosition(walk, settings, pendingBuy, pendingSell, lastBar, summary);
+    ValueBuyAndHold(params, walk, firstBar, lastBar, summary);
     return true;
 }
 

@@ -161,61 +161,79 @@ void ComputeRange(SeriesPlot& plot) {
     plot.min = min;
 }
 
-void PlotSeries(PaneContext& pane, SeriesPlot& plot, int colour) {
-    if (plot.flags & PlotFlags::kAutomatic) ComputeRange(plot);
-    if ((plot.flags & PlotFlags::kRangeOnly) || pane.canvas == nullptr) return;
+namespace {
+
+// The bars of plot from first to end as candlesticks, or as high-low bars with a close tick.
+void PlotCandles(PaneContext& pane, const SeriesPlot& plot, const PlotGeometry& g, int first,
+                 int end) {
+    if (!plot.values || !plot.open || !plot.high || !plot.low) return;
     Canvas& c = *pane.canvas;
-    const PlotGeometry g(pane, plot);
     const std::uint32_t f = plot.flags;
-    const int first = std::max(0, plot.first);
-    const int end = std::min(plot.end, plot.barCount);
-    c.SetPen(colour, 1, PenStyle::Solid);
-    if (f & PlotFlags::kOhlc) c.SetFill(colour);
-
-    if (f & PlotFlags::kOhlc) {
-        if (!plot.values || !plot.open || !plot.high || !plot.low) return;
-        const int j = g.CandleWidth();
-        const int up = pane.Colour(ColourSetting::UpCandlestick);
-        const int down = pane.Colour(ColourSetting::DownCandlestick);
-        for (int i = first; i < end; ++i) {
-            const float o = plot.open[i], h = plot.high[i], l = plot.low[i], cl = plot.values[i];
-            if (IsEmptyValue(o) || IsEmptyValue(h) || IsEmptyValue(l) || IsEmptyValue(cl)) continue;
-            const int x = g.X(i);
-            const int yh = g.ClampedY(h), yl = g.ClampedY(l);
-            const int yo = g.ClampedY(o), yc = g.ClampedY(cl);
-            if (f & PlotFlags::kBars) {
-                c.Line(x, yl, x, yh);
-                if (f & PlotFlags::kFat) c.Line(x - 1, yl, x - 1, yh);
-                c.Line(x, yc, x + j / 2 + 1, yc);
-            } else {
-                const int bodyTop = std::min(yo, yc), bodyBottom = std::max(yo, yc);
-                c.Line(x, yh, x, bodyTop);
-                c.Line(x, bodyBottom, x, yl);
-                c.SetFill(cl > o ? up : down);
-                c.Rectangle(x - j / 2, bodyTop, x + j / 2 + (j & 1), bodyBottom + 1);
-            }
+    const int j = g.CandleWidth();
+    const int up = pane.Colour(ColourSetting::UpCandlestick);
+    const int down = pane.Colour(ColourSetting::DownCandlestick);
+    for (int i = first; i < end; ++i) {
+        const float o = plot.open[i], h = plot.high[i], l = plot.low[i], cl = plot.values[i];
+        if (IsEmptyValue(o) || IsEmptyValue(h) || IsEmptyValue(l) || IsEmptyValue(cl)) continue;
+        const int x = g.X(i);
+        const int yh = g.ClampedY(h), yl = g.ClampedY(l);
+        const int yo = g.ClampedY(o), yc = g.ClampedY(cl);
+        if (f & PlotFlags::kBars) {
+            c.Line(x, yl, x, yh);
+            if (f & PlotFlags::kFat) c.Line(x - 1, yl, x - 1, yh);
+            c.Line(x, yc, x + j / 2 + 1, yc);
+        } else {
+            const int bodyTop = std::min(yo, yc), bodyBottom = std::max(yo, yc);
+            c.Line(x, yh, x, bodyTop);
+            c.Line(x, bodyBottom, x, yl);
+            c.SetFill(cl > o ? up : down);
+            c.Rectangle(x - j / 2, bodyTop, x + j / 2 + (j & 1), bodyBottom + 1);
         }
-        return;
     }
-    if (!plot.values) return;
+}
+
+// The values of plot from first to end as bars from the baseline.
+void PlotHistogram(Canvas& c, const SeriesPlot& plot, const PlotGeometry& g, int first, int end,
+                   int colour) {
     const int baseHeight = g.ClampedHeight(plot.baseline);
-
-    if (f & PlotFlags::kHistogram) {
-        for (int i = first; i < end; ++i) {
-            const float v = plot.values[i];
-            if (IsEmptyValue(v)) continue;
-            const int x = g.X(i);
-            const int y = g.bottomY - g.ClampedHeight(v);
-            if (f & PlotFlags::kFat)
-                c.FillRect(x, std::min(y, g.bottomY - baseHeight), x + 2,
-                           std::max(y, g.bottomY - baseHeight) + 1, colour);
-            else
-                c.Line(x, g.bottomY - baseHeight, x, y);
-        }
-        return;
+    const bool fat = (plot.flags & PlotFlags::kFat) != 0;
+    for (int i = first; i < end; ++i) {
+        const float v = plot.values[i];
+        if (IsEmptyValue(v)) continue;
+        const int x = g.X(i);
+        const int y = g.bottomY - g.ClampedHeight(v);
+        if (fat)
+            c.FillRect(x, std::min(y, g.bottomY - baseHeight), x + 2,
+                       std::max(y, g.bottomY - baseHeight) + 1, colour);
+        else
+            c.Line(x, g.bottomY - baseHeight, x, y);
     }
+}
 
-    // Lines: a polyline per run of values, broken at empty values when asked.
+// The points of plot from first to end. Without the skip flag only the leading empty values
+// are left out; later ones drop to the bottom of the plot. An empty value that is left out
+// ends a run: `flush` gets each finished run (the last one is left in `run`).
+template <typename Flush>
+void CollectPoints(const SeriesPlot& plot, const PlotGeometry& g, int first, int end,
+                   std::vector<CanvasPoint>& run, const Flush& flush) {
+    const bool skipEmpty = (plot.flags & PlotFlags::kSkipEmpty) != 0;
+    bool started = false;
+    for (int i = first; i < end; ++i) {
+        const float v = plot.values[i];
+        if (IsEmptyValue(v) && (skipEmpty || !started)) {
+            flush();
+            continue;
+        }
+        started = true;
+        run.push_back({g.X(i), g.ClampedY(v)});
+    }
+}
+
+// The values of plot from first to end as a polyline per run of values, with a small square
+// on every point when asked (or the squares alone).
+void PlotLines(Canvas& c, const SeriesPlot& plot, const PlotGeometry& g, int first, int end,
+               int colour) {
+    const std::uint32_t f = plot.flags;
     const bool fat = (f & PlotFlags::kFat) != 0;
     const bool marks = (f & (PlotFlags::kMarkPoints | PlotFlags::kPointsOnly)) != 0;
     const bool lines = (f & PlotFlags::kPointsOnly) == 0;
@@ -231,37 +249,39 @@ void PlotSeries(PaneContext& pane, SeriesPlot& plot, int colour) {
         }
         run.clear();
     };
-    bool started = false;
-    for (int i = first; i < end; ++i) {
-        const float v = plot.values[i];
-        if (IsEmptyValue(v)) {
-            // Without the skip flag only the leading empty values are left out; later ones
-            // drop to the bottom of the plot.
-            if ((f & PlotFlags::kSkipEmpty) || !started) {
-                flush();
-                continue;
-            }
-        }
-        started = true;
-        const CanvasPoint p{g.X(i), g.ClampedY(v)};
-        run.push_back(p);
-    }
+    CollectPoints(plot, g, first, end, run, flush);
     if (marks) {
         // The marks go over the line, so they are drawn from the same points afterwards.
         std::vector<CanvasPoint> points;
-        started = false;
-        for (int i = first; i < end; ++i) {
-            const float v = plot.values[i];
-            if (IsEmptyValue(v) && ((f & PlotFlags::kSkipEmpty) || !started)) continue;
-            started = true;
-            points.push_back({g.X(i), g.ClampedY(v)});
-        }
+        CollectPoints(plot, g, first, end, points, [] {});
         flush();
         c.SetFill(colour);
         for (const CanvasPoint& p : points) c.Rectangle(p.x - 1, p.y - 1, p.x + 1, p.y + 1);
         return;
     }
     flush();
+}
+
+}  // namespace
+
+void PlotSeries(PaneContext& pane, SeriesPlot& plot, int colour) {
+    if (plot.flags & PlotFlags::kAutomatic) ComputeRange(plot);
+    if ((plot.flags & PlotFlags::kRangeOnly) || pane.canvas == nullptr) return;
+    Canvas& c = *pane.canvas;
+    const PlotGeometry g(pane, plot);
+    const int first = std::max(0, plot.first);
+    const int end = std::min(plot.end, plot.barCount);
+    c.SetPen(colour, 1, PenStyle::Solid);
+    if (plot.flags & PlotFlags::kOhlc) {
+        c.SetFill(colour);
+        PlotCandles(pane, plot, g, first, end);
+        return;
+    }
+    if (!plot.values) return;
+    if (plot.flags & PlotFlags::kHistogram)
+        PlotHistogram(c, plot, g, first, end, colour);
+    else
+        PlotLines(c, plot, g, first, end, colour);
 }
 
 std::string GridLabel(double value, float step, std::int32_t gridFlags) {

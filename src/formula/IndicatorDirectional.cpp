@@ -94,16 +94,29 @@ inline float TrueRangeAt(const float* close, const float* high, const float* low
                     std::max(std::fabs(high[i] - close[i - 1]), std::fabs(close[i - 1] - low[i])));
 }
 
-// One pass over the bars for the average true range and the directional indicators: the true
-// range (from the first close) and the two directional moves (from the bar after the first
-// high) are Wilder-smoothed as they come; DX is smoothed into ADX from the first bar where both
-// indicators have a value. Any output may be null; kMoves = false computes the ATR alone. Once
-// every average is past its seed the rest of the bars run in a loop without tests.
+// Where DirectionalMovement writes: any output may be null.
+struct DirectionalOutputs {
+    float* atr;
+    float* pdi;
+    float* mdi;
+    float* adx;
+};
+
+// The Wilder averages of the directional movement as they stand after a bar.
+struct DirectionalAverages {
+    float atr = 0.0f;
+    float plus = 0.0f;
+    float minus = 0.0f;
+    float adx = 0.0f;
+};
+
+// The bars while some average is still in its seed: the true range (from the first close) and
+// the two directional moves (from the bar after the first high) are Wilder-smoothed as they
+// come; DX is smoothed into ADX from the first bar where both indicators have a value. Returns
+// the first bar past every seed (and past both first values), with the averages there in `avg`.
 template <bool kMoves>
-void DirectionalMovement(int n, int p, const float* close, const float* high, const float* low,
-                         float* atrOut, float* pdiOut, float* mdiOut, float* adxOut) {
-    if (n <= 0) return;
-    p = ClampPeriod(p, n);
+int WarmUpDirectional(int n, int p, const float* close, const float* high, const float* low,
+                      const DirectionalOutputs& out, DirectionalAverages& avg) {
     const int closeStart = FirstValue(n, close);
     const int highStart = kMoves ? FirstValue(n, high) : n;
     WilderStream range(p), plus(p), minus(p), dx(p);
@@ -117,7 +130,7 @@ void DirectionalMovement(int n, int p, const float* close, const float* high, co
             const float tr = i > closeStart ? TrueRangeAt(close, high, low, i) : high[i] - low[i];
             atrReady = range.Feed(tr, atr);
         }
-        if (atrOut != nullptr) atrOut[i] = atrReady ? atr : EMPTY;
+        if (out.atr != nullptr) out.atr[i] = atrReady ? atr : EMPTY;
         if constexpr (kMoves) {
             if (i > highStart) {
                 const float plusMove = DirectionalMove(high[i] - high[i - 1], low[i] - low[i - 1]);
@@ -130,17 +143,29 @@ void DirectionalMovement(int n, int p, const float* close, const float* high, co
                 bar = Indicators(atr, plusAvg, minusAvg);
                 adxReady = dx.Feed(bar.dx, adx);
             }
-            if (pdiOut != nullptr) pdiOut[i] = bar.pdi;
-            if (mdiOut != nullptr) mdiOut[i] = bar.mdi;
-            if (adxOut != nullptr) adxOut[i] = adxReady ? adx : EMPTY;
+            if (out.pdi != nullptr) out.pdi[i] = bar.pdi;
+            if (out.mdi != nullptr) out.mdi[i] = bar.mdi;
+            if (out.adx != nullptr) out.adx[i] = adxReady ? adx : EMPTY;
         }
     }
-    // Every average is running: the same steps without the readiness tests.
-    // (Plain divisions here: with four averages in flight the divider is not the limit, and
-    // the quotient is the same float that WilderStream's reciprocal gives.)
+    avg = {atr, plusAvg, minusAvg, adx};
+    return i;
+}
+
+// The bars from `start` on, with every average running: the warm-up's steps without the
+// readiness tests. (Plain divisions here: with four averages in flight the divider is not the
+// limit, and the quotient is the same float that WilderStream's reciprocal gives.)
+template <bool kMoves>
+void SteadyDirectional(int start, int n, int p, const float* close, const float* high,
+                       const float* low, const DirectionalOutputs& out, DirectionalAverages avg) {
+    float* const atrOut = out.atr;
+    float* const pdiOut = out.pdi;
+    float* const mdiOut = out.mdi;
+    float* const adxOut = out.adx;
+    float atr = avg.atr, plusAvg = avg.plus, minusAvg = avg.minus, adx = avg.adx;
     const float keep = static_cast<float>(p - 1);
     const float period = static_cast<float>(p);
-    for (; i < n; ++i) {
+    for (int i = start; i < n; ++i) {
         atr = (keep * atr + TrueRangeAt(close, high, low, i)) / period;
         if (atrOut != nullptr) atrOut[i] = atr;
         if constexpr (kMoves) {
@@ -157,11 +182,24 @@ void DirectionalMovement(int n, int p, const float* close, const float* high, co
     }
 }
 
+// One pass over the bars for the average true range and the directional indicators (kMoves =
+// false computes the ATR alone): a warm-up while the averages are seeded, then the rest of the
+// bars in a loop without tests.
+template <bool kMoves>
+void DirectionalMovement(int n, int p, const float* close, const float* high, const float* low,
+                         const DirectionalOutputs& out) {
+    if (n <= 0) return;
+    p = ClampPeriod(p, n);
+    DirectionalAverages avg;
+    const int steadyStart = WarmUpDirectional<kMoves>(n, p, close, high, low, out, avg);
+    SteadyDirectional<kMoves>(steadyStart, n, p, close, high, low, out, avg);
+}
+
 }  // namespace
 
 void AverageTrueRange(int n, int p, const float* close, const float* high, const float* low,
                       float* out) {
-    DirectionalMovement<false>(n, p, close, high, low, out, nullptr, nullptr, nullptr);
+    DirectionalMovement<false>(n, p, close, high, low, {out, nullptr, nullptr, nullptr});
 }
 
 void PlusMove(int n, const float* high, const float* low, float* out) {
@@ -184,17 +222,17 @@ void MinusMove(int n, const float* high, const float* low, float* out) {
 
 void PlusDirectional(int n, int p, const float* close, const float* high, const float* low,
                      float* out) {
-    DirectionalMovement<true>(n, p, close, high, low, nullptr, out, nullptr, nullptr);
+    DirectionalMovement<true>(n, p, close, high, low, {nullptr, out, nullptr, nullptr});
 }
 
 void MinusDirectional(int n, int p, const float* close, const float* high, const float* low,
                       float* out) {
-    DirectionalMovement<true>(n, p, close, high, low, nullptr, nullptr, out, nullptr);
+    DirectionalMovement<true>(n, p, close, high, low, {nullptr, nullptr, out, nullptr});
 }
 
 void AverageDirectional(int n, int p, const float* close, const float* high, const float* low,
                         float* out) {
-    DirectionalMovement<true>(n, p, close, high, low, nullptr, nullptr, nullptr, out);
+    DirectionalMovement<true>(n, p, close, high, low, {nullptr, nullptr, nullptr, out});
 }
 
 void ParabolicSar(int n, float step, float maximum, const float* high, const float* low,
