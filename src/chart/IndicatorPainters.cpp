@@ -13,6 +13,63 @@ namespace velmora {
 
 namespace pane_support {
 
+namespace {
+
+// One conversion of a title format, "%[flags][width][.precision][length]conversion", read from
+// its '%': where the length starts (the length is ours to choose), the width, and the conversion
+// character with its place (NUL when the format ends first).
+struct TitleConversion {
+    const char* lengthStart;
+    const char* at;
+    int width;
+    char conversion;
+};
+
+TitleConversion ReadConversion(const char* f) {
+    const char* p = f + 1;
+    while (*p != '\0' && std::strchr("-+ #0", *p) != nullptr) ++p;
+    int width = 0;
+    while (std::isdigit(static_cast<unsigned char>(*p))) width = width * 10 + (*p++ - '0');
+    if (*p == '.') {
+        ++p;
+        while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
+    }
+    const char* lengthStart = p;
+    while (*p != '\0' && std::strchr("hlLjzt", *p) != nullptr) ++p;
+    return {lengthStart, p, width, *p};
+}
+
+// Appends one argument as the conversion asks (spec is the conversion up to its length): a whole
+// number for d and i, text for s, a number for f, e, E, g and G, where an empty or non-finite
+// number (or text) leaves blanks of the conversion's width.
+void AppendTitleArg(std::string& out, const std::string& spec, const TitleConversion& c,
+                    const TitleArg& arg) {
+    const char conversion = c.conversion;
+    char buf[128];
+    buf[0] = '\0';
+    if (conversion == 'd' || conversion == 'i') {
+        const long long v = arg.type == TitleArg::Type::Whole ? arg.whole
+                            : arg.type == TitleArg::Type::Number && std::isfinite(arg.number)
+                                ? static_cast<long long>(arg.number)
+                                : 0;
+        std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), v);
+    } else if (conversion == 's') {
+        std::snprintf(buf, sizeof buf, (spec + 's').c_str(),
+                      arg.type == TitleArg::Type::Text ? arg.text : "");
+    } else if (std::strchr("feEgG", conversion) != nullptr) {
+        const double v =
+            arg.type == TitleArg::Type::Whole ? static_cast<double>(arg.whole) : arg.number;
+        if (arg.type != TitleArg::Type::Text && std::isfinite(v) &&
+            v != static_cast<double>(kEmptyValue))
+            std::snprintf(buf, sizeof buf, (spec + conversion).c_str(), v);
+        else
+            out.append(static_cast<std::size_t>(std::min(c.width, 64)), ' ');
+    }
+    out += buf;
+}
+
+}  // namespace
+
 std::string TitleText(const char* format, std::initializer_list<TitleArg> args) {
     std::string out;
     const TitleArg* next = args.begin();
@@ -27,46 +84,13 @@ std::string TitleText(const char* format, std::initializer_list<TitleArg> args) 
             f += 2;
             continue;
         }
-        // %[flags][width][.precision][length]conversion; the length is ours to choose.
-        const char* p = f + 1;
-        while (*p != '\0' && std::strchr("-+ #0", *p) != nullptr) ++p;
-        int width = 0;
-        while (std::isdigit(static_cast<unsigned char>(*p))) width = width * 10 + (*p++ - '0');
-        if (*p == '.') {
-            ++p;
-            while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
-        }
-        const char* lengthStart = p;
-        while (*p != '\0' && std::strchr("hlLjzt", *p) != nullptr) ++p;
-        const char conversion = *p;
-        if (conversion == '\0' || next == args.end()) {
+        const TitleConversion c = ReadConversion(f);
+        if (c.conversion == '\0' || next == args.end()) {
             out.append(f);
             break;
         }
-        std::string spec(f, lengthStart);
-        const TitleArg& arg = *next++;
-        char buf[128];
-        buf[0] = '\0';
-        if (conversion == 'd' || conversion == 'i') {
-            const long long v = arg.type == TitleArg::Type::Whole ? arg.whole
-                                : arg.type == TitleArg::Type::Number && std::isfinite(arg.number)
-                                    ? static_cast<long long>(arg.number)
-                                    : 0;
-            std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), v);
-        } else if (conversion == 's') {
-            std::snprintf(buf, sizeof buf, (spec + 's').c_str(),
-                          arg.type == TitleArg::Type::Text ? arg.text : "");
-        } else if (std::strchr("feEgG", conversion) != nullptr) {
-            const double v =
-                arg.type == TitleArg::Type::Whole ? static_cast<double>(arg.whole) : arg.number;
-            if (arg.type != TitleArg::Type::Text && std::isfinite(v) &&
-                v != static_cast<double>(kEmptyValue))
-                std::snprintf(buf, sizeof buf, (spec + conversion).c_str(), v);
-            else
-                out.append(static_cast<std::size_t>(std::min(width, 64)), ' ');
-        }
-        out += buf;
-        f = p + 1;
+        AppendTitleArg(out, std::string(f, c.lengthStart), c, *next++);
+        f = c.at + 1;
     }
     return out;
 }

@@ -45,7 +45,7 @@ void MovingAverageOf(int n, int period, bool exponential, const float* close, fl
 }  // namespace
 
 std::string TitleDatePart(PackedDate date, Periodicity periodicity) {
-    const std::string text = DateToText(date);
+    std::string text = DateToText(date);
     switch (periodicity) {
         case Periodicity::Daily:
             return "daily " + text;

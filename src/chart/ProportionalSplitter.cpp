@@ -80,7 +80,7 @@ void ProportionalSplitter::DragBar(int row, int dy, int clientHeight) {
     if (row < 0 || row + 1 >= rows_) return;
     std::vector<int> heights = LayoutRows(clientHeight);
     auto& above = heights[static_cast<std::size_t>(row)];
-    auto& below = heights[static_cast<std::size_t>(row + 1)];
+    auto& below = heights[static_cast<std::size_t>(row) + 1];
     dy = std::clamp(dy, -above, below);
     above += dy;
     below -= dy;

@@ -225,37 +225,45 @@ void Evaluator::BuildMarketArrays() {
 
 // --- operators -------------------------------------------------------------------------------
 
+namespace {
+
+// An operator with a string operand: two strings join with + and compare with the comparison
+// operators (by their bytes, true as 1); anything else is an error.
+Value StringOp(Evaluator& evaluator, Value left, Value right, BinaryOperator op) {
+    if (left.IsString() && right.IsString()) {
+        const int cmp = std::strcmp(left.text, right.text);
+        switch (op) {
+            case BinaryOperator::Add: {
+                std::string joined(left.text);
+                joined += right.text;
+                const char* s = evaluator.NewString(joined);
+                return s ? Value::String(s) : Value::None();
+            }
+            case BinaryOperator::Lt:
+                return Value::Number(cmp < 0 ? 1.0f : 0.0f);
+            case BinaryOperator::Gt:
+                return Value::Number(cmp > 0 ? 1.0f : 0.0f);
+            case BinaryOperator::Le:
+                return Value::Number(cmp <= 0 ? 1.0f : 0.0f);
+            case BinaryOperator::Ge:
+                return Value::Number(cmp >= 0 ? 1.0f : 0.0f);
+            case BinaryOperator::Eq:
+                return Value::Number(cmp == 0 ? 1.0f : 0.0f);
+            case BinaryOperator::Ne:
+                return Value::Number(cmp != 0 ? 1.0f : 0.0f);
+            default:
+                break;
+        }
+    }
+    evaluator.ReportFormulaError("Operation not allowed\n");
+    return Value::None();
+}
+
+}  // namespace
+
 Value Evaluator::BinaryOp(Value left, Value right, BinaryOperator op) {
     if (left.IsNone() || right.IsNone()) return Value::None();
-    if (left.IsString() || right.IsString()) {
-        if (left.IsString() && right.IsString()) {
-            const int cmp = std::strcmp(left.text, right.text);
-            switch (op) {
-                case BinaryOperator::Add: {
-                    std::string joined(left.text);
-                    joined += right.text;
-                    const char* s = NewString(joined);
-                    return s ? Value::String(s) : Value::None();
-                }
-                case BinaryOperator::Lt:
-                    return Value::Number(cmp < 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Gt:
-                    return Value::Number(cmp > 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Le:
-                    return Value::Number(cmp <= 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Ge:
-                    return Value::Number(cmp >= 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Eq:
-                    return Value::Number(cmp == 0 ? 1.0f : 0.0f);
-                case BinaryOperator::Ne:
-                    return Value::Number(cmp != 0 ? 1.0f : 0.0f);
-                default:
-                    break;
-            }
-        }
-        ReportFormulaError("Operation not allowed\n");
-        return Value::None();
-    }
+    if (left.IsString() || right.IsString()) return StringOp(*this, left, right, op);
     if (left.IsNumber() && right.IsNumber()) {
         return Value::Number(ScalarOp(op, left.number, right.number));
     }

@@ -115,7 +115,10 @@ class Tokens {
                 for (; q < end && line_[q] >= '0' && line_[q] <= '9'; ++q, ++bDigits) {
                     b = std::min(b * 10 + (line_[q] - '0'), 1000000000LL);
                 }
-                if (bDigits > 0 && b != 0) value += static_cast<double>(a * 100 / b) * 0.01;
+                if (bDigits > 0 && b != 0) {
+                    const long long hundredths = a * 100 / b;  // whole hundredths, cut off
+                    value += static_cast<double>(hundredths) * 0.01;
+                }
             }
         }
         pos_ = end < line_.size() ? end + 1 : line_.size();

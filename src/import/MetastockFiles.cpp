@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 
 #include "database/ByteOrder.h"
@@ -163,7 +164,7 @@ bool MetastockDataReader::Next(Quotation& out) {
 
 bool MetastockDataReader::Decode(const std::uint8_t* rec, Quotation& out) const {
     float f[7];
-    for (int i = 0; i < fields_; ++i) f[i] = MbfToIeee(GetU32LE(rec + 4 * i));
+    for (int i = 0; i < fields_; ++i) f[i] = MbfToIeee(GetU32LE(rec + std::ptrdiff_t{4} * i));
     const PackedDate date = MetastockDate(f[0]);
     if (date == kNoDate) return false;
     Quotation q;

@@ -109,7 +109,7 @@ bool IsIndexTicker(std::string_view ticker) {
 // '0'), month at 35-36, year at 38-39. Empty when it is not a calendar date.
 std::string HeaderDate(const std::string& line) {
     const char d0 = line[32] == ' ' ? '0' : line[32];
-    const std::string text{line[38], line[39], '-', line[35], line[36], '-', d0, line[33]};
+    std::string text{line[38], line[39], '-', line[35], line[36], '-', d0, line[33]};
     for (std::size_t i : {0, 1, 3, 4, 6, 7}) {
         if (!IsDigit(text[i])) return {};
     }
@@ -216,6 +216,7 @@ TeletextImportResult ImportTeletext(Database& db, const fs::path& path) {
 std::vector<TeletextImportResult> ImportTeletextFiles(Database& db, SettingsStore& settings,
                                                       const std::vector<fs::path>& files) {
     std::vector<TeletextImportResult> results;
+    results.reserve(files.size());
     for (const fs::path& f : files) results.push_back(ImportTeletext(db, f));
     if (!files.empty())
         settings.SetString("Paths", "Teletext", files.front().parent_path().string());
