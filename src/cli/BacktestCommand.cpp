@@ -60,16 +60,21 @@ std::optional<double> ValueAfter(std::string_view text, std::string_view name) {
 
 // Takes the system test settings from the options; false (message written) on a bad value.
 bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettings& s) {
-    bool missing = false;
-    const auto equity = TakeOption(args, "--equity", missing);
-    const auto positions = TakeOption(args, "--positions", missing);
-    const auto commission = TakeOption(args, "--commission", missing);
-    const auto buyPrice = TakeOption(args, "--buy-price", missing);
-    const auto sellPrice = TakeOption(args, "--sell-price", missing);
-    const auto buyDelay = TakeOption(args, "--buy-delay", missing);
-    const auto sellDelay = TakeOption(args, "--sell-delay", missing);
-    const auto stop = TakeOption(args, "--stop", missing);
-    if (missing) {
+    std::optional<std::string> equity, positions, commission, buyPrice, sellPrice, buyDelay,
+        sellDelay, stop;
+    bool noOverall = false, noStockSummary = false, noTradeList = false;
+    const TakenOptions taken = TakeOptions(args, {{"--equity", &equity},
+                                                  {"--positions", &positions},
+                                                  {"--commission", &commission},
+                                                  {"--buy-price", &buyPrice},
+                                                  {"--sell-price", &sellPrice},
+                                                  {"--buy-delay", &buyDelay},
+                                                  {"--sell-delay", &sellDelay},
+                                                  {"--stop", &stop},
+                                                  {"--no-overall", &noOverall},
+                                                  {"--no-stock-summary", &noStockSummary},
+                                                  {"--no-trade-list", &noTradeList}});
+    if (taken.AnyMissing()) {
         ctx.Error("backtest: an option is missing its value");
         return false;
     }
@@ -142,9 +147,9 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
             return false;
         }
     }
-    if (TakeFlag(args, "--no-overall")) s.ReportOverallSummary = 0;
-    if (TakeFlag(args, "--no-stock-summary")) s.ReportStockSummary = 0;
-    if (TakeFlag(args, "--no-trade-list")) s.ReportTradeList = 0;
+    if (noOverall) s.ReportOverallSummary = 0;
+    if (noStockSummary) s.ReportStockSummary = 0;
+    if (noTradeList) s.ReportTradeList = 0;
     return true;
 }
 
@@ -233,12 +238,13 @@ std::string ResultsJson(const BacktestResults& results) {
 }  // namespace
 
 int RunBacktest(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto reportFile = TakeOption(args, "--report", missing);
-    const auto exportFile = TakeOption(args, "--export", missing);
-    const auto jsonFile = TakeOption(args, "--json", missing);
-    const bool open = TakeFlag(args, "--open");
-    if (missing) {
+    std::optional<std::string> reportFile, exportFile, jsonFile;
+    bool open = false;
+    const TakenOptions taken = TakeOptions(args, {{"--report", &reportFile},
+                                                  {"--export", &exportFile},
+                                                  {"--json", &jsonFile},
+                                                  {"--open", &open}});
+    if (taken.AnyMissing()) {
         ctx.Error("backtest: an option is missing its value");
         return kUsage;
     }

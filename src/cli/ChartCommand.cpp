@@ -203,19 +203,21 @@ int DrawChart(Context& ctx, const Stock& stock, const ChartRequest& request) {
 }  // namespace
 
 int RunChart(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto out = TakeOption(args, "--out", missing);
-    const auto pdf = TakeOption(args, "--pdf", missing);
-    const auto size = TakeOption(args, "--size", missing);
-    const auto periodicity = TakeOption(args, "--periodicity", missing);
-    const auto type = TakeOption(args, "--type", missing);
-    const auto panes = TakeOption(args, "--panes", missing);
-    const auto visible = TakeOption(args, "--visible", missing);
-    const auto scroll = TakeOption(args, "--scroll", missing);
-    const auto selected = TakeOption(args, "--selected-bar", missing);
-    const auto signalsFile = TakeOption(args, "--signals-formula-file", missing);
-    const bool volumeShares = TakeFlag(args, "--volume-shares");
-    if (missing) {
+    std::optional<std::string> out, pdf, size, periodicity, type, panes, visible, scroll, selected,
+        signalsFile;
+    bool volumeShares = false;
+    const TakenOptions taken = TakeOptions(args, {{"--out", &out},
+                                                  {"--pdf", &pdf},
+                                                  {"--size", &size},
+                                                  {"--periodicity", &periodicity},
+                                                  {"--type", &type},
+                                                  {"--panes", &panes},
+                                                  {"--visible", &visible},
+                                                  {"--scroll", &scroll},
+                                                  {"--selected-bar", &selected},
+                                                  {"--signals-formula-file", &signalsFile},
+                                                  {"--volume-shares", &volumeShares}});
+    if (taken.AnyMissing()) {
         ctx.Error("chart: an option is missing its value");
         return kUsage;
     }

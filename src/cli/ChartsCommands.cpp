@@ -108,15 +108,16 @@ int ShowDefinition(Context& ctx, const ChartDefinition& d) {
 }
 
 int SetDefinition(Context& ctx, ChartTable& table, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto name = TakeOption(args, "--name", missing);
-    const auto formulaFile = TakeOption(args, "--formula-file", missing);
-    const auto min = TakeOption(args, "--min", missing);
-    const auto max = TakeOption(args, "--max", missing);
-    const auto grid = TakeOption(args, "--grid", missing);
-    const bool automatic = TakeFlag(args, "--auto");
+    std::optional<std::string> name, formulaFile, min, max, grid;
+    bool automatic = false;
+    const TakenOptions taken = TakeOptions(args, {{"--name", &name},
+                                                  {"--formula-file", &formulaFile},
+                                                  {"--min", &min},
+                                                  {"--max", &max},
+                                                  {"--grid", &grid},
+                                                  {"--auto", &automatic}});
     int id = 0;
-    if (missing || args.size() != 1 || !ParseId(args[0], id)) {
+    if (taken.AnyMissing() || args.size() != 1 || !ParseId(args[0], id)) {
         ctx.Error("charts set: expected ID and options, each with its value");
         return kUsage;
     }
@@ -215,12 +216,12 @@ int RunCharts(Context& ctx, std::vector<std::string>& args) {
 }
 
 int RunCommentary(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto formula = TakeOption(args, "--formula", missing);
-    const auto formulaFile = TakeOption(args, "--formula-file", missing);
-    const auto date = TakeOption(args, "--date", missing);
-    const auto periodicityText = TakeOption(args, "--periodicity", missing);
-    if (missing || args.size() != 1 || formula.has_value() == formulaFile.has_value()) {
+    std::optional<std::string> formula, formulaFile, date, periodicityText;
+    const TakenOptions taken = TakeOptions(args, {{"--formula", &formula},
+                                                  {"--formula-file", &formulaFile},
+                                                  {"--date", &date},
+                                                  {"--periodicity", &periodicityText}});
+    if (taken.AnyMissing() || args.size() != 1 || formula.has_value() == formulaFile.has_value()) {
         ctx.Error("commentary: expected TICKER and one of --formula TEXT or --formula-file F");
         return kUsage;
     }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "analysis/AnalysisSelection.h"
+#include "cli/OptionTable.h"
 #include "database/Application.h"
 #include "database/Database.h"
 #include "database/Periodicity.h"
@@ -68,10 +69,6 @@ const std::vector<Command>& Commands();
 
 // True when args holds --help or -h; then prints the command's usage.
 bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>& args);
-// Removes "--name VALUE" from args. Nothing when absent; sets `missing` when the value is.
-std::optional<std::string> TakeOption(std::vector<std::string>& args, const std::string& name,
-                                      bool& missing);
-bool TakeFlag(std::vector<std::string>& args, const std::string& name);
 // Price text: %.9g, and EMPTY for the empty value.
 std::string FormatPrice(double value);
 // The formula of `--formula TEXT` or `--formula-file F`, whichever was given (empty when

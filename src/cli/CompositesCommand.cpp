@@ -49,18 +49,22 @@ void PrintMarket(Context& ctx, int market, int status, const CompositesResult& r
 }  // namespace
 
 int RunComposites(Context& ctx, std::vector<std::string>& args) {
+    bool volume = false, copyVolume = false, advDec = false, all = false;
+    std::optional<std::string> last, from, to, market;
+    const TakenOptions taken = TakeOptions(args, {{"--volume", &volume},
+                                                  {"--copy-volume", &copyVolume},
+                                                  {"--adv-dec", &advDec},
+                                                  {"--all", &all},
+                                                  {"--last", &last},
+                                                  {"--from", &from},
+                                                  {"--to", &to},
+                                                  {"--market", &market}});
     CompositesRequest request;
-    if (TakeFlag(args, "--volume")) request.flags |= kCompositeVolume;
-    if (TakeFlag(args, "--copy-volume")) request.flags |= kCompositeCopyVolume;
-    if (TakeFlag(args, "--adv-dec")) request.flags |= kCompositeAdvDec;
-    const bool all = TakeFlag(args, "--all");
-    bool missing = false;
-    const auto last = TakeOption(args, "--last", missing);
-    const auto from = TakeOption(args, "--from", missing);
-    const auto to = TakeOption(args, "--to", missing);
-    const auto market = TakeOption(args, "--market", missing);
+    if (volume) request.flags |= kCompositeVolume;
+    if (copyVolume) request.flags |= kCompositeCopyVolume;
+    if (advDec) request.flags |= kCompositeAdvDec;
     const int ranges = (all ? 1 : 0) + (last ? 1 : 0) + (from || to ? 1 : 0);
-    if (missing || !args.empty() || ranges > 1 || (from.has_value() != to.has_value())) {
+    if (taken.AnyMissing() || !args.empty() || ranges > 1 || (from.has_value() != to.has_value())) {
         ctx.Error(
             "composites: expected [--volume] [--copy-volume] [--adv-dec] "
             "[--all | --last N | --from D --to D] [--market M]");

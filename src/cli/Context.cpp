@@ -85,33 +85,6 @@ bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>&
     return false;
 }
 
-std::optional<std::string> TakeOption(std::vector<std::string>& args, const std::string& name,
-                                      bool& missing) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] != name) continue;
-        if (i + 1 >= args.size()) {
-            missing = true;
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            return std::nullopt;
-        }
-        std::string value = args[i + 1];
-        args.erase(args.begin() + static_cast<std::ptrdiff_t>(i),
-                   args.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-        return value;
-    }
-    return std::nullopt;
-}
-
-bool TakeFlag(std::vector<std::string>& args, const std::string& name) {
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        if (args[i] == name) {
-            args.erase(args.begin() + static_cast<std::ptrdiff_t>(i));
-            return true;
-        }
-    }
-    return false;
-}
-
 std::string FormatPrice(double value) {
     if (value == -1e10 || static_cast<float>(value) == -1e10f) return "EMPTY";
     char buf[64];

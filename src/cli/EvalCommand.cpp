@@ -36,14 +36,15 @@ bool ParseInt(const std::string& text, int& value) {
 }  // namespace
 
 int RunEval(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto formula = TakeOption(args, "--formula", missing);
-    const auto formulaFile = TakeOption(args, "--formula-file", missing);
-    const auto print = TakeOption(args, "--print", missing);
-    const auto selected = TakeOption(args, "--selected-bar", missing);
-    const auto periodicityText = TakeOption(args, "--periodicity", missing);
-    const bool showOutput = TakeFlag(args, "--output");
-    if (missing || args.size() != 1 || formula.has_value() == formulaFile.has_value()) {
+    std::optional<std::string> formula, formulaFile, print, selected, periodicityText;
+    bool showOutput = false;
+    const TakenOptions taken = TakeOptions(args, {{"--formula", &formula},
+                                                  {"--formula-file", &formulaFile},
+                                                  {"--print", &print},
+                                                  {"--selected-bar", &selected},
+                                                  {"--periodicity", &periodicityText},
+                                                  {"--output", &showOutput}});
+    if (taken.AnyMissing() || args.size() != 1 || formula.has_value() == formulaFile.has_value()) {
         ctx.Error("eval: expected TICKER and one of --formula TEXT or --formula-file F");
         return kUsage;
     }

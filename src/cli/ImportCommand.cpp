@@ -58,10 +58,10 @@ int RunImport(Context& ctx, std::vector<std::string>& args) {
 }
 
 int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto typeText = TakeOption(args, "--type", missing);
-    const auto formatText = TakeOption(args, "--format", missing);
-    if (missing || (typeText && formatText) || args.empty()) {
+    std::optional<std::string> typeText, formatText;
+    const TakenOptions taken =
+        TakeOptions(args, {{"--type", &typeText}, {"--format", &formatText}});
+    if (taken.AnyMissing() || (typeText && formatText) || args.empty()) {
         ctx.Error("import ascii: expected FILE... [--type N | --format FILE]");
         return kUsage;
     }

@@ -52,17 +52,12 @@ std::string OutcomeText(const MetastockRowResult& r) {
 }  // namespace
 
 int RunImportMetastock(Context& ctx, std::vector<std::string>& args) {
-    const bool list = TakeFlag(args, "--list");
+    bool list = false;
     std::vector<std::string> tickers;
-    for (;;) {
-        bool missing = false;
-        auto t = TakeOption(args, "--ticker", missing);
-        if (missing) {
-            ctx.Error("import metastock: --ticker needs a ticker");
-            return kUsage;
-        }
-        if (!t) break;
-        tickers.push_back(*t);
+    const TakenOptions taken = TakeOptions(args, {{"--list", &list}, {"--ticker", &tickers}});
+    if (taken.AnyMissing()) {
+        ctx.Error("import metastock: --ticker needs a ticker");
+        return kUsage;
     }
     if (!RejectOptions(ctx, "import metastock", args)) return kUsage;
     if (args.size() != 1) {

@@ -45,31 +45,50 @@ std::optional<PackedDate> ParseDate(const std::string& text) {
     return d;
 }
 
-// Reads the options of `names` as 32-bit integers; false (with a message) for a bad value.
-bool TakeIntOption(Context& ctx, std::vector<std::string>& args, const std::string& name,
-                   std::optional<std::int32_t>& value) {
-    bool missing = false;
-    const auto text = TakeOption(args, name, missing);
-    if (missing) {
-        ctx.Error(name + " needs a value");
-        return false;
-    }
-    if (!text) return true;
-    value = ParseInt(*text);
-    if (!value) {
-        ctx.Error(name + ": expected an integer, got '" + *text + "'");
-        return false;
-    }
-    return true;
-}
+// An option of these commands and where its value goes: the text as given, and for a number
+// option the number read from it (a price is left as it was when the option is absent).
+struct ValueOption {
+    const char* name;
+    std::optional<std::string>* text = nullptr;
+    std::optional<std::int32_t>* integer = nullptr;
+    float* price = nullptr;
+};
 
-bool TakeTextOption(Context& ctx, std::vector<std::string>& args, const std::string& name,
-                    std::optional<std::string>& value) {
-    bool missing = false;
-    value = TakeOption(args, name, missing);
-    if (missing) {
-        ctx.Error(name + " needs a value");
-        return false;
+// Takes the options as one table and checks them in its order: the first whose value is missing
+// ("NAME needs a value") or is not the number the option takes ends it with a message.
+bool TakeValueOptions(Context& ctx, std::vector<std::string>& args,
+                      std::initializer_list<ValueOption> options) {
+    std::vector<std::optional<std::string>> texts(options.size());
+    std::vector<Option> table;
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        table.push_back({options.begin()[i].name, &texts[i]});
+    }
+    const TakenOptions taken = TakeOptions(args, table);
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        const ValueOption& o = options.begin()[i];
+        const std::string name = o.name;
+        const std::optional<std::string>& value = texts[i];
+        if (taken.Missing(name)) {
+            ctx.Error(name + " needs a value");
+            return false;
+        }
+        if (o.text != nullptr) *o.text = value;
+        if (!value) continue;
+        if (o.integer != nullptr) {
+            *o.integer = ParseInt(*value);
+            if (!*o.integer) {
+                ctx.Error(name + ": expected an integer, got '" + *value + "'");
+                return false;
+            }
+        }
+        if (o.price != nullptr) {
+            const auto v = ParseDouble(*value);
+            if (!v || std::fabs(*v) > std::numeric_limits<float>::max()) {
+                ctx.Error(name + ": expected a number, got '" + *value + "'");
+                return false;
+            }
+            *o.price = static_cast<float>(*v);
+        }
     }
     return true;
 }
@@ -106,24 +125,26 @@ int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::strin
     std::optional<std::string> newTicker, name, address, alias, country, currency, webId;
     std::optional<std::int32_t> code, issue, nominal, book, market, group, industry, continuous,
         favourite, index;
-    const bool ok = TakeTextOption(ctx, args, "--ticker", newTicker) &&
-                    TakeTextOption(ctx, args, "--name", name) &&
-                    TakeTextOption(ctx, args, "--address", address) &&
-                    TakeTextOption(ctx, args, "--alias", alias) &&
-                    TakeTextOption(ctx, args, "--country", country) &&
-                    TakeTextOption(ctx, args, "--currency", currency) &&
-                    TakeTextOption(ctx, args, "--webid", webId) &&
-                    TakeIntOption(ctx, args, "--code", code) &&
-                    TakeIntOption(ctx, args, "--issue", issue) &&
-                    TakeIntOption(ctx, args, "--nominal", nominal) &&
-                    TakeIntOption(ctx, args, "--bookvalue", book) &&
-                    TakeIntOption(ctx, args, "--market", market) &&
-                    TakeIntOption(ctx, args, "--group", group) &&
-                    TakeIntOption(ctx, args, "--industry", industry) &&
-                    TakeIntOption(ctx, args, "--continuous", continuous) &&
-                    TakeIntOption(ctx, args, "--favourite", favourite) &&
-                    TakeIntOption(ctx, args, "--index", index);
-    if (!ok) return kUsage;
+    if (!TakeValueOptions(ctx, args,
+                          {{"--ticker", &newTicker},
+                           {"--name", &name},
+                           {"--address", &address},
+                           {"--alias", &alias},
+                           {"--country", &country},
+                           {"--currency", &currency},
+                           {"--webid", &webId},
+                           {"--code", nullptr, &code},
+                           {"--issue", nullptr, &issue},
+                           {"--nominal", nullptr, &nominal},
+                           {"--bookvalue", nullptr, &book},
+                           {"--market", nullptr, &market},
+                           {"--group", nullptr, &group},
+                           {"--industry", nullptr, &industry},
+                           {"--continuous", nullptr, &continuous},
+                           {"--favourite", nullptr, &favourite},
+                           {"--index", nullptr, &index}})) {
+        return kUsage;
+    }
     if (!NoMoreArguments(ctx, "stock set", args)) return kUsage;
     if ((market && (*market < 0 || *market >= kMarketCount)) ||
         (group && (*group < 0 || *group >= kGroupCount)) ||
@@ -174,7 +195,7 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
     if (sub == "set") return StockSet(ctx, maintenance, args);
     if (sub == "new") {
         std::optional<std::string> name;
-        if (!TakeTextOption(ctx, args, "--name", name)) return kUsage;
+        if (!TakeValueOptions(ctx, args, {{"--name", &name}})) return kUsage;
         if (args.size() != 1 || args[0].empty()) {
             ctx.Error("stock new: expected one TICKER");
             return kUsage;
@@ -219,10 +240,9 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
 }
 
 int RunSplit(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto dateText = TakeOption(args, "--date", missing);
-    const auto ratioText = TakeOption(args, "--ratio", missing);
-    if (missing || !dateText || !ratioText || args.size() != 1) {
+    std::optional<std::string> dateText, ratioText;
+    const TakenOptions taken = TakeOptions(args, {{"--date", &dateText}, {"--ratio", &ratioText}});
+    if (taken.AnyMissing() || !dateText || !ratioText || args.size() != 1) {
         ctx.Error("split: expected TICKER --date yy-mm-dd --ratio R");
         return kUsage;
     }
@@ -256,9 +276,9 @@ int RunSplit(Context& ctx, std::vector<std::string>& args) {
 }
 
 int RunFindSplit(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto after = TakeOption(args, "--after", missing);
-    if (missing || args.size() != 1) {
+    std::optional<std::string> after;
+    const TakenOptions taken = TakeOptions(args, {{"--after", &after}});
+    if (taken.AnyMissing() || args.size() != 1) {
         ctx.Error("find-split: expected TICKER [--after yy-mm-dd]");
         return kUsage;
     }
@@ -311,36 +331,18 @@ int RunDeleteQuote(Context& ctx, std::vector<std::string>& args) {
 
 int RunSetQuote(Context& ctx, std::vector<std::string>& args) {
     QuotationEditFields fields;
-    const struct {
-        const char* name;
-        float* target;
-    } prices[] = {{"--close", &fields.Close},
-                  {"--open", &fields.Open},
-                  {"--high", &fields.High},
-                  {"--low", &fields.Low}};
-    bool haveClose = false;
-    for (const auto& p : prices) {
-        bool missing = false;
-        const auto text = TakeOption(args, p.name, missing);
-        if (missing) {
-            ctx.Error(std::string(p.name) + " needs a value");
-            return kUsage;
-        }
-        if (!text) continue;
-        const auto v = ParseDouble(*text);
-        if (!v || std::fabs(*v) > std::numeric_limits<float>::max()) {
-            ctx.Error(std::string(p.name) + ": expected a number, got '" + *text + "'");
-            return kUsage;
-        }
-        *p.target = static_cast<float>(*v);
-        haveClose |= p.target == &fields.Close;
-    }
+    std::optional<std::string> close;
     std::optional<std::int32_t> volume, openInt;
-    if (!TakeIntOption(ctx, args, "--volume", volume) ||
-        !TakeIntOption(ctx, args, "--openint", openInt)) {
+    if (!TakeValueOptions(ctx, args,
+                          {{"--close", &close, nullptr, &fields.Close},
+                           {"--open", nullptr, nullptr, &fields.Open},
+                           {"--high", nullptr, nullptr, &fields.High},
+                           {"--low", nullptr, nullptr, &fields.Low},
+                           {"--volume", nullptr, &volume},
+                           {"--openint", nullptr, &openInt}})) {
         return kUsage;
     }
-    if (!haveClose || args.size() != 2 || !ParseDate(args[1])) {
+    if (!close || args.size() != 2 || !ParseDate(args[1])) {
         ctx.Error("set-quote: expected TICKER yy-mm-dd --close C");
         return kUsage;
     }
@@ -401,12 +403,13 @@ int CategoriesRename(Context& ctx, std::vector<std::string>& args) {
 int CategoriesSet(Context& ctx, std::vector<std::string>& args) {
     std::optional<std::string> rs, beta, composites, profile, news;
     std::optional<std::int32_t> sector;
-    if (!TakeTextOption(ctx, args, "--rs-base", rs) ||
-        !TakeTextOption(ctx, args, "--beta-base", beta) ||
-        !TakeTextOption(ctx, args, "--composites-base", composites) ||
-        !TakeTextOption(ctx, args, "--profile", profile) ||
-        !TakeTextOption(ctx, args, "--news", news) ||
-        !TakeIntOption(ctx, args, "--sector", sector)) {
+    if (!TakeValueOptions(ctx, args,
+                          {{"--rs-base", &rs},
+                           {"--beta-base", &beta},
+                           {"--composites-base", &composites},
+                           {"--profile", &profile},
+                           {"--news", &news},
+                           {"--sector", nullptr, &sector}})) {
         return kUsage;
     }
     const auto kind = args.size() == 2 ? ParseKind(args[0]) : std::nullopt;

@@ -125,11 +125,10 @@ struct Trade {
 
 std::optional<Trade> TakeTrade(Context& ctx, std::vector<std::string>& args, const Portfolio& p,
                                const std::string& ticker, bool buyMode, double held, bool& usage) {
-    bool missing = false;
-    const auto dateText = TakeOption(args, "--date", missing);
-    const auto priceText = TakeOption(args, "--price", missing);
-    const auto qtyText = TakeOption(args, "--qty", missing);
-    if (missing) {
+    std::optional<std::string> dateText, priceText, qtyText;
+    const TakenOptions taken =
+        TakeOptions(args, {{"--date", &dateText}, {"--price", &priceText}, {"--qty", &qtyText}});
+    if (taken.AnyMissing()) {
         ctx.Error("portfolio: --date, --price and --qty need a value");
         usage = true;
         return std::nullopt;

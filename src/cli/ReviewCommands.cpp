@@ -56,12 +56,12 @@ bool ParseFilterItem(const std::string& text, FilterItem& item) {
 }  // namespace
 
 int RunReview(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto typeText = TakeOption(args, "--type", missing);
-    const auto dateText = TakeOption(args, "--date", missing);
-    const auto include = TakeOption(args, "--include", missing);
-    const auto exclude = TakeOption(args, "--exclude", missing);
-    if (missing || !dateText || !args.empty()) {
+    std::optional<std::string> typeText, dateText, include, exclude;
+    const TakenOptions taken = TakeOptions(args, {{"--type", &typeText},
+                                                  {"--date", &dateText},
+                                                  {"--include", &include},
+                                                  {"--exclude", &exclude}});
+    if (taken.AnyMissing() || !dateText || !args.empty()) {
         ctx.Error(
             "review: expected --type N --date yy-mm-dd [--include CRITERIA] "
             "[--exclude CRITERIA]");

@@ -264,9 +264,9 @@ bool ExportSampleQuotations(Database& db, const std::filesystem::path& dir) {
 }
 
 int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
-    bool missing = false;
-    const auto asciiDir = TakeOption(args, "--ascii-dir", missing);
-    if (args.size() != 1 || missing) {
+    std::optional<std::string> asciiDir;
+    const TakenOptions taken = TakeOptions(args, {{"--ascii-dir", &asciiDir}});
+    if (args.size() != 1 || taken.AnyMissing()) {
         ctx.Error("sample-workspace: expected DIR [--ascii-dir QUOTES]");
         return kUsage;
     }

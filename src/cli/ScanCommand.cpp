@@ -103,14 +103,14 @@ bool ParseRange(Context& ctx, const std::string& cmd, const std::string& text,
 
 int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
                     bool formulaRequired, ScanOptions& options) {
-    bool missing = false;
-    const auto formulaText = TakeOption(args, "--formula", missing);
-    const auto formulaFile = TakeOption(args, "--formula-file", missing);
-    const auto apply = TakeOption(args, "--apply", missing);
-    const auto include = TakeOption(args, "--include", missing);
-    const auto exclude = TakeOption(args, "--exclude", missing);
-    const auto range = TakeOption(args, "--range", missing);
-    if (missing) {
+    std::optional<std::string> formulaText, formulaFile, apply, include, exclude, range;
+    const TakenOptions taken = TakeOptions(args, {{"--formula", &formulaText},
+                                                  {"--formula-file", &formulaFile},
+                                                  {"--apply", &apply},
+                                                  {"--include", &include},
+                                                  {"--exclude", &exclude},
+                                                  {"--range", &range}});
+    if (taken.AnyMissing()) {
         ctx.Error(cmd + ": an option is missing its value");
         return kUsage;
     }

@@ -108,10 +108,9 @@ TextExtent MeasureWithChartFont(std::string_view text) {
     return MeasureStudyText(canvas, text);
 }
 
-bool TakePane(Context& ctx, std::vector<std::string>& args, std::int32_t& pane) {
-    bool missing = false;
-    const auto text = TakeOption(args, "--pane", missing);
-    if (missing || !text) {
+// The chart id of --pane, which add and delete need (none when it had no value).
+bool PaneOption(Context& ctx, const std::optional<std::string>& text, std::int32_t& pane) {
+    if (!text) {
         ctx.Error("study: --pane ID is required");
         return false;
     }
@@ -126,14 +125,15 @@ bool TakePane(Context& ctx, std::vector<std::string>& args, std::int32_t& pane) 
 }
 
 int RunStudyAdd(Context& ctx, std::vector<std::string>& args) {
+    std::optional<std::string> paneText, toolName, from, to, text;
+    const TakenOptions taken = TakeOptions(args, {{"--pane", &paneText},
+                                                  {"--tool", &toolName},
+                                                  {"--from", &from},
+                                                  {"--to", &to},
+                                                  {"--text", &text}});
     std::int32_t pane = 0;
-    if (!TakePane(ctx, args, pane)) return kUsage;
-    bool missing = false;
-    const auto toolName = TakeOption(args, "--tool", missing);
-    const auto from = TakeOption(args, "--from", missing);
-    const auto to = TakeOption(args, "--to", missing);
-    const auto text = TakeOption(args, "--text", missing);
-    if (missing) {
+    if (!PaneOption(ctx, paneText, pane)) return kUsage;
+    if (taken.AnyMissing()) {
         ctx.Error("study add: an option is missing its value");
         return kUsage;
     }
@@ -201,12 +201,13 @@ int RunStudyList(Context& ctx, std::vector<std::string>& args) {
 }
 
 int RunStudyDelete(Context& ctx, std::vector<std::string>& args) {
+    std::optional<std::string> paneText, indexText;
+    bool all = false;
+    const TakenOptions taken =
+        TakeOptions(args, {{"--pane", &paneText}, {"--index", &indexText}, {"--all", &all}});
     std::int32_t pane = 0;
-    if (!TakePane(ctx, args, pane)) return kUsage;
-    bool missing = false;
-    const auto indexText = TakeOption(args, "--index", missing);
-    const bool all = TakeFlag(args, "--all");
-    if (missing || args.size() != 1 || indexText.has_value() == all) {
+    if (!PaneOption(ctx, paneText, pane)) return kUsage;
+    if (taken.AnyMissing() || args.size() != 1 || indexText.has_value() == all) {
         ctx.Error("study delete: expected TICKER, --pane ID and one of --index N or --all");
         return kUsage;
     }

@@ -40,22 +40,21 @@ int RunTools(Context& ctx, std::vector<std::string>& args) {
     }
     const std::string action = args[0];
     args.erase(args.begin());
-    bool missing = false;
     // The options are taken before the profile is opened, so a mistake changes nothing.
     std::optional<std::string> command, arguments, directory;
     bool prompt = false;
     if (action == "add") {
-        command = TakeOption(args, "--command", missing);
-        arguments = TakeOption(args, "--args", missing);
-        directory = TakeOption(args, "--dir", missing);
-        prompt = TakeFlag(args, "--prompt");
-        if (missing || !command || args.size() != 1 || args[0].empty()) {
+        const TakenOptions taken = TakeOptions(args, {{"--command", &command},
+                                                      {"--args", &arguments},
+                                                      {"--dir", &directory},
+                                                      {"--prompt", &prompt}});
+        if (taken.AnyMissing() || !command || args.size() != 1 || args[0].empty()) {
             ctx.Error("tools add: expected NAME --command C [--args A] [--dir D] [--prompt]");
             return kUsage;
         }
     } else if (action == "run") {
-        arguments = TakeOption(args, "--args", missing);
-        if (missing || args.size() != 1) {
+        const TakenOptions taken = TakeOptions(args, {{"--args", &arguments}});
+        if (taken.AnyMissing() || args.size() != 1) {
             ctx.Error("tools run: expected N [--args A]");
             return kUsage;
         }
