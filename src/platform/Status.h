@@ -4,7 +4,7 @@
 // number, so the person reading it learns which file and why:
 //
 //     Status s = WriteFileAtomically(path, bytes);
-//     if (!s) ui.ShowError(s.ToString());   // "cannot write /w/KGHM.dat: No space left on device"
+//     if (!s) ui.ShowMessage(s.ToString()); // "cannot write /w/KGHM.dat: No space left on device"
 //
 // Result<T> carries a value on success and the failing Status otherwise. Both are
 // [[nodiscard]]: a caller that means to drop a failure says so with IgnoreError().
