@@ -191,6 +191,135 @@ int TradeFailure(Context& ctx, TradeResult r) {
     }
 }
 
+// One portfolio action: the loaded portfolio, the action's arguments and the checks and
+// messages every action shares.
+struct PortfolioAction {
+    Context& ctx;
+    std::string action;
+    std::vector<std::string>& args;
+    Portfolio p;
+    std::filesystem::path file;
+
+    bool ExpectArgs(std::size_t n, const char* synopsis) const {
+        if (args.size() == n) return true;
+        ctx.Error(std::string("portfolio ") + action + ": expected " + synopsis);
+        return false;
+    }
+    std::optional<int> Index(const std::string& text) const {
+        auto i = ParseIndex(text, p);
+        if (!i) ctx.Error("portfolio " + action + ": no position " + text);
+        return i;
+    }
+    std::optional<double> Amount(const std::string& text) const {
+        auto v = ParseNumber(text);
+        if (!v) ctx.Error("portfolio " + action + ": '" + text + "' is not a number");
+        return v;
+    }
+    int Committed() { return Commit(ctx, p, file) ? kSuccess : kFailure; }
+};
+
+int Show(PortfolioAction& a) {
+    if (a.args.size() > 1) {
+        a.ctx.Error("portfolio show: expected [INDEX]");
+        return kUsage;
+    }
+    if (a.args.empty()) {
+        PrintPortfolio(a.ctx, a.p);
+        return kSuccess;
+    }
+    const auto i = a.Index(a.args[0]);
+    if (!i) return kUsage;
+    PrintPosition(a.ctx, a.p, *i);
+    return kSuccess;
+}
+
+int BuyOrSell(PortfolioAction& a) {
+    const bool buy = a.action == "buy";
+    if (a.args.empty() || a.args.front().starts_with("--")) {
+        a.ctx.Error("portfolio " + a.action + ": expected " + (buy ? "TICKER" : "INDEX") +
+                    " [--date yy-mm-dd] [--price X] [--qty Q]");
+        return kUsage;
+    }
+    const std::string target = a.args.front();
+    a.args.erase(a.args.begin());
+    std::optional<int> i;
+    if (!buy && !(i = a.Index(target))) return kUsage;
+    const Position* held = i ? &a.p.Positions[static_cast<std::size_t>(*i)] : nullptr;
+    const std::string ticker = held ? held->Ticker.Str() : target;
+    bool usage = false;
+    const auto trade =
+        TakeTrade(a.ctx, a.args, a.p, ticker, buy, held ? held->Quantity() : 0, usage);
+    if (!trade) return usage ? kUsage : kFailure;
+    if (!a.args.empty()) {
+        a.ctx.Error("portfolio " + a.action + ": unexpected argument '" + a.args.front() + "'");
+        return kUsage;
+    }
+    const TradeResult r =
+        buy ? a.p.Buy(ticker, DateToText(trade->date), trade->quantity, trade->price)
+            : a.p.Sell(*i, trade->quantity, trade->price);
+    if (r != TradeResult::Ok) return TradeFailure(a.ctx, r);
+    return a.Committed();
+}
+
+int Dividend(PortfolioAction& a) {
+    if (!a.ExpectArgs(2, "INDEX AMOUNT")) return kUsage;
+    const auto i = a.Index(a.args[0]);
+    const auto v = i ? a.Amount(a.args[1]) : std::nullopt;
+    if (!v) return kUsage;
+    a.p.Dividend(*i, *v);
+    return a.Committed();
+}
+
+int Join(PortfolioAction& a) {
+    if (!a.ExpectArgs(1, "INDEX")) return kUsage;
+    const auto i = a.Index(a.args[0]);
+    if (!i) return kUsage;
+    if (!a.p.Join(*i)) return kSuccess;  // no other position of that ticker: nothing changes
+    return a.Committed();
+}
+
+int Pay(PortfolioAction& a) {
+    if (!a.ExpectArgs(1, "AMOUNT")) return kUsage;
+    const auto v = a.Amount(a.args[0]);
+    if (!v) return kUsage;
+    a.action == "pay-in" ? a.p.PayIn(*v) : a.p.PayOut(*v);
+    return a.Committed();
+}
+
+int CommissionOf(PortfolioAction& a) {
+    if (!a.ExpectArgs(1, "VALUE")) return kUsage;
+    const auto v = a.Amount(a.args[0]);
+    if (!v) return kUsage;
+    std::fprintf(a.ctx.out, "%.2f\n", a.p.Commission(*v));
+    return kSuccess;
+}
+
+int Table(PortfolioAction& a) {
+    if (a.args.empty()) {
+        PrintTable(a.ctx, a.p);
+        return kSuccess;
+    }
+    if (a.args.front() != "set" || a.args.size() < 2) {
+        a.ctx.Error("portfolio table: expected nothing or 'set NAME=VALUE...'");
+        return kUsage;
+    }
+    a.args.erase(a.args.begin());
+    if (!SetTable(a.ctx, a.p, a.args)) return kUsage;
+    PrintTable(a.ctx, a.p);
+    return a.Committed();
+}
+
+struct ActionEntry {
+    const char* name;
+    int (*run)(PortfolioAction&);
+};
+
+constexpr ActionEntry kActions[] = {
+    {"show", Show},   {"buy", BuyOrSell}, {"sell", BuyOrSell}, {"dividend", Dividend},
+    {"join", Join},   {"pay-in", Pay},    {"pay-out", Pay},    {"commission", CommissionOf},
+    {"table", Table},
+};
+
 }  // namespace
 
 int RunPortfolio(Context& ctx, std::vector<std::string>& args) {
@@ -199,113 +328,15 @@ int RunPortfolio(Context& ctx, std::vector<std::string>& args) {
             "portfolio: expected show|buy|sell|dividend|join|pay-in|pay-out|commission|table");
         return kUsage;
     }
-    const std::string action = args.front();
+    PortfolioAction a{ctx, args.front(), args, Portfolio{}, {}};
     args.erase(args.begin());
     if (!ctx.OpenWorkspace()) return kFailure;
-    const auto file = PortfolioPath(ctx.db.WorkspaceDir());
-    Portfolio p;
-    LoadPortfolio(file, p);  // a missing file is an empty portfolio
-
-    auto expectArgs = [&](std::size_t n, const char* synopsis) {
-        if (args.size() == n) return true;
-        ctx.Error(std::string("portfolio ") + action + ": expected " + synopsis);
-        return false;
-    };
-    auto index = [&](const std::string& text) {
-        auto i = ParseIndex(text, p);
-        if (!i) ctx.Error("portfolio " + action + ": no position " + text);
-        return i;
-    };
-    auto amount = [&](const std::string& text) {
-        auto v = ParseNumber(text);
-        if (!v) ctx.Error("portfolio " + action + ": '" + text + "' is not a number");
-        return v;
-    };
-
-    if (action == "show") {
-        if (args.size() > 1) {
-            ctx.Error("portfolio show: expected [INDEX]");
-            return kUsage;
-        }
-        if (args.empty()) {
-            PrintPortfolio(ctx, p);
-            return kSuccess;
-        }
-        const auto i = index(args[0]);
-        if (!i) return kUsage;
-        PrintPosition(ctx, p, *i);
-        return kSuccess;
+    a.file = PortfolioPath(ctx.db.WorkspaceDir());
+    LoadPortfolio(a.file, a.p);  // a missing file is an empty portfolio
+    for (const ActionEntry& entry : kActions) {
+        if (a.action == entry.name) return entry.run(a);
     }
-    if (action == "buy" || action == "sell") {
-        const bool buy = action == "buy";
-        if (args.empty() || args.front().starts_with("--")) {
-            ctx.Error("portfolio " + action + ": expected " + (buy ? "TICKER" : "INDEX") +
-                      " [--date yy-mm-dd] [--price X] [--qty Q]");
-            return kUsage;
-        }
-        const std::string target = args.front();
-        args.erase(args.begin());
-        std::optional<int> i;
-        if (!buy && !(i = index(target))) return kUsage;
-        const Position* held = i ? &p.Positions[static_cast<std::size_t>(*i)] : nullptr;
-        const std::string ticker = held ? held->Ticker.Str() : target;
-        bool usage = false;
-        const auto trade = TakeTrade(ctx, args, p, ticker, buy, held ? held->Quantity() : 0, usage);
-        if (!trade) return usage ? kUsage : kFailure;
-        if (!args.empty()) {
-            ctx.Error("portfolio " + action + ": unexpected argument '" + args.front() + "'");
-            return kUsage;
-        }
-        const TradeResult r =
-            buy ? p.Buy(ticker, DateToText(trade->date), trade->quantity, trade->price)
-                : p.Sell(*i, trade->quantity, trade->price);
-        if (r != TradeResult::Ok) return TradeFailure(ctx, r);
-        return Commit(ctx, p, file) ? kSuccess : kFailure;
-    }
-    if (action == "dividend") {
-        if (!expectArgs(2, "INDEX AMOUNT")) return kUsage;
-        const auto i = index(args[0]);
-        const auto v = i ? amount(args[1]) : std::nullopt;
-        if (!v) return kUsage;
-        p.Dividend(*i, *v);
-        return Commit(ctx, p, file) ? kSuccess : kFailure;
-    }
-    if (action == "join") {
-        if (!expectArgs(1, "INDEX")) return kUsage;
-        const auto i = index(args[0]);
-        if (!i) return kUsage;
-        if (!p.Join(*i)) return kSuccess;  // no other position of that ticker: nothing changes
-        return Commit(ctx, p, file) ? kSuccess : kFailure;
-    }
-    if (action == "pay-in" || action == "pay-out") {
-        if (!expectArgs(1, "AMOUNT")) return kUsage;
-        const auto v = amount(args[0]);
-        if (!v) return kUsage;
-        action == "pay-in" ? p.PayIn(*v) : p.PayOut(*v);
-        return Commit(ctx, p, file) ? kSuccess : kFailure;
-    }
-    if (action == "commission") {
-        if (!expectArgs(1, "VALUE")) return kUsage;
-        const auto v = amount(args[0]);
-        if (!v) return kUsage;
-        std::fprintf(ctx.out, "%.2f\n", p.Commission(*v));
-        return kSuccess;
-    }
-    if (action == "table") {
-        if (args.empty()) {
-            PrintTable(ctx, p);
-            return kSuccess;
-        }
-        if (args.front() != "set" || args.size() < 2) {
-            ctx.Error("portfolio table: expected nothing or 'set NAME=VALUE...'");
-            return kUsage;
-        }
-        args.erase(args.begin());
-        if (!SetTable(ctx, p, args)) return kUsage;
-        PrintTable(ctx, p);
-        return Commit(ctx, p, file) ? kSuccess : kFailure;
-    }
-    ctx.Error("portfolio: unknown action '" + action + "'");
+    ctx.Error("portfolio: unknown action '" + a.action + "'");
     return kUsage;
 }
 

@@ -140,15 +140,8 @@ void FillCategories(Database& db) {
     c.Markets[2].RSBase.Set("FUNDIX");
 }
 
-}  // namespace
-
-void BuildSampleDatabase(Database& db) {
-    FillCategories(db);
-    const std::vector<PackedDate> days = TradingDays();
-    const std::size_t n = days.size();
-    Random rng(20150102);
-
-    // A common market factor with volatility clusters.
+// A common market factor with volatility clusters: one daily return per trading day.
+std::vector<double> MarketFactor(Random& rng, std::size_t n) {
     std::vector<double> market(n);
     double sigma = 0.01;
     for (std::size_t t = 0; t < n; ++t) {
@@ -156,87 +149,116 @@ void BuildSampleDatabase(Database& db) {
         sigma = std::sqrt(0.000002 + 0.08 * sigma * sigma * shock * shock + 0.90 * sigma * sigma);
         market[t] = 0.0003 + sigma * shock;
     }
+    return market;
+}
 
+// A new stock with its fields from the spec; `position` is its place in kStocks.
+Stock* AddSampleStock(Database& db, const SecuritySpec& spec, std::size_t position, Random& rng) {
+    Stock* s = db.AddStock(spec.ticker);
+    s->FullName.Set(spec.name);
+    s->Country.Set("Velmoria");
+    s->Currency.Set("VLC");
+    s->Code = 1000 + static_cast<int>(position);
+    s->Issue = 5000 + static_cast<int>(rng.Uniform() * 95000);
+    s->NominalValue = 100;
+    s->IndustryID = spec.industry;
+    SetMarketID(*s, spec.market);
+    SetGroupID(*s, spec.group);
+    SetContinuous(*s, spec.market != 2);
+    return s;
+}
+
+// The stock's daily quotations from its own random walk over the market factor; the closes
+// per trading day (0 before the stock starts).
+std::vector<double> AddSampleQuotations(Database& db, Stock& s, const SecuritySpec& spec,
+                                        std::size_t position, Random& rng,
+                                        const std::vector<PackedDate>& days,
+                                        const std::vector<double>& market) {
+    const std::size_t n = days.size();
+    // The growth market's stocks start later.
+    const std::size_t start = spec.market == 1 ? 250 * (position % 4) : 0;
+    const bool splits = position == 9;  // JORVEN splits 2-for-1 halfway
+    double price = spec.startPrice, idio = 0.012;
+    const double dailyVol = spec.vol / std::sqrt(250.0);
+    std::vector<double> series(n, 0.0);
+    for (std::size_t t = start; t < n; ++t) {
+        const double shock = rng.Normal();
+        idio = std::sqrt(0.3 * dailyVol * dailyVol + 0.1 * idio * idio * shock * shock +
+                         0.6 * idio * idio);
+        double ret = spec.drift / 250.0 + spec.beta * market[t] + idio * shock * 0.8;
+        const bool gap = rng.Uniform() < 0.01;
+        if (gap) ret += (rng.Uniform() < 0.5 ? -1 : 1) * (0.03 + 0.05 * rng.Uniform());
+        const double prev = price;
+        price = std::max(0.05, price * std::exp(ret));
+        if (splits && t == n / 2) price /= 2;
+        const double open = t == start ? price
+                                       : (gap ? price * (1 + 0.3 * (prev / price - 1))
+                                              : prev * (1 + 0.3 * idio * rng.Normal()));
+        const double range = price * idio * (0.5 + rng.Uniform());
+        const double high = std::max(open, price) + range * rng.Uniform();
+        const double low = std::max(0.01, std::min(open, price) - range * rng.Uniform());
+        double volume = std::exp(9.5 + 0.6 * rng.Normal()) * (1 + 40 * std::fabs(ret));
+        if (splits && t >= n / 2) volume *= 2;
+        Quotation* q = db.AddQuotation(s, days[t]);
+        auto round2 = [](double v) { return std::round(v * 100) / 100; };
+        q->Close = static_cast<float>(round2(price));
+        q->Open = static_cast<float>(round2(open));
+        q->High = static_cast<float>(round2(std::max({high, open, price})));
+        q->Low = static_cast<float>(round2(std::min({low, open, price})));
+        q->Volume = static_cast<std::int32_t>(volume);
+        series[t] = price;
+    }
+    return series;
+}
+
+// An index whose level moves by the average daily ratio of its member stocks' closes.
+void AddSampleIndex(Database& db, const IndexSpec& spec, const std::vector<PackedDate>& days,
+                    const std::vector<std::vector<double>>& closes) {
+    const std::size_t n = days.size();
+    Stock* s = db.AddStock(spec.ticker);
+    s->FullName.Set(spec.name);
+    s->Country.Set("Velmoria");
+    s->Flags |= Stock::kIndexFlag;
+    SetMarketID(*s, spec.market);
+    SetContinuous(*s, true);
+    double level = 1000;
+    for (std::size_t t = 1; t < n; ++t) {
+        double sum = 0;
+        int members = 0;
+        for (int m = spec.firstStock; m <= spec.lastStock; ++m) {
+            const auto& c = closes[static_cast<std::size_t>(m)];
+            if (c[t] <= 0 || c[t - 1] <= 0) continue;
+            double r = c[t] / c[t - 1];
+            if (m == 9 && t == n / 2) r *= 2;  // the split is not a loss
+            sum += r;
+            ++members;
+        }
+        const double prev = level;
+        if (members > 0) level *= sum / members;
+        Quotation* q = db.AddQuotation(*s, days[t]);
+        q->Close = static_cast<float>(std::round(level * 100) / 100);
+        q->Open = static_cast<float>(std::round(prev * 100) / 100);
+        q->High = std::max(q->Open, q->Close) * 1.002f;
+        q->Low = std::min(q->Open, q->Close) * 0.998f;
+        q->Volume = 0;
+    }
+}
+
+}  // namespace
+
+void BuildSampleDatabase(Database& db) {
+    FillCategories(db);
+    const std::vector<PackedDate> days = TradingDays();
+    Random rng(20150102);
+    const std::vector<double> market = MarketFactor(rng, days.size());
     std::vector<std::vector<double>> closes;
     std::size_t position = 0;
     for (const SecuritySpec& spec : kStocks) {
-        Stock* s = db.AddStock(spec.ticker);
-        s->FullName.Set(spec.name);
-        s->Country.Set("Velmoria");
-        s->Currency.Set("VLC");
-        s->Code = 1000 + static_cast<int>(position);
-        s->Issue = 5000 + static_cast<int>(rng.Uniform() * 95000);
-        s->NominalValue = 100;
-        s->IndustryID = spec.industry;
-        SetMarketID(*s, spec.market);
-        SetGroupID(*s, spec.group);
-        SetContinuous(*s, spec.market != 2);
-        // The growth market's stocks start later.
-        const std::size_t start = spec.market == 1 ? 250 * (position % 4) : 0;
-        const bool splits = position == 9;  // JORVEN splits 2-for-1 halfway
-        double price = spec.startPrice, idio = 0.012;
-        const double dailyVol = spec.vol / std::sqrt(250.0);
-        std::vector<double> series(n, 0.0);
-        for (std::size_t t = start; t < n; ++t) {
-            const double shock = rng.Normal();
-            idio = std::sqrt(0.3 * dailyVol * dailyVol + 0.1 * idio * idio * shock * shock +
-                             0.6 * idio * idio);
-            double ret = spec.drift / 250.0 + spec.beta * market[t] + idio * shock * 0.8;
-            const bool gap = rng.Uniform() < 0.01;
-            if (gap) ret += (rng.Uniform() < 0.5 ? -1 : 1) * (0.03 + 0.05 * rng.Uniform());
-            const double prev = price;
-            price = std::max(0.05, price * std::exp(ret));
-            if (splits && t == n / 2) price /= 2;
-            const double open = t == start ? price
-                                           : (gap ? price * (1 + 0.3 * (prev / price - 1))
-                                                  : prev * (1 + 0.3 * idio * rng.Normal()));
-            const double range = price * idio * (0.5 + rng.Uniform());
-            const double high = std::max(open, price) + range * rng.Uniform();
-            const double low = std::max(0.01, std::min(open, price) - range * rng.Uniform());
-            double volume = std::exp(9.5 + 0.6 * rng.Normal()) * (1 + 40 * std::fabs(ret));
-            if (splits && t >= n / 2) volume *= 2;
-            Quotation* q = db.AddQuotation(*s, days[t]);
-            auto round2 = [](double v) { return std::round(v * 100) / 100; };
-            q->Close = static_cast<float>(round2(price));
-            q->Open = static_cast<float>(round2(open));
-            q->High = static_cast<float>(round2(std::max({high, open, price})));
-            q->Low = static_cast<float>(round2(std::min({low, open, price})));
-            q->Volume = static_cast<std::int32_t>(volume);
-            series[t] = price;
-        }
-        closes.push_back(std::move(series));
+        Stock* s = AddSampleStock(db, spec, position, rng);
+        closes.push_back(AddSampleQuotations(db, *s, spec, position, rng, days, market));
         ++position;
     }
-
-    for (const IndexSpec& spec : kIndexes) {
-        Stock* s = db.AddStock(spec.ticker);
-        s->FullName.Set(spec.name);
-        s->Country.Set("Velmoria");
-        s->Flags |= Stock::kIndexFlag;
-        SetMarketID(*s, spec.market);
-        SetContinuous(*s, true);
-        double level = 1000;
-        for (std::size_t t = 1; t < n; ++t) {
-            double sum = 0;
-            int members = 0;
-            for (int m = spec.firstStock; m <= spec.lastStock; ++m) {
-                const auto& c = closes[static_cast<std::size_t>(m)];
-                if (c[t] <= 0 || c[t - 1] <= 0) continue;
-                double r = c[t] / c[t - 1];
-                if (m == 9 && t == n / 2) r *= 2;  // the split is not a loss
-                sum += r;
-                ++members;
-            }
-            const double prev = level;
-            if (members > 0) level *= sum / members;
-            Quotation* q = db.AddQuotation(*s, days[t]);
-            q->Close = static_cast<float>(std::round(level * 100) / 100);
-            q->Open = static_cast<float>(std::round(prev * 100) / 100);
-            q->High = std::max(q->Open, q->Close) * 1.002f;
-            q->Low = std::min(q->Open, q->Close) * 0.998f;
-            q->Volume = 0;
-        }
-    }
+    for (const IndexSpec& spec : kIndexes) AddSampleIndex(db, spec, days, closes);
 }
 
 // Moves every stock's quotations out into a daily text export file per stock in `dir`
