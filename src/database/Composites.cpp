@@ -177,7 +177,7 @@ int ComputeComposites(Database& db, std::string_view defaultBase, const Composit
         out.history = db.LoadFullHistory(*base);
         if (!out.history) return 0;
     }
-    const DayRange range = BaseDayRange(*base, request);
+    DayRange range = BaseDayRange(*base, request);
     const MarketStocks stocks = StocksOfMarket(db, request.market);
     out.members = static_cast<int>(stocks.members.size());
     const CompositeParts parts = PartsOf(request);
@@ -187,6 +187,9 @@ int ComputeComposites(Database& db, std::string_view defaultBase, const Composit
         LoadStocksBackTo(db, stocks, parts, earliest, out.history);
         // Composites made from part of a member's history would be wrong for the older days.
         if (!out.history) return 0;
+        // The base is one of the indexes whose older quotations may just have come in: the
+        // same days now lie at other positions.
+        range = BaseDayRange(*base, request);
     }
 
     bool wroteIndexes = false;

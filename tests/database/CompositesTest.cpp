@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "common/TestSupport.h"
 #include "database/Composites.h"
+#include "database/StockFile.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 namespace {
@@ -91,6 +96,26 @@ TEST_F(Composites, CopyVolumeWithoutVolumeWritesNothing) {
     EXPECT_FALSE(idx2->Modified);
     EXPECT_TRUE(idx->Modified);  // the base is marked in any case
     EXPECT_TRUE(db.Categories().Markets[1].ADQuotations.empty());
+}
+
+// The base index loaded partially: bringing its older quotations in for the copied volumes must
+// not move the days the run visits.
+TEST_F(Composites, CopiedVolumeOfAPartiallyLoadedBaseLandsOnTheRequestedDays) {
+    test::TempDir dir;
+    const auto file = StockFilePath(dir.path(), "IDX");
+    std::filesystem::create_directories(file.parent_path());
+    const Bytes image = BuildStockImage(*idx, idx->Quotations.size(), {});
+    ASSERT_TRUE(WriteFileAtomically(file, image.data(), image.size()));
+    db.SetLoadedFromDir(dir.path());
+    idx->Quotations.erase(idx->Quotations.begin(), idx->Quotations.begin() + 2);
+    idx->SkippedCount = 2;
+    idx->FirstLoadedDate = Day(2);
+
+    ASSERT_EQ(Run(kCompositeVolume | kCompositeCopyVolume, 2), 1);
+    ASSERT_EQ(idx->Quotations.size(), 4u);
+    EXPECT_EQ(idx->Quotations[1].Volume, 0);
+    EXPECT_EQ(idx->Quotations[2].Volume, 330);
+    EXPECT_EQ(idx->Quotations[3].Volume, 440);
 }
 
 TEST_F(Composites, CountAndDateRangeSelectTheDays) {
