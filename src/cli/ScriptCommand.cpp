@@ -26,6 +26,7 @@
 // thread's data, so every program that drew text reports the font caches as leaked at exit.
 // They belong to Qt's font machinery (freed by nobody at exit in any case), so the leak
 // checker leaves allocations made inside those libraries alone; everything else is checked.
+// NOLINTNEXTLINE(bugprone-reserved-identifier): the name the leak checker calls
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libQt6Gui.so\nleak:libfreetype.so\nleak:libharfbuzz.so\n";
 }
