@@ -50,19 +50,20 @@ constexpr const char* kColourCaptions[kColourSettingCount] = {"Price:",
                                                               "Study (trendline):"};
 
 // Offsets of the fields the dialog edits (the accessors of Preferences name the same places).
+// The colours (48) and the palette (88) are edited through the Preferences accessors instead.
 namespace off {
 constexpr std::size_t kFatLine = 0, kMarkQuotations = 4, kVolumeType = 8, kShortShown = 10,
                       kShortPeriods = 14, kMidShown = 16, kMidPeriods = 20, kBollinger = 22,
                       kBollingerWidth = 26, kRoc = 28, kRsi = 30, kMacdFast = 32, kMacdSlow = 34,
                       kMacdSignal = 36, kStochastic = 38, kUltFast = 40, kUltMedium = 42,
-                      kUltSlow = 44, kColours = 48, kPalette = 88, kAutoArrange = 290,
-                      kLogScale = 294, kQuotesInChart = 298, kTrix = 300, kLongShown = 302,
-                      kLongPeriods = 306, kVolumeAverage = 308, kRsBase = 310, kLimitSaved = 342,
-                      kLimitMax = 346, kCci = 348, kCciAverage = 350, kTreeTooltips = 352,
-                      kDatabasePath = 362, kPriceTooltips = 618, kLoadAllQuotes = 622,
-                      kPartialLoading = 626, kLoadUpto = 630, kTrinFast = 634, kTrinSlow = 636,
-                      kShortType = 638, kMidType = 640, kLongType = 642, kDmi = 644, kSarStep = 646,
-                      kSarMax = 650, kAddSar = 654, kDefaultStyle = 658, kFullNameTree = 660,
+                      kUltSlow = 44, kAutoArrange = 290, kLogScale = 294, kQuotesInChart = 298,
+                      kTrix = 300, kLongShown = 302, kLongPeriods = 306, kVolumeAverage = 308,
+                      kRsBase = 310, kLimitSaved = 342, kLimitMax = 346, kCci = 348,
+                      kCciAverage = 350, kTreeTooltips = 352, kDatabasePath = 362,
+                      kPriceTooltips = 618, kLoadAllQuotes = 622, kPartialLoading = 626,
+                      kLoadUpto = 630, kTrinFast = 634, kTrinSlow = 636, kShortType = 638,
+                      kMidType = 640, kLongType = 642, kDmi = 644, kSarStep = 646, kSarMax = 650,
+                      kAddSar = 654, kDefaultStyle = 658, kFullNameTree = 660,
                       kFullNameTicker = 662;
 }  // namespace off
 
