@@ -17,6 +17,13 @@ namespace {
 constexpr char kDeletedSuffix[] = ".ZZZ";
 constexpr char kMigrationSuffix[] = ".&&&";
 
+// "Could not write 'PATH'", with the system's reason when it gave one.
+std::string CouldNotWrite(const fs::path& path, const Status& status) {
+    std::string text = "Could not write '" + path.string() + "'";
+    if (status.ErrorNumber() != 0) text += std::string(": ") + std::strerror(status.ErrorNumber());
+    return text;
+}
+
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
 }
@@ -203,8 +210,9 @@ bool Workspace::SaveStock(Stock& stock) {
     }
     const Bytes image = BuildStockImage(stock, k, kept);
     const fs::path path = StockFilePath(db_.WorkspaceDir(), stock.TickerText());
-    if (!WriteFileAtomically(path, image.data(), image.size())) {
-        ui_.SetStatusText("Could not write '" + path.string() + "'");
+    const Status written = WriteFileAtomically(path, image.data(), image.size());
+    if (!written) {
+        ui_.SetStatusText(CouldNotWrite(path, written));
         return false;
     }
     stock.Modified = false;
@@ -219,11 +227,13 @@ bool Workspace::SaveWorkspace() {
     }
     if (!EnsureLayout(dir)) return false;
     const Bytes ws = BuildWorkspaceFile(db_.Categories());
-    if (!WriteFileAtomically(dir / kWorkspaceFileName, ws.data(), ws.size())) {
-        ui_.SetStatusText("Could not write '" + (dir / kWorkspaceFileName).string() + "'");
+    const Status wsWritten = WriteFileAtomically(dir / kWorkspaceFileName, ws.data(), ws.size());
+    if (!wsWritten) {
+        ui_.SetStatusText(CouldNotWrite(dir / kWorkspaceFileName, wsWritten));
     }
     const int total = db_.StockCount();
-    bool allSaved = true;
+    // An unwritten workspace file, like an unwritten stock, keeps the workspace dirty.
+    bool allSaved = wsWritten.IsOk();
     for (int i = 0; i < total; ++i) {
         Stock& stock = *db_.StockAt(i);
         if (!stock.Modified) continue;

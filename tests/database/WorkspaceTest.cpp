@@ -308,6 +308,21 @@ TEST(Workspace, PartialLoadingKeepsOlderQuotationsOnDiskAndSavesThemByteForByte)
     EXPECT_EQ(s->FirstLoadedDate, 0u);
 }
 
+// A workspace file that cannot be replaced is a failed save: the workspace stays dirty, and the
+// status names the file and the reason.
+TEST(Workspace, AnUnwrittenWorkspaceFileKeepsTheWorkspaceDirty) {
+    Fixture f;
+    ASSERT_TRUE(f.Load());
+    f.db.AddStock("KGHM");
+    fs::create_directories(f.dir / "tarvik.workspace");  // nothing can be renamed over it
+    f.ui.statusTexts.clear();
+    f.Save();
+    EXPECT_TRUE(f.db.WorkspaceDirty());
+    ASSERT_FALSE(f.ui.statusTexts.empty());
+    EXPECT_EQ(f.ui.statusTexts.front(),
+              "Could not write '" + (f.dir / "tarvik.workspace").string() + "': Is a directory");
+}
+
 TEST(Workspace, DroppingQuotationsReturnsToPartialStateWithoutLosingThem) {
     Fixture f;
     FileImage image;
