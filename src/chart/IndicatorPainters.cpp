@@ -39,10 +39,10 @@ TitleConversion ReadConversion(const char* f) {
     return {lengthStart, p, width, *p};
 }
 
-// Appends one argument as the conversion asks (spec is the conversion up to its length): a whole
+// Appends one argument as the conversion asks (`head` is the conversion up to its length): a whole
 // number for d and i, text for s, a number for f, e, E, g and G, where an empty or non-finite
 // number (or text) leaves blanks of the conversion's width.
-void AppendTitleArg(std::string& out, const std::string& spec, const TitleConversion& c,
+void AppendTitleArg(std::string& out, const std::string& head, const TitleConversion& c,
                     const TitleArg& arg) {
     const char conversion = c.conversion;
     char buf[128];
@@ -52,16 +52,16 @@ void AppendTitleArg(std::string& out, const std::string& spec, const TitleConver
                             : arg.type == TitleArg::Type::Number && std::isfinite(arg.number)
                                 ? static_cast<long long>(arg.number)
                                 : 0;
-        std::snprintf(buf, sizeof buf, (spec + "lld").c_str(), v);
+        std::snprintf(buf, sizeof buf, (head + "lld").c_str(), v);
     } else if (conversion == 's') {
-        std::snprintf(buf, sizeof buf, (spec + 's').c_str(),
+        std::snprintf(buf, sizeof buf, (head + 's').c_str(),
                       arg.type == TitleArg::Type::Text ? arg.text : "");
     } else if (std::strchr("feEgG", conversion) != nullptr) {
         const double v =
             arg.type == TitleArg::Type::Whole ? static_cast<double>(arg.whole) : arg.number;
         if (arg.type != TitleArg::Type::Text && std::isfinite(v) &&
             v != static_cast<double>(kEmptyValue))
-            std::snprintf(buf, sizeof buf, (spec + conversion).c_str(), v);
+            std::snprintf(buf, sizeof buf, (head + conversion).c_str(), v);
         else
             out.append(static_cast<std::size_t>(std::min(c.width, 64)), ' ');
     }

@@ -152,7 +152,8 @@ std::vector<double> MarketFactor(Random& rng, std::size_t n) {
     return market;
 }
 
-// A new stock with its fields from the spec; `position` is its place in kStocks.
+// A new stock named and filed as the sample security describes; `position` is its place in
+// kStocks.
 Stock* AddSampleStock(Database& db, const SecuritySpec& spec, std::size_t position, Random& rng) {
     Stock* s = db.AddStock(spec.ticker);
     s->FullName.Set(spec.name);
