@@ -1,0 +1,398 @@
+// The chart window's mouse, keys and text tool, its pane menu, printing and tooltips.
+
+#include "gui/chart/ChartWindow.h"
+
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollBar>
+#include <QToolTip>
+#include <QWheelEvent>
+#include <functional>
+
+#include "app/StockMaintenance.h"
+#include "chart/ChartInteraction.h"
+#include "chart/PricePainter.h"
+#include "chart/qt/QtCanvas.h"
+#include "gui/GuiContext.h"
+#include "gui/QtUserInterface.h"
+
+namespace velmora::gui {
+
+namespace {
+
+// `checked` tells whether a command's item carries a check mark (none when it has none).
+void AddMenuItems(QMenu& menu, const std::vector<MenuItem>& items,
+                  const std::function<std::optional<bool>(int)>& checked) {
+    for (const MenuItem& item : items) {
+        if (!item.submenu.empty()) {
+            QMenu* sub = menu.addMenu(ToQString(item.text));
+            AddMenuItems(*sub, item.submenu, checked);
+        } else if (item.command == 0) {
+            menu.addSeparator();
+        } else {
+            QAction* action = menu.addAction(ToQString(item.text));
+            action->setData(item.command);
+            action->setEnabled(item.enabled);
+            if (const auto check = checked(item.command)) {
+                action->setCheckable(true);
+                action->setChecked(*check);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+// --- mouse and keys ------------------------------------------------------------------------
+
+void ChartWindow::focusInEvent(QFocusEvent* e) {
+    QWidget::focusInEvent(e);
+    context_.SetActiveChart(this);
+}
+
+void ChartWindow::UpdateCursor(int y) {
+    if (barDrag_ >= 0 || SplitterBarAt(y) >= 0)
+        setCursor(Qt::SplitVCursor);
+    else
+        setCursor(ToolShowsCrossHair(tool_) ? Qt::CrossCursor : Qt::ArrowCursor);
+}
+
+void ChartWindow::DrawFeedback() {
+    // An out-of-date picture gets the band drawn by its next paint, with the points of then.
+    if (!drag_.Active() || pictureDirty_ || picture_.isNull() ||
+        picture_.size() != ChartRect().size())
+        return;
+    QPainter painter(&picture_);
+    QtCanvas canvas(painter);
+    canvas.SetPalette(ChartPalette::FromPreferences(context_.Services().prefs));
+    canvas.SetOrigin(0, PaneOrigin(dragPane_)[0]);
+    drag_.DrawFeedback(canvas);
+}
+
+void ChartWindow::EndDrag(bool makeStudies, std::optional<QPoint> end) {
+    DrawFeedback();  // erases the rubber band
+    std::vector<Study> studies;
+    if (makeStudies) {
+        if (end) drag_.Move(end->x(), end->y() - PaneOrigin(dragPane_)[0]);
+        studies = drag_.Finish();
+    } else {
+        drag_.Cancel();
+    }
+    dragPane_ = -1;
+    Stock* stock = context_.CurrentStock();
+    if (!studies.empty() && stock != nullptr) {
+        AddStudies(context_.Services().db, *stock, std::move(studies));
+        hit_.Clear();
+        Invalidate();
+    } else {
+        update();
+    }
+}
+
+void ChartWindow::mousePressEvent(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    context_.SetActiveChart(this);
+    setFocus(Qt::MouseFocusReason);
+    if (e->button() != Qt::LeftButton) {
+        QWidget::mousePressEvent(e);
+        return;
+    }
+    if (textBox_) {
+        TakeTextBox();
+        return;
+    }
+    const int bar = SplitterBarAt(pos.y());
+    if (bar >= 0) {
+        barDrag_ = bar;
+        barDragStartY_ = barDragY_ = pos.y();
+        update();
+        return;
+    }
+    const int pane = PaneAt(pos.y());
+    if (pane < 0) return;
+    model_.SetActivePane(pane);
+    if (model_.Pane(pane).chartId == 0 || ShownStock() == nullptr) return;
+    const int y = pos.y() - PaneOrigin(pane)[0];
+    switch (tool_) {
+        case StudyTool::Pick: {
+            PaneContext ctx = PaneContextOf(pane);
+            const SeriesPlot plot = FramePricePlot(ctx);
+            const PlotGeometry g(ctx, plot);
+            const int selected = ClickToBar(pos.x(), ctx.left, g.plotWidth, plot.visible);
+            if (selected < 0) {
+                ClearSelection();
+                context_.Maintenance().ClearPickedDate();
+            } else {
+                settings_.selectedBar = selected;
+                settings_.markerShown = true;
+                const auto& q = ctx.stock->Quotations;
+                const int index = plot.scroll + selected;
+                if (index >= 0 && index < static_cast<int>(q.size()))
+                    context_.Maintenance().SetPickedDate(q[static_cast<std::size_t>(index)].Date);
+            }
+            Invalidate();
+            break;
+        }
+        case StudyTool::Text:
+            OpenTextBox(pane, pos.x(), y);
+            break;
+        default: {
+            const PaneContext ctx = PaneContextOf(pane);
+            if (!drag_.Begin(ctx, tool_, pos.x(), y)) return;
+            dragPane_ = pane;
+            DrawFeedback();
+            update();
+            break;
+        }
+    }
+}
+
+void ChartWindow::mouseMoveEvent(QMouseEvent* e) {
+    const QPoint pos = e->position().toPoint();
+    if (barDrag_ >= 0) {
+        barDragY_ = pos.y();
+        update();
+        return;
+    }
+    if (drag_.Active()) {
+        DrawFeedback();
+        drag_.Move(pos.x(), pos.y() - PaneOrigin(dragPane_)[0]);
+        DrawFeedback();
+        update();
+        return;
+    }
+    UpdateCursor(pos.y());
+}
+
+void ChartWindow::mouseReleaseEvent(QMouseEvent* e) {
+    if (e->button() != Qt::LeftButton) return;
+    const QPoint pos = e->position().toPoint();
+    if (barDrag_ >= 0) {
+        model_.Splitter().DragBar(barDrag_, pos.y() - barDragStartY_, ChartRect().height());
+        barDrag_ = -1;
+        UpdateCursor(pos.y());
+        Invalidate();
+        return;
+    }
+    if (drag_.Active()) {
+        EndDrag(true, pos);
+    }
+}
+
+int ChartWindow::ChartPaneForKeys() const {
+    const int active = model_.ActivePane();
+    if (active >= 0 && active < model_.PaneCount() && model_.Pane(active).chartId != 0)
+        return active;
+    for (int i = 0; i < model_.PaneCount(); ++i)
+        if (model_.Pane(i).chartId != 0) return i;
+    return -1;
+}
+
+void ChartWindow::keyPressEvent(QKeyEvent* e) {
+    switch (e->key()) {
+        case Qt::Key_Escape:
+            if (drag_.Active())
+                EndDrag(false);
+            else if (textBox_)
+                CloseTextBox();
+            else
+                QWidget::keyPressEvent(e);
+            return;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            const int pane = ChartPaneForKeys();
+            if (pane < 0 || ShownStock() == nullptr) return;
+            const PaneContext ctx = PaneContextOf(pane);
+            MoveMarker(settings_, e->key() == Qt::Key_Right, FramePricePlot(ctx).visible);
+            Invalidate();
+            return;
+        }
+        default:
+            QWidget::keyPressEvent(e);
+    }
+}
+
+void ChartWindow::wheelEvent(QWheelEvent* e) {
+    // The wheel scrolls the bars as the scroll bar's own wheel does.
+    QCoreApplication::sendEvent(scrollBar_, e);
+}
+
+// --- the text tool ---------------------------------------------------------------------------
+
+void ChartWindow::OpenTextBox(int pane, int x, int y) {
+    const PaneContext ctx = PaneContextOf(pane);
+    const StudyFrame frame(ctx);
+    if (!frame.Usable()) return;
+    const BoxRect box = TextToolBox(frame, x, y);
+    const int top = PaneOrigin(pane)[0];
+    auto* edit = new QLineEdit(this);
+    edit->setFrame(false);
+    edit->setGeometry(box.left, top + box.top, box.right - box.left, box.bottom - box.top);
+    // Enter takes the text as a second click does.
+    connect(edit, &QLineEdit::returnPressed, this, &ChartWindow::TakeTextBox);
+    edit->show();
+    edit->setFocus(Qt::OtherFocusReason);
+    textBox_ = edit;
+    textPane_ = pane;
+    textX_ = x;
+    textY_ = y;
+}
+
+void ChartWindow::TakeTextBox() {
+    const std::string text = textBox_ ? textBox_->text().toStdString() : std::string();
+    const int pane = textPane_;
+    CloseTextBox();
+    Stock* stock = context_.CurrentStock();
+    if (stock == nullptr || pane < 0 || pane >= model_.PaneCount()) return;
+    const PaneContext ctx = PaneContextOf(pane);
+    if (auto study = MakeTextStudyAt(ctx, textX_, textY_, text)) {
+        std::vector<Study> studies;
+        studies.push_back(std::move(*study));
+        AddStudies(context_.Services().db, *stock, std::move(studies));
+        hit_.Clear();
+    }
+    Invalidate();
+}
+
+void ChartWindow::CloseTextBox() {
+    if (textBox_) {
+        textBox_->hide();
+        textBox_->deleteLater();
+    }
+    textBox_ = nullptr;
+    textPane_ = -1;
+    setFocus(Qt::OtherFocusReason);
+}
+
+// --- the pane menu and tooltips -----------------------------------------------------------
+
+void ChartWindow::contextMenuEvent(QContextMenuEvent* e) {
+    const bool plain =
+        (e->modifiers() & Qt::ShiftModifier) || (QGuiApplication::mouseButtons() & Qt::LeftButton);
+    if (PaneAt(e->pos().y()) < 0) return;
+    RightClick(e->pos());
+    QMenu menu(this);
+    FillPaneMenu(menu, plain);
+    QAction* chosen = menu.exec(e->globalPos());
+    if (chosen != nullptr && chosen->data().isValid()) RunCommand(chosen->data().toInt());
+}
+
+bool ChartWindow::RightClick(const QPoint& pos) {
+    const int pane = PaneAt(pos.y());
+    hit_.Clear();
+    if (pane < 0) return false;
+    context_.SetActiveChart(this);
+    model_.SetActivePane(pane);
+    menuPane_ = pane;
+    Stock* stock = context_.CurrentStock();
+    if (stock == nullptr || model_.Pane(pane).chartId == 0) return false;
+    const PaneContext ctx = PaneContextOf(pane);
+    return hit_.RightClick(ctx, *stock, pos.x(), pos.y() - PaneOrigin(pane)[0]);
+}
+
+std::vector<MenuItem> ChartWindow::PaneMenu(bool plainList) const {
+    const ChartTable& table = context_.Services().charts;
+    const Stock* stock = context_.CurrentStock();
+    const bool studyHit = stock != nullptr && hit_.Valid(*stock);
+    const int pane = menuPane_ >= 0 && menuPane_ < model_.PaneCount() ? menuPane_ : 0;
+    const bool hasStudies = stock != nullptr && PaneHasStudies(*stock, model_.Pane(pane).chartId);
+    auto items = model_.ContextMenu(table, plainList, studyHit, hasStudies);
+    if (plainList || items.size() != 1) return items;
+    // The "Chart" menu's items, with a Replace list and "Blank pane" after its Insert submenu.
+    std::vector<MenuItem> chart = std::move(items.front().submenu);
+    MenuItem replace{"&Replace", 0, true, model_.ContextMenu(table, true, false, false)};
+    const auto at = chart.empty() ? chart.end() : chart.begin() + 1;
+    const auto next = chart.insert(at, std::move(replace));
+    chart.insert(next + 1, MenuItem{"&Blank pane",
+                                    ChartCommand::kBlankPane,
+                                    model_.PaneCount() < ProportionalSplitter::kMaxRows,
+                                    {}});
+    return chart;
+}
+
+void ChartWindow::FillPaneMenu(QMenu& menu, bool plainList) const {
+    const int periodicity = static_cast<int>(model_.GetPeriodicity());
+    const int chartType = static_cast<int>(settings_.chartType);
+    AddMenuItems(menu, PaneMenu(plainList), [periodicity, chartType](int command) {
+        std::optional<bool> checked;
+        if (command >= ChartCommand::kDaily && command <= ChartCommand::kMonthly)
+            checked = command - ChartCommand::kDaily == periodicity;
+        else if (command >= ChartCommand::kChartTypeAuto &&
+                 command <= ChartCommand::kChartTypeAuto + 3)
+            checked = command - ChartCommand::kChartTypeAuto == chartType;
+        return checked;
+    });
+}
+
+// --- printing --------------------------------------------------------------------------------
+
+void ChartWindow::PaintForPrinting(QPainter& painter, int width, int height) {
+    if (width <= 0 || height <= 0) return;
+    if (textBox_) CloseTextBox();
+    if (drag_.Active()) EndDrag(false);
+    QtCanvas canvas(painter);
+    ChartWindowView view = View();
+    view.printing = true;
+    view.table->ForEach([](ChartDefinition& d) { d.markerX = kNoMarker; });
+    const int selectedBar = settings_.selectedBar;
+    const bool markerShown = settings_.markerShown;
+    PaintChartWindow(canvas, view, width, height);
+    settings_.selectedBar = selectedBar;
+    settings_.markerShown = markerShown;
+    if (settings_.markerShown && settings_.selectedBar >= 0)
+        ShowSelectedBar(canvas, view, width, height);
+    // The page's layout and ranges are not the screen's: the window paints itself afresh.
+    model_.SetClientHeight(ChartRect().height());
+    Invalidate();
+}
+
+bool ChartWindow::PrintTo(QPrinter& printer) {
+    QPainter painter;
+    if (!painter.begin(&printer)) return false;
+    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
+    PaintForPrinting(painter, page.width(), page.height());
+    return painter.end();
+}
+
+void ChartWindow::Print() {
+    // The screen's resolution keeps the chart's lines and texts in the proportions they have
+    // on the screen.
+    QPrinter printer(QPrinter::ScreenResolution);
+    printer.setDocName(windowTitle());
+    printer.setPageOrientation(QPageLayout::Landscape);
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!PrintTo(printer)) context_.Services().ui.ShowMessage("The chart could not be printed");
+}
+
+bool ChartWindow::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(e);
+        const int pane = PaneAt(help->pos().y());
+        std::optional<std::string> text;
+        if (pane >= 0 && model_.Pane(pane).chartId != 0 && !drag_.Active()) {
+            const PaneContext ctx = PaneContextOf(pane);
+            text = TooltipText(ctx, help->pos().x(), help->pos().y() - PaneOrigin(pane)[0]);
+        }
+        if (text) {
+            QString shown = ToQString(*text);
+            shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            QToolTip::showText(help->globalPos(), shown, this);
+        } else {
+            QToolTip::hideText();
+            e->ignore();
+        }
+        return true;
+    }
+    return QWidget::event(e);
+}
+
+}  // namespace velmora::gui
