@@ -7,6 +7,7 @@
 #include "app/StockMaintenance.h"
 #include "gui/GuiContext.h"
 #include "gui/MainWindow.h"
+#include "gui/chart/ChartWindow.h"
 
 namespace velmora::gui {
 
@@ -79,9 +80,12 @@ bool DesktopDocumentHost::Exists(DocumentId id) const {
 }
 
 std::string DesktopDocumentHost::Name(DocumentId id) const {
-    if (!Exists(id)) return {};
+    QWidget* window = Window(id);
+    if (window == nullptr) return {};
     const Stock* stock = context_.CurrentStock();
-    if (Active() != id) {
+    if (auto* chart = qobject_cast<ChartWindow*>(window)) {
+        stock = chart->OwnStock();
+    } else if (Active() != id) {
         const auto it = shown_.find(id);
         if (it != shown_.end()) stock = it->second.Get();
     }
@@ -142,6 +146,7 @@ void DesktopDocumentHost::Activate(DocumentId id) {
     QMdiSubWindow* sub = SubWindow(id);
     if (sub == nullptr) return;
     window_.ChartArea()->setActiveSubWindow(sub);
+    // The window's stock becomes current.
     context_.SetActiveChart(sub->widget());
 }
 
@@ -155,15 +160,18 @@ void DesktopDocumentHost::RefreshAll() {
 
 void DesktopDocumentHost::StockRemoving(const Stock& stock) {
     Database& db = context_.Services().db;
-    if (&stock == context_.CurrentStock()) {
-        const int position = db.PositionOf(&stock);
-        Stock* next = nullptr;
-        if (position + 1 < db.StockCount()) {
-            next = db.StockAt(position + 1);
-        } else if (position > 0) {
-            next = db.StockAt(position - 1);
-        }
-        context_.MakeCurrent(next, kFullRefresh);
+    const int position = db.PositionOf(&stock);
+    Stock* next = nullptr;
+    if (position + 1 < db.StockCount()) {
+        next = db.StockAt(position + 1);
+    } else if (position > 0) {
+        next = db.StockAt(position - 1);
+    }
+    if (&stock == context_.CurrentStock()) context_.MakeCurrent(next, kFullRefresh);
+    // Windows in the background showing it show the neighbour.
+    for (QMdiSubWindow* sub : OpenSubWindows()) {
+        if (auto* chart = qobject_cast<ChartWindow*>(sub->widget()))
+            chart->StockRemoving(&stock, next);
     }
     // The tree's nodes refer to the stock: they are rebuilt once it has left the database.
     QMetaObject::invokeMethod(

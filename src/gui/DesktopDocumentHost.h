@@ -1,8 +1,8 @@
 #pragma once
 // The documents of the automation model in the desktop program: the main window's chart
 // windows, in the order they were opened. A document's id is kept on its sub-window, so a
-// closed window's id never comes back. A document shows the stock that was current while its
-// window was last the active one (the active window's document shows the current stock).
+// closed window's id never comes back. A document's name is its chart window's own stock, and
+// activating a document makes that stock current.
 
 #include <QObject>
 #include <QPointer>

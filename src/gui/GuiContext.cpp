@@ -26,6 +26,12 @@ void GuiContext::SelectStock(const Stock* stock) {
     emit stockSelected(stock);
 }
 
+void GuiContext::SetActiveChart(QWidget* chart) {
+    if (activeChart_ == chart) return;
+    activeChart_ = chart;
+    emit activeChartChanged(chart);
+}
+
 void GuiContext::SendFormulaHint(const HintData& data, Periodicity periodicity) {
     emit formulaRan(data, static_cast<int>(periodicity));
 }

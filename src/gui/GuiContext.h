@@ -22,6 +22,10 @@
 
 namespace velmora::gui {
 
+// A flag of MakeCurrent: a chart window was activated and its stock became current; the
+// other chart windows keep what they show.
+inline constexpr int kCurrentActivation = 64;
+
 struct GuiServices {
     Application& app;
     Database& db;
@@ -59,7 +63,8 @@ class GuiContext : public QObject, public ShellWindows {
     // The chart window the user worked in last (null when none is open); the commentary takes
     // its periodicity and selected bar.
     QWidget* ActiveChart() const { return activeChart_.data(); }
-    void SetActiveChart(QWidget* chart) { activeChart_ = chart; }
+    // A change of the active chart window is announced (activeChartChanged).
+    void SetActiveChart(QWidget* chart);
 
   signals:
     void chartCaptionChanged(const QString& caption);
@@ -69,6 +74,8 @@ class GuiContext : public QObject, public ShellWindows {
     void stockSelected(const velmora::Stock* stock);
     // Sent synchronously by SendFormulaHint (periodicity as its int value).
     void formulaRan(const velmora::HintData& data, int periodicity);
+    // Another chart window became the active one.
+    void activeChartChanged(QWidget* chart);
 
   private:
     GuiServices services_;

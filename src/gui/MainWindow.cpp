@@ -77,8 +77,12 @@ MainWindow::MainWindow(GuiContext& context, CustomTools& tools, QWidget* parent)
     });
     connect(&context_, &GuiContext::chartsRefreshRequested, this,
             [this](int) { UpdateIndicators(); });
+    // Chart windows caption themselves by their own stock; other windows standing in for them
+    // take the current stock's caption.
     connect(&context_, &GuiContext::chartCaptionChanged, this, [this](const QString& caption) {
-        if (QWidget* chart = ActiveChartWindow()) chart->setWindowTitle(caption);
+        QWidget* chart = ActiveChartWindow();
+        if (chart != nullptr && qobject_cast<ChartWindow*>(chart) == nullptr)
+            chart->setWindowTitle(caption);
     });
 }
 

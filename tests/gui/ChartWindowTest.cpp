@@ -108,6 +108,21 @@ TEST(ChartWindow, FollowsTheCurrentStock) {
     EXPECT_NE(f.window.Picture(), first);
 }
 
+TEST(ChartWindow, AWindowInTheBackgroundWhoseStockIsDeletedShowsTheCurrentStock) {
+    WindowFixture f;
+    Stock* other = f.db.AddStock("OTHER");
+    other->Quotations = test::MakeStock(40, true, "OTHER").Quotations;
+    ChartWindow second{f.context};
+    f.context.MakeCurrent(other, 0);
+    ASSERT_EQ(f.window.OwnStock(), f.stock);
+    f.context.SetActiveChart(&f.window);
+    ASSERT_EQ(f.context.CurrentStock(), f.stock);
+    ASSERT_EQ(second.OwnStock(), other);
+    EXPECT_TRUE(f.context.Maintenance().DeleteStock(*other));
+    EXPECT_EQ(second.OwnStock(), f.stock);
+    EXPECT_TRUE(second.windowTitle().startsWith("TEST"));
+}
+
 TEST(ChartWindow, TrendToolDragMakesOneStudyAndEscapeCancels) {
     WindowFixture f;
     f.window.SetTool(static_cast<int>(StudyTool::Trend));

@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QProgressDialog>
+#include <QScrollBar>
 #include <QToolBar>
 #include <QTreeWidget>
 #include <filesystem>
@@ -278,6 +279,31 @@ TEST_F(MainWindowTest, ChartWindowsTakeTheBarsCommandsAndTheBarsFollowTheActiveW
     EXPECT_EQ(Window().ActiveChartWindow(), first);
     EXPECT_TRUE(FindAction(&Window(), "&Monthly")->isChecked());
     EXPECT_TRUE(FindAction(&Window(), "Auto")->isChecked());
+}
+
+TEST_F(MainWindowTest, TwoChartWindowsShowTwoStocksAndActivationMakesAWindowsStockCurrent) {
+    Start(300, true);
+    auto* first = qobject_cast<ChartWindow*>(Window().ActiveChartWindow());
+    FindAction(&Window(), "&New")->trigger();
+    auto* second = qobject_cast<ChartWindow*>(Window().ActiveChartWindow());
+    ASSERT_TRUE(first != nullptr && second != nullptr && first != second);
+    // A stock picked in the ticker bar goes to the active window only.
+    emit Window().TickerBox()->activated(Window().TickerBox()->findData(QStringLiteral("BORA")));
+    EXPECT_EQ(second->OwnStock()->TickerText(), "BORA");
+    EXPECT_EQ(first->OwnStock()->TickerText(), "ALBA");
+    EXPECT_EQ(first->windowTitle(), "ALBA");
+    EXPECT_EQ(second->windowTitle(), "BORA");
+    second->ScrollBar()->setValue(3);
+
+    // Activating the first window makes ALBA current in the tree, ticker bar and status bar;
+    // the second window keeps its stock and its scroll position.
+    Window().ChartArea()->setActiveSubWindow(Window().ChartArea()->subWindowList().first());
+    EXPECT_EQ(program->Context().CurrentStock()->TickerText(), "ALBA");
+    EXPECT_EQ(Window().TickerBox()->currentText(), "ALBA");
+    EXPECT_EQ(Tree().currentItem()->text(0), "ALBA");
+    EXPECT_EQ(Window().Indicator(0)->text(), "ALBA");
+    EXPECT_EQ(second->OwnStock()->TickerText(), "BORA");
+    EXPECT_EQ(second->ScrollBar()->value(), 3);
 }
 
 TEST_F(MainWindowTest, ClosingWithNoKeepsTheFilesAndStoresThePositionAndBars) {

@@ -55,10 +55,11 @@ ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
     model_.Open(context.Services().profileDir / kLayoutFileName).IgnoreError();
 
     connect(&context_, &GuiContext::chartsRefreshRequested, this, &ChartWindow::Refresh);
-    connect(&context_, &GuiContext::chartCaptionChanged, this, &QWidget::setWindowTitle);
     connect(&context_, &GuiContext::formulaRan, this, &ChartWindow::FormulaRan);
-    if (const Stock* stock = context_.CurrentStock())
-        setWindowTitle(ToQString(ChartCaption(*stock)));
+    connect(&context_, &GuiContext::activeChartChanged, this, [this](QWidget* chart) {
+        if (chart == this) BecameActive();
+    });
+    // A new window shows the current stock and is the active one.
     context_.SetActiveChart(this);
     Refresh(0);
 }
@@ -75,7 +76,7 @@ ChartWindowView ChartWindow::View() {
     view.settings = &settings_;
     view.prefs = &s.prefs;
     view.cache = &cache_;
-    view.stock = context_.CurrentStock();
+    view.stock = stock_;
     view.database = &s.db;
     view.engine = &s.engine;
     return view;
@@ -224,7 +225,36 @@ void ChartWindow::resizeEvent(QResizeEvent* e) {
 
 // --- hints, scrolling and the selected bar -------------------------------------------------
 
-void ChartWindow::Refresh(int /*flags*/) {
+Stock* ChartWindow::StockToShow() const {
+    Stock* current = context_.CurrentStock();
+    // No current stock: the database is empty or being replaced, and every window lets go.
+    if (current == nullptr || context_.ActiveChart() == this) return current;
+    // Another window is active: this one keeps its stock while the database holds it.
+    if (stock_ != nullptr && context_.Services().db.PositionOf(stock_) >= 0) return stock_;
+    return current;
+}
+
+void ChartWindow::ShowStock(Stock* stock) {
+    stock_ = stock;
+    setWindowTitle(stock != nullptr ? ToQString(ChartCaption(*stock)) : QString());
+}
+
+void ChartWindow::BecameActive() {
+    if (stock_ != nullptr && stock_ != context_.CurrentStock())
+        context_.MakeCurrent(stock_, kCurrentSelect | kCurrentActivation);
+}
+
+void ChartWindow::StockRemoving(const Stock* stock, Stock* next) {
+    if (stock_ != stock) return;
+    ShowStock(next);
+    Refresh(0);
+}
+
+void ChartWindow::Refresh(int flags) {
+    Stock* shown = StockToShow();
+    // Another window's activation leaves this window's bars and selection as they are.
+    if ((flags & kCurrentActivation) != 0 && shown == stock_) return;
+    ShowStock(shown);
     // The stock may be another one now (or a deleted one's successor at the same address).
     cache_.Drop();
     const Stock* stock = ShownStock();
@@ -264,7 +294,7 @@ void ChartWindow::FormulaRan(const HintData& hint, int periodicity) {
 
 CommentarySource ChartWindow::CommentaryInput() {
     CommentarySource source;
-    source.stock = context_.CurrentStock();
+    source.stock = stock_;
     source.periodicity = model_.GetPeriodicity();
     source.cache = &cache_;
     const Stock* shown = ShownStock();
@@ -354,7 +384,7 @@ bool ChartWindow::RunCommand(int command) {
         SetTool(static_cast<int>(*tool));
         return true;
     }
-    Stock* stock = context_.CurrentStock();
+    Stock* stock = stock_;
     switch (command) {
         case ChartCommand::kBlankPane:
             return model_.BlankPane() && paneChanged();
@@ -394,7 +424,7 @@ bool ChartWindow::RunCommand(int command) {
 
 void ChartWindow::EditProperties() {
     GuiServices& s = context_.Services();
-    Stock* stock = context_.CurrentStock();
+    Stock* stock = stock_;
     Study* study = stock ? hit_.Get(*stock) : nullptr;
     if (study == nullptr) return;
     const ChartPalette palette = ChartPalette::FromPreferences(s.prefs);

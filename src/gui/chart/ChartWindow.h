@@ -36,6 +36,12 @@ class ChartWindow : public QWidget {
     ~ChartWindow() override;
 
     ChartWindowModel& Model() { return model_; }
+    // The stock this window shows (daily quotations); null without one. Activating the window
+    // makes it the program's current stock; a stock chosen while the window is active
+    // becomes its stock, while the other windows keep theirs.
+    Stock* OwnStock() const { return stock_; }
+    // The stock is about to leave the database: a window showing it shows `next` instead.
+    void StockRemoving(const Stock* stock, Stock* next);
     ChartSettings& Settings() { return settings_; }
     StudyTool Tool() const { return tool_; }
     // The stock the panes show (compressed for weekly and monthly); null without one.
@@ -89,7 +95,9 @@ class ChartWindow : public QWidget {
     // (12000 + id, on the pane last right-clicked), periodicity, chart type and tool commands.
     // False when the command is not one of these or cannot run now.
     bool RunCommand(int command);
-    // Refresh hint 0: the scroll bar goes to the latest bars and every pane repaints.
+    // Refresh hint 0: the scroll bar goes to the latest bars and every pane repaints. The
+    // active window takes the current stock first. With kCurrentActivation (another window was
+    // activated) a window whose stock stays the same is left alone.
     void Refresh(int flags = 0);
     // File "Print...": the print dialog, then the panes on the printer.
     void Print();
@@ -113,6 +121,11 @@ class ChartWindow : public QWidget {
 
   private:
     ChartWindowView View();
+    // The stock the window shows after a change of the current stock.
+    Stock* StockToShow() const;
+    void ShowStock(Stock* stock);
+    // The window was activated: its stock becomes current.
+    void BecameActive();
     void Invalidate();
     void PaintPicture();
     void ApplyScroll();
@@ -132,6 +145,7 @@ class ChartWindow : public QWidget {
     std::array<int, 2> PaneOrigin(int pane) const;
 
     GuiContext& context_;
+    Stock* stock_ = nullptr;
     ChartWindowModel model_;
     ChartSettings settings_;
     CompressedStockCache cache_;

@@ -1,7 +1,5 @@
 // The chart window's mouse, keys and text tool, its pane menu, printing and tooltips.
 
-#include "gui/chart/ChartWindow.h"
-
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QHelpEvent>
@@ -23,6 +21,7 @@
 #include "chart/qt/QtCanvas.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
+#include "gui/chart/ChartWindow.h"
 
 namespace velmora::gui {
 
@@ -87,7 +86,7 @@ void ChartWindow::EndDrag(bool makeStudies, std::optional<QPoint> end) {
         drag_.Cancel();
     }
     dragPane_ = -1;
-    Stock* stock = context_.CurrentStock();
+    Stock* stock = stock_;
     if (!studies.empty() && stock != nullptr) {
         AddStudies(context_.Services().db, *stock, std::move(studies));
         hit_.Clear();
@@ -250,7 +249,7 @@ void ChartWindow::TakeTextBox() {
     const std::string text = textBox_ ? textBox_->text().toStdString() : std::string();
     const int pane = textPane_;
     CloseTextBox();
-    Stock* stock = context_.CurrentStock();
+    Stock* stock = stock_;
     if (stock == nullptr || pane < 0 || pane >= model_.PaneCount()) return;
     const PaneContext ctx = PaneContextOf(pane);
     if (auto study = MakeTextStudyAt(ctx, textX_, textY_, text)) {
@@ -292,7 +291,7 @@ bool ChartWindow::RightClick(const QPoint& pos) {
     context_.SetActiveChart(this);
     model_.SetActivePane(pane);
     menuPane_ = pane;
-    Stock* stock = context_.CurrentStock();
+    Stock* stock = stock_;
     if (stock == nullptr || model_.Pane(pane).chartId == 0) return false;
     const PaneContext ctx = PaneContextOf(pane);
     return hit_.RightClick(ctx, *stock, pos.x(), pos.y() - PaneOrigin(pane)[0]);
@@ -300,7 +299,7 @@ bool ChartWindow::RightClick(const QPoint& pos) {
 
 std::vector<MenuItem> ChartWindow::PaneMenu(bool plainList) const {
     const ChartTable& table = context_.Services().charts;
-    const Stock* stock = context_.CurrentStock();
+    const Stock* stock = stock_;
     const bool studyHit = stock != nullptr && hit_.Valid(*stock);
     const int pane = menuPane_ >= 0 && menuPane_ < model_.PaneCount() ? menuPane_ : 0;
     const bool hasStudies = stock != nullptr && PaneHasStudies(*stock, model_.Pane(pane).chartId);
