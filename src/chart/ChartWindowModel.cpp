@@ -161,7 +161,14 @@ bool ChartWindowModel::BlankPane() {
 }
 
 bool ChartWindowModel::Insert(int chartId) {
-    if (!BlankPane()) return false;
+    const int above = std::clamp(active_, 0, PaneCount() - 1);
+    if (!splitter_.SplitRow(above, clientHeight_)) return false;
+    // The new pane scrolls as the pane above it until the next refresh.
+    ChartPaneState pane;
+    pane.scroll = panes_[static_cast<std::size_t>(above)].scroll;
+    panes_.insert(panes_.begin() + above + 1, std::move(pane));
+    active_ = above + 1;
+    if (autoArrange_) Arrange();
     panes_[static_cast<std::size_t>(active_)].chartId = chartId;
     return true;
 }

@@ -125,6 +125,8 @@ class ChartWindowModel {
     // --- pane commands --------------------------------------------------------------------
     // Splits the last row at half its height; the new pane is active and blank. False at 16.
     bool BlankPane();
+    // Splits the active pane: the lower half is a new pane showing the chart, and it becomes
+    // the active pane (auto-arrange as for a blank pane). False at 16.
     bool Insert(int chartId);
     void Replace(int pane, int chartId);
     bool CanClose() const { return panes_.size() > 1; }

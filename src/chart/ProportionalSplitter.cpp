@@ -64,13 +64,26 @@ void ProportionalSplitter::RecomputePercents(const std::vector<int>& heights, in
 }
 
 bool ProportionalSplitter::SplitLastRow(int clientHeight) {
-    if (rows_ >= kMaxRows) return false;
+    return SplitRow(rows_ - 1, clientHeight);
+}
+
+bool ProportionalSplitter::SplitRow(int row, int clientHeight) {
+    if (rows_ >= kMaxRows || row < 0 || row >= rows_) return false;
     std::vector<int> heights = LayoutRows(clientHeight);
-    const int last = heights.back();
-    heights.back() = last / 2;
-    heights.push_back(std::max(0, last - last / 2 - kBarSize));
+    const auto at = static_cast<std::size_t>(row);
+    const int whole = heights[at];
+    heights[at] = whole / 2;
+    heights.insert(heights.begin() + row + 1, std::max(0, whole - whole / 2 - kBarSize));
     proportional_ = false;
     AddRow();
+    // The rows below the split move down one place.
+    for (int i = rows_ - 1; i > row + 1; --i) {
+        const auto a = static_cast<std::size_t>(i);
+        minHeight_[a] = minHeight_[a - 1];
+        idealHeight_[a] = idealHeight_[a - 1];
+    }
+    minHeight_[at + 1] = 0;
+    idealHeight_[at + 1] = 0;
     RecomputePercents(heights, clientHeight);
     proportional_ = true;
     return true;

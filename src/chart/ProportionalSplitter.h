@@ -38,6 +38,8 @@ class ProportionalSplitter {
     void RecomputePercents(const std::vector<int>& heights, int clientHeight);
     // Splits the last row at half its height into a new last row (false at 16 rows).
     bool SplitLastRow(int clientHeight);
+    // Splits a row at half its height; the lower half is a new row right below it.
+    bool SplitRow(int row, int clientHeight);
     // Moves the bar below `row` by dy pixels (the rows on both sides trade height, neither
     // going below 0), then recomputes the percentages.
     void DragBar(int row, int dy, int clientHeight);

@@ -106,6 +106,9 @@ class MainWindow : public QMainWindow {
     void NewStock();
     void ShowAbout();
     void FillToolbarsMenu(QMenu* menu);
+    // The Insert menu: the built-in charts and the custom indicators, inserted into the active
+    // chart window below its active pane.
+    void FillInsertMenu(QMenu* menu);
     void AddWindowList(QMenu* window);
     void RebuildRecentMenu();
     void RebuildToolsMenu();

@@ -206,6 +206,8 @@ void MainWindow::CreateMenus() {
             }),
             E::Submenu(tr("&Edit"), std::move(edit)),
             E::Submenu(tr("&View"), std::move(view)).KeptIn(&viewMenuPanes_),
+            // Rebuilt each time it opens: the custom indicators' names may have changed.
+            E::Submenu(tr("&Insert"), {}).WhenShown([this](QMenu* m) { FillInsertMenu(m); }),
             E::Submenu(tr("&Analysis"), std::move(analysis)).Named(QStringLiteral("AnalysisMenu")),
             E::Submenu(tr("&Window"), std::move(window)),
             // The custom tools, then the fixed entries; rebuilt when the tools have changed.
@@ -217,6 +219,25 @@ void MainWindow::CreateMenus() {
         this);
     RebuildRecentMenu();
     RebuildToolsMenu();
+}
+
+void MainWindow::FillInsertMenu(QMenu* menu) {
+    menu->clear();
+    const bool hasChart = ActiveChartWindow() != nullptr;
+    const auto add = [this, hasChart](QMenu* to, const MenuItem& item) {
+        QAction* a = to->addAction(QString::fromStdString(item.text));
+        a->setEnabled(hasChart);
+        const int command = item.command;
+        connect(a, &QAction::triggered, this, [this, command] { Forward("RunCommand", command); });
+    };
+    for (const MenuItem& item : ChartWindowModel::InsertMenu(context_.Services().charts)) {
+        if (item.submenu.empty()) {
+            add(menu, item);
+            continue;
+        }
+        QMenu* sub = menu->addMenu(QString::fromStdString(item.text));
+        for (const MenuItem& custom : item.submenu) add(sub, custom);
+    }
 }
 
 void MainWindow::ShowAbout() {

@@ -268,6 +268,19 @@ TEST(ChartWindow, ArrangeBlankInsertReplaceClose) {
     a.Insert(2);
     EXPECT_EQ(a.Splitter().Percent(0), 75);
     EXPECT_EQ(a.Splitter().Percent(1), 25);
+    // Insert splits the active pane: the new pane comes right below it, in its lower half.
+    ChartWindowModel b(t, false);
+    b.SetClientHeight(607);
+    b.Replace(0, 1);
+    b.Insert(2);
+    b.SetActivePane(0);
+    const int priceHeight = b.Layout()[0].height;
+    ASSERT_TRUE(b.Insert(3));
+    EXPECT_EQ(b.LayoutText().substr(0, 11), "TARVLAYT\n3\n");
+    EXPECT_EQ(b.Pane(1).chartId, 3);
+    EXPECT_EQ(b.Pane(2).chartId, 2);
+    EXPECT_EQ(b.ActivePane(), 1);
+    EXPECT_NEAR(b.Layout()[0].height, priceHeight / 2, 3);  // percents round down
     // At 16 panes there is no room for another.
     while (a.PaneCount() < 16) ASSERT_TRUE(a.BlankPane());
     EXPECT_FALSE(a.BlankPane());

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QScrollBar>
 #include <QToolBar>
@@ -304,6 +305,33 @@ TEST_F(MainWindowTest, TwoChartWindowsShowTwoStocksAndActivationMakesAWindowsSto
     EXPECT_EQ(Window().Indicator(0)->text(), "ALBA");
     EXPECT_EQ(second->OwnStock()->TickerText(), "BORA");
     EXPECT_EQ(second->ScrollBar()->value(), 3);
+}
+
+TEST_F(MainWindowTest, TheInsertMenuListsTheChartsAndInsertsBelowThePaneClickedLast) {
+    Start(60, true);
+    auto* chart = qobject_cast<ChartWindow*>(Window().ActiveChartWindow());
+    ASSERT_NE(chart, nullptr);
+    QMenu* insert = nullptr;
+    for (QAction* a : Window().menuBar()->actions())
+        if (a->text() == "&Insert") insert = a->menu();
+    ASSERT_NE(insert, nullptr);
+    emit insert->aboutToShow();
+    const QList<QAction*> items = insert->actions();
+    ASSERT_EQ(items.size(), 20);
+    EXPECT_EQ(items.front()->text(), "&Price");
+    EXPECT_EQ(items[18]->text(), "Parabolic SAR");
+    ASSERT_NE(items[19]->menu(), nullptr);
+    EXPECT_EQ(items[19]->text(), "Custom in&dicators");
+    EXPECT_EQ(items[19]->menu()->actions().size(), 20);
+
+    // Price, MACD, RSI; the price pane was clicked last, so RSI goes right below it.
+    chart->Model().SetActivePane(0);
+    items[2]->trigger();
+    std::vector<int> ids;
+    for (int i = 0; i < chart->Model().PaneCount(); ++i)
+        ids.push_back(chart->Model().Pane(i).chartId);
+    EXPECT_EQ(ids, (std::vector<int>{1, 3, 2, 3}));
+    EXPECT_EQ(chart->Model().ActivePane(), 1);
 }
 
 TEST_F(MainWindowTest, ClosingWithNoKeepsTheFilesAndStoresThePositionAndBars) {
