@@ -67,12 +67,17 @@ BarRange VisitedBars(const Stock& stock, const AnalysisSelection& selection) {
     return r;
 }
 
+bool NeedsOlderQuotations(const Stock& stock, const AnalysisSelection& selection) {
+    const PackedDate firstLoaded = stock.FirstLoadedDate;
+    if (!selection.loadRemainingQuotes || firstLoaded == kNoDate) return false;
+    return selection.range != RangeMode::FromTo || selection.from < firstLoaded;
+}
+
 OlderQuotationsForRun::OlderQuotationsForRun(Database& db, Stock& stock,
                                              const AnalysisSelection& selection)
     : stock_(stock) {
     const PackedDate firstLoaded = stock.FirstLoadedDate;
-    if (!selection.loadRemainingQuotes || firstLoaded == kNoDate) return;
-    if (selection.range == RangeMode::FromTo && !(selection.from < firstLoaded)) return;
+    if (!NeedsOlderQuotations(stock, selection)) return;
     status_ = db.LoadFullHistory(stock);
     if (status_) formerFirstLoaded_ = firstLoaded;
 }

@@ -45,6 +45,11 @@ struct BarRange {
 };
 BarRange VisitedBars(const Stock& stock, const AnalysisSelection& selection);
 
+// Whether a run brings in the stock's older quotations: the stock holds only its recent ones and
+// the selection asks for the older ones (in the from..to range only when "from" lies before the
+// first loaded date).
+bool NeedsOlderQuotations(const Stock& stock, const AnalysisSelection& selection);
+
 // Brings a partially loaded stock's older quotations into memory for a run when the selection
 // asks for them (in the from..to range only when "from" lies before the first loaded date),
 // and on destruction drops them again, so the stock holds what it held before. When they cannot

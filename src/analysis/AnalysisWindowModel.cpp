@@ -43,7 +43,9 @@ bool AnalysisWindowModel::Scan(const Stock* currentStock, ScanOutcome* outcome) 
     SetStatus("Running...");
     AnalysisSelection run = selection;
     run.currentStock = currentStock;
-    const ScanOutcome result = ScanEngine(db_, engine_, ui_).Run(formula, run, results_);
+    ScanEngine scan(db_, engine_, ui_);
+    scan.SetThreads(threads);
+    const ScanOutcome result = scan.Run(formula, run, results_);
     if (outcome != nullptr) *outcome = result;
     SetStatus("Ready");
     return true;

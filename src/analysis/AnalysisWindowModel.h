@@ -38,6 +38,8 @@ class AnalysisWindowModel {
     // applyTo, range, n, from, to, filter and the "load remaining quotes" setting; the current
     // stock is passed to each run.
     AnalysisSelection selection;
+    // The threads the runs use (the desktop program: every core).
+    int threads = 1;
 
     ResultList& Results() { return results_; }
     const ResultList& Results() const { return results_; }

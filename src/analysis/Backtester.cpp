@@ -37,11 +37,12 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
 
     AnalysisSelection visit = selection;
     visit.loadRemainingQuotes = settings.LoadRemainingQuotes != 0;
-    std::vector<float> buyCopy;
-    std::vector<float> sellCopy;
     const BacktestOutcome outcome = RunOverSelection(
-        db_, engine_, ui_, formula, visit, SignalsNeeded::BuyAndSell,
-        [&](const Stock& stock, const SignalArrays& arrays) {
+        {db_, engine_, ui_, threads_}, formula, visit, SignalsNeeded::BuyAndSell, rows,
+        [&](const Stock& stock, const SignalArrays& arrays, StockYield& yield) {
+            // Each call has its own copies: the stocks may be tested on several threads.
+            std::vector<float> buyCopy;
+            std::vector<float> sellCopy;
             const std::size_t bars = stock.Quotations.size();
             const auto buySignals = Signals(arrays.buy, bars, settings.BuyDelay, buyCopy);
             const auto sellSignals = Signals(arrays.sell, bars, settings.SellDelay, sellCopy);
@@ -49,8 +50,8 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
                 StockTestSummary::Start(stock.TickerText(), settings.InitialEquity);
             const BarRange range = VisitedBars(stock, visit);
             if (TestStock(params, stock.Quotations, buySignals, sellSignals, range.First, range.End,
-                          rows, record)) {
-                results.Keep(record);
+                          yield.rows, record)) {
+                yield.then = [&results, record] { results.Keep(record); };
             }
         });
     results.BuildOverall();

@@ -33,10 +33,15 @@ class Backtester {
                         const SystemTestSettings& settings, ResultList& rows,
                         BacktestResults& results);
 
+    // The threads the stocks are run on (1 by default); on several the rows, the results and
+    // where the run stops are those of a run on one thread.
+    void SetThreads(int threads) { threads_ = threads; }
+
   private:
     Database& db_;
     FormulaEngine& engine_;
     UserInterface& ui_;
+    int threads_ = 1;
 };
 
 }  // namespace velmora

@@ -33,6 +33,14 @@ const ResultRow& ResultList::Add(ResultRow row) {
     return rows_.back();
 }
 
+void ResultList::Append(ResultList& from) {
+    for (ResultRow& row : from.rows_) {
+        rows_.push_back(std::move(row));
+        if (observer_ != nullptr) observer_->RowAdded(rows_.back());
+    }
+    from.rows_.clear();
+}
+
 void ResultList::Clear() {
     if (rows_.empty()) return;
     rows_.clear();

@@ -57,6 +57,9 @@ class ResultList {
     const ResultRow& Add(std::string_view text);
     // Appends a filled row (its text cut to kMaxText bytes) and tells the observer.
     const ResultRow& Add(ResultRow row);
+    // Moves the rows of `from` to the end of this list in order, telling the observer of each,
+    // and empties `from`.
+    void Append(ResultList& from);
     // Empties the list; the observer hears of it when there were rows.
     void Clear();
 

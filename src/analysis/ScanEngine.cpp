@@ -37,11 +37,11 @@ ScanOutcome ScanEngine::Run(std::string_view formula, const AnalysisSelection& s
     // A negative n lists nothing, and the list shows nothing of an earlier run either.
     results.Clear();
     if (selection.n < 0) return ScanOutcome::NothingToDo;
-    return RunOverSelection(db_, engine_, ui_, formula, selection, SignalsNeeded::BuyOrSell,
-                            [&](const Stock& stock, const SignalArrays& arrays) {
-                                AddSignalRows(results, stock, arrays,
-                                              VisitedBars(stock, selection));
-                            });
+    return RunOverSelection(
+        {db_, engine_, ui_, threads_}, formula, selection, SignalsNeeded::BuyOrSell, results,
+        [&](const Stock& stock, const SignalArrays& arrays, StockYield& yield) {
+            AddSignalRows(yield.rows, stock, arrays, VisitedBars(stock, selection));
+        });
 }
 
 }  // namespace velmora

@@ -1,6 +1,16 @@
 #include "analysis/SelectionRun.h"
 
+#include <algorithm>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "database/Workspace.h"
+#include "formula/FormulaErrorSink.h"
 
 namespace velmora {
 
@@ -13,16 +23,22 @@ bool HasNeeded(const SignalArrays& arrays, SignalsNeeded needed) {
     return arrays.buy != nullptr || arrays.sell != nullptr;
 }
 
-}  // namespace
+void ListYield(StockYield& yield, ResultList& results) {
+    results.Append(yield.rows);
+    if (yield.then) yield.then();
+    yield.then = nullptr;
+}
 
-AnalysisOutcome RunOverSelection(Database& db, FormulaEngine& engine, UserInterface& ui,
-                                 std::string_view formula, const AnalysisSelection& selection,
-                                 SignalsNeeded needed, const StockStep& step) {
-    const std::string text(formula);  // the run's own copy of the formula
-    engine.ClearErrorFlag();
-
+// The loop on the calling thread with the runner's engine, the database's stocks changed in
+// place while each is run.
+AnalysisOutcome RunOnOneThread(const SelectionRunner& runner, const std::string& text,
+                               const AnalysisSelection& selection, SignalsNeeded needed,
+                               ResultList& results, const StockStep& step) {
+    Database& db = runner.db;
+    UserInterface& ui = runner.ui;
     const bool showProgress = selection.applyTo != ApplyTo::CurrentStock;
     AnalysisOutcome outcome = AnalysisOutcome::Completed;
+    StockYield yield;
     const int total = db.StockCount();
     for (int index = 0; index < total && outcome == AnalysisOutcome::Completed; ++index) {
         Stock& stock = *db.StockAt(index);
@@ -42,7 +58,7 @@ AnalysisOutcome RunOverSelection(Database& db, FormulaEngine& engine, UserInterf
         if (stock.Quotations.empty()) continue;
         {
             // The run ends before the stock's older quotations are dropped again.
-            FormulaRun run = engine.BeginRun(stock);
+            FormulaRun run = runner.engine.BeginRun(stock);
             run.Execute(text);
             const SignalArrays arrays{run.GetArray("buy"), run.GetArray("sell")};
             if (!HasNeeded(arrays, needed)) {
@@ -50,12 +66,245 @@ AnalysisOutcome RunOverSelection(Database& db, FormulaEngine& engine, UserInterf
                 outcome = AnalysisOutcome::MissingAssignments;
                 break;
             }
-            step(stock, arrays);
+            step(stock, arrays, yield);
         }
-        if (engine.ErrorFlag()) outcome = AnalysisOutcome::FormulaError;
+        ListYield(yield, results);
+        if (runner.engine.ErrorFlag()) outcome = AnalysisOutcome::FormulaError;
     }
-    if (showProgress) ui.Progress().Close();
     return outcome;
+}
+
+// What a worker made of one stock, waiting to be taken in database order.
+struct StockResult {
+    bool ready = false;
+    Status load;                       // reading the older quotations
+    bool restore = false;              // the stock must be loaded and dropped again (below)
+    bool noQuotations = false;         // passed over
+    bool missing = false;              // the formula lacked the needed arrays
+    bool errorFlag = false;            // the formula reported an error
+    std::vector<std::string> reports;  // the error reports, in order
+    StockYield yield;
+    std::exception_ptr failure;
+};
+
+// A worker's own engine and the copy it runs a stock needing older quotations on.
+struct Worker {
+    explicit Worker(const FormulaEngine& like) : engine(sink, like.GetDatabase()) {
+        engine.SetMemoryLimit(like.MemoryLimit());
+    }
+    RecordingFormulaErrorSink sink;
+    FormulaEngine engine;
+    Stock copy;
+};
+
+// The run on a pool of workers. Workers take the selected stocks in order, at most a window of
+// stocks ahead of the one the calling thread waits for, and leave each stock's result in its
+// slot; the calling thread takes the results in order and ends the run as one thread would.
+//
+// The database stays unchanged while the workers run. On one thread, a stock whose older
+// quotations are loaded for the run normally holds what it held before once they are dropped
+// again; when it would not (a changed stock keeps its full history, an unreadable file of no
+// stock file ends the stock's partial state), the load and drop are done again on the stock
+// itself after the workers have stopped, so the database ends as one thread leaves it.
+class ParallelRun {
+  public:
+    ParallelRun(const SelectionRunner& runner, std::string text, const AnalysisSelection& selection,
+                SignalsNeeded needed, const StockStep& step, std::vector<int> taken)
+        : runner_(runner),
+          text_(std::move(text)),
+          selection_(selection),
+          needed_(needed),
+          step_(step),
+          taken_(std::move(taken)),
+          slots_(static_cast<std::size_t>(4 * runner.threads)) {}
+    ParallelRun(const ParallelRun&) = delete;
+    ParallelRun& operator=(const ParallelRun&) = delete;
+    ~ParallelRun() { StopWorkers(); }
+
+    AnalysisOutcome Run(ResultList& results);
+
+  private:
+    void Work();
+    void RunStock(Worker& worker, const Stock& stock, StockResult& out);
+    StockResult& WaitFor(std::size_t ordinal);
+    void Release(std::size_t ordinal);
+    AnalysisOutcome Take(StockResult& result, int index, ResultList& results);
+    void StopWorkers();
+
+    const SelectionRunner& runner_;
+    const std::string text_;
+    const AnalysisSelection& selection_;
+    const SignalsNeeded needed_;
+    const StockStep& step_;
+    const std::vector<int> taken_;  // the positions of the selected stocks
+
+    std::vector<StockResult> slots_;  // result of the ordinal k in slot k % size
+    std::mutex mutex_;
+    std::condition_variable ready_;  // a result is ready
+    std::condition_variable free_;   // a slot was taken, or the run stops
+    std::size_t next_ = 0;           // the next ordinal a worker takes
+    std::size_t taken_over_ = 0;     // ordinals the calling thread has taken
+    bool stop_ = false;
+    std::vector<std::thread> workers_;
+    std::vector<int> restore_;  // positions of the stocks to load and drop again
+};
+
+void ParallelRun::Work() {
+    Worker worker(runner_.engine);
+    const Database& db = runner_.db;
+    for (;;) {
+        std::size_t ordinal = 0;
+        {
+            std::unique_lock lock(mutex_);
+            free_.wait(lock, [&] {
+                return stop_ || next_ >= taken_.size() || next_ < taken_over_ + slots_.size();
+            });
+            if (stop_ || next_ >= taken_.size()) return;
+            ordinal = next_++;
+        }
+        StockResult& result = slots_[ordinal % slots_.size()];
+        try {
+            RunStock(worker, *db.StockAt(taken_[ordinal]), result);
+        } catch (...) {
+            result.failure = std::current_exception();
+        }
+        {
+            const std::lock_guard lock(mutex_);
+            result.ready = true;
+        }
+        ready_.notify_all();
+    }
+}
+
+void ParallelRun::RunStock(Worker& worker, const Stock& stock, StockResult& out) {
+    const Stock* target = &stock;
+    if (NeedsOlderQuotations(stock, selection_)) {
+        worker.copy = stock;
+        out.load = runner_.db.ReadFullHistory(stock, worker.copy.Quotations);
+        if (!out.load) return;
+        worker.copy.FirstLoadedDate = 0;
+        worker.copy.SkippedCount = 0;
+        target = &worker.copy;
+    }
+    if (target->Quotations.empty()) {
+        out.noQuotations = true;
+    } else {
+        FormulaEngine& engine = worker.engine;
+        engine.ClearErrorFlag();
+        {
+            FormulaRun run =
+                target == &stock ? engine.BeginRun(stock) : engine.BeginRun(*target, &stock);
+            run.Execute(text_);
+            const SignalArrays arrays{run.GetArray("buy"), run.GetArray("sell")};
+            out.missing = !HasNeeded(arrays, needed_);
+            if (!out.missing) step_(*target, arrays, out.yield);
+        }
+        out.errorFlag = engine.ErrorFlag();
+        out.reports = std::move(worker.sink.reports);
+        worker.sink.reports.clear();
+    }
+    if (target == &worker.copy) {
+        // What the stock would hold once its older quotations were dropped again.
+        DropQuotationsBefore(worker.copy, stock.FirstLoadedDate);
+        out.restore = worker.copy.Quotations.size() != stock.Quotations.size() ||
+                      worker.copy.FirstLoadedDate != stock.FirstLoadedDate ||
+                      worker.copy.SkippedCount != stock.SkippedCount;
+    }
+}
+
+StockResult& ParallelRun::WaitFor(std::size_t ordinal) {
+    StockResult& result = slots_[ordinal % slots_.size()];
+    std::unique_lock lock(mutex_);
+    ready_.wait(lock, [&] { return result.ready; });
+    return result;
+}
+
+void ParallelRun::Release(std::size_t ordinal) {
+    slots_[ordinal % slots_.size()] = StockResult{};
+    {
+        const std::lock_guard lock(mutex_);
+        ++taken_over_;
+    }
+    free_.notify_all();
+}
+
+AnalysisOutcome ParallelRun::Take(StockResult& result, int index, ResultList& results) {
+    if (result.failure) std::rethrow_exception(result.failure);
+    UserInterface& ui = runner_.ui;
+    const Stock& stock = *runner_.db.StockAt(index);
+    if (!ui.Progress().Step(index, runner_.db.StockCount(), kScanProgressText,
+                            stock.TickerText())) {
+        return AnalysisOutcome::Cancelled;
+    }
+    if (!result.load) {
+        ui.ShowMessage(result.load.ToString());
+        restore_.push_back(index);
+        return AnalysisOutcome::HistoryUnreadable;
+    }
+    if (result.restore) restore_.push_back(index);
+    if (result.noQuotations) return AnalysisOutcome::Completed;
+    for (const std::string& report : result.reports) runner_.engine.ShowErrorReport(report);
+    if (result.missing) {
+        ui.ShowMessage(kMissingBuySell);
+        return AnalysisOutcome::MissingAssignments;
+    }
+    ListYield(result.yield, results);
+    return result.errorFlag ? AnalysisOutcome::FormulaError : AnalysisOutcome::Completed;
+}
+
+AnalysisOutcome ParallelRun::Run(ResultList& results) {
+    const std::size_t count =
+        std::min<std::size_t>(static_cast<std::size_t>(runner_.threads), taken_.size());
+    for (std::size_t i = 0; i < count; ++i) workers_.emplace_back([this] { Work(); });
+    AnalysisOutcome outcome = AnalysisOutcome::Completed;
+    for (std::size_t k = 0; k < taken_.size() && outcome == AnalysisOutcome::Completed; ++k) {
+        outcome = Take(WaitFor(k), taken_[k], results);
+        Release(k);
+    }
+    StopWorkers();
+    for (const int index : restore_) {
+        const OlderQuotationsForRun again(runner_.db, *runner_.db.StockAt(index), selection_);
+    }
+    return outcome;
+}
+
+void ParallelRun::StopWorkers() {
+    {
+        const std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    free_.notify_all();
+    for (std::thread& t : workers_) t.join();
+    workers_.clear();
+}
+
+}  // namespace
+
+AnalysisOutcome RunOverSelection(const SelectionRunner& runner, std::string_view formula,
+                                 const AnalysisSelection& selection, SignalsNeeded needed,
+                                 ResultList& results, const StockStep& step) {
+    std::string text(formula);  // the run's own copy of the formula
+    runner.engine.ClearErrorFlag();
+    const bool showProgress = selection.applyTo != ApplyTo::CurrentStock;
+    AnalysisOutcome outcome = AnalysisOutcome::Completed;
+    if (runner.threads <= 1 || !showProgress) {
+        outcome = RunOnOneThread(runner, text, selection, needed, results, step);
+    } else {
+        std::vector<int> taken;
+        for (int index = 0; index < runner.db.StockCount(); ++index) {
+            if (StockTaken(runner.db, *runner.db.StockAt(index), selection)) {
+                taken.push_back(index);
+            }
+        }
+        ParallelRun run(runner, std::move(text), selection, needed, step, std::move(taken));
+        outcome = run.Run(results);
+    }
+    if (showProgress) runner.ui.Progress().Close();
+    return outcome;
+}
+
+int DefaultAnalysisThreads() {
+    return static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
 }
 
 }  // namespace velmora

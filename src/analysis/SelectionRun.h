@@ -6,11 +6,19 @@
 // is still open. A cancelled progress dialog, a formula that lacks the arrays the caller needs
 // (kMissingBuySell is shown), a stock whose older quotations cannot be read (the reason is
 // shown) or a formula error ends the loop.
+//
+// On several threads the stocks are run by a pool of workers, each with an engine of its own,
+// while the database stays unchanged: a stock whose older quotations the run needs is run as a
+// private copy holding its full history. The calling thread takes the stocks' results in
+// database order and does everything the user sees (progress, messages, the engine's error
+// reports, the rows), so the list, the messages and where the run stops are those of a run on
+// one thread. A cancel stops the workers after the stock each is running.
 
 #include <functional>
 #include <string_view>
 
 #include "analysis/AnalysisSelection.h"
+#include "analysis/ResultList.h"
 #include "database/Database.h"
 #include "formula/FormulaEngine.h"
 #include "platform/UserInterface.h"
@@ -39,12 +47,37 @@ struct SignalArrays {
 // Which arrays a run needs: the scan lists whichever it finds, the backtest needs both.
 enum class SignalsNeeded { BuyOrSell, BuyAndSell };
 
-using StockStep = std::function<void(Stock& stock, const SignalArrays& arrays)>;
+// What the step of one stock gives the run: the rows for the run's list, and an action that the
+// calling thread performs right after listing them, in database order (the backtest keeps the
+// stock's record there).
+struct StockYield {
+    ResultList rows;
+    std::function<void()> then;
+};
 
-// Clears the engine's error flag and runs the loop described above; the progress dialog is
-// closed at the end if it was shown. Stocks with no quotations are passed over.
-AnalysisOutcome RunOverSelection(Database& db, FormulaEngine& engine, UserInterface& ui,
-                                 std::string_view formula, const AnalysisSelection& selection,
-                                 SignalsNeeded needed, const StockStep& step);
+// The step of one stock. On several threads it runs on a worker: it may read the stock and the
+// arrays and write to the yield, and nothing else.
+using StockStep =
+    std::function<void(const Stock& stock, const SignalArrays& arrays, StockYield& yield)>;
+
+// What a run works with. The engine runs the stocks on one thread; on several, its database,
+// memory limit and error sink are those of the workers' engines, and its error flag tells of
+// their reports as it would of its own.
+struct SelectionRunner {
+    Database& db;
+    FormulaEngine& engine;
+    UserInterface& ui;
+    int threads = 1;
+};
+
+// Clears the engine's error flag and runs the loop described above, adding each stock's rows
+// to `results`; the progress dialog is closed at the end if it was shown. Stocks with no
+// quotations are passed over.
+AnalysisOutcome RunOverSelection(const SelectionRunner& runner, std::string_view formula,
+                                 const AnalysisSelection& selection, SignalsNeeded needed,
+                                 ResultList& results, const StockStep& step);
+
+// The threads a run uses when the user has not chosen: every core.
+int DefaultAnalysisThreads();
 
 }  // namespace velmora

@@ -263,8 +263,10 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
     FormulaEngine engine(errors, &ctx.db);
     ResultList rows;
     BacktestResults results;
-    const BacktestOutcome outcome = Backtester(ctx.db, engine, ctx.ui)
-                                        .Run(scan.formula, scan.selection, settings, rows, results);
+    Backtester backtester(ctx.db, engine, ctx.ui);
+    backtester.SetThreads(scan.threads);
+    const BacktestOutcome outcome =
+        backtester.Run(scan.formula, scan.selection, settings, rows, results);
 
     // The rows as the list holds them; the summary line in full, as the status text shows it.
     const BackTestListState state = BackTestCommandResult(rows, results);

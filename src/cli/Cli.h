@@ -115,11 +115,13 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args);
 int RunComposites(Context& ctx, std::vector<std::string>& args);
 int RunScan(Context& ctx, std::vector<std::string>& args);
 // The options of the analysis runs, shared by scan and backtest: --formula TEXT or
-// --formula-file F, --apply all|current=TICKER|filter, --include/--exclude CRITERIA, --range.
+// --formula-file F, --apply all|current=TICKER|filter, --include/--exclude CRITERIA, --range,
+// --threads N.
 struct ScanOptions {
     std::string formula;  // kept as it was when no formula option is given
     AnalysisSelection selection;
     std::string currentTicker;
+    int threads = 1;  // every core unless --threads says otherwise
 };
 // Takes them from args, which must hold nothing else; kSuccess, or the exit status after a
 // message prefixed with the command's name.

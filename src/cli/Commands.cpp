@@ -28,7 +28,7 @@ const std::vector<Command>& Commands() {
         {"scan",
          "(--formula TEXT | --formula-file F) [--apply all|current=TICKER|filter] "
          "[--include CRITERIA] [--exclude CRITERIA] "
-         "[--range all|last=N|days=N|from=yy-mm-dd,to=yy-mm-dd]\n"
+         "[--range all|last=N|days=N|from=yy-mm-dd,to=yy-mm-dd] [--threads N]\n"
          "CRITERIA: comma-separated market=N, group=N, sector=N, industry=N, favourites, "
          "indexes",
          "the buy and sell signals of a trading-rule formula, one result row per line", RunScan},

@@ -103,13 +103,14 @@ bool ParseRange(Context& ctx, const std::string& cmd, const std::string& text,
 
 int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
                     bool formulaRequired, ScanOptions& options) {
-    std::optional<std::string> formulaText, formulaFile, apply, include, exclude, range;
+    std::optional<std::string> formulaText, formulaFile, apply, include, exclude, range, threads;
     const TakenOptions taken = TakeOptions(args, {{"--formula", &formulaText},
                                                   {"--formula-file", &formulaFile},
                                                   {"--apply", &apply},
                                                   {"--include", &include},
                                                   {"--exclude", &exclude},
-                                                  {"--range", &range}});
+                                                  {"--range", &range},
+                                                  {"--threads", &threads}});
     if (taken.AnyMissing()) {
         ctx.Error(cmd + ": an option is missing its value");
         return kUsage;
@@ -143,6 +144,15 @@ int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::str
         }
     }
     if (range && !ParseRange(ctx, cmd, *range, selection)) return kUsage;
+    options.threads = DefaultAnalysisThreads();
+    if (threads) {
+        const auto n = ParseInt(*threads);
+        if (!n || *n < 1) {
+            ctx.Error(cmd + ": --threads must be a whole number of at least 1");
+            return kUsage;
+        }
+        options.threads = *n;
+    }
 
     if (formulaText) {
         options.formula = *formulaText;
@@ -186,7 +196,9 @@ int RunScan(Context& ctx, std::vector<std::string>& args) {
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);
     ResultList results;
-    const ScanOutcome outcome = ScanEngine(ctx.db, engine, ctx.ui).Run(formula, selection, results);
+    ScanEngine scan(ctx.db, engine, ctx.ui);
+    scan.SetThreads(options.threads);
+    const ScanOutcome outcome = scan.Run(formula, selection, results);
     for (const ResultRow& row : results) std::fprintf(ctx.out, "%s\n", row.Text.c_str());
     switch (outcome) {
         case ScanOutcome::Completed:

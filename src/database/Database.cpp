@@ -90,11 +90,12 @@ std::unique_ptr<Stock> Database::Unlink(const Stock* stock) {
 }
 
 Stock* Database::FindStock(std::string_view ticker) {
-    if (shortcut_ != nullptr && EqualNoCase(shortcut_->TickerText(), ticker)) return shortcut_;
+    Stock* const recent = shortcut_.load(std::memory_order_relaxed);
+    if (recent != nullptr && EqualNoCase(recent->TickerText(), ticker)) return recent;
     const std::size_t at = LowerBound(ticker);
     if (at < stocks_.size() && EqualNoCase(stocks_[at]->TickerText(), ticker)) {
-        shortcut_ = stocks_[at].get();
-        return shortcut_;
+        shortcut_.store(stocks_[at].get(), std::memory_order_relaxed);
+        return stocks_[at].get();
     }
     return nullptr;
 }
@@ -108,8 +109,8 @@ Stock* Database::FindStockOrAlias(std::string_view name) {
         if (s->Alias.Empty()) continue;
         noAliases_ = false;
         if (EqualNoCase(s->Alias.View(), name)) {
-            shortcut_ = s.get();
-            return shortcut_;
+            shortcut_.store(s.get(), std::memory_order_relaxed);
+            return s.get();
         }
     }
     return nullptr;
@@ -135,7 +136,7 @@ Stock* Database::AdoptStock(std::unique_ptr<Stock> stock) {
 bool Database::RemoveStock(std::string_view ticker) {
     Stock* s = FindStock(ticker);
     if (s == nullptr) return false;
-    shortcut_ = nullptr;
+    shortcut_.store(nullptr, std::memory_order_relaxed);
     Unlink(s);
     workspaceDirty_ = true;
     return true;
@@ -144,7 +145,7 @@ bool Database::RemoveStock(std::string_view ticker) {
 bool Database::RenameStock(std::string_view oldTicker, std::string_view newTicker) {
     Stock* s = FindStock(oldTicker);
     if (s == nullptr) return false;
-    shortcut_ = nullptr;
+    shortcut_.store(nullptr, std::memory_order_relaxed);
     auto owned = Unlink(s);
     owned->Ticker.Set(newTicker.substr(0, std::min<std::size_t>(newTicker.size(), 15)));
     InsertSorted(std::move(owned));
@@ -311,6 +312,24 @@ Status Database::LoadFullHistory(Stock& stock) {
 }
 
 Status Database::LoadOlderQuotations(Stock& stock) {
+    std::vector<Quotation> merged;
+    Status read = ReadFullHistory(stock, merged);
+    if (!read) {
+        // A file that is no stock file holds no older quotations to wait for.
+        if (read.Code() == StatusCode::BadMagic) stock.FirstLoadedDate = 0;
+        return read;
+    }
+    stock.Quotations.swap(merged);
+    stock.FirstLoadedDate = 0;
+    stock.SkippedCount = 0;
+    return Status::Ok();
+}
+
+Status Database::ReadFullHistory(const Stock& stock, std::vector<Quotation>& out) const {
+    if (stock.FirstLoadedDate == 0) {
+        out = stock.Quotations;
+        return Status::Ok();
+    }
     const auto path = StockFilePath(loadedFromDir_, stock.TickerText());
     const std::string what = "cannot read the older quotations of " + stock.Ticker.Str() + " from";
     std::vector<Quotation> older;
@@ -319,8 +338,6 @@ Status Database::LoadOlderQuotations(Stock& stock) {
         case StatusCode::Ok:
             break;
         case StatusCode::BadMagic:
-            // A file that is no stock file holds no older quotations to wait for.
-            stock.FirstLoadedDate = 0;
             return Status::FileError(what + " a file that is not a stock file:", path, 0,
                                      StatusCode::BadMagic);
         case StatusCode::NotSupported:
@@ -344,24 +361,21 @@ Status Database::LoadOlderQuotations(Stock& stock) {
     // A damaged file may hold them out of order or overlapping the loaded ones: merge by date,
     // the quotation in memory winning over the one on disk, and the later of equal stored ones.
     SortByDateKeepLast(older);
-    std::vector<Quotation> merged;
-    merged.reserve(older.size() + stock.Quotations.size());
+    out.clear();
+    out.reserve(older.size() + stock.Quotations.size());
     auto mem = stock.Quotations.begin();
     for (const Quotation& q : older) {
-        while (mem != stock.Quotations.end() && mem->Date < q.Date) merged.push_back(*mem++);
+        while (mem != stock.Quotations.end() && mem->Date < q.Date) out.push_back(*mem++);
         if (mem != stock.Quotations.end() && mem->Date == q.Date) continue;
-        merged.push_back(q);
+        out.push_back(q);
     }
-    merged.insert(merged.end(), mem, stock.Quotations.end());
-    stock.Quotations.swap(merged);
-    stock.FirstLoadedDate = 0;
-    stock.SkippedCount = 0;
+    out.insert(out.end(), mem, stock.Quotations.end());
     return Status::Ok();
 }
 
 void Database::ReleaseAll() {
     stocks_.clear();
-    shortcut_ = nullptr;
+    shortcut_.store(nullptr, std::memory_order_relaxed);
     noAliases_ = false;
     for (Market& m : categories_->Markets) {
         m.ADQuotations.clear();

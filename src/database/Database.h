@@ -7,6 +7,7 @@
 // Stock pointers stay valid until the stock is removed. Quotation pointers stay valid until
 // the stock's quotations next change (insert, delete, load of older quotations).
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -113,6 +114,10 @@ class Database {
     // were and the status names the file and the reason; a file that is not a stock file at
     // all also ends the stock's partial state, since it holds nothing more to read.
     Status LoadFullHistory(Stock& stock);
+    // The stock's full history as LoadFullHistory would make it, written to `out`, leaving the
+    // stock and the database unchanged: several threads may read histories at once while no one
+    // changes the database. A stock wholly in memory gives a copy of its quotations.
+    Status ReadFullHistory(const Stock& stock, std::vector<Quotation>& out) const;
 
     // Releases every stock and every advance/decline record; the category names stay.
     void ReleaseAll();
@@ -126,7 +131,9 @@ class Database {
 
     std::vector<std::unique_ptr<Stock>> stocks_;
     std::unique_ptr<CategoryTables> categories_;
-    Stock* shortcut_ = nullptr;
+    // The stock found last. Lookups may run on several threads at once (formula runs of a
+    // parallel scan), so the pointer itself is atomic.
+    std::atomic<Stock*> shortcut_{nullptr};
     bool noAliases_ = false;
     bool workspaceDirty_ = false;
     std::filesystem::path workspaceDir_ = "data";

@@ -268,6 +268,9 @@ void DropQuotationsBefore(Stock& stock, PackedDate date) {
     const auto dropped = end - quotes.begin();
     if (dropped == 0 || end == quotes.end()) return;
     quotes.erase(quotes.begin(), end);
+    // The released quotations give their memory back: a run over a partially loaded database
+    // would otherwise keep every stock's full history allocated.
+    quotes.shrink_to_fit();
     stock.SkippedCount += static_cast<std::int32_t>(dropped);
     stock.FirstLoadedDate = quotes.front().Date;
 }

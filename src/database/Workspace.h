@@ -52,7 +52,8 @@ class Workspace {
 };
 
 // Releases the quotations dated before the date and records the first remaining one's date as
-// FirstLoadedDate; SkippedCount counts the released ones, which stay in the stock's file.
+// FirstLoadedDate; SkippedCount counts the released ones, which stay in the stock's file. Their
+// memory is given back.
 // Nothing is released from a modified stock, whose file no longer holds what memory holds.
 void DropQuotationsBefore(Stock& stock, PackedDate date);
 

@@ -132,7 +132,8 @@ Value RelStrength(Evaluator& e, int, const Value* a) {
         }
         if (base == nullptr) base = db->FindStock("WIG");
     }
-    if (base == nullptr) {
+    const Stock* const baseStock = e.AsBound(base);
+    if (baseStock == nullptr) {
         e.ReportFormulaError("Relative strength base stock not found");
         return Value::None();
     }
@@ -141,7 +142,7 @@ Value RelStrength(Evaluator& e, int, const Value* a) {
     const int n = e.BarCount();
     std::span<const Quotation> quotes = stock->Quotations;
     quotes = quotes.first(std::min<std::size_t>(quotes.size(), static_cast<std::size_t>(n)));
-    indicators::RelativeStrength(quotes, base->Quotations, out);
+    indicators::RelativeStrength(quotes, baseStock->Quotations, out);
     std::fill(out + quotes.size(), out + n, EMPTY);
     return Value::Array(out);
 }

@@ -23,9 +23,10 @@ constexpr std::size_t kMaxReport = FormulaEngine::kMaxReport;
 
 // --- a run ---------------------------------------------------------------------------------
 
-std::uint64_t Evaluator::BeginRun(const Stock& stock) {
+std::uint64_t Evaluator::BeginRun(const Stock& stock, const Stock* original) {
     EndRun();
     stock_ = &stock;
+    original_ = original;
     barCount_ = static_cast<int>(stock.Quotations.size());
     // At least one element, so that an array is never a null pointer, even without bars.
     const std::size_t size = std::max<std::size_t>(static_cast<std::size_t>(barCount_), 1);
@@ -104,6 +105,7 @@ float Evaluator::GetNumber(std::string_view name) {
 void Evaluator::EndRun() {
     activeRun_ = 0;
     stock_ = nullptr;
+    original_ = nullptr;
     barCount_ = 0;
     symbols_.Clear();
     // The price arrays keep their capacity for the next run.
@@ -159,6 +161,10 @@ void Evaluator::ReportFormulaError(std::string_view message) {
     report += "^\n\n";
     report += message;
     if (report.size() > kMaxReport) report.resize(kMaxReport);
+    ShowReport(report);
+}
+
+void Evaluator::ShowReport(std::string_view report) {
     errorFlag_ = true;
     errors_.ShowFormulaError(report);
 }

@@ -44,7 +44,7 @@ class Evaluator {
     // --- a run ----------------------------------------------------------------------------
     // Binds the stock (ending a run still active), fills the price arrays, registers the
     // symbols and selects the last bar; gives the new run's id (never 0).
-    std::uint64_t BeginRun(const Stock& stock);
+    std::uint64_t BeginRun(const Stock& stock, const Stock* original = nullptr);
     // Releases everything the run made. Harmless when no run is active.
     void EndRun();
     // The id of the active run, 0 when none.
@@ -63,12 +63,15 @@ class Evaluator {
     bool ErrorFlag() const { return errorFlag_; }
     void ClearErrorFlag() { errorFlag_ = false; }
     void SetMemoryLimit(std::size_t bytes) { pool_.SetLimit(bytes); }
+    std::size_t MemoryLimit() const { return pool_.Limit(); }
 
     // --- error reports --------------------------------------------------------------------
     // Builds the report (the current line up to the scan position, a caret under its last
     // character, an empty line, the message), keeps it to FormulaEngine::kMaxReport
     // characters, sets the error flag and shows it.
     void ReportFormulaError(std::string_view message);
+    // Shows a finished report (made by another evaluator) and sets the error flag.
+    void ShowReport(std::string_view report);
 
     // --- what the grammar actions call ---------------------------------------------------
     Value BinaryOp(Value left, Value right, BinaryOperator op);
@@ -98,6 +101,11 @@ class Evaluator {
     // Whether the selected bar lies within the bars.
     bool SelectedBarValid() const { return selectedBar_ >= 0 && selectedBar_ < barCount_; }
     const Stock* BoundStock() const { return stock_; }
+    // The stock to read for a database stock found by name: the bound stock when it is a copy
+    // standing for that very stock, else the stock itself.
+    const Stock* AsBound(const Stock* found) const {
+        return found != nullptr && found == original_ ? stock_ : found;
+    }
     Database* GetDatabase() const { return db_; }
     MemArray& Memory() { return pool_; }
 
@@ -112,6 +120,7 @@ class Evaluator {
     std::uint64_t runCount_ = 0;   // runs begun so far: the id of the latest
     std::uint64_t activeRun_ = 0;  // 0 between runs
     const Stock* stock_ = nullptr;
+    const Stock* original_ = nullptr;  // the database stock the bound copy stands for, if any
     int barCount_ = 0;
     int selectedBar_ = -1;
     std::array<std::vector<float>, 7> prices_;

@@ -16,6 +16,11 @@ FormulaRun FormulaEngine::BeginRun(const Stock& stock) {
     return FormulaRun(*evaluator_, id);
 }
 
+FormulaRun FormulaEngine::BeginRun(const Stock& stock, const Stock* original) {
+    const std::uint64_t id = evaluator_->BeginRun(stock, original);
+    return FormulaRun(*evaluator_, id);
+}
+
 bool FormulaEngine::InRun() const {
     return evaluator_->ActiveRun() != 0;
 }
@@ -30,6 +35,18 @@ void FormulaEngine::ClearErrorFlag() {
 
 void FormulaEngine::SetMemoryLimit(std::size_t bytes) {
     evaluator_->SetMemoryLimit(bytes);
+}
+
+std::size_t FormulaEngine::MemoryLimit() const {
+    return evaluator_->MemoryLimit();
+}
+
+Database* FormulaEngine::GetDatabase() const {
+    return evaluator_->GetDatabase();
+}
+
+void FormulaEngine::ShowErrorReport(std::string_view report) {
+    evaluator_->ShowReport(report);
 }
 
 Evaluator& EvaluatorOf(FormulaEngine& engine) {

@@ -44,6 +44,10 @@ class FormulaEngine {
     // symbols and selects the last bar. The stock must stay unchanged, and the engine alive,
     // while the run lives.
     [[nodiscard]] FormulaRun BeginRun(const Stock& stock);
+    // BeginRun on a copy of the database's stock `original` (a parallel run works on copies
+    // holding the full history, leaving the database unchanged): a built-in that finds
+    // `original` by name reads the copy instead, as it would read the stock itself.
+    [[nodiscard]] FormulaRun BeginRun(const Stock& stock, const Stock* original);
     bool InRun() const;
 
     // Set by every report; kept across runs until cleared.
@@ -53,6 +57,13 @@ class FormulaEngine {
     // Bytes a run's memory may hold (arrays, texts, output); beyond it an operation reports
     // "Out of memory\n" and yields nothing.
     void SetMemoryLimit(std::size_t bytes);
+    std::size_t MemoryLimit() const;
+
+    // The database the engine was made with (may be null).
+    Database* GetDatabase() const;
+    // Shows a report made by another engine (a worker's in a parallel run) through this
+    // engine's error sink and sets the error flag, as the engine's own reports do.
+    void ShowErrorReport(std::string_view report);
 
     // The longest report the error sink is given, in characters.
     static constexpr std::size_t kMaxReport = 511;

@@ -62,6 +62,25 @@ TEST(BacktestCommand, PrintsTradesAndSummaryAndWritesReportExportAndJson) {
     EXPECT_EQ(test::ReadText(out / "bare.html").find("<TABLE"), std::string::npos);
 }
 
+TEST(BacktestCommand, SeveralThreadsGiveTheOneThreadOutputReportAndJson) {
+    test::TempDir profile, ws, out;
+    ASSERT_EQ(RunCommand(profile, {}, "sample-workspace", {ws.path().string()}).status, 0);
+    std::string outputs[2];
+    for (const int threads : {1, 3}) {
+        const std::string n = std::to_string(threads);
+        const CliRun r =
+            RunCommand(profile, ws.path(), "backtest",
+                       {"--formula", kRule, "--positions", "both", "--threads", n, "--report",
+                        (out / (n + ".html")).string(), "--json", (out / (n + ".json")).string()});
+        ASSERT_EQ(r.status, 0) << r.err;
+        outputs[threads == 1 ? 0 : 1] = r.out;
+    }
+    EXPECT_GT(Lines(outputs[0]).size(), 100u);
+    EXPECT_EQ(outputs[1], outputs[0]);
+    EXPECT_EQ(test::ReadText(out / "3.html"), test::ReadText(out / "1.html"));
+    EXPECT_EQ(test::ReadText(out / "3.json"), test::ReadText(out / "1.json"));
+}
+
 TEST(BacktestCommand, RejectsBadOptions) {
     test::TempDir profile, ws;
     for (const std::vector<std::string>& args :
@@ -72,6 +91,7 @@ TEST(BacktestCommand, RejectsBadOptions) {
           {"--sell-delay", "-1"},
           {"--stop", "points=2"},
           {"--range", "last=x"},
+          {"--threads", "0"},
           {"--report"},
           {"extra"}}) {
         const CliRun r = RunCommand(profile, ws.path(), "backtest", args);

@@ -337,6 +337,7 @@ TEST(Workspace, DroppingQuotationsReturnsToPartialStateWithoutLosingThem) {
     ASSERT_EQ(s->Quotations.size(), 300u);
     DropQuotationsBefore(*s, first);
     EXPECT_EQ(s->Quotations.size(), 100u);
+    EXPECT_EQ(s->Quotations.capacity(), 100u);  // the memory of the 200 is given back
     EXPECT_EQ(s->FirstLoadedDate, first);
     // A later save of the stock still writes all 300.
     f.db.MarkModified(*s);

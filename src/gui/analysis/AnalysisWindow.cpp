@@ -104,6 +104,7 @@ AnalysisWindow::AnalysisWindow(GuiContext& context, QWidget* parent)
       model_(context.Services().db, context.Services().engine, context.Services().ui,
              context.Services().settings, Today()) {
     setWindowTitle(QString::fromLatin1(kAnalysisWindowCaption));
+    model_.threads = DefaultAnalysisThreads();
     openReport = [](const std::filesystem::path& file) {
         return QDesktopServices::openUrl(
             QUrl::fromLocalFile(QString::fromStdString(file.string())));
@@ -346,8 +347,9 @@ void AnalysisWindow::BackTest() {
     {
         const WaitCursor wait;
         GuiServices& s = context_.Services();
-        outcome = Backtester(s.db, s.engine, s.ui)
-                      .Run(model_.formula, run, testSettings_, rows, backtest_);
+        Backtester backtester(s.db, s.engine, s.ui);
+        backtester.SetThreads(model_.threads);
+        outcome = backtester.Run(model_.formula, run, testSettings_, rows, backtest_);
     }
     // The summary line goes from the list into the status line (whole: the rows keep only 79
     // bytes of it); the empty row before it stays.
