@@ -11,6 +11,7 @@
 
 #include "database/Workspace.h"
 #include "formula/FormulaErrorSink.h"
+#include "platform/ParallelFor.h"
 
 namespace velmora {
 
@@ -304,7 +305,7 @@ AnalysisOutcome RunOverSelection(const SelectionRunner& runner, std::string_view
 }
 
 int DefaultAnalysisThreads() {
-    return static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
+    return HardwareThreads();
 }
 
 }  // namespace velmora

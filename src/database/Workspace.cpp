@@ -4,9 +4,11 @@
 #include <cstdio>
 #include <cstring>
 #include <system_error>
+#include <vector>
 
 #include "database/StockFile.h"
 #include "database/WorkspaceFile.h"
+#include "platform/ParallelFor.h"
 
 namespace velmora {
 
@@ -54,6 +56,32 @@ void RestoreUnconfirmedDeletions(const fs::path& dir, std::vector<DirEntry>& ent
         renamed = renamed || !ec;
     }
     if (renamed) entries = ListDirectory(dir);
+}
+
+// One stock file as a worker read it.
+struct StockFileRead {
+    fs::path file;
+    Status status;
+    LoadedStock result;
+};
+
+// The stock files among the entries (not the hidden ones, the directories and the deleted
+// files), read on as many threads as there are scratch buffers; in the entries' order.
+std::vector<StockFileRead> ReadStockFiles(const fs::path& dir, const std::vector<DirEntry>& entries,
+                                          const StockFileOptions& options,
+                                          std::vector<Bytes>& scratch) {
+    std::vector<StockFileRead> reads;
+    for (const DirEntry& e : entries) {
+        if (e.name.empty() || e.name[0] == '.' || e.isDirectory) continue;
+        if (EndsWith(e.name, kDeletedSuffix)) continue;
+        reads.push_back({dir / e.name, Status::Ok(), {}});
+    }
+    ParallelFor(reads.size(), static_cast<int>(scratch.size()), [&](std::size_t i, int worker) {
+        StockFileRead& read = reads[i];
+        read.status = ReadStockFile(read.file, options, read.result,
+                                    scratch[static_cast<std::size_t>(worker)]);
+    });
+    return reads;
 }
 
 }  // namespace
@@ -132,17 +160,16 @@ bool Workspace::LoadWorkspace() {
     options.loadUpto = prefs_.LoadUpto();
     options.studyColour = prefs_.Colour(ColourSetting::Study);
     int loaded = 0;
-    Bytes scratch;
+    // The files are read and decoded on every core (most of a load is the system's work of
+    // reading and of giving the quotations fresh memory), then taken in directory order.
+    std::vector<Bytes> scratch(static_cast<std::size_t>(HardwareThreads()));
     for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
         const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
         std::vector<DirEntry> entries = ListDirectory(sub);
         RestoreUnconfirmedDeletions(sub, entries);
-        for (const DirEntry& e : entries) {
-            if (e.name.empty() || e.name[0] == '.' || e.isDirectory) continue;
-            if (EndsWith(e.name, kDeletedSuffix)) continue;
-            const fs::path file = sub / e.name;
-            LoadedStock result;
-            const Status st = ReadStockFile(file, options, result, scratch);
+        for (StockFileRead& read : ReadStockFiles(sub, entries, options, scratch)) {
+            const Status& st = read.status;
+            LoadedStock& result = read.result;
             if (st.Code() == StatusCode::NotSupported) {
                 ui_.ShowMessage(
                     "Data in the old pre-3.0 format.\n"
@@ -150,13 +177,13 @@ bool Workspace::LoadWorkspace() {
                 break;
             }
             if (st.Code() == StatusCode::Corrupt) {
-                ui_.SetStatusText("Skipped damaged stock file '" + file.string() +
+                ui_.SetStatusText("Skipped damaged stock file '" + read.file.string() +
                                   "': " + result.problem);
                 continue;
             }
             if (!st) continue;
             if (!result.problem.empty()) {
-                ui_.SetStatusText("Stock file '" + file.string() + "': " + result.problem);
+                ui_.SetStatusText("Stock file '" + read.file.string() + "': " + result.problem);
             }
             db_.AdoptStock(std::move(result.stock));
             if (++loaded % 8 == 0) {
