@@ -1,8 +1,10 @@
 // Directional movement (true range, ATR, the directional moves and indicators, ADX) and the
 // parabolic stop-and-reverse.
 
+#include <bit>
 #include <cfloat>
 #include <cmath>
+#include <cstdint>
 
 #include "formula/IndicatorSupport.h"
 
@@ -58,8 +60,11 @@ class WilderStream {
 // A directional move: `up` counts when it is positive, unless the opposite move `-c` is at
 // least as large (then the bar's move belongs to the other side).
 inline float DirectionalMove(float up, float c) {
-    // "up > 0, unless c <= 0 and up <= -c" is "up > max(0, -c)": no branch to mispredict.
-    return up > std::max(0.0f, -c) ? up : 0.0f;
+    // "up > 0, unless c <= 0 and up <= -c" is "up > max(0, -c)". The choice is made with a
+    // mask, not a branch: on real prices it goes either way at random, and a compiler may turn
+    // a conditional expression into a branch that is then mispredicted half the time.
+    const std::uint32_t mask = 0U - static_cast<std::uint32_t>(up > std::max(0.0f, -c));
+    return std::bit_cast<float>(std::bit_cast<std::uint32_t>(up) & mask);
 }
 
 // A ratio in float, saturated to the float range (a divisor of 0 must be handled by the caller).
