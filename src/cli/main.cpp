@@ -1,11 +1,14 @@
 // velmora-cli [--profile DIR] [--workspace DIR] [--no-save] COMMAND ...
+// velmora-cli --help | --version
 
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/Cli.h"
+#include "platform/InstallLayout.h"
 
 using namespace velmora::cli;
 
@@ -14,10 +17,16 @@ namespace {
 void PrintHelp(std::FILE* out) {
     std::fputs(
         "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] COMMAND [ARGS]\n"
+        "       velmora-cli --help | --version\n"
+        "\n"
+        "Works on a Velmora workspace: imports quotation files, evaluates QRX formulas, scans,\n"
+        "back tests, charts, the portfolio and scripts, without the desktop program.\n"
         "\n"
         "  --profile DIR    the profile directory (preferences, settings, import definitions)\n"
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
         "  --no-save        leave the workspace unchanged after commands that change data\n"
+        "  --help           show this help and exit\n"
+        "  --version        show the version and exit\n"
         "\ncommands:\n",
         out);
     for (const Command& c : Commands()) {
@@ -35,6 +44,10 @@ int main(int argc, char** argv) {
         const std::string a = argv[i];
         if (a == "--help" || a == "-h") {
             PrintHelp(stdout);
+            return kSuccess;
+        } else if (a == "--version") {
+            const std::string_view version = velmora::ProgramVersion();
+            std::printf("velmora-cli %.*s\n", static_cast<int>(version.size()), version.data());
             return kSuccess;
         } else if (a == "--profile" || a == "--workspace") {
             if (i + 1 >= argc) {

@@ -16,6 +16,7 @@
 #include <span>
 
 #include "app/MainWindowCommands.h"
+#include "automation/AApplication.h"
 #include "chart/Studies.h"
 #include "gui/MainWindow.h"
 #include "gui/MenuTable.h"
@@ -27,6 +28,7 @@
 #include "gui/dialogs/PortfolioWindow.h"
 #include "gui/dialogs/PreferencesDialog.h"
 #include "gui/dialogs/StockDialogs.h"
+#include "platform/InstallLayout.h"
 
 namespace velmora::gui {
 
@@ -241,8 +243,14 @@ void MainWindow::FillInsertMenu(QMenu* menu) {
 }
 
 void MainWindow::ShowAbout() {
-    QMessageBox::about(this, tr("About Velmora"),
-                       tr("Velmora\nEnd-of-day technical analysis of stocks, indexes and funds."));
+    // The automation interface keeps the version number that scripts written for it check.
+    QMessageBox::about(
+        this, tr("About Velmora"),
+        tr("Velmora %1\nEnd-of-day technical analysis of stocks, indexes and funds.\n\n"
+           "Automation interface %2")
+            .arg(QString::fromUtf8(ProgramVersion().data(),
+                                   static_cast<qsizetype>(ProgramVersion().size())),
+                 QString::fromLatin1(kAutomationVersion)));
 }
 
 void MainWindow::NewWorkspace() {

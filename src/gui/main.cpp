@@ -1,12 +1,14 @@
 // velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]
-//         [--script FILE.js [ARGS...]]: the desktop program.
+//         [--script FILE.js [ARGS...]] [WORKSPACE]: the desktop program.
 
 #include <QApplication>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "chart/qt/QtCanvas.h"
@@ -14,6 +16,7 @@
 #include "gui/MainWindow.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CustomizeToolsDialog.h"
+#include "platform/InstallLayout.h"
 #include "platform/ProfileDirectory.h"
 
 namespace {
@@ -21,7 +24,11 @@ namespace {
 void PrintUsage(std::FILE* out) {
     std::fputs(
         "usage: velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]\n"
-        "               [--script FILE.js [ARGS...]]\n"
+        "               [--script FILE.js [ARGS...]] [WORKSPACE]\n"
+        "       velmora --help | --version\n"
+        "\n"
+        "The Velmora desktop program: end-of-day technical analysis of stocks, indexes and\n"
+        "funds, with charts, QRX formulas, scans, back tests and a portfolio.\n"
         "\n"
         "  --profile DIR    the profile directory (preferences, settings.ini, chart definitions)\n"
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
@@ -30,8 +37,36 @@ void PrintUsage(std::FILE* out) {
         "  --script FILE.js start for a script: the workspace is loaded without showing the\n"
         "                   window, the script runs against the program (the arguments after\n"
         "                   the file are its args) and the program closes, asking about\n"
-        "                   unsaved changes\n",
+        "                   unsaved changes\n"
+        "  WORKSPACE        the workspace directory, or its tarvik.workspace file (as "
+        "--workspace)\n"
+        "  --help           show this help and exit\n"
+        "  --version        show the version and exit\n",
         out);
+}
+
+// --help and --version are answered before the toolkit starts, so they work without a display.
+std::optional<int> AnswerInformationOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view a = argv[i];
+        if (a == "--script") break;
+        if (a == "--help" || a == "-h") {
+            PrintUsage(stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            const std::string_view version = velmora::ProgramVersion();
+            std::printf("velmora %.*s\n", static_cast<int>(version.size()), version.data());
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
+
+// A workspace named on the command line: its directory, or the directory of its workspace file.
+std::filesystem::path WorkspaceDirectory(const std::filesystem::path& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec) ? path.parent_path() : path;
 }
 
 // The command line after the toolkit's own options.
@@ -75,6 +110,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
             options.script = std::filesystem::path(argv[++i]);
             options.scriptArgs.assign(argv + i + 1, argv + argc);
             break;
+        } else if (!a.empty() && a[0] != '-' && !options.workspace) {
+            options.workspace = WorkspaceDirectory(std::filesystem::path(a));
         } else {
             std::fprintf(stderr, "velmora: unknown option '%s'\n", a.c_str());
             PrintUsage(stderr);
@@ -122,10 +159,17 @@ void ScheduleScreenshot(velmora::gui::DesktopProgram& program, const std::string
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const std::optional<int> early = AnswerInformationOptions(argc, argv)) return *early;
     // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
     QApplication qtApp(argc, argv);
     velmora::KeepPortableNumbers();
     QApplication::setApplicationName(QStringLiteral("Velmora"));
+    QApplication::setApplicationVersion(
+        QString::fromUtf8(velmora::ProgramVersion().data(),
+                          static_cast<qsizetype>(velmora::ProgramVersion().size())));
+    // The desktop entry's id, which lets the desktop match the windows to the entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.Velmora"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.velmora.Velmora")));
     Options options;
     if (const std::optional<int> early = ParseOptions(argc, argv, options)) return *early;
     const auto profileDir = velmora::OpenProfileDirectory(options.profile);

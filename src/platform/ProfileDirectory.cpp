@@ -4,10 +4,7 @@
 #include <system_error>
 
 #include "platform/FileUtil.h"
-
-#ifndef VELMORA_RESOURCES_DIR
-#define VELMORA_RESOURCES_DIR "resources"
-#endif
+#include "platform/InstallLayout.h"
 
 namespace velmora {
 
@@ -28,7 +25,7 @@ fs::path ProfileResourcesDirectory() {
     if (const char* res = std::getenv("VELMORA_RESOURCES"); res != nullptr && *res != 0) {
         return fs::path(res) / "profile";
     }
-    return fs::path(VELMORA_RESOURCES_DIR) / "profile";
+    return ProgramDataDirectory() / "profile";
 }
 
 int SeedProfileDirectory(const fs::path& profile, const fs::path& resources) {
