@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-declarative-dev fonts-liberation fonts-dejavu-core)
+# help2man writes the man pages; desktop-file-utils and appstream validate the installed desktop
+# entry and AppStream data in the install test.
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-declarative-dev fonts-liberation fonts-dejavu-core help2man desktop-file-utils appstream)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

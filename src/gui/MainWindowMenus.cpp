@@ -23,6 +23,7 @@
 #include "gui/analysis/AnalysisWindow.h"
 #include "gui/analysis/QuickReviewWindow.h"
 #include "gui/analysis/RiskYieldMapWindow.h"
+#include "gui/dialogs/HelpWindow.h"
 #include "gui/dialogs/ImportDialogs.h"
 #include "gui/dialogs/IndicatorBuilderDialog.h"
 #include "gui/dialogs/PortfolioWindow.h"
@@ -196,7 +197,16 @@ void MainWindow::CreateMenus() {
         E::Command(tr("Tile &side by side"), [this] { TileSideBySide(); }),
         E::Extension([this](QMenu* menu) { AddWindowList(menu); }),
     };
+    // The manual (F1) and the built-in function reference, in the help window.
+    auto* contents = new QAction(tr("&Contents"), this);
+    contents->setShortcut(QKeySequence::HelpContents);
+    connect(contents, &QAction::triggered, this,
+            [this] { ShowHelp(this, QStringLiteral("index.md")); });
     std::vector<E> help = {
+        E::Of(contents),
+        E::Command(tr("&Formula functions"),
+                   [this] { ShowHelp(this, QStringLiteral("functions.md")); }),
+        E::Separator(),
         E::Command(tr("&About Velmora..."), [this] { ShowAbout(); }),
     };
 
