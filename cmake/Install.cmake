@@ -7,6 +7,8 @@ set(VELMORA_APP_ID org.velmora.Velmora)
 # The date of the release that PROJECT_VERSION names (AppStream metadata, package).
 set(VELMORA_RELEASE_DATE 2026-12-09)
 set(packaging ${PROJECT_SOURCE_DIR}/packaging)
+set(VELMORA_MAINTAINER "The Velmora developers <maintainers@velmora.org>"
+    CACHE STRING "The Maintainer field of the Debian package and its change log")
 
 install(TARGETS velmora-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET velmora)
@@ -67,17 +69,32 @@ else()
     message(STATUS "help2man not found: no man pages (Debian package help2man)")
 endif()
 
+# The package's change log (Debian wants it compressed in the documentation folder).
+configure_file(${packaging}/changelog.in ${PROJECT_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(
+    OUTPUT ${PROJECT_BINARY_DIR}/packaging/changelog.gz
+    COMMAND gzip -9nkf ${PROJECT_BINARY_DIR}/packaging/changelog
+    DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog
+    VERBATIM)
+add_custom_target(velmora_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # The Debian package: `cpack -G DEB` in the build folder (tools/build-deb.sh does the whole way).
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME velmora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Velmora developers")
-set(VELMORA_MAINTAINER "The Velmora developers <maintainers@velmora.org>"
-    CACHE STRING "The Maintainer field of the Debian package")
 set(CPACK_PACKAGE_CONTACT ${VELMORA_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "end-of-day technical analysis of stocks, indexes and funds")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Velmora keeps a local database of daily quotations, imports quotation files (comma-separated, text exports, Metastock data folders, teletext pages), draws charts with indicator panes and drawing tools, evaluates formulas of its array language QRX, scans every stock for signals, back tests trading rules with a report, and keeps a portfolio. velmora-cli does the same work without windows, and both programs can be scripted in JavaScript.")
+# Lines of the extended description stay under 80 characters.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Velmora keeps a local database of daily quotations, imports quotation\n"
+    "files (comma-separated, text exports, Metastock data folders, teletext\n"
+    "pages), draws charts with indicator panes and drawing tools, evaluates\n"
+    "formulas of its array language QRX, scans every stock for signals, back\n"
+    "tests trading rules with a report, and keeps a portfolio. velmora-cli does\n"
+    "the same work without windows, and both programs can be scripted in\n"
+    "JavaScript.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
