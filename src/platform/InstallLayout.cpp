@@ -26,7 +26,7 @@ namespace {
 fs::path Installed(const fs::path& executableDir, const char* relative, const char* fallback) {
     if (!executableDir.empty()) {
         std::error_code ec;
-        const fs::path dir = (executableDir / relative).lexically_normal();
+        fs::path dir = (executableDir / relative).lexically_normal();
         if (fs::is_directory(dir, ec)) return dir;
     }
     return fs::path(VELMORA_SOURCE_DIR) / fallback;
