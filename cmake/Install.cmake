@@ -77,7 +77,7 @@ add_custom_command(
     DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog
     VERBATIM)
 add_custom_target(velmora_changelog ALL DEPENDS ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
-install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${PROJECT_BINARY_DIR}/packaging/changelog.gz DESTINATION ${VELMORA_INSTALL_DOCDIR})
 
 # The Debian package: `cpack -G DEB` in the build folder (tools/build-deb.sh does the whole way).
 set(CPACK_GENERATOR DEB)
