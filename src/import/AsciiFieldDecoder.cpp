@@ -161,8 +161,10 @@ void Category(Tokens& tokens, LineValues&, CarriedValues& carried) {
 }
 
 template <DateOrder Order>
-void Date(Tokens& tokens, LineValues&, CarriedValues& carried) {
-    carried.date = ConvertDateText(tokens.Text(), Order);
+void Date(Tokens& tokens, LineValues& line, CarriedValues& carried) {
+    const std::string_view text = tokens.Text();
+    carried.date = ConvertDateText(text, Order);
+    line.timeOfDay = text.find(':') != std::string_view::npos;
 }
 
 template <int Scale>

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "database/PackedDate.h"
+
 namespace velmora::ascii {
 
 inline constexpr std::size_t kMaxTicker = 24;     // characters of the ticker the import keeps
@@ -54,7 +56,7 @@ std::optional<Field> MatchFieldKeyword(std::string_view token);
 struct CarriedValues {
     std::string ticker;
     std::string fullName;
-    std::optional<std::string> date;  // "yy-mm-dd" when valid
+    PackedDate date = kNoDate;  // kNoDate until a valid date was read
     double volumeFactor = 1.0;
     double priceFactor = 1.0;
     int market = -1;
@@ -68,7 +70,8 @@ struct LineValues {
     double reduction = 0, advVolume = 0, decVolume = 0, uncVolume = 0;
     double advIssues = 0, decIssues = 0, uncIssues = 0;
     std::uint8_t mark = 0;
-    bool appended = false;  // an APPENDTICKER field extended the carried ticker
+    bool appended = false;   // an APPENDTICKER field extended the carried ticker
+    bool timeOfDay = false;  // the date token carries a time of day ("2020-12-15 09:30")
 };
 
 // Reads the tokens of a data line in the order of `fields`, parted by `separator`, until the

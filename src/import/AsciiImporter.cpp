@@ -172,9 +172,14 @@ class LineReader {
   private:
     bool Refill() {
         if (std::feof(file_) || std::ferror(file_)) return false;
+        const bool first = consumed_ == 0 && size_ == 0;
         size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
         pos_ = 0;
-        return size_ > 0;
+        // A byte-order mark at the start of the file is not part of the first line.
+        if (first && size_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0) {
+            pos_ = consumed_ = 3;
+        }
+        return pos_ < size_;
     }
 
     std::FILE* file_;
@@ -411,7 +416,7 @@ class ImportRun {
     // counts, else as a quotation of the carried ticker.
     StoreOutcome StoreLine(const LineValues& line) {
         StoreOutcome outcome;
-        if (!carried_.date) return outcome;
+        if (carried_.date == kNoDate) return outcome;
         if (carried_.market >= 0 &&
             (line.advIssues > 0 || line.decIssues > 0 || line.uncIssues > 0)) {
             StoreAdvanceDecline(line, outcome);
@@ -435,7 +440,7 @@ class ImportRun {
             return;
         }
         ADQuotation* r = db_.AddADQuotation(
-            db_.Categories().Markets[static_cast<std::size_t>(market)], TextToDate(*carried_.date));
+            db_.Categories().Markets[static_cast<std::size_t>(market)], carried_.date);
         if (r == nullptr) return;
         r->AdvIssues = SaturateToInt32(line.advIssues);
         r->DecIssues = SaturateToInt32(line.decIssues);
@@ -476,7 +481,7 @@ class ImportRun {
                          ticker.c_str());
         }
         if (line.close <= 0) std::fputs("Invalid (close) price\n", log);
-        if (!carried_.date) std::fputs("Invalid date format/value\n", log);
+        if (carried_.date == kNoDate) std::fputs("Invalid date format/value\n", log);
         if (ticker.empty()) std::fputs("Ticker name is empty (unknown)\n", log);
         if (outcome.outOfRange) std::fputs("Number out of range\n", log);
     }
@@ -504,7 +509,7 @@ class ImportRun {
         }
         if (overwrite_) ApplyCategories(*stock);
 
-        const std::string& date = *carried_.date;
+        const PackedDate date = carried_.date;
         double open = line.open, high = line.high, low = line.low;
         bool volumeClamped = false, openIntClamped = false;
         std::int64_t vol = SaturateToInt32(line.volume, volumeClamped);
@@ -513,7 +518,7 @@ class ImportRun {
         std::uint8_t storedReduction =
             static_cast<std::uint8_t>(std::clamp(line.reduction, 0.0, 255.0));
         if (hybrid_) {
-            if (const Quotation* q = Database::FindQuotation(*stock, TextToDate(date))) {
+            if (const Quotation* q = Database::FindQuotation(*stock, date)) {
                 open = q->Open;
                 high = std::max(static_cast<double>(q->High), high);
                 low = std::min(static_cast<double>(q->Low), low);
@@ -531,10 +536,16 @@ class ImportRun {
         clamped = volumeClamped || openIntClamped;
         const std::int32_t storedVolume = hold(vol);
         const std::int32_t storedOpenInt = hold(oi);
-        if (!db_.SetQuotation(name, date, line.close, storedVolume, storedOpenInt, storedMark,
-                              storedReduction, open, high, low)) {
-            return false;
-        }
+        Quotation* q = db_.AddQuotation(*stock, date);
+        if (q == nullptr) return false;
+        q->Close = static_cast<float>(line.close);
+        q->Volume = storedVolume;
+        q->OpenInt = storedOpenInt;
+        q->Mark = storedMark;
+        q->Reduction = storedReduction;
+        q->Open = static_cast<float>(open);
+        q->High = static_cast<float>(high);
+        q->Low = static_cast<float>(low);
         if (recalcAD_ || recalcVolume_) storedAnything_ = true;
         return true;
     }

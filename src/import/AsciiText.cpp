@@ -54,6 +54,25 @@ int MonthOf(std::string_view part) {
     return v < 0 ? 0 : static_cast<int>(std::min(v, 1000LL));
 }
 
+// The year of a date part. A year written with three digits or more is taken as written and
+// must lie in 1900..2155, the years a stored date holds (0 otherwise); one or two digits (or
+// none) are 2000..2050 for 00..50 and 1951..1999 for 51..99.
+int YearOf(std::string_view part) {
+    std::size_t i = 0;
+    while (i < part.size() && (part[i] == ' ' || part[i] == '\t')) ++i;
+    const bool negative = i < part.size() && part[i] == '-';
+    if (i < part.size() && (part[i] == '+' || part[i] == '-')) ++i;
+    long long value = 0;
+    std::size_t digits = 0;
+    for (; i < part.size() && IsDigit(part[i]); ++i, ++digits) {
+        value = std::min(value * 10 + (part[i] - '0'), 10000000000LL);
+    }
+    if (digits > 2)
+        return !negative && value >= 1900 && value <= 2155 ? static_cast<int>(value) : 0;
+    const int yy = negative ? 0 : static_cast<int>(value);
+    return yy <= 50 ? 2000 + yy : 1900 + yy;
+}
+
 }  // namespace
 
 std::string_view TrimRight(std::string_view text) {
@@ -61,7 +80,7 @@ std::string_view TrimRight(std::string_view text) {
     return text;
 }
 
-std::optional<std::string> ConvertDateText(std::string_view text, DateOrder order) {
+PackedDate ConvertDateText(std::string_view text, DateOrder order) {
     std::string_view parts[3];
     const std::size_t cut = text.find_first_of("-/\\.");
     if (cut != std::string_view::npos) {
@@ -75,7 +94,7 @@ std::optional<std::string> ConvertDateText(std::string_view text, DateOrder orde
             parts[1] = rest;
         }
     } else {
-        if (text.size() < 6) return std::nullopt;
+        if (text.size() < 6) return kNoDate;
         const std::size_t first = order == DateOrder::YearFirst && text.size() > 7 ? 4 : 2;
         parts[0] = text.substr(0, first);
         parts[1] = text.substr(first, 2);
@@ -93,21 +112,13 @@ std::optional<std::string> ConvertDateText(std::string_view text, DateOrder orde
             dayText = parts[0], monthText = parts[1], yearText = parts[2];
             break;
     }
-    const long long yearValue = std::max(ParsePart(yearText).value_or(0), 0LL);
-    const int year = static_cast<int>(yearValue % 100);
+    const int year = YearOf(yearText);
     const int month = MonthOf(monthText);
     const long long day = std::max(ParsePart(dayText).value_or(0), 0LL);
-    if (month < 1 || month > 12 || day < 1 || day > 31) return std::nullopt;
+    if (year == 0 || month < 1 || month > 12 || day < 1 || day > 31) return kNoDate;
     // A day past the end of its month would be stored as a date no calendar has.
-    const int fullYear = year <= 50 ? 2000 + year : 1900 + year;
-    if (day > DaysInMonth(fullYear, month)) return std::nullopt;
-    // "%02d-%02d-%02d", written by hand: it runs once per imported line.
-    const int d = static_cast<int>(day);
-    const char out[8] = {
-        static_cast<char>('0' + year / 10),  static_cast<char>('0' + year % 10),  '-',
-        static_cast<char>('0' + month / 10), static_cast<char>('0' + month % 10), '-',
-        static_cast<char>('0' + d / 10),     static_cast<char>('0' + d % 10)};
-    return std::string(out, sizeof out);
+    if (day > DaysInMonth(year, month)) return kNoDate;
+    return MakeDate(year, month, static_cast<int>(day));
 }
 
 double ParseLeadingNumber(std::string_view text, std::size_t* end) {

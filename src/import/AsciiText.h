@@ -7,15 +7,19 @@
 #include <string>
 #include <string_view>
 
+#include "database/PackedDate.h"
+
 namespace velmora {
 
 enum class DateOrder { YearFirst, MonthFirst, DayFirst };
 
-// Converts a date text to the database's "yy-mm-dd" form. The text splits at the first two of
-// '-', '/', '\', '.'; without any, it needs 6 characters or more and splits as 2+2+rest
-// (4+2+rest for a year-first text longer than 7). The month is 1..12 or a name "Jan".."Dec".
-// Nothing when the month or day is out of range or the day is past the month's end.
-std::optional<std::string> ConvertDateText(std::string_view text, DateOrder order);
+// Converts a date text to a packed date. The text splits at the first two of '-', '/', '\',
+// '.'; without any, it needs 6 characters or more and splits as 2+2+rest (4+2+rest for a
+// year-first text longer than 7). The month is 1..12 or a name "Jan".."Dec". A year of three
+// or more digits is taken as written (1900..2155); two digits or fewer give 2000..2050 for
+// 00..50 and 1951..1999 for 51..99. kNoDate when the year, month or day is out of range or the
+// day is past the month's end.
+PackedDate ConvertDateText(std::string_view text, DateOrder order);
 
 // Removes the trailing characters with codes below 33.
 std::string_view TrimRight(std::string_view text);

@@ -1,31 +1,43 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 
 #include "import/AsciiText.h"
 
 namespace velmora {
 namespace {
 
+// The converted date as "yyyy-mm-dd", so that the century shows.
 std::string Date(std::string_view text, DateOrder order) {
-    return ConvertDateText(text, order).value_or("invalid");
+    const PackedDate d = ConvertDateText(text, order);
+    if (d == kNoDate) return "invalid";
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", DateYear(d), DateMonth(d), DateDay(d));
+    return buf;
 }
 
 TEST(AsciiDateText, TheThreeOrdersWithAndWithoutSeparators) {
-    EXPECT_EQ(Date("31.12.99", DateOrder::DayFirst), "99-12-31");
-    EXPECT_EQ(Date("991231", DateOrder::YearFirst), "99-12-31");
-    EXPECT_EQ(Date("12/31/1999", DateOrder::MonthFirst), "99-12-31");
-    EXPECT_EQ(Date("Dec/31/99", DateOrder::MonthFirst), "99-12-31");
-    EXPECT_EQ(Date("19991231", DateOrder::YearFirst), "99-12-31");
-    EXPECT_EQ(Date("123199", DateOrder::MonthFirst), "99-12-31");
-    EXPECT_EQ(Date("311299", DateOrder::DayFirst), "99-12-31");
-    EXPECT_EQ(Date("2000-10-31", DateOrder::YearFirst), "00-10-31");
-    EXPECT_EQ(Date("31-oct-2000", DateOrder::DayFirst), "00-10-31");
-    EXPECT_EQ(Date("2024\\1\\2", DateOrder::YearFirst), "24-01-02");
-    // A four-digit year keeps only its last two digits.
-    EXPECT_EQ(Date("1950-06-01", DateOrder::YearFirst), "50-06-01");
+    EXPECT_EQ(Date("31.12.99", DateOrder::DayFirst), "1999-12-31");
+    EXPECT_EQ(Date("991231", DateOrder::YearFirst), "1999-12-31");
+    EXPECT_EQ(Date("12/31/1999", DateOrder::MonthFirst), "1999-12-31");
+    EXPECT_EQ(Date("Dec/31/99", DateOrder::MonthFirst), "1999-12-31");
+    EXPECT_EQ(Date("19991231", DateOrder::YearFirst), "1999-12-31");
+    EXPECT_EQ(Date("123199", DateOrder::MonthFirst), "1999-12-31");
+    EXPECT_EQ(Date("311299", DateOrder::DayFirst), "1999-12-31");
+    EXPECT_EQ(Date("2000-10-31", DateOrder::YearFirst), "2000-10-31");
+    EXPECT_EQ(Date("31-oct-2000", DateOrder::DayFirst), "2000-10-31");
+    EXPECT_EQ(Date("2024\\1\\2", DateOrder::YearFirst), "2024-01-02");
+    // A year of four digits is taken as written; two digits 00..50 are 2000..2050.
+    EXPECT_EQ(Date("1950-06-01", DateOrder::YearFirst), "1950-06-01");
+    EXPECT_EQ(Date("01/03/1950", DateOrder::MonthFirst), "1950-01-03");
+    EXPECT_EQ(Date("19500103", DateOrder::YearFirst), "1950-01-03");
+    EXPECT_EQ(Date("2155-12-31", DateOrder::YearFirst), "2155-12-31");
+    EXPECT_EQ(Date("1900-01-01", DateOrder::YearFirst), "1900-01-01");
+    EXPECT_EQ(Date("50-06-01", DateOrder::YearFirst), "2050-06-01");
+    EXPECT_EQ(Date("51-06-01", DateOrder::YearFirst), "1951-06-01");
     // A missing third part is 0: the year 2000.
-    EXPECT_EQ(Date("12/31", DateOrder::MonthFirst), "00-12-31");
+    EXPECT_EQ(Date("12/31", DateOrder::MonthFirst), "2000-12-31");
 }
 
 TEST(AsciiDateText, InvalidTexts) {
@@ -39,10 +51,14 @@ TEST(AsciiDateText, InvalidTexts) {
     // Past the month's end.
     EXPECT_EQ(Date("30.02.2001", DateOrder::DayFirst), "invalid");
     EXPECT_EQ(Date("29.02.2001", DateOrder::DayFirst), "invalid");
-    EXPECT_EQ(Date("29.02.2004", DateOrder::DayFirst), "04-02-29");
+    EXPECT_EQ(Date("29.02.2004", DateOrder::DayFirst), "2004-02-29");
     EXPECT_EQ(Date("31.04.2004", DateOrder::DayFirst), "invalid");
+    // Years a stored date cannot hold are not wrapped into another century.
+    EXPECT_EQ(Date("1899-12-31", DateOrder::YearFirst), "invalid");
+    EXPECT_EQ(Date("2156-01-01", DateOrder::YearFirst), "invalid");
+    EXPECT_EQ(Date("0099-01-01", DateOrder::YearFirst), "invalid");
     // Huge numbers do not overflow into a valid date.
-    EXPECT_EQ(Date("99999999999999999999.1.1", DateOrder::YearFirst), "00-01-01");
+    EXPECT_EQ(Date("99999999999999999999.1.1", DateOrder::YearFirst), "invalid");
     EXPECT_EQ(Date("1.99999999999999999999.2000", DateOrder::MonthFirst), "invalid");
 }
 
