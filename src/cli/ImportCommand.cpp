@@ -28,19 +28,6 @@ const ImportSubCommand kImportSubCommands[] = {
     {"teletext", RunImportTeletext},
 };
 
-const char* AsciiStatusText(int status) {
-    switch (status) {
-        case kAsciiImportDone:
-            return "done";
-        case kAsciiImportUnknownKeyword:
-            return "unknown field keyword in a $FORMAT line";
-        case kAsciiImportCannotOpen:
-            return "cannot be opened";
-        default:
-            return "failed";
-    }
-}
-
 }  // namespace
 
 int RunImport(Context& ctx, std::vector<std::string>& args) {
@@ -116,18 +103,22 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
     AsciiImporter importer(ctx.db, ctx.ui, ctx.profileDir, ctx.prefs.DefaultRSBase());
     const auto results = RunAsciiImport(importer, types, choice, ctx.ui, settings);
     int status = kSuccess;
+    bool logged = false;
     for (const AsciiImportFileResult& r : results) {
         if (!r.imported) {
             std::fprintf(ctx.out, "%s: not imported (cancelled)\n", r.file.string().c_str());
             status = kFailure;
             continue;
         }
-        std::fprintf(ctx.out,
-                     "%s: %s (%d); %d lines stored, %d lines not stored, %d stocks added\n",
-                     r.file.string().c_str(), AsciiStatusText(r.status), r.status,
-                     r.stats.storedLines, r.stats.errorLines, r.stats.addedStocks);
+        std::fprintf(ctx.out, "%s: %s (%d); %s\n", r.file.string().c_str(),
+                     AsciiImportStatusText(r.status), r.status, AsciiImportCounts(r.stats).c_str());
+        for (const std::string& note : AsciiImportNotes(r.stats)) {
+            std::fprintf(ctx.out, "  %s\n", note.c_str());
+            logged = true;
+        }
         if (r.status != kAsciiImportDone) status = kFailure;
     }
+    if (logged) std::fprintf(ctx.out, "Each line is in %s\n", importer.LogPath().string().c_str());
     if (!ctx.SaveWorkspace()) return kFailure;
     return status;
 }

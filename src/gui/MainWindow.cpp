@@ -446,7 +446,8 @@ void MainWindow::ImportAsciiFiles(const QStringList& files, int typeNumber) {
     for (const QString& f : files) choice.files.emplace_back(f.toStdString());
     choice.typeNumber = typeNumber;
     AsciiImporter importer(s.db, s.ui, s.profileDir, s.prefs.DefaultRSBase());
-    RunAsciiImport(importer, types, choice, s.ui, s.settings);
+    const auto results = RunAsciiImport(importer, types, choice, s.ui, s.settings);
+    s.ui.ShowMessageWithFile(DescribeAsciiImport(results), importer.LogPath());
     // New stocks join the tree and the ticker bar; the charts show the imported quotations.
     Stock* current = context_.CurrentStock();
     context_.MakeCurrent(current != nullptr ? current : s.db.FirstStock(),

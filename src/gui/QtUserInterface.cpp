@@ -1,12 +1,16 @@
 #include "gui/QtUserInterface.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QUrl>
+#include <system_error>
 
 namespace velmora::gui {
 
@@ -53,6 +57,20 @@ void QtUserInterface::AttachMainWindow(QMainWindow* window) {
 
 void QtUserInterface::ShowMessage(std::string_view text) {
     QMessageBox::information(window_.data(), kProgramTitle, ToQString(text));
+}
+
+void QtUserInterface::ShowMessageWithFile(std::string_view text,
+                                          const std::filesystem::path& file) {
+    QMessageBox box(QMessageBox::Information, kProgramTitle, ToQString(text), QMessageBox::Ok,
+                    window_.data());
+    std::error_code ec;
+    QPushButton* show = std::filesystem::is_regular_file(file, ec)
+                            ? box.addButton(QObject::tr("Show log"), QMessageBox::ActionRole)
+                            : nullptr;
+    box.exec();
+    if (show != nullptr && box.clickedButton() == show) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
+    }
 }
 
 bool QtUserInterface::AskYesNo(std::string_view question) {

@@ -46,6 +46,9 @@ class QtUserInterface final : public UserInterface {
     void AttachMainWindow(QMainWindow* window);
 
     void ShowMessage(std::string_view text) override;
+    // The button "Show log" opens the file with the desktop's viewer; it is left out when the
+    // file does not exist.
+    void ShowMessageWithFile(std::string_view text, const std::filesystem::path& file) override;
     bool AskYesNo(std::string_view question) override;
     std::optional<std::string> AskString(std::string_view prompt,
                                          std::string_view initial) override;

@@ -144,6 +144,13 @@ void Number(Tokens& tokens, LineValues& line, CarriedValues&) {
     line.*Value = tokens.Number();
 }
 
+// Open, high and low: the line notes that it gave them, so that a completed one is reported.
+template <double LineValues::*Value, unsigned Given>
+void Price(Tokens& tokens, LineValues& line, CarriedValues&) {
+    line.*Value = tokens.Number();
+    line.given |= Given;
+}
+
 // Issue counts and the reduction are whole numbers: the fraction is dropped.
 template <double LineValues::*Value>
 void WholeNumber(Tokens& tokens, LineValues& line, CarriedValues&) {
@@ -204,10 +211,10 @@ constexpr std::array<FieldRule, 29> kFieldRules = {{
     {Field::AppendTicker, &AppendTicker},
     {Field::FullName, &FullName},
     {Field::Info, &Info},
-    {Field::High, &Number<&LineValues::high>},
-    {Field::Low, &Number<&LineValues::low>},
+    {Field::High, &Price<&LineValues::high, kGivenHigh>},
+    {Field::Low, &Price<&LineValues::low, kGivenLow>},
     {Field::Close, &Number<&LineValues::close>},
-    {Field::Open, &Number<&LineValues::open>},
+    {Field::Open, &Price<&LineValues::open, kGivenOpen>},
     {Field::Volume, &Number<&LineValues::volume>},
     {Field::Vol1000, &ScaledVolume<1000>},
     {Field::VolMil, &ScaledVolume<1000000>},
@@ -236,9 +243,18 @@ constexpr bool RulesInFieldOrder() {
 static_assert(RulesInFieldOrder(), "kFieldRules holds one entry per Field, in its order");
 
 void CompletePrices(LineValues& line, const CarriedValues& carried) {
-    if (line.open <= 0) line.open = line.close;
-    if (line.high <= 0) line.high = std::max(line.open, line.close);
-    if (line.low <= 0) line.low = std::min(line.open, line.close);
+    if (line.open <= 0) {
+        line.repaired |= line.given & kGivenOpen;
+        line.open = line.close;
+    }
+    if (line.high <= 0) {
+        line.repaired |= line.given & kGivenHigh;
+        line.high = std::max(line.open, line.close);
+    }
+    if (line.low <= 0) {
+        line.repaired |= line.given & kGivenLow;
+        line.low = std::min(line.open, line.close);
+    }
     const double factor = carried.priceFactor;
     if (factor != 1) {
         line.open *= factor;

@@ -64,6 +64,11 @@ struct CarriedValues {
     int industry = -1;
 };
 
+// Bits of LineValues::given and LineValues::repaired.
+inline constexpr unsigned kGivenOpen = 1;
+inline constexpr unsigned kGivenHigh = 2;
+inline constexpr unsigned kGivenLow = 4;
+
 // The values of one data line. A field the line does not reach keeps its zero.
 struct LineValues {
     double close = 0, open = 0, high = 0, low = 0, volume = 0, openInt = 0, turnover = 0;
@@ -72,12 +77,14 @@ struct LineValues {
     std::uint8_t mark = 0;
     bool appended = false;   // an APPENDTICKER field extended the carried ticker
     bool timeOfDay = false;  // the date token carries a time of day ("2020-12-15 09:30")
+    unsigned given = 0;      // the open, high and low the line's tokens gave
+    unsigned repaired = 0;   // given ones that were not above 0 and were completed
 };
 
 // Reads the tokens of a data line in the order of `fields`, parted by `separator`, until the
-// line ends. Then completes the prices (a missing open is the close, a missing high or low the
-// larger or smaller of open and close), applies the price and volume factors, and derives a
-// missing volume from the turnover.
+// line ends. Then completes the prices (an open not above 0 is the close, a high or low not
+// above 0 the larger or smaller of open and close; `repaired` notes the given ones), applies the
+// price and volume factors, and derives a missing volume from the turnover.
 LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char separator,
                       CarriedValues& carried);
 

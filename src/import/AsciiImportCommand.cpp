@@ -1,6 +1,7 @@
 #include "import/AsciiImportCommand.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <system_error>
 
 #include "import/AsciiText.h"
@@ -50,6 +51,106 @@ std::vector<AsciiImportFileResult> RunAsciiImport(AsciiImporter& importer, const
     }
     settings.SetString("Paths", "ASCIIFileType", std::to_string(choice.typeNumber));
     return results;
+}
+
+const char* AsciiImportStatusText(int status) {
+    switch (status) {
+        case kAsciiImportDone:
+            return "done";
+        case kAsciiImportUnknownKeyword:
+            return "unknown field keyword in a $FORMAT line";
+        case kAsciiImportCannotOpen:
+            return "cannot be opened";
+        default:
+            return "failed";
+    }
+}
+
+std::string AsciiImportCounts(const AsciiImportStats& stats) {
+    char text[256];
+    std::snprintf(text, sizeof text,
+                  "%d lines stored, %d lines not stored, %d stocks added, %d volumes clamped, "
+                  "%d lines replaced, %d lines with warnings",
+                  stats.storedLines, stats.errorLines, stats.addedStocks, stats.clampedVolumes,
+                  stats.replacedLines, stats.warningLines);
+    return text;
+}
+
+std::vector<std::string> AsciiImportNotes(const AsciiImportStats& stats) {
+    std::vector<std::string> notes;
+    const auto count = [](int n, const char* what) { return std::to_string(n) + " " + what; };
+    if (stats.errorLines > 0) {
+        notes.push_back(count(stats.errorLines, "lines not stored: import.log says why"));
+    }
+    if (stats.clampedVolumes > 0) {
+        notes.push_back(count(stats.clampedVolumes,
+                              "volumes clamped: beyond the 32-bit range of the stock file; "
+                              "$VOLFACTOR 0.001 in the format stores thousands"));
+    }
+    if (stats.replacedLines > 0) {
+        std::string note =
+            count(stats.replacedLines, "lines replaced an earlier line of the same date");
+        if (stats.intradayLines > 0) {
+            note +=
+                ": the file holds intraday bars (dates with a time of day); $HYBRID 1 in the "
+                "format merges them into daily bars";
+        }
+        notes.push_back(std::move(note));
+    }
+    if (stats.warningLines > 0) {
+        notes.push_back(count(stats.warningLines,
+                              "lines stored with warnings (implausible prices or completed "
+                              "values): see import.log"));
+    }
+    return notes;
+}
+
+namespace {
+
+// One file's paragraph of the import message.
+void AppendFileParagraph(std::string& text, const AsciiImportFileResult& r) {
+    text.append(r.file.filename().string()).append(": ");
+    if (!r.imported) {
+        text.append("not imported (cancelled)\n");
+    } else if (r.status != kAsciiImportDone) {
+        text.append(AsciiImportStatusText(r.status)).append("\n");
+    } else {
+        text.append(AsciiImportCounts(r.stats)).append("\n");
+        for (const std::string& note : AsciiImportNotes(r.stats)) {
+            text.append("    ").append(note).append("\n");
+        }
+    }
+}
+
+}  // namespace
+
+std::string DescribeAsciiImport(const std::vector<AsciiImportFileResult>& results) {
+    constexpr std::size_t kListedFiles = 20;
+    std::string text;
+    AsciiImportStats total;
+    for (std::size_t i = 0; i < results.size(); ++i) {
+        const AsciiImportStats& s = results[i].stats;
+        total.storedLines += s.storedLines;
+        total.errorLines += s.errorLines;
+        total.addedStocks += s.addedStocks;
+        total.clampedVolumes += s.clampedVolumes;
+        total.replacedLines += s.replacedLines;
+        total.warningLines += s.warningLines;
+        if (i < kListedFiles) AppendFileParagraph(text, results[i]);
+    }
+    if (results.size() > kListedFiles) {
+        text.append("... and ")
+            .append(std::to_string(results.size() - kListedFiles))
+            .append(" more files\n");
+    }
+    if (results.size() > 1) {
+        text.append("\nAll ")
+            .append(std::to_string(results.size()))
+            .append(" files: ")
+            .append(AsciiImportCounts(total))
+            .append("\n");
+    }
+    return text;
 }
 
 }  // namespace velmora

@@ -45,4 +45,18 @@ std::vector<AsciiImportFileResult> RunAsciiImport(AsciiImporter& importer, const
                                                   const AsciiImportChoice& choice,
                                                   UserInterface& ui, SettingsStore& settings);
 
+// The text of an ImportAsciiFile result: "done", "cannot be opened", ...
+const char* AsciiImportStatusText(int status);
+
+// "N lines stored, N lines not stored, N stocks added, N volumes clamped, N lines replaced,
+// N lines with warnings".
+std::string AsciiImportCounts(const AsciiImportStats& stats);
+
+// A sentence for each kind of line the import did not store as written, with its remedy.
+std::vector<std::string> AsciiImportNotes(const AsciiImportStats& stats);
+
+// The one message the desktop program shows after importing: a paragraph per file (the first
+// 20), and the totals when there were several.
+std::string DescribeAsciiImport(const std::vector<AsciiImportFileResult>& results);
+
 }  // namespace velmora

@@ -14,6 +14,7 @@
 #include "database/Composites.h"
 #include "database/FixedText.h"
 #include "import/AsciiFieldDecoder.h"
+#include "import/AsciiLineChecks.h"
 #include "import/AsciiText.h"
 #include "platform/Saturate.h"
 
@@ -127,6 +128,7 @@ class LineReader {
         bool hasEnd = false;  // a '\n' ended the line
         bool tooLong = false;
         bool hasNul = false;
+        std::uint32_t number = 0;  // 1 for the file's first line
     };
 
     bool Next(Line& line) {
@@ -156,6 +158,7 @@ class LineReader {
             }
         }
         if (!any) return false;
+        line.number = ++lines_;
         // A carriage return before the line end belongs to the line end.
         const bool cr = length > 0 && line.text.size() == length && line.text.back() == '\r';
         if (cr) {
@@ -186,6 +189,7 @@ class LineReader {
     std::vector<char> buffer_;
     std::size_t pos_ = 0, size_ = 0;
     std::uint64_t consumed_ = 0;
+    std::uint32_t lines_ = 0;
 };
 
 // One import of a file pair: the import state and the interpreter of its lines.
@@ -204,6 +208,7 @@ class ImportRun {
     int ReadFile(std::FILE* file, bool dataPass, std::uint64_t fileLength) {
         LineReader reader(file);
         LineReader::Line line;
+        dataPass_ = dataPass;
         int sinceRefresh = 0;
         while (reader.Next(line)) {
             if (dataPass && skipLines_ > 0) {
@@ -213,11 +218,11 @@ class ImportRun {
             if (line.tooLong || line.hasNul) {
                 ++stats_.dataLines;
                 ++stats_.errorLines;
-                if (debug_ > 0 && log_) {
-                    LogLine("Error in line ", line);
+                if (std::FILE* log = LogFile()) {
+                    LogLine(log, "Error in", line);
                     std::fputs(line.tooLong ? "Line longer than 254 characters\n"
                                             : "Line contains a NUL character\n",
-                               log_.get());
+                               log);
                 }
                 if (dataPass && breakOnError_) {
                     stats_.stopped = true;
@@ -260,7 +265,7 @@ class ImportRun {
         return (recalcVolume_ ? kCompositeVolume : 0) | (recalcAD_ ? kCompositeAdvDec : 0);
     }
     void Log(const char* text) {
-        if (debug_ > 0 && log_) std::fputs(text, log_.get());
+        if (std::FILE* log = LogFile()) std::fputs(text, log);
     }
 
   private:
@@ -365,22 +370,30 @@ class ImportRun {
         return true;
     }
 
+    // The log is opened by $DEBUG, or else by the first line it has to report.
     void OpenLog() {
-        if (log_) return;
+        if (log_ || logFailed_) return;
         log_.reset(std::fopen(logPath_.string().c_str(), "ab"));
+        logFailed_ = !log_;
         if (log_) {
             std::fprintf(log_.get(), "\nLogging started for '%s' file\n",
                          dataPath_.string().c_str());
         }
     }
 
-    // Writes the prefix and the line as read, with its line end.
-    void LogLine(const char* prefix, const LineReader::Line& line) {
+    std::FILE* LogFile() {
+        OpenLog();
+        return log_.get();
+    }
+
+    // Writes "<what> line <n>: " and the line as read, with its line end.
+    void LogLine(std::FILE* log, const char* what, const LineReader::Line& line) {
         std::string text = line.text.substr(0, kMaxLine);
         std::replace(text.begin(), text.end(), '\0', ' ');
-        std::fputs(prefix, log_.get());
-        std::fwrite(text.data(), 1, text.size(), log_.get());
-        std::fputc('\n', log_.get());
+        std::fprintf(log, dataPass_ ? "%s line %u: " : "%s line %u of the format file: ", what,
+                     static_cast<unsigned>(line.number));
+        std::fwrite(text.data(), 1, text.size(), log);
+        std::fputc('\n', log);
     }
 
     // The categories and full name the commands and fields gave, for an added stock or, with
@@ -401,6 +414,9 @@ class ImportRun {
         bool outOfRange = false;    // a number does not fit its record field
         bool clamped = false;       // the volume or open interest was held at the 32-bit range
         bool missingStock = false;  // no stock has the ticker, and none was added
+        bool replaced = false;      // an earlier line had stored the quotation
+        unsigned findings = 0;      // what is implausible about the stored bar
+        Quotation previous;         // the stock's quotation before it (Date 0: none)
     };
 
     // Interprets a data line; true when it stored something.
@@ -451,30 +467,60 @@ class ImportRun {
         outcome.stored = true;
     }
 
-    // Counts the line in the statistics and, with $DEBUG on, logs a clamped volume or why the
-    // line stored nothing.
+    // Counts the line in the statistics and logs what the import did instead of storing it as
+    // written: why it stored nothing, or a clamped volume, a replaced quotation, an implausible
+    // bar or a completed price.
     void RecordOutcome(const StoreOutcome& outcome, const LineValues& line,
                        const LineReader::Line& raw) {
-        const bool logging = debug_ > 0 && log_;
-        if (outcome.stored) {
-            ++stats_.storedLines;
-            if (outcome.clamped) {
-                ++stats_.clampedVolumes;
-                if (logging) {
-                    LogLine("Volume clamped in line ", raw);
-                    std::fputs(
-                        "Volume or open interest out of range, held at the 32-bit "
-                        "limit\n",
-                        log_.get());
-                }
-            }
+        if (!outcome.stored) {
+            RecordError(outcome, line, raw);
             return;
         }
+        ++stats_.storedLines;
+        if (line.timeOfDay) ++stats_.intradayLines;
+        std::FILE* log = nullptr;
+        if (outcome.clamped) {
+            ++stats_.clampedVolumes;
+            if ((log = LogFile()) != nullptr) {
+                LogLine(log, "Volume clamped in", raw);
+                std::fputs(
+                    "Volume or open interest beyond the 32-bit range, held at its limit "
+                    "($VOLFACTOR 0.001 stores thousands)\n",
+                    log);
+            }
+        }
+        if (outcome.replaced) {
+            ++stats_.replacedLines;
+            if ((log = LogFile()) != nullptr) {
+                LogLine(log, "Replaced in", raw);
+                std::fputs("Replaces the quotation an earlier line stored for the same date\n",
+                           log);
+                if (line.timeOfDay) {
+                    std::fputs(
+                        "The date carries a time of day: $HYBRID 1 merges intraday bars "
+                        "into daily bars\n",
+                        log);
+                }
+            }
+        }
+        if (outcome.findings != 0 || line.repaired != 0) {
+            ++stats_.warningLines;
+            if ((log = LogFile()) != nullptr) {
+                LogLine(log, "Warning in", raw);
+                ascii::WriteFindings(
+                    log, outcome.findings, line.repaired,
+                    outcome.previous.Date != kNoDate ? &outcome.previous : nullptr);
+            }
+        }
+    }
+
+    void RecordError(const StoreOutcome& outcome, const LineValues& line,
+                     const LineReader::Line& raw) {
         ++stats_.errorLines;
-        if (!logging) return;
-        std::FILE* log = log_.get();
+        std::FILE* log = LogFile();
+        if (log == nullptr) return;
         const std::string& ticker = carried_.ticker;
-        LogLine("Error in line ", raw);
+        LogLine(log, "Error in", raw);
         if (!ticker.empty() &&
             (outcome.missingStock || db_.FindStockOrAlias(LookupName()) == nullptr)) {
             std::fprintf(log, "'%s' - this stock/ticker does not exist in the database\n",
@@ -546,6 +592,11 @@ class ImportRun {
         q->Open = static_cast<float>(open);
         q->High = static_cast<float>(high);
         q->Low = static_cast<float>(low);
+        const std::size_t index = static_cast<std::size_t>(q - stock->Quotations.data());
+        const Quotation* previous = index > 0 ? &stock->Quotations[index - 1] : nullptr;
+        if (previous != nullptr) outcome.previous = *previous;
+        outcome.findings = ascii::CheckBar(*q, previous);
+        if (!hybrid_) outcome.replaced = storedDates_.Record(stock, date);
         if (recalcAD_ || recalcVolume_) storedAnything_ = true;
         return true;
     }
@@ -570,6 +621,9 @@ class ImportRun {
     int continuous_ = -1;
     CarriedValues carried_;
     bool storedAnything_ = false;
+    bool logFailed_ = false;
+    bool dataPass_ = false;
+    ascii::StoredDates storedDates_;
 };
 
 FilePtr OpenForReading(const fs::path& path) {

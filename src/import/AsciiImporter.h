@@ -19,12 +19,16 @@ inline constexpr int kAsciiImportDone = 0;
 inline constexpr int kAsciiImportUnknownKeyword = 3;  // unknown field keyword in $FORMAT
 inline constexpr int kAsciiImportCannotOpen = 4;      // the data file cannot be opened
 
-// Counts of the last import, for callers that report them.
+// Counts of the last import, for callers that report them. Each line counted here, apart from
+// the stored ones, is in "import.log" with its line number and the reason.
 struct AsciiImportStats {
     int dataLines = 0;       // data lines read from both files
     int storedLines = 0;     // quotation and advance/decline lines stored
     int errorLines = 0;      // lines that stored nothing
-    int clampedVolumes = 0;  // volumes or open interests held at the 32-bit range
+    int clampedVolumes = 0;  // lines whose volume or open interest was held at the 32-bit range
+    int replacedLines = 0;   // lines that replaced the quotation an earlier line had stored
+    int warningLines = 0;    // stored lines with an implausible bar or a completed price
+    int intradayLines = 0;   // stored lines whose date carries a time of day
     int addedStocks = 0;
     bool stopped = false;  // $BREAKONERR ended the data file early
 };

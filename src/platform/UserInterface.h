@@ -4,6 +4,7 @@
 // The GUI implements it with widgets; the command-line tool and the tests with
 // ConsoleUserInterface.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +17,12 @@ class UserInterface {
   public:
     virtual ~UserInterface() = default;
     virtual void ShowMessage(std::string_view text) = 0;
+    // A message with a button that opens `file` (a log the message sums up). Without a way to
+    // open files, the message alone.
+    virtual void ShowMessageWithFile(std::string_view text, const std::filesystem::path& file) {
+        (void)file;
+        ShowMessage(text);
+    }
     virtual bool AskYesNo(std::string_view question) = 0;
     // A one-line text prompt with `initial` as the starting text: the text entered, or
     // nothing when the user cancelled.

@@ -222,6 +222,12 @@ TEST_F(MainWindowTest, ImportedFilesAddTheirStocksToTheTreeAndTickerBar) {
     ASSERT_NE(newco, nullptr);
     ASSERT_EQ(newco->Quotations.size(), 2u);
     EXPECT_FLOAT_EQ(newco->Quotations[1].Close, 4.8f);
+    // One message sums the import up.
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(
+        ui.messages[0].rfind("NEWCO.csv: 2 lines stored, 1 lines not stored, 1 stocks added", 0),
+        0u)
+        << ui.messages[0];
     EXPECT_EQ(program->Settings().GetInt("Paths", "ASCIIFileType", 0), 2);
     EXPECT_EQ(Window().TickerBox()->count(), 4);
     EXPECT_EQ(Tree().topLevelItem(0)->child(3)->text(0), "NEWCO");

@@ -74,6 +74,15 @@ TEST(AsciiImportCommand, SeveralFilesWithProgressCancelAndSettings) {
     EXPECT_EQ(settings.GetString("Paths", "ASCIIFileType"), "2");
     // The old log was deleted before the import started.
     EXPECT_EQ(test::ReadText(profile / "import.log").find("old log"), std::string::npos);
+    // One message for all files: a paragraph each, then the totals.
+    EXPECT_EQ(DescribeAsciiImport(results),
+              "A.b: 1 lines stored, 0 lines not stored, 0 stocks added, 0 volumes clamped, 0 lines "
+              "replaced, 0 lines with warnings\n"
+              "B.b: 1 lines stored, 0 lines not stored, 0 stocks added, 0 volumes clamped, 0 lines "
+              "replaced, 0 lines with warnings\n"
+              "C.b: not imported (cancelled)\n"
+              "\nAll 3 files: 2 lines stored, 0 lines not stored, 0 stocks added, 0 volumes "
+              "clamped, 0 lines replaced, 0 lines with warnings\n");
 
     // One file: no progress dialog.
     ui.progress.steps.clear();

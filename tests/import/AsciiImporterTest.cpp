@@ -81,7 +81,7 @@ TEST_F(AsciiImport, QuotedTickerKeepsItsBlankAndAnUnterminatedLastTextIsEmpty) {
     EXPECT_EQ(importer.LastStats().errorLines, 1);
     const std::string log = Log();
     EXPECT_NE(log.find("\nLogging started for '"), std::string::npos);
-    EXPECT_NE(log.find("Error in line 20001101,6,ABC\nTicker name is empty (unknown)\n"),
+    EXPECT_NE(log.find("Error in line 2: 20001101,6,ABC\nTicker name is empty (unknown)\n"),
               std::string::npos);
 }
 
@@ -102,7 +102,8 @@ TEST_F(AsciiImport, ZeroCloseIsAnErrorLineAndBreakOnErrorStopsReading) {
               kAsciiImportDone);
     EXPECT_NE(Quote("S", 2001, 2, 3), nullptr);
     EXPECT_EQ(Quote("S", 2001, 2, 2), nullptr);
-    EXPECT_NE(Log().find("Error in line 2001-02-02 0\nInvalid (close) price\n"), std::string::npos);
+    EXPECT_NE(Log().find("Error in line 2: 2001-02-02 0\nInvalid (close) price\n"),
+              std::string::npos);
 
     db.RemoveStock("S");
     db.AddStock("S");
@@ -244,7 +245,7 @@ TEST_F(AsciiImport, TurnoverGivesTheVolumeAndOverflowIsClamped) {
     EXPECT_EQ(Quote("S", 2001, 2, 2)->Volume, 2147483647);
     EXPECT_EQ(Quote("S", 2001, 2, 3)->Volume, -2147483647 - 1);
     EXPECT_EQ(importer.LastStats().clampedVolumes, 2);
-    EXPECT_NE(Log().find("Volume clamped in line 2001-02-02,4,0,9e12\n"), std::string::npos);
+    EXPECT_NE(Log().find("Volume clamped in line 2: 2001-02-02,4,0,9e12\n"), std::string::npos);
 }
 
 TEST_F(AsciiImport, AdvanceDeclineLines) {
