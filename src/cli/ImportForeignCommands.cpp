@@ -29,26 +29,6 @@ std::string Plural(int n, const char* word) {
     return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
 }
 
-std::string OutcomeText(const MetastockRowResult& r) {
-    using Outcome = MetastockRowResult::Outcome;
-    switch (r.outcome) {
-        case Outcome::NoTicker:
-            return "no ticker, skipped";
-        case Outcome::MissingDataFile:
-            return "data file not found, skipped";
-        case Outcome::UnsupportedFields:
-            return "records of neither 5 nor 7 fields, skipped";
-        case Outcome::Imported:
-        case Outcome::Incomplete:
-            break;
-    }
-    std::string text = Plural(r.stored, "quotation") + " imported";
-    if (r.createdStock) text += " (new stock)";
-    if (r.skipped > 0) text += ", " + Plural(r.skipped, "unsound record") + " skipped";
-    if (r.outcome == Outcome::Incomplete) text += ", stopped early: the data could not be read";
-    return text;
-}
-
 }  // namespace
 
 int RunImportMetastock(Context& ctx, std::vector<std::string>& args) {
@@ -102,7 +82,7 @@ int RunImportMetastock(Context& ctx, std::vector<std::string>& args) {
     const MetastockImportSummary summary = importer.Import();
     for (const MetastockRowResult& r : summary.rows) {
         const std::string name = r.ticker.empty() ? "row " + std::to_string(r.row + 1) : r.ticker;
-        std::fprintf(ctx.out, "%s: %s\n", name.c_str(), OutcomeText(r).c_str());
+        std::fprintf(ctx.out, "%s: %s\n", name.c_str(), MetastockRowText(r).c_str());
     }
     return ctx.SaveWorkspace() ? kSuccess : kFailure;
 }

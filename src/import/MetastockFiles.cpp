@@ -78,6 +78,7 @@ std::optional<MetastockIndex> ReadMetastockIndex(const fs::path& dir) {
             MetastockSecurity s;
             s.fileNumber = r[0];
             s.fields = r[4];
+            s.intraday = r[33] == 'I';
             s.fullName = FieldText(r + 7, 16);
             s.firstDate = MbfToIeee(GetU32LE(r + 25));
             s.lastDate = MbfToIeee(GetU32LE(r + 29));
@@ -98,6 +99,7 @@ std::optional<MetastockIndex> ReadMetastockIndex(const fs::path& dir) {
             MetastockSecurity s;
             s.fileNumber = r[2];
             s.fields = r[6];
+            s.intraday = r[60] == 'I';
             s.ticker = FieldText(r + 11, 32 - 11);
             s.fullName = FieldText(r + 32, 64 - 32);
             s.firstDate = GetF32LE(r + 64);
@@ -113,10 +115,26 @@ fs::path MetastockDataPath(const fs::path& dir, int fileNumber) {
     return MatchNoCase(dir, "F" + std::to_string(fileNumber) + ".dat");
 }
 
-MetastockDataReader::MetastockDataReader(const fs::path& path, int fields) : fields_(fields) {
-    if (fields != 5 && fields != 7) {
-        status_ = Status::FileError("data file with " + std::to_string(fields) + " fields", path, 0,
-                                    StatusCode::NotSupported);
+std::string MetastockLayoutText(int fields, bool intraday) {
+    if (!intraday && fields == 5) return "date, high, low, close, volume";
+    if (!intraday && fields == 7) return "date, open, high, low, close, volume, open interest";
+    if (intraday && fields == 7) return "date, time, open, high, low, close, volume";
+    if (intraday && fields == 8) {
+        return "date, time, open, high, low, close, volume, open interest";
+    }
+    return std::string(intraday ? "intraday" : "daily") + " records of " + std::to_string(fields) +
+           " fields";
+}
+
+bool IsReadableMetastockLayout(int fields, bool intraday) {
+    return intraday ? fields == 7 || fields == 8 : fields == 5 || fields == 7;
+}
+
+MetastockDataReader::MetastockDataReader(const fs::path& path, int fields, bool intraday)
+    : fields_(fields), intraday_(intraday) {
+    if (!IsReadableMetastockLayout(fields, intraday)) {
+        status_ = Status::FileError(MetastockLayoutText(fields, intraday) + ", a layout not read",
+                                    path, 0, StatusCode::NotSupported);
         return;
     }
     if (!IsRegularFile(path)) {
@@ -152,6 +170,29 @@ bool MetastockDataReader::Fill() {
 }
 
 bool MetastockDataReader::Next(Quotation& out) {
+    if (!intraday_) return NextRecord(out);
+    if (!hasPending_ && !NextRecord(pending_)) return false;
+    out = pending_;
+    hasPending_ = false;
+    Quotation rec;
+    while (NextRecord(rec)) {
+        if (rec.Date != out.Date) {
+            pending_ = rec;
+            hasPending_ = true;
+            break;
+        }
+        out.High = std::max(out.High, rec.High);
+        out.Low = std::min(out.Low, rec.Low);
+        out.Close = rec.Close;
+        out.Volume = static_cast<std::int32_t>(
+            std::min<std::int64_t>(std::int64_t{out.Volume} + rec.Volume, INT32_MAX));
+        out.OpenInt = rec.OpenInt;
+        ++merged_;
+    }
+    return true;
+}
+
+bool MetastockDataReader::NextRecord(Quotation& out) {
     if (!status_) return false;
     for (;;) {
         if (pos_ >= buffer_.size() && !Fill()) return false;
@@ -163,7 +204,7 @@ bool MetastockDataReader::Next(Quotation& out) {
 }
 
 bool MetastockDataReader::Decode(const std::uint8_t* rec, Quotation& out) const {
-    float f[7];
+    float f[8];
     for (int i = 0; i < fields_; ++i) f[i] = MbfToIeee(GetU32LE(rec + std::ptrdiff_t{4} * i));
     const PackedDate date = MetastockDate(f[0]);
     if (date == kNoDate) return false;
@@ -177,12 +218,14 @@ bool MetastockDataReader::Decode(const std::uint8_t* rec, Quotation& out) const 
         q.Volume = SaturateToCount(f[4]);
         q.OpenInt = 0;
     } else {
-        q.Open = f[1];
-        q.High = f[2];
-        q.Low = f[3];
-        q.Close = f[4];
-        q.Volume = SaturateToCount(f[5]);
-        q.OpenInt = SaturateToCount(f[6]);
+        // Intraday records carry the time of day after the date; it is not kept.
+        const float* p = intraday_ ? f + 2 : f + 1;
+        q.Open = p[0];
+        q.High = p[1];
+        q.Low = p[2];
+        q.Close = p[3];
+        q.Volume = SaturateToCount(p[4]);
+        q.OpenInt = fields_ == (intraday_ ? 8 : 7) ? SaturateToCount(p[5]) : 0;
     }
     if (!IsPrice(q.Close) || !IsPrice(q.High) || !IsPrice(q.Low)) return false;
     if (!IsPrice(q.Open)) q.Open = q.Close;

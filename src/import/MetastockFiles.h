@@ -36,9 +36,10 @@ std::string MetastockDateText(double value);
 // One entry of MASTER or EMASTER.
 struct MetastockSecurity {
     int fileNumber = 0;
-    int fields = 0;        // 5: date, high, low, close, volume; 7: date, OHLC, volume, open int.
-    std::string ticker;    // as stored, up to its first zero byte (MASTER pads with blanks)
-    std::string fullName;  // likewise
+    int fields = 0;         // numbers per data record (MetastockLayoutText says which)
+    bool intraday = false;  // the time frame 'I': records carry a time after the date
+    std::string ticker;     // as stored, up to its first zero byte (MASTER pads with blanks)
+    std::string fullName;   // likewise
     double firstDate = 0;
     double lastDate = 0;
 };
@@ -58,17 +59,26 @@ std::optional<MetastockIndex> ReadMetastockIndex(const std::filesystem::path& di
 // The data file of a file number: dir/F<n>.dat, matched without regard to case.
 std::filesystem::path MetastockDataPath(const std::filesystem::path& dir, int fileNumber);
 
+// The fields of a data record, in order, for a number of fields and a time frame: daily records
+// of 5 (date, high, low, close, volume) or 7 (date, open, high, low, close, volume, open
+// interest); intraday records of 7 (date, time, open, high, low, close, volume) or 8 (the same
+// and open interest). Other layouts are not read; the text then says what they are.
+std::string MetastockLayoutText(int fields, bool intraday);
+bool IsReadableMetastockLayout(int fields, bool intraday);
+
 // Reads the quotation records of one data file, the header record skipped, a final partial
-// record ignored. Each record is decoded into a Quotation (Mark and Reduction 0); with 5 fields
-// Open is the close and OpenInt 0. Records with an invalid date, or a close, high or low that is
-// not a positive number, are counted in `skipped` and not delivered; an open that is not a
-// positive number becomes the close; volume and open interest are truncated and held to
-// 0..INT32_MAX.
+// record ignored. Each record is decoded into a Quotation (Mark and Reduction 0); without an
+// open field Open is the close, without open interest OpenInt 0. Records with an invalid date,
+// or a close, high or low that is not a positive number, are counted in `skipped` and not
+// delivered; an open that is not a positive number becomes the close; volume and open interest
+// are truncated and held to 0..INT32_MAX. Intraday records of one date that follow each other
+// are delivered as one daily bar: the first open, the highest high, the lowest low, the last
+// close and open interest, the summed volume (`merged` counts the records merged into another).
 class MetastockDataReader {
   public:
-    // Opens the file; fields must be 5 or 7. Failures: NotSupported (another field count),
+    // Opens the file. Failures: NotSupported (a layout IsReadableMetastockLayout refuses),
     // NotFound or IoError (no regular file there, or it cannot be opened or read).
-    MetastockDataReader(const std::filesystem::path& path, int fields);
+    MetastockDataReader(const std::filesystem::path& path, int fields, bool intraday = false);
     ~MetastockDataReader();
     MetastockDataReader(const MetastockDataReader&) = delete;
     MetastockDataReader& operator=(const MetastockDataReader&) = delete;
@@ -77,15 +87,21 @@ class MetastockDataReader {
     // The next sound record; false at the end of the file (or on a read error: status()).
     bool Next(Quotation& out);
     int skipped() const { return skipped_; }
+    int merged() const { return merged_; }
 
   private:
     bool Fill();
+    bool NextRecord(Quotation& out);
     bool Decode(const std::uint8_t* rec, Quotation& out) const;
 
     std::unique_ptr<InputFile> file_;
     std::filesystem::path path_;
     Status status_;
     int fields_ = 0;
+    bool intraday_ = false;
+    Quotation pending_;  // an intraday record read ahead, of the next day
+    bool hasPending_ = false;
+    int merged_ = 0;
     std::size_t recordSize_ = 0;
     std::uint64_t offset_ = 0;
     std::vector<std::uint8_t> buffer_;

@@ -1,5 +1,6 @@
 #include "import/MetastockImporter.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "database/FixedText.h"
@@ -60,6 +61,33 @@ std::string IndexText(std::string_view text) {
 
 }  // namespace
 
+std::string MetastockRowText(const MetastockRowResult& r) {
+    using Outcome = MetastockRowResult::Outcome;
+    const auto count = [](int n, const char* word) {
+        return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+    };
+    switch (r.outcome) {
+        case Outcome::NoTicker:
+            return "no ticker, skipped";
+        case Outcome::MissingDataFile:
+            return "data file not found, skipped";
+        case Outcome::UnsupportedFields:
+            return "layout not read (" + r.layout + "), skipped";
+        case Outcome::Imported:
+        case Outcome::Incomplete:
+            break;
+    }
+    std::string text = count(r.stored, "quotation") + " imported";
+    if (r.createdStock) text += " (new stock)";
+    if (r.merged > 0) text += ", " + count(r.merged, "intraday record") + " merged into daily bars";
+    if (r.replaced > 0) {
+        text += ", " + count(r.replaced, "record") + " replaced an earlier record of the same date";
+    }
+    if (r.skipped > 0) text += ", " + count(r.skipped, "unsound record") + " skipped";
+    if (r.outcome == Outcome::Incomplete) text += ", stopped early: the data could not be read";
+    return text;
+}
+
 std::string MetastockNoIndexMessage(const std::string& folder) {
     return "No 'MASTER' or 'EMASTER' file found\nin directory '" + folder +
            "'.\nYou should select the directory\nwhere MASTER or EMASTER file is located\n"
@@ -99,6 +127,7 @@ bool MetastockImporter::OpenFolder(const fs::path& folder) {
         row.to = MetastockDateText(s.lastDate);
         row.checked = true;
         row.value = s.fileNumber * 65536 + s.fields;
+        row.intraday = s.intraday;
         rows_.push_back(std::move(row));
     }
     return true;
@@ -123,6 +152,7 @@ MetastockImportSummary MetastockImporter::Import() {
     MetastockImportSummary summary;
     ProgressReporter& progress = ui_.Progress();
     const int total = static_cast<int>(rows_.size());
+    std::vector<PackedDate> written;
     for (int i = 0; i < total; ++i) {
         const MetastockRow& row = rows_[static_cast<std::size_t>(i)];
         if (!row.checked) continue;
@@ -146,7 +176,9 @@ MetastockImportSummary MetastockImporter::Import() {
             continue;
         }
 
-        MetastockDataReader reader(MetastockDataPath(folder_, row.FileNumber()), row.Fields());
+        result.layout = MetastockLayoutText(row.Fields(), row.intraday);
+        MetastockDataReader reader(MetastockDataPath(folder_, row.FileNumber()), row.Fields(),
+                                   row.intraday);
         if (!reader.status()) {
             // Nothing can be read: the security is skipped without leaving an empty stock.
             result.outcome = reader.status().Code() == StatusCode::NotSupported
@@ -164,6 +196,7 @@ MetastockImportSummary MetastockImporter::Import() {
         }
 
         Quotation rec;
+        written.clear();
         while (reader.Next(rec)) {
             Quotation* q = db_.AddQuotation(*stock, rec.Date);
             if (q == nullptr) {
@@ -171,10 +204,16 @@ MetastockImportSummary MetastockImporter::Import() {
                 break;
             }
             *q = rec;
-            ++result.stored;
+            written.push_back(rec.Date);
         }
+        // A date written twice holds one quotation: the later record's.
+        std::sort(written.begin(), written.end());
+        const auto distinct = std::unique(written.begin(), written.end()) - written.begin();
+        result.stored = static_cast<int>(distinct);
+        result.replaced = static_cast<int>(written.size()) - result.stored;
         if (!reader.status()) result.outcome = Outcome::Incomplete;
         result.skipped = reader.skipped();
+        result.merged = reader.merged();
         summary.rows.push_back(std::move(result));
     }
     progress.Close();

@@ -25,6 +25,7 @@ struct MetastockRow {
     std::string to;
     bool checked = true;
     std::int32_t value = 0;  // file number * 65536 + number of fields
+    bool intraday = false;   // the index gives the time frame 'I': records carry a time
 
     int FileNumber() const { return value >> 16; }
     int Fields() const { return value & 0xFFFF; }
@@ -36,16 +37,23 @@ struct MetastockRowResult {
         Imported,           // the data file was read (stored may still be 0)
         NoTicker,           // the row's ticker is blank: nothing to store it under
         MissingDataFile,    // F<n>.dat is absent or not a readable file
-        UnsupportedFields,  // neither 5 nor 7 fields per record
+        UnsupportedFields,  // a record layout that is not read (`layout` names it)
         Incomplete,         // stopped by a read error or a stock whose older data is unreadable
     };
     int row = 0;
     std::string ticker;  // the stock's ticker (or the row's ticker when none was reached)
     Outcome outcome = Outcome::Imported;
     bool createdStock = false;
-    int stored = 0;   // quotations written
-    int skipped = 0;  // records left out because they do not decode to a sound quotation
+    std::string layout;  // the fields of a record, as MetastockLayoutText gives them
+    int stored = 0;      // quotations written, one per date
+    int replaced = 0;    // records whose date an earlier record of the file had stored
+    int merged = 0;      // intraday records merged into the daily bar of an earlier one
+    int skipped = 0;     // records left out because they do not decode to a sound quotation
 };
+
+// What became of a row, in words: "12 quotations imported (new stock)", "layout not read
+// (...), skipped", ...
+std::string MetastockRowText(const MetastockRowResult& result);
 
 struct MetastockImportSummary {
     std::vector<MetastockRowResult> rows;

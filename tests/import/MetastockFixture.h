@@ -48,11 +48,13 @@ struct MsSecurity {
     std::string fullName;
     float firstDate = 0;
     float lastDate = 0;
+    char timeFrame = 0;  // 'I' for intraday records; 0 leaves the byte as other tools do
 };
 
-// One data record; with 5 fields open and open interest are not written.
+// One data record; with 5 fields open and open interest are not written, the time only in
+// intraday files.
 struct MsRecord {
-    float date = 0, open = 0, high = 0, low = 0, close = 0, volume = 0, openInt = 0;
+    float date = 0, open = 0, high = 0, low = 0, close = 0, volume = 0, openInt = 0, time = 0;
 };
 
 // MASTER: 53-byte header with the record count, 53-byte records, names blank-padded.
@@ -70,6 +72,7 @@ inline std::vector<std::uint8_t> MasterBytes(const std::vector<MsSecurity>& list
         PutText(b, r + 7, s.fullName, 16, ' ');
         PutMbf(b, r + 25, s.firstDate);
         PutMbf(b, r + 29, s.lastDate);
+        b[r + 33] = static_cast<std::uint8_t>(s.timeFrame);
         PutText(b, r + 36, s.ticker, 14, ' ');
     }
     return b;
@@ -91,13 +94,15 @@ inline std::vector<std::uint8_t> EMasterBytes(const std::vector<MsSecurity>& lis
         PutText(b, r + 32, s.fullName.substr(0, 31), 32, '\0');
         PutLE32(b, r + 64, std::bit_cast<std::uint32_t>(s.firstDate));
         PutLE32(b, r + 72, std::bit_cast<std::uint32_t>(s.lastDate));
+        b[r + 60] = static_cast<std::uint8_t>(s.timeFrame);
     }
     return b;
 }
 
 // A data file: a header record (its bytes 2..3 the number of records including the header),
 // then one record of `fields` MBF numbers per quotation.
-inline std::vector<std::uint8_t> DataFileBytes(int fields, const std::vector<MsRecord>& recs) {
+inline std::vector<std::uint8_t> DataFileBytes(int fields, const std::vector<MsRecord>& recs,
+                                               bool intraday = false) {
     const std::size_t size = 4 * static_cast<std::size_t>(fields);
     std::vector<std::uint8_t> b(size * (recs.size() + 1), 0);
     PutLE16(b, 2, static_cast<std::uint16_t>(recs.size() + 1));
@@ -105,7 +110,9 @@ inline std::vector<std::uint8_t> DataFileBytes(int fields, const std::vector<MsR
         const std::size_t r = size * (i + 1);
         const MsRecord& q = recs[i];
         const std::vector<float> v =
-            fields == 5
+            intraday ? std::vector<float>{q.date, q.time,  q.open,   q.high,
+                                          q.low,  q.close, q.volume, q.openInt}
+            : fields == 5
                 ? std::vector<float>{q.date, q.high, q.low, q.close, q.volume}
                 : std::vector<float>{q.date, q.open, q.high, q.low, q.close, q.volume, q.openInt};
         for (std::size_t k = 0; k < v.size() && k < static_cast<std::size_t>(fields); ++k) {
@@ -124,8 +131,9 @@ inline void WriteEMaster(const std::filesystem::path& dir, const std::vector<MsS
     WriteBytes(dir / name, EMasterBytes(list));
 }
 inline void WriteDataFile(const std::filesystem::path& dir, int fileNumber, int fields,
-                          const std::vector<MsRecord>& recs) {
-    WriteBytes(dir / ("F" + std::to_string(fileNumber) + ".DAT"), DataFileBytes(fields, recs));
+                          const std::vector<MsRecord>& recs, bool intraday = false) {
+    WriteBytes(dir / ("F" + std::to_string(fileNumber) + ".DAT"),
+               DataFileBytes(fields, recs, intraday));
 }
 
 }  // namespace velmora::test

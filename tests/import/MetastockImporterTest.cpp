@@ -233,5 +233,60 @@ TEST(MetastockImporter, UncheckedRowsAndCancel) {
     EXPECT_EQ(f.db.FindStock("S4"), nullptr);
 }
 
+TEST(MetastockImporter, IntradayRecordsBecomeDailyBarsAndUnknownLayoutsAreRefused) {
+    Fixture f;
+    // A time of day such as 093000 read as a price would be far above every real one.
+    test::WriteEMaster(f.dir.path(), {{1, 7, "MIN", "Minute bars", 1010201, 1010202, 'I'},
+                                      {2, 8, "MINOI", "With open interest", 1, 2, 'I'},
+                                      {3, 6, "SIX", "Six fields", 1, 2, 'I'}});
+    test::WriteDataFile(f.dir.path(), 1, 7,
+                        {{1010201, 10, 11, 9, 10.5f, 100, 0, 93000},
+                         {1010201, 10.5f, 12, 10, 11, 50, 0, 93100},
+                         {1010201, 11, 11.5f, 8, 9, 70, 0, 160000},
+                         {1010202, 9, 9.5f, 8.5f, 9.25f, 30, 0, 93000}},
+                        true);
+    test::WriteDataFile(f.dir.path(), 2, 8, {{1010201, 5, 6, 4, 5.5f, 10, 77, 93000}}, true);
+    test::WriteDataFile(f.dir.path(), 3, 6, {{1010201, 93000, 6, 4, 5.5f, 10}});
+    ASSERT_TRUE(f.importer.OpenFolder(f.dir.path()));
+    const auto summary = f.importer.Import();
+    ASSERT_EQ(summary.rows.size(), 3u);
+    EXPECT_EQ(summary.rows[0].stored, 2);
+    EXPECT_EQ(summary.rows[0].merged, 2);
+    ASSERT_EQ(f.db.FindStock("MIN")->Quotations.size(), 2u);
+    const Quotation* day = QuoteOn(f.db, "MIN", MakeDate(2001, 2, 1));
+    EXPECT_FLOAT_EQ(day->Open, 10);
+    EXPECT_FLOAT_EQ(day->High, 12);
+    EXPECT_FLOAT_EQ(day->Low, 8);
+    EXPECT_FLOAT_EQ(day->Close, 9);
+    EXPECT_EQ(day->Volume, 220);
+    EXPECT_EQ(MetastockRowText(summary.rows[0]),
+              "2 quotations imported (new stock), 2 intraday records merged into daily bars");
+    const Quotation* oi = QuoteOn(f.db, "MINOI", MakeDate(2001, 2, 1));
+    ASSERT_NE(oi, nullptr);
+    EXPECT_FLOAT_EQ(oi->Open, 5);
+    EXPECT_EQ(oi->OpenInt, 77);
+    EXPECT_EQ(summary.rows[2].outcome, Outcome::UnsupportedFields);
+    EXPECT_EQ(MetastockRowText(summary.rows[2]),
+              "layout not read (intraday records of 6 fields), skipped");
+    EXPECT_EQ(f.db.FindStock("SIX"), nullptr);
+}
+
+TEST(MetastockImporter, TheCountIsOfStoredQuotationsWhenADateRepeats) {
+    Fixture f;
+    test::WriteMaster(f.dir.path(), {{1, 7, "DUP", "Duplicate", 1010201, 1010201}});
+    test::WriteDataFile(f.dir.path(), 1, 7,
+                        {{1010201, 1, 2, 0.5f, 1.5f, 10, 0}, {1010201, 3, 4, 2.5f, 3.5f, 20, 0}});
+    ASSERT_TRUE(f.importer.OpenFolder(f.dir.path()));
+    const auto summary = f.importer.Import();
+    ASSERT_EQ(summary.rows.size(), 1u);
+    EXPECT_EQ(summary.rows[0].stored, 1);
+    EXPECT_EQ(summary.rows[0].replaced, 1);
+    ASSERT_EQ(f.db.FindStock("DUP")->Quotations.size(), 1u);
+    EXPECT_FLOAT_EQ(f.db.FindStock("DUP")->Quotations[0].Close, 3.5f);
+    EXPECT_EQ(MetastockRowText(summary.rows[0]),
+              "1 quotation imported (new stock), 1 record replaced an earlier record of the "
+              "same date");
+}
+
 }  // namespace
 }  // namespace velmora

@@ -146,6 +146,14 @@ void MetastockImportDialog::Import() {
     if (!importer_.ImportEnabled()) return;
     summary_ = importer_.Import();
     ShowImported(context_);
+    // Securities that were not read whole are named with the reason.
+    std::string refused;
+    for (const MetastockRowResult& r : summary_.rows) {
+        if (r.outcome != MetastockRowResult::Outcome::Imported) {
+            refused.append(r.ticker).append(": ").append(MetastockRowText(r)).append("\n");
+        }
+    }
+    if (!refused.empty()) context_.Services().ui.ShowMessage(refused);
     accept();
 }
 
