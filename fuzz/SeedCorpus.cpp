@@ -237,6 +237,12 @@ void ImportTypesSeeds(const fs::path& dir) {
          "<TICKER>,<PER>,<DTYYYYMMDD>\nA,D,20240102,000000,58.10,58.95,"
          "57.80,58.60,20120,0\n"},
         {"semicolon-dmy.format", "Date;Open\n02.01.2024;7.52;7.61;7.44;7.58;40500\n"},
+        {"csv-us.format",
+         "\357\273\277Date,Open,High,Low,Close,Volume\n01/02/2024,185.20,186.10,183.90,185.64,"
+         "3e9\n"},
+        {"csv-intraday.format",
+         "Datetime,Open\n2024-01-02 09:30,30.10,30.25,30.05,30.20,1200\n"
+         "2024-01-02 09:31,30.20,30.40,30.15,30.35,900\n"},
     };
     int n = 0;
     for (const auto& [format, sample] : samples) {

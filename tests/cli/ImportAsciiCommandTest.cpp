@@ -42,6 +42,8 @@ TEST(ImportAsciiCommand, EveryShippedFormatImportsItsSample) {
         {"3", "MIRALD.csv", "MIRALD", "4 lines stored"},
         {"4", "daily-export.txt", "CELMIR", "8 lines stored"},
         {"5", "TERVOS.csv", "TERVOS", "4 lines stored"},
+        {"7", "HALDEN.csv", "HALDEN", "4 lines stored"},
+        {"8", "NORVIK.csv", "NORVIK", "5 lines stored"},
     };
     for (const auto& c : cases) {
         const CliRun r =
@@ -49,6 +51,15 @@ TEST(ImportAsciiCommand, EveryShippedFormatImportsItsSample) {
                     {"import", "ascii", (samples / c.sample).string(), "--type", c.type});
         EXPECT_EQ(r.status, kSuccess) << c.sample;
         EXPECT_NE(r.out.find(": done (0); " + std::string(c.stored)), std::string::npos) << r.out;
+        // The header line is the one line not stored, and the log tells where to look.
+        if (std::string(c.type) == "2") {
+            EXPECT_NE(r.out.find(" lines stored, 1 lines not stored, 1 stocks added, 0 volumes "
+                                 "clamped, 0 lines replaced, 0 lines with warnings\n"
+                                 "  1 lines not stored: import.log says why\nEach line is in " +
+                                 (profile / "import.log").string() + "\n"),
+                      std::string::npos)
+                << r.out;
+        }
         // Saved: a later run sees the stock.
         const CliRun q = Command(profile.path(), ws.path(), {"quotes", c.ticker});
         EXPECT_EQ(q.status, kSuccess) << c.ticker;

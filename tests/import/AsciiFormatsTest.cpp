@@ -110,5 +110,25 @@ TEST_F(ShippedFormats, DefaultFormatNeedsAnExistingStock) {
     ExpectQuote("DELMAR", MakeDate(2024, 1, 3), 22.30f, 22.35f, 21.70f, 21.85f, 17250);
 }
 
+TEST_F(ShippedFormats, UsExportWithFourDigitYears) {
+    const auto r = ImportSample("HALDEN.csv", "csv-us.format");
+    EXPECT_EQ(r.stats.storedLines, 4);
+    EXPECT_EQ(r.stats.errorLines, 1);  // the header line
+    EXPECT_EQ(r.stats.addedStocks, 1);
+    ExpectQuote("HALDEN", MakeDate(2024, 1, 2), 185.20f, 186.10f, 183.90f, 185.64f, 82488700);
+    ExpectQuote("HALDEN", MakeDate(2024, 1, 5), 181.99f, 182.76f, 180.17f, 181.18f, 62303300);
+}
+
+TEST_F(ShippedFormats, IntradayBarsMergedIntoDailyBars) {
+    const auto r = ImportSample("NORVIK.csv", "csv-intraday.format");
+    EXPECT_EQ(r.stats.storedLines, 5);
+    EXPECT_EQ(r.stats.replacedLines, 0);
+    EXPECT_EQ(r.stats.intradayLines, 5);
+    ASSERT_NE(db.FindStock("NORVIK"), nullptr);
+    EXPECT_EQ(db.FindStock("NORVIK")->Quotations.size(), 2u);
+    ExpectQuote("NORVIK", MakeDate(2024, 1, 2), 30.10f, 30.40f, 29.90f, 29.95f, 3600);
+    ExpectQuote("NORVIK", MakeDate(2024, 1, 3), 30.00f, 30.10f, 29.70f, 30.02f, 1800);
+}
+
 }  // namespace
 }  // namespace velmora
