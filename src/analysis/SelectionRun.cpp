@@ -30,8 +30,52 @@ void ListYield(StockYield& yield, ResultList& results) {
     yield.then = nullptr;
 }
 
-// The loop on the calling thread with the runner's engine, the database's stocks changed in
-// place while each is run.
+// A stock whose older quotations a run needs is run as `copy`, filled with its full history,
+// so that the stock itself stays as it is. Gives the stock to run: the stock or the copy.
+const Stock* PrepareStock(const Database& db, const Stock& stock,
+                          const AnalysisSelection& selection, Stock& copy, Status& load) {
+    if (!NeedsOlderQuotations(stock, selection)) return &stock;
+    copy = stock;
+    load = db.ReadFullHistory(stock, copy.Quotations);
+    copy.FirstLoadedDate = 0;
+    copy.SkippedCount = 0;
+    return &copy;
+}
+
+// Whether loading the stock's older quotations and dropping them again after the run would
+// leave the stock as it is (it normally does; a changed stock keeps its full history). Drops
+// them from the copy to see.
+bool DropLeavesStockAsItWas(Stock& copy, const Stock& stock) {
+    DropQuotationsBefore(copy, stock.FirstLoadedDate);
+    return copy.Quotations.size() == stock.Quotations.size() &&
+           copy.FirstLoadedDate == stock.FirstLoadedDate && copy.SkippedCount == stock.SkippedCount;
+}
+
+// On one thread, once a stock ran as a copy: where loading and dropping its older quotations
+// would not leave it as it is, that is done to the stock itself, so it ends as a run that
+// loads them into the stock leaves it.
+class CopyRunEnd {
+  public:
+    CopyRunEnd(Database& db, Stock& stock, const AnalysisSelection& selection, Stock& copy,
+               const Stock* target)
+        : db_(db), stock_(stock), selection_(selection), copy_(copy), used_(target == &copy) {}
+    CopyRunEnd(const CopyRunEnd&) = delete;
+    CopyRunEnd& operator=(const CopyRunEnd&) = delete;
+    ~CopyRunEnd() {
+        if (used_ && !DropLeavesStockAsItWas(copy_, stock_)) {
+            const OlderQuotationsForRun again(db_, stock_, selection_);
+        }
+    }
+
+  private:
+    Database& db_;
+    Stock& stock_;
+    const AnalysisSelection& selection_;
+    Stock& copy_;
+    bool used_;
+};
+
+// The loop on the calling thread with the runner's engine.
 AnalysisOutcome RunOnOneThread(const SelectionRunner& runner, const std::string& text,
                                const AnalysisSelection& selection, SignalsNeeded needed,
                                ResultList& results, const StockStep& step) {
@@ -40,6 +84,7 @@ AnalysisOutcome RunOnOneThread(const SelectionRunner& runner, const std::string&
     const bool showProgress = selection.applyTo != ApplyTo::CurrentStock;
     AnalysisOutcome outcome = AnalysisOutcome::Completed;
     StockYield yield;
+    Stock copy;
     const int total = db.StockCount();
     for (int index = 0; index < total && outcome == AnalysisOutcome::Completed; ++index) {
         Stock& stock = *db.StockAt(index);
@@ -49,17 +94,21 @@ AnalysisOutcome RunOnOneThread(const SelectionRunner& runner, const std::string&
             outcome = AnalysisOutcome::Cancelled;
             break;
         }
-        const OlderQuotationsForRun older(db, stock, selection);
-        if (!older.LoadStatus()) {
-            // A run over only the recent part of the asked-for history would mislead.
-            ui.ShowMessage(older.LoadStatus().ToString());
+        Status load;
+        const Stock* target = PrepareStock(db, stock, selection, copy, load);
+        if (!load) {
+            // What a failed load does to the stock (a file of no stock file ends its partial
+            // state); a run over only the recent part of the asked-for history would mislead.
+            const OlderQuotationsForRun again(db, stock, selection);
+            ui.ShowMessage(load.ToString());
             outcome = AnalysisOutcome::HistoryUnreadable;
             break;
         }
-        if (stock.Quotations.empty()) continue;
+        const CopyRunEnd end(db, stock, selection, copy, target);
+        if (target->Quotations.empty()) continue;
         {
-            // The run ends before the stock's older quotations are dropped again.
-            FormulaRun run = runner.engine.BeginRun(stock);
+            FormulaRun run = target == &stock ? runner.engine.BeginRun(stock)
+                                              : runner.engine.BeginRun(*target, &stock);
             run.Execute(text);
             const SignalArrays arrays{run.GetArray("buy"), run.GetArray("sell")};
             if (!HasNeeded(arrays, needed)) {
@@ -67,7 +116,7 @@ AnalysisOutcome RunOnOneThread(const SelectionRunner& runner, const std::string&
                 outcome = AnalysisOutcome::MissingAssignments;
                 break;
             }
-            step(stock, arrays, yield);
+            step(*target, arrays, yield);
         }
         ListYield(yield, results);
         if (runner.engine.ErrorFlag()) outcome = AnalysisOutcome::FormulaError;
@@ -178,15 +227,8 @@ void ParallelRun::Work() {
 }
 
 void ParallelRun::RunStock(Worker& worker, const Stock& stock, StockResult& out) {
-    const Stock* target = &stock;
-    if (NeedsOlderQuotations(stock, selection_)) {
-        worker.copy = stock;
-        out.load = runner_.db.ReadFullHistory(stock, worker.copy.Quotations);
-        if (!out.load) return;
-        worker.copy.FirstLoadedDate = 0;
-        worker.copy.SkippedCount = 0;
-        target = &worker.copy;
-    }
+    const Stock* target = PrepareStock(runner_.db, stock, selection_, worker.copy, out.load);
+    if (!out.load) return;
     if (target->Quotations.empty()) {
         out.noQuotations = true;
     } else {
@@ -204,13 +246,7 @@ void ParallelRun::RunStock(Worker& worker, const Stock& stock, StockResult& out)
         out.reports = std::move(worker.sink.reports);
         worker.sink.reports.clear();
     }
-    if (target == &worker.copy) {
-        // What the stock would hold once its older quotations were dropped again.
-        DropQuotationsBefore(worker.copy, stock.FirstLoadedDate);
-        out.restore = worker.copy.Quotations.size() != stock.Quotations.size() ||
-                      worker.copy.FirstLoadedDate != stock.FirstLoadedDate ||
-                      worker.copy.SkippedCount != stock.SkippedCount;
-    }
+    out.restore = target == &worker.copy && !DropLeavesStockAsItWas(worker.copy, stock);
 }
 
 StockResult& ParallelRun::WaitFor(std::size_t ordinal) {

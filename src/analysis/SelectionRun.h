@@ -7,9 +7,10 @@
 // (kMissingBuySell is shown), a stock whose older quotations cannot be read (the reason is
 // shown) or a formula error ends the loop.
 //
-// On several threads the stocks are run by a pool of workers, each with an engine of its own,
-// while the database stays unchanged: a stock whose older quotations the run needs is run as a
-// private copy holding its full history. The calling thread takes the stocks' results in
+// A stock whose older quotations the run needs is run as a private copy holding its full
+// history, so the database stays unchanged during the run and memory holds one full history
+// per thread at most. On several threads the stocks are run by a pool of workers, each with an
+// engine of its own. The calling thread takes the stocks' results in
 // database order and does everything the user sees (progress, messages, the engine's error
 // reports, the rows), so the list, the messages and where the run stops are those of a run on
 // one thread. A cancel stops the workers after the stock each is running.
