@@ -55,7 +55,9 @@ if(HELP2MAN)
         add_custom_command(
             OUTPUT ${page}
             COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
-            COMMAND ${CMAKE_COMMAND} -DHELP2MAN=${HELP2MAN} -DPROGRAM=$<TARGET_FILE:${program}>
+            # A sanitized build's leak report is not the man page's business.
+            COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
+                    ${CMAKE_COMMAND} -DHELP2MAN=${HELP2MAN} -DPROGRAM=$<TARGET_FILE:${program}>
                     -DNAME=${name} -DINCLUDE=${packaging}/${program}.h2m -DOUTPUT=${page}
                     -DCOMMANDS=${commands} -P ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
             DEPENDS ${program} ${packaging}/${program}.h2m ${PROJECT_SOURCE_DIR}/cmake/ManPage.cmake
