@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "database/TickerFile.h"
 #include "database/Workspace.h"
 #include "platform/Saturate.h"
 #include "portfolio/Portfolio.h"
@@ -118,6 +119,10 @@ Stock* StockMaintenance::NewStock(std::string_view ticker) {
         ui_.ShowMessage(kStockExists);
         return nullptr;
     }
+    if (const Status free = CheckTickerFile(db_, CutTicker(ticker)); !free) {
+        ui_.ShowMessage(free.ToString());
+        return nullptr;
+    }
     Stock* stock = db_.AddStock(ticker);
     MakeCurrent(current_, kCurrentRebuildTree | kCurrentSelect);
     return stock;
@@ -189,6 +194,12 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
         return false;
     }
     const bool tickerChanged = newTicker != oldTicker;
+    if (tickerChanged) {
+        if (const Status free = CheckTickerFile(db_, newTicker, &stock); !free) {
+            ui_.ShowMessage(free.ToString());
+            return false;
+        }
+    }
     // A save takes the quotations still on disk from the file named after the ticker, so they
     // come into memory before a rename; a stock whose file cannot give them is left unchanged.
     if (tickerChanged && !LoadFullHistory(stock)) return false;

@@ -5,9 +5,9 @@
 
 #include <QJSValue>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QVariant>
+#include <memory>
 
 #include "automation/AutomationContext.h"
 
@@ -21,6 +21,14 @@ inline constexpr char kAutomationProgId[] = "Tarvik.Application";
 inline constexpr char kAutomationVersion[] = "3.22.0";
 inline constexpr char kActiveDocumentReadOnly[] =
     "Application.ActiveDocument is read-only property";
+
+// The root collections of a context (see AutomationContext::Roots): the script engine never
+// deletes them, as they are held here.
+struct AutomationRoots {
+    std::unique_ptr<AStocks> stocks;
+    std::unique_ptr<ADocuments> documents;
+    std::unique_ptr<AMarkets> markets;
+};
 
 class AApplication : public QObject {
     Q_OBJECT
@@ -37,7 +45,7 @@ class AApplication : public QObject {
     QVariant ActiveDocument() const;
     // Shows kActiveDocumentReadOnly and changes nothing.
     void SetActiveDocument(const QVariant& value);
-    // The collections this application object holds: the same object while a script holds it.
+    // The root collections: the same objects for the whole run, whatever the engine collects.
     QObject* Stocks() const;
     QString Version() const { return QString::fromLatin1(kAutomationVersion); }
     QObject* Documents() const;
@@ -48,18 +56,15 @@ class AApplication : public QObject {
     // Type 0: the ASCII file at path, with the format file named by `definition` when that is
     // a non-empty string (else the default one); the importer's result (0 done, 3 unknown
     // field keyword, 4 cannot open). Type 1: the teletext page at path; 1, or 0 when it cannot
-    // be opened. Any other type: -1.
-    Q_INVOKABLE int Import(int type, const QString& path, const QJSValue& definition = QJSValue());
+    // be opened. Any other short: -1. A type that is not a number or beyond the short range is
+    // a script error.
+    Q_INVOKABLE int Import(const QJSValue& type, const QString& path,
+                           const QJSValue& definition = QJSValue());
 
     AutomationContext& Context() const { return context_; }
 
   private:
     AutomationContext& context_;
-    // Made on first use; each lives as long as a script holds it (and is made again when one
-    // asks after it was released), independently of this object.
-    mutable QPointer<AStocks> stocks_;
-    mutable QPointer<ADocuments> documents_;
-    mutable QPointer<AMarkets> markets_;
 };
 
 }  // namespace velmora

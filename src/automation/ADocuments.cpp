@@ -4,7 +4,6 @@
 
 namespace velmora {
 
-using automation::Owned;
 using automation::ToPosition;
 using automation::ToQString;
 using automation::ToStdString;
@@ -17,16 +16,16 @@ int ADocuments::Count() const {
 }
 
 QObject* ADocuments::Application() const {
-    return Owned(new AApplication(context_));
+    return automation::Make<AApplication>(context_);
 }
 
 QObject* ADocuments::Parent() const {
-    return Owned(new AApplication(context_));
+    return automation::Make<AApplication>(context_);
 }
 
 QObject* ADocuments::Add() {
     const auto id = context_.documents.Add();
-    return id ? Owned(new ADocument(context_, *id)) : nullptr;
+    return id ? automation::Make<ADocument>(context_, *id) : nullptr;
 }
 
 void ADocuments::Close() {
@@ -37,7 +36,7 @@ QObject* ADocuments::Open(const QString& ticker) {
     Stock* stock = context_.db.FindStock(ToStdString(ticker));
     if (stock == nullptr) return nullptr;
     const auto id = context_.documents.Open(*stock);
-    return id ? Owned(new ADocument(context_, *id)) : nullptr;
+    return id ? automation::Make<ADocument>(context_, *id) : nullptr;
 }
 
 QObject* ADocuments::Item(const QJSValue& index) const {
@@ -46,13 +45,13 @@ QObject* ADocuments::Item(const QJSValue& index) const {
     if (!position || *position < 0 || *position >= static_cast<long long>(docs.size())) {
         return nullptr;
     }
-    return Owned(new ADocument(context_, docs[static_cast<std::size_t>(*position)]));
+    return automation::Make<ADocument>(context_, docs[static_cast<std::size_t>(*position)]);
 }
 
 QVariantList ADocuments::NewEnum() const {
     QVariantList all;
     for (DocumentId id : context_.documents.Documents()) {
-        all.append(QVariant::fromValue<QObject*>(Owned(new ADocument(context_, id))));
+        all.append(QVariant::fromValue<QObject*>(automation::Make<ADocument>(context_, id)));
     }
     return all;
 }
@@ -61,11 +60,11 @@ ADocument::ADocument(AutomationContext& context, DocumentId id, QObject* parent)
     : QObject(parent), context_(context), id_(id) {}
 
 QObject* ADocument::Application() const {
-    return Owned(new AApplication(context_));
+    return automation::Make<AApplication>(context_);
 }
 
 QObject* ADocument::Parent() const {
-    return Owned(new ADocuments(context_));
+    return automation::Make<ADocuments>(context_);
 }
 
 QString ADocument::Name() const {

@@ -4,7 +4,6 @@
 
 namespace velmora {
 
-using automation::Owned;
 using automation::ToPackedDate;
 using automation::ToPosition;
 using automation::ToQString;
@@ -26,13 +25,13 @@ AMarkets::AMarkets(AutomationContext& context, QObject* parent)
 QObject* AMarkets::Item(const QJSValue& index) const {
     const auto position = ToPosition(index);
     if (!position || *position < 0 || *position >= kMarketCount) return nullptr;
-    return Owned(new AMarket(context_, static_cast<int>(*position)));
+    return automation::Make<AMarket>(context_, static_cast<int>(*position));
 }
 
 QVariantList AMarkets::NewEnum() const {
     QVariantList all;
     for (int i = 0; i < kMarketCount; ++i) {
-        all.append(QVariant::fromValue<QObject*>(Owned(new AMarket(context_, i))));
+        all.append(QVariant::fromValue<QObject*>(automation::Make<AMarket>(context_, i)));
     }
     return all;
 }
@@ -52,7 +51,7 @@ void AMarket::SetName(const QString& name) {
 }
 
 QObject* AMarket::ADQuotations() const {
-    return Owned(new AADQuotations(context_, market_));
+    return automation::Make<AADQuotations>(context_, market_);
 }
 
 // --- AADQuotations ---------------------------------------------------------------------------
@@ -68,7 +67,7 @@ QObject* AADQuotations::Add(const QJSValue& date) {
     const auto day = ToPackedDate(date, false);
     if (!day) return nullptr;
     context_.db.AddADQuotation(MarketOf(context_, market_), *day);
-    return Owned(new AADQuotation(context_, market_, *day));
+    return automation::Make<AADQuotation>(context_, market_, *day);
 }
 
 const ADQuotation* AADQuotations::Find(const QJSValue& key) const {
@@ -89,21 +88,23 @@ bool AADQuotations::Remove(const QJSValue& key) {
     const ADQuotation* r = Find(key);
     if (r == nullptr) return false;
     auto& records = MarketOf(context_, market_).ADQuotations;
+    const PackedDate day = r->Date;
     records.erase(records.begin() + (r - records.data()));
+    context_.CountRemoval(AutomationContext::MarketOwner(market_), day);
     context_.db.SetWorkspaceDirty(true);
     return true;
 }
 
 QObject* AADQuotations::Item(const QJSValue& key) const {
     const ADQuotation* r = Find(key);
-    return r != nullptr ? Owned(new AADQuotation(context_, market_, r->Date)) : nullptr;
+    return r != nullptr ? automation::Make<AADQuotation>(context_, market_, r->Date) : nullptr;
 }
 
 QVariantList AADQuotations::NewEnum() const {
     QVariantList all;
     for (const ADQuotation& r : MarketOf(context_, market_).ADQuotations) {
-        all.append(
-            QVariant::fromValue<QObject*>(Owned(new AADQuotation(context_, market_, r.Date))));
+        all.append(QVariant::fromValue<QObject*>(
+            automation::Make<AADQuotation>(context_, market_, r.Date)));
     }
     return all;
 }
@@ -111,9 +112,16 @@ QVariantList AADQuotations::NewEnum() const {
 // --- AADQuotation ----------------------------------------------------------------------------
 
 AADQuotation::AADQuotation(AutomationContext& context, int market, PackedDate date, QObject* parent)
-    : QObject(parent), context_(context), market_(market), date_(date) {}
+    : QObject(parent),
+      context_(context),
+      market_(market),
+      date_(date),
+      removals_(context.Removals(AutomationContext::MarketOwner(market), date)) {}
 
 ADQuotation* AADQuotation::Record() const {
+    if (context_.Removals(AutomationContext::MarketOwner(market_), date_) != removals_) {
+        return nullptr;
+    }
     return Database::FindADQuotation(MarketOf(context_, market_), date_);
 }
 
@@ -129,23 +137,24 @@ QDateTime AADQuotation::Date() const {
     return automation::ToDateTime(date_);
 }
 
-#define VELMORA_AD_ISSUES(Name)                          \
-    int AADQuotation::Name() const {                     \
-        const ADQuotation* r = Record();                 \
-        return r != nullptr ? r->Name : 0;               \
-    }                                                    \
-    void AADQuotation::Set##Name(int value) {            \
-        Change([&](ADQuotation& r) { r.Name = value; }); \
+#define VELMORA_AD_ISSUES(Name)                                                \
+    QJSValue AADQuotation::Name() const {                                      \
+        const ADQuotation* r = Record();                                       \
+        return QJSValue(r != nullptr ? r->Name : 0);                           \
+    }                                                                          \
+    void AADQuotation::Set##Name(const QJSValue& value) {                      \
+        const auto n = automation::ToLong(this, value, "AADQuotation." #Name); \
+        if (n) Change([&](ADQuotation& r) { r.Name = *n; });                   \
     }
 
-#define VELMORA_AD_VOLUME(Name)                                         \
-    double AADQuotation::Name() const {                                 \
-        const ADQuotation* r = Record();                                \
-        return r != nullptr ? automation::FloatToScript(r->Name) : 0.0; \
-    }                                                                   \
-    void AADQuotation::Set##Name(double value) {                        \
-        const auto stored = automation::ToStoredFloat(value);           \
-        if (stored) Change([&](ADQuotation& r) { r.Name = *stored; });  \
+#define VELMORA_AD_VOLUME(Name)                                                      \
+    QJSValue AADQuotation::Name() const {                                            \
+        const ADQuotation* r = Record();                                             \
+        return QJSValue(r != nullptr ? automation::FloatToScript(r->Name) : 0.0);    \
+    }                                                                                \
+    void AADQuotation::Set##Name(const QJSValue& value) {                            \
+        const auto stored = automation::ToFloat(this, value, "AADQuotation." #Name); \
+        if (stored) Change([&](ADQuotation& r) { r.Name = *stored; });               \
     }
 
 VELMORA_AD_ISSUES(AdvIssues)

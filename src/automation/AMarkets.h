@@ -2,8 +2,8 @@
 // The fixed table of 256 markets as automation objects: AMarkets, AMarket, and a market's
 // advance/decline days, AADQuotations (in date order) and AADQuotation. A record wrapper
 // refers to its day, so it stays valid while other days come and go; once its day is removed
-// it reads 0 and ignores writes. Changes mark the workspace dirty (these data live in the
-// workspace file, which is written only when something is marked).
+// it reads 0 and ignores writes, also after the day is added again. Changes mark the workspace
+// dirty (these data live in the workspace file, which is written only when something is marked).
 
 #include <QDateTime>
 #include <QJSValue>
@@ -78,30 +78,31 @@ class AADQuotations : public QObject {
 class AADQuotation : public QObject {
     Q_OBJECT
     Q_PROPERTY(QDateTime Date READ Date)
-    Q_PROPERTY(int AdvIssues READ AdvIssues WRITE SetAdvIssues)
-    Q_PROPERTY(double AdvVolume READ AdvVolume WRITE SetAdvVolume)
-    Q_PROPERTY(int DecIssues READ DecIssues WRITE SetDecIssues)
-    Q_PROPERTY(double DecVolume READ DecVolume WRITE SetDecVolume)
-    Q_PROPERTY(int UncIssues READ UncIssues WRITE SetUncIssues)
-    Q_PROPERTY(double UncVolume READ UncVolume WRITE SetUncVolume)
+    Q_PROPERTY(QJSValue AdvIssues READ AdvIssues WRITE SetAdvIssues)
+    Q_PROPERTY(QJSValue AdvVolume READ AdvVolume WRITE SetAdvVolume)
+    Q_PROPERTY(QJSValue DecIssues READ DecIssues WRITE SetDecIssues)
+    Q_PROPERTY(QJSValue DecVolume READ DecVolume WRITE SetDecVolume)
+    Q_PROPERTY(QJSValue UncIssues READ UncIssues WRITE SetUncIssues)
+    Q_PROPERTY(QJSValue UncVolume READ UncVolume WRITE SetUncVolume)
 
   public:
     AADQuotation(AutomationContext& context, int market, PackedDate date,
                  QObject* parent = nullptr);
 
     QDateTime Date() const;
-    int AdvIssues() const;
-    void SetAdvIssues(int value);
-    double AdvVolume() const;
-    void SetAdvVolume(double value);
-    int DecIssues() const;
-    void SetDecIssues(int value);
-    double DecVolume() const;
-    void SetDecVolume(double value);
-    int UncIssues() const;
-    void SetUncIssues(int value);
-    double UncVolume() const;
-    void SetUncVolume(double value);
+    // Issues are longs, volumes floats (see automation::ToLong and ToFloat).
+    QJSValue AdvIssues() const;
+    void SetAdvIssues(const QJSValue& value);
+    QJSValue AdvVolume() const;
+    void SetAdvVolume(const QJSValue& value);
+    QJSValue DecIssues() const;
+    void SetDecIssues(const QJSValue& value);
+    QJSValue DecVolume() const;
+    void SetDecVolume(const QJSValue& value);
+    QJSValue UncIssues() const;
+    void SetUncIssues(const QJSValue& value);
+    QJSValue UncVolume() const;
+    void SetUncVolume(const QJSValue& value);
 
     PackedDate Day() const { return date_; }
 
@@ -113,6 +114,8 @@ class AADQuotation : public QObject {
     AutomationContext& context_;
     int market_;
     PackedDate date_;
+    // The removals of this day's record when the wrapper was made.
+    std::uint64_t removals_;
 };
 
 }  // namespace velmora

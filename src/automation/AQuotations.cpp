@@ -1,10 +1,7 @@
 #include "automation/AQuotations.h"
 
-#include "platform/Saturate.h"
-
 namespace velmora {
 
-using automation::Owned;
 using automation::ToPackedDate;
 using automation::ToPosition;
 using automation::ToStdString;
@@ -25,7 +22,7 @@ QObject* AQuotations::Add(const QJSValue& date) {
     const auto day = ToPackedDate(date, true);
     if (!day) return nullptr;
     if (context_.db.AddQuotation(*s, *day) == nullptr) return nullptr;
-    return Owned(new AQuotation(context_, s, *day));
+    return automation::Make<AQuotation>(context_, s, *day);
 }
 
 const Quotation* AQuotations::Find(Stock& stock, const QJSValue& key) const {
@@ -45,14 +42,18 @@ bool AQuotations::Remove(const QJSValue& key) {
     Stock* s = ref_.Get();
     if (s == nullptr) return false;
     const Quotation* q = Find(*s, key);
-    return q != nullptr && context_.db.DeleteQuotation(*s, q->Date);
+    if (q == nullptr) return false;
+    const PackedDate day = q->Date;
+    if (!context_.db.DeleteQuotation(*s, day)) return false;
+    context_.CountRemoval(s->Serial, day);
+    return true;
 }
 
 QObject* AQuotations::Item(const QJSValue& key) const {
     Stock* s = ref_.Get();
     if (s == nullptr) return nullptr;
     const Quotation* q = Find(*s, key);
-    return q != nullptr ? Owned(new AQuotation(context_, s, q->Date)) : nullptr;
+    return q != nullptr ? automation::Make<AQuotation>(context_, s, q->Date) : nullptr;
 }
 
 QVariantList AQuotations::NewEnum() const {
@@ -60,7 +61,8 @@ QVariantList AQuotations::NewEnum() const {
     Stock* s = ref_.Get();
     if (s == nullptr) return all;
     for (const Quotation& q : s->Quotations) {
-        all.append(QVariant::fromValue<QObject*>(Owned(new AQuotation(context_, s, q.Date))));
+        all.append(
+            QVariant::fromValue<QObject*>(automation::Make<AQuotation>(context_, s, q.Date)));
     }
     return all;
 }
@@ -68,92 +70,90 @@ QVariantList AQuotations::NewEnum() const {
 // --- AQuotation ------------------------------------------------------------------------------
 
 AQuotation::AQuotation(AutomationContext& context, Stock* stock, PackedDate date, QObject* parent)
-    : QObject(parent), context_(context), ref_(context.db, stock), date_(date) {}
+    : QObject(parent),
+      context_(context),
+      ref_(context.db, stock),
+      date_(date),
+      removals_(stock != nullptr ? context.Removals(stock->Serial, date) : 0) {}
 
 Quotation* AQuotation::Bar() const {
     Stock* s = ref_.Get();
-    return s != nullptr ? Database::FindQuotation(*s, date_) : nullptr;
+    if (s == nullptr || context_.Removals(s->Serial, date_) != removals_) return nullptr;
+    return Database::FindQuotation(*s, date_);
 }
 
 // A changed bar marks its stock: an unmarked stock is not written by the next save, and the
 // change would be lost.
 template <typename F>
 void AQuotation::Change(F&& change) {
-    Stock* s = ref_.Get();
-    Quotation* q = s != nullptr ? Database::FindQuotation(*s, date_) : nullptr;
+    Quotation* q = Bar();
     if (q == nullptr) return;
     change(*q);
-    context_.db.MarkModified(*s);
+    context_.db.MarkModified(*ref_.Get());
 }
 
 QDateTime AQuotation::Date() const {
     return automation::ToDateTime(date_);
 }
 
-double AQuotation::Close() const {
+QJSValue AQuotation::Price(float Quotation::*field) const {
     const Quotation* q = Bar();
-    return q != nullptr ? automation::FloatToScript(q->Close) : 0.0;
+    return QJSValue(q != nullptr ? automation::FloatToScript(q->*field) : 0.0);
 }
 
-void AQuotation::SetClose(double value) {
-    const auto stored = automation::ToStoredFloat(value);
+void AQuotation::SetPrice(float Quotation::*field, const QJSValue& value, const char* member,
+                          bool normalise) {
+    const auto stored = automation::ToFloat(this, value, member);
     if (!stored) return;
     Change([&](Quotation& q) {
-        q.Close = *stored;
-        NormaliseBar(q);
+        q.*field = *stored;
+        if (normalise) NormaliseBar(q);
     });
 }
 
-double AQuotation::Open() const {
+QJSValue AQuotation::Close() const {
+    return Price(&Quotation::Close);
+}
+void AQuotation::SetClose(const QJSValue& value) {
+    SetPrice(&Quotation::Close, value, "AQuotation.Close", true);
+}
+QJSValue AQuotation::Open() const {
+    return Price(&Quotation::Open);
+}
+void AQuotation::SetOpen(const QJSValue& value) {
+    SetPrice(&Quotation::Open, value, "AQuotation.Open", true);
+}
+QJSValue AQuotation::High() const {
+    return Price(&Quotation::High);
+}
+void AQuotation::SetHigh(const QJSValue& value) {
+    SetPrice(&Quotation::High, value, "AQuotation.High", false);
+}
+QJSValue AQuotation::Low() const {
+    return Price(&Quotation::Low);
+}
+void AQuotation::SetLow(const QJSValue& value) {
+    SetPrice(&Quotation::Low, value, "AQuotation.Low", false);
+}
+
+QJSValue AQuotation::Volume() const {
     const Quotation* q = Bar();
-    return q != nullptr ? automation::FloatToScript(q->Open) : 0.0;
+    return QJSValue(q != nullptr ? static_cast<double>(q->Volume) : 0.0);
 }
 
-void AQuotation::SetOpen(double value) {
-    const auto stored = automation::ToStoredFloat(value);
-    if (!stored) return;
-    Change([&](Quotation& q) {
-        q.Open = *stored;
-        NormaliseBar(q);
-    });
+void AQuotation::SetVolume(const QJSValue& value) {
+    const auto n = automation::ToTruncatedLong(this, value, "AQuotation.Volume");
+    if (n) Change([&](Quotation& q) { q.Volume = *n; });
 }
 
-double AQuotation::High() const {
+QJSValue AQuotation::OpenInt() const {
     const Quotation* q = Bar();
-    return q != nullptr ? automation::FloatToScript(q->High) : 0.0;
+    return QJSValue(q != nullptr ? static_cast<double>(q->OpenInt) : 0.0);
 }
 
-void AQuotation::SetHigh(double value) {
-    const auto stored = automation::ToStoredFloat(value);
-    if (stored) Change([&](Quotation& q) { q.High = *stored; });
-}
-
-double AQuotation::Low() const {
-    const Quotation* q = Bar();
-    return q != nullptr ? automation::FloatToScript(q->Low) : 0.0;
-}
-
-void AQuotation::SetLow(double value) {
-    const auto stored = automation::ToStoredFloat(value);
-    if (stored) Change([&](Quotation& q) { q.Low = *stored; });
-}
-
-double AQuotation::Volume() const {
-    const Quotation* q = Bar();
-    return q != nullptr ? static_cast<double>(q->Volume) : 0.0;
-}
-
-void AQuotation::SetVolume(double value) {
-    Change([&](Quotation& q) { q.Volume = SaturateToInt32(value); });
-}
-
-double AQuotation::OpenInt() const {
-    const Quotation* q = Bar();
-    return q != nullptr ? static_cast<double>(q->OpenInt) : 0.0;
-}
-
-void AQuotation::SetOpenInt(double value) {
-    Change([&](Quotation& q) { q.OpenInt = SaturateToInt32(value); });
+void AQuotation::SetOpenInt(const QJSValue& value) {
+    const auto n = automation::ToTruncatedLong(this, value, "AQuotation.OpenInt");
+    if (n) Change([&](Quotation& q) { q.OpenInt = *n; });
 }
 
 void NormaliseBar(Quotation& q) {

@@ -1,8 +1,9 @@
 #pragma once
 // The quotations of one stock as automation objects: the AQuotations collection (oldest first)
 // and one AQuotation, which refers to its bar by the stock and the day, so it stays valid while
-// other bars come and go. A wrapper whose bar (or stock) is gone reads 0 and ignores writes.
-// Prices are floats: a larger number is held at the float range, and NaN changes nothing.
+// other bars come and go. A wrapper whose bar (or stock) was removed reads 0 and ignores
+// writes, also after a bar of that day is added again. Prices are floats: a value beyond the
+// float range, NaN or an infinity is a script error (see automation::ToFloat).
 
 #include <QDateTime>
 #include <QJSValue>
@@ -44,34 +45,36 @@ class AQuotations : public QObject {
 class AQuotation : public QObject {
     Q_OBJECT
     Q_PROPERTY(QDateTime Date READ Date WRITE SetDate)
-    Q_PROPERTY(double Close READ Close WRITE SetClose)
-    Q_PROPERTY(double Open READ Open WRITE SetOpen)
-    Q_PROPERTY(double High READ High WRITE SetHigh)
-    Q_PROPERTY(double Low READ Low WRITE SetLow)
-    Q_PROPERTY(double Volume READ Volume WRITE SetVolume)
-    Q_PROPERTY(double OpenInt READ OpenInt WRITE SetOpenInt)
+    Q_PROPERTY(QJSValue Close READ Close WRITE SetClose)
+    Q_PROPERTY(QJSValue Open READ Open WRITE SetOpen)
+    Q_PROPERTY(QJSValue High READ High WRITE SetHigh)
+    Q_PROPERTY(QJSValue Low READ Low WRITE SetLow)
+    Q_PROPERTY(QJSValue Volume READ Volume WRITE SetVolume)
+    Q_PROPERTY(QJSValue OpenInt READ OpenInt WRITE SetOpenInt)
 
   public:
     AQuotation(AutomationContext& context, Stock* stock, PackedDate date,
                QObject* parent = nullptr);
 
-    // The day at local midnight. Writing is accepted and ignored.
+    // The day's first local moment (see automation::ToDateTime). Writing is accepted and
+    // ignored.
     QDateTime Date() const;
     void SetDate(const QDateTime&) {}
     // Writing Close or Open normalises the bar (see NormaliseBar).
-    double Close() const;
-    void SetClose(double value);
-    double Open() const;
-    void SetOpen(double value);
-    double High() const;
-    void SetHigh(double value);
-    double Low() const;
-    void SetLow(double value);
-    // Held as 32-bit integers: writing truncates toward zero.
-    double Volume() const;
-    void SetVolume(double value);
-    double OpenInt() const;
-    void SetOpenInt(double value);
+    QJSValue Close() const;
+    void SetClose(const QJSValue& value);
+    QJSValue Open() const;
+    void SetOpen(const QJSValue& value);
+    QJSValue High() const;
+    void SetHigh(const QJSValue& value);
+    QJSValue Low() const;
+    void SetLow(const QJSValue& value);
+    // Held as 32-bit integers: writing truncates toward zero; the result must lie in the long
+    // range.
+    QJSValue Volume() const;
+    void SetVolume(const QJSValue& value);
+    QJSValue OpenInt() const;
+    void SetOpenInt(const QJSValue& value);
 
     PackedDate Day() const { return date_; }
 
@@ -79,10 +82,16 @@ class AQuotation : public QObject {
     Quotation* Bar() const;
     template <typename F>
     void Change(F&& change);
+    // Reads a price; writes one as a float.
+    QJSValue Price(float Quotation::*field) const;
+    void SetPrice(float Quotation::*field, const QJSValue& value, const char* member,
+                  bool normalise);
 
     AutomationContext& context_;
     StockRef ref_;
     PackedDate date_;
+    // The removals of this day's bar when the wrapper was made.
+    std::uint64_t removals_;
 };
 
 // After Close or Open is written: an open or low of 0 or below takes the close, then high is

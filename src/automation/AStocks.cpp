@@ -4,12 +4,12 @@
 
 #include "automation/AQuotations.h"
 #include "database/FixedText.h"
+#include "database/TickerFile.h"
 #include "database/Workspace.h"
 #include "platform/Saturate.h"
 
 namespace velmora {
 
-using automation::Owned;
 using automation::ToPosition;
 using automation::ToQString;
 using automation::ToStdString;
@@ -30,8 +30,14 @@ QObject* AStocks::Add(const QString& ticker) {
     const std::string kept = text.substr(0, Utf8Cut(text, 15));
     if (kept.empty()) return nullptr;
     Stock* stock = context_.db.FindStock(kept);
-    if (stock == nullptr) stock = context_.db.AddStock(kept);
-    return Owned(new AStock(context_, stock));
+    if (stock == nullptr) {
+        if (const Status free = CheckTickerFile(context_.db, kept); !free) {
+            context_.ui.ShowMessage(free.ToString());
+            return nullptr;
+        }
+        stock = context_.db.AddStock(kept);
+    }
+    return automation::Make<AStock>(context_, stock);
 }
 
 Stock* AStocks::Find(const QJSValue& key) const {
@@ -54,13 +60,13 @@ bool AStocks::Remove(const QJSValue& key) {
 
 QObject* AStocks::Item(const QJSValue& key) const {
     Stock* stock = Find(key);
-    return stock != nullptr ? Owned(new AStock(context_, stock)) : nullptr;
+    return stock != nullptr ? automation::Make<AStock>(context_, stock) : nullptr;
 }
 
 QVariantList AStocks::NewEnum() const {
     QVariantList all;
     for (const auto& s : context_.db.Stocks()) {
-        all.append(QVariant::fromValue<QObject*>(Owned(new AStock(context_, s.get()))));
+        all.append(QVariant::fromValue<QObject*>(automation::Make<AStock>(context_, s.get())));
     }
     return all;
 }
@@ -76,6 +82,12 @@ void AStock::Change(F&& change) {
     if (s == nullptr) return;
     change(*s);
     context_.db.MarkModified(*s);
+}
+
+template <typename F>
+void AStock::ChangeLong(const QJSValue& value, const char* member, F&& change) {
+    const auto n = automation::ToLong(this, value, member);
+    if (n) Change([&](Stock& s) { change(s, *n); });
 }
 
 QString AStock::Ticker() const {
@@ -98,6 +110,10 @@ void AStock::SetTicker(const QString& ticker) {
         context_.ui.ShowMessage(kRenameTickerTaken);
         return;
     }
+    if (const Status free = CheckTickerFile(context_.db, kept, s); !free) {
+        context_.ui.ShowMessage(free.ToString());
+        return;
+    }
     // The file is set aside below, so everything it holds must be in memory first.
     if (const Status loaded = context_.db.LoadFullHistory(*s); !loaded) {
         context_.ui.ShowMessage(loaded.ToString());
@@ -111,7 +127,7 @@ void AStock::SetTicker(const QString& ticker) {
 
 QObject* AStock::Quotations() const {
     Stock* s = Get();
-    return s != nullptr ? Owned(new AQuotations(context_, s)) : nullptr;
+    return s != nullptr ? automation::Make<AQuotations>(context_, s) : nullptr;
 }
 
 #define VELMORA_TEXT_PROPERTY(Name, Field)                            \
@@ -123,13 +139,13 @@ QObject* AStock::Quotations() const {
         Change([&](Stock& s) { s.Field.Set(ToStdString(text)); });    \
     }
 
-#define VELMORA_INT_PROPERTY(Name, Field)           \
-    int AStock::Name() const {                      \
-        const Stock* s = Get();                     \
-        return s != nullptr ? s->Field : 0;         \
-    }                                               \
-    void AStock::Set##Name(int value) {             \
-        Change([&](Stock& s) { s.Field = value; }); \
+#define VELMORA_INT_PROPERTY(Name, Field)                                                  \
+    QJSValue AStock::Name() const {                                                        \
+        const Stock* s = Get();                                                            \
+        return QJSValue(s != nullptr ? s->Field : 0);                                      \
+    }                                                                                      \
+    void AStock::Set##Name(const QJSValue& value) {                                        \
+        ChangeLong(value, "AStock." #Name, [](Stock& s, std::int32_t n) { s.Field = n; }); \
     }
 
 VELMORA_TEXT_PROPERTY(FullName, FullName)
@@ -174,36 +190,43 @@ void AStock::SetContinuous(bool on) {
     Change([&](Stock& s) { velmora::SetContinuous(s, on); });
 }
 
-int AStock::MarketID() const {
+QJSValue AStock::MarketID() const {
     const Stock* s = Get();
-    return s != nullptr ? GetMarketID(*s) : 0;
+    return QJSValue(s != nullptr ? GetMarketID(*s) : 0);
 }
 
-void AStock::SetMarketID(int id) {
-    Change([&](Stock& s) { velmora::SetMarketID(s, id); });
+void AStock::SetMarketID(const QJSValue& id) {
+    ChangeLong(id, "AStock.MarketID", [](Stock& s, std::int32_t n) { velmora::SetMarketID(s, n); });
 }
 
-int AStock::GroupID() const {
+QJSValue AStock::GroupID() const {
     const Stock* s = Get();
-    return s != nullptr ? GetGroupID(*s) : 0;
+    return QJSValue(s != nullptr ? GetGroupID(*s) : 0);
 }
 
-void AStock::SetGroupID(int id) {
-    Change([&](Stock& s) { velmora::SetGroupID(s, id); });
+void AStock::SetGroupID(const QJSValue& id) {
+    ChangeLong(id, "AStock.GroupID", [](Stock& s, std::int32_t n) { velmora::SetGroupID(s, n); });
 }
 
-double AStock::NominalValue() const {
+QJSValue AStock::NominalValue() const {
     const Stock* s = Get();
-    return s != nullptr ? automation::FloatToScript(static_cast<float>(s->NominalValue * 0.01))
-                        : 0.0;
+    return QJSValue(
+        s != nullptr ? automation::FloatToScript(static_cast<float>(s->NominalValue * 0.01)) : 0.0);
 }
 
-void AStock::SetNominalValue(double value) {
-    // Single-precision product, as the value is a float: 0.29 gives 29 hundredths.
-    const auto stored = automation::ToStoredFloat(value);
+void AStock::SetNominalValue(const QJSValue& value) {
+    constexpr char kMember[] = "AStock.NominalValue";
+    const auto stored = automation::ToFloat(this, value, kMember);
     if (!stored) return;
-    const float hundredths = *stored * 100.0f;
-    Change([&](Stock& s) { s.NominalValue = SaturateToInt32(hundredths); });
+    // Single-precision product, as the value is a float: 0.29 gives 29 hundredths.
+    const double hundredths = std::trunc(static_cast<double>(*stored * 100.0f));
+    if (!(hundredths >= kInt32Min && hundredths <= kInt32Max)) {
+        automation::ThrowRangeError(this,
+                                    QStringLiteral("%1: %2 is outside -21474836.48..21474836.47")
+                                        .arg(QLatin1String(kMember), value.toString()));
+        return;
+    }
+    Change([&](Stock& s) { s.NominalValue = static_cast<std::int32_t>(hundredths); });
 }
 
 QString AStock::Alias() const {
@@ -231,46 +254,53 @@ void AStock::SetIsDirty(bool on) {
     }
 }
 
-int AStock::ReadFinance(std::array<std::int32_t, 4> Stock::*field, int quarter) const {
-    if (quarter < 0 || quarter > 3) {
+std::optional<std::size_t> AStock::Quarter(const QJSValue& quarter, const char* member) const {
+    const auto q = automation::ToShort(this, quarter, (std::string(member) + " quarter").c_str());
+    if (!q) return std::nullopt;
+    if (*q < 0 || *q > 3) {
         context_.ui.ShowMessage(kQuarterRange);
-        return 0;
+        return std::nullopt;
     }
+    return static_cast<std::size_t>(*q);
+}
+
+int AStock::ReadFinance(std::array<std::int32_t, 4> Stock::*field, const QJSValue& quarter,
+                        const char* member) const {
+    const auto q = Quarter(quarter, member);
     const Stock* s = Get();
-    return s != nullptr ? (s->*field)[static_cast<std::size_t>(quarter)] : 0;
+    return q && s != nullptr ? (s->*field)[*q] : 0;
 }
 
-void AStock::WriteFinance(std::array<std::int32_t, 4> Stock::*field, int quarter, int value) {
-    if (quarter < 0 || quarter > 3) {
-        context_.ui.ShowMessage(kQuarterRange);
-        return;
-    }
-    Change([&](Stock& s) { (s.*field)[static_cast<std::size_t>(quarter)] = value; });
+void AStock::WriteFinance(std::array<std::int32_t, 4> Stock::*field, const QJSValue& quarter,
+                          const QJSValue& value, const char* member) {
+    const auto q = Quarter(quarter, member);
+    if (!q) return;
+    ChangeLong(value, member, [&](Stock& s, std::int32_t n) { (s.*field)[*q] = n; });
 }
 
-int AStock::FinanceYear(int quarter) const {
-    return ReadFinance(&Stock::FinanceYear, quarter);
+int AStock::FinanceYear(const QJSValue& quarter) const {
+    return ReadFinance(&Stock::FinanceYear, quarter, "AStock.FinanceYear");
 }
-void AStock::SetFinanceYear(int quarter, int value) {
-    WriteFinance(&Stock::FinanceYear, quarter, value);
+void AStock::SetFinanceYear(const QJSValue& quarter, const QJSValue& value) {
+    WriteFinance(&Stock::FinanceYear, quarter, value, "AStock.SetFinanceYear");
 }
-int AStock::FinanceIncome(int quarter) const {
-    return ReadFinance(&Stock::FinanceIncome, quarter);
+int AStock::FinanceIncome(const QJSValue& quarter) const {
+    return ReadFinance(&Stock::FinanceIncome, quarter, "AStock.FinanceIncome");
 }
-void AStock::SetFinanceIncome(int quarter, int value) {
-    WriteFinance(&Stock::FinanceIncome, quarter, value);
+void AStock::SetFinanceIncome(const QJSValue& quarter, const QJSValue& value) {
+    WriteFinance(&Stock::FinanceIncome, quarter, value, "AStock.SetFinanceIncome");
 }
-int AStock::FinanceEBT(int quarter) const {
-    return ReadFinance(&Stock::FinanceEBT, quarter);
+int AStock::FinanceEBT(const QJSValue& quarter) const {
+    return ReadFinance(&Stock::FinanceEBT, quarter, "AStock.FinanceEBT");
 }
-void AStock::SetFinanceEBT(int quarter, int value) {
-    WriteFinance(&Stock::FinanceEBT, quarter, value);
+void AStock::SetFinanceEBT(const QJSValue& quarter, const QJSValue& value) {
+    WriteFinance(&Stock::FinanceEBT, quarter, value, "AStock.SetFinanceEBT");
 }
-int AStock::FinanceEAT(int quarter) const {
-    return ReadFinance(&Stock::FinanceEAT, quarter);
+int AStock::FinanceEAT(const QJSValue& quarter) const {
+    return ReadFinance(&Stock::FinanceEAT, quarter, "AStock.FinanceEAT");
 }
-void AStock::SetFinanceEAT(int quarter, int value) {
-    WriteFinance(&Stock::FinanceEAT, quarter, value);
+void AStock::SetFinanceEAT(const QJSValue& quarter, const QJSValue& value) {
+    WriteFinance(&Stock::FinanceEAT, quarter, value, "AStock.SetFinanceEAT");
 }
 
 }  // namespace velmora

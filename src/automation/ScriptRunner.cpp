@@ -2,6 +2,7 @@
 
 #include <QJSEngine>
 #include <QStringList>
+#include <utility>
 
 #include "automation/AApplication.h"
 
@@ -25,7 +26,7 @@ class ScriptGlobals : public QObject {
             }
             return nullptr;
         }
-        return automation::Owned(new AApplication(context_));
+        return automation::Make<AApplication>(context_);
     }
 
     Q_INVOKABLE void write(const QString& line) { print_(automation::ToStdString(line)); }
@@ -43,15 +44,53 @@ var print = function (...values) { __velmora.write(values.map(String).join(" "))
 
 }  // namespace
 
+namespace {
+
+constexpr char kPreludeFile[] = "velmora:prelude";
+
+// The line of the script where the exception arose: the innermost frame of the script itself
+// (frames of the prelude and of host functions carry no line of the script). A frame of the
+// trace reads "function:line:column:file". When the call stack overflowed, the innermost frame
+// is a call that had not begun and carries no line yet: the frame that made it is taken.
+int ScriptLine(const QJSValue& error, const QStringList& trace) {
+    const bool overflow =
+        error.isError() && error.toString().contains(QLatin1String("Maximum call stack size"));
+    bool first = true;
+    for (const QString& frame : trace) {
+        const QStringList parts = frame.split(QLatin1Char(':'));
+        const bool skip = std::exchange(first, false) && overflow;
+        if (parts.size() < 4 || skip) continue;
+        const QString file = parts.mid(3).join(QLatin1Char(':'));
+        if (file.isEmpty() || file.endsWith(QLatin1String(kPreludeFile))) continue;
+        const int line = parts[1].toInt();
+        if (line > 0) return line;
+    }
+    return error.isError() ? error.property(QStringLiteral("lineNumber")).toInt() : 0;
+}
+
+}  // namespace
+
 ScriptResult ScriptRunner::Run(std::string_view source, const std::string& fileName,
                                const std::vector<std::string>& args,
                                const std::function<void(std::string_view)>& print) {
+    ScriptResult result = RunInEngine(source, fileName, args, print);
+    // The engine is gone, and with it every script value of the root collections.
+    context_.ReleaseRoots();
+    return result;
+}
+
+ScriptResult ScriptRunner::RunInEngine(std::string_view source, const std::string& fileName,
+                                       const std::vector<std::string>& args,
+                                       const std::function<void(std::string_view)>& print) {
     ScriptResult result;
     ScriptGlobals globals(context_, print);
     QJSEngine engine;
+    // gc(): runs the engine's collector.
+    engine.installExtensions(QJSEngine::GarbageCollectionExtension);
     QJSEngine::setObjectOwnership(&globals, QJSEngine::CppOwnership);
     engine.globalObject().setProperty(QStringLiteral("__velmora"), engine.newQObject(&globals));
-    const QJSValue prelude = engine.evaluate(QString::fromLatin1(kPrelude));
+    const QJSValue prelude =
+        engine.evaluate(QString::fromLatin1(kPrelude), QString::fromLatin1(kPreludeFile));
     if (prelude.isError()) {
         result.ok = false;
         result.error = automation::ToStdString(prelude.toString());
@@ -68,13 +107,7 @@ ScriptResult ScriptRunner::Run(std::string_view source, const std::string& fileN
         engine.evaluate(automation::ToQString(source), automation::ToQString(fileName), 1, &trace);
     if (value.isError() || !trace.isEmpty()) {
         result.ok = false;
-        int line = value.isError() ? value.property(QStringLiteral("lineNumber")).toInt() : 0;
-        if (line <= 0 && !trace.isEmpty()) {
-            // A frame reads "function:line:column:file".
-            const QStringList parts = trace.front().split(QLatin1Char(':'));
-            if (parts.size() >= 2) line = parts[1].toInt();
-        }
-        result.error = fileName + ":" + std::to_string(line) + ": " +
+        result.error = fileName + ":" + std::to_string(ScriptLine(value, trace)) + ": " +
                        automation::ToStdString(value.toString());
     }
     // Wrappers the script still holds go with the engine, before `globals`.

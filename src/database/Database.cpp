@@ -119,6 +119,7 @@ Stock* Database::FindStockOrAlias(std::string_view name) {
 Stock* Database::AddStock(std::string_view ticker) {
     auto stock = std::make_unique<Stock>();
     stock->Ticker.Set(ticker.substr(0, std::min<std::size_t>(ticker.size(), 15)));
+    stock->Serial = ++lastSerial_;
     Stock* raw = stock.get();
     InsertSorted(std::move(stock));
     MarkModified(*raw);
@@ -127,6 +128,7 @@ Stock* Database::AddStock(std::string_view ticker) {
 }
 
 Stock* Database::AdoptStock(std::unique_ptr<Stock> stock) {
+    stock->Serial = ++lastSerial_;
     Stock* raw = stock.get();
     InsertSorted(std::move(stock));
     noAliases_ = false;

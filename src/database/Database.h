@@ -35,7 +35,8 @@ class Database {
     // A new empty stock with at most 15 bytes of the ticker, inserted before any stock with an
     // equal ticker. It does not check for an existing stock: callers do.
     Stock* AddStock(std::string_view ticker);
-    // Inserts a stock read from its file, in order and without marking it.
+    // Inserts a stock read from its file, in order and without marking it. Both give the stock
+    // a new Serial.
     Stock* AdoptStock(std::unique_ptr<Stock> stock);
     bool RemoveStock(std::string_view ticker);
     bool RenameStock(std::string_view oldTicker, std::string_view newTicker);
@@ -136,6 +137,7 @@ class Database {
     std::atomic<Stock*> shortcut_{nullptr};
     bool noAliases_ = false;
     bool workspaceDirty_ = false;
+    std::uint64_t lastSerial_ = 0;
     std::filesystem::path workspaceDir_ = "data";
     std::filesystem::path loadedFromDir_ = "data";
 };

@@ -88,6 +88,9 @@ struct Stock {
     std::int32_t SkippedCount = 0;
     PackedDate FirstLoadedDate = 0;
     std::vector<Study> Studies;
+    // Given by the database when the stock joins it and never given to another stock while
+    // the program runs: tells this stock from a later one at the same address.
+    std::uint64_t Serial = 0;
 
     std::string_view TickerText() const { return Ticker.View(); }
     bool IsIndex() const { return (Flags & kIndexFlag) != 0; }

@@ -8,11 +8,14 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <set>
+#include <string>
 #include <system_error>
 #include <vector>
 
 #include "database/Composites.h"
 #include "database/FixedText.h"
+#include "database/TickerFile.h"
 #include "import/AsciiFieldDecoder.h"
 #include "import/AsciiLineChecks.h"
 #include "import/AsciiText.h"
@@ -408,6 +411,16 @@ class ImportRun {
         db_.MarkModified(stock);
     }
 
+    // Whether $AUTOADD may make a stock of the ticker: not when its file name is another
+    // stock's file or ends in ".ZZZ". The refusal is shown once per ticker; its lines then count
+    // as lines of a missing stock.
+    bool MayAdd(std::string_view ticker) {
+        const Status free = CheckTickerFile(db_, ticker);
+        if (free) return true;
+        if (refusedTickers_.insert(std::string(ticker)).second) ui_.ShowMessage(free.ToString());
+        return false;
+    }
+
     // What storing a data line came to.
     struct StoreOutcome {
         bool stored = false;
@@ -544,7 +557,7 @@ class ImportRun {
     bool StoreQuotation(const LineValues& line, StoreOutcome& outcome) {
         const std::string_view name = LookupName();
         Stock* stock = db_.FindStockOrAlias(name);
-        if (stock == nullptr && autoAdd_) {
+        if (stock == nullptr && autoAdd_ && MayAdd(name)) {
             stock = db_.AddStock(name);
             ++stats_.addedStocks;
             ApplyCategories(*stock);
@@ -617,6 +630,7 @@ class ImportRun {
     bool hybrid_ = false;
     int debug_ = 0;
     bool autoAdd_ = false;
+    std::set<std::string> refusedTickers_;
     bool overwrite_ = false;
     int continuous_ = -1;
     CarriedValues carried_;

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "database/FixedText.h"
+#include "database/TickerFile.h"
 #include "import/MetastockFiles.h"
 
 namespace velmora {
@@ -73,6 +74,8 @@ std::string MetastockRowText(const MetastockRowResult& r) {
             return "data file not found, skipped";
         case Outcome::UnsupportedFields:
             return "layout not read (" + r.layout + "), skipped";
+        case Outcome::TickerRefused:
+            return "the ticker's file name is taken, skipped";
         case Outcome::Imported:
         case Outcome::Incomplete:
             break;
@@ -174,6 +177,14 @@ MetastockImportSummary MetastockImporter::Import() {
             result.outcome = Outcome::NoTicker;
             summary.rows.push_back(std::move(result));
             continue;
+        }
+        if (stock == nullptr) {
+            if (const Status free = CheckTickerFile(db_, ticker); !free) {
+                ui_.ShowMessage(free.ToString());
+                result.outcome = Outcome::TickerRefused;
+                summary.rows.push_back(std::move(result));
+                continue;
+            }
         }
 
         result.layout = MetastockLayoutText(row.Fields(), row.intraday);

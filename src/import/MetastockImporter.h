@@ -39,6 +39,7 @@ struct MetastockRowResult {
         MissingDataFile,    // F<n>.dat is absent or not a readable file
         UnsupportedFields,  // a record layout that is not read (`layout` names it)
         Incomplete,         // stopped by a read error or a stock whose older data is unreadable
+        TickerRefused,      // a new stock's file would be another stock's file, or set aside
     };
     int row = 0;
     std::string ticker;  // the stock's ticker (or the row's ticker when none was reached)

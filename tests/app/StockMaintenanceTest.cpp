@@ -219,6 +219,30 @@ TEST_F(MaintenanceTest, NewStockRefusesAnExistingTickerAndKeepsTheCurrentStock) 
     EXPECT_EQ(maintenance.NewStock(""), nullptr);
 }
 
+TEST_F(MaintenanceTest, NewStockAndRenameRefuseATickerWhoseFileIsTakenOrSetAside) {
+    AddWithCloses("A_B", {1, 2});
+    AddWithCloses("AAA", {3});
+    SaveAndReload();
+    EXPECT_EQ(maintenance.NewStock("a/b"), nullptr);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0],
+              "the ticker \"a/b\" would be stored in \"a_b\", the file of the stock \"A_B\"");
+    Stock* a = db.FindStock("AAA");
+    StockInformation info = StockInformation::Of(*a);
+    for (const char* taken : {"A>B", "AAA.zzz"}) {
+        info.Ticker = taken;
+        EXPECT_FALSE(maintenance.ApplyStockInformation(*a, info)) << taken;
+    }
+    EXPECT_EQ(ui.messages.back(),
+              "the ticker \"AAA.zzz\" ends in \".ZZZ\", which marks set-aside stock files");
+    info.Ticker = "AAA.ZZ";  // one letter short of the set-aside mark
+    ASSERT_TRUE(maintenance.ApplyStockInformation(*a, info));
+    SaveAndReload();
+    EXPECT_EQ(db.StockCount(), 2);
+    EXPECT_EQ(db.FindStock("A_B")->Quotations.size(), 2u);
+    EXPECT_EQ(db.FindStock("AAA.ZZ")->Quotations.size(), 1u);
+}
+
 TEST_F(MaintenanceTest, DeletingStocksMovesCurrentAndSetsTheFileAside) {
     AddWithCloses("AAA", {1});
     AddWithCloses("BBB", {1});

@@ -1,0 +1,19 @@
+#pragma once
+// Whether a stock may take a ticker as far as its file is concerned. Two tickers that differ
+// only in characters a file name cannot hold ("A/B" and "A_B") name one file, so removing or
+// renaming one stock would set aside and delete the other's file; and a file name ending in
+// ".ZZZ" is what a set-aside file is called, which the save's clean-up deletes. Stocks loaded
+// from disk are not checked: only new stocks and renames.
+
+#include <string_view>
+
+#include "database/Database.h"
+#include "platform/Status.h"
+
+namespace velmora {
+
+// Ok, or the conflict named: the ticker's file name is the file of another stock than `self`
+// (null for a new stock), or it ends in ".ZZZ" (in any case).
+Status CheckTickerFile(const Database& db, std::string_view ticker, const Stock* self = nullptr);
+
+}  // namespace velmora
