@@ -2,6 +2,8 @@
 // workspace, then saves the workspace when the program changed it.
 
 #include <QCoreApplication>
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,7 +45,7 @@ int RunScript(Context& ctx, std::vector<std::string>& args) {
     const std::vector<std::string> scriptArgs(args.begin() + 1, args.end());
     const auto bytes = ReadWholeFile(file);
     if (!bytes) {
-        ctx.Error("cannot read the script " + file);
+        ctx.Error("cannot read the script " + file + ": " + std::strerror(errno));
         return kFailure;
     }
     if (!ctx.OpenWorkspace()) return kFailure;
@@ -65,6 +67,7 @@ int RunScript(Context& ctx, std::vector<std::string>& args) {
     const ScriptResult result = runner.Run(source, file, scriptArgs, [&](std::string_view line) {
         std::fwrite(line.data(), 1, line.size(), ctx.out);
         std::fputc('\n', ctx.out);
+        std::fflush(ctx.out);
     });
     std::fflush(ctx.out);
     int status = kSuccess;

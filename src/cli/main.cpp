@@ -1,12 +1,14 @@
-// velmora-cli [--profile DIR] [--workspace DIR] [--no-save] COMMAND ...
+// velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] COMMAND ...
 // velmora-cli --help | --version
 
+#include <QtGlobal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "chart/qt/QtCanvas.h"
 #include "cli/Cli.h"
 #include "platform/InstallLayout.h"
 
@@ -16,7 +18,8 @@ namespace {
 
 void PrintHelp(std::FILE* out) {
     std::fputs(
-        "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] COMMAND [ARGS]\n"
+        "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] COMMAND "
+        "[ARGS]\n"
         "       velmora-cli --help | --version\n"
         "\n"
         "Works on a Velmora workspace: imports quotation files, evaluates QRX formulas, scans,\n"
@@ -25,6 +28,7 @@ void PrintHelp(std::FILE* out) {
         "  --profile DIR    the profile directory (preferences, settings, import definitions)\n"
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
         "  --no-save        leave the workspace unchanged after commands that change data\n"
+        "  --verbose        also show the diagnostics of the Qt libraries\n"
         "  --help           show this help and exit\n"
         "  --version        show the version and exit\n"
         "\ncommands:\n",
@@ -35,10 +39,17 @@ void PrintHelp(std::FILE* out) {
     std::fputs("\n'velmora-cli COMMAND --help' describes a command.\n", out);
 }
 
-}  // namespace
+// The Qt libraries' own diagnostics (a missing runtime directory, font fallbacks) are not this
+// tool's messages: they are dropped unless --verbose asks for them. Critical and fatal ones
+// still show.
+void QtDiagnostics(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type != QtCriticalMsg && type != QtFatalMsg) return;
+    std::fprintf(stderr, "velmora-cli: %s\n", qPrintable(message));
+}
 
-int main(int argc, char** argv) {
+int RunCommand(int argc, char** argv) {
     Context ctx;
+    bool verbose = false;
     int i = 1;
     for (; i < argc; ++i) {
         const std::string a = argv[i];
@@ -57,6 +68,8 @@ int main(int argc, char** argv) {
             (a == "--profile" ? ctx.requestedProfile : ctx.requestedWorkspace) = argv[++i];
         } else if (a == "--no-save") {
             ctx.noSave = true;
+        } else if (a == "--verbose") {
+            verbose = true;
         } else if (!a.empty() && a[0] == '-') {
             ctx.Error("unknown option '" + a + "'");
             return kUsage;
@@ -68,6 +81,7 @@ int main(int argc, char** argv) {
         PrintHelp(stderr);
         return kUsage;
     }
+    if (!verbose) qInstallMessageHandler(QtDiagnostics);
     const std::string name = argv[i++];
     std::vector<std::string> args(argv + i, argv + argc);
     for (const Command& c : Commands()) {
@@ -77,4 +91,13 @@ int main(int argc, char** argv) {
     }
     ctx.Error("unknown command '" + name + "'");
     return kUsage;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int status = RunCommand(argc, argv);
+    // The drawing machinery goes while Qt's own globals are still there.
+    velmora::EndGuiApplication();
+    return status;
 }

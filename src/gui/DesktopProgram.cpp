@@ -1,6 +1,8 @@
 #include "gui/DesktopProgram.h"
 
 #include <QCoreApplication>
+#include <cerrno>
+#include <cstring>
 
 #include "automation/AutomationContext.h"
 #include "automation/ScriptRunner.h"
@@ -76,7 +78,7 @@ bool DesktopProgram::RunAutomation(const std::filesystem::path& script,
                                    std::string& error) {
     const auto bytes = ReadWholeFile(script);
     if (!bytes) {
-        error = "cannot read the script " + script.string();
+        error = "cannot read the script " + script.string() + ": " + std::strerror(errno);
         return false;
     }
     if (!app_.StartUp(Application::StartMode::Automation)) {
@@ -85,9 +87,19 @@ bool DesktopProgram::RunAutomation(const std::filesystem::path& script,
     }
     AutomationContext automation{db_, prefs_, ui_, window_->Documents(), profileDir_, {}};
     ScriptRunner runner(automation);
-    const ScriptResult result =
+    ScriptResult result =
         runner.Run(std::string(bytes->begin(), bytes->end()), script.string(), args, print);
     if (!result.ok) error = result.error;
+    // An answer given beforehand: the close below then finds nothing to ask about. Without
+    // saving, the clean workspace's save on closing puts set-aside stock files back.
+    if (saveAfterScript && db_.WorkspaceDirty()) {
+        if (!*saveAfterScript) {
+            db_.SetWorkspaceDirty(false);
+        } else if (!app_.SaveWorkspace()) {
+            error = "cannot save the workspace " + db_.WorkspaceDir().string();
+            result.ok = false;
+        }
+    }
     // A close the script posted (Quit) comes first; otherwise the program ends as its last
     // automation object goes.
     QCoreApplication::sendPostedEvents();

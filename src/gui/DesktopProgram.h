@@ -52,8 +52,11 @@ class DesktopProgram {
     // lines go to `print`), and the main window closes the normal way, asking about unsaved
     // changes. False when the workspace could not be loaded or the script failed (`error`
     // says why). A close the user refused shows the main window instead, which then runs on.
+    // With saveAfterScript set, the question is answered by it instead: true saves the
+    // changes, false discards them.
     bool RunAutomation(const std::filesystem::path& script, const std::vector<std::string>& args,
                        const std::function<void(std::string_view)>& print, std::string& error);
+    std::optional<bool> saveAfterScript;
     // After the main window closed: the window goes, the database is released and the chart
     // definitions are written.
     void Exit();

@@ -1,7 +1,8 @@
 // velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]
-//         [--script FILE.js [ARGS...]] [WORKSPACE]: the desktop program.
+//         [--save | --no-save] [--script FILE.js [ARGS...]] [WORKSPACE]: the desktop program.
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QTimer>
 #include <cstdio>
@@ -24,7 +25,7 @@ namespace {
 void PrintUsage(std::FILE* out) {
     std::fputs(
         "usage: velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]\n"
-        "               [--script FILE.js [ARGS...]] [WORKSPACE]\n"
+        "               [--save | --no-save] [--script FILE.js [ARGS...]] [WORKSPACE]\n"
         "       velmora --help | --version\n"
         "\n"
         "The Velmora desktop program: end-of-day technical analysis of stocks, indexes and\n"
@@ -38,7 +39,9 @@ void PrintUsage(std::FILE* out) {
         "                   start for a script: the workspace is loaded without showing the\n"
         "                   window, the script runs against the program (the arguments after\n"
         "                   the file are its args) and the program closes, asking about\n"
-        "                   unsaved changes\n"
+        "                   unsaved changes (on the offscreen platform it saves them)\n"
+        "  --save           after the script, save the changes without asking\n"
+        "  --no-save        after the script, discard the changes without asking\n"
         "  WORKSPACE        the workspace directory, or its tarvik.workspace file (as "
         "--workspace)\n"
         "  --help           show this help and exit\n"
@@ -77,6 +80,8 @@ struct Options {
     bool maximized = false;
     std::optional<std::filesystem::path> script;
     std::vector<std::string> scriptArgs;
+    // --save or --no-save: the answer to the save question after a script.
+    std::optional<bool> save;
     std::optional<std::string> screenshot;
 };
 
@@ -103,6 +108,8 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
             options.screenshot = argv[++i];
         } else if (a == "--maximized") {
             options.maximized = true;
+        } else if (a == "--save" || a == "--no-save") {
+            options.save = a == "--save";
         } else if (a == "--script") {
             if (i + 1 >= argc) {
                 std::fputs("velmora: --script needs a file\n", stderr);
@@ -122,14 +129,25 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
     return std::nullopt;
 }
 
-// Runs the script against the program and closes it; the exit status.
+// Runs the script against the program and closes it; the exit status. With nobody to answer
+// the save question (the offscreen platform) and no --save or --no-save, the changes are saved,
+// as the command-line tool's script command does.
 int RunScript(velmora::gui::DesktopProgram& program, const Options& options) {
+    program.saveAfterScript = options.save;
+    if (!options.save && QGuiApplication::platformName() == QLatin1String("offscreen")) {
+        program.saveAfterScript = true;
+        std::fputs(
+            "velmora: no one to ask on the offscreen platform: changes the script makes "
+            "are saved (--no-save discards them)\n",
+            stderr);
+    }
     std::string error;
     const bool ok = program.RunAutomation(
         *options.script, options.scriptArgs,
         [](std::string_view line) {
             std::fwrite(line.data(), 1, line.size(), stdout);
             std::fputc('\n', stdout);
+            std::fflush(stdout);
         },
         error);
     std::fflush(stdout);

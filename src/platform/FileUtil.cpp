@@ -1,6 +1,7 @@
 #include "platform/FileUtil.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -93,8 +94,19 @@ std::optional<std::size_t> InputFile::ReadAt(std::uint64_t offset, std::size_t c
 std::optional<Bytes> ReadWholeFile(const fs::path& path) {
     Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.get() < 0) return std::nullopt;
+    // A directory reports a size that is no size at all (up to 2^63 - 1 bytes).
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return std::nullopt;
+    if (S_ISDIR(info.st_mode)) {
+        errno = EISDIR;
+        return std::nullopt;
+    }
     Bytes data;
     const off_t size = ::lseek(fd.get(), 0, SEEK_END);
+    if (size > static_cast<off_t>(kWholeFileLimit)) {
+        errno = EFBIG;
+        return std::nullopt;
+    }
     if (size > 0) {
         data.resize(static_cast<std::size_t>(size));
         if (::lseek(fd.get(), 0, SEEK_SET) != 0) return std::nullopt;
@@ -108,6 +120,10 @@ std::optional<Bytes> ReadWholeFile(const fs::path& path) {
         std::size_t got = 0;
         if (!ReadFully(fd.get(), chunk, sizeof chunk, got)) return std::nullopt;
         if (got == 0) break;
+        if (data.size() + got > kWholeFileLimit) {
+            errno = EFBIG;
+            return std::nullopt;
+        }
         data.insert(data.end(), chunk, chunk + got);
     }
     return data;

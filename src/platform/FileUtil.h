@@ -15,7 +15,10 @@ namespace velmora {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The whole file, or nothing when it cannot be opened or read.
+// The most bytes a whole-file read takes in (1 GiB).
+inline constexpr std::size_t kWholeFileLimit = std::size_t{1} << 30;
+// The whole file, or nothing when it cannot be opened or read; a directory (errno EISDIR) and a
+// file above kWholeFileLimit (errno EFBIG) are refused, so errno tells the reason.
 std::optional<Bytes> ReadWholeFile(const std::filesystem::path& path);
 // The whole file as text, or nothing when it is a directory or cannot be opened or read.
 std::optional<std::string> ReadFileText(const std::filesystem::path& path);

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cstdlib>
+#include <memory>
 
 namespace velmora {
 
@@ -165,14 +166,28 @@ void QtCanvas::Picture(ChartPicture picture, int x, int y) {
     painter_.drawImage(x, y, pictures_[picture == ChartPicture::BuyArrow ? 0 : 1]);
 }
 
+namespace {
+
+// The application object EnsureGuiApplication made.
+std::unique_ptr<QGuiApplication>& MadeGuiApplication() {
+    static std::unique_ptr<QGuiApplication> app;
+    return app;
+}
+
+}  // namespace
+
 void EnsureGuiApplication() {
     if (QCoreApplication::instance() != nullptr) return;
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     static int argc = 1;
     static char name[] = "velmora";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
+    MadeGuiApplication() = std::make_unique<QGuiApplication>(argc, argv);
     KeepPortableNumbers();
+}
+
+void EndGuiApplication() {
+    MadeGuiApplication().reset();
 }
 
 void KeepPortableNumbers() {

@@ -54,6 +54,9 @@ class QtCanvas : public Canvas {
 // A QGuiApplication for drawing text without a display: created on first use with the
 // offscreen platform unless QT_QPA_PLATFORM says otherwise.
 void EnsureGuiApplication();
+// Destroys the application object EnsureGuiApplication made, if any: a program calls it before
+// main returns, so that it goes while Qt's own globals (thread storage, fonts) still exist.
+void EndGuiApplication();
 // Puts the C library's number formats back to the portable ones after a Qt application object
 // was made (it takes the user's locale); call right after constructing one.
 void KeepPortableNumbers();
