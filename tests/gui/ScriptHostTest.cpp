@@ -282,6 +282,21 @@ TEST_F(AutomationStartTest, TheScriptRunsHiddenAndTheCloseAsksAboutItsChanges) {
     EXPECT_FALSE(program.Settings().GetString("WindowPos", "Maximized").has_value());
 }
 
+TEST_F(AutomationStartTest, AnAnswerGivenBeforehandIsTakenWithoutAsking) {
+    ui.answer = true;  // would save, were the question asked
+    program.saveAfterScript = false;
+    ASSERT_TRUE(Run(R"(
+        var app = createObject("Tarvik.Application");
+        app.Stocks.Item("BORA").FullName = "Not kept";
+        print(app.Stocks.Remove("CETO"));
+    )")) << error;
+    EXPECT_EQ(lines, (std::vector<std::string>{"true"}));
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_TRUE(program.Window()->Closed());
+    EXPECT_EQ(StoredFullName("BORA"), "");
+    EXPECT_NE(StoredFullName("CETO"), "<none>");  // the set-aside file came back
+}
+
 TEST_F(AutomationStartTest, QuitClosesOnceAndAFailedScriptSaysWhy) {
     ui.answer = false;
     EXPECT_FALSE(Run(R"(
