@@ -56,6 +56,8 @@ class StockWalk {
     float SellPrice(int bar) const {
         return BarPrice(bars_[static_cast<std::size_t>(bar)], settings_.SellPrice);
     }
+    const Quotation& Bar(int bar) const { return bars_[static_cast<std::size_t>(bar)]; }
+    double Equity() const { return sum_.Equity; }
 
     // A closed trade between the buy bar and the sell bar at the current equity.
     void RecordTrade(int buyBar, int sellBar, float high, float low) {
@@ -152,6 +154,27 @@ void ValueOpenPosition(const StockWalk& walk, const SystemTestSettings& settings
     summary.Equity += gain;
 }
 
+// The equity at the close of the bar with the open position valued at that close, and whether
+// the bar moved with a position open since the previous close.
+void MarkToMarket(const StockWalk& walk, const SystemTestSettings& settings, int pendingBuy,
+                  int pendingSell, int bar, bool& wasOpen, ExtendedStatistics& curve) {
+    const Quotation& q = walk.Bar(bar);
+    const double equity = walk.Equity();
+    double gain = 0;
+    bool open = false;
+    if (pendingBuy != kNone && pendingSell == kNone && settings.LongEnabled()) {
+        const float pb = walk.BuyPrice(pendingBuy);
+        gain = static_cast<double>(q.Close - pb) * equity / pb;
+        open = true;
+    } else if (pendingSell != kNone && pendingBuy == kNone && settings.ShortEnabled()) {
+        gain = static_cast<double>(walk.SellPrice(pendingSell) - q.Close) * equity / q.Close;
+        open = true;
+    }
+    if (wasOpen) ++curve.BarsInPosition;
+    wasOpen = open;
+    curve.Curve.push_back({q.Date, equity + gain});
+}
+
 // Buying at the first visited bar and selling at the last.
 void ValueBuyAndHold(const StockTestParameters& params, const StockWalk& walk, int firstBar,
                      int lastBar, StockTestSummary& summary) {
@@ -169,7 +192,7 @@ void ValueBuyAndHold(const StockTestParameters& params, const StockWalk& walk, i
 
 bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& bars,
                std::span<const float> buy, std::span<const float> sell, int first, int end,
-               ResultList& results, StockTestSummary& summary) {
+               ResultList& results, StockTestSummary& summary, ExtendedStatistics* curve) {
     const int count = static_cast<int>(bars.size());
     first = std::clamp(first, 0, count);
     end = std::clamp(end, first, count);
@@ -186,6 +209,7 @@ bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& 
     int firstBar = kNone;
     int lastBar = kNone;
     bool traded = false;
+    bool positionOpen = false;
     for (int i = first; i < end; ++i) {
         const Quotation& q = bars[static_cast<std::size_t>(i)];
         if (firstBar == kNone) firstBar = i;
@@ -232,6 +256,9 @@ bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& 
             if (!shortOn) pendingSell = kNone;
             if (!longOn) pendingBuy = kNone;
         }
+        if (curve != nullptr) {
+            MarkToMarket(walk, settings, pendingBuy, pendingSell, i, positionOpen, *curve);
+        }
     }
     if (!traded) return false;
 
@@ -245,12 +272,20 @@ void BacktestResults::Clear(double initialEquity) {
     Stocks.reserve(64);
     Overall = StockTestSummary{};
     SumOfFinalEquities = 0;
+    WithStatistics = false;
+    StockStatistics.clear();
+    OverallStatistics = ExtendedStatistics{};
     InitialEquity = initialEquity;
 }
 
 void BacktestResults::Keep(const StockTestSummary& record) {
     Stocks.push_back(record);
     SumOfFinalEquities += record.Equity;
+}
+
+void BacktestResults::Keep(const StockTestSummary& record, ExtendedStatistics statistics) {
+    Keep(record);
+    StockStatistics.push_back(std::move(statistics));
 }
 
 void BacktestResults::BuildOverall() {
@@ -289,6 +324,17 @@ void BacktestResults::BuildOverall() {
         o.SystemDrawdown = std::min(o.SystemDrawdown, r.SystemDrawdown);
     }
     Overall = o;
+    if (!WithStatistics) return;
+    std::vector<double> initials;
+    initials.reserve(Stocks.size());
+    ExtendedStatistics whole;
+    for (std::size_t i = 0; i < Stocks.size() && i < StockStatistics.size(); ++i) {
+        initials.push_back(Stocks[i].InitialEquity);
+        whole.BarsInPosition += StockStatistics[i].BarsInPosition;
+    }
+    whole.Curve = CombineCurves(StockStatistics, initials);
+    ComputeStatistics(Overall, whole);
+    OverallStatistics = std::move(whole);
 }
 
 std::string BacktestResults::SummaryLine() const {

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/EquityStatistics.h"
 #include "analysis/ResultList.h"
 #include "analysis/SystemTestSettings.h"
 #include "database/FixedText.h"
@@ -81,10 +82,12 @@ struct StockTestParameters {
 // signal where it has no value). Adds a row to `results` for every closed trade and fills
 // `summary`, which must be a fresh record. At the end the open position and the buy-and-hold
 // result are valued. Returns true when the stock traded (the record is kept); false when it
-// never did, and then nothing was added.
+// never did, and then nothing was added. With `curve`, its Curve gets the equity at the close
+// of every visited bar (the open position valued at that close) and its BarsInPosition the
+// bars a position was open into.
 bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& bars,
                std::span<const float> buy, std::span<const float> sell, int first, int end,
-               ResultList& results, StockTestSummary& summary);
+               ResultList& results, StockTestSummary& summary, ExtendedStatistics* curve = nullptr);
 
 // The records of the stocks kept, in the order they were tested, and the overall summary.
 struct BacktestResults {
@@ -92,13 +95,19 @@ struct BacktestResults {
     StockTestSummary Overall;
     double SumOfFinalEquities = 0;
     double InitialEquity = 0;  // the setting the backtest ran with
+    // With extended statistics: the figures of every kept stock (in the order of Stocks) and
+    // of the whole test.
+    bool WithStatistics = false;
+    std::vector<ExtendedStatistics> StockStatistics;
+    ExtendedStatistics OverallStatistics;
 
     void Clear(double initialEquity);
-    // Keeps a stock's record.
+    // Keeps a stock's record (and its figures, with extended statistics).
     void Keep(const StockTestSummary& record);
+    void Keep(const StockTestSummary& record, ExtendedStatistics statistics);
     // The overall summary: sums of the amounts and counts over the kept records, the largest
     // winner and the longest runs at their maximum, the largest loser and the drawdowns at
-    // their minimum.
+    // their minimum. With extended statistics also the whole test's curve and figures.
     void BuildOverall();
     // "Trans no.: %d, Avg. trade (gain+loss)= %+7.2lf, Test portfolio = %8.0lf (%+7.2lf%%)":
     // trades, their mean gross profit (0 without trades), the mean final equity of the kept

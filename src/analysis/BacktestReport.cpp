@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "analysis/BacktestText.h"
+#include "analysis/StatisticsReport.h"
 #include "database/PackedDate.h"
 #include "platform/FileUtil.h"
 #include "platform/StringFormat.h"
@@ -209,6 +210,7 @@ std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
         if (settings.ReportStockSummary) AppendPerformanceTable(out, record);
         if (settings.ReportTradeList) AppendTradeList(out, record.Name.View(), rows, cursor);
     }
+    AppendStatisticsSection(out, results);
     out += "</BODY>\n";
     progress.Close();
     return out;

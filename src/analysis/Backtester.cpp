@@ -29,6 +29,8 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
     rows.Clear();
     results.Clear(settings.InitialEquity);
     if (selection.n < 0) return BacktestOutcome::NothingToDo;
+    const bool withStatistics = settings.ExtendedStatistics != 0;
+    results.WithStatistics = withStatistics;
     // The commission table as last saved.
     Portfolio portfolio;
     LoadPortfolio(PortfolioPath(db_.WorkspaceDir()), portfolio);
@@ -49,9 +51,18 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
             StockTestSummary record =
                 StockTestSummary::Start(stock.TickerText(), settings.InitialEquity);
             const BarRange range = VisitedBars(stock, visit);
+            if (!withStatistics) {
+                if (TestStock(params, stock.Quotations, buySignals, sellSignals, range.First,
+                              range.End, yield.rows, record)) {
+                    yield.then = [&results, record] { results.Keep(record); };
+                }
+                return;
+            }
+            ExtendedStatistics stats;
             if (TestStock(params, stock.Quotations, buySignals, sellSignals, range.First, range.End,
-                          yield.rows, record)) {
-                yield.then = [&results, record] { results.Keep(record); };
+                          yield.rows, record, &stats)) {
+                ComputeStatistics(record, stats);
+                yield.then = [&results, record, stats] { results.Keep(record, stats); };
             }
         });
     results.BuildOverall();

@@ -54,6 +54,8 @@ struct SystemTestSettings {
     std::int32_t ReportStockSummary = 1;
     std::int32_t ReportTradeList = 1;
     std::int32_t LoadRemainingQuotes = 1;
+    // The equity curves and their risk-adjusted figures (off: the classic results only).
+    std::int32_t ExtendedStatistics = 0;
 
     bool LongEnabled() const { return (Positions & kLong) != 0; }
     bool ShortEnabled() const { return (Positions & kShort) != 0; }

@@ -13,6 +13,7 @@
 #include "analysis/BacktestReport.h"
 #include "analysis/Backtester.h"
 #include "analysis/ResultExport.h"
+#include "analysis/StatisticsReport.h"
 #include "cli/Cli.h"
 #include "platform/FileUtil.h"
 
@@ -62,7 +63,7 @@ std::optional<double> ValueAfter(std::string_view text, std::string_view name) {
 bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettings& s) {
     std::optional<std::string> equity, positions, commission, buyPrice, sellPrice, buyDelay,
         sellDelay, stop;
-    bool noOverall = false, noStockSummary = false, noTradeList = false;
+    bool noOverall = false, noStockSummary = false, noTradeList = false, stats = false;
     const TakenOptions taken = TakeOptions(args, {{"--equity", &equity},
                                                   {"--positions", &positions},
                                                   {"--commission", &commission},
@@ -73,7 +74,8 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
                                                   {"--stop", &stop},
                                                   {"--no-overall", &noOverall},
                                                   {"--no-stock-summary", &noStockSummary},
-                                                  {"--no-trade-list", &noTradeList}});
+                                                  {"--no-trade-list", &noTradeList},
+                                                  {"--stats", &stats}});
     if (taken.AnyMissing()) {
         ctx.Error("backtest: an option is missing its value");
         return false;
@@ -150,6 +152,7 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
     if (noOverall) s.ReportOverallSummary = 0;
     if (noStockSummary) s.ReportStockSummary = 0;
     if (noTradeList) s.ReportTradeList = 0;
+    if (stats) s.ExtendedStatistics = 1;
     return true;
 }
 
@@ -178,7 +181,34 @@ std::string JsonString(std::string_view s) {
     return out + "\"";
 }
 
-std::string SummaryJson(const StockTestSummary& r) {
+// The extended figures and the curve, each key after a comma; an absent figure is left out.
+void AppendStatisticsJson(std::string& out, const ExtendedStatistics& s) {
+    const auto number = [&out](const char* key, std::optional<double> v) {
+        if (!v) return;
+        out += ", \"";
+        out += key;
+        out += "\": ";
+        out += JsonNumber(*v);
+    };
+    number("car_percent", s.CarPercent);
+    number("max_drawdown_percent", s.MaxDrawdownPercent);
+    number("max_drawdown", s.MaxDrawdown);
+    number("exposure_percent", s.ExposurePercent);
+    number("sharpe", s.Sharpe);
+    number("sortino", s.Sortino);
+    number("profit_factor", s.ProfitFactor);
+    number("expectancy", s.Expectancy);
+    number("average_bars_held", s.AverageBarsHeld);
+    number("recovery_factor", s.RecoveryFactor);
+    out += ", \"equity_curve\": [";
+    for (std::size_t i = 0; i < s.Curve.size(); ++i) {
+        if (i > 0) out += ", ";
+        out += "[\"" + IsoDate(s.Curve[i].Date) + "\", " + JsonNumber(s.Curve[i].Equity) + "]";
+    }
+    out += "]";
+}
+
+std::string SummaryJson(const StockTestSummary& r, const ExtendedStatistics* stats) {
     std::string out = "{\"name\": " + JsonString(r.Name.View());
     const auto number = [&out](const char* key, double v) {
         out += ", \"";
@@ -221,6 +251,7 @@ std::string SummaryJson(const StockTestSummary& r) {
     number("system_drawdown", r.SystemDrawdown);
     number("previous_trade_profit", r.PreviousTradeProfit);
     count("current_run", r.CurrentRun);
+    if (stats != nullptr) AppendStatisticsJson(out, *stats);
     return out + "}";
 }
 
@@ -228,10 +259,16 @@ std::string ResultsJson(const BacktestResults& results) {
     std::string out = "{\n  \"stocks\": [";
     for (std::size_t i = 0; i < results.Stocks.size(); ++i) {
         out += i == 0 ? "\n    " : ",\n    ";
-        out += SummaryJson(results.Stocks[i]);
+        out += SummaryJson(results.Stocks[i],
+                           results.WithStatistics && i < results.StockStatistics.size()
+                               ? &results.StockStatistics[i]
+                               : nullptr);
     }
     out += results.Stocks.empty() ? "],\n" : "\n  ],\n";
-    out += "  \"overall\": " + SummaryJson(results.Overall) + "\n}\n";
+    out += "  \"overall\": " +
+           SummaryJson(results.Overall,
+                       results.WithStatistics ? &results.OverallStatistics : nullptr) +
+           "\n}\n";
     return out;
 }
 

@@ -37,9 +37,11 @@ const std::vector<Command>& Commands() {
          "[--positions long|short|both] [--commission table|percent=V|point=V] "
          "[--buy-price close|open|high|low|average] [--sell-price ...] [--buy-delay N] "
          "[--sell-delay N] [--stop none|percent=V|point=V] [--report FILE.html] [--no-overall] "
-         "[--no-stock-summary] [--no-trade-list] [--export FILE.txt] [--json FILE] [--open]",
+         "[--no-stock-summary] [--no-trade-list] [--export FILE.txt] [--json FILE] [--open] "
+         "[--stats]",
          "simulated trades of a trading-rule formula (default: the MACD zero-line crossings), "
-         "then the summary line; the HTML report, result export and figures as JSON",
+         "then the summary line; the HTML report, result export and figures as JSON; --stats "
+         "adds the equity curves and their risk figures to the report and the JSON",
          RunBacktest},
         {"portfolio",
          "show [INDEX] | buy TICKER [--date D] [--price X] [--qty Q] | sell INDEX [--date D] "

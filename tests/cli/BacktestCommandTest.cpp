@@ -81,6 +81,37 @@ TEST(BacktestCommand, SeveralThreadsGiveTheOneThreadOutputReportAndJson) {
     EXPECT_EQ(test::ReadText(out / "3.json"), test::ReadText(out / "1.json"));
 }
 
+// The extended statistics only add: the rows, the classic report and the classic figures stay
+// as without them, also when the stocks run on several threads.
+TEST(BacktestCommand, StatsAddToTheClassicOutputs) {
+    test::TempDir profile, ws, out;
+    ASSERT_EQ(RunCommand(profile, {}, "sample-workspace", {ws.path().string()}).status, 0);
+    const auto run = [&](const std::string& name, std::vector<std::string> extra) {
+        std::vector<std::string> args = {"--formula", kRule,
+                                         "--report",  (out / (name + ".html")).string(),
+                                         "--json",    (out / (name + ".json")).string()};
+        args.insert(args.end(), extra.begin(), extra.end());
+        return RunCommand(profile, ws.path(), "backtest", args);
+    };
+    const CliRun classic = run("classic", {});
+    const CliRun stats = run("stats", {"--stats", "--threads", "3"});
+    ASSERT_EQ(stats.status, 0) << stats.err;
+    EXPECT_EQ(stats.out, classic.out);
+    const std::string report = test::ReadText(out / "classic.html");
+    const std::string extended = test::ReadText(out / "stats.html");
+    const std::string body = report.substr(0, report.size() - 8);  // without "</BODY>\n"
+    EXPECT_EQ(extended.substr(0, body.size()), body);
+    EXPECT_NE(extended.find("<svg", body.size()), std::string::npos);
+    EXPECT_EQ(report.find("<svg"), std::string::npos);
+    const std::string json = test::ReadText(out / "stats.json");
+    EXPECT_EQ(test::ReadText(out / "classic.json").find("equity_curve"), std::string::npos);
+    const std::string overall = json.substr(json.find("\"overall\""));
+    for (const char* key : {"\"car_percent\"", "\"max_drawdown_percent\"", "\"sharpe\"",
+                            "\"exposure_percent\"", "\"equity_curve\": [[\"20"}) {
+        EXPECT_NE(overall.find(key), std::string::npos) << key;
+    }
+}
+
 TEST(BacktestCommand, RejectsBadOptions) {
     test::TempDir profile, ws;
     for (const std::vector<std::string>& args :

@@ -144,6 +144,10 @@ SystemTestSettingsDialog::SystemTestSettingsDialog(const SystemTestSettings& s, 
     loadRemaining_->setChecked(s.LoadRemainingQuotes != 0);
     layout->addWidget(loadRemaining_);
 
+    extendedStatistics_ = new QCheckBox(QStringLiteral("Extended statistics"), this);
+    extendedStatistics_->setChecked(s.ExtendedStatistics != 0);
+    layout->addWidget(extendedStatistics_);
+
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -171,6 +175,7 @@ SystemTestSettings SystemTestSettingsDialog::Settings() const {
     s.ReportStockSummary = report_[3]->isChecked() ? 1 : 0;
     s.ReportTradeList = report_[4]->isChecked() ? 1 : 0;
     s.LoadRemainingQuotes = loadRemaining_->isChecked() ? 1 : 0;
+    s.ExtendedStatistics = extendedStatistics_->isChecked() ? 1 : 0;
     return s;
 }
 

@@ -44,6 +44,7 @@ class SystemTestSettingsDialog : public QDialog {
     // "Formula", "Settings", "Overall summary", "Stock summary", "Trade list".
     QCheckBox* ReportBox(int i) const { return report_[i]; }
     QCheckBox* LoadRemaining() const { return loadRemaining_; }
+    QCheckBox* ExtendedStatisticsBox() const { return extendedStatistics_; }
 
   private:
     SystemTestSettings initial_;
@@ -62,6 +63,7 @@ class SystemTestSettingsDialog : public QDialog {
     QLineEdit* trailingRisk_;
     std::array<QCheckBox*, 5> report_{};
     QCheckBox* loadRemaining_;
+    QCheckBox* extendedStatistics_;
 };
 
 // The modal dialog; true (settings replaced by the edits) when closed with OK.
