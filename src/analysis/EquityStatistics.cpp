@@ -65,15 +65,16 @@ void ComputeStatistics(const StockTestSummary& summary, ExtendedStatistics& stat
     const std::vector<EquityPoint>& curve = stats.Curve;
     if (!curve.empty()) {
         const double initial = curve.front().Equity;
-        const double final = curve.back().Equity;
-        const auto days = static_cast<double>(
-            (DateToSeconds(curve.back().Date) - DateToSeconds(curve.front().Date)) /
-            kSecondsPerDay);
-        if (days > 0 && initial > 0 && final >= 0) {
-            stats.CarPercent = (std::pow(final / initial, kDaysPerYear / days) - 1) * 100;
+        const double last = curve.back().Equity;
+        // Whole calendar days: the dates lie at midnight.
+        const std::int64_t wholeDays =
+            (DateToSeconds(curve.back().Date) - DateToSeconds(curve.front().Date)) / kSecondsPerDay;
+        const auto days = static_cast<double>(wholeDays);
+        if (days > 0 && initial > 0 && last >= 0) {
+            stats.CarPercent = (std::pow(last / initial, kDaysPerYear / days) - 1) * 100;
         }
         AddDrawdowns(stats);
-        if (stats.MaxDrawdown < 0) stats.RecoveryFactor = (final - initial) / -stats.MaxDrawdown;
+        if (stats.MaxDrawdown < 0) stats.RecoveryFactor = (last - initial) / -stats.MaxDrawdown;
     }
     stats.ExposurePercent =
         FiniteOr(Quotient(stats.BarsInPosition * 100.0, summary.BarsInTest).value_or(0), 0);
