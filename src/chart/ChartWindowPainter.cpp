@@ -10,7 +10,7 @@ namespace velmora {
 namespace {
 
 PaneContext MakeContext(Canvas& canvas, ChartWindowView& view, int pane, int width, int height,
-                        const Stock* stock, ChartDefinition* definition) {
+                        const Stock* stock, ChartDefinition* definition, int selectedBar = -1) {
     PaneContext ctx;
     ctx.width = width;
     ctx.height = height;
@@ -21,6 +21,8 @@ PaneContext MakeContext(Canvas& canvas, ChartWindowView& view, int pane, int wid
     ctx.stock = stock;
     ctx.periodicity = view.model->GetPeriodicity();
     ctx.scrollPosition = view.model->Pane(pane).scroll.position;
+    if (selectedBar >= 0 && selectedBar < ctx.VisibleBars())
+        ctx.titleBar = ctx.scrollPosition + selectedBar;
     ctx.arrows = &view.model->Pane(pane).arrows;
     ctx.database = view.database;
     ctx.engine = view.engine;
@@ -35,7 +37,8 @@ const Stock* WindowStock(ChartWindowView& view) {
     return &view.cache->Get(*view.stock, view.model->GetPeriodicity());
 }
 
-void PaintPane(Canvas& canvas, ChartWindowView& view, int pane, int width, int height) {
+void PaintPane(Canvas& canvas, ChartWindowView& view, int pane, int width, int height,
+               int selectedBar) {
     const ChartPaneState& state = view.model->Pane(pane);
     ChartDefinition* definition = view.table->FindById(state.chartId);
     const Stock* stock = WindowStock(view);
@@ -43,7 +46,8 @@ void PaintPane(Canvas& canvas, ChartWindowView& view, int pane, int width, int h
         canvas.FillRectRgb(0, 0, width, height, kWindowBackground);
         return;
     }
-    PaneContext ctx = MakeContext(canvas, view, pane, width, height, stock, definition);
+    PaneContext ctx =
+        MakeContext(canvas, view, pane, width, height, stock, definition, selectedBar);
     definition->pane = &ctx;
     if (definition->painter)
         definition->painter(ctx);
@@ -63,11 +67,15 @@ void PaintChartWindow(Canvas& canvas, ChartWindowView& view, int width, int heig
     canvas.SetPalette(palette);
     view.model->SetClientHeight(height);
     const auto rects = view.model->Layout();
+    // The price painter hides the marker: the selected bar is read before any pane paints.
+    const ChartSettings* settings = view.settings;
+    const int selectedBar =
+        settings != nullptr && settings->markerShown ? settings->selectedBar : -1;
     for (int i = 0; i < static_cast<int>(rects.size()); ++i) {
         const auto& r = rects[static_cast<std::size_t>(i)];
         canvas.SetOrigin(0, r.top);
         canvas.SetClip(0, 0, width, r.height);
-        PaintPane(canvas, view, i, width, r.height);
+        PaintPane(canvas, view, i, width, r.height, selectedBar);
         canvas.ClearClip();
         if (i + 1 < static_cast<int>(rects.size()))
             canvas.FillRectRgb(0, r.height, width, r.height + ProportionalSplitter::kBarSize,

@@ -29,8 +29,10 @@ inline constexpr std::uint32_t kSplitterBarColour = 0xD4D0C8;
 // The stock as the window's panes show it (compressed for weekly and monthly), or null.
 const Stock* WindowStock(ChartWindowView& view);
 
-// Paints one pane of height `height` at the canvas's current origin.
-void PaintPane(Canvas& canvas, ChartWindowView& view, int pane, int width, int height);
+// Paints one pane of height `height` at the canvas's current origin; its title line shows the
+// values at the selected bar (an index within the visible bars; -1: the last bar's).
+void PaintPane(Canvas& canvas, ChartWindowView& view, int pane, int width, int height,
+               int selectedBar = -1);
 // Lays the window out for the height and paints every pane and bar.
 void PaintChartWindow(Canvas& canvas, ChartWindowView& view, int width, int height);
 // Shows the settings' selected bar: the marker line in every pane showing a chart and the

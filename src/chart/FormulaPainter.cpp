@@ -96,6 +96,8 @@ void PaintFormulaChart(PaneContext& pane) {
     FormulaEngine& engine = *pane.engine;
     engine.ClearErrorFlag();
     FormulaRun run = engine.BeginRun(stock);
+    // writeval() in the title shows the values at the selected bar.
+    if (pane.titleBar >= 0) run.SetSelectedBar(pane.titleBar);
     const std::string text = *definition->formula;  // the definition may change meanwhile
     run.Execute(text);
     if (engine.ErrorFlag()) {

@@ -139,7 +139,8 @@ void PaintMacdChart(PaneContext& pane) {
     PlotSeries(pane, p, pane.Colour(ColourSetting::Oscillator));
 
     Finish(pane, TitleText("%s - MACD (%d,%d,%d) = %6.2f, Signal = %6.2f",
-                           {ticker, fast, slow, signalPeriod, Last(macd), Last(signal)}));
+                           {ticker, fast, slow, signalPeriod, TitleValue(pane, macd),
+                            TitleValue(pane, signal)}));
 }
 
 namespace {
@@ -188,8 +189,9 @@ void PaintRsiChart(PaneContext& pane) {
     const std::vector<float> close = Closes(*stock);
     std::vector<float> rsi(close.size());
     indicators::Rsi(n, p, close.data(), rsi.data());
-    PaintPercentOscillator(pane, rsi, p, 0xC02,
-                           TitleText("%s - RSI (%d) =%6.2f %%", {ticker, p, Last(rsi)}));
+    PaintPercentOscillator(
+        pane, rsi, p, 0xC02,
+        TitleText("%s - RSI (%d) =%6.2f %%", {ticker, p, TitleValue(pane, rsi)}));
 }
 
 void PaintRocChart(PaneContext& pane) {
@@ -206,7 +208,7 @@ void PaintRocChart(PaneContext& pane) {
     std::vector<float> roc(close.size());
     indicators::RateOfChange(n, p, close.data(), roc.data());
     PaintRangedOscillator(pane, roc, p, 0x41, 0, 0, 0x2C2,
-                          TitleText("%s - ROC (%d) =%6.2f %%", {ticker, p, Last(roc)}));
+                          TitleText("%s - ROC (%d) =%6.2f %%", {ticker, p, TitleValue(pane, roc)}));
 }
 
 void PaintStochasticChart(PaneContext& pane) {
@@ -230,8 +232,8 @@ void PaintStochasticChart(PaneContext& pane) {
     PlotSeries(pane, plot, pane.Colour(ColourSetting::Oscillator));
     plot.values = d.data();
     PlotSeries(pane, plot, pane.Colour(ColourSetting::Signal));
-    Finish(pane,
-           TitleText("%s - Stochastic Slow (%d) %%K=%f, %%D=%f", {ticker, p, Last(k), Last(d)}));
+    Finish(pane, TitleText("%s - Stochastic Slow (%d) %%K=%f, %%D=%f",
+                           {ticker, p, TitleValue(pane, k), TitleValue(pane, d)}));
 }
 
 void PaintUltimateChart(PaneContext& pane) {
@@ -249,9 +251,9 @@ void PaintUltimateChart(PaneContext& pane) {
     const std::vector<float> close = Closes(*stock);
     std::vector<float> ultimate(close.size());
     indicators::UltimateOscillator(n, p1, p2, p3, close.data(), ultimate.data());
-    PaintPercentOscillator(
-        pane, ultimate, p3, 0x40C2,
-        TitleText("%s - Ultimate (%d,%d,%d) =%6.2lf %%", {ticker, p1, p2, p3, Last(ultimate)}));
+    PaintPercentOscillator(pane, ultimate, p3, 0x40C2,
+                           TitleText("%s - Ultimate (%d,%d,%d) =%6.2lf %%",
+                                     {ticker, p1, p2, p3, TitleValue(pane, ultimate)}));
 }
 
 void PaintTrixChart(PaneContext& pane) {
@@ -268,7 +270,7 @@ void PaintTrixChart(PaneContext& pane) {
     std::vector<float> trix(close.size());
     indicators::Trix(n, p, close.data(), trix.data());
     PaintRangedOscillator(pane, trix, p, 0x141, 0, 0, 0x2C4,
-                          TitleText("%s - TRIX (%d) =%6.2f", {ticker, p, Last(trix)}));
+                          TitleText("%s - TRIX (%d) =%6.2f", {ticker, p, TitleValue(pane, trix)}));
 }
 
 void PaintCciChart(PaneContext& pane) {
@@ -286,7 +288,7 @@ void PaintCciChart(PaneContext& pane) {
     indicators::Cci(n, p, typical.data(), cci.data());
     // The range starts at -100..100 and only widens.
     PaintRangedOscillator(pane, cci, p, 0x2141, -100, 100, 0x8002,
-                          TitleText("%s - CCI (%d) =%6.2f %%", {ticker, p, Last(cci)}));
+                          TitleText("%s - CCI (%d) =%6.2f %%", {ticker, p, TitleValue(pane, cci)}));
 }
 
 void PaintMfiChart(PaneContext& pane) {
@@ -303,8 +305,9 @@ void PaintMfiChart(PaneContext& pane) {
     const std::vector<float> volume = Volumes(*stock);
     std::vector<float> mfi(typical.size());
     indicators::Mfi(n, p, typical.data(), volume.data(), mfi.data());
-    PaintPercentOscillator(pane, mfi, p, 0x30002,
-                           TitleText("%s - MFI (%d) =%6.2f %%", {ticker, p, Last(mfi)}));
+    PaintPercentOscillator(
+        pane, mfi, p, 0x30002,
+        TitleText("%s - MFI (%d) =%6.2f %%", {ticker, p, TitleValue(pane, mfi)}));
 }
 
 namespace {

@@ -125,12 +125,14 @@ void PaintVolumeChart(PaneContext& pane) {
     if (!turnover)
         title = FormatString(millions ? "%s - Volume %d shares (chart in millions of shares)"
                                       : "%s - Volume %d shares (chart in thousands of shares)",
-                             ticker.c_str(), stock->Quotations.back().Volume);
+                             ticker.c_str(),
+                             stock->Quotations[static_cast<std::size_t>(TitleBar(pane, n))].Volume);
     else if (!millions)
         title = FormatString("%s - Turnover %.0f (chart in thousands)", ticker.c_str(),
-                             WholeNumber(values.back()));
+                             WholeNumber(TitleValue(pane, values)));
     else
-        title = FormatString("Turnover %.0f (chart in millions)", WholeNumber(values.back()));
+        title = FormatString("Turnover %.0f (chart in millions)",
+                             WholeNumber(TitleValue(pane, values)));
     Finish(pane, title);
 }
 
@@ -151,7 +153,7 @@ void PaintObvChart(PaneContext& pane) {
     const char* format = p.max < 1000.0f      ? "%s - OBV = %.0f shares"
                          : p.max < 1000000.0f ? "%s - OBV = %.0f shares (chart in thousands)"
                                               : "%s - OBV = %.0f shares. (chart in millions)";
-    Finish(pane, TitleText(format, {ticker, Last(obv)}));
+    Finish(pane, TitleText(format, {ticker, TitleValue(pane, obv)}));
 }
 
 void PaintAccumulationDistributionChart(PaneContext& pane) {
@@ -174,7 +176,7 @@ void PaintAccumulationDistributionChart(PaneContext& pane) {
                          : p.max < 1000000.0f
                              ? "%s - Accumulation/Distribution = %.0f shares (chart in thousands)"
                              : "%s - Accumulation/Distribution = %.0f shares. (chart in millions)";
-    Finish(pane, TitleText(format, {ticker, Last(ad)}));
+    Finish(pane, TitleText(format, {ticker, TitleValue(pane, ad)}));
 }
 
 void PaintChaikinChart(PaneContext& pane) {
@@ -194,8 +196,9 @@ void PaintChaikinChart(PaneContext& pane) {
     p.first = From(p, kChaikinSlowPeriod);
     p.flags = 0x101;
     RangeGridAndPlot(pane, p, 0x2C1, pane.Colour(ColourSetting::Oscillator));
-    Finish(pane, TitleText("%s - Chaikin Oscillator (%d,%d) =%6.0f (chart in thousands)",
-                           {ticker, kChaikinFastPeriod, kChaikinSlowPeriod, Last(chaikin)}));
+    Finish(pane,
+           TitleText("%s - Chaikin Oscillator (%d,%d) =%6.0f (chart in thousands)",
+                     {ticker, kChaikinFastPeriod, kChaikinSlowPeriod, TitleValue(pane, chaikin)}));
 }
 
 void PaintNviChart(PaneContext& pane) {
@@ -214,7 +217,7 @@ void PaintNviChart(PaneContext& pane) {
     SeriesPlot p = FramedPlot(pane, nvi);
     p.flags = 0x1;
     RangeGridAndPlot(pane, p, 0x2C1, pane.Colour(ColourSetting::Oscillator));
-    Finish(pane, TitleText("%s - NVI = %6.2f %%", {ticker, Last(nvi)}));
+    Finish(pane, TitleText("%s - NVI = %6.2f %%", {ticker, TitleValue(pane, nvi)}));
 }
 
 void PaintRelativeStrengthChart(PaneContext& pane) {
@@ -247,7 +250,7 @@ void PaintRelativeStrengthChart(PaneContext& pane) {
     p.flags = 0x4001;
     RangeGridAndPlot(pane, p, pane.height <= 100 ? 0xC0 : 0x1C0,
                      pane.Colour(ColourSetting::Oscillator));
-    Finish(pane, TitleText("%s/%s - RS =%7.3f", {ticker, baseTicker, Last(rs)}));
+    Finish(pane, TitleText("%s/%s - RS =%7.3f", {ticker, baseTicker, TitleValue(pane, rs)}));
 }
 
 void PaintTrinChart(PaneContext& pane) {
@@ -303,7 +306,7 @@ void PaintTrinChart(PaneContext& pane) {
     p.padding = 100;
     p.flags = 0x4106;
     PlotSeries(pane, p, pane.Colour(ColourSetting::Histogram));
-    Finish(pane, TitleText("%s - TRIN %6.2f", {ticker, Last(trin)}));
+    Finish(pane, TitleText("%s - TRIN %6.2f", {ticker, TitleValue(pane, trin)}));
 }
 
 void PaintAdLineChart(PaneContext& pane) {
@@ -326,7 +329,7 @@ void PaintAdLineChart(PaneContext& pane) {
     SeriesPlot p = FramedPlot(pane, line);
     p.flags = 0x4101;
     RangeGridAndPlot(pane, p, 0x400C1, pane.Colour(ColourSetting::Oscillator));
-    Finish(pane, TitleText("%s - AD-Line %6.2f", {ticker, Last(line)}));
+    Finish(pane, TitleText("%s - AD-Line %6.2f", {ticker, TitleValue(pane, line)}));
 }
 
 }  // namespace velmora

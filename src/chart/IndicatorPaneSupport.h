@@ -74,9 +74,16 @@ inline void FixedPercentScale(SeriesPlot& plot) {
     plot.step = 10;
 }
 
-// The last bar's value (EMPTY when there are no bars).
-inline float Last(const std::vector<float>& v) {
-    return v.empty() ? kEmptyValue : v.back();
+// The bar a title line shows: the pane's title bar when it lies within the n bars, else the
+// last one.
+inline int TitleBar(const PaneContext& pane, int n) {
+    return pane.titleBar >= 0 && pane.titleBar < n ? pane.titleBar : n - 1;
+}
+
+// The value a title line shows: at the pane's title bar (EMPTY when there are no bars).
+inline float TitleValue(const PaneContext& pane, const std::vector<float>& v) {
+    if (v.empty()) return kEmptyValue;
+    return v[static_cast<std::size_t>(TitleBar(pane, static_cast<int>(v.size())))];
 }
 
 // Ends a painting: no marker, then the title line.

@@ -39,6 +39,8 @@ struct PaneContext {
     const Stock* stock = nullptr;  // already compressed for weekly and monthly panes
     Periodicity periodicity = Periodicity::Daily;
     int scrollPosition = 0;
+    // The bar (of `stock`) whose values the title line shows; -1: the last bar.
+    int titleBar = -1;
     const TradeArrows* arrows = nullptr;
     // The relative-strength base stocks and the markets' advance/decline data.
     const Database* database = nullptr;

@@ -355,5 +355,38 @@ TEST(IndicatorPainters, DefaultWindowPaintsMacdAndRsiPanes) {
     EXPECT_EQ(rsi, 1);
 }
 
+TEST(IndicatorPainters, TitlesShowTheValuesAtTheTitleBar) {
+    PaneFixture f;
+    Stock s = test::MakeStock(60);
+    f.pane.stock = &s;
+    std::vector<float> close;
+    for (const Quotation& q : s.Quotations) close.push_back(q.Close);
+    const int period = f.prefs.RsiRange();
+    std::vector<float> rsi(close.size());
+    indicators::Rsi(60, period, close.data(), rsi.data());
+    const auto rsiTitle = [&](int bar) {
+        char text[80];
+        std::snprintf(text, sizeof text, "TEST - RSI (%d) =%6.2f %%", period,
+                      static_cast<double>(rsi[static_cast<std::size_t>(bar)]));
+        return std::string(text);
+    };
+    // A bar within the stock, the last one, and one past it (the last bar's values).
+    for (const auto& [titleBar, shown] : {std::pair{30, 30}, {59, 59}, {60, 59}, {-1, 59}}) {
+        f.canvas.Clear();
+        f.pane.titleBar = titleBar;
+        PaintRsiChart(f.pane);
+        EXPECT_EQ(TitleOf(f.canvas), rsiTitle(shown)) << titleBar;
+    }
+    ASSERT_NE(rsi[30], rsi[59]);
+
+    f.canvas.Clear();
+    f.settings.volumeShowsTurnover = false;
+    f.pane.titleBar = 30;
+    PaintVolumeChart(f.pane);
+    EXPECT_NE(TitleOf(f.canvas).find(" " + std::to_string(s.Quotations[30].Volume) + " shares"),
+              std::string::npos)
+        << TitleOf(f.canvas);
+}
+
 }  // namespace
 }  // namespace velmora
