@@ -73,10 +73,13 @@ void PaintChartWindow(Canvas& canvas, ChartWindowView& view, int width, int heig
         settings != nullptr && settings->markerShown ? settings->selectedBar : -1;
     for (int i = 0; i < static_cast<int>(rects.size()); ++i) {
         const auto& r = rects[static_cast<std::size_t>(i)];
+        const int paneHeight = PaneHeight(r.height, view.paneFooter);
         canvas.SetOrigin(0, r.top);
-        canvas.SetClip(0, 0, width, r.height);
-        PaintPane(canvas, view, i, width, r.height, selectedBar);
+        canvas.SetClip(0, 0, width, paneHeight);
+        PaintPane(canvas, view, i, width, paneHeight, selectedBar);
         canvas.ClearClip();
+        if (paneHeight < r.height)
+            canvas.FillRectRgb(0, paneHeight, width, r.height, kSplitterBarColour);
         if (i + 1 < static_cast<int>(rects.size()))
             canvas.FillRectRgb(0, r.height, width, r.height + ProportionalSplitter::kBarSize,
                                kSplitterBarColour);
@@ -94,16 +97,17 @@ void ShowSelectedBar(Canvas& canvas, ChartWindowView& view, int width, int heigh
         const auto& r = rects[static_cast<std::size_t>(i)];
         ChartDefinition* definition = view.table->FindById(view.model->Pane(i).chartId);
         if (definition == nullptr) continue;
+        const int paneHeight = PaneHeight(r.height, view.paneFooter);
         canvas.SetOrigin(0, r.top);
-        canvas.SetClip(0, 0, width, r.height);
-        PaneContext ctx = MakeContext(canvas, view, i, width, r.height, stock, definition);
+        canvas.SetClip(0, 0, width, paneHeight);
+        PaneContext ctx = MakeContext(canvas, view, i, width, paneHeight, stock, definition);
         SeriesPlot plot = FramePricePlot(ctx);
         if (settings.selectedBar < plot.visible) {
             const PlotGeometry g(ctx, plot);
             if (definition->id == kPriceChartId)
                 DrawTitle(ctx,
                           PriceTitle(*stock, plot.scroll + settings.selectedBar, ctx.periodicity));
-            MoveMarkerLine(canvas, *definition, MarkerX(g, settings.selectedBar), r.height);
+            MoveMarkerLine(canvas, *definition, MarkerX(g, settings.selectedBar), paneHeight);
         }
         canvas.ClearClip();
     }

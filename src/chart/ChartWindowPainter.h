@@ -20,7 +20,13 @@ struct ChartWindowView {
     bool printing = false;               // swaps the grey and white palette entries
     const Database* database = nullptr;  // base stocks and advance/decline data
     FormulaEngine* engine = nullptr;     // for the formula-driven charts
+    int paneFooter = 0;  // pixels at the foot of every pane row left to the window (scroll bars)
 };
+
+// The height a pane paints in a row of `rowHeight` with `footer` pixels kept below it.
+inline int PaneHeight(int rowHeight, int footer) {
+    return rowHeight > 2 * footer ? rowHeight - footer : rowHeight;
+}
 
 // The background of a blank pane and the splitter bars.
 inline constexpr std::uint32_t kWindowBackground = 0xFFFFFF;

@@ -26,6 +26,14 @@ void GuiContext::SelectStock(const Stock* stock) {
     emit stockSelected(stock);
 }
 
+ChartSettings& GuiContext::SharedChartSettings() {
+    if (!chartSettings_) {
+        chartSettings_.emplace();
+        chartSettings_->FromPreferences(services_.prefs);
+    }
+    return *chartSettings_;
+}
+
 void GuiContext::SetActiveChart(QWidget* chart) {
     if (activeChart_ == chart) return;
     activeChart_ = chart;

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <filesystem>
+#include <optional>
 #include <string_view>
 
 #include "app/StockMaintenance.h"
@@ -60,6 +61,14 @@ class GuiContext : public QObject, public ShellWindows {
     // the periodicity given, its run still open: the chart windows in that periodicity take its
     // buy and sell arrays as trade arrows.
     void SendFormulaHint(const HintData& data, Periodicity periodicity);
+    // The chart settings every chart window shares (chart type, visible bars, the selected
+    // bar), taken from the preferences when first asked for.
+    ChartSettings& SharedChartSettings();
+    // A window changed the shared settings: with `everything` (zoom, chart type) every window
+    // goes back to its latest bars and repaints, else the other windows repaint.
+    void ChartSettingsChanged(QWidget* sender, bool everything) {
+        emit chartSettingsChanged(sender, everything);
+    }
     // The chart window the user worked in last (null when none is open); the commentary takes
     // its periodicity and selected bar.
     QWidget* ActiveChart() const { return activeChart_.data(); }
@@ -74,6 +83,7 @@ class GuiContext : public QObject, public ShellWindows {
     void stockSelected(const velmora::Stock* stock);
     // Sent synchronously by SendFormulaHint (periodicity as its int value).
     void formulaRan(const velmora::HintData& data, int periodicity);
+    void chartSettingsChanged(QWidget* sender, bool everything);
     // Another chart window became the active one.
     void activeChartChanged(QWidget* chart);
 
@@ -81,6 +91,7 @@ class GuiContext : public QObject, public ShellWindows {
     GuiServices services_;
     StockMaintenance maintenance_;
     QPointer<QWidget> activeChart_;
+    std::optional<ChartSettings> chartSettings_;
 };
 
 }  // namespace velmora::gui

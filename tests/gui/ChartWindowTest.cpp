@@ -7,6 +7,7 @@
 #include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
+#include <QWheelEvent>
 #include <set>
 
 #include "chart/ChartInteraction.h"
@@ -72,17 +73,22 @@ TEST(ChartWindow, PaintsTheDefaultPanesAtTheSplittersHeights) {
     ASSERT_EQ(rects.size(), 3u);
     // Arranged: the price pane gets three units, the others one.
     EXPECT_GT(rects[0].height, 2 * rects[1].height);
-    EXPECT_EQ(rects[2].top + rects[2].height, f.window.ChartRect().height());
+    // Each pane has its scroll bar right below it.
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(
+            f.window.ScrollBar(i)->geometry().top(),
+            rects[static_cast<std::size_t>(i)].top + rects[static_cast<std::size_t>(i)].height);
+    EXPECT_EQ(f.window.ScrollBar(2)->geometry().bottom() + 1, f.window.ChartRect().height());
     for (std::size_t i = 0; i < rects.size(); ++i) {
         EXPECT_GT(Colours(picture, rects[i].top, rects[i].height).size(), 3u) << "pane " << i;
         if (i + 1 < rects.size()) {
-            const int barY = rects[i].top + rects[i].height + 2;
+            const int barY = rects[i + 1].top - 3;
             EXPECT_EQ(Colours(picture, barY, 1), std::set<QRgb>{0xFF000000u | kSplitterBarColour});
         }
     }
 
     // Dragging the first splitter bar down by 40 pixels moves the second pane's top with it.
-    const int barY = rects[0].top + rects[0].height + 3;
+    const int barY = rects[1].top - 3;
     Drag(f.window, {100, barY}, {100, barY + 40});
     const auto after = f.window.PaneRects();
     EXPECT_NEAR(after[1].top, rects[1].top + 40, 4);
@@ -121,6 +127,58 @@ TEST(ChartWindow, AWindowInTheBackgroundWhoseStockIsDeletedShowsTheCurrentStock)
     EXPECT_TRUE(f.context.Maintenance().DeleteStock(*other));
     EXPECT_EQ(second.OwnStock(), f.stock);
     EXPECT_TRUE(second.windowTitle().startsWith("TEST"));
+}
+
+void Wheel(QWidget& w, QPoint pos, int delta, Qt::KeyboardModifiers mods) {
+    QWheelEvent e(QPointF(pos), QPointF(w.mapToGlobal(pos)), QPoint(), QPoint(0, delta),
+                  Qt::NoButton, mods, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&w, &e);
+}
+
+TEST(ChartWindow, EachPaneScrollsByItsOwnBarAndKeysMoveEveryPane) {
+    WindowFixture f;
+    ChartWindowModel& model = f.window.Model();
+    const int latest = model.Pane(0).scroll.position;
+    f.window.ScrollBar(1)->setValue(latest - 20);
+    EXPECT_EQ(model.Pane(1).scroll.position, latest - 20);
+    EXPECT_EQ(model.Pane(0).scroll.position, latest);
+    // Home lines every pane up at the first bar, Page Down moves them on by the visible bars.
+    f.window.ZoomIn();  // 79 bars
+    Key(f.window, Qt::Key_Home);
+    Key(f.window, Qt::Key_PageDown);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(model.Pane(i).scroll.position, f.window.Settings().visibleBars);
+    // The marker at the left edge: Left scrolls one bar and keeps the marker at the edge.
+    f.window.Settings().selectedBar = 0;
+    f.window.Settings().markerShown = true;
+    Key(f.window, Qt::Key_Left);
+    EXPECT_EQ(model.Pane(2).scroll.position, f.window.Settings().visibleBars - 1);
+    EXPECT_EQ(f.window.Settings().selectedBar, 0);
+}
+
+TEST(ChartWindow, CtrlWheelZoomsEveryWindowAroundTheBarUnderTheMouse) {
+    WindowFixture f;
+    ChartWindow other{f.context};
+    other.resize(640, 480);
+    const int before = f.window.Settings().visibleBars;
+    const QPoint at = f.At(0, 200, 100);
+    const auto barAt = [&f, at] {
+        PaneContext ctx = f.window.PaneContextOf(0);
+        const SeriesPlot plot = FramePricePlot(ctx);
+        return plot.scroll +
+               ClickToBar(at.x(), ctx.left, PlotGeometry(ctx, plot).plotWidth, plot.visible);
+    };
+    const int bar = barAt();
+    Wheel(f.window, at, 120, Qt::ControlModifier);
+    EXPECT_EQ(f.window.Settings().visibleBars, before / 2);
+    EXPECT_NEAR(barAt(), bar, 1);
+    // The other window shows as many bars, from its latest ones.
+    EXPECT_EQ(other.ScrollBar(0)->pageStep(), before / 2);
+    EXPECT_EQ(other.ScrollBar(0)->value(), other.ScrollBar(0)->maximum());
+    // The wheel alone scrolls three bars a step.
+    const int position = f.window.Model().Pane(0).scroll.position;
+    Wheel(f.window, at, 120, Qt::NoModifier);
+    EXPECT_EQ(f.window.Model().Pane(0).scroll.position, position - 3);
 }
 
 TEST(ChartWindow, TrendToolDragMakesOneStudyAndEscapeCancels) {

@@ -285,7 +285,9 @@ TEST_F(MainWindowTest, ChartWindowsTakeTheBarsCommandsAndTheBarsFollowTheActiveW
     Window().ChartArea()->setActiveSubWindow(Window().ChartArea()->subWindowList().first());
     EXPECT_EQ(Window().ActiveChartWindow(), first);
     EXPECT_TRUE(FindAction(&Window(), "&Monthly")->isChecked());
-    EXPECT_TRUE(FindAction(&Window(), "Auto")->isChecked());
+    // The chart type is the same in every window.
+    EXPECT_TRUE(FindAction(&Window(), "Bars")->isChecked());
+    EXPECT_EQ(first->Settings().chartType, ChartType::Bars);
 }
 
 TEST_F(MainWindowTest, TwoChartWindowsShowTwoStocksAndActivationMakesAWindowsStockCurrent) {

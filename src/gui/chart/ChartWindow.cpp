@@ -4,7 +4,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
-#include <QVBoxLayout>
+#include <QStyle>
+#include <algorithm>
 
 #include "app/StockMaintenance.h"
 #include "chart/ChartInteraction.h"
@@ -19,36 +20,12 @@ namespace velmora::gui {
 ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
     : QWidget(parent),
       context_(context),
-      model_(context.Services().charts, context.Services().prefs.AutoArrangeCharts()) {
+      model_(context.Services().charts, context.Services().prefs.AutoArrangeCharts()),
+      settings_(context.SharedChartSettings()) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
-    settings_.FromPreferences(context.Services().prefs);
-
-    scrollBar_ = new QScrollBar(Qt::Horizontal, this);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addStretch(1);
-    layout->addWidget(scrollBar_);
-    scrollBar_->setSingleStep(1);
-    // Page steps move 10 bars; the page itself (the thumb) is the visible bars.
-    connect(scrollBar_, &QScrollBar::actionTriggered, this, [this](int action) {
-        if (action == QAbstractSlider::SliderPageStepAdd)
-            scrollBar_->setSliderPosition(scrollBar_->value() + 10);
-        else if (action == QAbstractSlider::SliderPageStepSub)
-            scrollBar_->setSliderPosition(scrollBar_->value() - 10);
-    });
-    connect(scrollBar_, &QScrollBar::valueChanged, this, [this](int value) {
-        if (scroll_.MoveTo(value)) {
-            // The text box stands at a bar that has moved on.
-            if (textBox_) CloseTextBox();
-            ApplyScroll();
-            ClearSelection();
-            Invalidate();
-        }
-    });
 
     model_.SetClientHeight(ChartRect().height());
     // A missing or foreign layout file still gives the window its default panes.
@@ -56,6 +33,13 @@ ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
 
     connect(&context_, &GuiContext::chartsRefreshRequested, this, &ChartWindow::Refresh);
     connect(&context_, &GuiContext::formulaRan, this, &ChartWindow::FormulaRan);
+    connect(&context_, &GuiContext::chartSettingsChanged, this,
+            [this](QWidget* sender, bool everything) {
+                if (everything)
+                    Refresh(0);
+                else if (sender != this)
+                    Invalidate();
+            });
     connect(&context_, &GuiContext::activeChartChanged, this, [this](QWidget* chart) {
         if (chart == this) BecameActive();
     });
@@ -79,6 +63,7 @@ ChartWindowView ChartWindow::View() {
     view.stock = stock_;
     view.database = &s.db;
     view.engine = &s.engine;
+    view.paneFooter = ScrollBarHeight();
     return view;
 }
 
@@ -88,16 +73,26 @@ const Stock* ChartWindow::ShownStock() {
 }
 
 QRect ChartWindow::ChartRect() const {
-    const int h = height() - (scrollBar_ ? scrollBar_->sizeHint().height() : 0);
-    return QRect(0, 0, width(), std::max(0, h));
+    return QRect(0, 0, width(), height());
+}
+
+int ChartWindow::ScrollBarHeight() const {
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+}
+
+QScrollBar* ChartWindow::ScrollBar(int pane) const {
+    return pane >= 0 && pane < static_cast<int>(paneBars_.size())
+               ? paneBars_[static_cast<std::size_t>(pane)]
+               : nullptr;
 }
 
 std::vector<ChartWindowModel::PaneRect> ChartWindow::PaneRects() const {
     const auto heights = model_.Splitter().LayoutRows(ChartRect().height());
     std::vector<ChartWindowModel::PaneRect> rects;
     int top = 0;
+    const int footer = ScrollBarHeight();
     for (int h : heights) {
-        rects.push_back({top, h});
+        rects.push_back({top, PaneHeight(h, footer)});
         top += h + ProportionalSplitter::kBarSize;
     }
     return rects;
@@ -111,10 +106,12 @@ int ChartWindow::PaneAt(int y) const {
 }
 
 int ChartWindow::SplitterBarAt(int y) const {
-    const auto rects = PaneRects();
-    for (std::size_t i = 0; i + 1 < rects.size(); ++i) {
-        const int barTop = rects[i].top + rects[i].height;
+    const auto rows = model_.Splitter().LayoutRows(ChartRect().height());
+    int barTop = 0;
+    for (std::size_t i = 0; i + 1 < rows.size(); ++i) {
+        barTop += rows[i];
         if (y >= barTop && y < barTop + ProportionalSplitter::kBarSize) return static_cast<int>(i);
+        barTop += ProportionalSplitter::kBarSize;
     }
     return -1;
 }
@@ -220,7 +217,72 @@ void ChartWindow::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     model_.SetClientHeight(ChartRect().height());
     if (textBox_) CloseTextBox();
+    PlaceScrollBars();
     Invalidate();
+}
+
+void ChartWindow::PlaceScrollBars() {
+    const int panes = model_.PaneCount();
+    while (static_cast<int>(paneBars_.size()) > panes) {
+        delete paneBars_.back();
+        paneBars_.pop_back();
+    }
+    while (static_cast<int>(paneBars_.size()) < panes) {
+        auto* bar = new QScrollBar(Qt::Horizontal, this);
+        bar->setSingleStep(1);
+        bar->setFocusPolicy(Qt::NoFocus);
+        // Page steps move 10 bars; the page itself (the thumb) is the visible bars.
+        connect(bar, &QScrollBar::actionTriggered, this, [bar](int action) {
+            if (action == QAbstractSlider::SliderPageStepAdd)
+                bar->setSliderPosition(bar->value() + 10);
+            else if (action == QAbstractSlider::SliderPageStepSub)
+                bar->setSliderPosition(bar->value() - 10);
+        });
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+            const auto at = std::find(paneBars_.begin(), paneBars_.end(), bar);
+            if (at == paneBars_.end()) return;
+            ScrollPane(static_cast<int>(at - paneBars_.begin()), value);
+        });
+        paneBars_.push_back(bar);
+    }
+    const auto rects = PaneRects();
+    const int footer = ScrollBarHeight();
+    for (int i = 0; i < panes; ++i) {
+        QScrollBar* bar = paneBars_[static_cast<std::size_t>(i)];
+        const auto& r = rects[static_cast<std::size_t>(i)];
+        const PaneScrollBar& s = model_.Pane(i).scroll;
+        const QSignalBlocker block(bar);
+        bar->setRange(0, s.MaxPosition());
+        bar->setPageStep(std::max(1, s.page));
+        bar->setValue(s.position);
+        bar->setGeometry(0, r.top + r.height, width(), footer);
+        bar->setVisible(r.height > 0);
+    }
+}
+
+void ChartWindow::ScrollPane(int pane, int position) {
+    if (pane < 0 || pane >= model_.PaneCount() || !model_.Pane(pane).scroll.MoveTo(position))
+        return;
+    // The text box stands at a bar that has moved on.
+    if (textBox_) CloseTextBox();
+    SelectionChanged(true);
+}
+
+void ChartWindow::ScrollAll(int position, bool keepSelection) {
+    bool moved = false;
+    for (int i = 0; i < model_.PaneCount(); ++i) moved |= model_.Pane(i).scroll.MoveTo(position);
+    // Panes left at another position by their own scroll bars line up again.
+    scroll_.MoveTo(position);
+    if (!moved) return;
+    if (textBox_) CloseTextBox();
+    PlaceScrollBars();
+    SelectionChanged(!keepSelection);
+}
+
+void ChartWindow::SelectionChanged(bool clear) {
+    if (clear) ClearSelection();
+    Invalidate();
+    context_.ChartSettingsChanged(this, false);
 }
 
 // --- hints, scrolling and the selected bar -------------------------------------------------
@@ -273,10 +335,7 @@ void ChartWindow::Refresh(int flags) {
 
 void ChartWindow::ApplyScroll() {
     for (int i = 0; i < model_.PaneCount(); ++i) model_.Pane(i).scroll = scroll_;
-    const QSignalBlocker block(scrollBar_);
-    scrollBar_->setRange(0, scroll_.MaxPosition());
-    scrollBar_->setPageStep(std::max(1, scroll_.page));
-    scrollBar_->setValue(scroll_.position);
+    PlaceScrollBars();
 }
 
 void ChartWindow::ClearSelection() {
@@ -299,7 +358,9 @@ CommentarySource ChartWindow::CommentaryInput() {
     source.cache = &cache_;
     const Stock* shown = ShownStock();
     const int bars = shown ? static_cast<int>(shown->Quotations.size()) : 0;
-    source.selectedBar = CommentarySelectedBar(settings_, bars, scroll_.position);
+    const int pane = ChartPaneForKeys();
+    source.selectedBar = CommentarySelectedBar(
+        settings_, bars, pane >= 0 ? model_.Pane(pane).scroll.position : scroll_.position);
     return source;
 }
 
@@ -317,7 +378,7 @@ void ChartWindow::SetPeriodicity(int periodicity) {
 void ChartWindow::SetChartType(int type) {
     if (type < 0 || type > 3) return;
     settings_.chartType = static_cast<ChartType>(type);
-    Refresh(0);
+    context_.ChartSettingsChanged(this, true);
     emit chartTypeChanged(type);
 }
 
@@ -328,25 +389,25 @@ void ChartWindow::ZoomIn() {
                                                                  : ZoomModifier::None;
     settings_.visibleBars = velmora::ZoomIn(settings_.visibleBars, modifier,
                                             context_.Services().prefs.DefaultQuotationsInChart());
-    Refresh(0);
+    context_.ChartSettingsChanged(this, true);
 }
 
 void ChartWindow::ZoomOut() {
     settings_.visibleBars = velmora::ZoomOut(settings_.visibleBars);
-    Refresh(0);
+    context_.ChartSettingsChanged(this, true);
 }
 
 void ChartWindow::ZoomAll() {
     const Stock* stock = ShownStock();
     if (stock == nullptr) return;
     settings_.visibleBars = velmora::ZoomAll(static_cast<int>(stock->Quotations.size()));
-    Refresh(0);
+    context_.ChartSettingsChanged(this, true);
 }
 
 void ChartWindow::ZoomNormal() {
     settings_.visibleBars =
         velmora::ZoomNormal(context_.Services().prefs.DefaultQuotationsInChart());
-    Refresh(0);
+    context_.ChartSettingsChanged(this, true);
 }
 
 void ChartWindow::SetTool(int tool) {

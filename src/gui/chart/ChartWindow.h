@@ -46,11 +46,11 @@ class ChartWindow : public QWidget {
     StudyTool Tool() const { return tool_; }
     // The stock the panes show (compressed for weekly and monthly); null without one.
     const Stock* ShownStock();
-    // The panes' area (the scroll bar lies below it), in widget coordinates.
+    // The panes' area with their scroll bars, in widget coordinates.
     QRect ChartRect() const;
     // The pane at a y of the chart area; -1 on a splitter bar or below the panes.
     int PaneAt(int y) const;
-    // Top and height of every pane in the chart area as laid out now.
+    // Top and height of every pane in the chart area as laid out now (its scroll bar below).
     std::vector<ChartWindowModel::PaneRect> PaneRects() const;
     // The pane as the painters and the drawing tools see it (after the last paint).
     PaneContext PaneContextOf(int pane);
@@ -60,7 +60,8 @@ class ChartWindow : public QWidget {
     CommentarySource CommentaryInput();
     // The text tool's edit box while it is open, else null.
     QLineEdit* TextBox() const { return textBox_.data(); }
-    QScrollBar* ScrollBar() const { return scrollBar_; }
+    // A pane's scroll bar (below the pane); null for a pane the window does not have.
+    QScrollBar* ScrollBar(int pane = 0) const;
     // A right-click at a point of the chart area: the pane becomes active and the pane the
     // replace and study commands work on; the study under the point (if any) is remembered
     // for "Delete study" and "Properties...". True when a study was hit.
@@ -129,6 +130,23 @@ class ChartWindow : public QWidget {
     void Invalidate();
     void PaintPicture();
     void ApplyScroll();
+    int ScrollBarHeight() const;
+    // One scroll bar per pane, below it, showing the pane's scroll position.
+    void PlaceScrollBars();
+    // A pane's own scroll bar moved it.
+    void ScrollPane(int pane, int position);
+    // Keys, the wheel and dragging move every pane to one position.
+    void ScrollAll(int position, bool keepSelection = false);
+    // The arrow keys: the marker moves, scrolling the chart at the edge of the shown bars.
+    void ArrowKey(bool right);
+    // CTRL and the wheel: zoom with the bar under the mouse staying where it is.
+    void ZoomAround(const QPoint& pos, bool in);
+    // The pick tool's click: the bar under x becomes the selected bar.
+    void PickBar(int pane, int x);
+    // Dragging with the pick tool: the panes follow the mouse.
+    void Pan(int x);
+    // The selected bar changed (with `clear`: it is gone): this window and the others repaint.
+    void SelectionChanged(bool clear);
     void ClearSelection();
     void FormulaRan(const HintData& hint, int periodicity);
     int SplitterBarAt(int y) const;
@@ -147,10 +165,10 @@ class ChartWindow : public QWidget {
     GuiContext& context_;
     Stock* stock_ = nullptr;
     ChartWindowModel model_;
-    ChartSettings settings_;
+    ChartSettings& settings_;  // shared by every chart window
     CompressedStockCache cache_;
-    PaneScrollBar scroll_;  // every pane's scroll bar follows this one
-    QScrollBar* scrollBar_ = nullptr;
+    PaneScrollBar scroll_;  // where a refresh puts every pane's scroll bar
+    std::vector<QScrollBar*> paneBars_;
 
     QImage picture_;
     bool pictureDirty_ = true;
@@ -169,6 +187,12 @@ class ChartWindow : public QWidget {
     int dragPane_ = -1;
     StudyHit hit_;
     int menuPane_ = -1;  // the pane last right-clicked
+
+    int wheelDelta_ = 0;  // wheel turns below one step
+    int panPane_ = -1;    // the pane a pick-tool press started in (-1: none)
+    int panStartX_ = 0;
+    int panStartPosition_ = 0;
+    bool panning_ = false;
 
     int barDrag_ = -1;  // the splitter bar being dragged (the row above it)
     int barDragStartY_ = 0;

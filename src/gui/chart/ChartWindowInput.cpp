@@ -121,25 +121,14 @@ void ChartWindow::mousePressEvent(QMouseEvent* e) {
     if (model_.Pane(pane).chartId == 0 || ShownStock() == nullptr) return;
     const int y = pos.y() - PaneOrigin(pane)[0];
     switch (tool_) {
-        case StudyTool::Pick: {
-            PaneContext ctx = PaneContextOf(pane);
-            const SeriesPlot plot = FramePricePlot(ctx);
-            const PlotGeometry g(ctx, plot);
-            const int selected = ClickToBar(pos.x(), ctx.left, g.plotWidth, plot.visible);
-            if (selected < 0) {
-                ClearSelection();
-                context_.Maintenance().ClearPickedDate();
-            } else {
-                settings_.selectedBar = selected;
-                settings_.markerShown = true;
-                const auto& q = ctx.stock->Quotations;
-                const int index = plot.scroll + selected;
-                if (index >= 0 && index < static_cast<int>(q.size()))
-                    context_.Maintenance().SetPickedDate(q[static_cast<std::size_t>(index)].Date);
-            }
-            Invalidate();
+        case StudyTool::Pick:
+            PickBar(pane, pos.x());
+            // Dragging from here pans the chart.
+            panPane_ = pane;
+            panStartX_ = pos.x();
+            panStartPosition_ = model_.Pane(pane).scroll.position;
+            panning_ = false;
             break;
-        }
         case StudyTool::Text:
             OpenTextBox(pane, pos.x(), y);
             break;
@@ -152,6 +141,25 @@ void ChartWindow::mousePressEvent(QMouseEvent* e) {
             break;
         }
     }
+}
+
+void ChartWindow::PickBar(int pane, int x) {
+    PaneContext ctx = PaneContextOf(pane);
+    const SeriesPlot plot = FramePricePlot(ctx);
+    const PlotGeometry g(ctx, plot);
+    const int selected = ClickToBar(x, ctx.left, g.plotWidth, plot.visible);
+    if (selected < 0) {
+        ClearSelection();
+        context_.Maintenance().ClearPickedDate();
+    } else {
+        settings_.selectedBar = selected;
+        settings_.markerShown = true;
+        const auto& q = ctx.stock->Quotations;
+        const int index = plot.scroll + selected;
+        if (index >= 0 && index < static_cast<int>(q.size()))
+            context_.Maintenance().SetPickedDate(q[static_cast<std::size_t>(index)].Date);
+    }
+    SelectionChanged(false);
 }
 
 void ChartWindow::mouseMoveEvent(QMouseEvent* e) {
@@ -168,7 +176,24 @@ void ChartWindow::mouseMoveEvent(QMouseEvent* e) {
         update();
         return;
     }
+    if (panPane_ >= 0 && (e->buttons() & Qt::LeftButton)) {
+        Pan(pos.x());
+        return;
+    }
     UpdateCursor(pos.y());
+}
+
+void ChartWindow::Pan(int x) {
+    // A few pixels of slack keep a click that shakes a little a click.
+    if (!panning_ && std::abs(x - panStartX_) < 4) return;
+    panning_ = true;
+    setCursor(Qt::ClosedHandCursor);
+    PaneContext ctx = PaneContextOf(panPane_);
+    const SeriesPlot plot = FramePricePlot(ctx);
+    const PlotGeometry g(ctx, plot);
+    if (g.plotWidth <= 0) return;
+    const int bars = (x - panStartX_) * std::max(1, plot.visible) / g.plotWidth;
+    ScrollAll(panStartPosition_ - bars);
 }
 
 void ChartWindow::mouseReleaseEvent(QMouseEvent* e) {
@@ -177,12 +202,18 @@ void ChartWindow::mouseReleaseEvent(QMouseEvent* e) {
     if (barDrag_ >= 0) {
         model_.Splitter().DragBar(barDrag_, pos.y() - barDragStartY_, ChartRect().height());
         barDrag_ = -1;
+        PlaceScrollBars();
         UpdateCursor(pos.y());
         Invalidate();
         return;
     }
     if (drag_.Active()) {
         EndDrag(true, pos);
+    }
+    if (panPane_ >= 0) {
+        panPane_ = -1;
+        panning_ = false;
+        UpdateCursor(pos.y());
     }
 }
 
@@ -206,12 +237,21 @@ void ChartWindow::keyPressEvent(QKeyEvent* e) {
                 QWidget::keyPressEvent(e);
             return;
         case Qt::Key_Left:
-        case Qt::Key_Right: {
+        case Qt::Key_Right:
+            ArrowKey(e->key() == Qt::Key_Right);
+            return;
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown: {
             const int pane = ChartPaneForKeys();
-            if (pane < 0 || ShownStock() == nullptr) return;
-            const PaneContext ctx = PaneContextOf(pane);
-            MoveMarker(settings_, e->key() == Qt::Key_Right, FramePricePlot(ctx).visible);
-            Invalidate();
+            if (pane < 0) return;
+            const PaneScrollBar& s = model_.Pane(pane).scroll;
+            const int target = e->key() == Qt::Key_Home     ? 0
+                               : e->key() == Qt::Key_End    ? s.MaxPosition()
+                               : e->key() == Qt::Key_PageUp ? s.position - std::max(1, s.page)
+                                                            : s.position + std::max(1, s.page);
+            ScrollAll(target);
             return;
         }
         default:
@@ -219,9 +259,54 @@ void ChartWindow::keyPressEvent(QKeyEvent* e) {
     }
 }
 
+void ChartWindow::ArrowKey(bool right) {
+    const int pane = ChartPaneForKeys();
+    if (pane < 0 || ShownStock() == nullptr) return;
+    const PaneContext ctx = PaneContextOf(pane);
+    const int shown = FramePricePlot(ctx).visible;
+    const PaneScrollBar& s = model_.Pane(pane).scroll;
+    // A marker at the edge of the shown bars scrolls the chart one bar on and stays at the edge.
+    const bool atEdge = settings_.markerShown && settings_.selectedBar == (right ? shown - 1 : 0) &&
+                        (right ? s.position < s.MaxPosition() : s.position > 0);
+    if (atEdge) {
+        ScrollAll(s.position + (right ? 1 : -1), true);
+        return;
+    }
+    MoveMarker(settings_, right, shown);
+    SelectionChanged(false);
+}
+
 void ChartWindow::wheelEvent(QWheelEvent* e) {
-    // The wheel scrolls the bars as the scroll bar's own wheel does.
-    QCoreApplication::sendEvent(scrollBar_, e);
+    wheelDelta_ += e->angleDelta().y();
+    const int steps = wheelDelta_ / 120;
+    wheelDelta_ %= 120;
+    if (steps == 0) return;
+    // CTRL and the wheel zoom around the bar under the mouse; the wheel alone scrolls three bars
+    // a step (away from you: back in history).
+    if (e->modifiers() & Qt::ControlModifier) {
+        ZoomAround(e->position().toPoint(), steps > 0);
+        return;
+    }
+    const int pane = ChartPaneForKeys();
+    if (pane >= 0) ScrollAll(model_.Pane(pane).scroll.position - 3 * steps);
+}
+
+void ChartWindow::ZoomAround(const QPoint& pos, bool in) {
+    int pane = PaneAt(pos.y());
+    if (pane < 0 || model_.Pane(pane).chartId == 0) pane = ChartPaneForKeys();
+    if (pane < 0 || ShownStock() == nullptr) return;
+    PaneContext ctx = PaneContextOf(pane);
+    const SeriesPlot plot = FramePricePlot(ctx);
+    const PlotGeometry g(ctx, plot);
+    const int shownBar = std::max(0, ClickToBar(pos.x(), ctx.left, g.plotWidth, plot.visible));
+    const int bar = plot.scroll + shownBar;
+    const double fraction = plot.visible > 1 ? static_cast<double>(shownBar) / plot.visible : 1.0;
+    settings_.visibleBars =
+        in ? velmora::ZoomIn(settings_.visibleBars, ZoomModifier::None,
+                             context_.Services().prefs.DefaultQuotationsInChart())
+           : velmora::ZoomOut(settings_.visibleBars);
+    context_.ChartSettingsChanged(this, true);
+    ScrollAll(bar - static_cast<int>(fraction * settings_.visibleBars));
 }
 
 // --- the text tool ---------------------------------------------------------------------------
@@ -340,6 +425,7 @@ void ChartWindow::PaintForPrinting(QPainter& painter, int width, int height) {
     QtCanvas canvas(painter);
     ChartWindowView view = View();
     view.printing = true;
+    view.paneFooter = 0;  // no scroll bars on paper
     view.table->ForEach([](ChartDefinition& d) { d.markerX = kNoMarker; });
     const int selectedBar = settings_.selectedBar;
     const bool markerShown = settings_.markerShown;
