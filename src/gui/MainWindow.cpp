@@ -297,24 +297,19 @@ QWidget* MainWindow::OpenChartWindow() {
     if (chart->metaObject()->indexOfSignal("chartTypeChanged(int)") >= 0) {
         connect(chart, SIGNAL(chartTypeChanged(int)), this, SLOT(UpdateViewChecks()));
     }
-    // The new window follows the bars' tool, periodicity and chart type.
-    if (QAction* tool = drawTools_->checkedAction()) {
-        Forward("SetTool", static_cast<int>(drawTools_->actions().indexOf(tool)));
-    }
+    // A new window starts with the pick tool (each window keeps its own tool).
+    CheckTool(0);
     return chart;
 }
 
 void MainWindow::ChartActivated(QMdiSubWindow* sub) {
     if (sub == nullptr || sub->widget() == nullptr) return;
     context_.SetActiveChart(sub->widget());
-    // The View bar shows the activated window's periodicity and chart type; the Draw bar's
-    // tool is the same in every window.
+    // The View and Draw bars and menus show the activated window's periodicity, chart type and
+    // drawing tool.
     UpdateViewChecks();
-    if (auto* chart = qobject_cast<ChartWindow*>(sub->widget())) {
-        const int tool =
-            static_cast<int>(drawTools_->actions().indexOf(drawTools_->checkedAction()));
-        if (tool >= 0 && static_cast<int>(chart->Tool()) != tool) chart->SetTool(tool);
-    }
+    if (auto* chart = qobject_cast<ChartWindow*>(sub->widget()))
+        CheckTool(static_cast<int>(chart->Tool()));
 }
 
 void MainWindow::UpdateViewChecks() {
@@ -468,6 +463,13 @@ void MainWindow::LoadRemainingCurrent() {
 void MainWindow::LoadRemainingAll() {
     LoadAllRemainingQuotations(context_.Services().db, context_.Services().ui);
     context_.RefreshCharts(kFullRefreshFlags);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Its keys hold CTRL (and SHIFT for "+"), which a click on the command would read as
+    // "back to the default" or "double": from a key it is the plain step.
+    if (watched == zoomIn_ && event->type() == QEvent::Shortcut) zoomByKey_ = true;
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -93,6 +93,8 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    // Notes that the zoom-in action is about to run from one of its keys.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void ChartActivated(QMdiSubWindow* sub);
@@ -161,6 +163,7 @@ class MainWindow : public QMainWindow {
     DesktopDocumentHost* documents_ = nullptr;
     QPointer<CommentaryWindow> commentary_;
     QPointer<ScriptWindow> scriptWindow_;
+    bool zoomByKey_ = false;
     bool shown_ = false;
     bool closed_ = false;
 };

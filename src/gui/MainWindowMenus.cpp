@@ -14,6 +14,7 @@
 #include <QToolBar>
 #include <optional>
 #include <span>
+#include <utility>
 
 #include "app/MainWindowCommands.h"
 #include "automation/AApplication.h"
@@ -38,9 +39,12 @@ namespace {
 // The menu texts of the chart types, in the order of their command numbers.
 constexpr const char* kChartTypeLabels[] = {"Auto", "Line", "Candlesticks", "Bars"};
 constexpr const char* kPeriodicityLabels[] = {"&Daily", "&Weekly", "&Monthly"};
+constexpr const char* kPeriodicityKeys[] = {"Ctrl+1", "Ctrl+2", "Ctrl+3"};
 // The Draw bar's button texts (the menu and tooltips keep the tools' full names).
 constexpr const char* kToolButtonTexts[] = {
     "Pick", "Trend", "Horizontal", "Vertical", "Fib. retracement", "Fib. time", "Text"};
+constexpr const char* kToolKeys[] = {"Ctrl+Shift+P", "Ctrl+Shift+T", "Ctrl+Shift+H", "Ctrl+Shift+V",
+                                     "Ctrl+Shift+F", "Ctrl+Shift+Z", "Ctrl+Shift+X"};
 
 // An action the menus and bars share.
 struct ActionSpec {
@@ -102,11 +106,12 @@ void MainWindow::CreateActions() {
         {&deleteSession_, "Delete &session", [&maintenance] { maintenance.DeleteSession(); }},
         {&newWindow_, "&New", [this] { NewChartWindow(); }, "New window"},
     };
+    // A zoom key runs the plain step; a click reads SHIFT and CTRL as the chart window's ZoomIn
+    // does.
     const ActionSpec zoom[] = {
-        {&zoomIn_, "Zoom &In", [this] { Forward("ZoomIn"); }, nullptr, std::nullopt,
-         QKeySequence::ZoomIn},
-        {&zoomOut_, "Zoom &Out", [this] { Forward("ZoomOut"); }, nullptr, std::nullopt,
-         QKeySequence::ZoomOut},
+        {&zoomIn_, "Zoom &In",
+         [this] { Forward(std::exchange(zoomByKey_, false) ? "ZoomInStep" : "ZoomIn"); }},
+        {&zoomOut_, "Zoom &Out", [this] { Forward("ZoomOut"); }},
         {&zoomAll_, "Zoom &All", [this] { Forward("ZoomAll"); }},
         {&zoomNormal_, "Zoom &Normal", [this] { Forward("ZoomNormal"); }},
     };
@@ -114,7 +119,18 @@ void MainWindow::CreateActions() {
     periodicity_ = choices(kPeriodicityLabels, "SetPeriodicity");
     chartType_ = choices(kChartTypeLabels, "SetChartType");
     create(zoom);
-
+    // Ctrl++ on the main keyboard (with or without SHIFT, or the key that carries "+") and on
+    // the keypad zooms in; Ctrl+- zooms out.
+    zoomIn_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus),
+         QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal),
+         QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Plus)});
+    zoomOut_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Minus),
+                            QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus)});
+    zoomIn_->installEventFilter(this);
+    for (int i = 0; i < 3; ++i)
+        periodicity_->actions()[i]->setShortcut(
+            QKeySequence(QString::fromLatin1(kPeriodicityKeys[i])));
     drawTools_ = new QActionGroup(this);
     drawTools_->setExclusive(true);
     for (const StudyToolInfo& info : StudyTools()) {
@@ -124,6 +140,7 @@ void MainWindow::CreateActions() {
         a->setCheckable(true);
         a->setChecked(info.tool == StudyTool::Pick);
         const int tool = static_cast<int>(info.tool);
+        a->setShortcut(QKeySequence(QString::fromLatin1(kToolKeys[tool])));
         connect(a, &QAction::triggered, this, [this, tool] { Forward("SetTool", tool); });
     }
 }
@@ -190,6 +207,8 @@ void MainWindow::CreateMenus() {
             tr("&Risk/yield map"), [this] { ShowRiskYieldMapWindow(context_, this); },
             tr("Risk/yield")),
     };
+    // The drawing tools, the current chart window's tool checked.
+    std::vector<E> draw = {E::Group(drawTools_)};
     std::vector<E> window = {
         E::Of(newWindow_),
         E::Command(tr("&Cascade"), [this] { mdi_->cascadeSubWindows(); }),
@@ -220,6 +239,7 @@ void MainWindow::CreateMenus() {
             E::Submenu(tr("&View"), std::move(view)).KeptIn(&viewMenuPanes_),
             // Rebuilt each time it opens: the custom indicators' names may have changed.
             E::Submenu(tr("&Insert"), {}).WhenShown([this](QMenu* m) { FillInsertMenu(m); }),
+            E::Submenu(tr("&Draw"), std::move(draw)),
             E::Submenu(tr("&Analysis"), std::move(analysis)).Named(QStringLiteral("AnalysisMenu")),
             E::Submenu(tr("&Window"), std::move(window)),
             // The custom tools, then the fixed entries; rebuilt when the tools have changed.

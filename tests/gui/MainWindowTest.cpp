@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenu>
@@ -40,6 +42,7 @@ class FakeChart : public QWidget {
     void SetChartType(int t) { calls << QStringLiteral("SetChartType %1").arg(t); }
     void SetTool(int t) { calls << QStringLiteral("SetTool %1").arg(t); }
     void ZoomIn() { calls << QStringLiteral("ZoomIn"); }
+    void ZoomInStep() { calls << QStringLiteral("ZoomInStep"); }
     void ZoomAll() { calls << QStringLiteral("ZoomAll"); }
 };
 
@@ -245,8 +248,14 @@ TEST_F(MainWindowTest, ViewAndDrawCommandsGoToTheActiveChartWindow) {
     tools[3]->trigger();
     EXPECT_TRUE(tools[3]->isChecked());
     EXPECT_FALSE(tools[0]->isChecked());
-    EXPECT_EQ(charts[0]->calls, (QStringList{"SetTool 0", "SetPeriodicity 1", "SetChartType 2",
-                                             "ZoomIn", "SetTool 3"}));
+    // Ctrl+Shift+= (Ctrl++ on a keyboard with "+" above "=") zooms in by the plain step, not
+    // as a click with SHIFT held.
+    QAction* zoomIn = FindAction(&Window(), "Zoom &In");
+    EXPECT_TRUE(zoomIn->shortcuts().contains(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal)));
+    QShortcutEvent key(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal), 0);
+    QCoreApplication::sendEvent(zoomIn, &key);
+    EXPECT_EQ(charts[0]->calls, (QStringList{"SetPeriodicity 1", "SetChartType 2", "ZoomIn",
+                                             "SetTool 3", "ZoomInStep"}));
 
     // Window "&New" opens a second chart window, side by side with the first, and the
     // commands go to it.
@@ -255,7 +264,9 @@ TEST_F(MainWindowTest, ViewAndDrawCommandsGoToTheActiveChartWindow) {
     EXPECT_EQ(Window().ActiveChartWindow(), charts[1]);
     EXPECT_EQ(Window().ChartArea()->subWindowList().size(), 2);
     FindAction(&Window(), "Zoom &All")->trigger();
-    EXPECT_EQ(charts[1]->calls, (QStringList{"SetTool 3", "ZoomAll"}));
+    // Each window keeps its own drawing tool: the new one starts with the pick tool.
+    EXPECT_EQ(charts[1]->calls, (QStringList{"ZoomAll"}));
+    EXPECT_TRUE(tools[0]->isChecked());
     EXPECT_FALSE(charts[0]->calls.contains("ZoomAll"));
 }
 

@@ -392,6 +392,12 @@ void ChartWindow::ZoomIn() {
     context_.ChartSettingsChanged(this, true);
 }
 
+void ChartWindow::ZoomInStep() {
+    settings_.visibleBars = velmora::ZoomIn(settings_.visibleBars, ZoomModifier::None,
+                                            context_.Services().prefs.DefaultQuotationsInChart());
+    context_.ChartSettingsChanged(this, true);
+}
+
 void ChartWindow::ZoomOut() {
     settings_.visibleBars = velmora::ZoomOut(settings_.visibleBars);
     context_.ChartSettingsChanged(this, true);

@@ -86,6 +86,8 @@ class ChartWindow : public QWidget {
     void SetChartType(int type);
     // "In" reads SHIFT (doubles instead) and CTRL (back to the default) from the keyboard.
     void ZoomIn();
+    // Zoom in by the plain step (half the bars), whatever keys are held.
+    void ZoomInStep();
     void ZoomOut();
     void ZoomAll();
     void ZoomNormal();

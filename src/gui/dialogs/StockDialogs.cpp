@@ -290,8 +290,9 @@ void AddStockMaintenanceActions(GuiContext& context, QMenu* edit, QWidget* paren
                                     [&context, parent] { ShowStockInformation(context, parent); });
     QAction* split = edit->addAction(QStringLiteral("S&plit..."), parent,
                                      [&context, parent] { ShowSplit(context, parent); });
-    edit->addAction(QStringLiteral("&Find stock..."), parent,
-                    [&context, parent] { ShowStockFinder(context, parent); });
+    QAction* find = edit->addAction(QStringLiteral("&Find stock..."), parent,
+                                    [&context, parent] { ShowStockFinder(context, parent); });
+    find->setShortcut(QKeySequence::Find);
     edit->addSeparator();
     edit->addAction(QStringLiteral("Quotations &editor..."), parent,
                     [&context, parent] { ShowQuotationEditor(context, parent); });
