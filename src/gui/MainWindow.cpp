@@ -484,6 +484,19 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    // Yes saves now, No discards the changes (the close then writes nothing), Cancel (Escape,
+    // the close box) keeps the program open.
+    if (s.db.WorkspaceDirty()) {
+        const std::optional<bool> save = s.ui.AskYesNoCancel("Save changes to the database?");
+        if (!save) {
+            event->ignore();
+            return;
+        }
+        if (*save)
+            s.app.SaveWorkspace();  // a failed save leaves it dirty: the close asks again
+        else
+            s.db.SetWorkspaceDirty(false);
+    }
     WindowPlacement placement;
     const QRect r = geometry();
     placement.left = r.x();

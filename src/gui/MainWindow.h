@@ -163,6 +163,7 @@ class MainWindow : public QMainWindow {
     DesktopDocumentHost* documents_ = nullptr;
     QPointer<CommentaryWindow> commentary_;
     QPointer<ScriptWindow> scriptWindow_;
+    QPointer<QAction> customize_;  // Tools "Customize..."
     bool zoomByKey_ = false;
     bool shown_ = false;
     bool closed_ = false;

@@ -102,7 +102,15 @@ void MainWindow::CreateActions() {
         {&newStock_, "&New stock...", [this] { NewStock(); }, "New stock"},
         {&deleteStock_, "&Delete stock", [&maintenance] { maintenance.DeleteCurrentStock(); },
          "Delete stock"},
-        {&deleteQuotation_, "Delete &quotation", [&maintenance] { maintenance.DeleteQuotation(); }},
+        {&deleteQuotation_, "Delete &quotation",
+         [this, &maintenance] {
+             // Asked first: the quotation is gone from memory at once.
+             const Stock* stock = context_.CurrentStock();
+             if (stock == nullptr || !maintenance.PickedDate()) return;
+             const std::string question = "Delete the quotation of " + *maintenance.PickedDate() +
+                                          " from " + std::string(stock->TickerText()) + "?";
+             if (context_.Services().ui.AskYesNo(question)) maintenance.DeleteQuotation();
+         }},
         {&deleteSession_, "Delete &session", [&maintenance] { maintenance.DeleteSession(); }},
         {&newWindow_, "&New", [this] { NewChartWindow(); }, "New window"},
     };
@@ -366,7 +374,11 @@ void MainWindow::RebuildRecentMenu() {
 
 void MainWindow::RebuildToolsMenu() {
     std::vector<ToolsMenuItem> items;
-    if (!tools_.RebuildMenu(items) && !toolsMenu_->isEmpty()) return;
+    if (!tools_.RebuildMenu(items) && !toolsMenu_->isEmpty()) {
+        // The dialog may have been attached since the menu was built.
+        if (customize_ != nullptr) customize_->setEnabled(static_cast<bool>(customizeTools));
+        return;
+    }
     toolsMenu_->clear();
     for (const ToolsMenuItem& item : items) {
         const int i = tools_.ToolOfCommand(item.command);
@@ -375,9 +387,9 @@ void MainWindow::RebuildToolsMenu() {
         a->setStatusTip(QString::fromStdString(CustomTools::StatusPrompt(item.command)));
     }
     if (!items.empty()) toolsMenu_->addSeparator();
-    // The customize dialog belongs to the chart windows' dialogs; until it is there the
-    // entry stays disabled.
+    // Disabled while no customize dialog is attached.
     QAction* customize = toolsMenu_->addAction(tr("&Customize..."));
+    customize_ = customize;
     customize->setEnabled(static_cast<bool>(customizeTools));
     connect(customize, &QAction::triggered, this, [this] {
         if (customizeTools) {
@@ -389,7 +401,7 @@ void MainWindow::RebuildToolsMenu() {
     AddMenuEntries(toolsMenu_,
                    {
                        E::Separator(),
-                       E::Command(tr("&Indicator Builder..."),
+                       E::Command(tr("Indicator &Builder..."),
                                   [this] { ShowIndicatorBuilder(context_, this); }),
                        E::Command(tr("&Commentary..."), [this] { ShowCommentary(); }),
                        E::Command(tr("&Portfolio manager..."),

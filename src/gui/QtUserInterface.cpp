@@ -79,6 +79,15 @@ bool QtUserInterface::AskYesNo(std::string_view question) {
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
+std::optional<bool> QtUserInterface::AskYesNoCancel(std::string_view question) {
+    const auto button = QMessageBox::question(
+        window_.data(), kProgramTitle, ToQString(question),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
+    if (button == QMessageBox::Yes) return true;
+    if (button == QMessageBox::No) return false;
+    return std::nullopt;
+}
+
 std::optional<std::string> QtUserInterface::AskString(std::string_view prompt,
                                                       std::string_view initial) {
     bool ok = false;

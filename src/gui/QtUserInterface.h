@@ -50,6 +50,8 @@ class QtUserInterface final : public UserInterface {
     // file does not exist.
     void ShowMessageWithFile(std::string_view text, const std::filesystem::path& file) override;
     bool AskYesNo(std::string_view question) override;
+    // Escape and the close box answer Cancel.
+    std::optional<bool> AskYesNoCancel(std::string_view question) override;
     std::optional<std::string> AskString(std::string_view prompt,
                                          std::string_view initial) override;
     void SetStatusText(std::string_view text) override;

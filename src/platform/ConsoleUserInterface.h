@@ -58,6 +58,12 @@ class RecordingUserInterface final : public UserInterface {
         questions.emplace_back(question);
         return answer;
     }
+    // Records the question too; with `cancel` the answer is Cancel.
+    std::optional<bool> AskYesNoCancel(std::string_view question) override {
+        questions.emplace_back(question);
+        if (cancel) return std::nullopt;
+        return answer;
+    }
     // Records the prompt and its initial text; answers with `stringAnswer` (nothing: cancel).
     std::optional<std::string> AskString(std::string_view prompt,
                                          std::string_view initial) override {
@@ -92,6 +98,7 @@ class RecordingUserInterface final : public UserInterface {
     std::vector<int> progressPercents;
     Recorder progress;
     bool answer = false;
+    bool cancel = false;
     std::optional<std::string> stringAnswer;
 };
 

@@ -24,6 +24,11 @@ class UserInterface {
         ShowMessage(text);
     }
     virtual bool AskYesNo(std::string_view question) = 0;
+    // Yes, No or Cancel: true, false, or nothing for Cancel. Without a Cancel of its own an
+    // interface asks Yes or No.
+    virtual std::optional<bool> AskYesNoCancel(std::string_view question) {
+        return AskYesNo(question);
+    }
     // A one-line text prompt with `initial` as the starting text: the text entered, or
     // nothing when the user cancelled.
     virtual std::optional<std::string> AskString(std::string_view prompt,

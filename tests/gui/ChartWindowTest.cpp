@@ -236,8 +236,13 @@ TEST(ChartWindow, RightClickedStudyIsDeletedAndDeleteAllKeepsOtherPanes) {
     EXPECT_NEAR(f.stock->Studies[0].StartValue, f.Frame(0).ValueAt(100), 1e-3);
     EXPECT_FALSE(deleteEnabled());
 
-    // Delete All in the price pane leaves the MACD pane's study.
+    // Delete All asks first: No keeps them; Yes in the price pane leaves the MACD pane's study.
     f.window.RightClick(f.At(0, 300, 60));
+    f.ui.answer = false;
+    EXPECT_FALSE(f.window.RunCommand(ChartCommand::kDeleteAllStudies));
+    EXPECT_EQ(f.stock->Studies.size(), 2u);
+    EXPECT_EQ(f.ui.questions, std::vector<std::string>{"Delete all studies in this pane?"});
+    f.ui.answer = true;
     EXPECT_TRUE(f.window.RunCommand(ChartCommand::kDeleteAllStudies));
     ASSERT_EQ(f.stock->Studies.size(), 1u);
     EXPECT_EQ(f.stock->Studies[0].PaneId, 2);

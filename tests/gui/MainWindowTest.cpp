@@ -353,6 +353,20 @@ TEST_F(MainWindowTest, TheInsertMenuListsTheChartsAndInsertsBelowThePaneClickedL
     EXPECT_EQ(chart->Model().ActivePane(), 1);
 }
 
+TEST_F(MainWindowTest, CancelOrEscapeAtTheExitQuestionKeepsTheProgramAndItsChanges) {
+    Start();
+    program->Db().AddQuotation(*program->Db().FindStock("BORA"), MakeDate(2013, 1, 1))->Close = 7;
+    const auto stockFile = StockFilePath(workspace.path(), "BORA");
+    const auto before = test::ReadBytes(stockFile);
+    ui.cancel = true;
+    EXPECT_FALSE(Window().close());
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Save changes to the database?"});
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_TRUE(program->Db().WorkspaceDirty());
+    EXPECT_EQ(test::ReadBytes(stockFile), before);
+    program->Db().SetWorkspaceDirty(false);
+}
+
 TEST_F(MainWindowTest, ClosingWithNoKeepsTheFilesAndStoresThePositionAndBars) {
     Start();
     program->Db().AddQuotation(*program->Db().FindStock("BORA"), MakeDate(2013, 1, 1))->Close = 7;
@@ -395,10 +409,14 @@ TEST_F(MainWindowTest, ToolsMenuListsTheCustomToolsAndRemainingQuotationsLoad) {
     for (QAction* a : Window().ToolsMenu()->actions()) {
         if (!a->isSeparator()) items << a->text();
     }
-    EXPECT_EQ(items, (QStringList{"Notes", "&Customize...", "&Indicator Builder...",
+    EXPECT_EQ(items, (QStringList{"Notes", "&Customize...", "Indicator &Builder...",
                                   "&Commentary...", "&Portfolio manager...", "&Run script..."}));
-    // No customize dialog was given to this program.
+    // No customize dialog was given to this program; one attached after the menu was built
+    // enables the entry.
     EXPECT_FALSE(Window().ToolsMenu()->actions()[2]->isEnabled());
+    Window().customizeTools = [](GuiContext&, CustomTools&, QWidget*) {};
+    emit Window().ToolsMenu()->aboutToShow();
+    EXPECT_TRUE(Window().ToolsMenu()->actions()[2]->isEnabled());
 
     Stock* alba = program->Db().FindStock("ALBA");
     ASSERT_EQ(alba->Quotations.size(), 5u);

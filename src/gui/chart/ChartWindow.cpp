@@ -475,6 +475,7 @@ bool ChartWindow::RunCommand(int command) {
             return true;
         case ChartCommand::kDeleteAllStudies: {
             if (stock == nullptr || menuPane_ < 0 || menuPane_ >= model_.PaneCount()) return false;
+            if (!s.ui.AskYesNo("Delete all studies in this pane?")) return false;
             const int gone = DeleteAllStudies(s.db, *stock, model_.Pane(menuPane_).chartId);
             hit_.Clear();
             Invalidate();

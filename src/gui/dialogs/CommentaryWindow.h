@@ -17,7 +17,7 @@ namespace velmora::gui {
 
 class GuiContext;
 
-inline constexpr char kCommentaryCaption[] = "Revu Rovez Urovuvuzar";
+inline constexpr char kCommentaryCaption[] = "Commentary";
 
 class CommentaryWindow : public QWidget {
     Q_OBJECT
