@@ -181,6 +181,43 @@ TEST(ChartWindow, CtrlWheelZoomsEveryWindowAroundTheBarUnderTheMouse) {
     EXPECT_EQ(f.window.Model().Pane(0).scroll.position, position - 3);
 }
 
+TEST(ChartWindow, ThePickToolDragsAStudysEndPointAndDeleteRemovesIt) {
+    WindowFixture f;
+    f.window.SetTool(static_cast<int>(StudyTool::Trend));
+    Drag(f.window, f.At(0, 120, 80), f.At(0, 300, 150));
+    ASSERT_EQ(f.stock->Studies.size(), 1u);
+    f.stock->Modified = false;
+    f.db.SetWorkspaceDirty(false);
+    const Study drawn = f.stock->Studies[0];
+    f.window.SetTool(static_cast<int>(StudyTool::Pick));
+    const StudyFrame frame = f.Frame(0);
+    const QPoint end = f.At(0, frame.X(frame.BarOfDate(drawn.EndDate)), frame.Y(drawn.EndValue));
+
+    // The end point follows the mouse; the start stays, and the stock is marked changed.
+    Drag(f.window, end + QPoint(2, -2), f.At(0, 400, 60));
+    const Study& moved = f.stock->Studies[0];
+    EXPECT_EQ(moved.StartDate, drawn.StartDate);
+    EXPECT_EQ(moved.StartValue, drawn.StartValue);
+    EXPECT_EQ(moved.EndDate, frame.DateOfBar(frame.BarAt(400)));
+    EXPECT_NEAR(moved.EndValue, frame.ValueAt(60), 1e-3);
+    EXPECT_TRUE(f.stock->Modified);
+    EXPECT_TRUE(f.db.WorkspaceDirty());
+    ASSERT_NE(f.window.PickedStudy(), nullptr);
+
+    // Escape while dragging the whole line puts it back.
+    const QPoint middle =
+        f.At(0, (120 + 400) / 2, frame.Y((moved.StartValue + moved.EndValue) / 2));
+    Mouse(f.window, QEvent::MouseButtonPress, middle);
+    Mouse(f.window, QEvent::MouseMove, middle + QPoint(30, 30));
+    EXPECT_NE(f.stock->Studies[0].StartDate, drawn.StartDate);
+    Key(f.window, Qt::Key_Escape);
+    Mouse(f.window, QEvent::MouseButtonRelease, middle + QPoint(30, 30));
+    EXPECT_EQ(f.stock->Studies[0].StartDate, drawn.StartDate);
+
+    Key(f.window, Qt::Key_Delete);
+    EXPECT_TRUE(f.stock->Studies.empty());
+}
+
 TEST(ChartWindow, TrendToolDragMakesOneStudyAndEscapeCancels) {
     WindowFixture f;
     f.window.SetTool(static_cast<int>(StudyTool::Trend));

@@ -189,6 +189,7 @@ void ChartWindow::PaintPicture() {
         const ChartDefinition* d = view.table->FindById(model_.Pane(i).chartId);
         scales_.push_back(d ? PaneScale{d->id, d->scaleMin, d->scaleMax} : PaneScale{});
     }
+    DrawHandles(painter);
     if (drag_.Active()) {
         const auto origin = PaneOrigin(dragPane_);
         canvas.SetOrigin(0, origin[0]);
@@ -328,6 +329,8 @@ void ChartWindow::Refresh(int flags) {
     ApplyScroll();
     ClearSelection();
     hit_.Clear();
+    if (movePane_ >= 0) DropStudy(false);
+    picked_.Clear();
     if (drag_.Active()) EndDrag(false);
     if (textBox_) CloseTextBox();
     Invalidate();

@@ -19,6 +19,7 @@
 #include "chart/Commentary.h"
 #include "chart/Compression.h"
 #include "chart/Studies.h"
+#include "chart/StudyDrag.h"
 
 class QMenu;
 class QPainter;
@@ -58,6 +59,8 @@ class ChartWindow : public QWidget {
     const QImage& Picture();
     // What a commentary run takes from this window.
     CommentarySource CommentaryInput();
+    // The study picked with the pick tool (its handles shown; Delete removes it), or null.
+    const Study* PickedStudy() const;
     // The text tool's edit box while it is open, else null.
     QLineEdit* TextBox() const { return textBox_.data(); }
     // A pane's scroll bar (below the pane); null for a pane the window does not have.
@@ -143,6 +146,14 @@ class ChartWindow : public QWidget {
     void ArrowKey(bool right);
     // CTRL and the wheel: zoom with the bar under the mouse staying where it is.
     void ZoomAround(const QPoint& pos, bool in);
+    // The pick tool's press on a study: it becomes the picked study (its handles shown) and
+    // the press grabs it, or one of its end points. False when no study is under the press.
+    bool GrabStudy(int pane, int x, int y);
+    void MoveStudy(int x, int y);
+    // Ends moving the picked study: kept (the stock marked changed) or put back.
+    void DropStudy(bool keep);
+    // Small squares at the picked study's end points, over the picture.
+    void DrawHandles(QPainter& painter);
     // The pick tool's click: the bar under x becomes the selected bar.
     void PickBar(int pane, int x);
     // Dragging with the pick tool: the panes follow the mouse.
@@ -188,6 +199,10 @@ class ChartWindow : public QWidget {
     StudyDrag drag_;
     int dragPane_ = -1;
     StudyHit hit_;
+    StudyHit picked_;  // the study picked with the pick tool
+    StudyMove studyMove_;
+    int movePane_ = -1;  // the pane the picked study is being moved in
+    bool studyMoved_ = false;
     int menuPane_ = -1;  // the pane last right-clicked
 
     int wheelDelta_ = 0;  // wheel turns below one step

@@ -122,6 +122,7 @@ void ChartWindow::mousePressEvent(QMouseEvent* e) {
     const int y = pos.y() - PaneOrigin(pane)[0];
     switch (tool_) {
         case StudyTool::Pick:
+            if (GrabStudy(pane, pos.x(), y)) break;
             PickBar(pane, pos.x());
             // Dragging from here pans the chart.
             panPane_ = pane;
@@ -139,6 +140,85 @@ void ChartWindow::mousePressEvent(QMouseEvent* e) {
             DrawFeedback();
             update();
             break;
+        }
+    }
+}
+
+const Study* ChartWindow::PickedStudy() const {
+    return stock_ != nullptr ? picked_.Get(*stock_) : nullptr;
+}
+
+bool ChartWindow::GrabStudy(int pane, int x, int y) {
+    if (stock_ == nullptr) return false;
+    const PaneContext ctx = PaneContextOf(pane);
+    StudyHit hit;
+    const bool onStudy = hit.RightClick(ctx, *stock_, x, y);
+    // The picked study first (its end point may lie on another study), then the pane's
+    // studies in order: an end point under the press grabs that point, else the study under
+    // the press is grabbed whole.
+    std::vector<int> candidates;
+    if (picked_.Valid(*stock_)) candidates.push_back(picked_.Index());
+    for (int i = 0; i < static_cast<int>(stock_->Studies.size()); ++i) candidates.push_back(i);
+    const std::int32_t paneId = model_.Pane(pane).chartId;
+    for (const int i : candidates) {
+        const Study& study = stock_->Studies[static_cast<std::size_t>(i)];
+        if (study.PaneId != paneId) continue;
+        const bool under = onStudy && hit.Index() == i;
+        if (studyMove_.Begin(ctx, study, x, y, under) == StudyMove::Part::None) continue;
+        picked_.Remember(*stock_, i);
+        movePane_ = pane;
+        studyMoved_ = false;
+        Invalidate();  // shows its handles
+        return true;
+    }
+    if (picked_.Valid(*stock_)) Invalidate();  // its handles go
+    picked_.Clear();
+    return false;
+}
+
+void ChartWindow::MoveStudy(int x, int y) {
+    Study* study = stock_ != nullptr ? picked_.Get(*stock_) : nullptr;
+    if (study == nullptr) {
+        movePane_ = -1;
+        studyMove_.End();
+        return;
+    }
+    *study = studyMove_.MovedTo(PaneContextOf(movePane_), x, y);
+    studyMoved_ = true;
+    Invalidate();
+}
+
+void ChartWindow::DropStudy(bool keep) {
+    Study* study = stock_ != nullptr ? picked_.Get(*stock_) : nullptr;
+    if (study != nullptr && studyMoved_) {
+        const Study& original = studyMove_.Original();
+        const bool changed =
+            study->StartDate != original.StartDate || study->EndDate != original.EndDate ||
+            study->StartValue != original.StartValue || study->EndValue != original.EndValue;
+        if (!keep)
+            *study = original;
+        else if (changed)
+            context_.Services().db.MarkModified(*stock_);
+        Invalidate();
+    }
+    movePane_ = -1;
+    studyMoved_ = false;
+    studyMove_.End();
+}
+
+void ChartWindow::DrawHandles(QPainter& painter) {
+    const Study* study = PickedStudy();
+    if (study == nullptr) return;
+    for (int i = 0; i < model_.PaneCount(); ++i) {
+        if (model_.Pane(i).chartId != study->PaneId) continue;
+        const auto handles = StudyMove::Handles(PaneContextOf(i), *study);
+        if (!handles) continue;
+        const int top = PaneOrigin(i)[0];
+        for (std::size_t h = 0; h < 4; h += 2) {
+            const QRect square((*handles)[h] - 3, top + (*handles)[h + 1] - 3, 7, 7);
+            painter.fillRect(square, Qt::white);
+            painter.setPen(Qt::black);
+            painter.drawRect(square.adjusted(0, 0, -1, -1));
         }
     }
 }
@@ -176,6 +256,10 @@ void ChartWindow::mouseMoveEvent(QMouseEvent* e) {
         update();
         return;
     }
+    if (movePane_ >= 0) {
+        MoveStudy(pos.x(), pos.y() - PaneOrigin(movePane_)[0]);
+        return;
+    }
     if (panPane_ >= 0 && (e->buttons() & Qt::LeftButton)) {
         Pan(pos.x());
         return;
@@ -210,6 +294,7 @@ void ChartWindow::mouseReleaseEvent(QMouseEvent* e) {
     if (drag_.Active()) {
         EndDrag(true, pos);
     }
+    if (movePane_ >= 0) DropStudy(true);
     if (panPane_ >= 0) {
         panPane_ = -1;
         panning_ = false;
@@ -229,7 +314,9 @@ int ChartWindow::ChartPaneForKeys() const {
 void ChartWindow::keyPressEvent(QKeyEvent* e) {
     switch (e->key()) {
         case Qt::Key_Escape:
-            if (drag_.Active())
+            if (movePane_ >= 0)
+                DropStudy(false);
+            else if (drag_.Active())
                 EndDrag(false);
             else if (textBox_)
                 CloseTextBox();
@@ -239,6 +326,14 @@ void ChartWindow::keyPressEvent(QKeyEvent* e) {
         case Qt::Key_Left:
         case Qt::Key_Right:
             ArrowKey(e->key() == Qt::Key_Right);
+            return;
+        case Qt::Key_Delete:
+            // The picked study goes.
+            if (stock_ != nullptr && movePane_ < 0 &&
+                picked_.Delete(context_.Services().db, *stock_)) {
+                hit_.Clear();
+                Invalidate();
+            }
             return;
         case Qt::Key_Home:
         case Qt::Key_End:
