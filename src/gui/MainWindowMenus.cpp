@@ -132,9 +132,10 @@ void MainWindow::CreateActions() {
     zoomIn_->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus),
          QKeySequence(Qt::CTRL | Qt::Key_Equal), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Equal),
-         QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Plus)});
-    zoomOut_->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Minus),
-                            QKeySequence(Qt::CTRL | Qt::KeypadModifier | Qt::Key_Minus)});
+         QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Plus))});
+    zoomOut_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Minus),
+         QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))});
     zoomIn_->installEventFilter(this);
     for (int i = 0; i < 3; ++i)
         periodicity_->actions()[i]->setShortcut(
