@@ -152,6 +152,7 @@ void MainWindow::CreateBars() {
     addToolBar(Qt::TopToolBarArea, viewBar_);
 
     treePane_ = new StockTreePane(context_, this);
+    connect(treePane_, &StockTreePane::openInNewWindowRequested, this, &MainWindow::NewChartWindow);
     addDockWidget(Qt::LeftDockWidgetArea, treePane_);
 
     profileDock_ = new QDockWidget(tr("Profile"), this);

@@ -3,6 +3,7 @@
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
+#include <QMenu>
 #include <QPainter>
 #include <QPixmap>
 #include <QStyle>
@@ -12,6 +13,7 @@
 #include <array>
 
 #include "gui/QtUserInterface.h"
+#include "gui/dialogs/StockDialogs.h"
 
 namespace velmora::gui {
 
@@ -72,6 +74,8 @@ StockTreePane::StockTreePane(GuiContext& context, QWidget* parent)
     connect(view_, &QTreeWidget::itemCollapsed, this, &StockTreePane::OnCollapsed);
     connect(view_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { OnCurrentChanged(current); });
+    view_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(view_, &QWidget::customContextMenuRequested, this, &StockTreePane::ShowStockMenu);
     connect(&context_, &GuiContext::stockTreeRebuildRequested, this, &StockTreePane::Refresh);
     connect(&context_, &GuiContext::stockSelected, this, &StockTreePane::SelectStock);
 }
@@ -187,6 +191,32 @@ void StockTreePane::OnExpanded(QTreeWidgetItem* item) {
 void StockTreePane::OnCollapsed(QTreeWidgetItem* item) {
     if (syncing_) return;
     if (StockTree::Node* node = NodeOf(item)) tree_.Collapse(*node);
+}
+
+void StockTreePane::ShowStockMenu(const QPoint& pos) {
+    const StockTree::Node* node = NodeOf(view_->itemAt(pos));
+    Stock* stock = node != nullptr ? tree_.StockOf(*node) : nullptr;
+    if (stock == nullptr) return;
+    // The menu's commands work on the current stock.
+    if (context_.CurrentStock() != stock) context_.MakeCurrent(stock, 7);
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("Open in new &window"), this,
+                   [this] { emit openInNewWindowRequested(); });
+    menu.addAction(QStringLiteral("Stock &Information..."), this,
+                   [this] { ShowStockInformation(context_, this); });
+    menu.addAction(QStringLiteral("&Delete stock"), this,
+                   [this] { context_.Maintenance().DeleteCurrentStock(); });
+    menu.addSeparator();
+    const bool favourite = stock->IsFavourite();
+    menu.addAction(favourite ? QStringLiteral("Remove from &favourites")
+                             : QStringLiteral("Add to &favourites"),
+                   this, [this, stock] {
+                       stock->Flags ^= Stock::kFavouriteFlag;
+                       context_.Services().db.MarkModified(*stock);
+                       // The "Favourites" branch shows the change.
+                       context_.MakeCurrent(stock, kCurrentRebuildTree | kCurrentSelect);
+                   });
+    menu.exec(view_->viewport()->mapToGlobal(pos));
 }
 
 void StockTreePane::OnCurrentChanged(QTreeWidgetItem* item) {

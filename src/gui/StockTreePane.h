@@ -28,6 +28,10 @@ class StockTreePane : public QDockWidget {
     void Refresh(bool rebuild);
     void SelectStock(const velmora::Stock* stock);
 
+  signals:
+    // "Open in new window" of the right-click menu (the stock is current by then).
+    void openInNewWindowRequested();
+
   private:
     void Mirror();
     void MirrorChildren(StockTree::Node& node, QTreeWidgetItem* item);
@@ -35,6 +39,9 @@ class StockTreePane : public QDockWidget {
     void OnExpanded(QTreeWidgetItem* item);
     void OnCollapsed(QTreeWidgetItem* item);
     void OnCurrentChanged(QTreeWidgetItem* item);
+    // The right-click menu of a stock: open in a new window, stock information, delete, and
+    // add to (or remove from) the favourites.
+    void ShowStockMenu(const QPoint& pos);
 
     GuiContext& context_;
     StockTree tree_;

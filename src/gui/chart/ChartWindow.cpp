@@ -280,6 +280,12 @@ void ChartWindow::ScrollAll(int position, bool keepSelection) {
     SelectionChanged(!keepSelection);
 }
 
+void ChartWindow::StudiesChanged() {
+    Invalidate();
+    // Other windows may show the same stock.
+    context_.ChartSettingsChanged(this, false);
+}
+
 void ChartWindow::SelectionChanged(bool clear) {
     if (clear) ClearSelection();
     Invalidate();
@@ -474,14 +480,14 @@ bool ChartWindow::RunCommand(int command) {
             return model_.SaveLayout(s.profileDir / kLayoutFileName);
         case ChartCommand::kDeleteStudy:
             if (stock == nullptr || !hit_.Delete(s.db, *stock)) return false;
-            Invalidate();
+            StudiesChanged();
             return true;
         case ChartCommand::kDeleteAllStudies: {
             if (stock == nullptr || menuPane_ < 0 || menuPane_ >= model_.PaneCount()) return false;
             if (!s.ui.AskYesNo("Delete all studies in this pane?")) return false;
             const int gone = DeleteAllStudies(s.db, *stock, model_.Pane(menuPane_).chartId);
             hit_.Clear();
-            Invalidate();
+            StudiesChanged();
             return gone > 0;
         }
         case ChartCommand::kProperties:
@@ -508,7 +514,7 @@ void ChartWindow::EditProperties() {
         if (!EditTrendLineProperties(p, palette, this)) return;
         hit_.StoreProperties(s.db, *stock, p);
     }
-    Invalidate();
+    StudiesChanged();
 }
 
 }  // namespace velmora::gui

@@ -160,6 +160,8 @@ class ChartWindow : public QWidget {
     void Pan(int x);
     // The selected bar changed (with `clear`: it is gone): this window and the others repaint.
     void SelectionChanged(bool clear);
+    // A study was added, moved, edited or deleted: every window repaints.
+    void StudiesChanged();
     void ClearSelection();
     void FormulaRan(const HintData& hint, int periodicity);
     int SplitterBarAt(int y) const;

@@ -90,7 +90,7 @@ void ChartWindow::EndDrag(bool makeStudies, std::optional<QPoint> end) {
     if (!studies.empty() && stock != nullptr) {
         AddStudies(context_.Services().db, *stock, std::move(studies));
         hit_.Clear();
-        Invalidate();
+        StudiesChanged();
     } else {
         update();
     }
@@ -199,7 +199,7 @@ void ChartWindow::DropStudy(bool keep) {
             *study = original;
         else if (changed)
             context_.Services().db.MarkModified(*stock_);
-        Invalidate();
+        StudiesChanged();
     }
     movePane_ = -1;
     studyMoved_ = false;
@@ -332,7 +332,7 @@ void ChartWindow::keyPressEvent(QKeyEvent* e) {
             if (stock_ != nullptr && movePane_ < 0 &&
                 picked_.Delete(context_.Services().db, *stock_)) {
                 hit_.Clear();
-                Invalidate();
+                StudiesChanged();
             }
             return;
         case Qt::Key_Home:
@@ -438,7 +438,7 @@ void ChartWindow::TakeTextBox() {
         AddStudies(context_.Services().db, *stock, std::move(studies));
         hit_.Clear();
     }
-    Invalidate();
+    StudiesChanged();
 }
 
 void ChartWindow::CloseTextBox() {
