@@ -48,7 +48,8 @@ if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
 else
     # Without a display the program starts on the off-screen platform and saves a picture of
     # its main window instead.
-    QT_QPA_PLATFORM=offscreen "$GUI" --profile "$PROFILE" --workspace "$SAMPLE" \
+    # Two chart windows side by side: the first stock and BOREAL.
+    QT_QPA_PLATFORM=offscreen "$GUI" --profile "$PROFILE" --workspace "$SAMPLE" --open BOREAL \
         --screenshot "$PWD/build/sample-desktop.png" 2>/dev/null
     echo "The desktop program needs a display; start it with: $GUI --profile $PROFILE --workspace $SAMPLE"
 fi

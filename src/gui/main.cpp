@@ -1,5 +1,6 @@
-// velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]
-//         [--save | --no-save] [--script FILE.js [ARGS...]] [WORKSPACE]: the desktop program.
+// velmora [--profile DIR] [--workspace DIR] [--maximized] [--open TICKER]...
+//         [--screenshot FILE.png] [--save | --no-save] [--script FILE.js [ARGS...]] [WORKSPACE]:
+//         the desktop program.
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -24,8 +25,9 @@ namespace {
 
 void PrintUsage(std::FILE* out) {
     std::fputs(
-        "usage: velmora [--profile DIR] [--workspace DIR] [--maximized] [--screenshot FILE.png]\n"
-        "               [--save | --no-save] [--script FILE.js [ARGS...]] [WORKSPACE]\n"
+        "usage: velmora [--profile DIR] [--workspace DIR] [--maximized] [--open TICKER]...\n"
+        "               [--screenshot FILE.png] [--save | --no-save]\n"
+        "               [--script FILE.js [ARGS...]] [WORKSPACE]\n"
         "       velmora --help | --version\n"
         "\n"
         "The Velmora desktop program: end-of-day technical analysis of stocks, indexes and\n"
@@ -34,6 +36,9 @@ void PrintUsage(std::FILE* out) {
         "  --profile DIR    the profile directory (preferences, settings.ini, chart definitions)\n"
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
         "  --maximized      start with the main window maximised\n"
+        "  --open TICKER    open a further chart window on the stock (repeatable); the windows "
+        "are\n"
+        "                   tiled side by side\n"
         "  --screenshot F   start, save a picture of the main window as F (PNG), and quit\n"
         "  --script FILE.js [ARGS...]\n"
         "                   start for a script: the workspace is loaded without showing the\n"
@@ -83,6 +88,7 @@ struct Options {
     // --save or --no-save: the answer to the save question after a script.
     std::optional<bool> save;
     std::optional<std::string> screenshot;
+    std::vector<std::string> open;  // tickers of further chart windows
 };
 
 // Reads the options into `options`. Returns the exit status when the program ends here: 0 after
@@ -106,6 +112,12 @@ std::optional<int> ParseOptions(int argc, char** argv, Options& options) {
                 return 2;
             }
             options.screenshot = argv[++i];
+        } else if (a == "--open") {
+            if (i + 1 >= argc) {
+                std::fputs("velmora: --open needs a ticker\n", stderr);
+                return 2;
+            }
+            options.open.emplace_back(argv[++i]);
         } else if (a == "--maximized") {
             options.maximized = true;
         } else if (a == "--save" || a == "--no-save") {
@@ -175,6 +187,20 @@ void ScheduleScreenshot(velmora::gui::DesktopProgram& program, const std::string
     });
 }
 
+// A chart window per ticker (unknown tickers are named on stderr), then the windows side by
+// side.
+void OpenFurtherWindows(velmora::gui::DesktopProgram& program,
+                        const std::vector<std::string>& tickers) {
+    velmora::gui::MainWindow* window = program.Window();
+    if (window == nullptr || tickers.empty()) return;
+    for (const std::string& ticker : tickers) {
+        velmora::Stock* stock = program.Db().FindStock(ticker);
+        if (stock == nullptr || !window->Documents().Open(*stock))
+            std::fprintf(stderr, "velmora: cannot open a chart window on '%s'\n", ticker.c_str());
+    }
+    window->TileSideBySide();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,6 +233,7 @@ int main(int argc, char** argv) {
     };
     if (options.script) return RunScript(program, options);
     program.StartUp(options.maximized);
+    OpenFurtherWindows(program, options.open);
     if (options.screenshot) ScheduleScreenshot(program, *options.screenshot);
     const int status = QApplication::exec();
     program.Exit();
