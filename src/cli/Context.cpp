@@ -41,9 +41,13 @@ bool Context::OpenWorkspace() {
 
 bool Context::SaveWorkspace() {
     if (noSave) return true;
-    const bool saved = app ? app->SaveWorkspace() : Workspace(db, prefs, ui).SaveWorkspace();
+    Workspace ws(db, prefs, ui);
+    const bool saved = app ? app->SaveWorkspace() : ws.SaveWorkspace();
+    const Status& failure = app ? app->SaveStatus() : ws.SaveStatus();
     if (!saved || db.WorkspaceDirty()) {
-        Error("the workspace could not be saved completely");
+        std::string text = "the workspace could not be saved completely";
+        if (!failure) text += ": " + failure.ToString();
+        Error(text);
         return false;
     }
     return true;

@@ -326,7 +326,11 @@ int RunSaveAs(Context& ctx, std::vector<std::string>& args) {
     if (!ctx.OpenWorkspace()) return kFailure;
     const std::string from = ctx.db.WorkspaceDir().string();
     if (!ctx.app->SaveWorkspaceAs(args[0])) {
-        ctx.Error("save-as: the workspace could not be saved completely into " + args[0]);
+        std::string text = "save-as: the workspace could not be saved completely into " + args[0];
+        if (const Status& failure = ctx.app->SaveStatus(); !failure) {
+            text += ": " + failure.ToString();
+        }
+        ctx.Error(text);
         return kFailure;
     }
     std::fprintf(ctx.out, "%d stocks written from %s to %s\n", ctx.db.StockCount(), from.c_str(),

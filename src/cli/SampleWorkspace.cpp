@@ -302,7 +302,9 @@ int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
     ctx.db.SetWorkspaceDir(args[0]);
     Workspace ws(ctx.db, ctx.prefs, ctx.ui);
     if (!ws.SaveWorkspace() || ctx.db.WorkspaceDirty()) {
-        ctx.Error("could not write the sample workspace into " + args[0]);
+        std::string text = "could not write the sample workspace into " + args[0];
+        if (!ws.SaveStatus()) text += ": " + ws.SaveStatus().ToString();
+        ctx.Error(text);
         return kFailure;
     }
     std::fprintf(ctx.out, "%d stocks written to %s\n", ctx.db.StockCount(), args[0].c_str());

@@ -108,7 +108,9 @@ bool Application::LoadWorkspaceDir(const fs::path& dir) {
 bool Application::CloseWorkspace() {
     Workspace ws = MakeWorkspace();
     if (db_.WorkspaceDirty() && ui_.AskYesNo("Save changes to the database?")) {
-        return ws.SaveWorkspace() && !db_.WorkspaceDirty();
+        const bool saved = ws.SaveWorkspace();
+        saveStatus_ = ws.SaveStatus();
+        return saved && !db_.WorkspaceDirty();
     }
     // Declined (or nothing to save): a save of a clean workspace undoes deferred deletions.
     db_.SetWorkspaceDirty(false);
@@ -137,7 +139,9 @@ bool Application::NewWorkspace(const fs::path& workspaceFile) {
 
 bool Application::SaveWorkspace() {
     Workspace ws = MakeWorkspace();
-    return ws.SaveWorkspace();
+    const bool saved = ws.SaveWorkspace();
+    saveStatus_ = ws.SaveStatus();
+    return saved;
 }
 
 bool Application::SaveWorkspaceAs(const fs::path& dir) {
@@ -150,6 +154,7 @@ bool Application::SaveWorkspaceAs(const fs::path& dir) {
     // The older quotations of partially loaded stocks are still read from the loaded-from
     // directory, which the save leaves pointing at the old workspace until it is done.
     const bool ok = ws.SaveWorkspace();
+    saveStatus_ = ws.SaveStatus();
     std::error_code ec;
     if (ok && !fs::equivalent(oldDir, dir, ec)) RestoreDeferredDeletions(oldDir);
     if (ok) AddToRecentList(dir);

@@ -107,6 +107,8 @@ class Application {
     void AddToRecentList(const std::filesystem::path& dir);
 
     const Status& PreferencesStatus() const { return prefsStatus_; }
+    // The first failure of the last save of the workspace (which file, and why).
+    const Status& SaveStatus() const { return saveStatus_; }
     bool StartMaximized() const;
     const std::filesystem::path& ProfileDir() const { return profileDir_; }
     Database& Db() { return db_; }
@@ -128,6 +130,7 @@ class Application {
     ApplicationHooks hooks_;
     std::vector<std::filesystem::path> recent_;
     Status prefsStatus_ = Status::Error("preferences not read", StatusCode::NotFound);
+    Status saveStatus_;
 };
 
 }  // namespace velmora

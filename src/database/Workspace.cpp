@@ -8,6 +8,7 @@
 
 #include "database/StockFile.h"
 #include "database/WorkspaceFile.h"
+#include "platform/FileBatch.h"
 #include "platform/ParallelFor.h"
 
 namespace velmora {
@@ -220,7 +221,7 @@ void Workspace::RemoveDeletedFiles(const fs::path& dir) {
     }
 }
 
-bool Workspace::SaveStock(Stock& stock) {
+bool Workspace::BuildStockFile(Stock& stock, Bytes& image) {
     Bytes kept;
     if (stock.SkippedCount > 0) {
         const fs::path from = StockFilePath(db_.LoadedFromDir(), stock.TickerText());
@@ -228,6 +229,9 @@ bool Workspace::SaveStock(Stock& stock) {
             ui_.SetStatusText("Could not read the older quotations of " +
                               std::string(stock.TickerText()) + " from '" + from.string() +
                               "'; the stock was not saved");
+            saveStatus_.Update(Status::FileError(
+                "cannot read the older quotations of " + std::string(stock.TickerText()) + " from",
+                from));
             return false;
         }
     }
@@ -235,43 +239,68 @@ bool Workspace::SaveStock(Stock& stock) {
     if (stock.SkippedCount == 0 && prefs_.LimitSavedQuotations()) {
         k = std::min<std::size_t>(k, static_cast<std::size_t>(prefs_.LimitSavedMax()));
     }
-    const Bytes image = BuildStockImage(stock, k, kept);
-    const fs::path path = StockFilePath(db_.WorkspaceDir(), stock.TickerText());
-    const Status written = WriteFileAtomically(path, image.data(), image.size());
-    if (!written) {
-        ui_.SetStatusText(CouldNotWrite(path, written));
-        return false;
-    }
-    stock.Modified = false;
+    image = BuildStockImage(stock, k, kept);
     return true;
 }
 
+bool Workspace::CommitSave(FileBatch& batch, const std::vector<Stock*>& stocks) {
+    batch.Sync();
+    batch.Commit();
+    // Entry 0 is the workspace file, entry i + 1 the stock stocks[i] (null when its file could
+    // not be built).
+    bool allSaved = true;
+    for (std::size_t i = 0; i < batch.Count(); ++i) {
+        if (batch.Replaced(i)) {
+            if (i > 0) stocks[i - 1]->Modified = false;
+            continue;
+        }
+        allSaved = false;
+        const Status& failure = batch.FileStatus(i);
+        ui_.SetStatusText(CouldNotWrite(batch.Target(i), failure));
+        saveStatus_.Update(failure);
+    }
+    return allSaved;
+}
+
 bool Workspace::SaveWorkspace() {
+    saveStatus_ = Status::Ok();
     const fs::path dir = db_.WorkspaceDir();
     if (!db_.WorkspaceDirty()) {
         RestoreDeletedFiles(dir);
         return true;
     }
-    if (!EnsureLayout(dir)) return false;
-    const Bytes ws = BuildWorkspaceFile(db_.Categories());
-    const Status wsWritten = WriteFileAtomically(dir / kWorkspaceFileName, ws.data(), ws.size());
-    if (!wsWritten) {
-        ui_.SetStatusText(CouldNotWrite(dir / kWorkspaceFileName, wsWritten));
+    if (!EnsureLayout(dir)) {
+        saveStatus_ = Status::FileError("cannot create the workspace directory", dir);
+        return false;
     }
+    // Every new file is written before any old one is replaced: the older quotations that
+    // partially loaded stocks keep in their files are read from files that are still whole.
+    FileBatch batch(*fs_);
+    std::vector<Stock*> stocks;
+    const Bytes ws = BuildWorkspaceFile(db_.Categories());
+    batch.Add(dir / kWorkspaceFileName, ws.data(), ws.size());
     const int total = db_.StockCount();
-    // An unwritten workspace file, like an unwritten stock, keeps the workspace dirty.
-    bool allSaved = wsWritten.IsOk();
+    bool allSaved = true;
+    Bytes image;
     for (int i = 0; i < total; ++i) {
         Stock& stock = *db_.StockAt(i);
         if (!stock.Modified) continue;
         if (!ui_.Progress().Step(i, total, stock.TickerText(), "Saving...")) {
+            // The stocks written so far are kept; the rest stay modified.
+            CommitSave(batch, stocks);
             ui_.Progress().Close();
             return false;
         }
-        if (!SaveStock(stock)) allSaved = false;
+        if (!BuildStockFile(stock, image)) {
+            allSaved = false;
+            continue;
+        }
+        batch.Add(StockFilePath(dir, stock.TickerText()), image.data(), image.size());
+        stocks.push_back(&stock);
     }
+    if (!CommitSave(batch, stocks)) allSaved = false;
     RemoveDeletedFiles(dir);
-    // A stock that could not be written keeps the workspace dirty, so it is tried again.
+    // A file that could not be written keeps the workspace dirty, so it is tried again.
     db_.SetWorkspaceDirty(!allSaved);
     db_.SetLoadedFromDir(dir);
     ui_.Progress().Close();

@@ -8,9 +8,13 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/Database.h"
 #include "database/Preferences.h"
+#include "platform/FileSystem.h"
+#include "platform/FileUtil.h"
+#include "platform/Status.h"
 #include "platform/UserInterface.h"
 
 namespace velmora {
@@ -18,6 +22,8 @@ namespace velmora {
 // The 37 directory letters in order.
 inline constexpr char kDirectoryLetters[] = "0123456789_abcdefghijklmnopqrstuvwxyz";
 inline constexpr int kDirectoryLetterCount = 37;
+
+class FileBatch;
 
 class Workspace {
   public:
@@ -40,15 +46,28 @@ class Workspace {
     // Moves the stock's file to the same path with ".ZZZ" appended.
     void MarkStockFileDeleted(std::string_view ticker);
 
+    // The first failure of the last SaveWorkspace (which file, and why); success when it
+    // wrote everything.
+    const Status& SaveStatus() const { return saveStatus_; }
+    // The file system the saves go through (tests put one there that fails on purpose).
+    void SetFileSystem(FileSystem& fs) { fs_ = &fs; }
+
   private:
     void RestoreDeletedFiles(const std::filesystem::path& dir);
     void RemoveDeletedFiles(const std::filesystem::path& dir);
-    bool SaveStock(Stock& stock);
+    // The stock's file image in `image`; false (with the status text) when the older
+    // quotations it keeps on disk cannot be read.
+    bool BuildStockFile(Stock& stock, Bytes& image);
+    // Syncs, renames and syncs the directories of a save's files, then clears the stocks'
+    // Modified flags where their files were replaced; false when any file failed.
+    bool CommitSave(FileBatch& batch, const std::vector<Stock*>& stocks);
 
     Database& db_;
     const Preferences& prefs_;
     UserInterface& ui_;
     std::function<void(CategoryTables&)> categoryNamesLoader_;
+    FileSystem* fs_ = &SystemFileSystem();
+    Status saveStatus_;
 };
 
 // Releases the quotations dated before the date and records the first remaining one's date as

@@ -6,10 +6,9 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <random>
 #include <utility>
 
+#include "platform/FileBatch.h"
 #include "platform/NoCase.h"
 
 namespace velmora {
@@ -28,7 +27,6 @@ class Fd {
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
-    int release() { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
@@ -46,22 +44,6 @@ bool ReadFully(int fd, std::uint8_t* data, std::size_t size, std::size_t& got) {
         got += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-// Creates a new hidden file beside `path` for writing: the descriptor (-1 with errno set on
-// failure) and the file's name.
-std::pair<int, fs::path> CreateTemporaryBeside(const fs::path& path) {
-    static thread_local std::mt19937 rng{std::random_device{}()};
-    // A hidden name: directory listings that skip names beginning with '.' (the workspace
-    // loader does) never take a leftover temporary file for a data file. A name that exists
-    // already is drawn again.
-    for (int attempt = 0;; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".tmp%08x", static_cast<unsigned>(rng()));
-        fs::path tmp = path.parent_path() / ("." + path.filename().string() + suffix);
-        const int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd >= 0 || errno != EEXIST || attempt == 15) return {fd, std::move(tmp)};
-    }
 }
 
 }  // namespace
@@ -153,34 +135,12 @@ std::optional<Bytes> ReadFileRange(const fs::path& path, std::uint64_t offset,
     return data;
 }
 
-Status WriteFileAtomically(const fs::path& path, const void* data, std::size_t size,
-                           FileSync sync) {
-    auto [descriptor, tmp] = CreateTemporaryBeside(path);
-    Fd fd(descriptor);
-    if (fd.get() < 0) return ErrnoStatus("cannot create a temporary file for", path);
-
-    Status status;
-    const auto* p = static_cast<const std::uint8_t*>(data);
-    std::size_t left = size;
-    while (left > 0) {
-        const ssize_t n = ::write(fd.get(), p, left);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            status = ErrnoStatus("cannot write", path);
-            break;
-        }
-        p += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    if (status && sync == FileSync::Yes && ::fsync(fd.get()) != 0) {
-        status = ErrnoStatus("cannot write", path);
-    }
-    if (::close(fd.release()) != 0) status.Update(ErrnoStatus("cannot write", path));
-    if (status && ::rename(tmp.c_str(), path.c_str()) != 0) {
-        status = ErrnoStatus("cannot rename the new file to", path);
-    }
-    if (!status) ::unlink(tmp.c_str());
-    return status;
+Status WriteFileAtomically(const fs::path& path, const void* data, std::size_t size) {
+    FileBatch batch;
+    batch.Add(path, data, size);
+    batch.Sync();
+    batch.Commit();
+    return batch.FirstFailure();
 }
 
 std::vector<DirEntry> ListDirectory(const fs::path& dir) {

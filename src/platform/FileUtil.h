@@ -44,22 +44,15 @@ class InputFile {
     std::uint64_t size_ = 0;
 };
 
-// Whether an atomic write waits for the data to reach the disk before the rename. The data
-// files skip it (a replacing rename is ordered after the data by the file system, and a sync per
-// stock file would make saving a large database many times slower); the profile's settings take
-// it.
-enum class FileSync { No, Yes };
-
 // Writes the bytes to a hidden temporary file in the same directory (new files get mode 0644,
-// less the umask) and renames it over `path`, so the old file stays intact until the new one is
-// complete. On failure nothing is changed and the status names `path`, the step that failed
-// ("cannot create a temporary file for", "cannot write", "cannot rename the new file to") and
-// the system's reason.
-Status WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
-                           FileSync sync = FileSync::No);
-inline Status WriteFileAtomically(const std::filesystem::path& path, std::string_view text,
-                                  FileSync sync = FileSync::No) {
-    return WriteFileAtomically(path, text.data(), text.size(), sync);
+// less the umask), waits until they are on the disk, renames the file over `path` and syncs the
+// directory, so that `path` is its old or its new version whatever happens when. On failure
+// nothing is changed and the status names `path`, the step that failed ("cannot create a
+// temporary file for", "cannot write", "cannot rename the new file to", "cannot sync the
+// directory") and the system's reason. Many files at once: FileBatch.
+Status WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size);
+inline Status WriteFileAtomically(const std::filesystem::path& path, std::string_view text) {
+    return WriteFileAtomically(path, text.data(), text.size());
 }
 
 struct DirEntry {

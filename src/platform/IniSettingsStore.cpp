@@ -198,7 +198,7 @@ void IniSettingsStore::Remove(std::string_view section, std::string_view name) {
 }
 
 void IniSettingsStore::Save() {
-    lastSaveOk_ = WriteFileAtomically(file_, Serialize(), FileSync::Yes).IsOk();
+    lastSaveOk_ = WriteFileAtomically(file_, Serialize()).IsOk();
 }
 
 }  // namespace velmora

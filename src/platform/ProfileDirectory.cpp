@@ -38,7 +38,7 @@ int SeedProfileDirectory(const fs::path& profile, const fs::path& resources) {
         const fs::path target = profile / entry.path().filename();
         if (fs::exists(fs::symlink_status(target, ec))) continue;
         const auto data = ReadFileText(entry.path());
-        if (data && WriteFileAtomically(target, *data, FileSync::Yes)) ++copied;
+        if (data && WriteFileAtomically(target, *data)) ++copied;
     }
     return copied;
 }

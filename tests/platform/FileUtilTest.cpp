@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "common/FaultyFileSystem.h"
 #include "common/TestSupport.h"
+#include "platform/FileBatch.h"
 #include "platform/FileUtil.h"
 
 namespace velmora {
@@ -22,7 +24,7 @@ TEST(WriteFileAtomically, ReplacesTheFileOrSaysWhichStepFailedAndLeavesNothingBe
     test::TempDir dir;
     const fs::path file = dir / "a.txt";
     ASSERT_TRUE(WriteFileAtomically(file, "old").IsOk());
-    ASSERT_TRUE(WriteFileAtomically(file, "new", FileSync::Yes).IsOk());
+    ASSERT_TRUE(WriteFileAtomically(file, "new").IsOk());
     EXPECT_EQ(ReadFileText(file), "new");
 
     const fs::path missing = dir / "none" / "b.txt";
@@ -41,6 +43,49 @@ TEST(WriteFileAtomically, ReplacesTheFileOrSaysWhichStepFailedAndLeavesNothingBe
     std::vector<std::string> names;
     for (const DirEntry& e : ListDirectory(dir.path())) names.push_back(e.name);
     EXPECT_EQ(names, (std::vector<std::string>{"a.txt", "c"}));
+}
+
+// The phases run over all files in turn: every file's data is synced before the first rename,
+// and each directory is synced once, after its renames. A file whose rename fails keeps its old
+// version while the others are replaced.
+TEST(FileBatch, SyncsEveryFileBeforeRenamingAndEachDirectoryOnceAfter) {
+    test::TempDir dir;
+    fs::create_directories(dir / "a");
+    fs::create_directories(dir / "b");
+    for (const char* name : {"a/x", "a/y", "b/z"}) test::WriteText(dir / name, "old");
+    test::FaultyFileSystem faulty;
+    // Three creates, writes and closes, three syncs, then the renames of x and y.
+    faulty.FailCall(14, EACCES);
+    {
+        FileBatch batch(faulty);
+        for (const char* name : {"a/x", "a/y", "b/z"}) batch.Add(dir / name, "new", 3);
+        batch.Sync();
+        batch.Commit();
+        EXPECT_TRUE(batch.Replaced(0));
+        EXPECT_FALSE(batch.Replaced(1));
+        EXPECT_TRUE(batch.Replaced(2));
+        EXPECT_EQ(
+            batch.FirstFailure().ToString(),
+            "cannot rename the new file to " + (dir / "a/y").string() + ": " + Reason(EACCES));
+    }
+    std::vector<std::string> kinds;
+    for (const std::string& entry : faulty.Log()) {
+        const std::string kind = entry.substr(0, entry.find(' '));
+        if (kind == "syncdir") {
+            kinds.push_back(entry);
+        } else if (kinds.empty() || kinds.back().rfind(kind, 0) != 0) {
+            kinds.push_back(kind);
+        }
+    }
+    EXPECT_EQ(kinds, (std::vector<std::string>{"create", "write", "close", "create", "write",
+                                               "close", "create", "write", "close", "sync",
+                                               "rename", "syncdir a", "syncdir b"}));
+    EXPECT_EQ(ReadFileText(dir / "a/x"), "new");
+    EXPECT_EQ(ReadFileText(dir / "a/y"), "old");
+    EXPECT_EQ(ReadFileText(dir / "b/z"), "new");
+    std::vector<std::string> names;
+    for (const DirEntry& e : ListDirectory(dir / "a")) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"x", "y"}));
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+#pragma once
+// Replaces a set of files so that each one, after a crash or power cut at any moment, is either
+// its old or its new version, complete. The work goes in phases, each over all of the files:
+//
+//     FileBatch batch;
+//     batch.Add(path, data, size);   // each: a new hidden temporary file beside its path
+//     batch.Sync();                   // their data reaches the disk (several files at once)
+//     batch.Commit();                 // each renamed over its path; each directory synced once
+//
+// so that a save of thousands of files waits for the disk a few times, not thousands. A file
+// whose step fails drops out (its old file untouched, its temporary file removed) while the
+// others go on; its status names the file and the system's reason.
+
+#include <cstddef>
+#include <filesystem>
+#include <vector>
+
+#include "platform/FileSystem.h"
+#include "platform/Status.h"
+
+namespace velmora {
+
+class FileBatch {
+  public:
+    explicit FileBatch(FileSystem& fs = SystemFileSystem()) : fs_(fs) {}
+    // Removes the temporary files that were not renamed.
+    ~FileBatch();
+    FileBatch(const FileBatch&) = delete;
+    FileBatch& operator=(const FileBatch&) = delete;
+
+    // Writes the bytes to a new temporary file beside `path`; the file's index in the batch.
+    std::size_t Add(const std::filesystem::path& path, const void* data, std::size_t size);
+    // Waits until the data of every written file is on the disk.
+    void Sync();
+    // Renames every synced file over its path, in the order added, then syncs each directory
+    // that received one.
+    void Commit();
+
+    std::size_t Count() const { return files_.size(); }
+    const std::filesystem::path& Target(std::size_t i) const { return files_[i].target; }
+    // The temporary file holding the new version until the rename.
+    const std::filesystem::path& Temporary(std::size_t i) const { return files_[i].temporary; }
+    // Whether the file replaced its path durably (after Commit).
+    bool Replaced(std::size_t i) const { return files_[i].stage == Stage::Done; }
+    // The failure of the step that failed for the file; success otherwise.
+    const Status& FileStatus(std::size_t i) const { return files_[i].status; }
+    // The first failure of any file, in the order added; success when there was none.
+    Status FirstFailure() const;
+
+  private:
+    enum class Stage { Failed, Written, Synced, Renamed, Done };
+    struct File {
+        std::filesystem::path target;
+        std::filesystem::path temporary;
+        Stage stage = Stage::Failed;
+        Status status;
+    };
+    void Fail(File& file, Status status);
+
+    FileSystem& fs_;
+    std::vector<File> files_;
+};
+
+}  // namespace velmora
