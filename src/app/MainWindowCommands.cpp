@@ -4,6 +4,29 @@
 
 namespace velmora {
 
+std::string SaveFailureText(const Status& failure) {
+    std::string text = "The database could not be saved completely.";
+    if (!failure) text += "\n" + failure.ToString();
+    return text;
+}
+
+bool SaveWorkspaceCommand(Application& app, UserInterface& ui,
+                          const std::optional<std::filesystem::path>& saveAsDir) {
+    const bool saved = saveAsDir ? app.SaveWorkspaceAs(*saveAsDir) : app.SaveWorkspace();
+    if (saved && !app.Db().WorkspaceDirty()) return true;
+    // A cancelled save says nothing more.
+    if (!app.SaveStatus()) ui.ShowMessage(SaveFailureText(app.SaveStatus()));
+    return false;
+}
+
+bool CloseWorkspaceOrAsk(Application& app, UserInterface& ui) {
+    if (app.CloseWorkspace()) return true;
+    const std::string question = app.SaveStatus()
+                                     ? std::string(kSaveFailedCloseAnyway)
+                                     : SaveFailureText(app.SaveStatus()) + "\nClose anyway?";
+    return ui.AskYesNo(question);
+}
+
 void StoreWindowPlacement(SettingsStore& settings, const WindowPlacement& placement) {
     if (!placement.minimized && !placement.maximized) {
         settings.SetInt(kWindowPosSection, "Left", placement.left);
@@ -37,7 +60,7 @@ std::optional<std::string> StoredBarState(const SettingsStore& settings) {
 bool CloseMainWindow(Application& app, UserInterface& ui, SettingsStore& settings,
                      const WindowPlacement& placement, std::string_view barState) {
     // CloseWorkspace asks, saves a dirty workspace or discards it on No.
-    if (!app.CloseWorkspace() && !ui.AskYesNo(kSaveFailedCloseAnyway)) return false;
+    if (!CloseWorkspaceOrAsk(app, ui)) return false;
     StoreWindowPlacement(settings, placement);
     StoreBarState(settings, barState);
     return true;

@@ -3,6 +3,7 @@
 // the save, the stored window position and bar arrangement) and loading the quotations that
 // partial loading left on disk.
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,18 @@ inline constexpr char kBarStateValue[] = "State";
 inline constexpr char kLoadingQuotationsCaption[] = "Loading quotations...";
 inline constexpr char kSaveFailedCloseAnyway[] =
     "The database could not be saved completely. Close anyway?";
+
+// What a failed save of the workspace says: which file could not be written and why, when the
+// save knows it.
+std::string SaveFailureText(const Status& failure);
+// "&Save Workspace" and "Save Workspace &As..." (with a directory): false after the message of
+// SaveFailureText when the workspace was not saved completely.
+bool SaveWorkspaceCommand(Application& app, UserInterface& ui,
+                          const std::optional<std::filesystem::path>& saveAsDir = std::nullopt);
+
+// CloseWorkspace; when its save failed, asks whether to close anyway (naming the file that
+// could not be written and why). False when the workspace is to stay open.
+bool CloseWorkspaceOrAsk(Application& app, UserInterface& ui);
 
 // The window as it is when it closes.
 struct WindowPlacement {

@@ -477,7 +477,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     GuiServices& s = context_.Services();
     if (!shown_) {
         // Never shown (started for a script): the stored position and bars stay as they are.
-        if (!s.app.CloseWorkspace() && !s.ui.AskYesNo(kSaveFailedCloseAnyway)) {
+        if (!CloseWorkspaceOrAsk(s.app, s.ui)) {
             event->ignore();
             return;
         }

@@ -89,7 +89,8 @@ void MainWindow::CreateActions() {
          QStyle::SP_FileIcon},
         {&openWorkspace_, "&Open Workspace...", [this] { OpenWorkspace(); }, nullptr,
          QStyle::SP_DirOpenIcon, QKeySequence::Open},
-        {&saveWorkspace_, "&Save Workspace", [&app] { app.SaveWorkspace(); }, nullptr,
+        {&saveWorkspace_, "&Save Workspace",
+         [this] { SaveWorkspaceCommand(context_.Services().app, context_.Services().ui); }, nullptr,
          QStyle::SP_DialogSaveButton, QKeySequence::Save},
         {&saveWorkspaceAs_, "Save Workspace &As...", [this] { SaveWorkspaceAs(); }},
         {&importAscii_, "&Import...", [this] { ImportAscii(); }},
@@ -312,7 +313,8 @@ void MainWindow::OpenWorkspace() {
 
 void MainWindow::SaveWorkspaceAs() {
     const QString dir = ChooseFolder();
-    if (!dir.isEmpty()) context_.Services().app.SaveWorkspaceAs(dir.toStdString());
+    if (dir.isEmpty()) return;
+    SaveWorkspaceCommand(context_.Services().app, context_.Services().ui, dir.toStdString());
 }
 
 void MainWindow::SavePreferences() {

@@ -110,7 +110,10 @@ TEST_F(ShellFixture, ClosingWithYesSavesAndAFailedSaveAsksWhetherToCloseAnyway) 
     ui.answer = true;
     // Yes to saving, then Yes to closing anyway.
     EXPECT_TRUE(CloseMainWindow(app, ui, settings, {}, "y"));
-    EXPECT_EQ(ui.questions.back(), kSaveFailedCloseAnyway);
+    EXPECT_EQ(
+        ui.questions.back(),
+        "The database could not be saved completely.\ncannot create the workspace directory " +
+            blocked.string() + "\nClose anyway?");
     EXPECT_EQ(StoredBarState(settings), "y");
 }
 
