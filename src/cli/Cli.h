@@ -15,6 +15,7 @@
 #include "database/Database.h"
 #include "database/Periodicity.h"
 #include "database/Preferences.h"
+#include "database/WorkspaceLock.h"
 #include "platform/ConsoleUserInterface.h"
 #include "platform/SettingsStore.h"
 
@@ -24,6 +25,10 @@ namespace velmora::cli {
 inline constexpr int kSuccess = 0;
 inline constexpr int kFailure = 1;
 inline constexpr int kUsage = 2;
+
+// What a command does with the workspace: reading commands open it read-only, and need one
+// that exists; writing commands hold its lock.
+enum class Access { Read, Write };
 
 struct Context {
     std::optional<std::filesystem::path> requestedProfile;
@@ -41,8 +46,11 @@ struct Context {
     // Opens (creating and seeding) the profile directory and its settings, and runs the
     // application's start-up: preferences, category names, workspace directory.
     bool OpenProfile();
-    // OpenProfile, then loads the workspace (--workspace, else the preferences' path).
-    bool OpenWorkspace();
+    // OpenProfile, then loads the workspace (--workspace, else the preferences' path). Fails
+    // with "no workspace at PATH" when a reader's directory holds no workspace, or a writer's
+    // --workspace directory does not exist (the preferences' own workspace is created), and
+    // with the lock's message when a writer finds another program holding the workspace.
+    bool OpenWorkspace(Access access = Access::Read);
     // Saves the workspace unless --no-save was given.
     bool SaveWorkspace();
     // Brings every partially loaded stock's older quotations into memory; false after the
@@ -67,6 +75,9 @@ struct Command {
 // The command table, in the order the help lists it.
 const std::vector<Command>& Commands();
 
+// Creates the directory of a workspace to be written from scratch and takes its lock; false
+// after the message when that fails.
+bool LockNewWorkspace(Context& ctx, const std::filesystem::path& dir, WorkspaceLock& lock);
 // True when args holds --help or -h; then prints the command's usage.
 bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>& args);
 // Price text: %.9g, and EMPTY for the empty value.
@@ -83,13 +94,15 @@ bool PeriodicityOption(Context& ctx, const std::string& command,
 // Opens the workspace and finds TICKER (also among the aliases when `aliases`) with all its
 // quotations in memory; null after the message ("no stock 'TICKER'", or why its older
 // quotations cannot be read).
-Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases);
+Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases,
+                          Access access = Access::Read);
 
 // Command handlers.
 int RunInfo(Context& ctx, std::vector<std::string>& args);
 int RunList(Context& ctx, std::vector<std::string>& args);
 int RunQuotes(Context& ctx, std::vector<std::string>& args);
 int RunSaveAs(Context& ctx, std::vector<std::string>& args);
+int RunNew(Context& ctx, std::vector<std::string>& args);
 int RunPrefs(Context& ctx, std::vector<std::string>& args);
 int RunCategories(Context& ctx, std::vector<std::string>& args);
 // The usage text of `prefs`, with the names of every preference.

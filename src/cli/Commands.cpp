@@ -9,6 +9,8 @@ const std::vector<Command>& Commands() {
         {"list", "", "one line per stock: ticker, quotations, first and last date, full name",
          RunList},
         {"quotes", "TICKER", "the quotations of a stock as CSV, oldest first", RunQuotes},
+        {"new", "DIR", "creates an empty workspace in DIR (its folders and workspace file)",
+         RunNew},
         {"save-as", "DIR", "writes the whole workspace into DIR, which becomes a recent workspace",
          RunSaveAs},
         {"prefs", PrefsUsage(), "prints every preference as name=value; 'prefs set' changes them",

@@ -89,7 +89,7 @@ int RunComposites(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("composites: --market needs a market number 0..255");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     if (!ctx.LoadAllQuotations()) return kFailure;
     const std::string base = ctx.prefs.DefaultRSBase();
     int status = kSuccess;

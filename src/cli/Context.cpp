@@ -6,6 +6,7 @@
 #include "database/StockFile.h"
 #include "database/Workspace.h"
 #include "formula/FormulaFile.h"
+#include "platform/FileUtil.h"
 #include "platform/IniSettingsStore.h"
 #include "platform/ProfileDirectory.h"
 
@@ -27,11 +28,26 @@ bool Context::OpenProfile() {
     return true;
 }
 
-bool Context::OpenWorkspace() {
+bool Context::OpenWorkspace(Access access) {
     if (!OpenProfile()) return false;
     // A --workspace directory is taken as given (relative to the current directory); the
     // preferences' path was resolved against the profile directory at start-up.
     const fs::path dir = requestedWorkspace ? *requestedWorkspace : db.WorkspaceDir();
+    // A mistyped path is not a new workspace: only the preferences' own one is made on demand.
+    const bool exists = access == Access::Read ? LooksLikeWorkspace(dir) : IsDirectory(dir);
+    if (!exists && (access == Access::Read || requestedWorkspace)) {
+        Error("no workspace at " + dir.string());
+        return false;
+    }
+    if (access == Access::Write) {
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        if (const Status locked = app->LockWorkspace(dir); !locked) {
+            Error(locked.ToString());
+            return false;
+        }
+    }
+    db.SetReadOnly(access == Access::Read);
     if (!app->LoadWorkspaceDir(dir)) {
         Error("cannot open the workspace " + dir.string());
         return false;
@@ -41,6 +57,12 @@ bool Context::OpenWorkspace() {
 
 bool Context::SaveWorkspace() {
     if (noSave) return true;
+    if (app && !app->Lock().Held()) {
+        if (const Status locked = app->LockWorkspace(db.WorkspaceDir()); !locked) {
+            Error(locked.ToString());
+            return false;
+        }
+    }
     Workspace ws(db, prefs, ui);
     const bool saved = app ? app->SaveWorkspace() : ws.SaveWorkspace();
     const Status& failure = app ? app->SaveStatus() : ws.SaveStatus();
@@ -76,6 +98,14 @@ void Context::PutBackSetAsideFile(const std::string& ticker) {
     aside += ".ZZZ";
     std::error_code ec;
     if (fs::exists(aside, ec) && !fs::exists(file, ec)) fs::rename(aside, file, ec);
+}
+
+bool LockNewWorkspace(Context& ctx, const fs::path& dir, WorkspaceLock& lock) {
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    const Status locked = lock.Acquire(dir);
+    if (!locked) ctx.Error(locked.ToString());
+    return locked.IsOk();
 }
 
 bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>& args) {
@@ -118,8 +148,8 @@ bool PeriodicityOption(Context& ctx, const std::string& command,
     return true;
 }
 
-Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases) {
-    if (!ctx.OpenWorkspace()) return nullptr;
+Stock* OpenWorkspaceStock(Context& ctx, const std::string& ticker, bool aliases, Access access) {
+    if (!ctx.OpenWorkspace(access)) return nullptr;
     Stock* stock = aliases ? ctx.db.FindStockOrAlias(ticker) : ctx.db.FindStock(ticker);
     if (stock == nullptr) {
         ctx.Error("no stock '" + ticker + "'");

@@ -69,7 +69,7 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
             return kUsage;
         }
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
 
     // The settings store stays in memory until the settings file is wired into the context.
     MemorySettingsStore settings;

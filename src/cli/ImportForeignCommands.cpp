@@ -78,7 +78,7 @@ int RunImportMetastock(Context& ctx, std::vector<std::string>& args) {
         }
     }
 
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     const MetastockImportSummary summary = importer.Import();
     for (const MetastockRowResult& r : summary.rows) {
         const std::string name = r.ticker.empty() ? "row " + std::to_string(r.row + 1) : r.ticker;
@@ -93,7 +93,7 @@ int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("import teletext: expected FILE...");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     int status = kSuccess;
     for (const std::string& file : args) {
         const TeletextImportResult r = ImportTeletext(ctx.db, file);

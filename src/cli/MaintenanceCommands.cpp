@@ -152,7 +152,7 @@ int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::strin
         ctx.Error("stock set: market, group and industry are numbers from 0 to 255");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     Stock* stock = FindOrComplain(ctx, ticker);
     if (stock == nullptr) return kFailure;
     StockInformation info = StockInformation::Of(*stock);
@@ -200,7 +200,7 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
             ctx.Error("stock new: expected one TICKER");
             return kUsage;
         }
-        if (!ctx.OpenWorkspace()) return kFailure;
+        if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
         Stock* stock = maintenance.NewStock(args[0]);
         if (stock == nullptr) return kFailure;
         if (name) stock->FullName.Set(*name);
@@ -211,7 +211,7 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
             ctx.Error("stock delete: expected one TICKER");
             return kUsage;
         }
-        if (!ctx.OpenWorkspace()) return kFailure;
+        if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
         Stock* stock = FindOrComplain(ctx, args[0]);
         if (stock == nullptr) return kFailure;
         const std::string ticker = stock->Ticker.Str();
@@ -224,7 +224,7 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
             ctx.Error("stock rename: expected OLD and NEW tickers");
             return kUsage;
         }
-        if (!ctx.OpenWorkspace()) return kFailure;
+        if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
         Stock* stock = FindOrComplain(ctx, args[0]);
         if (stock == nullptr) return kFailure;
         StockInformation info = StockInformation::Of(*stock);
@@ -255,7 +255,7 @@ int RunSplit(Context& ctx, std::vector<std::string>& args) {
         ctx.Error(std::string(kBadSplitRatio));
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     if (FindOrComplain(ctx, args[0]) == nullptr) return kFailure;
     const auto portfolioFile = PortfolioPath(ctx.db.WorkspaceDir());
     Portfolio portfolio;
@@ -300,7 +300,7 @@ int RunDeleteSession(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("delete-session: expected one date yy-mm-dd");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     ShellWindows windows;
     StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
     const int deleted = maintenance.DeleteSession(args[0]);
@@ -314,7 +314,7 @@ int RunDeleteQuote(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("delete-quote: expected TICKER yy-mm-dd");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     Stock* stock = FindOrComplain(ctx, args[0]);
     if (stock == nullptr) return kFailure;
     ShellWindows windows;
@@ -354,7 +354,7 @@ int RunSetQuote(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("set-quote: nothing stored, the close must be above 0");
         return kFailure;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     if (!ApplyEditFields(ctx.db, fields)) {
         ctx.Error("set-quote: no stock or alias '" + fields.Ticker + "'");
         return kFailure;
@@ -389,7 +389,7 @@ int CategoriesRename(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("categories rename: expected markets|groups|sectors|industries and an index");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     CategoryEditor editor(ctx.db);
     editor.Open();
     editor.SetTab(*kind);
@@ -425,7 +425,7 @@ int CategoriesSet(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("categories set: a setting that this category does not have");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     CategoryEditor editor(ctx.db);
     editor.Open();
     editor.SetTab(*kind);
@@ -457,7 +457,7 @@ int CategoriesMove(Context& ctx, std::vector<std::string>& args, bool exchange) 
         ctx.Error(std::string(command) + ": expected markets|groups|industries and two indexes");
         return kUsage;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     AssignmentsOrganizer organizer(ctx.db);
     organizer.SetKind(*kind);
     organizer.Choose(AssignmentsOrganizer::Side::Left, *from);

@@ -330,7 +330,8 @@ int RunPortfolio(Context& ctx, std::vector<std::string>& args) {
     }
     PortfolioAction a{ctx, args.front(), args, Portfolio{}, {}};
     args.erase(args.begin());
-    if (!ctx.OpenWorkspace()) return kFailure;
+    // The portfolio file lives in the workspace: every action but "show" may write it.
+    if (!ctx.OpenWorkspace(a.action == "show" ? Access::Read : Access::Write)) return kFailure;
     a.file = PortfolioPath(ctx.db.WorkspaceDir());
     LoadPortfolio(a.file, a.p);  // a missing file is an empty portfolio
     for (const ActionEntry& entry : kActions) {

@@ -5,11 +5,13 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 #include "cli/Cli.h"
 #include "database/FixedText.h"
+#include "database/Workspace.h"
 
 namespace velmora::cli {
 
@@ -315,6 +317,35 @@ int RunCategories(Context& ctx, std::vector<std::string>& args) {
             print("industries", i, ind.Name.View(), extra.c_str());
         }
     }
+    return kSuccess;
+}
+
+int RunNew(Context& ctx, std::vector<std::string>& args) {
+    if (args.size() != 1) {
+        ctx.Error("new: expected one DIR");
+        return kUsage;
+    }
+    const std::filesystem::path dir = args[0];
+    if (LooksLikeWorkspace(dir)) {
+        ctx.Error("new: there is a workspace at " + dir.string() + " already");
+        return kFailure;
+    }
+    if (!ctx.OpenProfile()) return kFailure;
+    WorkspaceLock lock;
+    if (!LockNewWorkspace(ctx, dir, lock)) return kFailure;
+    // The empty database with the profile's category names, saved: the folders and the
+    // workspace file.
+    ctx.db.ReleaseAll();
+    ctx.db.SetWorkspaceDir(dir);
+    ctx.db.SetWorkspaceDirty(true);
+    Workspace ws = ctx.app->MakeWorkspace();
+    if (!ws.SaveWorkspace() || ctx.db.WorkspaceDirty()) {
+        std::string text = "new: the workspace could not be created in " + dir.string();
+        if (!ws.SaveStatus()) text += ": " + ws.SaveStatus().ToString();
+        ctx.Error(text);
+        return kFailure;
+    }
+    std::fprintf(ctx.out, "workspace created in %s\n", dir.string().c_str());
     return kSuccess;
 }
 

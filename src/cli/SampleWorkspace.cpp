@@ -299,6 +299,8 @@ int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("could not write the sample quotation files into " + *asciiDir);
         return kFailure;
     }
+    WorkspaceLock lock;
+    if (!LockNewWorkspace(ctx, args[0], lock)) return kFailure;
     ctx.db.SetWorkspaceDir(args[0]);
     Workspace ws(ctx.db, ctx.prefs, ctx.ui);
     if (!ws.SaveWorkspace() || ctx.db.WorkspaceDirty()) {

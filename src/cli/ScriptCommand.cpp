@@ -48,7 +48,7 @@ int RunScript(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("cannot read the script " + file + ": " + std::strerror(errno));
         return kFailure;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
+    if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
 
     // The script engine wants an application object; a host program already has one.
     std::unique_ptr<QCoreApplication> app;

@@ -167,7 +167,7 @@ int RunStudyAdd(Context& ctx, std::vector<std::string>& args) {
         return kUsage;
     }
 
-    Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], false, Access::Write);
     if (stock == nullptr) return kFailure;
     StudyAnchors anchors;
     anchors.paneId = pane;
@@ -219,7 +219,7 @@ int RunStudyDelete(Context& ctx, std::vector<std::string>& args) {
             return kUsage;
         }
     }
-    Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
+    Stock* stock = OpenWorkspaceStock(ctx, args[0], false, Access::Write);
     if (stock == nullptr) return kFailure;
     if (all) {
         const int n = DeleteAllStudies(ctx.db, *stock, pane);

@@ -83,8 +83,19 @@ void Application::Initialise() {
 bool Application::StartUp(StartMode mode, bool maximizedRequested) {
     Initialise();
     const fs::path dir = db_.WorkspaceDir();
+    if (mode == StartMode::Interactive && hooks_.showMainWindow) {
+        hooks_.showMainWindow(maximizedRequested || StartMaximized());
+    }
+    WorkspaceLock lock;
+    bool readOnly = false;
+    if (!PrepareOpen(dir, lock, readOnly)) {
+        // Declined: an empty database that never touches the directory.
+        db_.SetReadOnly(true);
+        return false;
+    }
+    lock_ = std::move(lock);
+    db_.SetReadOnly(readOnly);
     if (mode == StartMode::Automation) return LoadWorkspaceDir(dir);
-    if (hooks_.showMainWindow) hooks_.showMainWindow(maximizedRequested || StartMaximized());
     AddToRecentList(dir);
     const bool ok = LoadWorkspaceDir(dir);
     if (db_.StockCount() > 0 && hooks_.makeStockCurrent) hooks_.makeStockCurrent(db_.FirstStock());
@@ -105,7 +116,42 @@ bool Application::LoadWorkspaceDir(const fs::path& dir) {
     return false;
 }
 
+Status Application::LockWorkspace(const fs::path& dir) {
+    std::error_code ec;
+    if (lock_.Held() && fs::equivalent(lock_.Dir(), dir, ec)) return Status::Ok();
+    WorkspaceLock next;
+    Status locked = next.Acquire(dir);
+    if (locked) lock_ = std::move(next);
+    return locked;
+}
+
+bool Application::PrepareOpen(const fs::path& dir, WorkspaceLock& lock, bool& readOnly) {
+    readOnly = false;
+    std::error_code ec;
+    if (!IsDirectory(dir)) {
+        if (!ui_.AskYesNo("The folder '" + dir.string() + "' does not exist. Create it?")) {
+            return false;
+        }
+        fs::create_directories(dir, ec);
+        if (!IsDirectory(dir)) {
+            ui_.ShowMessage("Could not create the workspace directory\n'" + dir.string() + "'.");
+            return false;
+        }
+    }
+    if (lock_.Held() && fs::equivalent(lock_.Dir(), dir, ec)) {
+        lock = std::move(lock_);
+        return true;
+    }
+    const Status locked = lock.Acquire(dir);
+    if (locked.Code() != StatusCode::InUse) return true;  // a directory that cannot hold a lock
+    if (!ui_.AskYesNo(locked.Message() + ".\nOpen it read-only?")) return false;
+    readOnly = true;
+    return true;
+}
+
 bool Application::CloseWorkspace() {
+    // A read-only session has nothing to save and sets nothing right on disk.
+    if (db_.ReadOnly()) return true;
     Workspace ws = MakeWorkspace();
     if (db_.WorkspaceDirty() && ui_.AskYesNo("Save changes to the database?")) {
         const bool saved = ws.SaveWorkspace();
@@ -119,7 +165,16 @@ bool Application::CloseWorkspace() {
 }
 
 bool Application::OpenWorkspace(const fs::path& dir) {
-    if (!CloseWorkspace()) return false;
+    WorkspaceLock lock;
+    bool readOnly = false;
+    const bool prepared = PrepareOpen(dir, lock, readOnly);
+    if (!prepared || !CloseWorkspace()) {
+        // The open workspace stays, with its lock (taken over when it was the same directory).
+        if (!lock_.Held() && lock.Held()) lock_ = std::move(lock);
+        return false;
+    }
+    lock_ = std::move(lock);
+    db_.SetReadOnly(readOnly);
     const bool ok = LoadWorkspaceDir(dir);
     if (hooks_.makeStockCurrent) hooks_.makeStockCurrent(db_.FirstStock());
     if (ok) AddToRecentList(dir);
@@ -147,6 +202,13 @@ bool Application::SaveWorkspace() {
 bool Application::SaveWorkspaceAs(const fs::path& dir) {
     Workspace ws = MakeWorkspace();
     if (!ws.EnsureLayout(dir)) return false;
+    // The folder becomes this program's workspace: it must not be another program's.
+    if (Status locked = LockWorkspace(dir); locked.Code() == StatusCode::InUse) {
+        saveStatus_ = std::move(locked);
+        return false;
+    }
+    const bool wasReadOnly = db_.ReadOnly();
+    db_.SetReadOnly(false);
     const fs::path oldDir = db_.WorkspaceDir();
     for (int i = 0; i < db_.StockCount(); ++i) db_.StockAt(i)->Modified = true;
     db_.SetWorkspaceDirty(true);
@@ -156,7 +218,7 @@ bool Application::SaveWorkspaceAs(const fs::path& dir) {
     const bool ok = ws.SaveWorkspace();
     saveStatus_ = ws.SaveStatus();
     std::error_code ec;
-    if (ok && !fs::equivalent(oldDir, dir, ec)) RestoreDeferredDeletions(oldDir);
+    if (ok && !wasReadOnly && !fs::equivalent(oldDir, dir, ec)) RestoreDeferredDeletions(oldDir);
     if (ok) AddToRecentList(dir);
     return ok && !db_.WorkspaceDirty();
 }
@@ -177,6 +239,7 @@ bool Application::SavePreferences() {
 
 void Application::Exit() {
     db_.ReleaseAll();
+    lock_.Release();
     if (hooks_.saveChartDefinitions) hooks_.saveChartDefinitions();
 }
 

@@ -16,6 +16,7 @@
 #include "database/Preferences.h"
 #include "database/PreferencesFile.h"
 #include "database/Workspace.h"
+#include "database/WorkspaceLock.h"
 #include "platform/SettingsStore.h"
 #include "platform/UserInterface.h"
 
@@ -90,8 +91,13 @@ class Application {
     // Asks "Save changes to the database?" when the workspace is dirty and saves or discards
     // (discarding undoes the deferred deletions). False when a save was cancelled or failed.
     bool CloseWorkspace();
-    // Exit: releases the database and writes the chart definitions.
+    // Exit: releases the database and the workspace's lock, and writes the chart definitions.
     void Exit();
+
+    // Takes the one-writer lock of `dir` (kept when it is held already), releasing the one held
+    // before; the status says which program holds it otherwise.
+    Status LockWorkspace(const std::filesystem::path& dir);
+    const WorkspaceLock& Lock() const { return lock_; }
 
     // Loads `dir` into the emptied database without touching the recent list or the windows
     // (automation start-up and batch tools).
@@ -119,6 +125,10 @@ class Application {
     Workspace MakeWorkspace();
 
   private:
+    // Before a workspace is opened interactively: a missing folder is created when the user
+    // agrees, and the directory's lock is taken into `lock`, or, when another program holds it,
+    // the user may open it read-only. False when it is not to be opened.
+    bool PrepareOpen(const std::filesystem::path& dir, WorkspaceLock& lock, bool& readOnly);
     void LoadRecentList();
     void StoreRecentList();
 
@@ -131,6 +141,7 @@ class Application {
     std::vector<std::filesystem::path> recent_;
     Status prefsStatus_ = Status::Error("preferences not read", StatusCode::NotFound);
     Status saveStatus_;
+    WorkspaceLock lock_;
 };
 
 }  // namespace velmora

@@ -101,6 +101,11 @@ class Database {
     }
     bool WorkspaceDirty() const { return workspaceDirty_; }
     void SetWorkspaceDirty(bool dirty) { workspaceDirty_ = dirty; }
+    // A read-only session (another program holds the workspace, or the command only reads):
+    // loading changes nothing on disk, and nothing is ever saved or set aside. Kept across
+    // ReleaseAll.
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly) { readOnly_ = readOnly; }
 
     // Where the next save writes, and where the loaded stock files (and the older quotations
     // not yet in memory) are.
@@ -138,6 +143,7 @@ class Database {
     bool noAliases_ = false;
     bool workspaceDirty_ = false;
     std::uint64_t lastSerial_ = 0;
+    bool readOnly_ = false;
     std::filesystem::path workspaceDir_ = "data";
     std::filesystem::path loadedFromDir_ = "data";
 };

@@ -1,6 +1,7 @@
 #include "database/Workspace.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
@@ -87,6 +88,21 @@ std::vector<StockFileRead> ReadStockFiles(const fs::path& dir, const std::vector
 
 }  // namespace
 
+bool LooksLikeWorkspace(const fs::path& dir) {
+    if (!IsDirectory(dir)) return false;
+    std::error_code ec;
+    if (fs::exists(dir / kWorkspaceFileName, ec)) return true;
+    for (const DirEntry& e : ListDirectory(dir)) {
+        if (e.isDirectory && e.name.size() == 1 &&
+            std::string_view(kDirectoryLetters)
+                    .find(static_cast<char>(std::tolower(static_cast<unsigned char>(e.name[0])))) !=
+                std::string_view::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
 bool Workspace::EnsureLayout(const fs::path& dir) {
     std::error_code ec;
     if (IsDirectory(dir / "_")) return true;
@@ -142,7 +158,9 @@ bool Workspace::EnsureLayout(const fs::path& dir) {
 
 bool Workspace::LoadWorkspace() {
     const fs::path dir = db_.WorkspaceDir();
-    if (!EnsureLayout(dir)) return false;
+    // A read-only load neither creates nor migrates anything.
+    const bool readOnly = db_.ReadOnly();
+    if (readOnly ? !IsDirectory(dir) : !EnsureLayout(dir)) return false;
     db_.SetLoadedFromDir(dir);
     CategoryTables& tables = db_.Categories();
     for (Market& m : tables.Markets) m.ADQuotations.clear();
@@ -167,7 +185,8 @@ bool Workspace::LoadWorkspace() {
     for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
         const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
         std::vector<DirEntry> entries = ListDirectory(sub);
-        RestoreUnconfirmedDeletions(sub, entries);
+        // A deletion set aside by the program holding the workspace is not undone here.
+        if (!readOnly) RestoreUnconfirmedDeletions(sub, entries);
         for (StockFileRead& read : ReadStockFiles(sub, entries, options, scratch)) {
             const Status& st = read.status;
             LoadedStock& result = read.result;
@@ -265,6 +284,10 @@ bool Workspace::CommitSave(FileBatch& batch, const std::vector<Stock*>& stocks) 
 bool Workspace::SaveWorkspace() {
     saveStatus_ = Status::Ok();
     const fs::path dir = db_.WorkspaceDir();
+    if (db_.ReadOnly()) {
+        saveStatus_ = Status::Error("the workspace " + dir.string() + " is open read-only");
+        return false;
+    }
     if (!db_.WorkspaceDirty()) {
         RestoreDeletedFiles(dir);
         return true;
@@ -309,6 +332,7 @@ bool Workspace::SaveWorkspace() {
 }
 
 void Workspace::MarkStockFileDeleted(std::string_view ticker) {
+    if (db_.ReadOnly()) return;
     const fs::path path = StockFilePath(db_.WorkspaceDir(), ticker);
     fs::path deleted = path;
     deleted += kDeletedSuffix;

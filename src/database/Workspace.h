@@ -70,6 +70,9 @@ class Workspace {
     Status saveStatus_;
 };
 
+// Whether `dir` holds a workspace: the workspace file or one of the stock folders.
+bool LooksLikeWorkspace(const std::filesystem::path& dir);
+
 // Releases the quotations dated before the date and records the first remaining one's date as
 // FirstLoadedDate; SkippedCount counts the released ones, which stay in the stock's file. Their
 // memory is given back.

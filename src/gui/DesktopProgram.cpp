@@ -57,6 +57,7 @@ void DesktopProgram::AttachHooks() {
     };
     hooks.showMainWindow = [this](bool maximized) { window_->ShowAtStart(maximized); };
     hooks.makeStockCurrent = [this](Stock* first) {
+        if (window_) window_->UpdateCaption();
         context_->MakeCurrent(first, kWorkspaceOpenedFlags);
     };
     hooks.hasChartWindow = [this] { return window_ && window_->HasChartWindow(); };
@@ -67,6 +68,7 @@ void DesktopProgram::AttachHooks() {
 
 bool DesktopProgram::StartUp(bool maximized) {
     const bool ok = app_.StartUp(Application::StartMode::Interactive, maximized);
+    if (window_) window_->UpdateCaption();
     // An empty workspace makes no stock current; the tree still gets its root nodes.
     if (db_.StockCount() == 0) context_->MakeCurrent(nullptr, kWorkspaceOpenedFlags);
     return ok;

@@ -393,6 +393,12 @@ void MainWindow::TileSideBySide() {
     }
 }
 
+void MainWindow::UpdateCaption() {
+    QString title = QString::fromLatin1(kProgramTitle);
+    if (context_.Services().db.ReadOnly()) title += tr(" [read-only]");
+    setWindowTitle(title);
+}
+
 void MainWindow::ShowAtStart(bool maximized) {
     SettingsStore& settings = context_.Services().settings;
     // The stored rectangle, unless it lies off every screen (a screen taken away since).

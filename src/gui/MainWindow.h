@@ -49,6 +49,8 @@ class MainWindow : public QMainWindow {
     // Shows the window at its stored rectangle, maximised when asked; then restores the bar
     // arrangement of the previous run.
     void ShowAtStart(bool maximized);
+    // The program's title, marked when the workspace is open read-only.
+    void UpdateCaption();
     // True once a close was accepted (the question about unsaved changes answered).
     bool Closed() const { return closed_; }
 

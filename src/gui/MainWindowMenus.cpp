@@ -82,7 +82,6 @@ void MainWindow::CreateActions() {
         return group;
     };
 
-    Application& app = context_.Services().app;
     StockMaintenance& maintenance = context_.Maintenance();
     const ActionSpec workspaceAndStock[] = {
         {&newWorkspace_, "&New workspace...", [this] { NewWorkspace(); }, nullptr,
@@ -315,6 +314,7 @@ void MainWindow::SaveWorkspaceAs() {
     const QString dir = ChooseFolder();
     if (dir.isEmpty()) return;
     SaveWorkspaceCommand(context_.Services().app, context_.Services().ui, dir.toStdString());
+    UpdateCaption();
 }
 
 void MainWindow::SavePreferences() {

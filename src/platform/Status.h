@@ -30,6 +30,7 @@ enum class StatusCode {
     NotSupported,  // a kind or version this program does not read
     Corrupt,       // a file of the right kind whose contents do not fit together
     Cancelled,     // the user stopped the operation
+    InUse,         // another program holds it
 };
 
 class [[nodiscard]] Status {

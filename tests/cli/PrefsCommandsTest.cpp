@@ -93,7 +93,9 @@ TEST(CategoriesCommand, PrintsEachTableAndIndustriesWithTheirSector) {
     test::TempDir profile, ws;
     test::WriteText(profile / "tarvik.sectors", "Finance\nEnergy\n");
     test::WriteText(profile / "tarvik.industries", "0 Banks\n1 Oil\n40 Lost\n");
-    // A workspace without workspace file is named by the profile's category files.
+    // A workspace without workspace file (only its stock folders) is named by the profile's
+    // category files.
+    fs::create_directory(ws / "_");
     const Result ind = Exec(profile.path(), ws.path().string(), "categories", {"industries"});
     ASSERT_EQ(ind.status, 0);
     const auto lines = Lines(ind.out);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -53,8 +54,13 @@ TEST(Application, FreshProfileStartsWithDefaultsAndTheDataFolder) {
     f.app.Hooks().showTipOfTheDay = [&] { calls.push_back("tip"); };
     f.settings.SetInt("WindowPos", "Maximized", 1);
 
-    // The default workspace "data" does not exist yet: it is created, empty.
+    // The default workspace "data" does not exist yet: it is created, empty, when the user
+    // agrees.
+    f.ui.answer = true;
     ASSERT_TRUE(f.app.StartUp(Application::StartMode::Interactive));
+    EXPECT_EQ(f.ui.questions,
+              std::vector<std::string>{"The folder '" + (f.profile / "data").string() +
+                                       "' does not exist. Create it?"});
     EXPECT_EQ(f.app.PreferencesStatus().Code(), StatusCode::NotFound);
     EXPECT_EQ(f.prefs.Raw(), Preferences().Raw());
     EXPECT_EQ(f.prefs.DefaultRSBase(), "WIG");
@@ -284,8 +290,10 @@ TEST(Application, AWorkspaceThatCannotBeUsedGivesAMessageAndAnEmptyDatabase) {
     AppFixture f;
     f.app.Initialise();
     ASSERT_TRUE(f.app.OpenWorkspace(a.path()));
+    // A folder that cannot be created, though the user agreed to it, leaves the open workspace.
+    f.ui.answer = true;
     EXPECT_FALSE(f.app.OpenWorkspace(root / "plainfile" / "sub"));
-    EXPECT_EQ(f.db.StockCount(), 0);
+    EXPECT_EQ(f.db.StockCount(), 1);
     ASSERT_EQ(f.ui.messages.size(), 1u);
     EXPECT_NE(f.ui.messages[0].find("Could not create the workspace directory"), std::string::npos);
     EXPECT_EQ(f.app.RecentList().front(), a.path());
@@ -309,6 +317,49 @@ TEST(Application, SavePreferencesWritesTheProfilesFile) {
     Preferences read;
     ASSERT_TRUE(LoadPreferences(f.profile / "tarvik.prefs", read));
     EXPECT_EQ(read.LoadUpto(), 42);
+}
+
+// Another program holds the workspace: the desktop program offers to open it read-only; a
+// read-only session shows the stocks but never writes. Declining keeps the open workspace.
+TEST(Application, AWorkspaceInUseOpensReadOnlyOnRequestAndIsNeverSaved) {
+    AppFixture f;
+    test::TempDir first, held;
+    WriteWorkspace(first.path(), {"A"}, 3);
+    WriteWorkspace(held.path(), {"B"}, 3);
+    WorkspaceLock other;
+    ASSERT_TRUE(other.Acquire(held.path()).IsOk());
+    ASSERT_TRUE(f.app.OpenWorkspace(first.path()));
+
+    f.ui.answer = false;
+    EXPECT_FALSE(f.app.OpenWorkspace(held.path()));
+    EXPECT_EQ(f.ui.questions.back(), "The workspace is in use by another Velmora program (PID " +
+                                         std::to_string(::getpid()) + ").\nOpen it read-only?");
+    EXPECT_NE(f.db.FindStock("A"), nullptr);
+
+    f.ui.answer = true;
+    ASSERT_TRUE(f.app.OpenWorkspace(held.path()));
+    EXPECT_TRUE(f.db.ReadOnly());
+    const auto before = test::ReadBytes(held / "b" / "B");
+    test::AddDailyCloses(f.db, *f.db.FindStock("B"), MakeDate(2002, 1, 1), 2, 50);
+    EXPECT_FALSE(f.app.SaveWorkspace());
+    EXPECT_EQ(f.app.SaveStatus().ToString(),
+              "the workspace " + held.path().string() + " is open read-only");
+    EXPECT_TRUE(f.app.CloseWorkspace());
+    EXPECT_EQ(test::ReadBytes(held / "b" / "B"), before);
+}
+
+// A folder that does not exist is created only when the user agrees.
+TEST(Application, OpeningAMissingFolderAsksBeforeCreatingIt) {
+    AppFixture f;
+    test::TempDir root;
+    const fs::path missing = root / "typo";
+    EXPECT_FALSE(f.app.OpenWorkspace(missing));
+    EXPECT_EQ(f.ui.questions.back(),
+              "The folder '" + missing.string() + "' does not exist. Create it?");
+    EXPECT_FALSE(fs::exists(missing));
+    f.ui.answer = true;
+    EXPECT_TRUE(f.app.OpenWorkspace(missing));
+    EXPECT_TRUE(fs::is_directory(missing / "_"));
 }
 
 }  // namespace
