@@ -1,5 +1,7 @@
 #include "analysis/AnalysisWindowModel.h"
 
+#include "formula/LookAhead.h"
+
 namespace velmora {
 
 std::string LoadDefaultAnalysisFormula(const SettingsStore& settings) {
@@ -47,7 +49,9 @@ bool AnalysisWindowModel::Scan(const Stock* currentStock, ScanOutcome* outcome) 
     scan.SetThreads(threads);
     const ScanOutcome result = scan.Run(formula, run, results_);
     if (outcome != nullptr) *outcome = result;
-    SetStatus("Ready");
+    // A rule that reads later bars still runs; the status line says why its signals mislead.
+    const auto lookAhead = FindLookAhead(formula);
+    SetStatus(lookAhead ? LookAheadWarning(*lookAhead) : std::string("Ready"));
     return true;
 }
 

@@ -44,7 +44,8 @@ class AnalysisWindowModel {
     ResultList& Results() { return results_; }
     const ResultList& Results() const { return results_; }
 
-    // The text under the results: "Ready", "Removing items...", "Running...".
+    // The text under the results: "Ready", "Removing items...", "Running...", or after a scan
+    // of a rule that reads later bars the look-ahead warning (formula/LookAhead.h).
     const std::string& StatusText() const { return status_; }
     void SetStatusObserver(std::function<void(std::string_view)> observer) {
         statusObserver_ = std::move(observer);

@@ -272,6 +272,7 @@ void BacktestResults::Clear(double initialEquity) {
     Stocks.reserve(64);
     Overall = StockTestSummary{};
     SumOfFinalEquities = 0;
+    LookAheadWarning.clear();
     WithStatistics = false;
     StockStatistics.clear();
     OverallStatistics = ExtendedStatistics{};

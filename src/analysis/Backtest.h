@@ -95,6 +95,9 @@ struct BacktestResults {
     StockTestSummary Overall;
     double SumOfFinalEquities = 0;
     double InitialEquity = 0;  // the setting the backtest ran with
+    // The look-ahead warning of the rule (formula/LookAhead.h), empty for a rule that reads
+    // only earlier bars; the report shows it at its head.
+    std::string LookAheadWarning;
     // With extended statistics: the figures of every kept stock (in the order of Stocks) and
     // of the whole test.
     bool WithStatistics = false;

@@ -198,6 +198,9 @@ std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
     std::string out;
     out.reserve(4096 + results.Stocks.size() * 4096);
     out += kHead;
+    if (!results.LookAheadWarning.empty()) {
+        out += "<P><B>" + Html(results.LookAheadWarning) + "</B></P>\n";
+    }
     if (settings.ReportOverallSummary) AppendPerformanceTable(out, results.Overall);
     std::size_t cursor = 0;
     const int total = static_cast<int>(results.Stocks.size());

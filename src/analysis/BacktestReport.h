@@ -1,10 +1,10 @@
 #pragma once
-// The HTML report of a backtest: a performance table of the overall summary, then for every
-// stock kept, in the order the backtest kept them, its performance table and its trade list,
-// each part switched by the report settings of SystemTestSettings. The trade lists take the
-// trade rows of the result list in one forward pass, since the rows lie in the order of the
-// kept stocks. A value whose divisor is 0 (no trades, no winners, no losers, no loss) prints
-// "n/a".
+// The HTML report of a backtest: the look-ahead warning when the rule has one, a performance
+// table of the overall summary, then for every stock kept, in the order the backtest kept them,
+// its performance table and its trade list, each part switched by the report settings of
+// SystemTestSettings. The trade lists take the trade rows of the result list in one forward pass,
+// since the rows lie in the order of the kept stocks. A value whose divisor is 0 (no trades, no
+// winners, no losers, no loss) prints "n/a".
 //
 // The report command writes the report once into a temporary file ("Report" prefix, in the
 // system's temporary directory), which is kept until the next backtest, and opens it with the

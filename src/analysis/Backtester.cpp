@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "analysis/SelectionRun.h"
+#include "formula/LookAhead.h"
 #include "portfolio/Portfolio.h"
 #include "portfolio/PortfolioFile.h"
 
@@ -29,6 +30,9 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
     rows.Clear();
     results.Clear(settings.InitialEquity);
     if (selection.n < 0) return BacktestOutcome::NothingToDo;
+    if (const auto lookAhead = FindLookAhead(formula)) {
+        results.LookAheadWarning = velmora::LookAheadWarning(*lookAhead);
+    }
     const bool withStatistics = settings.ExtendedStatistics != 0;
     results.WithStatistics = withStatistics;
     // The commission table as last saved.

@@ -15,6 +15,7 @@
 #include "analysis/ResultExport.h"
 #include "analysis/StatisticsReport.h"
 #include "cli/Cli.h"
+#include "formula/LookAhead.h"
 #include "platform/FileUtil.h"
 
 namespace velmora::cli {
@@ -295,6 +296,9 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
     }
     if (!ctx.OpenWorkspace()) return kFailure;
     if (const int status = ResolveScanOptions(ctx, scan); status != kSuccess) return status;
+    if (const auto lookAhead = FindLookAhead(scan.formula)) {
+        std::fprintf(ctx.err, "%s\n", LookAheadWarning(*lookAhead).c_str());
+    }
 
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);

@@ -5,6 +5,7 @@
 #include "analysis/ScanEngine.h"
 #include "cli/Cli.h"
 #include "formula/FormulaFile.h"
+#include "formula/LookAhead.h"
 
 namespace velmora::cli {
 
@@ -192,6 +193,9 @@ int RunScan(Context& ctx, std::vector<std::string>& args) {
     if (const int status = ResolveScanOptions(ctx, options); status != kSuccess) return status;
     const std::string& formula = options.formula;
     const AnalysisSelection& selection = options.selection;
+    if (const auto lookAhead = FindLookAhead(formula)) {
+        std::fprintf(ctx.err, "%s\n", LookAheadWarning(*lookAhead).c_str());
+    }
 
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);

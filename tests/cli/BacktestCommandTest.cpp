@@ -112,6 +112,24 @@ TEST(BacktestCommand, StatsAddToTheClassicOutputs) {
     }
 }
 
+// A rule that reads later bars still runs; the warning goes to stderr and the report's head.
+TEST(BacktestCommand, LookAheadRuleIsWarnedOnce) {
+    test::TempDir profile, ws, out;
+    ASSERT_EQ(RunCommand(profile, {}, "sample-workspace", {ws.path().string()}).status, 0);
+    const std::string warning =
+        "The formula looks into the future (zig in line 1): its signals are not tradable and "
+        "the back test overstates results";
+    const CliRun r =
+        RunCommand(profile, ws.path(), "backtest",
+                   {"--formula", "z = zig(c, 5);\nbuy = z > ref(z, -1); sell = z < ref(z, -1);",
+                    "--report", (out / "r.html").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, warning + "\n");
+    EXPECT_GT(Lines(r.out).size(), 2u);
+    EXPECT_NE(test::ReadText(out / "r.html").find("<BODY>\n<P><B>" + warning + "</B></P>\n"),
+              std::string::npos);
+}
+
 TEST(BacktestCommand, RejectsBadOptions) {
     test::TempDir profile, ws;
     for (const std::vector<std::string>& args :

@@ -23,6 +23,7 @@
 
 #include "analysis/ResultExport.h"
 #include "formula/FormulaFile.h"
+#include "formula/LookAhead.h"
 #include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
@@ -354,7 +355,10 @@ void AnalysisWindow::BackTest() {
     // The summary line goes from the list into the status line (whole: the rows keep only 79
     // bytes of it); the empty row before it stays.
     const BackTestListState state = BackTestCommandResult(rows, backtest_);
-    SetStatus(state.StatusText);
+    // A rule that reads later bars: the warning comes first, the summary after it.
+    const auto lookAhead = FindLookAhead(model_.formula);
+    SetStatus(lookAhead ? LookAheadWarning(*lookAhead) + ". " + state.StatusText
+                        : state.StatusText);
     table_->setRowCount(static_cast<int>(state.ShownRows));
     if (outcome == BacktestOutcome::Completed) SendArrows();
 }
