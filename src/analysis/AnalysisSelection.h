@@ -29,6 +29,8 @@ struct AnalysisSelection {
     StockFilter filter;
     // "Load remaining quotes if necessary".
     bool loadRemainingQuotes = true;
+    // How the result rows write their dates.
+    DateStyle dates = DateStyle::Short;
 };
 
 // Whether a run visits the stock: every stock, only the current stock, or the stocks that pass

@@ -45,6 +45,7 @@ class StockWalk {
               std::string_view ticker, ResultList& results, StockTestSummary& summary)
         : settings_(params.settings),
           commission_(params.commission),
+          dates_(params.dates),
           bars_(bars),
           ticker_(ticker),
           results_(results),
@@ -116,14 +117,15 @@ class StockWalk {
         const double yield = FiniteOr(Quotient(sum_.Equity - equity, equity).value_or(0) * 100, 0);
         row.SetText(FormatString("%.*s\t%s\t%s\t%s\t%.1lf%%", static_cast<int>(ticker_.size()),
                                  ticker_.data(), isShort ? "Short" : "Long",
-                                 DateToText(row.EntryDate).c_str(),
-                                 DateToText(row.ExitDate).c_str(), yield));
+                                 DateToText(row.EntryDate, dates_).c_str(),
+                                 DateToText(row.ExitDate, dates_).c_str(), yield));
         results_.Add(std::move(row));
     }
 
   private:
     const SystemTestSettings& settings_;
     const CommissionModel& commission_;
+    DateStyle dates_;
     const std::vector<Quotation>& bars_;
     std::string_view ticker_;
     ResultList& results_;

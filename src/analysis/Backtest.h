@@ -74,7 +74,8 @@ struct StockTestSummary {
 struct StockTestParameters {
     const SystemTestSettings& settings;
     const CommissionModel& commission;
-    double stopLevel = 0;  // SystemTestSettings::StopLevel()
+    double stopLevel = 0;                // SystemTestSettings::StopLevel()
+    DateStyle dates = DateStyle::Short;  // how the trade rows write their dates
 };
 
 // Tests one stock over its bars [first, end) (clamped to the bars), with the signal arrays

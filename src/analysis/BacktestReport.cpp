@@ -162,7 +162,7 @@ void AppendPerformanceTable(std::string& out, const StockTestSummary& r) {
 
 // The trade list of a ticker: the rows from the cursor on that belong to it.
 void AppendTradeList(std::string& out, std::string_view ticker, const ResultList& rows,
-                     std::size_t& cursor) {
+                     std::size_t& cursor, DateStyle dates) {
     out += kTableStart;
     out += kTitleStart;
     out += "Trade list for ";
@@ -176,7 +176,7 @@ void AppendTradeList(std::string& out, std::string_view ticker, const ResultList
             "<TR><TD>%s</TD><TD>%s</TD><TD>%s</TD><TD ALIGN=RIGHT>%s</TD><TD "
             "ALIGN=RIGHT>%s</TD></TR>\n",
             row.TradeType == ResultRow::kShort ? "Short" : "Long",
-            DateToText(row.EntryDate).c_str(), DateToText(row.ExitDate).c_str(),
+            DateToText(row.EntryDate, dates).c_str(), DateToText(row.ExitDate, dates).c_str(),
             FormatOrNa("%.2f", row.EquityAfter - row.EquityBefore).c_str(),
             Fixed2(row.EquityAfter).c_str());
     }
@@ -194,7 +194,7 @@ std::string PerformanceTable(const StockTestSummary& record) {
 std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
                                                const ResultList& rows,
                                                const SystemTestSettings& settings,
-                                               ProgressReporter& progress) {
+                                               ProgressReporter& progress, DateStyle dates) {
     std::string out;
     out.reserve(4096 + results.Stocks.size() * 4096);
     out += kHead;
@@ -211,7 +211,7 @@ std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
             return std::nullopt;
         }
         if (settings.ReportStockSummary) AppendPerformanceTable(out, record);
-        if (settings.ReportTradeList) AppendTradeList(out, record.Name.View(), rows, cursor);
+        if (settings.ReportTradeList) AppendTradeList(out, record.Name.View(), rows, cursor, dates);
     }
     AppendStatisticsSection(out, results);
     out += "</BODY>\n";
@@ -221,8 +221,8 @@ std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
 
 bool WriteBacktestReport(const std::filesystem::path& path, const BacktestResults& results,
                          const ResultList& rows, const SystemTestSettings& settings,
-                         ProgressReporter& progress) {
-    const auto text = BuildBacktestReport(results, rows, settings, progress);
+                         ProgressReporter& progress, DateStyle dates) {
+    const auto text = BuildBacktestReport(results, rows, settings, progress, dates);
     if (!text) return false;
     return WriteFileAtomically(path, std::string_view(*text)).IsOk();
 }
@@ -236,7 +236,7 @@ void TemporaryReportFile::Delete() {
 
 std::optional<std::filesystem::path> TemporaryReportFile::Prepare(
     const BacktestResults& results, const ResultList& rows, const SystemTestSettings& settings,
-    ProgressReporter& progress) {
+    ProgressReporter& progress, DateStyle dates) {
     if (path_) return path_;
     std::error_code ec;
     const std::filesystem::path dir = std::filesystem::temp_directory_path(ec);
@@ -247,7 +247,7 @@ std::optional<std::filesystem::path> TemporaryReportFile::Prepare(
     if (fd < 0) return std::nullopt;
     ::close(fd);
     const std::filesystem::path file(name);
-    if (!WriteBacktestReport(file, results, rows, settings, progress)) {
+    if (!WriteBacktestReport(file, results, rows, settings, progress, dates)) {
         std::filesystem::remove(file, ec);
         return std::nullopt;
     }

@@ -23,12 +23,13 @@ namespace velmora {
 
 inline constexpr char kReportProgressText[] = "Preparing report";
 
-// The report text. The progress reporter is stepped once per kept stock; nothing when the user
-// cancelled it.
+// The report text, the trade lists' dates written in `dates`. The progress reporter is stepped
+// once per kept stock; nothing when the user cancelled it.
 std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
                                                const ResultList& rows,
                                                const SystemTestSettings& settings,
-                                               ProgressReporter& progress);
+                                               ProgressReporter& progress,
+                                               DateStyle dates = DateStyle::Short);
 
 // The performance table of one record (the overall summary when its name is empty).
 std::string PerformanceTable(const StockTestSummary& record);
@@ -37,7 +38,7 @@ std::string PerformanceTable(const StockTestSummary& record);
 // file could not be written (nothing is left at the path then).
 bool WriteBacktestReport(const std::filesystem::path& path, const BacktestResults& results,
                          const ResultList& rows, const SystemTestSettings& settings,
-                         ProgressReporter& progress);
+                         ProgressReporter& progress, DateStyle dates = DateStyle::Short);
 
 // The temporary report file of the analysis window.
 class TemporaryReportFile {
@@ -60,7 +61,8 @@ class TemporaryReportFile {
     std::optional<std::filesystem::path> Prepare(const BacktestResults& results,
                                                  const ResultList& rows,
                                                  const SystemTestSettings& settings,
-                                                 ProgressReporter& progress);
+                                                 ProgressReporter& progress,
+                                                 DateStyle dates = DateStyle::Short);
 
   private:
     std::optional<std::filesystem::path> path_;

@@ -39,7 +39,7 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
     Portfolio portfolio;
     LoadPortfolio(PortfolioPath(db_.WorkspaceDir()), portfolio);
     const CommissionModel commission(settings, portfolio.Commissions);
-    const StockTestParameters params{settings, commission, settings.StopLevel()};
+    const StockTestParameters params{settings, commission, settings.StopLevel(), selection.dates};
 
     AnalysisSelection visit = selection;
     visit.loadRemainingQuotes = settings.LoadRemainingQuotes != 0;

@@ -42,11 +42,12 @@ std::filesystem::path SummaryReportPath(const std::filesystem::path& textFile) {
 bool ExportResults(const std::filesystem::path& textFile, std::string_view formula,
                    const ResultList& rows, std::size_t shownRows, std::string_view statusText,
                    const BacktestResults& results, const SystemTestSettings& settings,
-                   ProgressReporter& progress) {
+                   ProgressReporter& progress, DateStyle dates) {
     if (!WriteFileAtomically(textFile, ResultExportText(formula, rows, shownRows, statusText))) {
         return false;
     }
-    return WriteBacktestReport(SummaryReportPath(textFile), results, rows, settings, progress);
+    return WriteBacktestReport(SummaryReportPath(textFile), results, rows, settings, progress,
+                               dates);
 }
 
 }  // namespace velmora

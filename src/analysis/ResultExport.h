@@ -29,11 +29,11 @@ std::string ResultExportText(std::string_view formula, const ResultList& rows,
 // The chosen name with "_Summary.html" appended, extension and all.
 std::filesystem::path SummaryReportPath(const std::filesystem::path& textFile);
 
-// Writes the text file, then the report to SummaryReportPath. False when either could not be
-// written (or the report was cancelled).
+// Writes the text file, then the report to SummaryReportPath (its trade dates written in
+// `dates`). False when either could not be written (or the report was cancelled).
 bool ExportResults(const std::filesystem::path& textFile, std::string_view formula,
                    const ResultList& rows, std::size_t shownRows, std::string_view statusText,
                    const BacktestResults& results, const SystemTestSettings& settings,
-                   ProgressReporter& progress);
+                   ProgressReporter& progress, DateStyle dates = DateStyle::Short);
 
 }  // namespace velmora

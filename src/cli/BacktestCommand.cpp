@@ -322,15 +322,17 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
                      : kFailure;
     std::optional<std::filesystem::path> report;
     if (reportFile) {
-        if (WriteBacktestReport(*reportFile, results, rows, settings, ctx.ui.Progress())) {
+        if (WriteBacktestReport(*reportFile, results, rows, settings, ctx.ui.Progress(),
+                                ctx.dates)) {
             report = *reportFile;
         } else {
             ctx.Error("cannot write " + *reportFile);
             status = kFailure;
         }
     }
-    if (exportFile && !ExportResults(*exportFile, scan.formula, rows, state.ShownRows,
-                                     state.StatusText, results, settings, ctx.ui.Progress())) {
+    if (exportFile &&
+        !ExportResults(*exportFile, scan.formula, rows, state.ShownRows, state.StatusText, results,
+                       settings, ctx.ui.Progress(), ctx.dates)) {
         ctx.Error("cannot write " + *exportFile + " or its summary report");
         status = kFailure;
     }
@@ -342,7 +344,7 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
         if (!report) {
             // A report of its own in the temporary directory; it stays for the viewer.
             TemporaryReportFile temporary;
-            report = temporary.Prepare(results, rows, settings, ctx.ui.Progress());
+            report = temporary.Prepare(results, rows, settings, ctx.ui.Progress(), ctx.dates);
             if (report) temporary.Keep();
         }
         if (!report || !OpenWithDesktop(*report)) {

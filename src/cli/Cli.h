@@ -13,6 +13,7 @@
 #include "cli/OptionTable.h"
 #include "database/Application.h"
 #include "database/Database.h"
+#include "database/PackedDate.h"
 #include "database/Periodicity.h"
 #include "database/Preferences.h"
 #include "database/WorkspaceLock.h"
@@ -34,6 +35,8 @@ struct Context {
     std::optional<std::filesystem::path> requestedProfile;
     std::optional<std::filesystem::path> requestedWorkspace;
     bool noSave = false;
+    // --iso-dates: every date the commands write is YYYY-MM-DD.
+    DateStyle dates = DateStyle::Short;
     std::filesystem::path profileDir;
     ConsoleUserInterface ui;
     Preferences prefs;
@@ -58,6 +61,10 @@ struct Context {
     [[nodiscard]] bool LoadAllQuotations();
     // The database's LoadFullHistory; false after the error saying why it failed.
     [[nodiscard]] bool LoadFullHistory(Stock& stock);
+    // A date as the commands write it (--iso-dates or not).
+    std::string Date(PackedDate date) const { return DateToText(date, dates); }
+    // A "yy-mm-dd" text as the commands write it; a text that is no date stays as it is.
+    std::string Date(const std::string& shortText) const;
     // Writes "velmora-cli: <message>" to stderr.
     void Error(const std::string& message);
     // Moves TICKER's stock file set aside by a removal or rename (FILE.ZZZ) back in place when

@@ -88,6 +88,11 @@ bool Context::LoadFullHistory(Stock& stock) {
     return loaded.IsOk();
 }
 
+std::string Context::Date(const std::string& shortText) const {
+    const PackedDate date = TextToDate(shortText);
+    return date == kNoDate || dates == DateStyle::Short ? shortText : Date(date);
+}
+
 void Context::Error(const std::string& message) {
     std::fprintf(err, "velmora-cli: %s\n", message.c_str());
 }

@@ -31,8 +31,8 @@ int RunInfo(Context& ctx, std::vector<std::string>& args) {
     std::fprintf(ctx.out, "workspace\t%s\n", ctx.db.WorkspaceDir().string().c_str());
     std::fprintf(ctx.out, "stocks\t%d\n", ctx.db.StockCount());
     std::fprintf(ctx.out, "quotations\t%lld\n", quotes);
-    std::fprintf(ctx.out, "first date\t%s\n", first ? DateToText(first).c_str() : "");
-    std::fprintf(ctx.out, "last date\t%s\n", last ? DateToText(last).c_str() : "");
+    std::fprintf(ctx.out, "first date\t%s\n", first ? ctx.Date(first).c_str() : "");
+    std::fprintf(ctx.out, "last date\t%s\n", last ? ctx.Date(last).c_str() : "");
     return kSuccess;
 }
 
@@ -43,8 +43,8 @@ int RunList(Context& ctx, std::vector<std::string>& args) {
     for (const auto& s : ctx.db.Stocks()) {
         const auto& q = s->Quotations;
         std::fprintf(ctx.out, "%s\t%zu\t%s\t%s\t%s\n", s->Ticker.Str().c_str(), q.size(),
-                     q.empty() ? "" : DateToText(q.front().Date).c_str(),
-                     q.empty() ? "" : DateToText(q.back().Date).c_str(), s->FullName.Str().c_str());
+                     q.empty() ? "" : ctx.Date(q.front().Date).c_str(),
+                     q.empty() ? "" : ctx.Date(q.back().Date).c_str(), s->FullName.Str().c_str());
     }
     return kSuccess;
 }
@@ -64,7 +64,7 @@ int RunQuotes(Context& ctx, std::vector<std::string>& args) {
     std::fputs("date,open,high,low,close,volume,openint,mark,reduction\n", ctx.out);
     for (const Quotation& q : stock->Quotations) {
         std::fprintf(ctx.out, "%s,%s,%s,%s,%s,%" PRId32 ",%" PRId32 ",%u,%u\n",
-                     DateToText(q.Date).c_str(), FormatPrice(q.Open).c_str(),
+                     ctx.Date(q.Date).c_str(), FormatPrice(q.Open).c_str(),
                      FormatPrice(q.High).c_str(), FormatPrice(q.Low).c_str(),
                      FormatPrice(q.Close).c_str(), q.Volume, q.OpenInt, unsigned{q.Mark},
                      unsigned{q.Reduction});

@@ -97,7 +97,7 @@ int RunEval(Context& ctx, std::vector<std::string>& args) {
         }
         std::fputc('\n', ctx.out);
         for (int i = 0; i < run.BarCount(); ++i) {
-            std::fputs(DateToText(bound->Quotations[static_cast<std::size_t>(i)].Date).c_str(),
+            std::fputs(ctx.Date(bound->Quotations[static_cast<std::size_t>(i)].Date).c_str(),
                        ctx.out);
             for (const float* column : columns) {
                 std::fputc(',', ctx.out);

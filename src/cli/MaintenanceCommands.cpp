@@ -291,7 +291,7 @@ int RunFindSplit(Context& ctx, std::vector<std::string>& args) {
     if (stock == nullptr || !ctx.LoadFullHistory(*stock)) return kFailure;
     std::string dateText = after.value_or("");
     const double ratio = FindNextSplit(*stock, dateText);
-    std::fprintf(ctx.out, "%s\t%g\n", dateText.c_str(), ratio);
+    std::fprintf(ctx.out, "%s\t%g\n", ctx.Date(dateText).c_str(), ratio);
     return kSuccess;
 }
 

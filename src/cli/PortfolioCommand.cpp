@@ -106,7 +106,8 @@ void PrintPortfolio(Context& ctx, const Portfolio& p) {
 }
 
 void PrintPosition(Context& ctx, const Portfolio& p, int index) {
-    const PositionFields f = DescribePosition(ctx.db, p, index);
+    PositionFields f = DescribePosition(ctx.db, p, index);
+    f.BuyDate = ctx.Date(f.BuyDate);
     const std::string* values[] = {&f.BuyDate, &f.Quantity,     &f.BuyPrice,
                                    &f.Value,   &f.PresentPrice, &f.PresentValue,
                                    &f.Change,  &f.Yield,        &f.Share};

@@ -170,6 +170,7 @@ int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::str
 
 int ResolveScanOptions(Context& ctx, ScanOptions& options) {
     AnalysisSelection& selection = options.selection;
+    selection.dates = ctx.dates;
     if (selection.applyTo == ApplyTo::CurrentStock) {
         selection.currentStock = ctx.db.FindStock(options.currentTicker);
         if (selection.currentStock == nullptr) {

@@ -82,14 +82,14 @@ std::string OneLine(const std::string& text) {
 
 // pane, index within the pane, kind, extend, style, colour, start and end date, start and end
 // value, text; a text study shows its box width and height in place of the end date and value.
-std::string StudyLine(const Study& s, int indexInPane) {
+std::string StudyLine(const Context& ctx, const Study& s, int indexInPane) {
     char buf[256];
     const bool text = s.Kind == StudyKind::kText;
-    const std::string endDate = text ? std::to_string(s.EndDate) : DateToText(s.EndDate);
+    const std::string endDate = text ? std::to_string(s.EndDate) : ctx.Date(s.EndDate);
     std::snprintf(buf, sizeof buf, "%d\t%d\t%d\t%d\t%d\t%d\t%s\t%s\t%s\t%s\t", s.PaneId,
                   indexInPane, s.Kind, s.Extend, s.Style, static_cast<int>(s.Colour & 0x7FFFFFFF),
-                  DateToText(s.StartDate).c_str(), endDate.c_str(),
-                  FormatPrice(s.StartValue).c_str(), FormatPrice(s.EndValue).c_str());
+                  ctx.Date(s.StartDate).c_str(), endDate.c_str(), FormatPrice(s.StartValue).c_str(),
+                  FormatPrice(s.EndValue).c_str());
     return buf + OneLine(s.Text);
 }
 
@@ -184,7 +184,8 @@ int RunStudyAdd(Context& ctx, std::vector<std::string>& args) {
     const std::size_t first = stock->Studies.size();
     AddStudies(ctx.db, *stock, std::move(studies));
     for (std::size_t i = first; i < stock->Studies.size(); ++i)
-        std::fprintf(ctx.out, "%s\n", StudyLine(stock->Studies[i], IndexInPane(*stock, i)).c_str());
+        std::fprintf(ctx.out, "%s\n",
+                     StudyLine(ctx, stock->Studies[i], IndexInPane(*stock, i)).c_str());
     return ctx.SaveWorkspace() ? kSuccess : kFailure;
 }
 
@@ -196,7 +197,8 @@ int RunStudyList(Context& ctx, std::vector<std::string>& args) {
     Stock* stock = OpenWorkspaceStock(ctx, args[0], false);
     if (stock == nullptr) return kFailure;
     for (std::size_t i = 0; i < stock->Studies.size(); ++i)
-        std::fprintf(ctx.out, "%s\n", StudyLine(stock->Studies[i], IndexInPane(*stock, i)).c_str());
+        std::fprintf(ctx.out, "%s\n",
+                     StudyLine(ctx, stock->Studies[i], IndexInPane(*stock, i)).c_str());
     return kSuccess;
 }
 

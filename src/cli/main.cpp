@@ -1,4 +1,4 @@
-// velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] COMMAND ...
+// velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] [--iso-dates] COMMAND ...
 // velmora-cli --help | --version
 
 #include <QtGlobal>
@@ -18,7 +18,8 @@ namespace {
 
 void PrintHelp(std::FILE* out) {
     std::fputs(
-        "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] COMMAND "
+        "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] "
+        "[--iso-dates] COMMAND "
         "[ARGS]\n"
         "       velmora-cli --help | --version\n"
         "\n"
@@ -29,6 +30,7 @@ void PrintHelp(std::FILE* out) {
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
         "  --no-save        leave the workspace unchanged after commands that change data\n"
         "  --verbose        also show the diagnostics of the Qt libraries\n"
+        "  --iso-dates      write every date as YYYY-MM-DD (default: yy-mm-dd)\n"
         "  --help           show this help and exit\n"
         "  --version        show the version and exit\n"
         "\ncommands:\n",
@@ -70,6 +72,8 @@ int RunCommand(int argc, char** argv) {
             ctx.noSave = true;
         } else if (a == "--verbose") {
             verbose = true;
+        } else if (a == "--iso-dates") {
+            ctx.dates = velmora::DateStyle::Iso;
         } else if (!a.empty() && a[0] == '-') {
             ctx.Error("unknown option '" + a + "'");
             return kUsage;

@@ -30,9 +30,14 @@ std::int64_t DaysBeforeYear(int year) {
 
 }  // namespace
 
-std::string DateToText(PackedDate d) {
+std::string DateToText(PackedDate d, DateStyle style) {
     char buf[16];
-    std::snprintf(buf, sizeof buf, "%02d-%02d-%02d", DateYear(d) % 100, DateMonth(d), DateDay(d));
+    if (style == DateStyle::Iso) {
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", DateYear(d), DateMonth(d), DateDay(d));
+    } else {
+        std::snprintf(buf, sizeof buf, "%02d-%02d-%02d", DateYear(d) % 100, DateMonth(d),
+                      DateDay(d));
+    }
     return buf;
 }
 

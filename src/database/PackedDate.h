@@ -29,8 +29,12 @@ constexpr int DateDay(PackedDate d) {
     return static_cast<int>((d >> 15) & 0x1F);
 }
 
-// "%02d-%02d-%02d" of (year mod 100, month, day).
-std::string DateToText(PackedDate d);
+// How a date is written: the program's own "yy-mm-dd", or "YYYY-MM-DD" with the year in full,
+// for readers (scripts) that must never meet an ambiguous year.
+enum class DateStyle { Short, Iso };
+
+// "%02d-%02d-%02d" of (year mod 100, month, day); Iso: "%04d-%02d-%02d" of (year, month, day).
+std::string DateToText(PackedDate d, DateStyle style = DateStyle::Short);
 // Reads the digits at positions 0-1, 3-4 and 6-7 (separators unchecked); years up to 50 are
 // 20xx, above 50 19xx. A text shorter than 8 characters, with non-digits there, or with a month
 // outside 1..12 or a day outside 1..31 gives kNoDate.

@@ -42,6 +42,42 @@ TEST(Cli, SampleWorkspaceListsAndQuotesDeterministically) {
     EXPECT_NE(info.out.find("last date\t24-12-31\n"), std::string::npos) << info.out;
 }
 
+TEST(Cli, IsoDatesWriteTheFullYearInEveryDatedOutput) {
+    test::TempDir profile, ws;
+    ASSERT_EQ(RunCommand(profile, "", "sample-workspace", {ws.path().string()}).status, 0);
+    const auto iso = [&](const std::string& name, std::vector<std::string> args) {
+        const CommandRun r = test_support::RunCliCommandAt(profile.path(), ws.path(), name,
+                                                           std::move(args), false, DateStyle::Iso);
+        EXPECT_EQ(r.status, 0) << name << ": " << r.err;
+        return r.out;
+    };
+    // A quotation of the last century ahead of the sample history.
+    ASSERT_EQ(iso("set-quote", {"ALDORA", "51-01-05", "--close", "5"}), "");
+    EXPECT_NE(iso("info", {}).find("first date\t1951-01-05\nlast date\t2024-12-31\n"),
+              std::string::npos);
+    EXPECT_NE(iso("list", {}).find("ALDORA\t2561\t1951-01-05\t2024-12-31\t"), std::string::npos);
+    EXPECT_EQ(test_support::Lines(iso("quotes", {"ALDORA"}))[1].rfind("1951-01-05,5,", 0), 0u);
+    EXPECT_EQ(test_support::Lines(iso("eval", {"ALDORA", "--formula", "a=c;", "--print", "a"}))[1],
+              "1951-01-05,5");
+    EXPECT_EQ(
+        iso("scan", {"--formula", "buy=c>0;", "--apply", "current=ALDORA", "--range", "last=0"}),
+        "ALDORA\tBuy\t2024-12-31\t371.43\n");
+    const test::TempDir reports;
+    const std::string trades =
+        iso("backtest", {"--formula", "buy=c>0; sell=c>0;", "--apply", "current=ALDORA", "--range",
+                         "from=24-12-27,to=24-12-31", "--report", (reports / "r.html").string()});
+    EXPECT_EQ(trades.rfind("ALDORA\tLong\t2024-12-27\t2024-12-30\t", 0), 0u) << trades;
+    EXPECT_NE(test::ReadText(reports / "r.html").find("<TD>2024-12-27</TD><TD>2024-12-30</TD>"),
+              std::string::npos);
+    iso("study", {"add", "ALDORA", "--pane", "1", "--tool", "trend", "--from", "51-01-05:5", "--to",
+                  "24-12-31:9"});
+    EXPECT_NE(iso("study", {"list", "ALDORA"}).find("\t1951-01-05\t2024-12-31\t"),
+              std::string::npos);
+    iso("portfolio", {"pay-in", "1000"});
+    iso("portfolio", {"buy", "ALDORA", "--date", "51-01-05", "--qty", "1", "--price", "5"});
+    EXPECT_EQ(iso("portfolio", {"show", "0"}).rfind("Buy date:\t1951-01-05\n", 0), 0u);
+}
+
 TEST(Cli, UnknownStockAndBadArgumentsFail) {
     test::TempDir profile, ws;
     EXPECT_EQ(RunCommand(profile, ws.path().string(), "quotes", {"NONE"}).status, kFailure);

@@ -28,14 +28,16 @@ inline std::string DrainFile(std::FILE* f) {
 }
 
 // Runs the command `name` with `args`; an empty workspace path means the preferences'
-// database path. With noSave the command changes nothing on disk.
+// database path. With noSave the command changes nothing on disk; `dates` is --iso-dates.
 inline CliRun RunCliCommandAt(const std::filesystem::path& profile,
                               const std::filesystem::path& workspace, const std::string& name,
-                              std::vector<std::string> args, bool noSave = false) {
+                              std::vector<std::string> args, bool noSave = false,
+                              DateStyle dates = DateStyle::Short) {
     Context ctx;
     ctx.requestedProfile = profile;
     if (!workspace.empty()) ctx.requestedWorkspace = workspace;
     ctx.noSave = noSave;
+    ctx.dates = dates;
     ctx.out = std::tmpfile();
     ctx.err = std::tmpfile();
     CliRun r;

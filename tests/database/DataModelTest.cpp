@@ -22,6 +22,11 @@ TEST(PackedDate, TextFormReadsCenturyByTwoDigitYear) {
     EXPECT_EQ(TextToDate("07-00-01"), kNoDate);
     EXPECT_EQ(TextToDate("07-01-32"), kNoDate);
     EXPECT_EQ(DateToText(MakeDate(2007, 3, 9)), "07-03-09");
+    EXPECT_EQ(DateToText(MakeDate(1950, 1, 3)), "50-01-03");
+    // The full year over the whole stored range.
+    EXPECT_EQ(DateToText(MakeDate(1900, 1, 1), DateStyle::Iso), "1900-01-01");
+    EXPECT_EQ(DateToText(MakeDate(1950, 1, 3), DateStyle::Iso), "1950-01-03");
+    EXPECT_EQ(DateToText(MakeDate(2155, 12, 31), DateStyle::Iso), "2155-12-31");
 }
 
 TEST(PackedDate, CalendarUsesEveryFourthYearAsLeap) {
