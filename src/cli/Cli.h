@@ -131,6 +131,8 @@ int RunCategoryEdit(Context& ctx, std::vector<std::string>& args);
 int RunReview(Context& ctx, std::vector<std::string>& args);
 int RunRiskMap(Context& ctx, std::vector<std::string>& args);
 int RunEval(Context& ctx, std::vector<std::string>& args);
+int RunFunctions(Context& ctx, std::vector<std::string>& args);
+int RunCheck(Context& ctx, std::vector<std::string>& args);
 int RunImportAscii(Context& ctx, std::vector<std::string>& args);
 int RunComposites(Context& ctx, std::vector<std::string>& args);
 int RunScan(Context& ctx, std::vector<std::string>& args);

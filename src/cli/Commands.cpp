@@ -23,6 +23,12 @@ const std::vector<Command>& Commands() {
          "TICKER (--formula TEXT | --formula-file F) [--print NAME,...] [--output] "
          "[--selected-bar I] [--periodicity daily|weekly|monthly]",
          "runs a QRX formula over a stock and prints its variables per bar as CSV", RunEval},
+        {"functions", "[NAME] | --markdown",
+         "the QRX functions, one line each; one in full; the whole reference as Markdown",
+         RunFunctions},
+        {"check", "FILE.qrx... | --formula TEXT",
+         "checks formulas without running them on data: FILE:LINE:COLUMN: message per error",
+         RunCheck},
         {"sample-workspace", "DIR [--ascii-dir QUOTES]",
          "writes the synthetic sample database into DIR (--ascii-dir: its quotations as text "
          "files into QUOTES instead)",

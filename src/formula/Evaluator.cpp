@@ -10,14 +10,22 @@
 #include "formula/Kernels.h"
 #include "formula/Parser.h"
 #include "formula/Scanner.h"
+#include "formula/Vocabulary.h"
 
 namespace velmora {
 
 namespace {
 
-constexpr const char* kPriceNames[] = {"close", "open", "high", "low", "avg", "volume", "openint"};
-constexpr const char* kShortNames[] = {"c", "o", "h", "l", "a", "v", "oi"};
 constexpr std::size_t kMaxReport = FormulaEngine::kMaxReport;
+
+// Line and column (from 1; the column in bytes) of a byte offset of the text.
+void LineAndColumn(std::string_view text, std::size_t offset, int& line, int& column) {
+    const std::string_view before = text.substr(0, offset);
+    const std::size_t lineStart = before.rfind('\n');
+    line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+    column =
+        1 + static_cast<int>(lineStart == std::string_view::npos ? offset : offset - lineStart - 1);
+}
 
 }  // namespace
 
@@ -56,11 +64,11 @@ void Evaluator::RegisterSymbols() {
     for (const BuiltinEntry& e : BuiltinTable()) {
         symbols_.AddSymbol(e.name, SymbolKind::Func)->builtin = &e;
     }
-    for (const auto* names : {kPriceNames, kShortNames}) {
-        for (int i = 0; i < 7; ++i) {
-            Symbol* s = symbols_.AddSymbol(names[i], SymbolKind::Ident);
+    for (const auto* names : {&kPriceArrayNames, &kPriceArrayShortNames}) {
+        for (std::size_t i = 0; i < names->size(); ++i) {
+            Symbol* s = symbols_.AddSymbol((*names)[i], SymbolKind::Ident);
             s->state = SymbolState::PriceArray;
-            s->value = Value::Array(prices_[static_cast<std::size_t>(i)].data());
+            s->value = Value::Array(prices_[i].data());
         }
     }
 }
@@ -72,6 +80,7 @@ void Evaluator::SetSelectedBar(int index) {
 void Evaluator::Execute(std::string_view text) {
     Scanner scanner(text);
     scanner_ = &scanner;
+    mark_ = {};
     ParseFormula(*this, scanner);
     scanner_ = nullptr;
     // No argument list outlives a parse.
@@ -166,7 +175,20 @@ void Evaluator::ReportFormulaError(std::string_view message) {
 
 void Evaluator::ShowReport(std::string_view report) {
     errorFlag_ = true;
+    AddDiagnostic(text, message);
     errors_.ShowFormulaError(report);
+}
+
+void Evaluator::AddDiagnostic(std::string_view text, std::string_view message) {
+    if (diagnostics_.size() >= FormulaEngine::kMaxDiagnostics) return;
+    FormulaDiagnostic d;
+    d.begin = std::min(mark_.begin, text.size());
+    d.end = std::clamp(mark_.end, d.begin, text.size());
+    LineAndColumn(text, d.begin, d.line, d.column);
+    LineAndColumn(text, d.end, d.endLine, d.endColumn);
+    while (!message.empty() && message.back() == '\n') message.remove_suffix(1);
+    d.message.assign(message);
+    diagnostics_.push_back(std::move(d));
 }
 
 void Evaluator::ReportOutOfMemory() {

@@ -14,17 +14,17 @@
 #include <vector>
 
 #include "formula/Builtins.h"
+#include "formula/FormulaEngine.h"
 #include "formula/FormulaErrorSink.h"
 #include "formula/MemArray.h"
+#include "formula/Scanner.h"
 #include "formula/SymbolTable.h"
 #include "formula/Value.h"
 
 namespace velmora {
 
 class Database;
-class FormulaEngine;
 struct Stock;
-class Scanner;
 
 enum class PriceField { Close, Open, High, Low, Avg, Volume, OpenInt };
 enum class MarketField { AdvIssues, DecIssues, UncIssues, AdvVolume, DecVolume, UncVolume };
@@ -61,17 +61,24 @@ class Evaluator {
 
     int BarCount() const { return barCount_; }
     bool ErrorFlag() const { return errorFlag_; }
-    void ClearErrorFlag() { errorFlag_ = false; }
+    void ClearErrorFlag() {
+        errorFlag_ = false;
+        diagnostics_.clear();
+    }
+    const std::vector<FormulaDiagnostic>& Diagnostics() const { return diagnostics_; }
     void SetMemoryLimit(std::size_t bytes) { pool_.SetLimit(bytes); }
     std::size_t MemoryLimit() const { return pool_.Limit(); }
 
     // --- error reports --------------------------------------------------------------------
     // Builds the report (the current line up to the scan position, a caret under its last
     // character, an empty line, the message), keeps it to FormulaEngine::kMaxReport
-    // characters, sets the error flag and shows it.
+    // characters, sets the error flag and shows it. The diagnostic it adds lies where the
+    // grammar last marked (MarkErrorsAt).
     void ReportFormulaError(std::string_view message);
     // Shows a finished report (made by another evaluator) and sets the error flag.
     void ShowReport(std::string_view report);
+    // Where the reports of the operation about to run lie in the text.
+    void MarkErrorsAt(TextSpan span) { mark_ = span; }
 
     // --- what the grammar actions call ---------------------------------------------------
     Value BinaryOp(Value left, Value right, BinaryOperator op);
@@ -111,6 +118,7 @@ class Evaluator {
 
   private:
     void ReportOutOfMemory();
+    void AddDiagnostic(std::string_view text, std::string_view message);
     void BuildMarketArrays();
     void RegisterSymbols();
 
@@ -133,6 +141,8 @@ class Evaluator {
     std::deque<ArgList> argLists_;
     std::vector<ArgList*> freeArgLists_;
     const Scanner* scanner_ = nullptr;  // while Execute runs
+    TextSpan mark_;
+    std::vector<FormulaDiagnostic> diagnostics_;
 };
 
 // The evaluator inside an engine, for the formula library's own tests.

@@ -29,6 +29,10 @@ bool FormulaEngine::ErrorFlag() const {
     return evaluator_->ErrorFlag();
 }
 
+const std::vector<FormulaDiagnostic>& FormulaEngine::Diagnostics() const {
+    return evaluator_->Diagnostics();
+}
+
 void FormulaEngine::ClearErrorFlag() {
     evaluator_->ClearErrorFlag();
 }

@@ -31,6 +31,21 @@ class Evaluator;
 class FormulaRun;
 struct Stock;
 
+// One error of a run, where it lies in the text that was executed: the bytes [begin, end) it
+// concerns (the token the parser could not accept, the unknown identifier, the whole call or
+// operation that failed; an empty span at the end of the text), the line and column (both from
+// 1, the column in bytes) of its beginning and of its end, and the report's message without its
+// line break.
+struct FormulaDiagnostic {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+    int line = 1;
+    int column = 1;
+    int endLine = 1;
+    int endColumn = 1;
+    std::string message;
+};
+
 class FormulaEngine {
   public:
     // The database gives the market data and the other stocks that some built-ins read; it may
@@ -52,7 +67,12 @@ class FormulaEngine {
 
     // Set by every report; kept across runs until cleared.
     bool ErrorFlag() const;
+    // Clears the flag and the diagnostics.
     void ClearErrorFlag();
+    // Every report since the flag was last cleared (at most kMaxDiagnostics), in order; the
+    // positions are within the text whose Execute made the report.
+    const std::vector<FormulaDiagnostic>& Diagnostics() const;
+    static constexpr std::size_t kMaxDiagnostics = 1000;
 
     // Bytes a run's memory may hold (arrays, texts, output); beyond it an operation reports
     // "Out of memory\n" and yields nothing.

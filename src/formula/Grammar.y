@@ -7,6 +7,7 @@
 %define api.prefix {qrx}
 %define parse.error simple
 %define api.value.type {velmora::QrxSemanticValue}
+%locations
 %parse-param {velmora::QrxParseState& state}
 %lex-param {velmora::QrxParseState& state}
 
@@ -30,6 +31,24 @@ struct QrxParseState {
 
 }  // namespace velmora
 
+/* Locations are the bytes of the text that a token or a rule covers, where an error is marked:
+   Bison's own location type carries them as first_column (the first byte) and last_column (the
+   byte after the last); its lines are not used. A rule covers its first to its last symbol, an
+   empty rule sits where the previous one ended. */
+#define YYLLOC_DEFAULT(Current, Rhs, N)                                          \
+    do {                                                                         \
+        (Current).first_line = (Current).last_line = 1;                          \
+        if (N) {                                                                 \
+            (Current).first_column = YYRHSLOC(Rhs, 1).first_column;              \
+            (Current).last_column = YYRHSLOC(Rhs, N).last_column;                \
+        } else {                                                                 \
+            (Current).first_column = (Current).last_column =                     \
+                YYRHSLOC(Rhs, 0).last_column;                                    \
+        }                                                                        \
+    } while (0)
+#define QRXLTYPE_IS_TRIVIAL 1
+#define YYLTYPE_IS_TRIVIAL 1
+
 /* The semantic values are plain data: the stacks may be moved with memcpy when they grow. */
 #define QRXSTYPE_IS_TRIVIAL 1
 #define YYSTYPE_IS_TRIVIAL 1
@@ -38,15 +57,26 @@ struct QrxParseState {
 }
 
 %code {
+#include <algorithm>
+#include <limits>
+
 namespace {
 
-int qrxlex(QRXSTYPE* lval, velmora::QrxParseState& state);
-void qrxerror(velmora::QrxParseState& state, const char* message);
+int qrxlex(QRXSTYPE* lval, QRXLTYPE* lloc, velmora::QrxParseState& state);
+void qrxerror(QRXLTYPE* lloc, velmora::QrxParseState& state, const char* message);
+
+// Where the reports of the operation about to run lie.
+void Mark(velmora::QrxParseState& state, const QRXLTYPE& where) {
+    state.eval.MarkErrorsAt({static_cast<std::size_t>(where.first_column),
+                             static_cast<std::size_t>(where.last_column)});
+}
 
 }  // namespace
 
-#define EVAL(target, expression)             \
+/* Evaluates an operation whose errors are marked at `where`. */
+#define EVAL(target, where, expression)      \
     do {                                     \
+        Mark(state, where);                  \
         (target) = (expression);             \
         if ((target).IsNone()) YYERROR;      \
     } while (0)
@@ -75,7 +105,7 @@ program
 
 statement
     : ';'
-    | expr ';'                  { state.eval.WriteStatement($1.value); }
+    | expr ';'                  { Mark(state, @1); state.eval.WriteStatement($1.value); }
     | error ';'                 { yyerrok; }
     ;
 
@@ -93,40 +123,47 @@ expr
               // The lookahead may already be a character outside the language (as in
               // "my_var"): that character is the first fault, so it is the one reported.
               const bool stray = yychar != QRXEMPTY && YYTRANSLATE(yychar) == YYSYMBOL_YYUNDEF;
+              Mark(state, stray ? yylloc : @1);
               state.eval.ReportFormulaError(stray ? "Syntax error" : "Unknown identifier");
               YYERROR;
           }
           $$.value = $1.symbol->value;
       }
-    | IDENT '=' expr            { $$.value = state.eval.Assign(*$1.symbol, $3.value); }
-    | expr '+' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Add)); }
-    | expr '-' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Sub)); }
-    | expr '*' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Mul)); }
-    | expr '/' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Div)); }
-    | expr '>' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Gt)); }
-    | expr '<' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Lt)); }
-    | expr AND expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::And)); }
-    | expr OR expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Or)); }
-    | expr NE expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ne)); }
-    | expr EQ expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Eq)); }
-    | expr GE expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ge)); }
-    | expr LE expr              { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Le)); }
-    | '-' expr %prec NEG        { EVAL($$.value, state.eval.Negate($2.value)); }
-    | NOT expr                  { EVAL($$.value, state.eval.LogicalNot($2.value)); }
-    | expr '^' expr             { EVAL($$.value, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Pow)); }
+    | IDENT '=' expr            { Mark(state, @$); $$.value = state.eval.Assign(*$1.symbol, $3.value); }
+    | expr '+' expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Add)); }
+    | expr '-' expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Sub)); }
+    | expr '*' expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Mul)); }
+    | expr '/' expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Div)); }
+    | expr '>' expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Gt)); }
+    | expr '<' expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Lt)); }
+    | expr AND expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::And)); }
+    | expr OR expr              { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Or)); }
+    | expr NE expr              { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ne)); }
+    | expr EQ expr              { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Eq)); }
+    | expr GE expr              { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Ge)); }
+    | expr LE expr              { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Le)); }
+    | '-' expr %prec NEG        { EVAL($$.value, @$, state.eval.Negate($2.value)); }
+    | NOT expr                  { EVAL($$.value, @$, state.eval.LogicalNot($2.value)); }
+    | expr '^' expr             { EVAL($$.value, @$, state.eval.BinaryOp($1.value, $3.value, velmora::BinaryOperator::Pow)); }
     | '(' expr ')'              { $$.value = $2.value; }
-    | MATHFUNC '(' expr ')'     { EVAL($$.value, state.eval.ApplyMath($3.value, $1.symbol->math)); }
-    | FUNC '(' args ')'         { EVAL($$.value, state.eval.CallBuiltin(*$1.symbol, $3.args)); }
+    | MATHFUNC '(' expr ')'     { EVAL($$.value, @$, state.eval.ApplyMath($3.value, $1.symbol->math)); }
+    | FUNC '(' args ')'         { EVAL($$.value, @$, state.eval.CallBuiltin(*$1.symbol, $3.args)); }
     ;
 
 %%
 
 namespace {
 
-int qrxlex(QRXSTYPE* lval, velmora::QrxParseState& state) {
+int qrxlex(QRXSTYPE* lval, QRXLTYPE* lloc, velmora::QrxParseState& state) {
     using velmora::TokenKind;
     *lval = QRXSTYPE{};
     velmora::Token token = state.scanner.Next();
+    // Offsets beyond what an int holds are kept at its largest value.
+    const auto offset = [](std::size_t at) {
+        return static_cast<int>(std::min<std::size_t>(at, std::numeric_limits<int>::max()));
+    };
+    *lloc = {1, offset(token.begin), 1, offset(token.end)};
+    Mark(state, *lloc);
     switch (token.kind) {
         case TokenKind::End: return 0;
         case TokenKind::Number:
@@ -161,7 +198,9 @@ int qrxlex(QRXSTYPE* lval, velmora::QrxParseState& state) {
     return 0;
 }
 
-void qrxerror(velmora::QrxParseState& state, const char* message) {
+void qrxerror(QRXLTYPE* lloc, velmora::QrxParseState& state, const char* message) {
+    // The token the parser could not accept (the lookahead) is where the error is.
+    Mark(state, *lloc);
     // The parser's two messages: a token it cannot accept, and a full state stack.
     const bool exhausted = std::string_view(message) == "memory exhausted";
     state.eval.ReportFormulaError(exhausted ? "parser stack overflow" : "Syntax error");

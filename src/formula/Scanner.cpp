@@ -103,9 +103,16 @@ bool Scanner::SkipBlanksAndComments() {
 }
 
 Token Scanner::Next() {
+    if (!ended_) SkipBlanksAndComments();
+    const std::size_t begin = pos_;
+    Token token = ended_ ? Token() : NextToken();
+    token.begin = begin;
+    token.end = pos_;
+    return token;
+}
+
+Token Scanner::NextToken() {
     Token token;
-    if (ended_) return token;
-    SkipBlanksAndComments();
     const unsigned char c = Peek();
     if (AtEnd() || c == 0xFF) return token;
 

@@ -28,11 +28,21 @@ enum class TokenKind {
     Char,  // any other single character, in `ch`
 };
 
+// Bytes [begin, end) of a formula text.
+struct TextSpan {
+    std::size_t begin = 0;
+    std::size_t end = 0;
+};
+
 struct Token {
     TokenKind kind = TokenKind::End;
     float number = 0.0f;
     std::string text;
     unsigned char ch = 0;
+    // Where the token lies in the text: bytes [begin, end); the end of text is an empty token
+    // where the scan stopped.
+    std::size_t begin = 0;
+    std::size_t end = 0;
 };
 
 class Scanner {
@@ -55,6 +65,8 @@ class Scanner {
     }
     // Skips blanks and comments; false when nothing was skipped.
     bool SkipBlanksAndComments();
+    // The token at the scan position, blanks and comments already skipped.
+    Token NextToken();
     Token ScanNumber();
     Token ScanString();
     Token ScanIdentifier();
