@@ -117,8 +117,7 @@ AnalysisWindow::AnalysisWindow(GuiContext& context, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QStringLiteral("Trading rules definition"), this));
-    formula_ = new QPlainTextEdit(this);
-    formula_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    formula_ = new FormulaEditor(this);
     layout->addWidget(formula_, 1);
 
     auto* choices = new QHBoxLayout;
@@ -325,10 +324,13 @@ void AnalysisWindow::Scan() {
     if (!DatesOk()) return;
     StartRun();
     ScanOutcome outcome = ScanOutcome::Completed;
+    FormulaEngine& engine = context_.Services().engine;
+    engine.ClearErrorFlag();
     {
         const WaitCursor wait;
         model_.Scan(context_.CurrentStock(), &outcome);
     }
+    formula_->ShowRunErrors(engine.Diagnostics());
     if (outcome == ScanOutcome::Completed) SendArrows();
 }
 
@@ -345,13 +347,15 @@ void AnalysisWindow::BackTest() {
     AnalysisSelection run = model_.selection;
     run.currentStock = context_.CurrentStock();
     BacktestOutcome outcome = BacktestOutcome::Completed;
+    GuiServices& s = context_.Services();
+    s.engine.ClearErrorFlag();
     {
         const WaitCursor wait;
-        GuiServices& s = context_.Services();
         Backtester backtester(s.db, s.engine, s.ui);
         backtester.SetThreads(model_.threads);
         outcome = backtester.Run(model_.formula, run, testSettings_, rows, backtest_);
     }
+    formula_->ShowRunErrors(s.engine.Diagnostics());
     // The summary line goes from the list into the status line (whole: the rows keep only 79
     // bytes of it); the empty row before it stays.
     const BackTestListState state = BackTestCommandResult(rows, backtest_);

@@ -18,11 +18,11 @@
 #include "analysis/BacktestReport.h"
 #include "analysis/Backtester.h"
 #include "analysis/SystemTestSettings.h"
+#include "gui/FormulaEditor.h"
 
 class QDateEdit;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QTableWidget;
@@ -46,7 +46,7 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
     // The text under the results.
     QString StatusText() const;
 
-    QPlainTextEdit* FormulaEdit() const { return formula_; }
+    FormulaEditor* FormulaEdit() const { return formula_; }
     QRadioButton* ApplyToButton(int i) const { return applyTo_[static_cast<std::size_t>(i)]; }
     QRadioButton* RangeButton(int i) const { return range_[static_cast<std::size_t>(i)]; }
     QLineEdit* NEdit() const { return n_; }
@@ -112,7 +112,7 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
     int sortColumn_ = -1;
     bool sortDescending_ = false;
 
-    QPlainTextEdit* formula_;
+    FormulaEditor* formula_;
     std::array<QRadioButton*, 3> applyTo_{};
     std::array<QRadioButton*, 4> range_{};
     QLineEdit* n_;

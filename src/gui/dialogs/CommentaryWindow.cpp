@@ -21,8 +21,7 @@ CommentaryWindow::CommentaryWindow(GuiContext& context, QWidget* parent)
     tabs_ = new QTabWidget(this);
     output_ = new QPlainTextEdit(tabs_);
     output_->setReadOnly(true);
-    formula_ = new QPlainTextEdit(tabs_);
-    formula_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    formula_ = new FormulaEditor(tabs_);
     tabs_->addTab(output_, QStringLiteral("Commentary "));
     tabs_->addTab(formula_, QStringLiteral("Formula "));
     layout->addWidget(tabs_, 1);
@@ -67,7 +66,11 @@ void CommentaryWindow::Refresh() {
     const auto sendHint = [this, &source](const HintData& hint) {
         context_.SendFormulaHint(hint, source.periodicity);
     };
-    if (commentary_.Run(context_.Services().engine, source, sendHint)) ShowOutput();
+    FormulaEngine& engine = context_.Services().engine;
+    if (commentary_.Run(engine, source, sendHint)) {
+        ShowOutput();
+        formula_->ShowRunErrors(engine.Diagnostics());
+    }
 }
 
 bool CommentaryWindow::LoadFrom(const std::filesystem::path& path) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "chart/Commentary.h"
+#include "gui/FormulaEditor.h"
 
 class QPlainTextEdit;
 class QTabWidget;
@@ -27,7 +28,7 @@ class CommentaryWindow : public QWidget {
     Commentary& Model() { return commentary_; }
     QTabWidget* Tabs() const { return tabs_; }
     QPlainTextEdit* OutputView() const { return output_; }
-    QPlainTextEdit* FormulaEdit() const { return formula_; }
+    FormulaEditor* FormulaEdit() const { return formula_; }
 
     // Load and Save without the file dialog; false when the file cannot be read or written.
     bool LoadFrom(const std::filesystem::path& path);
@@ -48,7 +49,7 @@ class CommentaryWindow : public QWidget {
     Commentary commentary_;
     QTabWidget* tabs_;
     QPlainTextEdit* output_;
-    QPlainTextEdit* formula_;
+    FormulaEditor* formula_;
 };
 
 // Opens the commentary window (a modeless window that deletes itself when closed) and runs it.

@@ -38,8 +38,7 @@ IndicatorBuilderDialog::IndicatorBuilderDialog(ChartTable& table, SettingsStore&
     top->addWidget(list_);
 
     auto* right = new QVBoxLayout;
-    formula_ = new QPlainTextEdit(this);
-    formula_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    formula_ = new FormulaEditor(this);
     formula_->setMinimumSize(360, 160);
     right->addWidget(formula_, 1);
 
@@ -155,6 +154,8 @@ void IndicatorBuilderDialog::Apply() {
     if (builder_.Selection() < 0) return;
     ReadWidgets();
     builder_.Apply();
+    // The chart windows run the formula when they repaint; its errors are marked here at once.
+    formula_->CheckNow();
 }
 
 bool IndicatorBuilderDialog::LoadFormulaFrom(const std::filesystem::path& path) {

@@ -10,10 +10,10 @@
 #include <functional>
 
 #include "chart/IndicatorBuilder.h"
+#include "gui/FormulaEditor.h"
 
 class QCheckBox;
 class QLineEdit;
-class QPlainTextEdit;
 class QRadioButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -35,7 +35,7 @@ class IndicatorBuilderDialog : public QDialog {
 
     IndicatorBuilder& Builder() { return builder_; }
     QTreeWidget* List() const { return list_; }
-    QPlainTextEdit* FormulaEdit() const { return formula_; }
+    FormulaEditor* FormulaEdit() const { return formula_; }
     QRadioButton* AutomaticButton() const { return automatic_; }
     QRadioButton* CustomButton() const { return custom_; }
     QLineEdit* MinEdit() const { return min_; }
@@ -63,7 +63,7 @@ class IndicatorBuilderDialog : public QDialog {
     IndicatorBuilder builder_;
     SettingsStore& settings_;
     QTreeWidget* list_;
-    QPlainTextEdit* formula_;
+    FormulaEditor* formula_;
     QRadioButton* automatic_;
     QRadioButton* custom_;
     QLineEdit* min_;
