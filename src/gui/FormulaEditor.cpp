@@ -382,7 +382,11 @@ QString FormulaEditor::FunctionAtCursor() const {
     while (begin > 0 && IsWordChar(text.at(begin - 1))) --begin;
     while (end < text.size() && IsWordChar(text.at(end))) ++end;
     const QString word = text.mid(begin, end - begin);
-    return FindFunctionHelp(word.toStdString()) ? word : QString();
+    if (FindFunctionHelp(word.toStdString()) != nullptr) return word;
+    // Within the arguments of a call: that call's function.
+    const Utf8Text bytes(text);
+    const auto call = CallAt(bytes.View(), bytes.ByteOf(textCursor().position()));
+    return call ? QString::fromStdString(call->function) : QString();
 }
 
 void FormulaEditor::Complete(bool forced) {
@@ -472,9 +476,11 @@ void FormulaEditor::ShowReference(const QString& function) {
         reference_->setWindowTitle(QStringLiteral("QRX functions"));
         QString html;
         for (const FunctionHelp& help : FunctionHelpTable()) {
-            html += QStringLiteral("<h3><a name=\"%1\">%2</a></h3><pre>%3</pre>")
+            // The entry's lines after its first, which the heading and summary say.
+            const std::string entry = FunctionEntry(help);
+            html += QStringLiteral("<h3><a name=\"%1\">%2</a></h3><p>%3</p><pre>%4</pre>")
                         .arg(QString::fromLatin1(help.name), Escaped(FunctionSignature(help)),
-                             Escaped(FunctionEntry(help)));
+                             Escaped(help.summary), Escaped(entry.substr(entry.find('\n') + 1)));
         }
         reference_->setHtml(html);
         reference_->resize(560, 480);

@@ -48,7 +48,8 @@ class FormulaEditor : public QPlainTextEdit {
     QString ErrorAt(int position) const;
     // The call hint shown for the cursor's position, or empty.
     QString CallHint() const { return hint_; }
-    // The function name under or before the cursor, or empty when it is no function.
+    // The function named under or before the cursor, else the function of the call whose
+    // arguments the cursor is in; empty when there is none.
     QString FunctionAtCursor() const;
     QCompleter* Completer() const { return completer_; }
     // The reference window of F1 (null until F1 opened it).

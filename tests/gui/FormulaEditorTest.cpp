@@ -82,9 +82,14 @@ TEST(FormulaEditor, CompletesShowsArgumentsAndOpensTheReference) {
     EXPECT_EQ(editor.CallHint(), "");
 
     QTextCursor cursor = editor.textCursor();
-    cursor.setPosition(5);  // inside "hhv"
+    cursor.setPosition(10);  // in the arguments of hhv
     editor.setTextCursor(cursor);
     EXPECT_EQ(editor.FunctionAtCursor(), "hhv");
+    cursor.setPosition(1);
+    editor.setTextCursor(cursor);
+    EXPECT_EQ(editor.FunctionAtCursor(), "");
+    cursor.setPosition(5);  // inside "hhv"
+    editor.setTextCursor(cursor);
     Press(editor, Qt::Key_F1);
     ASSERT_NE(editor.Reference(), nullptr);
     EXPECT_TRUE(editor.Reference()->isVisible());
