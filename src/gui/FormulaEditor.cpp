@@ -381,7 +381,7 @@ QString FormulaEditor::FunctionAtCursor() const {
     int begin = textCursor().position(), end = begin;
     while (begin > 0 && IsWordChar(text.at(begin - 1))) --begin;
     while (end < text.size() && IsWordChar(text.at(end))) ++end;
-    const QString word = text.mid(begin, end - begin);
+    QString word = text.mid(begin, end - begin);
     if (FindFunctionHelp(word.toStdString()) != nullptr) return word;
     // Within the arguments of a call: that call's function.
     const Utf8Text bytes(text);
