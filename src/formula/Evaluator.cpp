@@ -170,12 +170,12 @@ void Evaluator::ReportFormulaError(std::string_view message) {
     report += "^\n\n";
     report += message;
     if (report.size() > kMaxReport) report.resize(kMaxReport);
+    AddDiagnostic(text, message);
     ShowReport(report);
 }
 
 void Evaluator::ShowReport(std::string_view report) {
     errorFlag_ = true;
-    AddDiagnostic(text, message);
     errors_.ShowFormulaError(report);
 }
 
