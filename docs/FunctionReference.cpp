@@ -1,9 +1,10 @@
-// Writes the manual's reference of the QRX built-in functions (Markdown) to the file named by
-// the first argument, from the built-in table the program itself uses.
+// Writes the manual's reference of the QRX functions (Markdown) to the file named by the first
+// argument, from the function table the program itself uses (the one `velmora-cli functions`
+// prints).
 
 #include <cstdio>
 
-#include "formula/BuiltinReference.h"
+#include "formula/FunctionHelp.h"
 #include "platform/FileUtil.h"
 
 int main(int argc, char** argv) {
@@ -12,7 +13,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const velmora::Status status =
-        velmora::WriteFileAtomically(argv[1], velmora::BuiltinReferenceMarkdown());
+        velmora::WriteFileAtomically(argv[1], velmora::FunctionReferenceMarkdown());
     if (!status) {
         std::fprintf(stderr, "%s\n", status.ToString().c_str());
         return 1;

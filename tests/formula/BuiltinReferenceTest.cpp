@@ -1,41 +1,40 @@
 #include <gtest/gtest.h>
 
-#include <stdexcept>
 #include <string>
 
-#include "formula/BuiltinReference.h"
 #include "formula/Builtins.h"
+#include "formula/FunctionHelp.h"
+#include "formula/MathFunctions.h"
 
 namespace velmora {
 namespace {
 
-const BuiltinEntry& Entry(std::string_view name) {
-    for (const BuiltinEntry& entry : BuiltinTable()) {
-        if (name == entry.name) return entry;
-    }
-    throw std::runtime_error("no built-in " + std::string(name));
+std::string Signature(const char* name) {
+    const FunctionHelp* help = FindFunctionHelp(name);
+    return help ? FunctionSignature(*help) : "no function " + std::string(name);
 }
 
 // Each kind of argument in its written order: arrays, texts, required and optional numbers.
 TEST(BuiltinReference, SignaturesShowArgumentsInWrittenOrderWithDefaults) {
-    EXPECT_EQ(BuiltinSignature(Entry("obv")), "obv()");
-    EXPECT_EQ(BuiltinSignature(Entry("ema")), "ema(array, n)");
-    EXPECT_EQ(BuiltinSignature(Entry("cross")), "cross(array1, array2)");
-    EXPECT_EQ(BuiltinSignature(Entry("writeif")), "writeif(array, text1, text2)");
-    EXPECT_EQ(BuiltinSignature(Entry("peak")), "peak(array, n1, n2 = 1)");
-    EXPECT_EQ(BuiltinSignature(Entry("sar")), "sar(n1 = 0.02, n2 = 0.2)");
-    EXPECT_EQ(BuiltinSignature(Entry("relstrength")), "relstrength(text)");
+    EXPECT_EQ(Signature("obv"), "obv()");
+    EXPECT_EQ(Signature("ema"), "ema(array, periods)");
+    EXPECT_EQ(Signature("cross"), "cross(a, b)");
+    EXPECT_EQ(Signature("writeif"), "writeif(condition, true text, false text)");
+    EXPECT_EQ(Signature("peak"), "peak(array, change, n = 1)");
+    EXPECT_EQ(Signature("sar"), "sar(step = 0.02, maximum = 0.2)");
+    EXPECT_EQ(Signature("relstrength"), "relstrength(ticker)");
+    EXPECT_EQ(Signature("sqrt"), "sqrt(x)");
 }
 
-TEST(BuiltinReference, PageHasOneItemPerBuiltin) {
-    const std::string page = BuiltinReferenceMarkdown();
-    for (const BuiltinEntry& entry : BuiltinTable()) {
-        const std::string row = "\n- `" + BuiltinSignature(entry) + "`\n";
-        const std::size_t at = page.find(row);
-        ASSERT_NE(at, std::string::npos) << entry.name;
-        EXPECT_EQ(page.find(row, at + 1), std::string::npos) << entry.name;
-    }
-    EXPECT_NE(page.find("\n72 built-in functions.\n"), std::string::npos);
+TEST(BuiltinReference, PageHasOneEntryPerFunction) {
+    const std::string page = FunctionReferenceMarkdown();
+    const auto once = [&page](const std::string& heading) {
+        const std::size_t at = page.find(heading);
+        ASSERT_NE(at, std::string::npos) << heading;
+        EXPECT_EQ(page.find(heading, at + 1), std::string::npos) << heading;
+    };
+    for (const BuiltinEntry& entry : BuiltinTable()) once("\n## `" + Signature(entry.name) + "`\n");
+    for (const MathFunction& math : MathFunctions()) once("\n## `" + Signature(math.name) + "`\n");
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ TEST(HelpWindow, ShowsManualPagesAndTheGeneratedReference) {
     EXPECT_TRUE(window.Browser()->toPlainText().startsWith(QStringLiteral("The next page")));
 
     window.ShowPage(QStringLiteral("functions.md"));
-    EXPECT_TRUE(window.Browser()->toPlainText().contains(QStringLiteral("ema(array, n)")));
+    EXPECT_TRUE(window.Browser()->toPlainText().contains(QStringLiteral("ema(array, periods)")));
 
     window.ShowPage(QStringLiteral("absent.md"));
     EXPECT_TRUE(window.Browser()->toPlainText().contains(QStringLiteral("absent.md")));

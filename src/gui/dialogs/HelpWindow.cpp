@@ -4,7 +4,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "formula/BuiltinReference.h"
+#include "formula/FunctionHelp.h"
 #include "platform/InstallLayout.h"
 
 namespace velmora::gui {
@@ -17,7 +17,7 @@ constexpr char kReferencePage[] = "functions.md";
 
 QVariant HelpBrowser::loadResource(int type, const QUrl& name) {
     if (name.fileName() == QLatin1String(kReferencePage)) {
-        return QString::fromStdString(BuiltinReferenceMarkdown());
+        return QString::fromStdString(FunctionReferenceMarkdown());
     }
     return QTextBrowser::loadResource(type, name);
 }
