@@ -106,8 +106,8 @@ int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
         } else if (!r.dateValid) {
             text = "the header's date is not a date, nothing imported";
         } else {
-            text = "session " + r.dateText + ", " + Plural(r.stored, "quotation") + " stored, " +
-                   Plural(r.skipped, "line") + " skipped";
+            text = "session " + ctx.Date(r.dateText) + ", " + Plural(r.stored, "quotation") +
+                   " stored, " + Plural(r.skipped, "line") + " skipped";
         }
         std::fprintf(ctx.out, "%s: %s\n", file.c_str(), text.c_str());
     }
