@@ -180,6 +180,13 @@ int Database::PositionOf(const Stock* stock) const {
     return -1;
 }
 
+Stock* Database::StockWithSerial(std::uint64_t serial) {
+    for (const auto& stock : stocks_) {
+        if (stock->Serial == serial) return stock.get();
+    }
+    return nullptr;
+}
+
 Stock* Database::NextStock(const Stock* stock) {
     const int pos = PositionOf(stock);
     return pos < 0 ? nullptr : StockAt(pos + 1);

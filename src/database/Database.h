@@ -47,6 +47,9 @@ class Database {
     int IndexOfStock(std::string_view ticker) const;
     // The position of this very stock, -1 when it is not in the list.
     int PositionOf(const Stock* stock) const;
+    // The stock with this Serial, nullptr when it has been removed. Safe to ask with the serial
+    // of a stock that no longer exists, unlike PositionOf with its address.
+    Stock* StockWithSerial(std::uint64_t serial);
     Stock* FirstStock() { return StockAt(0); }
     Stock* LastStock() { return StockAt(StockCount() - 1); }
     Stock* NextStock(const Stock* stock);

@@ -298,13 +298,16 @@ Stock* ChartWindow::StockToShow() const {
     Stock* current = context_.CurrentStock();
     // No current stock: the database is empty or being replaced, and every window lets go.
     if (current == nullptr || context_.ActiveChart() == this) return current;
-    // Another window is active: this one keeps its stock while the database holds it.
-    if (stock_ != nullptr && context_.Services().db.PositionOf(stock_) >= 0) return stock_;
+    // Another window is active: this one keeps its stock while the database holds it. The
+    // stock is found by its serial: after a removal the old address must not be touched.
+    if (stock_ != nullptr && context_.Services().db.StockWithSerial(stockSerial_) == stock_)
+        return stock_;
     return current;
 }
 
 void ChartWindow::ShowStock(Stock* stock) {
     stock_ = stock;
+    stockSerial_ = stock != nullptr ? stock->Serial : 0;
     setWindowTitle(stock != nullptr ? ToQString(ChartCaption(*stock)) : QString());
 }
 

@@ -179,6 +179,7 @@ class ChartWindow : public QWidget {
 
     GuiContext& context_;
     Stock* stock_ = nullptr;
+    std::uint64_t stockSerial_ = 0;
     ChartWindowModel model_;
     ChartSettings& settings_;  // shared by every chart window
     CompressedStockCache cache_;
