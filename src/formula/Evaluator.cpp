@@ -82,6 +82,7 @@ void Evaluator::Execute(std::string_view text) {
     scanner_ = &scanner;
     mark_ = {};
     ParseFormula(*this, scanner);
+    EndStatement();
     scanner_ = nullptr;
     // No argument list outlives a parse.
     freeArgLists_.clear();
@@ -122,6 +123,7 @@ void Evaluator::EndRun() {
     for (auto& a : market_) a.clear();
     marketBuilt_ = false;
     pool_.FreeAll();
+    unclaimed_.clear();
     std::string().swap(output_);
     argLists_.clear();
     freeArgLists_.clear();
@@ -200,7 +202,13 @@ void Evaluator::ReportOutOfMemory() {
 float* Evaluator::NewArray() {
     const std::size_t n = std::max<std::size_t>(static_cast<std::size_t>(barCount_), 1);
     void* p = pool_.Allocate(n * sizeof(float));
-    if (p == nullptr) ReportOutOfMemory();
+    if (p == nullptr) {
+        ReportOutOfMemory();
+        return nullptr;
+    }
+    // Arrays made while a text runs belong to its statements; one made for a reader between
+    // texts (GetArray) lives until the run ends.
+    if (scanner_ != nullptr) unclaimed_.push_back(static_cast<float*>(p));
     return static_cast<float*>(p);
 }
 
@@ -366,10 +374,29 @@ Value Evaluator::Assign(Symbol& symbol, Value v) {
                          static_cast<std::size_t>(barCount_) * sizeof(float));
         }
     } else {
+        if (symbol.value.IsArray() && symbol.value.array != v.array) {
+            unclaimed_.push_back(symbol.value.array);
+        }
         symbol.value = v;
         symbol.state = SymbolState::Assigned;
     }
     return symbol.value;
+}
+
+void Evaluator::EndStatement() {
+    if (unclaimed_.empty()) return;
+    // Only variables hold arrays from one statement to the next (argument lists and the
+    // parser's values are gone by now); price arrays are not the pool's.
+    std::sort(unclaimed_.begin(), unclaimed_.end());
+    unclaimed_.erase(std::unique(unclaimed_.begin(), unclaimed_.end()), unclaimed_.end());
+    for (const Symbol& s : symbols_.Symbols()) {
+        if (s.kind != SymbolKind::Ident || !s.value.IsArray()) continue;
+        const auto it = std::lower_bound(unclaimed_.begin(), unclaimed_.end(), s.value.array);
+        if (it != unclaimed_.end() && *it == s.value.array) unclaimed_.erase(it);
+        if (unclaimed_.empty()) return;
+    }
+    for (float* a : unclaimed_) pool_.Free(a);
+    unclaimed_.clear();
 }
 
 void Evaluator::WriteStatement(Value v) {

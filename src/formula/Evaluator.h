@@ -87,6 +87,9 @@ class Evaluator {
     Value ApplyMath(Value v, MathRoutine routine);
     Value Assign(Symbol& symbol, Value v);
     void WriteStatement(Value v);
+    // A statement (or a statement skipped after an error) is over: the arrays it made and the
+    // arrays its assignments replaced go back to the pool unless a variable holds them.
+    void EndStatement();
     ArgList* EmptyArgs();
     ArgList* ArgsOf(Value v);
     ArgList* AddArg(ArgList* list, Value v);
@@ -138,6 +141,9 @@ class Evaluator {
     std::string output_;
     bool errorFlag_ = false;
     MemArray pool_;
+    // Arrays of the statement being run that no variable may hold: those made by it, those its
+    // assignments replaced (EndStatement).
+    std::vector<float*> unclaimed_;
     std::deque<ArgList> argLists_;
     std::vector<ArgList*> freeArgLists_;
     const Scanner* scanner_ = nullptr;  // while Execute runs

@@ -10,6 +10,11 @@
 //         if (engine.ErrorFlag()) ...             // a "QRX Error" report was shown
 //     }                                           // the run ends: everything read is invalid
 //
+// An array read with GetArray also goes when a later Execute of the run assigns its variable
+// again: a variable's old array is given back at the end of the statement that replaced it
+// (unless another variable still holds it), so a long formula that reassigns its variables
+// runs in the memory of its variables, not of its statements.
+//
 // Runs never nest: beginning a run ends the one still active, and a FormulaRun whose run was
 // ended that way reads nothing and, when destroyed, leaves the newer run alone. Formula
 // errors are not returned: they are reported through the FormulaErrorSink and set the error

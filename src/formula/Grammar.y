@@ -105,8 +105,8 @@ program
 
 statement
     : ';'
-    | expr ';'                  { Mark(state, @1); state.eval.WriteStatement($1.value); }
-    | error ';'                 { yyerrok; }
+    | expr ';'                  { Mark(state, @1); state.eval.WriteStatement($1.value); state.eval.EndStatement(); }
+    | error ';'                 { yyerrok; state.eval.EndStatement(); }
     ;
 
 args

@@ -21,35 +21,35 @@ void* MemArray::Allocate(std::size_t bytes) {
     if (!data) data.reset(new (std::nothrow) std::byte[bytes]);
     if (!data) return nullptr;
     void* p = data.get();
-    table_.push_back(Block{std::move(data), bytes});
+    table_.emplace(p, Block{std::move(data), bytes});
     ++count_;
     bytes_ += bytes;
     return p;
 }
 
 void MemArray::Free(void* block) {
-    if (block == nullptr) return;
-    for (Block& b : table_) {
-        if (b.data.get() == block) {
-            bytes_ -= b.size;
-            --count_;
-            b.data.reset();
-            b.size = 0;
-            return;
-        }
+    const auto it = table_.find(block);
+    if (it == table_.end()) return;  // not a block of this run: ignored
+    Block& b = it->second;
+    bytes_ -= b.size;
+    --count_;
+    // A large block is kept for the next allocation of its size, as FreeAll keeps them.
+    if (b.size >= kSpareMinimum && b.size <= kSpareCap - spareBytes_) {
+        spareBytes_ += b.size;
+        spare_.emplace(b.size, std::move(b.data));
     }
-    // Not a block of this run: ignored.
+    table_.erase(it);
 }
 
 void MemArray::FreeAll() {
-    for (Block& b : table_) {
+    for (auto& [address, b] : table_) {
         if (b.data && b.size >= kSpareMinimum && b.size <= kSpareCap - spareBytes_) {
             spareBytes_ += b.size;
             spare_.emplace(b.size, std::move(b.data));
         }
     }
     table_.clear();
-    table_.shrink_to_fit();
+    table_.rehash(0);
     count_ = 0;
     bytes_ = 0;
 }

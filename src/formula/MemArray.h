@@ -5,14 +5,14 @@
 // hostile formula (a million operators on a long history, texts doubled again and again) ends
 // with a reported error instead of exhausting the machine.
 //
-// Large blocks freed by FreeAll are kept (up to a cap) and handed out again by the next run:
-// runs over stocks of similar length then reuse memory that is already mapped instead of
-// faulting in fresh pages for every array.
+// Large blocks freed by Free or FreeAll are kept (up to a cap) and handed out again by later
+// allocations: statements and runs over stocks of similar length then reuse memory that is
+// already mapped instead of faulting in fresh pages for every array.
 
 #include <cstddef>
 #include <map>
 #include <memory>
-#include <vector>
+#include <unordered_map>
 
 namespace velmora {
 
@@ -51,7 +51,7 @@ class MemArray {
         std::unique_ptr<std::byte[]> data;
         std::size_t size = 0;
     };
-    std::vector<Block> table_;
+    std::unordered_map<const void*, Block> table_;                    // by address
     std::multimap<std::size_t, std::unique_ptr<std::byte[]>> spare_;  // by size
     std::size_t spareBytes_ = 0;
     std::size_t count_ = 0;

@@ -360,8 +360,8 @@ TEST(Engine, MemoryLimitEndsTheStatementWithAReport) {
     EngineFixture f(1000);
     f.engine.SetMemoryLimit(10 * 4000 + 100);
     auto reports = f.Run(
-        "a = close + 1; b = a + 1; c = b + 1; d = c + 1; e = d + 1; f = e + 1;"
-        "g = f + 1; h = g + 1; i = h + 1; j = i + 1; k = j + 1; l2 = 1;");
+        "a2 = close + 1; b = a2 + 1; c2 = b + 1; d = c2 + 1; e = d + 1; f = e + 1;"
+        "g = f + 1; h2 = g + 1; i = h2 + 1; j = i + 1; k = j + 1; l2 = 1;");
     ASSERT_EQ(reports.size(), 1u);
     EXPECT_TRUE(reports[0].ends_with("Out of memory\n"));
     EXPECT_EQ(f.run.GetNumber("l2"), 1);
@@ -376,6 +376,26 @@ TEST(Engine, MemoryLimitEndsTheStatementWithAReport) {
     EXPECT_LE(f.run.Output().size(), std::size_t{1} << 20);
     f.run.End();
     EXPECT_EQ(EvaluatorOf(f.engine).Memory().BlockCount(), 0u);
+}
+
+TEST(Engine, ReassignedVariablesGiveTheirArraysBack) {
+    // 1000 bars: 4000 bytes an array. Under a limit of 64 arrays, 2000 statements each making
+    // new arrays for the same variables only fit if every replaced array goes back.
+    EngineFixture f(1000);
+    f.engine.SetMemoryLimit(64 * 4000);
+    std::string text = "keep = ma(c, 3); alias = keep;";
+    for (int i = 0; i < 1000; ++i) text += "x = ma(c, 5); y = x * 2 + ma(c, 4);";
+    // A variable's old array still read by the statement that replaces it, and one still held
+    // by another variable after its first holder moves on.
+    text += "old = x; z = x + (x = c); keep = 0;";
+    EXPECT_TRUE(f.Run(text).empty());
+    EXPECT_LT(EvaluatorOf(f.engine).Memory().BytesInUse(), std::size_t{16 * 4000});
+    const auto alias = f.Array("alias"), old = f.Array("old"), c = f.Array("close");
+    ASSERT_EQ(alias.size(), 1000u);
+    EXPECT_FLOAT_EQ(alias[999], c[998]);  // ma(c, 3) of a rising line: the middle close
+    EXPECT_FLOAT_EQ(old[999], c[997]);    // ma(c, 5)
+    EXPECT_FLOAT_EQ(f.Array("z")[999], c[997] + c[999]);
+    EXPECT_FLOAT_EQ(f.Array("y")[999], 2 * c[997] + (c[997] + c[998]) / 2);
 }
 
 TEST(Engine, RunWithoutBars) {
