@@ -9,6 +9,8 @@
 
 #include "database/StockFile.h"
 #include "database/WorkspaceFile.h"
+#include "platform/CommitRecord.h"
+#include "platform/DeferredSignals.h"
 #include "platform/FileBatch.h"
 #include "platform/ParallelFor.h"
 
@@ -156,10 +158,43 @@ bool Workspace::EnsureLayout(const fs::path& dir) {
     return true;
 }
 
+Status Workspace::RecoverInterruptedSave(const fs::path& dir, bool sweep) {
+    const fs::path record = dir / kCommitRecordName;
+    Status status;
+    const Recovery recovery = RecoverCommit(record, *fs_, status);
+    if (!status) {
+        ui_.SetStatusText("Could not finish the interrupted save of '" + dir.string() +
+                          "': " + status.ToString());
+        return status;
+    }
+    if (recovery == Recovery::RolledForward) {
+        ui_.SetStatusText("Finished the interrupted save of '" + dir.string() + "'");
+    }
+    if (!sweep && recovery == Recovery::None) return status;
+    int removed = RemoveTemporaryFiles(dir, *fs_);
+    for (const DirEntry& e : ListDirectory(dir)) {
+        if (e.isDirectory && e.name.size() == 1)
+            removed += RemoveTemporaryFiles(dir / e.name, *fs_);
+    }
+    if (removed > 0) {
+        ui_.SetStatusText("Removed " + std::to_string(removed) +
+                          " temporary files of an interrupted save from '" + dir.string() + "'");
+    }
+    return status;
+}
+
 bool Workspace::LoadWorkspace() {
     const fs::path dir = db_.WorkspaceDir();
     // A read-only load neither creates nor migrates anything.
     const bool readOnly = db_.ReadOnly();
+    if (!readOnly && IsDirectory(dir)) {
+        // What this fails to set right stays for the next open; the files load as they are.
+        RecoverInterruptedSave(dir, true).IgnoreError();
+    } else if (readOnly && fs::exists(fs::symlink_status(dir / kCommitRecordName))) {
+        ui_.SetStatusText("A save of '" + dir.string() +
+                          "' was interrupted; it is finished when the workspace is next opened "
+                          "for writing");
+    }
     if (readOnly ? !IsDirectory(dir) : !EnsureLayout(dir)) return false;
     db_.SetLoadedFromDir(dir);
     CategoryTables& tables = db_.Categories();
@@ -230,12 +265,11 @@ void Workspace::RestoreDeletedFiles(const fs::path& dir) {
     }
 }
 
-void Workspace::RemoveDeletedFiles(const fs::path& dir) {
-    std::error_code ec;
+void Workspace::AddDeletedFiles(const fs::path& dir, FileBatch& batch) {
     for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
         const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
         for (const DirEntry& e : ListDirectory(sub)) {
-            if (!e.isDirectory && EndsWith(e.name, kDeletedSuffix)) fs::remove(sub / e.name, ec);
+            if (!e.isDirectory && EndsWith(e.name, kDeletedSuffix)) batch.AddRemoval(sub / e.name);
         }
     }
 }
@@ -264,9 +298,16 @@ bool Workspace::BuildStockFile(Stock& stock, Bytes& image) {
 
 bool Workspace::CommitSave(FileBatch& batch, const std::vector<Stock*>& stocks) {
     batch.Sync();
-    batch.Commit();
-    // Entry 0 is the workspace file, entry i + 1 the stock stocks[i] (null when its file could
-    // not be built).
+    if (DeferredSignals::StopRequested()) {
+        saveStatus_.Update(Status::Error("the save was interrupted", StatusCode::Cancelled));
+        return false;
+    }
+    // One file that could not be written stops the whole save: the workspace stays as it was.
+    if (batch.NoneFailed()) {
+        batch.WriteCommitRecord(db_.WorkspaceDir() / kCommitRecordName).IgnoreError();
+        batch.Commit();
+    }
+    // Entry 0 is the workspace file, entry i + 1 the stock stocks[i].
     bool allSaved = true;
     for (std::size_t i = 0; i < batch.Count(); ++i) {
         if (batch.Replaced(i)) {
@@ -275,6 +316,7 @@ bool Workspace::CommitSave(FileBatch& batch, const std::vector<Stock*>& stocks) 
         }
         allSaved = false;
         const Status& failure = batch.FileStatus(i);
+        if (failure) continue;  // written, but held back by another file's failure
         ui_.SetStatusText(CouldNotWrite(batch.Target(i), failure));
         saveStatus_.Update(failure);
     }
@@ -296,6 +338,19 @@ bool Workspace::SaveWorkspace() {
         saveStatus_ = Status::FileError("cannot create the workspace directory", dir);
         return false;
     }
+    // A save into this directory that a crash interrupted is finished first; a directory this
+    // workspace was not loaded from (Save As) may hold the temporary files of one that never
+    // committed.
+    std::error_code ec;
+    if (Status recovered =
+            RecoverInterruptedSave(dir, !fs::equivalent(dir, db_.LoadedFromDir(), ec));
+        !recovered) {
+        saveStatus_ = std::move(recovered);
+        return false;
+    }
+    // The signals are caught before the batch exists, so that the batch (and its temporary
+    // files) is gone before a caught signal is raised again.
+    DeferredSignals deferred;
     // Every new file is written before any old one is replaced: the older quotations that
     // partially loaded stocks keep in their files are read from files that are still whole.
     FileBatch batch(*fs_);
@@ -308,6 +363,12 @@ bool Workspace::SaveWorkspace() {
     for (int i = 0; i < total; ++i) {
         Stock& stock = *db_.StockAt(i);
         if (!stock.Modified) continue;
+        if (DeferredSignals::StopRequested()) {
+            // Nothing is replaced; the batch's temporary files go with it.
+            saveStatus_ = Status::Error("the save was interrupted", StatusCode::Cancelled);
+            ui_.Progress().Close();
+            return false;
+        }
         if (!ui_.Progress().Step(i, total, stock.TickerText(), "Saving...")) {
             // The stocks written so far are kept; the rest stay modified.
             CommitSave(batch, stocks);
@@ -321,8 +382,8 @@ bool Workspace::SaveWorkspace() {
         batch.Add(StockFilePath(dir, stock.TickerText()), image.data(), image.size());
         stocks.push_back(&stock);
     }
+    AddDeletedFiles(dir, batch);
     if (!CommitSave(batch, stocks)) allSaved = false;
-    RemoveDeletedFiles(dir);
     // A file that could not be written keeps the workspace dirty, so it is tried again.
     db_.SetWorkspaceDirty(!allSaved);
     db_.SetLoadedFromDir(dir);

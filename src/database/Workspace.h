@@ -19,6 +19,10 @@
 
 namespace velmora {
 
+// The commit record of a save in progress (see platform/CommitRecord.h): while it is in the
+// workspace directory, the save it names is committed but not yet finished.
+inline constexpr char kCommitRecordName[] = "tarvik.commit";
+
 // The 37 directory letters in order.
 inline constexpr char kDirectoryLetters[] = "0123456789_abcdefghijklmnopqrstuvwxyz";
 inline constexpr int kDirectoryLetterCount = 37;
@@ -35,10 +39,16 @@ class Workspace {
         categoryNamesLoader_ = std::move(loader);
     }
 
-    // Loads the database's workspace directory into the (empty) database.
+    // Loads the database's workspace directory into the (empty) database. Unless the database is
+    // read-only (the caller then holds the workspace's lock), a save that a crash interrupted
+    // is finished or undone first.
     bool LoadWorkspace();
-    // Writes the workspace file and every modified stock into the workspace directory. False
-    // when the user cancelled or the directory was refused.
+    // Writes the workspace file and every modified stock into the workspace directory, as one
+    // transaction: every new file is written and synced, then the commit record, then the
+    // files are renamed into place and the deleted stocks' files removed. A file that cannot
+    // be written stops the save before anything is replaced. SIGINT, SIGTERM and SIGHUP wait
+    // until the save is done, or stop it before it commits. False when the user cancelled,
+    // the directory was refused or a signal stopped it.
     bool SaveWorkspace();
     // Checks and, where needed, migrates the directory layout. False (with a message) for a
     // directory whose data files are not stock files, or one that cannot be created.
@@ -54,12 +64,17 @@ class Workspace {
 
   private:
     void RestoreDeletedFiles(const std::filesystem::path& dir);
-    void RemoveDeletedFiles(const std::filesystem::path& dir);
+    // Adds the deleted stocks' set-aside files to the batch's removals.
+    void AddDeletedFiles(const std::filesystem::path& dir, FileBatch& batch);
+    // Finishes the save of `dir` whose commit record a crash left, and removes the temporary
+    // files of saves that never committed (with `sweep`, or when a record was found).
+    Status RecoverInterruptedSave(const std::filesystem::path& dir, bool sweep);
     // The stock's file image in `image`; false (with the status text) when the older
     // quotations it keeps on disk cannot be read.
     bool BuildStockFile(Stock& stock, Bytes& image);
-    // Syncs, renames and syncs the directories of a save's files, then clears the stocks'
-    // Modified flags where their files were replaced; false when any file failed.
+    // Syncs a save's files, writes the commit record, renames, removes and syncs the
+    // directories, then clears the stocks' Modified flags where their files were replaced;
+    // false when any file failed (then, unless it failed in the renames, nothing changed).
     bool CommitSave(FileBatch& batch, const std::vector<Stock*>& stocks);
 
     Database& db_;

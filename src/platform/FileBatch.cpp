@@ -5,7 +5,10 @@
 #include <cerrno>
 #include <cstdio>
 #include <random>
+#include <system_error>
 #include <thread>
+
+#include "platform/CommitRecord.h"
 
 namespace velmora {
 
@@ -31,9 +34,32 @@ fs::path TemporaryName(const fs::path& path) {
     return path.parent_path() / ("." + path.filename().string() + suffix);
 }
 
+// Where a chain of symbolic links starting at `path` ends (the path itself when it is no
+// link): a save replaces that file and leaves the links as they are. A link to a file not
+// there yet leads to where the file is made.
+fs::path FinalTarget(const fs::path& path) {
+    constexpr int kMaxLinks = 40;
+    fs::path p = path;
+    std::error_code ec;
+    for (int hops = 0; hops < kMaxLinks && fs::is_symlink(p, ec); ++hops) {
+        const fs::path link = fs::read_symlink(p, ec);
+        if (ec) break;
+        p = link.is_absolute() ? link : p.parent_path() / link;
+    }
+    return p;
+}
+
+fs::path DirectoryOf(const fs::path& file) {
+    const fs::path dir = file.parent_path();
+    return dir.empty() ? fs::path(".") : dir;
+}
+
 }  // namespace
 
 FileBatch::~FileBatch() {
+    // Committed but not finished (Commit never ran): the next open finishes it from the
+    // record, which needs the temporary files.
+    if (!record_.empty()) return;
     for (const File& f : files_) {
         if (f.stage == Stage::Written || f.stage == Stage::Synced) fs_.Remove(f.temporary);
     }
@@ -47,12 +73,12 @@ void FileBatch::Fail(File& file, Status status) {
 
 std::size_t FileBatch::Add(const fs::path& path, const void* data, std::size_t size) {
     File& file = files_.emplace_back();
-    file.target = path;
+    file.target = FinalTarget(path);
     int fd = -1;
     int error = 0;
     // A name that exists already is drawn again.
     for (int attempt = 0; attempt < 16; ++attempt) {
-        file.temporary = TemporaryName(path);
+        file.temporary = TemporaryName(file.target);
         error = fs_.CreateNew(file.temporary, fd);
         if (error != EEXIST) break;
     }
@@ -96,6 +122,56 @@ void FileBatch::Sync() {
     }
 }
 
+bool FileBatch::NoneFailed() const {
+    return std::none_of(files_.begin(), files_.end(),
+                        [](const File& f) { return f.stage == Stage::Failed; });
+}
+
+Status FileBatch::WriteCommitRecord(const fs::path& record) {
+    CommitRecord content;
+    for (const File& f : files_) {
+        if (f.stage == Stage::Synced) content.renames.emplace_back(f.temporary, f.target);
+    }
+    content.removals = removals_;
+    const std::string text = FormatCommitRecord(content, DirectoryOf(record));
+    int fd = -1;
+    int error = fs_.CreateNew(record, fd);
+    Status status;
+    if (error != 0) {
+        status = SystemError("cannot create the commit record", record, error);
+    } else {
+        error = fs_.WriteAll(fd, text.data(), text.size());
+        const int closeError = fs_.Close(fd);
+        if (error == 0) error = closeError;
+        if (error == 0) error = fs_.SyncFile(record);
+        if (error == 0) error = fs_.SyncDirectory(DirectoryOf(record));
+        if (error != 0) {
+            // Not on the disk for certain: the record must not commit the batch after a crash
+            // either.
+            fs_.Remove(record);
+            status = SystemError("cannot write the commit record", record, error);
+        }
+    }
+    if (!status) {
+        // Nothing is committed: every file keeps its old version, and Commit does nothing.
+        for (File& f : files_) {
+            if (f.stage == Stage::Synced) Fail(f, status);
+        }
+        removals_.clear();
+        return status;
+    }
+    record_ = record;
+    return status;
+}
+
+void FileBatch::FinishRecord(bool durable) {
+    if (record_.empty()) return;
+    // A directory that could not be synced may lose its renames in a crash: the record stays,
+    // and the next open does them again.
+    if (durable && fs_.Remove(record_) == 0) fs_.SyncDirectory(DirectoryOf(record_));
+    record_.clear();
+}
+
 void FileBatch::Commit() {
     std::vector<fs::path> directories;
     for (File& f : files_) {
@@ -110,8 +186,18 @@ void FileBatch::Commit() {
             directories.push_back(dir);
         }
     }
+    for (const fs::path& p : removals_) {
+        const int error = fs_.Remove(p);
+        const fs::path dir = p.parent_path();
+        if (error == 0 &&
+            std::find(directories.begin(), directories.end(), dir) == directories.end()) {
+            directories.push_back(dir);
+        }
+    }
+    bool durable = true;
     for (const fs::path& dir : directories) {
         const int error = fs_.SyncDirectory(dir.empty() ? fs::path(".") : dir);
+        durable = durable && error == 0;
         for (File& f : files_) {
             if (f.stage != Stage::Renamed || f.target.parent_path() != dir) continue;
             if (error != 0) {
@@ -121,6 +207,7 @@ void FileBatch::Commit() {
             }
         }
     }
+    FinishRecord(durable);
 }
 
 Status FileBatch::FirstFailure() const {

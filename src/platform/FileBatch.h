@@ -10,6 +10,13 @@
 // so that a save of thousands of files waits for the disk a few times, not thousands. A file
 // whose step fails drops out (its old file untouched, its temporary file removed) while the
 // others go on; its status names the file and the system's reason.
+//
+// A batch that must be all or nothing writes a commit record between Sync and Commit (see
+// CommitRecord.h): once the record is on the disk the batch is committed, and a crash before
+// Commit ends is finished at the next open. Commit removes the record when it is done.
+//
+// A path that is a symbolic link keeps being one: the file it leads to is replaced, and the
+// temporary file is made beside that file.
 
 #include <cstddef>
 #include <filesystem>
@@ -28,12 +35,22 @@ class FileBatch {
     FileBatch(const FileBatch&) = delete;
     FileBatch& operator=(const FileBatch&) = delete;
 
-    // Writes the bytes to a new temporary file beside `path`; the file's index in the batch.
+    // Writes the bytes to a new temporary file beside `path` (beside the file it leads to, when
+    // it is a symbolic link); the file's index in the batch.
     std::size_t Add(const std::filesystem::path& path, const void* data, std::size_t size);
+    // A file Commit removes after the renames (a deleted stock's set-aside file).
+    void AddRemoval(const std::filesystem::path& path) { removals_.push_back(path); }
     // Waits until the data of every written file is on the disk.
     void Sync();
-    // Renames every synced file over its path, in the order added, then syncs each directory
-    // that received one.
+    // Whether every file added is still on its way (none failed).
+    bool NoneFailed() const;
+    // Writes the commit record `record` naming every synced file's rename and the removals,
+    // and waits until it and its directory entry are on the disk. On failure nothing is
+    // committed: the partial record is removed, and the batch should be dropped.
+    Status WriteCommitRecord(const std::filesystem::path& record);
+    // Renames every synced file over its path, in the order added, removes the removals, then
+    // syncs each directory that received one; last, removes the commit record when one was
+    // written.
     void Commit();
 
     std::size_t Count() const { return files_.size(); }
@@ -57,8 +74,12 @@ class FileBatch {
     };
     void Fail(File& file, Status status);
 
+    void FinishRecord(bool durable);
+
     FileSystem& fs_;
     std::vector<File> files_;
+    std::vector<std::filesystem::path> removals_;
+    std::filesystem::path record_;
 };
 
 }  // namespace velmora

@@ -1,10 +1,14 @@
 #pragma once
 // A FileSystem over the real one that numbers its calls, records them, and fails the call of a
-// chosen number with a chosen error, or runs a chosen action at a chosen rename. Syncs are
+// chosen number with a chosen error, sends the process a chosen signal at the call of a chosen
+// number (before making it), or runs a chosen action at a chosen rename. Syncs are
 // counted and recorded but not passed on: what they do to the disk is no test's business, and
 // leaving them out keeps loops over hundreds of saves quick.
 
+#include <unistd.h>
+
 #include <atomic>
+#include <csignal>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -20,6 +24,11 @@ class FaultyFileSystem final : public FileSystem {
     void FailCall(int n, int error) {
         failAt_ = n;
         error_ = error;
+    }
+    // The process raises `signal` at the call numbered `n` (from 1), before the call is made.
+    void SignalAtCall(int n, int signal) {
+        signalAt_ = n;
+        signal_ = signal;
     }
     // Runs `action` instead of the rename numbered `n` (from 1).
     void AtRename(int n, std::function<void()> action) {
@@ -61,6 +70,7 @@ class FaultyFileSystem final : public FileSystem {
   private:
     int Count(const char* what, const std::filesystem::path& path) {
         const int n = ++calls_;
+        if (n == signalAt_) ::kill(::getpid(), signal_);
         {
             std::lock_guard lock(mutex_);
             log_.push_back(std::string(what) + " " + path.filename().string());
@@ -70,6 +80,8 @@ class FaultyFileSystem final : public FileSystem {
 
     std::atomic<int> calls_{0};
     int failAt_ = 0;
+    int signalAt_ = 0;
+    int signal_ = 0;
     int error_ = 0;
     int renames_ = 0;
     int renameAt_ = 0;

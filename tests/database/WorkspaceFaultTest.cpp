@@ -1,5 +1,6 @@
 // Saves that fail, or are killed, part of the way through: whatever happens, the workspace loads
-// and every stock is its old or its new version.
+// and every stock is its old or its new version; a save is all or nothing unless a rename
+// itself fails.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -9,10 +10,12 @@
 #include <csignal>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "common/FaultyFileSystem.h"
 #include "common/TestSupport.h"
 #include "common/WorkspaceSupport.h"
+#include "platform/CommitRecord.h"
 
 namespace velmora {
 namespace {
@@ -32,12 +35,14 @@ struct Fixture {
     RecordingUserInterface ui;
     Database db;
 
-    // The old versions on disk: kStocks stocks of kOldCount quotations, market 0 "Old".
+    // The old versions on disk: kStocks stocks and "DEL" of kOldCount quotations, market 0
+    // "Old".
     Fixture() {
         for (int i = 0; i < kStocks; ++i) {
             test::AddDailyCloses(db, *db.AddStock(Ticker(i)), MakeDate(2001, 1, 1), kOldCount,
                                  static_cast<float>(i));
         }
+        test::AddDailyCloses(db, *db.AddStock("DEL"), MakeDate(2001, 1, 1), kOldCount, 7);
         db.Categories().Markets[0].Name.Set("Old");
         db.SetWorkspaceDir(dir.path());
         EXPECT_TRUE(Save());
@@ -50,9 +55,13 @@ struct Fixture {
         return ws.SaveWorkspace();
     }
     // Loaded from disk, changed in memory into the new versions: one quotation more for each
-    // stock, a new stock "NEW", market 0 "New".
-    void LoadAndChange() {
+    // stock, a new stock "NEW", market 0 "New", and with `deleteOne` "DEL" deleted.
+    void LoadAndChange(bool deleteOne = false) {
         ASSERT_TRUE(Load(db));
+        if (deleteOne) {
+            ASSERT_TRUE(db.RemoveStock("DEL"));
+            Workspace(db, prefs, ui).MarkStockFileDeleted("DEL");
+        }
         for (int i = 0; i < kStocks; ++i) {
             db.AddQuotation(*db.FindStock(Ticker(i)), MakeDate(2001, 2, 1))->Close = 99;
         }
@@ -66,7 +75,7 @@ struct Fixture {
         return Workspace(into, prefs, ui).LoadWorkspace();
     }
     // Loads what is on disk and checks that each stock and the workspace file is old or new;
-    // the number of new versions found.
+    // the number of new versions found ("DEL" gone counts as one).
     int CheckOldOrNew() {
         Database disk;
         EXPECT_TRUE(Load(disk));
@@ -86,6 +95,11 @@ struct Fixture {
             EXPECT_EQ(added->Quotations.size(), 2u);
             ++fresh;
         }
+        if (const Stock* kept = disk.FindStock("DEL")) {
+            EXPECT_EQ(kept->Quotations.size(), std::size_t{kOldCount});
+        } else {
+            ++fresh;
+        }
         const std::string market(disk.Categories().Markets[0].Name.View());
         EXPECT_TRUE(market == "Old" || market == "New") << market;
         fresh += market == "New" ? 1 : 0;
@@ -94,10 +108,11 @@ struct Fixture {
 };
 
 // Every call of a whole save fails in turn, with no space left or permission denied: the
-// save says which file and why and keeps the workspace dirty, what is on disk loads with each
-// file old or new, and saving again writes everything.
+// save says which file and why and keeps the workspace dirty; a failure before the renames
+// leaves every file old, a later one each file old or new; and saving again writes everything.
 TEST(WorkspaceFaults, EveryFailedCallOfASaveLeavesOldOrNewFilesAndTheNextSaveCompletes) {
     int calls = 0;
+    int firstRename = 0;
     {
         Fixture f;
         f.LoadAndChange();
@@ -106,11 +121,15 @@ TEST(WorkspaceFaults, EveryFailedCallOfASaveLeavesOldOrNewFilesAndTheNextSaveCom
         ws.SetFileSystem(counting);
         ASSERT_TRUE(ws.SaveWorkspace());
         calls = counting.Calls();
+        const auto log = counting.Log();
+        while (firstRename < calls && log[firstRename].rfind("rename", 0) != 0) ++firstRename;
         EXPECT_EQ(f.CheckOldOrNew(), kStocks + 2);
     }
-    // Per file: create, write, close, sync, rename; then the directories.
+    // Per file: create, write, close, sync, rename; the commit record; the directories. The
+    // last call syncs the removal of the commit record: the save is complete without it (a
+    // record that comes back after a crash names nothing left to do).
     ASSERT_GT(calls, 5 * (kStocks + 2));
-    for (int n = 1; n <= calls; ++n) {
+    for (int n = 1; n < calls; ++n) {
         const int error = n % 2 == 0 ? ENOSPC : EACCES;
         {
             SCOPED_TRACE("call " + std::to_string(n) + ", error " + std::to_string(error));
@@ -125,7 +144,10 @@ TEST(WorkspaceFaults, EveryFailedCallOfASaveLeavesOldOrNewFilesAndTheNextSaveCom
             EXPECT_EQ(ws.SaveStatus().ErrorNumber(), error);
             EXPECT_NE(ws.SaveStatus().ToString().find(f.dir.path().string()), std::string::npos)
                 << ws.SaveStatus().ToString();
-            f.CheckOldOrNew();
+            const int fresh = f.CheckOldOrNew();
+            if (n <= firstRename) {
+                EXPECT_EQ(fresh, 0);
+            }
 
             EXPECT_TRUE(f.Save());
             EXPECT_FALSE(f.db.WorkspaceDirty());
@@ -134,26 +156,105 @@ TEST(WorkspaceFaults, EveryFailedCallOfASaveLeavesOldOrNewFilesAndTheNextSaveCom
     }
 }
 
-// A process killed between two renames of its save leaves a workspace that loads, with the
-// files renamed before the kill new and the others old.
-TEST(WorkspaceFaults, AProcessKilledBetweenTheRenamesLeavesOldOrNewFiles) {
-    Fixture f;
-    const pid_t child = ::fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        f.LoadAndChange();
-        test::FaultyFileSystem killing;
-        killing.AtRename(4, [] { ::raise(SIGKILL); });
-        Workspace ws(f.db, f.prefs, f.ui);
-        ws.SetFileSystem(killing);
-        ws.SaveWorkspace();
-        ::_exit(0);
+// The names under the directory that a finished save leaves nowhere: temporary files, the
+// commit record and set-aside deleted files.
+std::vector<std::string> Leftovers(const fs::path& dir) {
+    std::vector<std::string> found;
+    for (const auto& e : fs::recursive_directory_iterator(dir)) {
+        const std::string name = e.path().filename().string();
+        if (IsTemporaryFileName(name) || name == kCommitRecordName ||
+            name.find(".ZZZ") != std::string::npos) {
+            found.push_back(name);
+        }
     }
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGKILL);
-    EXPECT_EQ(f.CheckOldOrNew(), 3);
+    return found;
+}
+
+// A process killed at any call of its save, a stock deletion included: the next open finishes
+// the save when its commit record was complete and leaves the old workspace otherwise, every
+// file old or every file new, and no temporary file, record or set-aside file is left.
+TEST(WorkspaceFaults, ASaveKilledAtAnyCallIsWholeOrAbsentAfterTheNextOpen) {
+    constexpr int kAllNew = kStocks + 3;
+    int calls = 0;
+    {
+        Fixture f;
+        f.LoadAndChange(true);
+        test::FaultyFileSystem counting;
+        Workspace ws(f.db, f.prefs, f.ui);
+        ws.SetFileSystem(counting);
+        ASSERT_TRUE(ws.SaveWorkspace());
+        calls = counting.Calls();
+        EXPECT_EQ(f.CheckOldOrNew(), kAllNew);
+    }
+    int killedOld = 0;
+    for (int n = 1; n <= calls; ++n) {
+        SCOPED_TRACE("killed at call " + std::to_string(n));
+        Fixture f;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            f.LoadAndChange(true);
+            test::FaultyFileSystem killing;
+            killing.SignalAtCall(n, SIGKILL);
+            Workspace ws(f.db, f.prefs, f.ui);
+            ws.SetFileSystem(killing);
+            ws.SaveWorkspace();
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), SIGKILL);
+        const int fresh = f.CheckOldOrNew();
+        EXPECT_TRUE(fresh == 0 || fresh == kAllNew) << fresh;
+        killedOld += fresh == 0 ? 1 : 0;
+        EXPECT_EQ(Leftovers(f.dir.path()), std::vector<std::string>{});
+    }
+    // The kills before the commit record's text was written (create, write, close and sync of
+    // every file, then the record's create and write) leave it old; from the record's close
+    // on, its text is whole in the file and the save is finished at the open.
+    EXPECT_EQ(killedOld, 4 * (kStocks + 2) + 2);
+}
+
+// SIGTERM while a save writes its files stops it before anything is replaced; SIGTERM while
+// it renames them waits until it is done. Either way the process then ends by the signal and
+// leaves nothing behind.
+TEST(WorkspaceFaults, ATerminationSignalStopsASaveBeforeItsCommitOrWaitsForItsEnd) {
+    int firstRename = 0;
+    {
+        Fixture f;
+        f.LoadAndChange(true);
+        test::FaultyFileSystem counting;
+        Workspace ws(f.db, f.prefs, f.ui);
+        ws.SetFileSystem(counting);
+        ASSERT_TRUE(ws.SaveWorkspace());
+        const auto log = counting.Log();
+        while (log[static_cast<std::size_t>(firstRename)].rfind("rename", 0) != 0) ++firstRename;
+    }
+    for (const auto& [call, fresh] : {std::pair{2, 0}, std::pair{firstRename + 1, kStocks + 3}}) {
+        SCOPED_TRACE("SIGTERM at call " + std::to_string(call));
+        Fixture f;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            f.LoadAndChange(true);
+            test::FaultyFileSystem signalling;
+            signalling.SignalAtCall(call, SIGTERM);
+            Workspace ws(f.db, f.prefs, f.ui);
+            ws.SetFileSystem(signalling);
+            ws.SaveWorkspace();
+            ::_exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), SIGTERM);
+        // Before any open: no temporary file or record; the deleted stock's file is still set
+        // aside when the save was stopped (the open puts it back).
+        EXPECT_EQ(Leftovers(f.dir.path()),
+                  fresh == 0 ? std::vector<std::string>{"DEL.ZZZ"} : std::vector<std::string>{});
+        EXPECT_EQ(f.CheckOldOrNew(), fresh);
+    }
 }
 
 }  // namespace

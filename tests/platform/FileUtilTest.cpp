@@ -8,6 +8,7 @@
 
 #include "common/FaultyFileSystem.h"
 #include "common/TestSupport.h"
+#include "platform/CommitRecord.h"
 #include "platform/FileBatch.h"
 #include "platform/FileUtil.h"
 
@@ -86,6 +87,68 @@ TEST(FileBatch, SyncsEveryFileBeforeRenamingAndEachDirectoryOnceAfter) {
     std::vector<std::string> names;
     for (const DirEntry& e : ListDirectory(dir / "a")) names.push_back(e.name);
     EXPECT_EQ(names, (std::vector<std::string>{"x", "y"}));
+}
+
+// Names with the record's own separators survive, a path outside the base stays absolute, and
+// a record cut short anywhere or with one byte changed is not taken for a whole one.
+TEST(CommitRecord, ReadsBackWhatItWroteAndRefusesEveryCutOrChangedRecord) {
+    const fs::path base = "/w/space";
+    CommitRecord record;
+    record.renames = {{base / "a/.A%1.tmp0badcafe", base / "a/A%1"},
+                      {base / "b/.B\tx\n.tmp01234567", base / "b/B\tx\n"},
+                      {"/elsewhere/.T.tmp89abcdef", "/elsewhere/T"}};
+    record.removals = {base / "c/C.ZZZ"};
+    const std::string text = FormatCommitRecord(record, base);
+    EXPECT_NE(text.find("R a/.A%251.tmp0badcafe\ta/A%251\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("R /elsewhere/.T.tmp89abcdef\t/elsewhere/T\n"), std::string::npos);
+    const auto back = ParseCommitRecord(text, base);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->renames, record.renames);
+    EXPECT_EQ(back->removals, record.removals);
+    for (std::size_t n = 0; n < text.size(); ++n) {
+        EXPECT_FALSE(ParseCommitRecord(text.substr(0, n), base).has_value()) << n;
+        std::string changed = text;
+        changed[n] = static_cast<char>(changed[n] ^ 0x04);
+        EXPECT_FALSE(ParseCommitRecord(changed, base).has_value()) << n;
+    }
+}
+
+// A crash after the record, with one rename done: the recovery does the rest and removes the
+// record, and a second run finds nothing to do. A damaged record is removed without touching
+// a file, and only names of the batch's own temporary files are swept.
+TEST(CommitRecord, RecoveryFinishesACommittedBatchAndDropsADamagedOne) {
+    test::TempDir dir;
+    const fs::path record = dir / "tarvik.commit";
+    for (const char* name : {"x", "y", "gone.ZZZ", ".x.tmp", "x.tmp0badcafe"}) {
+        test::WriteText(dir / name, "old");
+    }
+    test::WriteText(dir / ".y.tmp0badcafe", "new");
+    test::WriteText(record, FormatCommitRecord({{{dir / ".x.tmp01234567", dir / "x"},
+                                                 {dir / ".y.tmp0badcafe", dir / "y"}},
+                                                {dir / "gone.ZZZ"}},
+                                               dir.path()));
+    test::WriteText(dir / "x", "new");  // renamed before the crash
+    Status status;
+    EXPECT_EQ(RecoverCommit(record, SystemFileSystem(), status), Recovery::RolledForward);
+    EXPECT_TRUE(status.IsOk()) << status.ToString();
+    EXPECT_EQ(RecoverCommit(record, SystemFileSystem(), status), Recovery::None);
+    std::vector<std::string> names;
+    for (const DirEntry& e : ListDirectory(dir.path()))
+        names.push_back(e.name + "=" + *ReadFileText(dir / e.name));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{".x.tmp=old", "x=new", "x.tmp0badcafe=old", "y=new"}));
+
+    test::WriteText(dir / ".y.tmp0badcafe", "newer");
+    const std::string whole =
+        FormatCommitRecord({{{dir / ".y.tmp0badcafe", dir / "y"}}, {}}, dir.path());
+    test::WriteText(record, whole.substr(0, whole.size() - 1));
+    EXPECT_EQ(RecoverCommit(record, SystemFileSystem(), status), Recovery::Discarded);
+    EXPECT_EQ(RemoveTemporaryFiles(dir.path(), SystemFileSystem()), 1);
+    names.clear();
+    for (const DirEntry& e : ListDirectory(dir.path()))
+        names.push_back(e.name + "=" + *ReadFileText(dir / e.name));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{".x.tmp=old", "x=new", "x.tmp0badcafe=old", "y=new"}));
 }
 
 }  // namespace
