@@ -25,10 +25,6 @@ bool RejectOptions(Context& ctx, const char* command, const std::vector<std::str
     return true;
 }
 
-std::string Plural(int n, const char* word) {
-    return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
-
 }  // namespace
 
 int RunImportMetastock(Context& ctx, std::vector<std::string>& args) {
@@ -97,18 +93,9 @@ int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
     int status = kSuccess;
     for (const std::string& file : args) {
         const TeletextImportResult r = ImportTeletext(ctx.db, file);
-        std::string text;
-        if (!r.opened) {
-            text = "cannot be opened";
-            status = kFailure;
-        } else if (!r.headerFound) {
-            text = "no header line, nothing imported";
-        } else if (!r.dateValid) {
-            text = "the header's date is not a date, nothing imported";
-        } else {
-            text = "session " + ctx.Date(r.dateText) + ", " + Plural(r.stored, "quotation") +
-                   " stored, " + Plural(r.skipped, "line") + " skipped";
-        }
+        if (!r.opened) status = kFailure;
+        const std::string text =
+            TeletextResultText(r, r.dateValid ? ctx.Date(r.dateText) : std::string());
         std::fprintf(ctx.out, "%s: %s\n", file.c_str(), text.c_str());
     }
     if (!ctx.SaveWorkspace()) return kFailure;

@@ -49,14 +49,17 @@ void PrintTable(Context& ctx, const Portfolio& p) {
         if (band < CommissionTable::kThresholds) {
             std::snprintf(upper, sizeof upper, "%.2f", t.Thresholds[band]);
         }
-        std::fprintf(ctx.out, "%zu\t%s\t%s\t%.2f\t%g\n", band, lower, upper, t.Base[band],
-                     t.Percent[band] * 100);
+        // The first band's percentage takes no part in the commission: shown as "-".
+        char percent[64] = "-";
+        if (band > 0) std::snprintf(percent, sizeof percent, "%g", t.Percent[band] * 100);
+        std::fprintf(ctx.out, "%zu\t%s\t%s\t%.2f\t%s\n", band, lower, upper, t.Base[band], percent);
     }
     std::fprintf(ctx.out, "Dividend income tax:\t%g\n", p.DividendTax * 100);
+    std::fprintf(ctx.out, "Band 0 %% of value:\t%s\n", kUnusedFirstPercent);
 }
 
-// Applies "NAME=VALUE" settings of the table: t1..t4, b0..b4, p0..p4 and tax, the
-// percentages in percent.
+// Applies "NAME=VALUE" settings of the table: t1..t4, b0..b4, p1..p4 and tax, the
+// percentages in percent (p0 takes no part and is refused).
 bool SetTable(Context& ctx, Portfolio& p, const std::vector<std::string>& settings) {
     CommissionTable t = p.Commissions;
     double tax = p.DividendTax;
@@ -76,11 +79,14 @@ bool SetTable(Context& ctx, Portfolio& p, const std::vector<std::string>& settin
             t.Thresholds[static_cast<std::size_t>(k - 1)] = *value;
         } else if (kind == 'b' && k >= 0 && k <= 4) {
             t.Base[static_cast<std::size_t>(k)] = *value;
-        } else if (kind == 'p' && k >= 0 && k <= 4) {
+        } else if (name == "p0") {
+            ctx.Error(std::string("portfolio table set: p0 cannot be set. ") + kUnusedFirstPercent);
+            return false;
+        } else if (kind == 'p' && k >= 1 && k <= 4) {
             t.Percent[static_cast<std::size_t>(k)] = *value / 100;
         } else {
             ctx.Error("portfolio table set: unknown value '" + name +
-                      "' (t1..t4, b0..b4, p0..p4, tax)");
+                      "' (t1..t4, b0..b4, p1..p4, tax)");
             return false;
         }
     }

@@ -14,12 +14,28 @@
 
 namespace velmora::gui {
 
+namespace {
+
+// The window a message or question belongs to: the one the user works in (the analysis window,
+// a dialog), so that it is active again when the box closes; the fallback when none is active.
+QWidget* DialogParent(QWidget* fallback) {
+    QWidget* active = QApplication::activeWindow();
+    // A run's progress dialog goes at the run's end: a message belongs to the window below it.
+    if (qobject_cast<QProgressDialog*>(active) != nullptr) active = active->parentWidget();
+    return active != nullptr ? active : fallback;
+}
+
+}  // namespace
+
 QtProgress::QtProgress(QWidget* parent) : parent_(parent) {}
-QtProgress::~QtProgress() = default;
+QtProgress::~QtProgress() {
+    Close();
+}
 
 bool QtProgress::Step(int index, int total, std::string_view detail, std::string_view caption) {
     if (!dialog_) {
-        dialog_ = std::make_unique<QProgressDialog>(parent_.data());
+        // Owned by its parent window as well: a window that goes first takes it along.
+        dialog_ = new QProgressDialog(DialogParent(parent_.data()));
         dialog_->setWindowModality(Qt::WindowModal);
         dialog_->setCancelButtonText(QObject::tr("Cancel"));
         dialog_->setMinimumDuration(0);
@@ -35,8 +51,12 @@ bool QtProgress::Step(int index, int total, std::string_view detail, std::string
     return !dialog_->wasCanceled();
 }
 
+QProgressDialog* QtProgress::Dialog() const {
+    return dialog_.data();
+}
+
 void QtProgress::Close() {
-    dialog_.reset();
+    delete dialog_.data();
 }
 
 QtUserInterface::QtUserInterface() = default;
@@ -56,13 +76,13 @@ void QtUserInterface::AttachMainWindow(QMainWindow* window) {
 }
 
 void QtUserInterface::ShowMessage(std::string_view text) {
-    QMessageBox::information(window_.data(), kProgramTitle, ToQString(text));
+    QMessageBox::information(DialogParent(window_.data()), kProgramTitle, ToQString(text));
 }
 
 void QtUserInterface::ShowMessageWithFile(std::string_view text,
                                           const std::filesystem::path& file) {
     QMessageBox box(QMessageBox::Information, kProgramTitle, ToQString(text), QMessageBox::Ok,
-                    window_.data());
+                    DialogParent(window_.data()));
     std::error_code ec;
     QPushButton* show = std::filesystem::is_regular_file(file, ec)
                             ? box.addButton(QObject::tr("Show log"), QMessageBox::ActionRole)
@@ -74,14 +94,14 @@ void QtUserInterface::ShowMessageWithFile(std::string_view text,
 }
 
 bool QtUserInterface::AskYesNo(std::string_view question) {
-    return QMessageBox::question(window_.data(), kProgramTitle, ToQString(question),
+    return QMessageBox::question(DialogParent(window_.data()), kProgramTitle, ToQString(question),
                                  QMessageBox::Yes | QMessageBox::No,
                                  QMessageBox::Yes) == QMessageBox::Yes;
 }
 
 std::optional<bool> QtUserInterface::AskYesNoCancel(std::string_view question) {
     const auto button = QMessageBox::question(
-        window_.data(), kProgramTitle, ToQString(question),
+        DialogParent(window_.data()), kProgramTitle, ToQString(question),
         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
     if (button == QMessageBox::Yes) return true;
     if (button == QMessageBox::No) return false;
@@ -91,8 +111,9 @@ std::optional<bool> QtUserInterface::AskYesNoCancel(std::string_view question) {
 std::optional<std::string> QtUserInterface::AskString(std::string_view prompt,
                                                       std::string_view initial) {
     bool ok = false;
-    const QString text = QInputDialog::getText(window_.data(), kProgramTitle, ToQString(prompt),
-                                               QLineEdit::Normal, ToQString(initial), &ok);
+    const QString text =
+        QInputDialog::getText(DialogParent(window_.data()), kProgramTitle, ToQString(prompt),
+                              QLineEdit::Normal, ToQString(initial), &ok);
     if (!ok) return std::nullopt;
     return text.toStdString();
 }

@@ -1,8 +1,9 @@
 #pragma once
-// The user interface of the desktop program: message boxes and Yes/No questions over the main
-// window, the string prompt, the status bar's message area and progress bar, and the progress
-// dialog with its Cancel button. Before the main window exists, dialogs have no parent and
-// status texts are kept until a status bar is attached.
+// The user interface of the desktop program: message boxes and Yes/No questions over the
+// window the user works in (the main window when none is active), the string prompt, the status
+// bar's message area and progress bar, and the progress dialog with its Cancel button. Before the
+// main window exists, dialogs have no parent and status texts are kept until a status bar is
+// attached.
 
 #include <QPointer>
 #include <QString>
@@ -30,11 +31,11 @@ class QtProgress final : public ProgressReporter {
     void Close() override;
 
     // The dialog while it is shown (null otherwise).
-    QProgressDialog* Dialog() const { return dialog_.get(); }
+    QProgressDialog* Dialog() const;
 
   private:
     QPointer<QWidget> parent_;
-    std::unique_ptr<QProgressDialog> dialog_;
+    QPointer<QProgressDialog> dialog_;
 };
 
 class QtUserInterface final : public UserInterface {

@@ -227,4 +227,15 @@ std::string TeletextStartDirectory(const SettingsStore& settings) {
     return settings.GetString("Paths", "Teletext").value_or("");
 }
 
+std::string TeletextResultText(const TeletextImportResult& r, std::string_view sessionDate) {
+    if (!r.opened) return "cannot be opened";
+    if (!r.headerFound) return "no header line, nothing imported";
+    if (!r.dateValid) return "the header's date is not a date, nothing imported";
+    const auto count = [](int n, const char* word) {
+        return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
+    };
+    return "session " + std::string(sessionDate) + ", " + count(r.stored, "quotation") +
+           " stored, " + count(r.skipped, "line") + " skipped";
+}
+
 }  // namespace velmora

@@ -27,6 +27,10 @@ struct TeletextImportResult {
 // Imports one page; the details of what happened.
 TeletextImportResult ImportTeletext(Database& db, const std::filesystem::path& path);
 
+// What an import of one page did, in words ("session 05-01-03, 12 quotations stored, 3 lines
+// skipped"); the session date as the caller shows dates.
+std::string TeletextResultText(const TeletextImportResult& r, std::string_view sessionDate);
+
 // 1, or 0 when the file cannot be opened.
 inline int ImportTeletextFile(Database& db, const std::filesystem::path& path) {
     return ImportTeletext(db, path).opened ? 1 : 0;

@@ -23,4 +23,10 @@ struct CommissionTable {
     bool operator==(const CommissionTable&) const = default;
 };
 
+// Why the first band's percentage (p0) cannot be edited: the windows and the command line say
+// so where they show it.
+inline constexpr char kUnusedFirstPercent[] =
+    "Not used: below the first threshold the commission is the base amount alone. "
+    "The percentage is kept as stored.";
+
 }  // namespace velmora

@@ -30,6 +30,15 @@ TEST(PortfolioCommand, TradesOnTheSampleWorkspaceAndSavesTheFile) {
             .status,
         0);
     EXPECT_EQ(RunCli(profile, p, "portfolio", {"commission", "3000"}).out, "25.00\n");
+    // The first band takes its base alone: its percentage shows as "-" and cannot be set.
+    r = RunCli(profile, p, "portfolio", {"table"});
+    EXPECT_NE(r.out.find("0\t\t1000.00\t5.00\t-\n1\t1000.00\t1000000000.00\t5.00\t1\n"),
+              std::string::npos)
+        << r.out;
+    r = RunCli(profile, p, "portfolio", {"table", "set", "b1=6", "p0=2"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("p0 cannot be set"), std::string::npos) << r.err;
+    EXPECT_EQ(RunCli(profile, p, "portfolio", {"commission", "3000"}).out, "25.00\n");
     ASSERT_EQ(RunCli(profile, p, "portfolio", {"pay-in", "1010"}).status, 0);
     r = RunCli(profile, p, "portfolio", {"buy", "WIG", "--qty", "100", "--price", "10"});
     ASSERT_EQ(r.status, 0) << r.err;

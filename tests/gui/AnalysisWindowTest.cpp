@@ -7,21 +7,27 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
+#include <algorithm>
 #include <initializer_list>
 
 #include "database/Workspace.h"
 #include "gui/ChartGuiSupport.h"
 #include "gui/DesktopProgram.h"
 #include "gui/MainWindow.h"
+#include "gui/QtUserInterface.h"
 #include "gui/analysis/AnalysisWindow.h"
 #include "gui/analysis/QuickReviewWindow.h"
 #include "gui/analysis/RiskYieldMapWindow.h"
@@ -258,6 +264,93 @@ TEST(AnalysisWindow, ARunOverTheCurrentStockGivesTheChartsItsTradeArrows) {
     EXPECT_EQ(buys, expectedBuys);
     EXPECT_EQ(sells, expectedSells);
     EXPECT_EQ(w.ResultTable()->rowCount(), expectedBuys + expectedSells);
+}
+
+TEST(AnalysisWindow, BackTestRowsNameEntryAndExitAndADoubleClickShowsTheEntryInTheChart) {
+    test::GuiFixture f;  // TEST: 300 quotations, current
+    gui::ChartWindow chart(f.context);
+    chart.resize(640, 480);
+    AnalysisWindow w(f.context);
+    QTableWidget* table = w.ResultTable();
+    w.ApplyToButton(1)->setChecked(true);
+    w.FormulaEdit()->setPlainText("buy = cum(1) == 50;\nsell = cum(1) == 60;");
+    Button(w, "&Back Test")->click();
+    ASSERT_GE(table->rowCount(), 1);
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "Entry");
+    EXPECT_EQ(table->horizontalHeaderItem(3)->text(), "Exit");
+    const QString entry = table->item(0, 2)->text();
+    const auto& q = f.stock->Quotations;
+    const auto at = std::find_if(q.begin(), q.end(), [&](const Quotation& x) {
+        return x.Date == TextToDate(entry.toStdString());
+    });
+    ASSERT_NE(at, q.end()) << entry.toStdString();
+    const int entryBar = static_cast<int>(at - q.begin());
+
+    emit table->cellDoubleClicked(0, 1);
+    const int position = chart.ScrollBar(0)->value();
+    // The chart left the latest bars for the entry, which is the selected bar.
+    EXPECT_LT(position + chart.Settings().visibleBars, static_cast<int>(q.size()));
+    EXPECT_TRUE(chart.Settings().markerShown);
+    EXPECT_EQ(position + chart.Settings().selectedBar, entryBar);
+
+    // A scan names its columns as before.
+    Button(w, "&Scan")->click();
+    EXPECT_EQ(table->horizontalHeaderItem(2)->text(), "Date");
+    EXPECT_EQ(table->horizontalHeaderItem(3)->text(), "Close");
+}
+
+// The real message boxes: each is answered as soon as it shows, and its parent noted.
+struct MessageAnswerer {
+    std::vector<QWidget*> parents;
+    QTimer timer;
+    MessageAnswerer() {
+        timer.setInterval(5);
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                parents.push_back(box->parentWidget());
+                box->accept();
+            }
+        });
+        timer.start();
+    }
+};
+
+bool WaitUntilActive(QWidget& w) {
+    for (int i = 0; i < 200 && QApplication::activeWindow() != &w; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    }
+    return QApplication::activeWindow() == &w;
+}
+
+TEST(AnalysisWindow, StaysTheActiveWindowAfterItsRunsAndTheirMessages) {
+    AnalysisFixture f;
+    gui::QtUserInterface ui;
+    UserInterfaceFormulaErrorSink errors(ui);
+    FormulaEngine engine(errors, &f.db);
+    gui::GuiContext context{
+        gui::GuiServices{f.app, f.db, f.prefs, f.settings, ui, f.charts, engine, f.dir.path()}};
+    context.MakeCurrent(f.stock, 0);
+    QMainWindow main;
+    ui.AttachMainWindow(&main);
+    main.show();
+    AnalysisWindow w(context, &main);
+    w.show();
+    w.activateWindow();
+    ASSERT_TRUE(WaitUntilActive(w));
+    MessageAnswerer answerer;
+
+    // A formula error, a back test without sell, a plain scan: the window stays active.
+    w.FormulaEdit()->setPlainText("buy = c >;\nsell = 0;");
+    Button(w, "&Scan")->click();
+    EXPECT_TRUE(WaitUntilActive(w));
+    w.FormulaEdit()->setPlainText("buy = 1;");
+    Button(w, "&Back Test")->click();
+    EXPECT_TRUE(WaitUntilActive(w));
+    w.FormulaEdit()->setPlainText("buy = c > 3;\nsell = c < 3;");
+    Button(w, "&Scan")->click();
+    EXPECT_TRUE(WaitUntilActive(w));
+    ASSERT_GE(answerer.parents.size(), 2u);
+    for (QWidget* parent : answerer.parents) EXPECT_EQ(parent, &w);
 }
 
 TEST(AnalysisWindow, TheFormulaIsKeptAsTheDefaultFormulaAndLoadAndSaveUseFormulaFiles) {

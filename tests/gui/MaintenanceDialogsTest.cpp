@@ -370,6 +370,10 @@ TEST(MetastockImportDialog, ImportsOnlyTheCheckedRows) {
     ASSERT_NE(stock, nullptr);
     EXPECT_FALSE(stock->Quotations.empty());
     EXPECT_TRUE(GetContinuous(*stock));
+    // The summary names what became of the chosen security.
+    EXPECT_EQ(f.ui.messages.back(), "Metastock import\n\n" + imported.toStdString() + ": " +
+                                        std::to_string(stock->Quotations.size()) +
+                                        " quotations imported (new stock)\n");
     ASSERT_EQ(f.ui.progress.steps.size(), 1u);
     EXPECT_EQ(f.ui.progress.steps[0].caption, "Import...");
 }
@@ -390,6 +394,9 @@ TEST(TeletextImport, StoresThePagesQuotationsForKnownStocks) {
         f.context, {QString::fromStdString((f.dir.path() / "page.txt").string()),
                     QString::fromStdString((f.dir.path() / "missing.txt").string())});
     EXPECT_EQ(read, 1);
+    EXPECT_EQ(f.ui.messages.back(),
+              "Teletext import\n\npage.txt: session 00-11-05, 1 quotation stored, 0 lines "
+              "skipped\nmissing.txt: cannot be opened\n");
     ASSERT_EQ(f.stock->Quotations.size(), 1u);
     EXPECT_EQ(f.stock->Quotations[0].Date, MakeDate(2000, 11, 5));
     EXPECT_FLOAT_EQ(f.stock->Quotations[0].Close, 12.5f);

@@ -260,8 +260,12 @@ TEST(PortfolioWindow, CommissionTableDialog) {
     CommissionTable table;
     table.Thresholds = {1000, 5000, 10000, 50000};
     table.Base = {5, 5, 25, 40, 100};
-    table.Percent = {0, 0.005, 0.003, 0.0025, 0.002};
+    // A first-band percentage written by another program: shown, not editable, kept exactly.
+    table.Percent = {0.0123456789012345, 0.005, 0.003, 0.0025, 0.002};
     gui::CommissionTableDialog d(table, 0.19);
+    EXPECT_FALSE(d.PercentEdit(0)->isEnabled());
+    EXPECT_TRUE(d.PercentEdit(0)->toolTip().startsWith("Not used: below the first threshold"));
+    EXPECT_TRUE(d.PercentEdit(1)->isEnabled());
     EXPECT_EQ(d.windowTitle(), "Commission & tax table");
     EXPECT_EQ(d.FromEdit(0), nullptr);
     EXPECT_EQ(d.UptoEdit(4), nullptr);
@@ -281,6 +285,7 @@ TEST(PortfolioWindow, CommissionTableDialog) {
     EXPECT_EQ(d.Table().Thresholds[1], 6000);
     EXPECT_DOUBLE_EQ(d.Table().Percent[2], 0.004);
     EXPECT_EQ(d.Table().Base[0], 7.5);
+    EXPECT_EQ(d.Table().Percent[0], 0.0123456789012345);
     EXPECT_DOUBLE_EQ(d.DividendTax(), 0.15);
 
     // Through the window's "&Settings" the table reaches the portfolio (and the file at OK).

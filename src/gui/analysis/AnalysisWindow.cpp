@@ -42,16 +42,20 @@ constexpr int kColumnCount = 5;
 constexpr int kModelRowRole = Qt::UserRole;
 constexpr int kSortValueRole = Qt::UserRole + 1;
 
+// The column with a scan row's date and a back-test trade's entry date.
+constexpr int kDateColumn = 2;
+
 struct ColumnInfo {
     const char* title;
+    const char* backTestTitle;  // the title while the list shows trades; null: the same
     int width;
     bool right;
 };
-constexpr std::array<ColumnInfo, kColumnCount> kColumns = {{{"Ticker", 100, false},
-                                                            {"Trade", 100, false},
-                                                            {"Date", 70, true},
-                                                            {"Close", 70, true},
-                                                            {"% Yield", 60, true}}};
+constexpr std::array<ColumnInfo, kColumnCount> kColumns = {{{"Ticker", nullptr, 100, false},
+                                                            {"Trade", nullptr, 100, false},
+                                                            {"Date", "Entry", 70, true},
+                                                            {"Close", "Exit", 70, true},
+                                                            {"% Yield", nullptr, 60, true}}};
 
 // A cell's value for sorting: a yy-mm-dd date as its packed date, a number (a trailing
 // percent sign allowed) as itself; nothing for other texts, which sort as texts.
@@ -298,12 +302,36 @@ Stock* AnalysisWindow::StockOfShownRow(int row) const {
 }
 
 void AnalysisWindow::ShowRowStock(int row) {
-    if (Stock* stock = StockOfShownRow(row)) context_.MakeCurrent(stock, kShowStockFlags);
+    Stock* stock = StockOfShownRow(row);
+    if (stock == nullptr) return;
+    context_.MakeCurrent(stock, kShowStockFlags);
+    // The chart shows the row's date (a signal's, a trade's entry) as the selected bar.
+    const QTableWidgetItem* dateItem = table_->item(row, kDateColumn);
+    const PackedDate date =
+        dateItem != nullptr ? TextToDate(dateItem->text().trimmed().toStdString()) : kNoDate;
+    if (date == kNoDate) return;
+    if (auto* chart = qobject_cast<ChartWindow*>(context_.ActiveChart())) chart->ShowDate(date);
+}
+
+void AnalysisWindow::KeepInFront() {
+    if (!isVisible()) return;
+    raise();
+    activateWindow();
+}
+
+void AnalysisWindow::NameColumns(bool backTest) {
+    for (int c = 0; c < kColumnCount; ++c) {
+        const ColumnInfo& info = kColumns[static_cast<std::size_t>(c)];
+        const char* title =
+            backTest && info.backTestTitle != nullptr ? info.backTestTitle : info.title;
+        table_->horizontalHeaderItem(c)->setText(QString::fromLatin1(title));
+    }
 }
 
 // --- the runs --------------------------------------------------------------------------------
 
-void AnalysisWindow::StartRun() {
+void AnalysisWindow::StartRun(bool backTest) {
+    NameColumns(backTest);
     // A new run lists its rows in the order they come.
     sortColumn_ = -1;
     table_->horizontalHeader()->setSortIndicatorShown(false);
@@ -321,8 +349,11 @@ bool AnalysisWindow::DatesOk() {
 
 void AnalysisWindow::Scan() {
     TakeControls();
-    if (!DatesOk()) return;
-    StartRun();
+    if (!DatesOk()) {
+        KeepInFront();
+        return;
+    }
+    StartRun(false);
     ScanOutcome outcome = ScanOutcome::Completed;
     FormulaEngine& engine = context_.Services().engine;
     engine.ClearErrorFlag();
@@ -332,13 +363,17 @@ void AnalysisWindow::Scan() {
     }
     formula_->ShowRunErrors(engine.Diagnostics());
     if (outcome == ScanOutcome::Completed) SendArrows();
+    KeepInFront();
 }
 
 void AnalysisWindow::BackTest() {
     report_.Delete();
     TakeControls();
-    if (!DatesOk()) return;
-    StartRun();
+    if (!DatesOk()) {
+        KeepInFront();
+        return;
+    }
+    StartRun(true);
     SetStatus("Removing items...");
     ResultList& rows = model_.Results();
     rows.SetObserver(this);
@@ -365,6 +400,7 @@ void AnalysisWindow::BackTest() {
                         : state.StatusText);
     table_->setRowCount(static_cast<int>(state.ShownRows));
     if (outcome == BacktestOutcome::Completed) SendArrows();
+    KeepInFront();
 }
 
 void AnalysisWindow::SendArrows() {

@@ -84,7 +84,8 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
     void EditSettings();
     void ShowReport();
     void SaveResults();
-    // Double-click: the row's stock becomes current.
+    // Double-click: the row's stock becomes current and the active chart window shows the
+    // row's date (a signal's, a trade's entry) as the selected bar.
     void ShowRowStock(int row);
 
   protected:
@@ -97,7 +98,11 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
 
     void SetStatus(std::string_view text);
     bool DatesOk();
-    void StartRun();
+    // The list emptied for a run; its date columns named for scan rows or back-test trades.
+    void StartRun(bool backTest);
+    void NameColumns(bool backTest);
+    // After a run and its messages the window is in front and active again.
+    void KeepInFront();
     void SortBy(int column);
     // The current stock's buy and sell arrays to the chart windows, after a run that went through
     // to its end and visited it.

@@ -355,6 +355,26 @@ void ChartWindow::ClearSelection() {
     settings_.markerShown = false;
 }
 
+bool ChartWindow::ShowDate(PackedDate date) {
+    const Stock* stock = ShownStock();
+    if (stock == nullptr || stock->Quotations.empty()) return false;
+    const auto& q = stock->Quotations;
+    auto at = std::lower_bound(q.begin(), q.end(), date,
+                               [](const Quotation& a, PackedDate d) { return a.Date < d; });
+    if (at == q.end()) --at;
+    const int bar = static_cast<int>(at - q.begin());
+    const int bars = static_cast<int>(q.size());
+    const int shown = std::min(bars, settings_.visibleBars);
+    // What follows the date (a trade's exit) shows too.
+    const int position = std::clamp(bar - shown / 3, 0, bars - shown);
+    ScrollAll(position, true);
+    settings_.selectedBar = bar - position;
+    settings_.markerShown = true;
+    context_.Maintenance().SetPickedDate(at->Date);
+    SelectionChanged(false);
+    return true;
+}
+
 void ChartWindow::FormulaRan(const HintData& hint, int periodicity) {
     HintData own = hint;
     own.showsCurrentStock = periodicity == static_cast<int>(model_.GetPeriodicity());

@@ -105,6 +105,10 @@ class ChartWindow : public QWidget {
     // active window takes the current stock first. With kCurrentActivation (another window was
     // activated) a window whose stock stays the same is left alone.
     void Refresh(int flags = 0);
+    // Shows the bar of a date (the first on or after it; the last bar for a later date): the
+    // panes scroll so that it stands a third into the shown bars, and it becomes the selected
+    // bar. False when the window has no stock.
+    bool ShowDate(PackedDate date);
     // File "Print...": the print dialog, then the panes on the printer.
     void Print();
 

@@ -26,6 +26,18 @@ void ShowImported(GuiContext& context) {
                         kImportedFlags);
 }
 
+// An import's summary in a message: one line per file or security, the first kListedLines of
+// them and the count of the others.
+std::string ListedLines(const std::string& heading, const std::vector<std::string>& lines) {
+    constexpr std::size_t kListedLines = 20;
+    std::string text = heading;
+    for (std::size_t i = 0; i < lines.size() && i < kListedLines; ++i) text += lines[i] + "\n";
+    if (lines.size() > kListedLines) {
+        text += "... and " + std::to_string(lines.size() - kListedLines) + " more\n";
+    }
+    return text;
+}
+
 // The Browse dialog's filters: the importer's "description|pattern|" pairs in Qt's form.
 QStringList BrowseFilters() {
     const QStringList parts =
@@ -146,14 +158,17 @@ void MetastockImportDialog::Import() {
     if (!importer_.ImportEnabled()) return;
     summary_ = importer_.Import();
     ShowImported(context_);
-    // Securities that were not read whole are named with the reason.
-    std::string refused;
+    // What became of every chosen security, those not read whole first.
+    std::vector<std::string> refused, imported;
     for (const MetastockRowResult& r : summary_.rows) {
-        if (r.outcome != MetastockRowResult::Outcome::Imported) {
-            refused.append(r.ticker).append(": ").append(MetastockRowText(r)).append("\n");
-        }
+        const std::string name = r.ticker.empty() ? "row " + std::to_string(r.row + 1) : r.ticker;
+        (r.outcome == MetastockRowResult::Outcome::Imported ? imported : refused)
+            .push_back(name + ": " + MetastockRowText(r));
     }
-    if (!refused.empty()) context_.Services().ui.ShowMessage(refused);
+    refused.insert(refused.end(), imported.begin(), imported.end());
+    if (!refused.empty()) {
+        context_.Services().ui.ShowMessage(ListedLines("Metastock import\n\n", refused));
+    }
     accept();
 }
 
@@ -174,7 +189,13 @@ int ImportTeletextPages(GuiContext& context, const QStringList& files) {
     QApplication::restoreOverrideCursor();
     ShowImported(context);
     int opened = 0;
-    for (const TeletextImportResult& r : results) opened += r.opened ? 1 : 0;
+    std::vector<std::string> lines;
+    for (std::size_t i = 0; i < results.size() && i < paths.size(); ++i) {
+        const TeletextImportResult& r = results[i];
+        opened += r.opened ? 1 : 0;
+        lines.push_back(paths[i].filename().string() + ": " + TeletextResultText(r, r.dateText));
+    }
+    s.ui.ShowMessage(ListedLines("Teletext import\n\n", lines));
     return opened;
 }
 

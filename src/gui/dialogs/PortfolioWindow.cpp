@@ -169,10 +169,18 @@ CommissionTableDialog::CommissionTableDialog(const CommissionTable& table, doubl
         grid->addWidget(base_[r], row, 5);
         percent_[r] = edit();
         grid->addWidget(percent_[r], row, 6);
-        grid->addWidget(
-            new QLabel(row == 0 ? QStringLiteral("% of value") : QStringLiteral("% of value above"),
-                       this),
-            row, 7);
+        auto* percentLabel = new QLabel(
+            row == 0 ? QStringLiteral("% of value") : QStringLiteral("% of value above"), this);
+        grid->addWidget(percentLabel, row, 7);
+        if (row == 0) {
+            // Below the first threshold the commission is the base amount alone: the band's
+            // percentage is kept in the file but takes no part, so it cannot be edited.
+            const QString why = QString::fromLatin1(kUnusedFirstPercent);
+            percent_[r]->setEnabled(false);
+            percent_[r]->setToolTip(why);
+            percentLabel->setEnabled(false);
+            percentLabel->setToolTip(why);
+        }
     }
     layout->addLayout(grid);
     auto* taxRow = new QHBoxLayout;
@@ -203,7 +211,8 @@ void CommissionTableDialog::TakeValues() {
     for (std::size_t r = 0; r < CommissionTable::kBands; ++r) {
         if (upto_[r] != nullptr) table_.Thresholds[r] = Amount(upto_[r]->text());
         table_.Base[r] = Amount(base_[r]->text());
-        table_.Percent[r] = Amount(percent_[r]->text()) / 100;
+        // The first band's percentage is shown only; the stored value stays exactly as it was.
+        if (r > 0) table_.Percent[r] = Amount(percent_[r]->text()) / 100;
     }
     taxValue_ = Amount(tax_->text()) / 100;
     Show();
