@@ -22,6 +22,9 @@ Handler Line, AccDist, Cci, Chaikin, Ema, Ma, Macd, Mfi, Nvi, Obv, Roc, Rsi, Sig
 Handler LastValue, WriteIf, WriteVal, Name, FullName, Date, RelStrength, AdvIssues, DecIssues,
     UncIssues, AdvVolume, DecVolume, UncVolume;
 
+// optimize("name", default, min, max, step): the value assigned to the name, else the default.
+Handler Optimize;
+
 // A count of bars (period, n-th occurrence, decimal places): the number truncated toward zero,
 // held within +-2e9 (NaN gives 0).
 int BarCountArg(const Value& v);

@@ -1,4 +1,4 @@
-// The table of the 72 QRX built-in functions, in table order: name, handler, and the argument
+// The table of the 73 QRX built-in functions, in table order: name, handler, and the argument
 // descriptor (leading arrays, then texts, then required numbers, then optional numbers with
 // their defaults). The handlers live in Builtins*.cpp.
 
@@ -86,9 +86,10 @@ constexpr BuiltinEntry kTable[] = {
     {"adx", Adx, 0, 0, 0, 1, {14}},
     {"atr", Atr, 0, 0, 1, 0, {}},
     {"relstrength", RelStrength, 0, 1, 0, 0, {}},
+    {"optimize", Optimize, 0, 1, 4, 0, {}},
 };
 
-static_assert(std::size(kTable) == 72, "the table holds the 72 built-ins");
+static_assert(std::size(kTable) == 73, "the table holds the 73 built-ins");
 
 }  // namespace
 

@@ -1,6 +1,6 @@
 // The built-ins with behaviour of their own: the values and texts at the selected bar
 // (lastvalue, writeval, writeif, date), the bound stock's names, relative strength against a
-// base stock, and the market arrays.
+// base stock, the market arrays, and the parameters of an optimisation.
 
 #include <algorithm>
 #include <cmath>
@@ -145,6 +145,11 @@ Value RelStrength(Evaluator& e, int, const Value* a) {
     indicators::RelativeStrength(quotes, baseStock->Quotations, out);
     std::fill(out + quotes.size(), out + n, EMPTY);
     return Value::Array(out);
+}
+
+Value Optimize(Evaluator& e, int, const Value* a) {
+    const auto found = e.Parameters().find(std::string_view(a[0].text));
+    return Value::Number(found != e.Parameters().end() ? found->second : a[1].number);
 }
 
 Value AdvIssues(Evaluator& e, int, const Value*) {

@@ -11,6 +11,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "formula/Builtins.h"
@@ -118,6 +119,9 @@ class Evaluator {
     }
     Database* GetDatabase() const { return db_; }
     MemArray& Memory() { return pool_; }
+    // The values optimize() calls give by name instead of their defaults.
+    void SetParameters(FormulaParameters parameters) { parameters_ = std::move(parameters); }
+    const FormulaParameters& Parameters() const { return parameters_; }
 
   private:
     void ReportOutOfMemory();
@@ -144,6 +148,7 @@ class Evaluator {
     // Arrays of the statement being run that no variable may hold: those made by it, those its
     // assignments replaced (EndStatement).
     std::vector<float*> unclaimed_;
+    FormulaParameters parameters_;
     std::deque<ArgList> argLists_;
     std::vector<ArgList*> freeArgLists_;
     const Scanner* scanner_ = nullptr;  // while Execute runs

@@ -45,6 +45,14 @@ std::size_t FormulaEngine::MemoryLimit() const {
     return evaluator_->MemoryLimit();
 }
 
+void FormulaEngine::SetParameters(FormulaParameters parameters) {
+    evaluator_->SetParameters(std::move(parameters));
+}
+
+const FormulaParameters& FormulaEngine::Parameters() const {
+    return evaluator_->Parameters();
+}
+
 Database* FormulaEngine::GetDatabase() const {
     return evaluator_->GetDatabase();
 }

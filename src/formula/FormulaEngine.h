@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "formula/FormulaErrorSink.h"
+#include "formula/Optimize.h"
 
 namespace velmora {
 
@@ -83,6 +84,11 @@ class FormulaEngine {
     // "Out of memory\n" and yields nothing.
     void SetMemoryLimit(std::size_t bytes);
     std::size_t MemoryLimit() const;
+
+    // The values that optimize() calls give by name in the runs from now on instead of their
+    // defaults (a parameter left out gives its default). Empty by default.
+    void SetParameters(FormulaParameters parameters);
+    const FormulaParameters& Parameters() const;
 
     // The database the engine was made with (may be null).
     Database* GetDatabase() const;

@@ -171,6 +171,11 @@ constexpr FunctionHelp kHelp[] = {
      "that stock is missing)",
      "array: 1000 * close / base close, empty where the base has no quotation", kNoWarmUp,
      "r = relstrength(\"WIG\");"},
+    {"optimize", "name, default, min, max, step",
+     "a parameter the optimiser tries from min to max by step (velmora-cli optimize, the "
+     "Optimize button); every other run takes the default",
+     "number: the default, or the value of the combination being tested", kNoWarmUp,
+     "n = optimize(\"n\", 14, 10, 20, 5); buy = cross(rsi(n), 30); sell = cross(70, rsi(n));"},
     // The math functions: one number or array, worked bar by bar.
     {"sin", "x", "sine (radians)", "number or array", kNoWarmUp, "s = sin(cum(1) / 10);"},
     {"asin", "x", "arc sine, in radians", "number or array", kNoWarmUp, "a = asin(0.5);"},

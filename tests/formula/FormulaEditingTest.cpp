@@ -80,8 +80,9 @@ TEST(FormulaEditing, ErrorsLieWhereTheyAre) {
 
 TEST(FormulaEditing, CompletesNamesCallsAndParentheses) {
     EXPECT_EQ(CompletionsFor("ma"), (std::vector<std::string>{"ma", "macd", "max"}));
-    EXPECT_EQ(CompletionsFor("O"), (std::vector<std::string>{"o", "obv", "oi", "open", "openint",
-                                                             "OR", "oscp", "oscv", "outside"}));
+    EXPECT_EQ(CompletionsFor("O"),
+              (std::vector<std::string>{"o", "obv", "oi", "open", "openint", "optimize", "OR",
+                                        "oscp", "oscv", "outside"}));
     EXPECT_TRUE(CompletionsFor("zz").empty());
 
     const std::string text = "x = ma(c, hhv((h), 5";
