@@ -141,6 +141,7 @@ struct StockResult {
 struct Worker {
     explicit Worker(const FormulaEngine& like) : engine(sink, like.GetDatabase()) {
         engine.SetMemoryLimit(like.MemoryLimit());
+        engine.SetParameters(like.Parameters());
     }
     RecordingFormulaErrorSink sink;
     FormulaEngine engine;

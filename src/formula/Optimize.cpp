@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <cstdio>
 #include <optional>
 
 #include "formula/Scanner.h"
@@ -86,6 +88,42 @@ Result<std::vector<OptimizeParameter>> FindOptimizeParameters(std::string_view f
         }
     }
     return found;
+}
+
+std::size_t ParameterValueCount(const OptimizeParameter& p, std::size_t limit) {
+    const double span = (static_cast<double>(p.Max) - p.Min) / p.Step;
+    const double steps = std::floor(span + 1e-6 * std::max(1.0, span));
+    if (!(steps < static_cast<double>(limit))) return limit + 1;
+    return static_cast<std::size_t>(steps) + 1;
+}
+
+namespace {
+
+// A number as the formula reads it written out ("-" then the digits).
+float ReadWritten(const std::string& text) {
+    if (!text.empty() && text[0] == '-') return -DecimalToFloat(std::string_view(text).substr(1));
+    return DecimalToFloat(text);
+}
+
+std::string Written(double value, int digits) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    return text;
+}
+
+}  // namespace
+
+float ParameterValue(const OptimizeParameter& p, std::size_t k) {
+    const double v = static_cast<double>(p.Min) + static_cast<double>(k) * p.Step;
+    return ReadWritten(Written(std::min(v, static_cast<double>(p.Max)), 10));
+}
+
+std::string ParameterText(float value) {
+    for (int digits = 6; digits < 9; ++digits) {
+        std::string text = Written(value, digits);
+        if (ReadWritten(text) == value) return text;
+    }
+    return Written(value, 9);
 }
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 // the formula's calls; their five arguments must be written out (a number may carry a minus
 // sign).
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <string_view>
@@ -31,5 +32,14 @@ struct OptimizeParameter {
 // when its step is not above 0 or its min is above its max, or when two calls of one name give
 // different ranges.
 Result<std::vector<OptimizeParameter>> FindOptimizeParameters(std::string_view formula);
+
+// How many values the parameter takes: min, min + step, ... up to max (a step that reaches max
+// only by a rounding error still reaches it). At most `limit` + 1 is counted.
+std::size_t ParameterValueCount(const OptimizeParameter& p, std::size_t limit);
+// Value k of the parameter (0 is min), as the formula reads it written out: min + k * step
+// is written with ten digits and read back, so that 0.1 + 2 * 0.1 is 0.3.
+float ParameterValue(const OptimizeParameter& p, std::size_t k);
+// The shortest text of a value that the formula reads back as that value: "15", "0.3", "-2.5".
+std::string ParameterText(float value);
 
 }  // namespace velmora
