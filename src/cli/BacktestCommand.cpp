@@ -60,11 +60,12 @@ std::optional<double> ValueAfter(std::string_view text, std::string_view name) {
     return v;
 }
 
-// Takes the system test settings from the options; false (message written) on a bad value.
-bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettings& s) {
+}  // namespace
+
+bool TakeBacktestSettings(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
+                          SystemTestSettings& s) {
     std::optional<std::string> equity, positions, commission, buyPrice, sellPrice, buyDelay,
         sellDelay, stop;
-    bool noOverall = false, noStockSummary = false, noTradeList = false, stats = false;
     const TakenOptions taken = TakeOptions(args, {{"--equity", &equity},
                                                   {"--positions", &positions},
                                                   {"--commission", &commission},
@@ -72,19 +73,15 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
                                                   {"--sell-price", &sellPrice},
                                                   {"--buy-delay", &buyDelay},
                                                   {"--sell-delay", &sellDelay},
-                                                  {"--stop", &stop},
-                                                  {"--no-overall", &noOverall},
-                                                  {"--no-stock-summary", &noStockSummary},
-                                                  {"--no-trade-list", &noTradeList},
-                                                  {"--stats", &stats}});
+                                                  {"--stop", &stop}});
     if (taken.AnyMissing()) {
-        ctx.Error("backtest: an option is missing its value");
+        ctx.Error(cmd + ": an option is missing its value");
         return false;
     }
     if (equity) {
         const auto v = ParseNumber(*equity);
         if (!v || *v <= 0) {
-            ctx.Error("backtest: --equity must be a number above 0");
+            ctx.Error(cmd + ": --equity must be a number above 0");
             return false;
         }
         s.InitialEquity = static_cast<float>(*v);
@@ -97,7 +94,7 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
         } else if (*positions == "both") {
             s.Positions = SystemTestSettings::kLongAndShort;
         } else {
-            ctx.Error("backtest: --positions must be long, short or both");
+            ctx.Error(cmd + ": --positions must be long, short or both");
             return false;
         }
     }
@@ -111,7 +108,7 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
             s.CommissionMode = SystemTestSettings::kCommissionPoint;
             s.CommissionValue = static_cast<float>(*q);
         } else {
-            ctx.Error("backtest: --commission must be table, percent=V or point=V (V >= 0)");
+            ctx.Error(cmd + ": --commission must be table, percent=V or point=V (V >= 0)");
             return false;
         }
     }
@@ -120,8 +117,7 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
         if (!*text) continue;
         const auto p = ParsePrice(**text);
         if (!p) {
-            ctx.Error(std::string("backtest: ") + name +
-                      " must be close, open, high, low or average");
+            ctx.Error(cmd + ": " + name + " must be close, open, high, low or average");
             return false;
         }
         *field = *p;
@@ -131,7 +127,7 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
         if (!*text) continue;
         const auto n = ParseCount(**text);
         if (!n) {
-            ctx.Error(std::string("backtest: ") + name + " must be a whole number of bars >= 0");
+            ctx.Error(cmd + ": " + name + " must be a whole number of bars >= 0");
             return false;
         }
         *field = *n;
@@ -146,14 +142,10 @@ bool TakeSettings(Context& ctx, std::vector<std::string>& args, SystemTestSettin
             s.StopMode = SystemTestSettings::kStopPoint;
             s.StopValue = static_cast<float>(*q);
         } else {
-            ctx.Error("backtest: --stop must be none, percent=V or point=V (V >= 0)");
+            ctx.Error(cmd + ": --stop must be none, percent=V or point=V (V >= 0)");
             return false;
         }
     }
-    if (noOverall) s.ReportOverallSummary = 0;
-    if (noStockSummary) s.ReportStockSummary = 0;
-    if (noTradeList) s.ReportTradeList = 0;
-    if (stats) s.ExtendedStatistics = 1;
     return true;
 }
 
@@ -181,6 +173,8 @@ std::string JsonString(std::string_view s) {
     }
     return out + "\"";
 }
+
+namespace {
 
 // The extended figures and the curve, each key after a comma; an absent figure is left out.
 void AppendStatisticsJson(std::string& out, const ExtendedStatistics& s) {
@@ -277,17 +271,26 @@ std::string ResultsJson(const BacktestResults& results) {
 
 int RunBacktest(Context& ctx, std::vector<std::string>& args) {
     std::optional<std::string> reportFile, exportFile, jsonFile;
-    bool open = false;
+    bool open = false, noOverall = false, noStockSummary = false, noTradeList = false,
+         stats = false;
     const TakenOptions taken = TakeOptions(args, {{"--report", &reportFile},
                                                   {"--export", &exportFile},
                                                   {"--json", &jsonFile},
-                                                  {"--open", &open}});
+                                                  {"--open", &open},
+                                                  {"--no-overall", &noOverall},
+                                                  {"--no-stock-summary", &noStockSummary},
+                                                  {"--no-trade-list", &noTradeList},
+                                                  {"--stats", &stats}});
     if (taken.AnyMissing()) {
         ctx.Error("backtest: an option is missing its value");
         return kUsage;
     }
     SystemTestSettings settings;
-    if (!TakeSettings(ctx, args, settings)) return kUsage;
+    if (!TakeBacktestSettings(ctx, args, "backtest", settings)) return kUsage;
+    if (noOverall) settings.ReportOverallSummary = 0;
+    if (noStockSummary) settings.ReportStockSummary = 0;
+    if (noTradeList) settings.ReportTradeList = 0;
+    if (stats) settings.ExtendedStatistics = 1;
     ScanOptions scan;
     scan.formula = kDefaultAnalysisFormula;
     if (const int status = TakeScanOptions(ctx, args, "backtest", false, scan);

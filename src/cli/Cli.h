@@ -7,9 +7,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/AnalysisSelection.h"
+#include "analysis/SystemTestSettings.h"
 #include "cli/OptionTable.h"
 #include "database/Application.h"
 #include "database/Database.h"
@@ -152,6 +154,24 @@ int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::str
 // With the workspace open: finds the current stock and checks the from/to dates.
 int ResolveScanOptions(Context& ctx, ScanOptions& options);
 int RunBacktest(Context& ctx, std::vector<std::string>& args);
+// The system test settings of backtest and optimize (--equity, --positions, --commission,
+// --buy-price, --sell-price, --buy-delay, --sell-delay, --stop) taken from args into `s`; false
+// after a message prefixed with the command's name on a bad value.
+bool TakeBacktestSettings(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
+                          SystemTestSettings& s);
+// A JSON number ("null" for infinity and NaN) and a JSON string with its quotes.
+std::string JsonNumber(double v);
+std::string JsonString(std::string_view s);
+int RunOptimize(Context& ctx, std::vector<std::string>& args);
+// The system test settings of backtest and optimize (--equity, --positions, --commission,
+// --buy-price, --sell-price, --buy-delay, --sell-delay, --stop) taken from args into `s`; false
+// after a message prefixed with the command's name on a bad value.
+bool TakeBacktestSettings(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
+                          SystemTestSettings& s);
+// A JSON number ("null" for infinity and NaN) and a JSON string with its quotes.
+std::string JsonNumber(double v);
+std::string JsonString(std::string_view s);
+int RunOptimize(Context& ctx, std::vector<std::string>& args);
 int RunChart(Context& ctx, std::vector<std::string>& args);
 int RunStudy(Context& ctx, std::vector<std::string>& args);
 int RunCharts(Context& ctx, std::vector<std::string>& args);

@@ -51,6 +51,14 @@ const std::vector<Command>& Commands() {
          "then the summary line; the HTML report, result export and figures as JSON; --stats "
          "adds the equity curves and their risk figures to the report and the JSON",
          RunBacktest},
+        {"optimize",
+         "(--formula TEXT | --formula-file F) [scan options] [backtest settings] "
+         "[--sort net_profit|trades|percent_profitable|max_drawdown_percent|car_percent|sharpe|"
+         "profit_factor] [--json FILE]",
+         "the backtest once per combination of the formula's optimize(\"name\", default, min, "
+         "max, step) parameters (full grid, at most 100,000): a row per combination with net "
+         "profit, trades, % profitable, max drawdown %, CAR %, Sharpe and profit factor",
+         RunOptimize},
         {"portfolio",
          "show [INDEX] | buy TICKER [--date D] [--price X] [--qty Q] | sell INDEX [--date D] "
          "[--price X] [--qty Q] | dividend INDEX AMOUNT | join INDEX | pay-in AMOUNT | "
