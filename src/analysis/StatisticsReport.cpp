@@ -78,15 +78,9 @@ void AppendPanel(std::string& out, const std::vector<double>& values, double hei
 void AppendCurve(std::string& out, const std::vector<EquityPoint>& curve) {
     if (curve.empty()) return;
     std::vector<double> equity;
-    std::vector<double> drawdown;
     equity.reserve(curve.size());
-    drawdown.reserve(curve.size());
-    double peak = curve.front().Equity;
-    for (const EquityPoint& p : curve) {
-        peak = std::max(peak, p.Equity);
-        equity.push_back(p.Equity);
-        drawdown.push_back(peak > 0 ? (p.Equity - peak) / peak * 100 : 0);
-    }
+    for (const EquityPoint& p : curve) equity.push_back(p.Equity);
+    const std::vector<double> drawdown = DrawdownPercents(curve);
     out += FormatString("<P>Equity from %s to %s</P>\n", IsoDate(curve.front().Date).c_str(),
                         IsoDate(curve.back().Date).c_str());
     AppendPanel(out, equity, kEquityHeight, "#0033CC", "Equity");
@@ -94,6 +88,17 @@ void AppendCurve(std::string& out, const std::vector<EquityPoint>& curve) {
 }
 
 }  // namespace
+
+std::vector<double> DrawdownPercents(const std::vector<EquityPoint>& curve) {
+    std::vector<double> drawdown;
+    drawdown.reserve(curve.size());
+    double peak = curve.empty() ? 0 : curve.front().Equity;
+    for (const EquityPoint& p : curve) {
+        peak = std::max(peak, p.Equity);
+        drawdown.push_back(peak > 0 ? (p.Equity - peak) / peak * 100 : 0);
+    }
+    return drawdown;
+}
 
 std::string IsoDate(PackedDate date) {
     return FormatString("%04d-%02d-%02d", DateYear(date), DateMonth(date), DateDay(date));

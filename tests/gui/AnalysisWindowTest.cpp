@@ -29,6 +29,8 @@
 #include "gui/MainWindow.h"
 #include "gui/QtUserInterface.h"
 #include "gui/analysis/AnalysisWindow.h"
+#include "gui/analysis/EquityCurveWindow.h"
+#include "gui/analysis/OptimizationWindow.h"
 #include "gui/analysis/QuickReviewWindow.h"
 #include "gui/analysis/RiskYieldMapWindow.h"
 #include "gui/analysis/SystemTestSettingsDialog.h"
@@ -238,6 +240,65 @@ TEST(AnalysisWindow, BackTestListsTheTradesPutsTheSummaryInTheStatusAndWritesThe
     Button(w, "&Back Test")->click();
     ASSERT_FALSE(f.ui.messages.empty());
     EXPECT_EQ(f.ui.messages.back(), "Missing buy/sell variable assignments");
+}
+
+TEST(AnalysisWindow, OptimizeListsTheCombinationsAndADoubleClickBackTestsTheRowsValues) {
+    AnalysisFixture f;
+    AnalysisWindow w(f.context);
+    w.TestSettings().CommissionMode = SystemTestSettings::kCommissionPercent;
+    w.FormulaEdit()->setPlainText("buy = c == 2;\nsell = c == 5;");
+    Button(w, "&Optimize")->click();
+    EXPECT_EQ(w.Optimization(), nullptr);
+    ASSERT_FALSE(f.ui.messages.empty());
+    EXPECT_EQ(f.ui.messages.back().rfind("The formula has no parameter to optimize", 0), 0u);
+
+    w.FormulaEdit()->setPlainText("buy = c == optimize(\"b\", 1, 1, 3, 1);\nsell = c == 5;");
+    Button(w, "&Optimize")->click();
+    gui::OptimizationWindow* o = w.Optimization();
+    ASSERT_NE(o, nullptr);
+    EXPECT_TRUE(o->isVisible());
+    QTableWidget* rows = o->Table();
+    ASSERT_EQ(rows->rowCount(), 3);
+    EXPECT_EQ(rows->horizontalHeaderItem(0)->text(), "b");
+    EXPECT_EQ(Row(rows, 1).mid(0, 2), (QStringList{"2", "15000.00"}));
+    EXPECT_EQ(w.StatusText(), "Optimized: 3 of 3 combinations");
+    // Sorted by net profit, best first; the double-click runs the row it shows.
+    rows->horizontalHeader()->sectionClicked(1);
+    EXPECT_EQ(Row(rows, 0)[0], "1");
+    o->RunRow(2);
+    EXPECT_EQ(Row(w.ResultTable(), 0),
+              (QStringList{"AAA", "Long", "05-01-05", "05-01-07", "66.7%"}));
+    EXPECT_EQ(w.StatusText().toStdString().rfind("b = 3: Trans no.: 1,", 0), 0u)
+        << w.StatusText().toStdString();
+    EXPECT_TRUE(f.context.Services().engine.Parameters().empty());
+}
+
+TEST(AnalysisWindow, EquityCurveShowsTheLastBackTestsCurveInAWindow) {
+    AnalysisFixture f;
+    AnalysisWindow w(f.context);
+    w.TestSettings().CommissionMode = SystemTestSettings::kCommissionPercent;
+    w.FormulaEdit()->setPlainText("buy = c == 2;\nsell = c == 5;");
+    Button(w, "&Back Test")->click();
+    Button(w, "&Equity curve...")->click();
+    EXPECT_EQ(w.EquityCurve(), nullptr);
+    ASSERT_FALSE(f.ui.messages.empty());
+    EXPECT_EQ(f.ui.messages.back(), gui::kNoEquityCurve);
+
+    w.TestSettings().ExtendedStatistics = 1;
+    Button(w, "&Back Test")->click();
+    Button(w, "&Equity curve...")->click();
+    gui::EquityCurveWindow* curve = w.EquityCurve();
+    ASSERT_NE(curve, nullptr);
+    EXPECT_TRUE(curve->isVisible());
+    ASSERT_FALSE(curve->Curve().empty());
+    EXPECT_EQ(curve->Curve().size(), w.Backtest().OverallStatistics.Curve.size());
+    // The equity line is drawn in its colour.
+    const QImage picture = curve->grab().toImage();
+    bool blue = false;
+    for (int y = 0; y < picture.height() && !blue; ++y)
+        for (int x = 0; x < picture.width() && !blue; ++x)
+            blue = picture.pixelColor(x, y) == QColor(0x00, 0x33, 0xCC);
+    EXPECT_TRUE(blue);
 }
 
 TEST(AnalysisWindow, ARunOverTheCurrentStockGivesTheChartsItsTradeArrows) {

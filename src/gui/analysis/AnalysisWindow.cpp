@@ -27,6 +27,8 @@
 #include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
+#include "gui/analysis/EquityCurveWindow.h"
+#include "gui/analysis/OptimizationWindow.h"
 #include "gui/analysis/SystemTestSettingsDialog.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/FilterSettingsDialog.h"
@@ -165,11 +167,14 @@ AnalysisWindow::AnalysisWindow(GuiContext& context, QWidget* parent)
     auto* save = new QPushButton(QStringLiteral("Sa&ve"), this);
     auto* scan = new QPushButton(QStringLiteral("&Scan"), this);
     auto* backTest = new QPushButton(QStringLiteral("&Back Test"), this);
+    auto* optimize = new QPushButton(QStringLiteral("&Optimize"), this);
     auto* settings = new QPushButton(QStringLiteral("Se&ttings..."), this);
     auto* report = new QPushButton(QStringLiteral("&Report..."), this);
+    auto* curve = new QPushButton(QStringLiteral("&Equity curve..."), this);
     auto* saveResults = new QPushButton(QStringLiteral("Save res&ults..."), this);
     auto* close = new QPushButton(QStringLiteral("&Close"), this);
-    for (QPushButton* b : {load, save, scan, backTest, settings, report, saveResults, close})
+    for (QPushButton* b :
+         {load, save, scan, backTest, optimize, settings, report, curve, saveResults, close})
         commands->addWidget(b);
     layout->addLayout(commands);
 
@@ -198,6 +203,8 @@ AnalysisWindow::AnalysisWindow(GuiContext& context, QWidget* parent)
     connect(define, &QPushButton::clicked, this, &AnalysisWindow::DefineFilter);
     connect(scan, &QPushButton::clicked, this, &AnalysisWindow::Scan);
     connect(backTest, &QPushButton::clicked, this, &AnalysisWindow::BackTest);
+    connect(optimize, &QPushButton::clicked, this, &AnalysisWindow::Optimize);
+    connect(curve, &QPushButton::clicked, this, &AnalysisWindow::ShowEquityCurve);
     connect(settings, &QPushButton::clicked, this, &AnalysisWindow::EditSettings);
     connect(report, &QPushButton::clicked, this, &AnalysisWindow::ShowReport);
     connect(saveResults, &QPushButton::clicked, this, &AnalysisWindow::SaveResults);
@@ -401,6 +408,68 @@ void AnalysisWindow::BackTest() {
     table_->setRowCount(static_cast<int>(state.ShownRows));
     if (outcome == BacktestOutcome::Completed) SendArrows();
     KeepInFront();
+}
+
+void AnalysisWindow::Optimize() {
+    TakeControls();
+    if (!DatesOk()) return;
+    GuiServices& s = context_.Services();
+    const auto grid = OptimizationGrid::Of(model_.formula);
+    if (!grid) {
+        s.ui.ShowMessage(grid.GetStatus().ToString());
+        return;
+    }
+    SetStatus("Running...");
+    AnalysisSelection run = model_.selection;
+    run.currentStock = context_.CurrentStock();
+    std::vector<OptimizationRow> rows;
+    AnalysisOutcome outcome = AnalysisOutcome::Completed;
+    s.engine.ClearErrorFlag();
+    {
+        const WaitCursor wait;
+        Optimizer optimizer(s.db, s.engine, s.ui);
+        optimizer.SetThreads(model_.threads);
+        outcome = optimizer.Run(model_.formula, *grid, run, testSettings_, rows);
+    }
+    formula_->ShowRunErrors(s.engine.Diagnostics());
+    std::string status = "Optimized: " + std::to_string(rows.size()) + " of " +
+                         std::to_string(grid->Combinations()) + " combinations";
+    if (outcome == AnalysisOutcome::Cancelled) status += " (cancelled)";
+    if (const auto lookAhead = FindLookAhead(model_.formula)) {
+        status = LookAheadWarning(*lookAhead) + ". " + status;
+    }
+    SetStatus(status);
+    if (optimization_ == nullptr) {
+        optimization_ = new OptimizationWindow(this);
+        optimization_->runBackTest = [this](const FormulaParameters& p) { BackTestWith(p); };
+    }
+    optimization_->ShowRows(*grid, rows, status);
+    optimization_->show();
+    optimization_->raise();
+}
+
+void AnalysisWindow::BackTestWith(const FormulaParameters& parameters) {
+    FormulaEngine& engine = context_.Services().engine;
+    const FormulaParameters kept = engine.Parameters();
+    engine.SetParameters(parameters);
+    BackTest();
+    engine.SetParameters(kept);
+    std::string values;
+    for (const auto& [name, value] : parameters) {
+        values += (values.empty() ? "" : ", ") + name + " = " + ParameterText(value);
+    }
+    SetStatus(values + ": " + statusText_);
+}
+
+void AnalysisWindow::ShowEquityCurve() {
+    if (!backtest_.WithStatistics) {
+        context_.Services().ui.ShowMessage(kNoEquityCurve);
+        return;
+    }
+    if (equityCurve_ == nullptr) equityCurve_ = new EquityCurveWindow(this);
+    equityCurve_->SetCurve(backtest_.OverallStatistics.Curve);
+    equityCurve_->show();
+    equityCurve_->raise();
 }
 
 void AnalysisWindow::SendArrows() {

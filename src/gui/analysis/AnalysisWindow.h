@@ -4,6 +4,9 @@
 // they are found. Double-clicking a row makes its stock current; the report of the last
 // backtest opens in the desktop's viewer; the results can be saved as text. After a run that
 // visited the current stock the chart windows show the formula's buy and sell arrows.
+// Optimize runs the back test once per combination of the formula's optimize() parameters and
+// lists them in a window of their own; the equity curve of a back test with extended
+// statistics opens in a window too.
 // The main window creates it on first use and keeps it (Close only hides it), so its choices
 // last until the program ends; when it goes it saves the formula as the default formula.
 
@@ -17,6 +20,7 @@
 #include "analysis/Backtest.h"
 #include "analysis/BacktestReport.h"
 #include "analysis/Backtester.h"
+#include "analysis/Optimizer.h"
 #include "analysis/SystemTestSettings.h"
 #include "gui/FormulaEditor.h"
 
@@ -29,9 +33,14 @@ class QTableWidget;
 
 namespace velmora::gui {
 
+class EquityCurveWindow;
 class GuiContext;
+class OptimizationWindow;
 
 inline constexpr char kAnalysisWindowCaption[] = "Automatic analysis";
+inline constexpr char kNoEquityCurve[] =
+    "The equity curve comes with the extended statistics: tick \"Extended statistics\" in "
+    "Settings... and run the back test again";
 
 class AnalysisWindow : public QWidget, private ResultListObserver {
     Q_OBJECT
@@ -72,6 +81,10 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
     // The results as text, with the report beside them; false when either was not written.
     bool SaveResultsTo(const std::filesystem::path& path);
 
+    // The windows of "&Optimize" and "Equity c&urve..."; null until first shown.
+    OptimizationWindow* Optimization() const { return optimization_; }
+    EquityCurveWindow* EquityCurve() const { return equityCurve_; }
+
     // The stock of a row of the list as shown (sorted or not); null when there is none.
     Stock* StockOfShownRow(int row) const;
 
@@ -81,6 +94,15 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
     void DefineFilter();
     void Scan();
     void BackTest();
+    // The back test once per combination of the formula's optimize() parameters; the rows go
+    // to the Optimization window. A formula without usable parameters, or with too many
+    // combinations, gets a message instead.
+    void Optimize();
+    // The back test with the values of an optimisation row (double-click in its window).
+    void BackTestWith(const FormulaParameters& parameters);
+    // The last back test's equity curve in its window; without extended statistics a message
+    // says how to get it.
+    void ShowEquityCurve();
     void EditSettings();
     void ShowReport();
     void SaveResults();
@@ -125,6 +147,8 @@ class AnalysisWindow : public QWidget, private ResultListObserver {
     QDateEdit* to_;
     QTableWidget* table_;
     QLabel* status_;
+    OptimizationWindow* optimization_ = nullptr;
+    EquityCurveWindow* equityCurve_ = nullptr;
 };
 
 // "&Automatic Analysis...": the main window's analysis window, created on first use, shown
