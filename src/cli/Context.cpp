@@ -22,7 +22,8 @@ bool Context::OpenProfile() {
         return false;
     }
     profileDir = *profile;
-    settings = std::make_unique<IniSettingsStore>(profileDir / "settings.ini");
+    // With --no-save the settings (recent workspaces, custom tools) change only in memory.
+    settings = std::make_unique<IniSettingsStore>(profileDir / "settings.ini", !noSave);
     app = std::make_unique<Application>(db, prefs, *settings, ui, profileDir);
     app->Initialise();
     return true;

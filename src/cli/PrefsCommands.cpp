@@ -220,7 +220,7 @@ int RunPrefsSet(Context& ctx, std::vector<std::string>& args) {
         }
     }
     ctx.prefs = changed;
-    if (!ctx.app->SavePreferences()) {
+    if (!ctx.noSave && !ctx.app->SavePreferences()) {
         ctx.Error("could not write the preferences into " + ctx.profileDir.string());
         return kFailure;
     }
@@ -350,13 +350,23 @@ int RunNew(Context& ctx, std::vector<std::string>& args) {
 }
 
 int RunSaveAs(Context& ctx, std::vector<std::string>& args) {
-    if (args.size() != 1) {
-        ctx.Error("save-as: expected one DIR");
+    bool force = false;
+    const TakenOptions taken = TakeOptions(args, {{"--force", &force}});
+    if (args.size() != 1 || taken.AnyMissing()) {
+        ctx.Error("save-as: expected one DIR [--force]");
         return kUsage;
     }
     if (!ctx.OpenWorkspace()) return kFailure;
     const std::string from = ctx.db.WorkspaceDir().string();
-    if (!ctx.app->SaveWorkspaceAs(args[0])) {
+    std::error_code same;
+    if (!force && HoldsWorkspaceData(args[0]) &&
+        !std::filesystem::equivalent(args[0], ctx.db.WorkspaceDir(), same)) {
+        ctx.Error("save-as: " + args[0] +
+                  " holds another workspace; --force saves into it (its stocks of the same "
+                  "tickers are replaced, the others stay)");
+        return kFailure;
+    }
+    if (!ctx.app->SaveWorkspaceAs(args[0], true)) {
         std::string text = "save-as: the workspace could not be saved completely into " + args[0];
         if (const Status& failure = ctx.app->SaveStatus(); !failure) {
             text += ": " + failure.ToString();

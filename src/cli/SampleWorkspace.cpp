@@ -293,6 +293,10 @@ int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("sample-workspace: expected DIR [--ascii-dir QUOTES]");
         return kUsage;
     }
+    if (HoldsWorkspaceData(args[0])) {
+        ctx.Error("sample-workspace: there is a workspace at " + args[0] + " already");
+        return kFailure;
+    }
     ctx.db.ReleaseAll();
     BuildSampleDatabase(ctx.db);
     if (asciiDir && !ExportSampleQuotations(ctx.db, *asciiDir)) {

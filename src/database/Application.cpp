@@ -199,7 +199,16 @@ bool Application::SaveWorkspace() {
     return saved;
 }
 
-bool Application::SaveWorkspaceAs(const fs::path& dir) {
+bool Application::SaveWorkspaceAs(const fs::path& dir, bool intoOtherWorkspace) {
+    std::error_code same;
+    if (!intoOtherWorkspace && HoldsWorkspaceData(dir) &&
+        !fs::equivalent(dir, db_.WorkspaceDir(), same) &&
+        !ui_.AskYesNo("The folder '" + dir.string() +
+                      "' holds another workspace.\nSave this workspace into it? Its stocks of "
+                      "the same tickers are replaced; the others stay.")) {
+        saveStatus_ = Status::Ok();
+        return false;
+    }
     Workspace ws = MakeWorkspace();
     if (!ws.EnsureLayout(dir)) return false;
     // The folder becomes this program's workspace: it must not be another program's.

@@ -83,7 +83,10 @@ class Application {
     bool SaveWorkspace();
     // "Save Workspace &As...": every stock is written into `dir`, which becomes the workspace
     // directory and joins the recent list. A folder the layout check refuses changes nothing.
-    bool SaveWorkspaceAs(const std::filesystem::path& dir);
+    // A folder that holds another workspace is written into only when the user agrees (or
+    // `intoOtherWorkspace` says so already): its stocks of this workspace's tickers are
+    // replaced, the others stay.
+    bool SaveWorkspaceAs(const std::filesystem::path& dir, bool intoOtherWorkspace = false);
     // A recent-list entry: opens it, and a chart window when none is open.
     bool OpenRecent(int index);
     // "&Save preferences": writes the preference block to the profile's "tarvik.prefs".

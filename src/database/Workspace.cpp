@@ -105,6 +105,19 @@ bool LooksLikeWorkspace(const fs::path& dir) {
     return false;
 }
 
+bool HoldsWorkspaceData(const fs::path& dir) {
+    if (!LooksLikeWorkspace(dir)) return false;
+    std::error_code ec;
+    if (fs::exists(dir / kWorkspaceFileName, ec)) return true;
+    for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
+        const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
+        for (const DirEntry& e : ListDirectory(sub)) {
+            if (!e.isDirectory && !e.name.empty() && e.name[0] != '.') return true;
+        }
+    }
+    return false;
+}
+
 bool Workspace::EnsureLayout(const fs::path& dir) {
     std::error_code ec;
     if (IsDirectory(dir / "_")) return true;

@@ -87,6 +87,9 @@ class Workspace {
 
 // Whether `dir` holds a workspace: the workspace file or one of the stock folders.
 bool LooksLikeWorkspace(const std::filesystem::path& dir);
+// Whether `dir` holds a workspace's data: the workspace file or a stock file (empty stock
+// folders, as a save that never committed leaves them, hold none).
+bool HoldsWorkspaceData(const std::filesystem::path& dir);
 
 // Releases the quotations dated before the date and records the first remaining one's date as
 // FirstLoadedDate; SkippedCount counts the released ones, which stay in the stock's file. Their

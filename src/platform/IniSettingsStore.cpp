@@ -82,7 +82,8 @@ std::string EscapeName(std::string_view name) {
 
 }  // namespace
 
-IniSettingsStore::IniSettingsStore(std::filesystem::path file) : file_(std::move(file)) {
+IniSettingsStore::IniSettingsStore(std::filesystem::path file, bool writeBack)
+    : file_(std::move(file)), writeBack_(writeBack) {
     if (auto text = ReadFileText(file_)) Parse(*text);
 }
 
@@ -198,6 +199,7 @@ void IniSettingsStore::Remove(std::string_view section, std::string_view name) {
 }
 
 void IniSettingsStore::Save() {
+    if (!writeBack_) return;
     lastSaveOk_ = WriteFileAtomically(file_, Serialize()).IsOk();
 }
 

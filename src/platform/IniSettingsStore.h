@@ -19,8 +19,9 @@ namespace velmora {
 
 class IniSettingsStore final : public SettingsStore {
   public:
-    // Reads the file when it exists; a missing or unreadable file gives an empty store.
-    explicit IniSettingsStore(std::filesystem::path file);
+    // Reads the file when it exists; a missing or unreadable file gives an empty store. Without
+    // `writeBack` the changes stay in memory and the file is never written.
+    explicit IniSettingsStore(std::filesystem::path file, bool writeBack = true);
 
     std::optional<std::string> GetString(std::string_view section,
                                          std::string_view name) const override;
@@ -50,6 +51,7 @@ class IniSettingsStore final : public SettingsStore {
 
     std::filesystem::path file_;
     std::vector<Section> sections_;
+    bool writeBack_ = true;
     bool lastSaveOk_ = true;
 };
 

@@ -182,6 +182,30 @@ TEST(Application, SaveAsIntoAForeignFolderChangesNothing) {
     EXPECT_EQ(f.app.RecentList().size(), 1u);
 }
 
+// Save As into a folder holding another workspace asks first: declined, nothing is written
+// and no failure is reported; agreed, the stocks are written beside that workspace's others.
+TEST(Application, SaveAsIntoAnotherWorkspaceAsksFirst) {
+    AppFixture f;
+    test::TempDir source, other;
+    WriteWorkspace(source.path(), {"ALPHA"}, 5);
+    WriteWorkspace(other.path(), {"OTHER"}, 3);
+    f.app.Initialise();
+    ASSERT_TRUE(f.app.OpenWorkspace(source.path()));
+    f.ui.answer = false;
+    EXPECT_FALSE(f.app.SaveWorkspaceAs(other.path()));
+    ASSERT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(f.ui.questions[0].rfind(
+                  "The folder '" + other.path().string() + "' holds another workspace.", 0),
+              0u);
+    EXPECT_TRUE(f.app.SaveStatus().IsOk());
+    EXPECT_FALSE(fs::exists(StockFilePath(other.path(), "ALPHA")));
+    EXPECT_EQ(f.db.WorkspaceDir(), source.path());
+    f.ui.answer = true;
+    ASSERT_TRUE(f.app.SaveWorkspaceAs(other.path()));
+    EXPECT_TRUE(fs::exists(StockFilePath(other.path(), "ALPHA")));
+    EXPECT_TRUE(fs::exists(StockFilePath(other.path(), "OTHER")));
+}
+
 TEST(Application, SaveAsLeavesTheOldWorkspaceAsItWasLastSaved) {
     AppFixture f;
     test::TempDir source, target;
