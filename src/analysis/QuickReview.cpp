@@ -50,8 +50,8 @@ const char* QuickReview::TypeName(int type) {
                                                          "Monthly returns",
                                                          "Quarterly returns",
                                                          "Yearly returns",
-                                                         "Price/Earnings comparision",
-                                                         "Price/Book value comparision"};
+                                                         "Price/Earnings comparison",
+                                                         "Price/Book value comparison"};
     return type >= 0 && type < kReviewTypeCount ? kNames[type] : "";
 }
 
@@ -136,9 +136,9 @@ void QuickReview::AddQuoteRow(Stock& stock, PackedDate day) {
         return;
     }
     const double change = (q.Close - prev) * 100 / prev;
-    rows_.Append(
-        MakeRow(FormatString("%s\t%9.2lf\t%+5.1lf%%\t%9.2lf\t%9.2lf\t%14ld", ticker.c_str(),
-                             double{q.Close}, change, double{q.High}, double{q.Low}, volume)));
+    rows_.Append(MakeRow(FormatString("%s\t%9.2lf\t%+5.1lf%%\t%9.2lf\t%9.2lf\t%14ld",
+                                      ticker.c_str(), double{q.Close}, NoNegativeZero(change, 1),
+                                      double{q.High}, double{q.Low}, volume)));
 }
 
 void QuickReview::AddReturnRow(Stock& stock, PackedDate day, int type) {
@@ -169,9 +169,10 @@ void QuickReview::AddReturnRow(Stock& stock, PackedDate day, int type) {
     // A return on a close of 0 has no meaning.
     if (earlier == 0) return;
     const double change = (close - earlier) / (earlier * 0.01);
-    rows_.InsertSorted(MakeRow(FormatString("%s\t%9.2lf\t%9.2lf\t%9.2lf%%",
-                                            stock.Ticker.Str().c_str(), earlier, close, change),
-                               KeyOf(change * -100)));
+    rows_.InsertSorted(
+        MakeRow(FormatString("%s\t%9.2lf\t%9.2lf\t%9.2lf%%", stock.Ticker.Str().c_str(), earlier,
+                             close, NoNegativeZero(change, 2)),
+                KeyOf(change * -100)));
 }
 
 void QuickReview::AddRatioRow(Stock& stock, PackedDate day, int type) {

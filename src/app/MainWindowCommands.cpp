@@ -27,6 +27,14 @@ bool CloseWorkspaceOrAsk(Application& app, UserInterface& ui) {
     return ui.AskYesNo(question);
 }
 
+bool ClosePreferencesOrAsk(Application& app, UserInterface& ui) {
+    if (!app.PreferencesUnsaved()) return true;
+    const std::optional<bool> save = ui.AskYesNoCancel(kSavePreferencesQuestion);
+    if (!save) return false;
+    if (!*save || app.SavePreferences()) return true;
+    return ui.AskYesNo(kPreferencesNotSavedCloseAnyway);
+}
+
 void StoreWindowPlacement(SettingsStore& settings, const WindowPlacement& placement) {
     if (!placement.minimized && !placement.maximized) {
         settings.SetInt(kWindowPosSection, "Left", placement.left);

@@ -35,6 +35,15 @@ bool SaveWorkspaceCommand(Application& app, UserInterface& ui,
 // could not be written and why). False when the workspace is to stay open.
 bool CloseWorkspaceOrAsk(Application& app, UserInterface& ui);
 
+// Closing the program with preferences changed since they were loaded or saved asks "Save the
+// preferences?": Yes saves them ("&Save preferences"), and when that fails asks whether to close
+// anyway; No closes without them. False when the program is to stay open (Cancel, or a failed
+// save the user does not close on).
+inline constexpr char kSavePreferencesQuestion[] = "Save the preferences?";
+inline constexpr char kPreferencesNotSavedCloseAnyway[] =
+    "The preferences could not be saved. Close anyway?";
+bool ClosePreferencesOrAsk(Application& app, UserInterface& ui);
+
 // The window as it is when it closes.
 struct WindowPlacement {
     int left = 0;

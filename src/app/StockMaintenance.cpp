@@ -308,17 +308,29 @@ std::optional<SplitDialog> StockMaintenance::OpenSplitDialog(PackedDate initialD
 }
 
 SplitDialog::SplitDialog(Database& db, std::string ticker, PackedDate initialDate)
-    : db_(db), ticker_(std::move(ticker)), date_(initialDate) {
-    FindNext();
+    : db_(db), ticker_(std::move(ticker)), date_(initialDate), ratioText_("1") {
+    // The whole history is searched; without a split the date stays and the ratio is 1.
+    Search(std::string());
 }
 
-void SplitDialog::FindNext() {
-    double ratio = 1.0;
-    if (const Stock* stock = db_.FindStock(ticker_)) ratio = FindNextSplit(*stock, foundDate_);
-    if (const PackedDate found = TextToDate(foundDate_); found != kNoDate) date_ = found;
+bool SplitDialog::FindNext() {
+    return Search(DateToText(date_));
+}
+
+bool SplitDialog::Search(std::string after) {
+    const Stock* stock = db_.FindStock(ticker_);
+    if (stock == nullptr) return false;
+    // A split found moves the date text on (to a later date); none leaves it as it was.
+    const std::string from = after;
+    const double ratio = FindNextSplit(*stock, after);
+    const PackedDate found = TextToDate(after);
+    if (after == from || found == kNoDate) return false;
+    foundDate_ = after;
+    date_ = found;
     char buf[64];
     std::snprintf(buf, sizeof buf, "%g", ratio);
     ratioText_ = buf;
+    return true;
 }
 
 int SplitDialog::Ok(StockMaintenance& maintenance, UserInterface& ui, Portfolio* portfolio) {

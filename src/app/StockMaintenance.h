@@ -21,7 +21,8 @@ class SplitDialog;
 
 inline constexpr std::string_view kNewStockPrompt = "Enter a new stock name";
 inline constexpr std::string_view kStockExists = "This stock already exists";
-inline constexpr std::string_view kConfirmDeleteStock = "Are you sure to delete current stock?";
+inline constexpr std::string_view kConfirmDeleteStock =
+    "Are you sure you want to delete the current stock?";
 inline constexpr std::string_view kTickerTaken =
     "Can not rename stock because the ticker you have entered already exists in the database";
 inline constexpr std::string_view kPortfolioNotSaved = "The portfolio file could not be saved";
@@ -100,8 +101,8 @@ class StockMaintenance {
     // current (the current one is made current again with flags 17). An empty ticker adds
     // nothing.
     Stock* NewStock(std::string_view ticker);
-    // Asks "Are you sure to delete current stock?"; on Yes removes the current stock, sets its
-    // file aside and makes the next stock (or, for the last one, the new last) current.
+    // Asks "Are you sure you want to delete the current stock?"; on Yes removes the current stock,
+    // sets its file aside and makes the next stock (or, for the last one, the new last) current.
     bool DeleteCurrentStock();
     // Delete stock without the question (the command-line tool asks nobody).
     bool DeleteStock(Stock& stock);
@@ -167,12 +168,17 @@ class SplitDialog {
     void SetRatioText(std::string text) { ratioText_ = std::move(text); }
     const std::string& FoundDate() const { return foundDate_; }
 
-    void FindNext();
+    // The next probable split after the shown date (Date()): its date and ratio are shown.
+    // False when there is none; the date and the ratio then stay as they are.
+    bool FindNext();
     // OK: the split of the picker's date and the ratio text; 0 (with a message) for a ratio
     // that is not a positive number.
     int Ok(StockMaintenance& maintenance, UserInterface& ui, Portfolio* portfolio = nullptr);
 
   private:
+    // The first probable split after the date text (every quotation for an empty text).
+    bool Search(std::string after);
+
     Database& db_;
     std::string ticker_;
     PackedDate date_;

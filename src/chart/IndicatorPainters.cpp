@@ -60,9 +60,12 @@ void AppendTitleArg(std::string& out, const std::string& head, const TitleConver
         const double v =
             arg.type == TitleArg::Type::Whole ? static_cast<double>(arg.whole) : arg.number;
         if (arg.type != TitleArg::Type::Text && std::isfinite(v) &&
-            v != static_cast<double>(kEmptyValue))
+            v != static_cast<double>(kEmptyValue)) {
             std::snprintf(buf, sizeof buf, (head + conversion).c_str(), v);
-        else
+            // A tiny negative value shows as zero, without the minus sign.
+            if (v < 0 && PrintsAsZero(buf))
+                std::snprintf(buf, sizeof buf, (head + conversion).c_str(), 0.0);
+        } else
             out.append(static_cast<std::size_t>(std::min(c.width, 64)), ' ');
     }
     out += buf;

@@ -69,8 +69,8 @@ std::string PriceTitle(const Stock& stock, int bar, Periodicity periodicity) {
     const std::string ticker(stock.TickerText());
     const std::string date = TitleDatePart(q.Date, periodicity);
     const bool hasChange = bar > 0 && quotes[static_cast<std::size_t>(bar - 1)].Close != 0;
-    const double change =
-        hasChange ? (q.Close / quotes[static_cast<std::size_t>(bar - 1)].Close - 1.0) * 100 : 0;
+    const double change = NoNegativeZero(
+        hasChange ? (q.Close / quotes[static_cast<std::size_t>(bar - 1)].Close - 1.0) * 100 : 0, 1);
     const double o = q.Open, h = q.High, l = q.Low, c = q.Close;
     if (GetContinuous(stock)) {
         if (hasChange)

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/StringFormat.h"
+
 namespace velmora {
 
 namespace {
@@ -306,6 +308,8 @@ std::string GridLabel(double value, float step, std::int32_t gridFlags) {
     } else {
         std::snprintf(buf, sizeof buf, "%5.0f", value);
     }
+    // A line a hair below zero is labelled as zero, without the minus sign.
+    if (value < 0 && PrintsAsZero(buf)) return GridLabel(0.0, step, gridFlags);
     std::string s(buf);
     if (s.size() > 5) s.resize(5);
     return s;

@@ -45,7 +45,12 @@ void RestoreDeferredDeletions(const fs::path& dir) {
 
 Application::Application(Database& db, Preferences& prefs, SettingsStore& settings,
                          UserInterface& ui, fs::path profileDir)
-    : db_(db), prefs_(prefs), settings_(settings), ui_(ui), profileDir_(std::move(profileDir)) {}
+    : db_(db),
+      prefs_(prefs),
+      savedPrefs_(prefs.Raw()),
+      settings_(settings),
+      ui_(ui),
+      profileDir_(std::move(profileDir)) {}
 
 Workspace Application::MakeWorkspace() {
     Workspace ws(db_, prefs_, ui_);
@@ -68,6 +73,7 @@ void Application::Initialise() {
     }
     db_.Categories().SetDefaultNames();
     prefsStatus_ = LoadPreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_);
+    savedPrefs_ = prefs_.Raw();
     if (hooks_.preferencesLoaded) hooks_.preferencesLoaded(prefs_);
     // A damaged preferences file keeps the block's path as well, rather than leaving the
     // workspace directory unset.
@@ -243,7 +249,10 @@ bool Application::OpenRecent(int index) {
 }
 
 bool Application::SavePreferences() {
-    return velmora::SavePreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_);
+    if (!velmora::SavePreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_))
+        return false;
+    savedPrefs_ = prefs_.Raw();
+    return true;
 }
 
 void Application::Exit() {

@@ -91,6 +91,8 @@ class Application {
     bool OpenRecent(int index);
     // "&Save preferences": writes the preference block to the profile's "tarvik.prefs".
     bool SavePreferences();
+    // The preferences differ from those loaded at start-up or saved last.
+    bool PreferencesUnsaved() const { return prefs_.Raw() != savedPrefs_; }
     // Asks "Save changes to the database?" when the workspace is dirty and saves or discards
     // (discarding undoes the deferred deletions). False when a save was cancelled or failed.
     bool CloseWorkspace();
@@ -137,6 +139,7 @@ class Application {
 
     Database& db_;
     Preferences& prefs_;
+    Preferences::Block savedPrefs_{};  // the block as "tarvik.prefs" holds it (or would)
     SettingsStore& settings_;
     UserInterface& ui_;
     std::filesystem::path profileDir_;

@@ -135,7 +135,7 @@ class Preferences {
     int ColourValue(ColourSetting s) const;
     void SetPaletteEntry(int index, int v) { SetWord(88 + 2 * index, v); }
 
-    // Miscellanous
+    // Miscellaneous
     bool AutoArrangeCharts() const { return Int(290) != 0; }
     void SetAutoArrangeCharts(bool v) { SetInt(290, v); }
     int DefaultQuotationsInChart() const { return Word(298); }

@@ -13,6 +13,7 @@
 #include "database/Stock.h"
 #include "formula/BuiltinHandlers.h"
 #include "formula/IndicatorMath.h"
+#include "platform/StringFormat.h"
 
 namespace velmora::builtins {
 
@@ -80,12 +81,17 @@ Value WriteVal(Evaluator& e, int, const Value* a) {
     const float x = AtSelectedBar(e, a[0].array);
     if (x == EMPTY) return Text(e, "{EMPTY}");
     const std::string format = WriteValFormat(a[1].number);
-    const int length = std::snprintf(nullptr, 0, format.c_str(), static_cast<double>(x));
-    if (length < 0) return Text(e, "");
-    std::string out(static_cast<std::size_t>(length) + 1, '\0');
-    std::snprintf(out.data(), out.size(), format.c_str(), static_cast<double>(x));
-    out.resize(static_cast<std::size_t>(length));
-    return Text(e, out);
+    const auto print = [&format](double v) {
+        const int length = std::snprintf(nullptr, 0, format.c_str(), v);
+        if (length < 0) return std::string();
+        std::string out(static_cast<std::size_t>(length) + 1, '\0');
+        std::snprintf(out.data(), out.size(), format.c_str(), v);
+        out.resize(static_cast<std::size_t>(length));
+        return out;
+    };
+    const std::string out = print(static_cast<double>(x));
+    // A tiny negative value shows as zero, without the minus sign ("0.000", not "-0.000").
+    return Text(e, x < 0 && PrintsAsZero(out) ? print(0.0) : out);
 }
 
 Value Name(Evaluator& e, int, const Value*) {

@@ -122,8 +122,8 @@ std::optional<DocumentId> DesktopDocumentHost::Open(Stock& stock) {
     }
     if (!id) return std::nullopt;
     shown_.insert_or_assign(*id, StockRef(context_.Services().db, &stock));
-    // The stock becomes current: every chart window, the new one too, is redrawn for it.
-    context_.MakeCurrent(&stock, kFullRefresh | kCurrentSelect);
+    // The stock becomes current in the new (active) window; the others keep theirs.
+    context_.MakeCurrent(&stock, kChosenStockFlags);
     return id;
 }
 

@@ -23,9 +23,13 @@
 
 namespace velmora::gui {
 
-// A flag of MakeCurrent: a chart window was activated and its stock became current; the
-// other chart windows keep what they show.
-inline constexpr int kCurrentActivation = 64;
+// A flag of MakeCurrent: only the current stock changed (a stock was chosen, or a chart
+// window was activated and its stock became current): the active chart window shows it, and
+// every other chart window keeps its stock, bars and selection.
+inline constexpr int kCurrentStockOnly = 64;
+// Choosing a stock (tree, ticker bar, finder, result lists): it becomes current and is
+// selected in the tree and the ticker bar; the active chart window shows it.
+inline constexpr int kChosenStockFlags = 7 | kCurrentStockOnly;
 
 struct GuiServices {
     Application& app;

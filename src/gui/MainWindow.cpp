@@ -123,7 +123,7 @@ void MainWindow::CreateBars() {
     connect(tickerBox_, &QComboBox::activated, this, [this](int index) {
         const QString ticker = tickerBox_->itemData(index).toString();
         if (Stock* stock = context_.Services().db.FindStock(ticker.toStdString())) {
-            context_.MakeCurrent(stock, kFullRefreshFlags);
+            context_.MakeCurrent(stock, kChosenStockFlags);
         }
     });
 
@@ -492,8 +492,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     // Yes saves now, No discards the changes (the close then writes nothing), Cancel (Escape,
-    // the close box) keeps the program open.
-    if (s.db.WorkspaceDirty()) {
+    // the close box) keeps the program open. A read-only session saves nothing, so it asks
+    // nothing.
+    if (s.db.WorkspaceDirty() && !s.db.ReadOnly()) {
         const std::optional<bool> save = s.ui.AskYesNoCancel("Save changes to the database?");
         if (!save) {
             event->ignore();
@@ -503,6 +504,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             s.app.SaveWorkspace();  // a failed save leaves it dirty: the close asks again
         else
             s.db.SetWorkspaceDirty(false);
+    }
+    if (!ClosePreferencesOrAsk(s.app, s.ui)) {
+        event->ignore();
+        return;
     }
     WindowPlacement placement;
     const QRect r = geometry();

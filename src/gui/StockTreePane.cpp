@@ -198,7 +198,7 @@ void StockTreePane::ShowStockMenu(const QPoint& pos) {
     Stock* stock = node != nullptr ? tree_.StockOf(*node) : nullptr;
     if (stock == nullptr) return;
     // The menu's commands work on the current stock.
-    if (context_.CurrentStock() != stock) context_.MakeCurrent(stock, 7);
+    if (context_.CurrentStock() != stock) context_.MakeCurrent(stock, kChosenStockFlags);
     QMenu menu(this);
     menu.addAction(QStringLiteral("Open in new &window"), this,
                    [this] { emit openInNewWindowRequested(); });
@@ -214,7 +214,8 @@ void StockTreePane::ShowStockMenu(const QPoint& pos) {
                        stock->Flags ^= Stock::kFavouriteFlag;
                        context_.Services().db.MarkModified(*stock);
                        // The "Favourites" branch shows the change.
-                       context_.MakeCurrent(stock, kCurrentRebuildTree | kCurrentSelect);
+                       context_.MakeCurrent(
+                           stock, kCurrentRebuildTree | kCurrentSelect | kCurrentStockOnly);
                    });
     menu.exec(view_->viewport()->mapToGlobal(pos));
 }
@@ -223,7 +224,7 @@ void StockTreePane::OnCurrentChanged(QTreeWidgetItem* item) {
     if (syncing_) return;
     const StockTree::Node* node = NodeOf(item);
     if (node == nullptr) return;
-    if (Stock* stock = tree_.StockOf(*node)) context_.MakeCurrent(stock, 7);
+    if (Stock* stock = tree_.StockOf(*node)) context_.MakeCurrent(stock, kChosenStockFlags);
 }
 
 }  // namespace velmora::gui

@@ -1,5 +1,6 @@
 #include "platform/StringFormat.h"
 
+#include <cmath>
 #include <cstdarg>
 #include <cstdio>
 
@@ -21,6 +22,15 @@ std::string FormatString(const char* format, ...) {
     std::vsnprintf(text.data(), text.size() + 1, format, args);
     va_end(args);
     return text;
+}
+
+double NoNegativeZero(double value, int decimals) {
+    // Below half the last decimal's unit the value rounds to zero.
+    return std::fabs(value) < 0.5 * std::pow(10.0, -decimals) ? 0.0 : value;
+}
+
+bool PrintsAsZero(std::string_view text) {
+    return text.find_first_of("123456789") == std::string_view::npos;
 }
 
 }  // namespace velmora

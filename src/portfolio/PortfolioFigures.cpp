@@ -14,6 +14,12 @@ double PercentOf(double gain, double base) {
     return base > 0 ? gain * 100 / base : 0;
 }
 
+// "+12.50 (+3.1%)": a gain and its percentage of the base.
+std::string ChangeText(double gain, double base) {
+    return FormatString("%+.2lf (%+.1lf%%)", NoNegativeZero(gain, 2),
+                        NoNegativeZero(PercentOf(gain, base), 1));
+}
+
 }  // namespace
 
 std::string QuantityText(double quantity) {
@@ -31,8 +37,10 @@ std::vector<PositionRow> PositionRows(Database& db, const Portfolio& portfolio) 
     rows.reserve(portfolio.Positions.size());
     for (const Position& p : portfolio.Positions) {
         const double present = PresentPrice(db, p).value_or(p.BuyPrice);
-        rows.push_back({p.Ticker.Str(), QuantityText(p.Quantity()),
-                        FormatString("%+.1f%%", PercentOf(present - p.BuyPrice, p.BuyPrice))});
+        rows.push_back(
+            {p.Ticker.Str(), QuantityText(p.Quantity()),
+             FormatString("%+.1f%%",
+                          NoNegativeZero(PercentOf(present - p.BuyPrice, p.BuyPrice), 1))});
     }
     return rows;
 }
@@ -50,12 +58,12 @@ PortfolioSummary Summarize(Database& db, const Portfolio& portfolio) {
     const double gain = s.PresentValue - s.BuyValue;
     const double yield = gain - (s.BuyCommissions + s.SellCommissions);
     s.Total = portfolio.Cash + s.PresentValue;
-    s.Change = FormatString("%+.2lf (%+.1lf%%)", gain, PercentOf(gain, s.BuyValue));
-    s.Yield = FormatString("%+.2lf (%+.1lf%%)", yield, PercentOf(yield, s.BuyValue));
-    s.StockValue = FormatString("%.2lf", s.PresentValue);
-    s.Cash = FormatString("%.2lf", portfolio.Cash);
-    s.TotalText = FormatString("%.2lf", s.Total);
-    s.RealValue = FormatString("%.2lf", s.Total - s.SellCommissions);
+    s.Change = ChangeText(gain, s.BuyValue);
+    s.Yield = ChangeText(yield, s.BuyValue);
+    s.StockValue = FormatString("%.2lf", NoNegativeZero(s.PresentValue, 2));
+    s.Cash = FormatString("%.2lf", NoNegativeZero(portfolio.Cash, 2));
+    s.TotalText = FormatString("%.2lf", NoNegativeZero(s.Total, 2));
+    s.RealValue = FormatString("%.2lf", NoNegativeZero(s.Total - s.SellCommissions, 2));
     if (s.Total == 0) {
         s.StockShare = s.CashShare = "-";
     } else {
@@ -85,8 +93,8 @@ PositionFields DescribePosition(Database& db, const Portfolio& portfolio, int in
     const double yield = gain - portfolio.Commission(value) - portfolio.Commission(presentValue);
     f.PresentPrice = FormatString("%.2f", *present);
     f.PresentValue = FormatString("%.2f", presentValue);
-    f.Change = FormatString("%+.2lf (%+.1f%%)", gain, PercentOf(gain, value));
-    f.Yield = FormatString("%+.2lf (%+.1f%%)", yield, PercentOf(yield, value));
+    f.Change = ChangeText(gain, value);
+    f.Yield = ChangeText(yield, value);
     const double total = Summarize(db, portfolio).Total;
     f.Share = total == 0 ? "-" : FormatString("%.2lf%%", presentValue * 100 / total);
     return f;

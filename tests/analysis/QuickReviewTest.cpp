@@ -81,7 +81,7 @@ TEST_F(ReviewTest, QuotesListEveryStockInDatabaseOrderWithTheirTexts) {
     EXPECT_EQ(QuickReview::Columns(0).size(), 6u);
     EXPECT_TRUE(QuickReview::Columns(0)[0].LeftAligned);
     EXPECT_FALSE(QuickReview::Columns(0)[5].LeftAligned);
-    EXPECT_STREQ(QuickReview::TypeName(6), "Price/Earnings comparision");
+    EXPECT_STREQ(QuickReview::TypeName(6), "Price/Earnings comparison");
 }
 
 TEST_F(ReviewTest, DailyReturnsRankBestFirstAndKeepDatabaseOrderOnTies) {

@@ -174,10 +174,19 @@ TEST_F(MaintenanceTest, SplitDialogSearchesOnAndRefusesABadRatio) {
     SplitDialog dialog(db, "ACME", MakeDate(2024, 1, 1));
     EXPECT_EQ(dialog.RatioText(), "5");
     EXPECT_EQ(dialog.Date(), MakeDate(2020, 3, 3));
-    dialog.SetDate(MakeDate(2020, 3, 2));  // the picker does not steer the search
-    dialog.FindNext();
+    EXPECT_TRUE(dialog.FindNext());  // after the shown date
     EXPECT_EQ(dialog.RatioText(), "0.2");
     EXPECT_EQ(dialog.Date(), MakeDate(2020, 3, 5));
+    // Nothing after it: the date and the ratio stay.
+    EXPECT_FALSE(dialog.FindNext());
+    EXPECT_EQ(dialog.RatioText(), "0.2");
+    EXPECT_EQ(dialog.Date(), MakeDate(2020, 3, 5));
+    // A date set back (typed) starts the search there: the day before the split finds it.
+    dialog.SetDate(MakeDate(2020, 3, 2));
+    EXPECT_TRUE(dialog.FindNext());
+    EXPECT_EQ(dialog.RatioText(), "5");
+    EXPECT_EQ(dialog.Date(), MakeDate(2020, 3, 3));
+    dialog.SetDate(MakeDate(2020, 3, 5));
 
     dialog.SetRatioText("zero");
     EXPECT_EQ(dialog.Ok(maintenance, ui), 0);

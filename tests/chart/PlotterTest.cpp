@@ -187,6 +187,9 @@ TEST(GridLabels, Formats) {
     EXPECT_EQ(GridLabel(500, 50, GridFlags::kTenths), " 50.0");
     EXPECT_EQ(GridLabel(5000, 500, GridFlags::kTenths), "  500");
     EXPECT_EQ(GridLabel(500000, 20000, GridFlags::kTenths), " 50.0");
+    // A line a hair below zero is labelled as zero; half a unit below is not.
+    EXPECT_EQ(GridLabel(-1e-9, 0.5f, 0), " 0.00");
+    EXPECT_EQ(GridLabel(-0.006, 0.5f, 0), "-0.01");
 }
 
 TEST(SeriesDrawing, LinesGapsFatAndMarks) {

@@ -217,6 +217,9 @@ TEST(Builtins, BarValuedBuiltinsReadTheSelectedBar) {
     EXPECT_STREQ(f.run.GetString("w2"), "12.50");
     EXPECT_STREQ(f.run.GetString("we"), "{EMPTY}");
     EXPECT_STREQ(f.run.GetString("wl"), "12.0  ");  // "%-6.1f"
+    ASSERT_TRUE(f.Run("z = writeval(close - 12.0004); m = writeval(close - 12.0006);").empty());
+    EXPECT_STREQ(f.run.GetString("z"), "   0.000");  // not "-0.000"
+    EXPECT_STREQ(f.run.GetString("m"), "  -0.001");
     EXPECT_STREQ(f.run.GetString("yes"), "up");
     EXPECT_STREQ(f.run.GetString("no"), "b");  // an EMPTY condition chooses the false text
     EXPECT_STREQ(f.run.GetString("d"), "24-01-03");

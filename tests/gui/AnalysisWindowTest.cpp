@@ -536,7 +536,7 @@ TEST(QuickReviewWindow, FillsForTheTypeAndDayAndDoubleClickMakesTheStockCurrent)
     gui::QuickReviewWindow w(f.context, MakeDate(2005, 1, 7));
     EXPECT_EQ(w.windowTitle(), "Review");
     ASSERT_EQ(w.TypeBox()->count(), 8);
-    EXPECT_EQ(w.TypeBox()->itemText(6), "Price/Earnings comparision");
+    EXPECT_EQ(w.TypeBox()->itemText(6), "Price/Earnings comparison");
     QTableWidget* table = w.Table();
     ASSERT_EQ(table->columnCount(), 6);
     ASSERT_EQ(table->rowCount(), 3);

@@ -17,6 +17,7 @@
 #include "app/MainWindowCommands.h"
 #include "common/TestSupport.h"
 #include "common/WorkspaceSupport.h"
+#include "database/PreferencesFile.h"
 #include "database/StockFile.h"
 #include "database/Workspace.h"
 #include "gui/DesktopProgram.h"
@@ -172,7 +173,7 @@ TEST_F(MainWindowTest, DeletingTheCurrentStockLeavesNoWayBackToIt) {
     ASSERT_EQ(market1->child(0)->text(0), "ALBA");
     ui.answer = true;
     FindAction(&Window(), "&Delete stock")->trigger();
-    EXPECT_EQ(ui.questions.back(), "Are you sure to delete current stock?");
+    EXPECT_EQ(ui.questions.back(), "Are you sure you want to delete the current stock?");
     EXPECT_EQ(program->Db().FindStock("ALBA"), nullptr);
     Stock* bora = program->Db().FindStock("BORA");
     EXPECT_EQ(program->Context().CurrentStock(), bora);
@@ -307,10 +308,13 @@ TEST_F(MainWindowTest, TwoChartWindowsShowTwoStocksAndActivationMakesAWindowsSto
     FindAction(&Window(), "&New")->trigger();
     auto* second = qobject_cast<ChartWindow*>(Window().ActiveChartWindow());
     ASSERT_TRUE(first != nullptr && second != nullptr && first != second);
-    // A stock picked in the ticker bar goes to the active window only.
+    first->ScrollBar()->setValue(5);
+    // A stock picked in the ticker bar goes to the active window only; the other window keeps
+    // its stock and its bars.
     emit Window().TickerBox()->activated(Window().TickerBox()->findData(QStringLiteral("BORA")));
     EXPECT_EQ(second->OwnStock()->TickerText(), "BORA");
     EXPECT_EQ(first->OwnStock()->TickerText(), "ALBA");
+    EXPECT_EQ(first->ScrollBar()->value(), 5);
     EXPECT_EQ(first->windowTitle(), "ALBA");
     EXPECT_EQ(second->windowTitle(), "BORA");
     second->ScrollBar()->setValue(3);
@@ -365,6 +369,36 @@ TEST_F(MainWindowTest, CancelOrEscapeAtTheExitQuestionKeepsTheProgramAndItsChang
     EXPECT_TRUE(program->Db().WorkspaceDirty());
     EXPECT_EQ(test::ReadBytes(stockFile), before);
     program->Db().SetWorkspaceDirty(false);
+}
+
+TEST_F(MainWindowTest, PreferencesChangedAndNeverSavedAreOfferedAtTheExit) {
+    Start();
+    Preferences& prefs = program->Context().Services().prefs;
+    prefs.SetFatLineChart(!prefs.FatLineChart());
+    const fs::path file = profile.path() / kPreferencesFileName;
+    ui.cancel = true;
+    EXPECT_FALSE(Window().close());
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Save the preferences?"});
+    EXPECT_FALSE(fs::exists(file));
+
+    ui.cancel = false;
+    ui.answer = true;
+    EXPECT_TRUE(Window().close());
+    Preferences saved;
+    ASSERT_TRUE(LoadPreferences(file, saved));
+    EXPECT_EQ(saved.FatLineChart(), prefs.FatLineChart());
+    program->Exit();
+}
+
+TEST_F(MainWindowTest, AReadOnlySessionClosesWithoutAQuestion) {
+    Start();
+    program->Db().SetReadOnly(true);
+    program->Db().AddQuotation(*program->Db().FindStock("BORA"), MakeDate(2013, 1, 1))->Close = 7;
+    const auto before = test::ReadBytes(StockFilePath(workspace.path(), "BORA"));
+    EXPECT_TRUE(Window().close());
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(test::ReadBytes(StockFilePath(workspace.path(), "BORA")), before);
+    program->Exit();
 }
 
 TEST_F(MainWindowTest, ClosingWithNoKeepsTheFilesAndStoresThePositionAndBars) {

@@ -101,9 +101,14 @@ TEST(SplitStockDialog, OpensOnTheFoundSplitAndOkSplitsTheHistoryAndThePortfolio)
     gui::SplitStockDialog dialog(f.context, std::move(*logic));
     EXPECT_EQ(dialog.RatioEdit()->text(), "5");
     EXPECT_EQ(dialog.DateEdit()->date(), QDate(2010, 3, 3));
-    // No further split: ratio 1, the date stays.
+    // No further split: the message, and the date and the ratio stay.
     dialog.FindNext();
-    EXPECT_EQ(dialog.RatioEdit()->text(), "1");
+    EXPECT_EQ(f.ui.messages.back(), "No further split found after 2010-03-03.");
+    EXPECT_EQ(dialog.RatioEdit()->text(), "5");
+    EXPECT_EQ(dialog.DateEdit()->date(), QDate(2010, 3, 3));
+    // A date typed before the split: "Find next" finds it again.
+    dialog.DateEdit()->setDate(QDate(2010, 3, 1));
+    dialog.FindNext();
     EXPECT_EQ(dialog.DateEdit()->date(), QDate(2010, 3, 3));
 
     // A ratio that is not a positive number is refused and nothing changes.

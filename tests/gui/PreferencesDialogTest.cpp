@@ -38,7 +38,7 @@ TEST(PreferencesDialog, ShowsTheBlockOnItsPages) {
     f.prefs.SetDefaultRSBase("WIG20");
     f.prefs.SetPartialLoading(false);
     PreferencesDialog d(f.context);
-    const QStringList pages = {"Main chart", "Indicators ", "Colours", "Miscellanous",
+    const QStringList pages = {"Main chart", "Indicators ", "Colours", "Miscellaneous",
                                "Other indicators"};
     ASSERT_EQ(d.Pages()->count(), pages.size());
     for (int i = 0; i < pages.size(); ++i) EXPECT_EQ(d.Pages()->tabText(i), pages[i]);

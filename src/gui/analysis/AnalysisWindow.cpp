@@ -38,8 +38,6 @@ namespace velmora::gui {
 
 namespace {
 
-// Making a row's stock current: select it in the tree and the ticker bar, repaint the charts.
-constexpr int kShowStockFlags = 7;
 constexpr int kColumnCount = 5;
 constexpr int kModelRowRole = Qt::UserRole;
 constexpr int kSortValueRole = Qt::UserRole + 1;
@@ -311,7 +309,7 @@ Stock* AnalysisWindow::StockOfShownRow(int row) const {
 void AnalysisWindow::ShowRowStock(int row) {
     Stock* stock = StockOfShownRow(row);
     if (stock == nullptr) return;
-    context_.MakeCurrent(stock, kShowStockFlags);
+    context_.MakeCurrent(stock, kChosenStockFlags);
     // The chart shows the row's date (a signal's, a trade's entry) as the selected bar.
     const QTableWidgetItem* dateItem = table_->item(row, kDateColumn);
     const PackedDate date =

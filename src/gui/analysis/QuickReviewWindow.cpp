@@ -19,13 +19,6 @@
 
 namespace velmora::gui {
 
-namespace {
-
-// Making a row's stock current: select it in the tree and the ticker bar, repaint the charts.
-constexpr int kShowStockFlags = 7;
-
-}  // namespace
-
 QuickReviewWindow::QuickReviewWindow(GuiContext& context, PackedDate day, QWidget* parent)
     : QWidget(parent, Qt::Window), context_(context), review_(context.Services().db) {
     setWindowTitle(QString::fromLatin1(kQuickReviewCaption));
@@ -119,7 +112,7 @@ void QuickReviewWindow::ShowRowStock(int row) {
         QuickReview::RowTicker(review_.Rows()[static_cast<std::size_t>(row)]);
     if (ticker.empty()) return;
     if (Stock* stock = context_.Services().db.FindStock(ticker))
-        context_.MakeCurrent(stock, kShowStockFlags);
+        context_.MakeCurrent(stock, kChosenStockFlags);
 }
 
 PackedDate ReviewStartDay(GuiContext& context) {

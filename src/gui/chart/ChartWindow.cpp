@@ -313,7 +313,7 @@ void ChartWindow::ShowStock(Stock* stock) {
 
 void ChartWindow::BecameActive() {
     if (stock_ != nullptr && stock_ != context_.CurrentStock())
-        context_.MakeCurrent(stock_, kCurrentSelect | kCurrentActivation);
+        context_.MakeCurrent(stock_, kCurrentSelect | kCurrentStockOnly);
 }
 
 void ChartWindow::StockRemoving(const Stock* stock, Stock* next) {
@@ -324,8 +324,9 @@ void ChartWindow::StockRemoving(const Stock* stock, Stock* next) {
 
 void ChartWindow::Refresh(int flags) {
     Stock* shown = StockToShow();
-    // Another window's activation leaves this window's bars and selection as they are.
-    if ((flags & kCurrentActivation) != 0 && shown == stock_) return;
+    // A stock chosen for another window, or another window's activation, leaves this window's
+    // bars and selection as they are.
+    if ((flags & kCurrentStockOnly) != 0 && shown == stock_) return;
     ShowStock(shown);
     // The stock may be another one now (or a deleted one's successor at the same address).
     cache_.Drop();

@@ -102,7 +102,7 @@ class ChartWindow : public QWidget {
     // False when the command is not one of these or cannot run now.
     bool RunCommand(int command);
     // Refresh hint 0: the scroll bar goes to the latest bars and every pane repaints. The
-    // active window takes the current stock first. With kCurrentActivation (another window was
+    // active window takes the current stock first. With kCurrentStockOnly (another window was
     // activated) a window whose stock stays the same is left alone.
     void Refresh(int flags = 0);
     // Shows the bar of a date (the first on or after it; the last bar for a later date): the

@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QSpinBox>
@@ -72,9 +73,16 @@ const QStringList& AverageTypes() {
     return types;
 }
 
+// A colour field shows the colour itself (its palette number only as the tooltip).
+constexpr QSize kSwatchSize(56, 14);
+
 QIcon Swatch(int rgb12) {
-    QPixmap swatch(24, 12);
+    QPixmap swatch(kSwatchSize);
     swatch.fill(PaletteColour(rgb12));
+    QPainter frame(&swatch);
+    frame.setPen(Qt::darkGray);
+    frame.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+    frame.end();
     return QIcon(swatch);
 }
 
@@ -99,8 +107,11 @@ int ToPaletteColour(const QColor& colour) {
 // ---------------------------------------------------------------------------------------------
 
 PaletteColourBox::PaletteColourBox(QWidget* parent) : QComboBox(parent) {
-    for (int i = 0; i < kPaletteSize; ++i) addItem(QString::number(i));
-    setIconSize(QSize(24, 12));
+    for (int i = 0; i < kPaletteSize; ++i) {
+        addItem(QString());
+        setItemData(i, QStringLiteral("Palette colour %1").arg(i), Qt::ToolTipRole);
+    }
+    setIconSize(kSwatchSize);
 }
 
 void PaletteColourBox::SetPalette(const std::array<int, kPaletteSize>& palette) {
@@ -158,7 +169,7 @@ PreferencesDialog::PreferencesDialog(GuiContext& context, QWidget* parent)
     pages_->addTab(MainChartPage(), QStringLiteral("Main chart"));
     pages_->addTab(IndicatorsPage(), QStringLiteral("Indicators "));
     pages_->addTab(ColoursPage(), QStringLiteral("Colours"));
-    pages_->addTab(MiscellanousPage(), QStringLiteral("Miscellanous"));
+    pages_->addTab(MiscellaneousPage(), QStringLiteral("Miscellaneous"));
     pages_->addTab(OtherIndicatorsPage(), QStringLiteral("Other indicators"));
     layout->addWidget(pages_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -315,7 +326,7 @@ QWidget* PreferencesDialog::ColoursPage() {
     return page;
 }
 
-QWidget* PreferencesDialog::MiscellanousPage() {
+QWidget* PreferencesDialog::MiscellaneousPage() {
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(Flag("Auto-arrange charts", off::kAutoArrange));

@@ -1,5 +1,5 @@
 #pragma once
-// The preferences dialog: the pages "Main chart", "Indicators ", "Colours", "Miscellanous" and
+// The preferences dialog: the pages "Main chart", "Indicators ", "Colours", "Miscellaneous" and
 // "Other indicators" over the preference block. Every control is bound to its field's offset in
 // the block; the dialog edits a copy, and OK puts the copy in place, repaints the chart windows
 // and, when the full-name options changed, rebuilds the stock tree and ticker box. The file is
@@ -84,7 +84,7 @@ class PreferencesDialog : public QDialog {
     QWidget* MainChartPage();
     QWidget* IndicatorsPage();
     QWidget* ColoursPage();
-    QWidget* MiscellanousPage();
+    QWidget* MiscellaneousPage();
     QWidget* OtherIndicatorsPage();
     QWidget* Flag(const char* caption, std::size_t offset, Kind kind = Kind::IntFlag);
     QWidget* Number(const char* name, std::size_t offset, int minimum, int maximum,

@@ -27,8 +27,6 @@ namespace velmora::gui {
 
 namespace {
 
-constexpr int kFoundStockFlags = 7;
-
 QString Q(std::string_view text) {
     return ToQString(text);
 }
@@ -189,7 +187,12 @@ void SplitStockDialog::Show() {
 }
 
 void SplitStockDialog::FindNext() {
-    logic_.FindNext();
+    // The search goes on after the date shown, which the user may have typed.
+    logic_.SetDate(ToPackedDate(date_->date()));
+    if (!logic_.FindNext()) {
+        context_.Services().ui.ShowMessage("No further split found after " +
+                                           date_->date().toString(Qt::ISODate).toStdString() + ".");
+    }
     Show();
 }
 
@@ -281,7 +284,7 @@ void ShowSplit(GuiContext& context, QWidget* parent) {
 void ShowStockFinder(GuiContext& context, QWidget* parent) {
     StockFinderDialog dialog(context.Services().db, parent);
     if (dialog.exec() != QDialog::Accepted) return;
-    if (Stock* stock = dialog.Chosen()) context.MakeCurrent(stock, kFoundStockFlags);
+    if (Stock* stock = dialog.Chosen()) context.MakeCurrent(stock, kChosenStockFlags);
 }
 
 void AddStockMaintenanceActions(GuiContext& context, QMenu* edit, QWidget* parent) {

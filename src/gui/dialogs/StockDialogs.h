@@ -69,6 +69,8 @@ class SplitStockDialog : public QDialog {
     void accept() override;
 
   public slots:
+    // "Find next": the next probable split after the shown date, or a message that there is
+    // none (the date and the ratio then stay).
     void FindNext();
 
   private:

@@ -40,11 +40,19 @@ QDialogButtonBox* AddButtons(QDialog* dialog, QLayout* layout) {
 }  // namespace
 
 PaletteComboBox::PaletteComboBox(const ChartPalette& palette, QWidget* parent) : QComboBox(parent) {
+    // The colour itself, framed; the palette number only as the tooltip.
+    const QSize size(56, 14);
     for (int i = 0; i < 16; ++i) {
-        QPixmap swatch(16, 12);
+        QPixmap swatch(size);
         swatch.fill(QColor::fromRgb(palette.Rgb(i)));
-        addItem(QIcon(swatch), QString::number(i));
+        QPainter frame(&swatch);
+        frame.setPen(Qt::darkGray);
+        frame.drawRect(swatch.rect().adjusted(0, 0, -1, -1));
+        frame.end();
+        addItem(QIcon(swatch), QString());
+        setItemData(i, QStringLiteral("Palette colour %1").arg(i), Qt::ToolTipRole);
     }
+    setIconSize(size);
 }
 
 TrendLinePropertiesDialog::TrendLinePropertiesDialog(const TrendLineProperties& p,
