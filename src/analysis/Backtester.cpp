@@ -1,6 +1,7 @@
 #include "analysis/Backtester.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "analysis/SelectionRun.h"
@@ -66,9 +67,13 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
             if (TestStock(params, stock.Quotations, buySignals, sellSignals, range.First, range.End,
                           yield.rows, record, &stats)) {
                 ComputeStatistics(record, stats);
-                yield.then = [&results, record, stats] { results.Keep(record, stats); };
+                // The figures (with the stock's whole curve) move into the results.
+                yield.then = [&results, record, stats = std::move(stats)]() mutable {
+                    results.Keep(record, std::move(stats));
+                };
             }
         });
+    if (overallLeft_) return outcome;
     results.BuildOverall();
     results.AddClosingRows(rows);
     return outcome;

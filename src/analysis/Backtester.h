@@ -37,11 +37,17 @@ class Backtester {
     // where the run stops are those of a run on one thread.
     void SetThreads(int threads) { threads_ = threads; }
 
+    // Leaves the overall summary and the two closing rows to the caller
+    // (BacktestResults::BuildOverall and AddClosingRows), who may build them on another thread
+    // while the next run goes on. Off by default.
+    void SetOverallLeftToCaller(bool left) { overallLeft_ = left; }
+
   private:
     Database& db_;
     FormulaEngine& engine_;
     UserInterface& ui_;
     int threads_ = 1;
+    bool overallLeft_ = false;
 };
 
 }  // namespace velmora

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "analysis/Backtest.h"
 #include "analysis/BacktestText.h"
@@ -93,22 +94,78 @@ void ComputeStatistics(const StockTestSummary& summary, ExtendedStatistics& stat
     stats.RecoveryFactor = Finite(stats.RecoveryFactor);
 }
 
-std::vector<EquityPoint> CombineCurves(std::span<const ExtendedStatistics> stocks,
-                                       std::span<const double> initialEquities) {
-    // Every point adds its change from the stock's previous value to every later date of the
-    // union: a sorted list of (date, change), summed from the sum of the initial equities on.
+namespace {
+
+bool Ascending(const ExtendedStatistics& stock) {
+    return std::adjacent_find(stock.Curve.begin(), stock.Curve.end(),
+                              [](const EquityPoint& a, const EquityPoint& b) {
+                                  return a.Date >= b.Date;
+                              }) == stock.Curve.end();
+}
+
+// The initial equity of every stock (0 where none is given).
+std::vector<double> Initials(std::size_t stocks, std::span<const double> initialEquities) {
+    std::vector<double> initials(stocks, 0);
+    std::copy_n(initialEquities.begin(), std::min(stocks, initialEquities.size()),
+                initials.begin());
+    return initials;
+}
+
+// The changes as a stable sort by date leaves them, for curves in any order.
+std::vector<EquityPoint> SortedChanges(std::span<const ExtendedStatistics> stocks,
+                                       std::vector<double> previous) {
     std::vector<EquityPoint> changes;
-    double start = 0;
     for (std::size_t s = 0; s < stocks.size(); ++s) {
-        double previous = s < initialEquities.size() ? initialEquities[s] : 0;
-        start += previous;
         for (const EquityPoint& p : stocks[s].Curve) {
-            changes.push_back({p.Date, p.Equity - previous});
-            previous = p.Equity;
+            changes.push_back({p.Date, p.Equity - previous[s]});
+            previous[s] = p.Equity;
         }
     }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const EquityPoint& a, const EquityPoint& b) { return a.Date < b.Date; });
+    return changes;
+}
+
+// The whole curve from curves each in date order, without a sort: date by date, the stocks'
+// cursors give the changes of the date in the order of the stocks.
+std::vector<EquityPoint> SweptCurve(std::span<const ExtendedStatistics> stocks,
+                                    std::vector<double> previous, double equity) {
+    std::vector<std::size_t> at(stocks.size(), 0);
+    std::vector<EquityPoint> curve;
+    for (;;) {
+        PackedDate date = kNoDate;
+        bool any = false;
+        for (std::size_t s = 0; s < stocks.size(); ++s) {
+            if (at[s] == stocks[s].Curve.size()) continue;
+            const PackedDate d = stocks[s].Curve[at[s]].Date;
+            if (!any || d < date) date = d;
+            any = true;
+        }
+        if (!any) return curve;
+        for (std::size_t s = 0; s < stocks.size(); ++s) {
+            if (at[s] == stocks[s].Curve.size() || stocks[s].Curve[at[s]].Date != date) continue;
+            const double value = stocks[s].Curve[at[s]++].Equity;
+            equity += value - previous[s];
+            previous[s] = value;
+        }
+        curve.push_back({date, equity});
+    }
+}
+
+}  // namespace
+
+std::vector<EquityPoint> CombineCurves(std::span<const ExtendedStatistics> stocks,
+                                       std::span<const double> initialEquities) {
+    // Every point adds its change from the stock's previous value to every later date of the
+    // union: the changes in date order (within a date in the order of the stocks), summed from
+    // the sum of the initial equities on.
+    std::vector<double> initials = Initials(stocks.size(), initialEquities);
+    double start = 0;
+    for (const double v : initials) start += v;
+    if (std::all_of(stocks.begin(), stocks.end(), Ascending)) {
+        return SweptCurve(stocks, std::move(initials), start);
+    }
+    const std::vector<EquityPoint> changes = SortedChanges(stocks, std::move(initials));
     std::vector<EquityPoint> curve;
     double equity = start;
     for (const EquityPoint& c : changes) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <future>
 #include <utility>
 
 #include "analysis/Backtester.h"
@@ -189,17 +190,27 @@ AnalysisOutcome Optimizer::Run(std::string_view formula, const OptimizationGrid&
     CombinationInterface ui(ui_, grid.Combinations());
     Backtester backtester(db_, engine_, ui);
     backtester.SetThreads(threads_);
+    // The whole test's figures of a combination (its overall curve) are made on a thread of
+    // their own while the stocks of the next combination run.
+    backtester.SetOverallLeftToCaller(true);
     AnalysisOutcome outcome = AnalysisOutcome::Completed;
     ResultList trades;
-    BacktestResults results;
+    std::future<OptimizationRow> pending;
     for (std::size_t k = 0; k < grid.Combinations(); ++k) {
         std::vector<float> values = grid.Values(k);
         engine_.SetParameters(grid.Assignment(values));
         ui.SetCombination(k);
+        BacktestResults results;
         outcome = backtester.Run(formula, selection, withStatistics, trades, results);
+        if (pending.valid()) rows.push_back(pending.get());
         if (outcome != AnalysisOutcome::Completed) break;
-        rows.push_back(OptimizationRowOf(std::move(values), results));
+        pending = std::async(std::launch::async,
+                             [values = std::move(values), results = std::move(results)]() mutable {
+                                 results.BuildOverall();
+                                 return OptimizationRowOf(std::move(values), results);
+                             });
     }
+    if (pending.valid()) rows.push_back(pending.get());
     if (selection.applyTo != ApplyTo::CurrentStock) ui_.Progress().Close();
     return outcome;
 }
