@@ -29,6 +29,21 @@ bool Context::OpenProfile() {
     return true;
 }
 
+namespace {
+
+// A reader finishes a save that a crash interrupted before it reads the workspace, unless
+// another program holds the workspace (it may be saving right now). Without a commit record
+// nothing is touched: a reader sees the old files, whatever temporary files lie beside them.
+void FinishInterruptedSave(Context& ctx, const fs::path& dir) {
+    std::error_code ec;
+    if (!fs::exists(dir / kCommitRecordName, ec)) return;
+    WorkspaceLock lock;
+    if (!lock.Acquire(dir)) return;
+    Workspace(ctx.db, ctx.prefs, ctx.ui).FinishInterruptedSave(dir).IgnoreError();
+}
+
+}  // namespace
+
 bool Context::OpenWorkspace(Access access) {
     if (!OpenProfile()) return false;
     // A --workspace directory is taken as given (relative to the current directory); the
@@ -48,6 +63,7 @@ bool Context::OpenWorkspace(Access access) {
             return false;
         }
     }
+    if (access == Access::Read) FinishInterruptedSave(*this, dir);
     db.SetReadOnly(access == Access::Read);
     if (!app->LoadWorkspaceDir(dir)) {
         Error("cannot open the workspace " + dir.string());

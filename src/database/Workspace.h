@@ -53,6 +53,12 @@ class Workspace {
     // Checks and, where needed, migrates the directory layout. False (with a message) for a
     // directory whose data files are not stock files, or one that cannot be created.
     bool EnsureLayout(const std::filesystem::path& dir);
+    // Finishes (or, when its record is damaged, undoes) a save of `dir` that a crash
+    // interrupted, and removes the temporary files of saves that never committed. Only for the
+    // holder of the workspace's lock.
+    Status FinishInterruptedSave(const std::filesystem::path& dir) {
+        return RecoverInterruptedSave(dir, true);
+    }
     // Moves the stock's file to the same path with ".ZZZ" appended.
     void MarkStockFileDeleted(std::string_view ticker);
 

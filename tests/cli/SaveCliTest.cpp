@@ -17,6 +17,7 @@
 
 #include "cli/Cli.h"
 #include "cli/CliTestSupport.h"
+#include "common/FaultyFileSystem.h"
 #include "common/TestSupport.h"
 #include "common/WorkspaceSupport.h"
 #include "database/StockFile.h"
@@ -140,6 +141,38 @@ TEST_F(Saves, SavesReplaceTheFilesSymbolicLinksLeadTo) {
               std::string::npos);
     const CliRun quotes = Do("quotes", {"ALDORA"});
     EXPECT_NE(quotes.out.find("25-01-02"), std::string::npos);
+}
+
+// A save killed after its commit record, before its first rename: the next reading command
+// finishes it and shows the new quotation.
+TEST_F(Saves, AReadingCommandFinishesASaveThatACrashInterrupted) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        Database db;
+        db.SetWorkspaceDir(ws);
+        Preferences prefs;
+        RecordingUserInterface ui;
+        Workspace loaded(db, prefs, ui);
+        if (!loaded.LoadWorkspace()) ::_exit(1);
+        Stock& stock = *db.FindStock("ALDORA");
+        db.AddQuotation(stock, MakeDate(2025, 1, 2))->Close = 5;
+        db.SetWorkspaceDirty(true);
+        // Per file create, write, close and sync, then the record's five calls.
+        test::FaultyFileSystem killing;
+        killing.SignalAtCall(4 * 2 + 5 + 1, SIGKILL);
+        Workspace interrupted(db, prefs, ui);
+        interrupted.SetFileSystem(killing);
+        interrupted.SaveWorkspace();
+        ::_exit(2);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    ASSERT_TRUE(fs::exists(ws / kCommitRecordName));
+    const CliRun quotes = Do("quotes", {"ALDORA"});
+    EXPECT_NE(quotes.out.find("25-01-02"), std::string::npos);
+    EXPECT_FALSE(fs::exists(ws / kCommitRecordName));
 }
 
 // Names a finished save leaves nowhere: temporary files and the commit record.
