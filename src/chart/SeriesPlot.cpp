@@ -421,6 +421,12 @@ void DrawDateAxis(PaneContext& pane, const SeriesPlot& plot, const Stock& stock,
     // The bar before the first visible one (or the first itself) gives the previous month.
     const PackedDate before = q[static_cast<std::size_t>(first > 0 ? first - 1 : first)].Date;
     int prevMonth = DateMonth(before), prevYear = DateYear(before);
+    struct Label {
+        int x;
+        std::string text;
+        bool yearStart;
+    };
+    std::vector<Label> labels;
     for (int i = first; i < end; ++i) {
         const PackedDate d = q[static_cast<std::size_t>(i)].Date;
         const int day = DateDay(d), month = DateMonth(d), year = DateYear(d);
@@ -454,8 +460,28 @@ void DrawDateAxis(PaneContext& pane, const SeriesPlot& plot, const Stock& stock,
         } else {
             text = std::string(kMonthNames[std::clamp(month, 1, 12) - 1]).substr(0, 3);
         }
-        c.Text(x + 4, b + 1, text, axes, kTransparent);
+        labels.push_back({x + 4, std::move(text), month == 1});
     }
+    // Labels that would run into each other are thinned: the starts of years first, then the
+    // other months where they find room.
+    constexpr int kGap = 4;
+    std::vector<std::pair<int, int>> taken;  // [left, right) of each label kept
+    std::vector<const Label*> kept;
+    for (const bool years : {true, false}) {
+        for (const Label& l : labels) {
+            if (l.yearStart != years) continue;
+            const int right = l.x + c.TextWidth(l.text) + kGap;
+            const bool free = std::none_of(taken.begin(), taken.end(), [&](const auto& t) {
+                return l.x < t.second && t.first < right;
+            });
+            if (!free) continue;
+            taken.emplace_back(l.x, right);
+            kept.push_back(&l);
+        }
+    }
+    std::sort(kept.begin(), kept.end(),
+              [](const Label* lhs, const Label* rhs) { return lhs->x < rhs->x; });
+    for (const Label* l : kept) c.Text(l->x, b + 1, l->text, axes, kTransparent);
 }
 
 void DrawPaneFrame(PaneContext& pane, const SeriesPlot& plot) {

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateEdit>
 #include <QDoubleValidator>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QString>
 
@@ -22,10 +23,35 @@ inline PackedDate FromQDate(const QDate& d) {
     return MakeDate(d.year(), d.month(), d.day());
 }
 
+// Lets a date be typed whole ("2019-04-16"): a section filled by its digits moves on to the
+// next one by itself, so a separator typed right after that is not taken as a second move.
+class TypedDateKeys final : public QObject {
+  public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress) return false;
+        const QString typed = static_cast<QKeyEvent*>(event)->text();
+        if (typed.size() != 1 || typed[0].isLetterOrNumber() || typed[0].isSpace()) return false;
+        auto* edit = qobject_cast<QDateEdit*>(watched);
+        if (edit == nullptr) edit = qobject_cast<QDateEdit*>(watched->parent());
+        const QLineEdit* line = edit != nullptr ? edit->findChild<QLineEdit*>() : nullptr;
+        if (line == nullptr) return false;
+        const int at = line->hasSelectedText() ? line->selectionStart() : line->cursorPosition();
+        return at > 0 && !line->text()[at - 1].isDigit();
+    }
+};
+
+inline void AllowTypedDates(QDateEdit* edit) {
+    auto* keys = new TypedDateKeys(edit);
+    edit->installEventFilter(keys);
+    if (auto* line = edit->findChild<QLineEdit*>()) line->installEventFilter(keys);
+}
+
 // A "yy-mm-dd" date field with a calendar popup, limited to the days a packed date can hold,
-// starting on `day`.
+// starting on `day`; a date can be typed whole.
 inline QDateEdit* MakeDateEdit(const QDate& day, QWidget* parent) {
     auto* edit = new QDateEdit(day, parent);
+    AllowTypedDates(edit);
     edit->setDisplayFormat(QStringLiteral("yy-MM-dd"));
     edit->setCalendarPopup(true);
     edit->setMinimumDate(QDate(1900, 1, 1));

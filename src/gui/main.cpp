@@ -15,6 +15,7 @@
 
 #include "chart/qt/QtCanvas.h"
 #include "gui/DesktopProgram.h"
+#include "gui/DialogCaptions.h"
 #include "gui/MainWindow.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CustomizeToolsDialog.h"
@@ -208,6 +209,7 @@ int main(int argc, char** argv) {
     // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
     QApplication qtApp(argc, argv);
     velmora::KeepPortableNumbers();
+    qtApp.installEventFilter(new velmora::gui::DialogCaptionWidth(&qtApp));
     QApplication::setApplicationName(QStringLiteral("Velmora"));
     QApplication::setApplicationVersion(
         QString::fromUtf8(velmora::ProgramVersion().data(),

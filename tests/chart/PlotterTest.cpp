@@ -349,6 +349,32 @@ TEST(DateAxis, JanuaryOfTheYear2000AndCutting) {
     EXPECT_EQ(DailyMonthLabel(5, 2000, 0, 400, 136), "May");
 }
 
+TEST(DateAxis, LabelsThatWouldCollideAreThinnedKeepingTheYears) {
+    // Ten years of trading days in 400 pixels (Zoom All): every label is at least one
+    // letter, and a month is about 3 pixels wide.
+    PaneFixture f(400, 318);
+    Stock s;
+    for (PackedDate d = MakeDate(2001, 1, 1); d < MakeDate(2011, 1, 1); d = AddDays(d, 1))
+        if (DayOfWeek(d) < 5) s.Quotations.push_back({d, 1, 1, 1, 1, 0, 0, 0, 0});
+    SeriesPlot p;
+    p.Frame(static_cast<int>(s.Quotations.size()), static_cast<int>(s.Quotations.size()), 0);
+    p.flags = PlotFlags::kDateAxis;
+    DrawDateAxis(f.pane, p, s, Periodicity::Daily);
+    const auto texts = f.canvas.CallsOf(Kind::Text);
+    int years = 0;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        years += texts[i]->text.size() == 2 ? 1 : 0;  // "01" .. "10"
+        if (i > 0) {
+            const auto* before = texts[i - 1];
+            EXPECT_GE(texts[i]->x1, before->x1 + 6 * static_cast<int>(before->text.size()))
+                << before->text << " runs into " << texts[i]->text;
+        }
+    }
+    EXPECT_EQ(years, 9);          // January 2002 .. 2010 (January 2001 opens the plot, unlabelled)
+    EXPECT_GT(texts.size(), 9u);  // months where there is room
+    EXPECT_EQ(f.canvas.CallsOf(Kind::Line).size(), 119u);  // every month keeps its tick
+}
+
 TEST(DateAxis, DrawsLabelsAtMonthChanges) {
     PaneFixture f(1000, 318);
     Stock s;

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
+#include <QDateEdit>
+#include <QDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -9,6 +12,8 @@
 
 #include "chart/SeriesPlot.h"
 #include "gui/ChartGuiSupport.h"
+#include "gui/DialogCaptions.h"
+#include "gui/FormFields.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CommentaryWindow.h"
 #include "gui/dialogs/CustomizeToolsDialog.h"
@@ -17,6 +22,40 @@
 
 namespace velmora {
 namespace {
+
+TEST(DateFields, ADateTypedWholeIsTheDateTyped) {
+    test::EnsureWidgetsApplication();
+    QWidget window;
+    QDateEdit* edit = gui::MakeDateEdit(QDate(2026, 12, 10), &window);
+    window.show();
+    window.activateWindow();
+    edit->setFocus();
+    for (int i = 0; i < 100 && !edit->hasFocus(); ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    // The first section is selected, as when the field takes the focus.
+    for (const QChar c : QStringLiteral("19-04-16")) {
+        const int key = c.isDigit() ? Qt::Key_0 + c.digitValue() : Qt::Key_Minus;
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(c));
+        QCoreApplication::sendEvent(QApplication::focusWidget(), &press);
+    }
+    EXPECT_EQ(edit->date(), QDate(2019, 4, 16)) << edit->text().toStdString();
+}
+
+TEST(DialogCaptionWidth, ADialogIsWidenedToShowItsCaption) {
+    test::EnsureWidgetsApplication();
+    gui::DialogCaptionWidth widen;
+    qApp->installEventFilter(&widen);
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("Composites recalculation tool"));
+    dialog.resize(60, 40);
+    dialog.show();
+    QFont bold = QApplication::font();
+    bold.setBold(true);
+    EXPECT_GT(dialog.width(), QFontMetrics(bold).horizontalAdvance(dialog.windowTitle()));
+    EXPECT_EQ(dialog.height(), 40);
+    qApp->removeEventFilter(&widen);
+}
 
 TEST(IndicatorBuilderDialog, ApplyAndChangingRowsStoreTheFields) {
     test::GuiFixture f;

@@ -359,6 +359,7 @@ TEST(MetastockImportDialog, ImportsOnlyTheCheckedRows) {
     QTreeWidgetItem* second = dialog.List()->topLevelItem(1);
     EXPECT_EQ(first->checkState(0), Qt::Checked);
     EXPECT_EQ(first->text(2), "OHLC");
+    EXPECT_EQ(first->text(3), "97-09-23");  // the first date, as dates are shown
     const QString skipped = first->text(0).trimmed();
     const QString imported = second->text(0).trimmed();
     EXPECT_EQ(f.settings.GetString("Paths", "Metastock").value_or(""), folder.string());

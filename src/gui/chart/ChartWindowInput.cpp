@@ -13,6 +13,7 @@
 #include <QScrollBar>
 #include <QToolTip>
 #include <QWheelEvent>
+#include <algorithm>
 #include <functional>
 
 #include "app/StockMaintenance.h"
@@ -417,6 +418,13 @@ void ChartWindow::OpenTextBox(int pane, int x, int y) {
     edit->setGeometry(box.left, top + box.top, box.right - box.left, box.bottom - box.top);
     // Enter takes the text as a second click does.
     connect(edit, &QLineEdit::returnPressed, this, &ChartWindow::TakeTextBox);
+    // The box widens as the text grows, up to the window's right edge.
+    const int minimum = edit->width();
+    connect(edit, &QLineEdit::textChanged, this, [this, edit, minimum](const QString& text) {
+        const int wanted = edit->fontMetrics().horizontalAdvance(text) + 8;
+        edit->resize(std::clamp(wanted, minimum, std::max(minimum, width() - edit->x())),
+                     edit->height());
+    });
     edit->show();
     edit->setFocus(Qt::OtherFocusReason);
     textBox_ = edit;

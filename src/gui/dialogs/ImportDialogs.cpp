@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
@@ -36,6 +37,14 @@ std::string ListedLines(const std::string& heading, const std::vector<std::strin
         text += "... and " + std::to_string(lines.size() - kListedLines) + " more\n";
     }
     return text;
+}
+
+// A security's first or last date as the program shows dates: " 970923" as "97-09-23".
+QString MetastockDateShown(const std::string& text) {
+    const QString t = ToQString(text).trimmed();
+    if (t.size() != 6 || !std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }))
+        return t;
+    return t.left(2) + QLatin1Char('-') + t.mid(2, 2) + QLatin1Char('-') + t.mid(4, 2);
 }
 
 // The Browse dialog's filters: the importer's "description|pattern|" pairs in Qt's form.
@@ -130,9 +139,9 @@ void MetastockImportDialog::Fill() {
     list_->clear();
     QList<QTreeWidgetItem*> items;
     for (const MetastockRow& row : importer_.Rows()) {
-        auto* item =
-            new QTreeWidgetItem({ToQString(row.ticker), ToQString(row.fullName),
-                                 ToQString(row.format), ToQString(row.from), ToQString(row.to)});
+        auto* item = new QTreeWidgetItem({ToQString(row.ticker), ToQString(row.fullName),
+                                          ToQString(row.format), MetastockDateShown(row.from),
+                                          MetastockDateShown(row.to)});
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
         item->setData(0, Qt::UserRole, row.value);

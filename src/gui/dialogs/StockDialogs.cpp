@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
 #include "gui/dialogs/CategoryDialogs.h"
@@ -53,10 +54,6 @@ QComboBox* CategoryBox(const Table& table, int value, QWidget* parent) {
     }
     box->setCurrentIndex(at);
     return box;
-}
-
-QDate ToQDate(PackedDate date) {
-    return QDate(DateYear(date), DateMonth(date), DateDay(date));
 }
 
 PackedDate ToPackedDate(const QDate& date) {
@@ -163,6 +160,7 @@ SplitStockDialog::SplitStockDialog(GuiContext& context, SplitDialog logic, QWidg
     date_->setDateRange(QDate(1951, 1, 1), QDate(2050, 12, 31));
     date_->setDisplayFormat(QStringLiteral("yyyy-MM-dd"));
     date_->setCalendarPopup(true);
+    AllowTypedDates(date_);
     ratio_ = new QLineEdit(this);
     auto* find = new QPushButton(QStringLiteral("Find next"), this);
     find->setAutoDefault(false);
@@ -181,7 +179,7 @@ SplitStockDialog::SplitStockDialog(GuiContext& context, SplitDialog logic, QWidg
 }
 
 void SplitStockDialog::Show() {
-    const QDate date = ToQDate(logic_.Date());
+    const QDate date = ToQDate(logic_.Date(), QDate());
     if (date.isValid()) date_->setDate(date);
     ratio_->setText(Q(logic_.RatioText()));
 }
