@@ -24,6 +24,7 @@
 #include "gui/analysis/AnalysisWindow.h"
 #include "gui/analysis/QuickReviewWindow.h"
 #include "gui/analysis/RiskYieldMapWindow.h"
+#include "gui/dialogs/CompositesDialog.h"
 #include "gui/dialogs/HelpWindow.h"
 #include "gui/dialogs/ImportDialogs.h"
 #include "gui/dialogs/IndicatorBuilderDialog.h"
@@ -409,6 +410,8 @@ void MainWindow::RebuildToolsMenu() {
                        E::Command(tr("&Commentary..."), [this] { ShowCommentary(); }),
                        E::Command(tr("&Portfolio manager..."),
                                   [this] { ShowPortfolioManager(context_, this); }),
+                       E::Command(tr("&Calculate composites..."),
+                                  [this] { ShowCompositesTool(context_, this); }),
                        E::Separator(),
                        E::Command(tr("&Run script..."), [this] { RunScript(); }),
                    },

@@ -443,8 +443,9 @@ TEST_F(MainWindowTest, ToolsMenuListsTheCustomToolsAndRemainingQuotationsLoad) {
     for (QAction* a : Window().ToolsMenu()->actions()) {
         if (!a->isSeparator()) items << a->text();
     }
-    EXPECT_EQ(items, (QStringList{"Notes", "&Customize...", "Indicator &Builder...",
-                                  "&Commentary...", "&Portfolio manager...", "&Run script..."}));
+    EXPECT_EQ(items,
+              (QStringList{"Notes", "&Customize...", "Indicator &Builder...", "&Commentary...",
+                           "&Portfolio manager...", "&Calculate composites...", "&Run script..."}));
     // No customize dialog was given to this program; one attached after the menu was built
     // enables the entry.
     EXPECT_FALSE(Window().ToolsMenu()->actions()[2]->isEnabled());

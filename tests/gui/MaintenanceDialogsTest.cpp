@@ -18,6 +18,7 @@
 #include "gui/ChartGuiSupport.h"
 #include "gui/StockTreePane.h"
 #include "gui/dialogs/CategoryDialogs.h"
+#include "gui/dialogs/CompositesDialog.h"
 #include "gui/dialogs/ImportDialogs.h"
 #include "gui/dialogs/QuotationEditorWindow.h"
 #include "gui/dialogs/StockDialogs.h"
@@ -408,6 +409,42 @@ TEST(TeletextImport, StoresThePagesQuotationsForKnownStocks) {
     EXPECT_FLOAT_EQ(f.stock->Quotations[0].Close, 12.5f);
     EXPECT_EQ(f.stock->Quotations[0].Volume, 4000);  // 100 000 / (2 x 12.5)
     EXPECT_EQ(f.settings.GetString("Paths", "Teletext").value_or(""), f.dir.path().string());
+}
+
+TEST(CompositesDialog, CalculatesTheChosenMarketAndDeletesItsRecordsAfterAsking) {
+    test::GuiFixture f(0);
+    Market& market = f.db.Categories().Markets[1];
+    market.CompositesBase.Set("IDX");
+    Stock* idx = AddStockWithCloses(f.db, "IDX", {100, 101, 102});
+    idx->Flags |= Stock::kIndexFlag;
+    SetMarketID(*idx, 1);
+    SetMarketID(*AddStockWithCloses(f.db, "AAA", {10, 11, 10}), 1);
+    gui::CompositesDialog dialog(f.context);
+    EXPECT_EQ(dialog.windowTitle(), "Composites recalculation tool");
+    for (int i = 0; i < 3; ++i) EXPECT_FALSE(dialog.FlagBox(i)->isChecked());
+    EXPECT_TRUE(dialog.RangeButton(1)->isChecked());
+    EXPECT_EQ(dialog.CountEdit()->text(), "1");
+    EXPECT_TRUE(dialog.AllMarketsButton()->isChecked());
+    EXPECT_EQ(dialog.MarketBox()->count(), 256);
+
+    // Advancing/declining issues over all quotes of market 1: AAA rose, then fell.
+    dialog.FlagBox(2)->setChecked(true);
+    dialog.RangeButton(0)->setChecked(true);
+    dialog.ThisMarketButton()->setChecked(true);
+    dialog.MarketBox()->setCurrentIndex(1);
+    dialog.Calculate();
+    ASSERT_EQ(market.ADQuotations.size(), 3u);
+    EXPECT_EQ(Database::FindADQuotation(market, idx->Quotations[1].Date)->AdvIssues, 1);
+    EXPECT_EQ(Database::FindADQuotation(market, idx->Quotations[2].Date)->DecIssues, 1);
+
+    // Delete asks first; No keeps the records.
+    f.ui.answer = false;
+    dialog.Delete();
+    EXPECT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(market.ADQuotations.size(), 3u);
+    f.ui.answer = true;
+    dialog.Delete();
+    EXPECT_TRUE(market.ADQuotations.empty());
 }
 
 }  // namespace
