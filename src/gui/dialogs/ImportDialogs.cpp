@@ -41,7 +41,7 @@ std::string ListedLines(const std::string& heading, const std::vector<std::strin
 
 // A security's first or last date as the program shows dates: " 970923" as "97-09-23".
 QString MetastockDateShown(const std::string& text) {
-    const QString t = ToQString(text).trimmed();
+    QString t = ToQString(text).trimmed();
     if (t.size() != 6 || !std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); }))
         return t;
     return t.left(2) + QLatin1Char('-') + t.mid(2, 2) + QLatin1Char('-') + t.mid(4, 2);
