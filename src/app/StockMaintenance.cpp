@@ -255,10 +255,13 @@ void StockMaintenance::RenamePortfolioPositions(std::string_view oldTicker,
     const auto file = PortfolioPath(db_.WorkspaceDir());
     Portfolio portfolio;
     // A file that cannot be read is left as it is.
-    if (!LoadPortfolio(file, portfolio)) return;
+    const Status read = ReadPortfolioFile(file, portfolio);
+    if (PortfolioDamaged(read))
+        ui_.ShowMessage(read.ToString() + "; its positions keep the old ticker");
+    if (!read) return;
     const auto before = portfolio.Positions;
     portfolio.RenameTicker(oldTicker, newTicker);
-    if (portfolio.Positions != before && !SavePortfolio(file, portfolio)) {
+    if (portfolio.Positions != before && !SavePortfolio(file, portfolio, read, false)) {
         ui_.ShowMessage(kPortfolioNotSaved);
     }
 }

@@ -82,9 +82,9 @@ Status ChartWindowModel::Open(const std::filesystem::path& layoutFile) {
     panes_.assign(1, ChartPaneState{});
     splitter_ = ProportionalSplitter();
     active_ = 0;
-    const std::optional<Bytes> file = ReadWholeFile(layoutFile);
+    const Result<Bytes> file = ReadFile(layoutFile, FileKind::Layout);
     if (!file) {
-        Status unread = ErrnoStatus("cannot read", layoutFile);
+        Status unread = file.GetStatus();
         OpenDefault();
         return unread;
     }

@@ -51,7 +51,7 @@ void AppendText(std::vector<std::uint8_t>& out, std::string_view text) {
 }  // namespace
 
 bool ReadChartsFile(ChartTable& table, const std::filesystem::path& path) {
-    const std::optional<Bytes> file = ReadWholeFile(path);
+    const Result<Bytes> file = ReadFile(path, FileKind::Charts);
     if (!file || file->size() < 8 || std::memcmp(file->data(), kMagic, 7) != 0) return false;
     const char version = static_cast<char>((*file)[7]);
     const bool current = version == '2';

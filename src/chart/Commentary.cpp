@@ -63,7 +63,7 @@ bool Commentary::Run(FormulaEngine& engine, const CommentarySource& source,
 
 bool Commentary::Load(const std::filesystem::path& path, FormulaEngine& engine,
                       const CommentarySource& source, const HintSender& sendHint) {
-    std::optional<std::string> text = LoadFormulaFile(path);
+    Result<std::string> text = LoadFormulaFile(path);
     if (!text) return false;
     formula_ = std::move(*text);
     Run(engine, source, sendHint);

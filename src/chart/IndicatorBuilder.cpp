@@ -128,7 +128,7 @@ void IndicatorBuilder::Apply() {
 
 bool IndicatorBuilder::LoadFormula(const std::filesystem::path& path) {
     StoreSelection();
-    std::optional<std::string> text = LoadFormulaFile(path);
+    Result<std::string> text = LoadFormulaFile(path);
     if (!text) return false;
     fields_.formula = std::move(*text);
     return true;

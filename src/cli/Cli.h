@@ -37,6 +37,9 @@ struct Context {
     std::optional<std::filesystem::path> requestedProfile;
     std::optional<std::filesystem::path> requestedWorkspace;
     bool noSave = false;
+    // --force: a save may replace the workspace or portfolio file that could not be read (the
+    // old file is kept as FILE.bak).
+    bool force = false;
     // --iso-dates: every date the commands write is YYYY-MM-DD.
     DateStyle dates = DateStyle::Short;
     std::filesystem::path profileDir;

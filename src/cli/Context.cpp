@@ -5,6 +5,7 @@
 #include "cli/Cli.h"
 #include "database/StockFile.h"
 #include "database/Workspace.h"
+#include "database/WorkspaceFile.h"
 #include "formula/FormulaFile.h"
 #include "platform/FileUtil.h"
 #include "platform/IniSettingsStore.h"
@@ -25,6 +26,9 @@ bool Context::OpenProfile() {
     // With --no-save the settings (recent workspaces, custom tools) change only in memory.
     settings = std::make_unique<IniSettingsStore>(profileDir / "settings.ini", !noSave);
     app = std::make_unique<Application>(db, prefs, *settings, ui, profileDir);
+    // The files a load could not read are written to stderr one by one, not as one message.
+    app->SetReportUnreadFiles(false);
+    db.SetReplaceDamaged(force);
     app->Initialise();
     return true;
 }
@@ -69,6 +73,7 @@ bool Context::OpenWorkspace(Access access) {
         Error("cannot open the workspace " + dir.string());
         return false;
     }
+    for (const Status& unread : db.UnreadFiles()) Error(unread.ToString());
     return true;
 }
 
@@ -79,6 +84,13 @@ bool Context::SaveWorkspace() {
             Error(locked.ToString());
             return false;
         }
+    }
+    if (db.WorkspaceFileDamaged() && db.WorkspaceDirty() && !force &&
+        db.WorkspaceDir() == db.LoadedFromDir()) {
+        Error("the workspace file " + (db.LoadedFromDir() / kWorkspaceFileName).string() +
+              " could not be read and is not replaced; nothing was saved (--force replaces it, "
+              "keeping the old file as .bak)");
+        return false;
     }
     Workspace ws(db, prefs, ui);
     const bool saved = app ? app->SaveWorkspace() : ws.SaveWorkspace();
@@ -152,9 +164,12 @@ std::optional<std::string> FormulaText(Context& ctx, const std::optional<std::st
                                        const std::optional<std::string>& formulaFile) {
     if (formula) return *formula;
     if (!formulaFile) return std::string();
-    std::optional<std::string> text = LoadFormulaFile(*formulaFile);
-    if (!text) ctx.Error("cannot read the formula file " + *formulaFile);
-    return text;
+    Result<std::string> text = LoadFormulaFile(*formulaFile);
+    if (!text) {
+        ctx.Error(text.GetStatus().ToString());
+        return std::nullopt;
+    }
+    return std::move(*text);
 }
 
 bool PeriodicityOption(Context& ctx, const std::string& command,

@@ -56,9 +56,9 @@ int RunCheck(Context& ctx, std::vector<std::string>& args) {
     if (formula) return PrintDiagnostics(ctx, "formula", *formula) ? kSuccess : kFailure;
     bool clean = true;
     for (const std::string& file : args) {
-        const std::optional<std::string> text = ReadFileText(file);
+        const Result<std::string> text = ReadTextFile(file, FileKind::Formula);
         if (!text) {
-            ctx.Error("cannot read " + file);
+            ctx.Error(text.GetStatus().ToString());
             clean = false;
             continue;
         }

@@ -259,7 +259,10 @@ int RunSplit(Context& ctx, std::vector<std::string>& args) {
     if (FindOrComplain(ctx, args[0]) == nullptr) return kFailure;
     const auto portfolioFile = PortfolioPath(ctx.db.WorkspaceDir());
     Portfolio portfolio;
-    const bool havePortfolio = LoadPortfolio(portfolioFile, portfolio);
+    // A damaged portfolio file is left as it is: its positions are not split.
+    const Status read = ReadPortfolioFile(portfolioFile, portfolio);
+    if (PortfolioDamaged(read)) ctx.Error(read.ToString() + "; its positions were not split");
+    const bool havePortfolio = read.IsOk();
     ShellWindows windows;
     StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
     const int result =
@@ -268,7 +271,7 @@ int RunSplit(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("split: nothing was split");
         return kFailure;
     }
-    if (result == 2 && !ctx.noSave && !SavePortfolio(portfolioFile, portfolio)) {
+    if (result == 2 && !ctx.noSave && !SavePortfolio(portfolioFile, portfolio, read, false)) {
         ctx.Error(std::string(kPortfolioNotSaved));
         return kFailure;
     }

@@ -174,11 +174,15 @@ std::optional<Trade> TakeTrade(Context& ctx, std::vector<std::string>& args, con
     return t;
 }
 
-bool Commit(Context& ctx, Portfolio& p, const std::filesystem::path& file) {
+bool Commit(Context& ctx, Portfolio& p, const std::filesystem::path& file, const Status& read) {
     p.StoredStockValue = Summarize(ctx.db, p).PresentValue;
     if (ctx.noSave) return true;
-    if (!SavePortfolio(file, p)) {
-        ctx.Error("cannot write " + file.string());
+    if (const Status saved = SavePortfolio(file, p, read, ctx.force); !saved) {
+        std::string text = saved.ToString();
+        if (PortfolioDamaged(read) && !ctx.force) {
+            text += " (--force replaces it, keeping the old file as .bak)";
+        }
+        ctx.Error(text);
         return false;
     }
     return true;
@@ -206,6 +210,7 @@ struct PortfolioAction {
     std::vector<std::string>& args;
     Portfolio p;
     std::filesystem::path file;
+    Status read;  // how the portfolio file was read
 
     bool ExpectArgs(std::size_t n, const char* synopsis) const {
         if (args.size() == n) return true;
@@ -222,7 +227,7 @@ struct PortfolioAction {
         if (!v) ctx.Error("portfolio " + action + ": '" + text + "' is not a number");
         return v;
     }
-    int Committed() { return Commit(ctx, p, file) ? kSuccess : kFailure; }
+    int Committed() { return Commit(ctx, p, file, read) ? kSuccess : kFailure; }
 };
 
 int Show(PortfolioAction& a) {
@@ -335,12 +340,15 @@ int RunPortfolio(Context& ctx, std::vector<std::string>& args) {
             "portfolio: expected show|buy|sell|dividend|join|pay-in|pay-out|commission|table");
         return kUsage;
     }
-    PortfolioAction a{ctx, args.front(), args, Portfolio{}, {}};
+    PortfolioAction a{ctx, args.front(), args, Portfolio{}, {}, {}};
     args.erase(args.begin());
     // The portfolio file lives in the workspace: every action but "show" may write it.
     if (!ctx.OpenWorkspace(a.action == "show" ? Access::Read : Access::Write)) return kFailure;
     a.file = PortfolioPath(ctx.db.WorkspaceDir());
-    LoadPortfolio(a.file, a.p);  // a missing file is an empty portfolio
+    // A missing file is an empty portfolio; a damaged one is reported, shown as far as it could
+    // be read, and not replaced.
+    a.read = ReadPortfolioFile(a.file, a.p);
+    if (PortfolioDamaged(a.read)) ctx.Error(a.read.ToString());
     for (const ActionEntry& entry : kActions) {
         if (a.action == entry.name) return entry.run(a);
     }

@@ -160,7 +160,7 @@ int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::str
     } else if (formulaFile) {
         auto text = LoadFormulaFile(*formulaFile);
         if (!text) {
-            ctx.Error("cannot read " + *formulaFile);
+            ctx.Error(text.GetStatus().ToString());
             return kFailure;
         }
         options.formula = std::move(*text);

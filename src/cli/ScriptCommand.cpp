@@ -43,9 +43,9 @@ int RunScript(Context& ctx, std::vector<std::string>& args) {
     }
     const std::string file = args.front();
     const std::vector<std::string> scriptArgs(args.begin() + 1, args.end());
-    const auto bytes = ReadWholeFile(file);
+    const Result<Bytes> bytes = ReadFile(file, FileKind::Script);
     if (!bytes) {
-        ctx.Error("cannot read the script " + file + ": " + std::strerror(errno));
+        ctx.Error(bytes.GetStatus().ToString());
         return kFailure;
     }
     if (!ctx.OpenWorkspace(Access::Write)) return kFailure;

@@ -1,5 +1,5 @@
-// velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] [--iso-dates] COMMAND ...
-// velmora-cli --help | --version
+// velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--force] [--verbose] [--iso-dates]
+// COMMAND ... velmora-cli --help | --version
 
 #include <QtGlobal>
 #include <cstdio>
@@ -18,7 +18,7 @@ namespace {
 
 void PrintHelp(std::FILE* out) {
     std::fputs(
-        "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--verbose] "
+        "usage: velmora-cli [--profile DIR] [--workspace DIR] [--no-save] [--force] [--verbose] "
         "[--iso-dates] COMMAND "
         "[ARGS]\n"
         "       velmora-cli --help | --version\n"
@@ -30,6 +30,8 @@ void PrintHelp(std::FILE* out) {
         "  --workspace DIR  the workspace directory (default: the preferences' database path)\n"
         "  --no-save        leave the workspace, the portfolio and the profile's files unchanged\n"
         "                   after commands that change data\n"
+        "  --force          replace a workspace or portfolio file that could not be read\n"
+        "                   (the old one is kept as FILE.bak)\n"
         "  --verbose        also show the diagnostics of the Qt libraries\n"
         "  --iso-dates      write every date as YYYY-MM-DD (default: yy-mm-dd)\n"
         "  --help           show this help and exit\n"
@@ -71,6 +73,8 @@ int RunCommand(int argc, char** argv) {
             (a == "--profile" ? ctx.requestedProfile : ctx.requestedWorkspace) = argv[++i];
         } else if (a == "--no-save") {
             ctx.noSave = true;
+        } else if (a == "--force") {
+            ctx.force = true;
         } else if (a == "--verbose") {
             verbose = true;
         } else if (a == "--iso-dates") {

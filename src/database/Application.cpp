@@ -115,7 +115,14 @@ bool Application::LoadWorkspaceDir(const fs::path& dir) {
     db_.SetWorkspaceDirty(false);
     db_.SetWorkspaceDir(dir);
     Workspace ws = MakeWorkspace();
-    if (ws.LoadWorkspace()) return true;
+    if (ws.LoadWorkspace()) {
+        if (reportUnreadFiles_ && !db_.UnreadFiles().empty()) {
+            std::string text = "These files of the workspace could not be read:";
+            for (const Status& unread : db_.UnreadFiles()) text += "\n" + unread.ToString();
+            ui_.ShowMessage(text);
+        }
+        return true;
+    }
     // Whatever was read before the failure goes: a failed load leaves an empty database.
     db_.ReleaseAll();
     db_.SetWorkspaceDirty(false);

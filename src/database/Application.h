@@ -105,8 +105,10 @@ class Application {
     const WorkspaceLock& Lock() const { return lock_; }
 
     // Loads `dir` into the emptied database without touching the recent list or the windows
-    // (automation start-up and batch tools).
+    // (automation start-up and batch tools). The files that could not be read are listed in
+    // one message, unless SetReportUnreadFiles(false) leaves that to the caller.
     bool LoadWorkspaceDir(const std::filesystem::path& dir);
+    void SetReportUnreadFiles(bool report) { reportUnreadFiles_ = report; }
 
     // The workspace directory for a database path of the preferences: a relative path is
     // taken relative to the profile directory.
@@ -148,6 +150,7 @@ class Application {
     Status prefsStatus_ = Status::Error("preferences not read", StatusCode::NotFound);
     Status saveStatus_;
     WorkspaceLock lock_;
+    bool reportUnreadFiles_ = true;
 };
 
 }  // namespace velmora

@@ -16,8 +16,7 @@ namespace {
 // False when the file cannot be read.
 bool ForEachLine(const fs::path& file, int limit,
                  const std::function<void(int, std::string_view)>& take) {
-    if (IsDirectory(file)) return false;
-    const auto data = ReadWholeFile(file);
+    const Result<Bytes> data = ReadFile(file, FileKind::CategoryNames);
     if (!data) return false;
     const std::string_view text(reinterpret_cast<const char*>(data->data()), data->size());
     std::size_t pos = 0;

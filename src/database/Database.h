@@ -131,6 +131,24 @@ class Database {
     // Releases every stock and every advance/decline record; the category names stay.
     void ReleaseAll();
 
+    // --- files the load could not read -------------------------------------------------
+    // Every file of the loaded workspace that could not be read (each status names the file
+    // and the reason), in the order the load met them. Such files are kept out of every write:
+    // the damaged stock files of a writable workspace were moved aside at the load, and the
+    // workspace file is not replaced while WorkspaceFileDamaged() unless ReplaceDamaged().
+    const std::vector<Status>& UnreadFiles() const { return unreadFiles_; }
+    void AddUnreadFile(Status status) { unreadFiles_.push_back(std::move(status)); }
+    void ClearUnreadFiles() {
+        unreadFiles_.clear();
+        workspaceFileDamaged_ = false;
+    }
+    bool WorkspaceFileDamaged() const { return workspaceFileDamaged_; }
+    void SetWorkspaceFileDamaged(bool damaged) { workspaceFileDamaged_ = damaged; }
+    // Whether a save may replace a file that could not be read (the user confirmed, or the
+    // command line said --force); the old file is kept as FILE.bak.
+    bool ReplaceDamaged() const { return replaceDamaged_; }
+    void SetReplaceDamaged(bool replace) { replaceDamaged_ = replace; }
+
   private:
     // LoadFullHistory for a stock with quotations still on disk.
     Status LoadOlderQuotations(Stock& stock);
@@ -147,6 +165,9 @@ class Database {
     bool workspaceDirty_ = false;
     std::uint64_t lastSerial_ = 0;
     bool readOnly_ = false;
+    std::vector<Status> unreadFiles_;
+    bool workspaceFileDamaged_ = false;
+    bool replaceDamaged_ = false;
     std::filesystem::path workspaceDir_ = "data";
     std::filesystem::path loadedFromDir_ = "data";
 };

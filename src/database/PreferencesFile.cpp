@@ -32,9 +32,9 @@ void MigratePreferences(Preferences& prefs, char version) {
 }
 
 Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs) {
-    if (IsDirectory(file)) return Status::FileError("cannot read", file, EISDIR);
-    const auto head = ReadFileRange(file, 0, kMagicSize + Preferences::kBlockSize);
-    if (!head) return ErrnoStatus("cannot read", file);
+    const Result<Bytes> head =
+        ReadFileHead(file, FileKind::Preferences, kMagicSize + Preferences::kBlockSize);
+    if (!head) return head.GetStatus();
     if (head->size() < kMagicSize || std::memcmp(head->data(), kMagic, kMagicSize - 1) != 0) {
         return Status::FileError("not a preferences file", file, 0, StatusCode::BadMagic);
     }

@@ -240,8 +240,8 @@ Status Damaged(const fs::path& path) {
 Status ReadStockFile(const fs::path& path, const StockFileOptions& options, LoadedStock& out,
                      Bytes& scratch) {
     out = LoadedStock{};
-    InputFile file(path);
-    if (!file.IsOpen()) return ErrnoStatus("cannot read", path);
+    InputFile file(path, FileKind::Stock);
+    if (!file.IsOpen()) return file.GetStatus();
     const std::uint64_t fileSize = file.Size();
     const bool headerFirst = options.partial && fileSize > kPartialLoadThreshold;
     // The scratch buffer is reused from file to file and never shrinks.
@@ -330,8 +330,8 @@ Status ReadStockFile(const fs::path& path, const StockFileOptions& options, Load
 
 Status ReadAllQuotations(const fs::path& path, std::vector<Quotation>& out) {
     out.clear();
-    auto data = ReadWholeFile(path);
-    if (!data) return ErrnoStatus("cannot read", path);
+    Result<Bytes> data = ReadFile(path, FileKind::Stock);
+    if (!data) return data.GetStatus();
     if (!HasMagic(*data)) return NotAStockFile(path);
     if (data->size() < kStockHeaderSize) return Damaged(path);
     const std::int32_t n = GetI32BE(data->data() + kStockCountOffset);
@@ -350,8 +350,9 @@ Status ReadAllQuotations(const fs::path& path, std::vector<Quotation>& out) {
 
 Status ReadKeptQuotationImages(const fs::path& path, std::size_t count, Bytes& out) {
     out.clear();
-    auto data = ReadFileRange(path, 0, kStockHeaderSize + count * kQuotationImageSize);
-    if (!data) return ErrnoStatus("cannot read", path);
+    Result<Bytes> data =
+        ReadFileHead(path, FileKind::Stock, kStockHeaderSize + count * kQuotationImageSize);
+    if (!data) return data.GetStatus();
     if (!HasMagic(*data)) return NotAStockFile(path);
     if (data->size() < kStockHeaderSize + count * kQuotationImageSize) {
         return Damaged(path);

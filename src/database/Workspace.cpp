@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+#include <map>
 #include <system_error>
 #include <vector>
 
@@ -22,6 +24,24 @@ namespace {
 
 constexpr char kDeletedSuffix[] = ".ZZZ";
 constexpr char kMigrationSuffix[] = ".&&&";
+// A stock file that could not be read is renamed NAME.damaged-YYYY-MM-DD by a writable load.
+constexpr std::string_view kDamagedMark = ".damaged-";
+
+// ".damaged-" and today's date.
+std::string DamagedSuffix() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char date[16];
+    std::strftime(date, sizeof date, "%Y-%m-%d", &local);
+    return std::string(kDamagedMark) + date;
+}
+
+std::string UpperAscii(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return out;
+}
 
 // "Could not write 'PATH'", with the system's reason when it gave one.
 std::string CouldNotWrite(const fs::path& path, const Status& status) {
@@ -78,6 +98,7 @@ std::vector<StockFileRead> ReadStockFiles(const fs::path& dir, const std::vector
     for (const DirEntry& e : entries) {
         if (e.name.empty() || e.name[0] == '.' || e.isDirectory) continue;
         if (EndsWith(e.name, kDeletedSuffix)) continue;
+        if (e.name.find(kDamagedMark) != std::string::npos) continue;
         reads.push_back({dir / e.name, Status::Ok(), {}});
     }
     ParallelFor(reads.size(), static_cast<int>(scratch.size()), [&](std::size_t i, int worker) {
@@ -132,7 +153,7 @@ bool Workspace::EnsureLayout(const fs::path& dir) {
     if (!fs::exists(dir / kWorkspaceFileName, ec)) {
         for (const DirEntry& e : ListDirectory(dir)) {
             if (e.isDirectory || StartsWithNoCase(e.name, "tarvik.")) continue;
-            if (auto head = ReadFileRange(dir / e.name, 0, 8)) {
+            if (auto head = ReadFileHead(dir / e.name, FileKind::Stock, 8)) {
                 if (head->size() < 7 || std::memcmp(head->data(), "TARVDAT", 7) != 0) {
                     ui_.ShowMessage(
                         "This directory does not contain valid Velmora database.\n"
@@ -210,9 +231,16 @@ bool Workspace::LoadWorkspace() {
     }
     if (readOnly ? !IsDirectory(dir) : !EnsureLayout(dir)) return false;
     db_.SetLoadedFromDir(dir);
+    db_.ClearUnreadFiles();
     CategoryTables& tables = db_.Categories();
     for (Market& m : tables.Markets) m.ADQuotations.clear();
     const Status wsStatus = ReadWorkspaceFile(dir / kWorkspaceFileName, tables);
+    if (!wsStatus && wsStatus.Code() != StatusCode::NotFound) {
+        // Kept as it is on disk until the user agrees to replace it: saving the defaults and
+        // the part that was read would lose the rest.
+        db_.AddUnreadFile(wsStatus);
+        db_.SetWorkspaceFileDamaged(true);
+    }
     const bool unreadable =
         wsStatus.Code() == StatusCode::NotFound || wsStatus.Code() == StatusCode::IoError;
     if (unreadable && categoryNamesLoader_) {
@@ -230,6 +258,7 @@ bool Workspace::LoadWorkspace() {
     // The files are read and decoded on every core (most of a load is the system's work of
     // reading and of giving the quotations fresh memory), then taken in directory order.
     std::vector<Bytes> scratch(static_cast<std::size_t>(HardwareThreads()));
+    std::map<std::string, fs::path> tickerFiles;
     for (int letter = 0; letter < kDirectoryLetterCount; ++letter) {
         const fs::path sub = MatchNoCase(dir, std::string(1, kDirectoryLetters[letter]));
         std::vector<DirEntry> entries = ListDirectory(sub);
@@ -244,16 +273,16 @@ bool Workspace::LoadWorkspace() {
                     "Please use Velmora/Win32 3.2 to convert it");
                 break;
             }
-            if (st.Code() == StatusCode::Corrupt) {
-                ui_.SetStatusText("Skipped damaged stock file '" + read.file.string() +
-                                  "': " + result.problem);
+            if (!st) {
+                // A file removed since the directory was listed is no failure.
+                if (st.Code() != StatusCode::NotFound)
+                    KeepOutUnreadStockFile(read.file, st, result);
                 continue;
             }
-            if (!st) continue;
             if (!result.problem.empty()) {
                 ui_.SetStatusText("Stock file '" + read.file.string() + "': " + result.problem);
             }
-            db_.AdoptStock(std::move(result.stock));
+            if (!AdoptUnlessStray(read.file, std::move(result.stock), tickerFiles)) continue;
             if (++loaded % 8 == 0) {
                 char buf[48];
                 std::snprintf(buf, sizeof buf, "Loaded %d stocks", loaded);
@@ -264,6 +293,70 @@ bool Workspace::LoadWorkspace() {
     }
     ui_.SetStatusText("Ready");
     db_.SetWorkspaceDirty(false);
+    return true;
+}
+
+void Workspace::KeepOutUnreadStockFile(const fs::path& file, const Status& status,
+                                       const LoadedStock& result) {
+    std::string text = status.ToString();
+    if (!result.problem.empty()) text += " (" + result.problem + ")";
+    // Moved out of the way, so that no later creation or import of its ticker writes over it;
+    // a read-only load changes nothing on disk.
+    if (!db_.ReadOnly()) {
+        const Result<fs::path> moved = SetFileAside(file, DamagedSuffix());
+        text += moved ? "; moved aside to " + moved->string() : "; " + moved.GetStatus().ToString();
+    }
+    ui_.SetStatusText(text);
+    db_.AddUnreadFile(Status::Error(text, status.Code()));
+}
+
+bool Workspace::AdoptUnlessStray(const fs::path& file, std::unique_ptr<Stock> stock,
+                                 std::map<std::string, fs::path>& tickerFiles) {
+    // Of two files holding one ticker (a/aldora beside a/ALDORA), the one a save writes to is
+    // loaded; the other is a stray, reported and left on disk as it is.
+    const std::string ticker(stock->TickerText());
+    const fs::path own = StockFilePath(db_.LoadedFromDir(), ticker);
+    const auto [it, first] = tickerFiles.try_emplace(UpperAscii(ticker), file);
+    fs::path stray;
+    if (!first) {
+        const bool replaces = file == own && it->second != own;
+        stray = replaces ? it->second : file;
+        if (replaces) {
+            db_.RemoveStock(ticker);
+            it->second = file;
+        }
+        const std::string text = "stock file " + stray.string() + " holds " + ticker + ", which " +
+                                 it->second.string() + " holds too; not loaded";
+        ui_.SetStatusText(text);
+        db_.AddUnreadFile(Status::Error(text, StatusCode::Corrupt));
+        if (!replaces) return false;
+    }
+    db_.AdoptStock(std::move(stock));
+    return true;
+}
+
+bool Workspace::KeepDamagedWorkspaceFile(const fs::path& dir) {
+    if (!db_.WorkspaceFileDamaged() || dir != db_.LoadedFromDir()) return true;
+    const fs::path file = dir / kWorkspaceFileName;
+    if (!db_.ReplaceDamaged() &&
+        !ui_.AskYesNo("The workspace file\n'" + file.string() +
+                      "'\ncould not be read when the workspace was opened. Saving replaces it "
+                      "with the categories shown now.\nReplace it? The old file is kept as '" +
+                      file.string() + ".bak'.")) {
+        saveStatus_ = Status::FileError("not replacing the workspace file", file,
+                                        "it could not be read when the workspace was opened",
+                                        StatusCode::Corrupt);
+        return false;
+    }
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(file, ec))) {
+        const Result<fs::path> kept = KeepOldFile(file, ".bak");
+        if (!kept) {
+            saveStatus_ = kept.GetStatus();
+            return false;
+        }
+    }
+    db_.SetWorkspaceFileDamaged(false);
     return true;
 }
 
@@ -361,6 +454,7 @@ bool Workspace::SaveWorkspace() {
         saveStatus_ = std::move(recovered);
         return false;
     }
+    if (!KeepDamagedWorkspaceFile(dir)) return false;
     // The signals are caught before the batch exists, so that the batch (and its temporary
     // files) is gone before a caught signal is raised again.
     DeferredSignals deferred;

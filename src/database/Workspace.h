@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,7 @@ inline constexpr char kDirectoryLetters[] = "0123456789_abcdefghijklmnopqrstuvwx
 inline constexpr int kDirectoryLetterCount = 37;
 
 class FileBatch;
+struct LoadedStock;
 
 class Workspace {
   public:
@@ -75,6 +78,17 @@ class Workspace {
     // Finishes the save of `dir` whose commit record a crash left, and removes the temporary
     // files of saves that never committed (with `sweep`, or when a record was found).
     Status RecoverInterruptedSave(const std::filesystem::path& dir, bool sweep);
+    // Records a stock file that could not be read, and sets it aside when the load may write.
+    void KeepOutUnreadStockFile(const std::filesystem::path& file, const Status& status,
+                                const LoadedStock& result);
+    // Adopts the stock read from `file` unless another file already gave its ticker; false
+    // when it is a stray that was reported instead.
+    bool AdoptUnlessStray(const std::filesystem::path& file, std::unique_ptr<Stock> stock,
+                          std::map<std::string, std::filesystem::path>& tickerFiles);
+    // Before a save over a workspace file that could not be read: asks (unless the database
+    // allows replacing damaged files) and keeps the old file as .bak. False, with the save
+    // status, when it must not be replaced.
+    bool KeepDamagedWorkspaceFile(const std::filesystem::path& dir);
     // The stock's file image in `image`; false (with the status text) when the older
     // quotations it keeps on disk cannot be read.
     bool BuildStockFile(Stock& stock, Bytes& image);

@@ -132,8 +132,8 @@ Status ParseWorkspaceFile(const Bytes& data, CategoryTables& t) {
 }
 
 Status ReadWorkspaceFile(const std::filesystem::path& file, CategoryTables& t) {
-    auto data = ReadWholeFile(file);
-    if (!data) return ErrnoStatus("cannot read", file);
+    Result<Bytes> data = ReadFile(file, FileKind::Workspace);
+    if (!data) return data.GetStatus();
     Status parsed = ParseWorkspaceFile(*data, t);
     if (parsed) return parsed;
     return Status::FileError(parsed.Message(), file, 0, parsed.Code());

@@ -35,9 +35,9 @@ std::string FormulaFileFromText(std::string_view text) {
     return bytes;
 }
 
-std::optional<std::string> LoadFormulaFile(const std::filesystem::path& path) {
-    const auto bytes = ReadWholeFile(path);
-    if (!bytes) return std::nullopt;
+Result<std::string> LoadFormulaFile(const std::filesystem::path& path) {
+    const Result<Bytes> bytes = ReadFile(path, FileKind::Formula);
+    if (!bytes) return bytes.GetStatus();
     return FormulaTextFromFile(
         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }

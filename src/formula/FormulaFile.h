@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Status.h"
+
 namespace velmora {
 
 class SettingsStore;
@@ -21,8 +23,8 @@ std::string FormulaTextFromFile(std::string_view bytes);
 // carriage return and line feed.
 std::string FormulaFileFromText(std::string_view text);
 
-// Reads a formula file; nothing when it cannot be read.
-std::optional<std::string> LoadFormulaFile(const std::filesystem::path& path);
+// Reads a formula file; a failure names the file and the reason.
+Result<std::string> LoadFormulaFile(const std::filesystem::path& path);
 // Writes a formula file through a temporary file; false when it cannot be written.
 bool SaveFormulaFile(const std::filesystem::path& path, std::string_view text);
 

@@ -78,9 +78,9 @@ bool DesktopProgram::RunAutomation(const std::filesystem::path& script,
                                    const std::vector<std::string>& args,
                                    const std::function<void(std::string_view)>& print,
                                    std::string& error) {
-    const auto bytes = ReadWholeFile(script);
+    const Result<Bytes> bytes = ReadFile(script, FileKind::Script);
     if (!bytes) {
-        error = "cannot read the script " + script.string() + ": " + std::strerror(errno);
+        error = bytes.GetStatus().ToString();
         return false;
     }
     if (!app_.StartUp(Application::StartMode::Automation)) {

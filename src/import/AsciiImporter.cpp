@@ -19,6 +19,7 @@
 #include "import/AsciiFieldDecoder.h"
 #include "import/AsciiLineChecks.h"
 #include "import/AsciiText.h"
+#include "platform/FileUtil.h"
 #include "platform/Saturate.h"
 
 namespace velmora {
@@ -640,9 +641,10 @@ class ImportRun {
     ascii::StoredDates storedDates_;
 };
 
-FilePtr OpenForReading(const fs::path& path) {
-    std::error_code ec;
-    if (path.empty() || fs::is_directory(path, ec)) return FilePtr(nullptr, &std::fclose);
+FilePtr OpenForReading(const fs::path& path, FileKind kind) {
+    if (path.empty() || !CheckReadableFile(path, kind)) {
+        return FilePtr(nullptr, &std::fclose);
+    }
     return FilePtr(std::fopen(path.string().c_str(), "rb"), &std::fclose);
 }
 
@@ -664,11 +666,11 @@ int AsciiImporter::ImportAsciiFile(const fs::path& dataPath, std::string_view fo
 
     int status = kAsciiImportDone;
     // A format file that cannot be opened is passed over.
-    if (FilePtr format = OpenForReading(formatPath)) {
+    if (FilePtr format = OpenForReading(formatPath, FileKind::FormatDefinitions)) {
         status = run.ReadFile(format.get(), false, 0);
     }
     if (status == kAsciiImportDone) {
-        FilePtr data = OpenForReading(dataPath);
+        FilePtr data = OpenForReading(dataPath, FileKind::Import);
         if (!data) {
             status = kAsciiImportCannotOpen;
         } else {

@@ -37,7 +37,7 @@ ImportTypes ParseImportTypes(std::string_view text) {
 
 ImportTypes ReadImportTypes(const std::filesystem::path& path) {
     // 100 types of a few hundred characters each fit well within the first megabyte.
-    const auto bytes = ReadFileRange(path, 0, 1 << 20);
+    const Result<Bytes> bytes = ReadFileHead(path, FileKind::FormatDefinitions, 1 << 20);
     if (!bytes) return ParseImportTypes({});
     return ParseImportTypes(
         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));

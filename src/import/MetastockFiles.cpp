@@ -33,8 +33,9 @@ bool IsPrice(float v) {
 // block or stream forever).
 std::optional<Bytes> ReadIndexFile(const fs::path& path, std::size_t recordSize,
                                    std::size_t maxCount) {
-    if (!IsRegularFile(path)) return std::nullopt;
-    return ReadFileRange(path, 0, recordSize * (maxCount + 1));
+    Result<Bytes> head = ReadFileHead(path, FileKind::Import, recordSize * (maxCount + 1));
+    if (!head) return std::nullopt;
+    return std::move(*head);
 }
 
 }  // namespace
@@ -137,13 +138,9 @@ MetastockDataReader::MetastockDataReader(const fs::path& path, int fields, bool 
                                     path, 0, StatusCode::NotSupported);
         return;
     }
-    if (!IsRegularFile(path)) {
-        status_ = Status::FileError("no data file", path, 0, StatusCode::NotFound);
-        return;
-    }
-    file_ = std::make_unique<InputFile>(path);
+    file_ = std::make_unique<InputFile>(path, FileKind::Import);
     if (!file_->IsOpen()) {
-        status_ = ErrnoStatus("cannot read", path);
+        status_ = file_->GetStatus();
         return;
     }
     path_ = path;

@@ -77,7 +77,8 @@ bool IsReadableMetastockLayout(int fields, bool intraday);
 class MetastockDataReader {
   public:
     // Opens the file. Failures: NotSupported (a layout IsReadableMetastockLayout refuses),
-    // NotFound or IoError (no regular file there, or it cannot be opened or read).
+    // NotFound or IoError (no file there, not a regular file, too large, or it cannot be
+    // opened or read).
     MetastockDataReader(const std::filesystem::path& path, int fields, bool intraday = false);
     ~MetastockDataReader();
     MetastockDataReader(const MetastockDataReader&) = delete;

@@ -33,7 +33,7 @@ struct FileCloser {
 class PageReader {
   public:
     explicit PageReader(const fs::path& path) {
-        if (IsRegularFile(path)) file_.reset(std::fopen(path.c_str(), "rb"));
+        if (CheckReadableFile(path, FileKind::Import)) file_.reset(std::fopen(path.c_str(), "rb"));
     }
     bool IsOpen() const { return file_ != nullptr; }
 

@@ -1,6 +1,7 @@
 #include "platform/FileUtil.h"
 
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -27,31 +28,99 @@ class Fd {
     Fd(const Fd&) = delete;
     Fd& operator=(const Fd&) = delete;
     int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
 };
 
-bool ReadFully(int fd, std::uint8_t* data, std::size_t size, std::size_t& got) {
-    got = 0;
-    while (got < size) {
-        const ssize_t n = ::read(fd, data + got, size - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
+struct KindInfo {
+    std::string_view name;
+    std::uint64_t cap;
+};
+
+constexpr std::uint64_t kMiB = std::uint64_t{1} << 20;
+
+KindInfo Info(FileKind kind) {
+    switch (kind) {
+        case FileKind::Stock:
+            return {"stock file", 256 * kMiB};
+        case FileKind::Workspace:
+            return {"workspace file", 256 * kMiB};
+        case FileKind::Portfolio:
+            return {"portfolio file", 64 * kMiB};
+        case FileKind::Preferences:
+            return {"preferences file", 1 * kMiB};
+        case FileKind::Settings:
+            return {"settings file", 16 * kMiB};
+        case FileKind::CategoryNames:
+            return {"category file", 16 * kMiB};
+        case FileKind::Charts:
+            return {"chart definitions file", 64 * kMiB};
+        case FileKind::Layout:
+            return {"layout file", 64 * kMiB};
+        case FileKind::FormatDefinitions:
+            return {"format definitions file", 16 * kMiB};
+        case FileKind::Formula:
+            return {"formula file", 16 * kMiB};
+        case FileKind::Script:
+            return {"script", 16 * kMiB};
+        case FileKind::Import:
+            return {"import file", 16 * 1024 * kMiB};
+        case FileKind::Resource:
+            return {"resource file", 64 * kMiB};
+        case FileKind::Other:
+            return {"file", 1024 * kMiB};
     }
-    return true;
+    return {"file", 0};
+}
+
+// What a file that is not a regular file is, for the message that refuses it.
+std::string_view NonRegularKind(mode_t mode) {
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "a special file";
+}
+
+// Opens `path` for reading when it is a regular file of at most the kind's cap: the descriptor
+// and size go to `fd` and `size`. O_NONBLOCK keeps the open of a FIFO without a writer from
+// waiting; the kind of file is checked on the open descriptor, so nothing is read before.
+Status OpenRegular(const fs::path& path, FileKind kind, int& fd, std::uint64_t& size) {
+    const KindInfo info = Info(kind);
+    const std::string what = "cannot read the " + std::string(info.name);
+    fd = -1;
+    size = 0;
+    const int opened = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (opened < 0) return ErrnoStatus(what, path);
+    Fd guard(opened);
+    struct stat st {};
+    if (::fstat(opened, &st) != 0) return ErrnoStatus(what, path);
+    if (S_ISDIR(st.st_mode)) return Status::FileError(what, path, EISDIR);
+    if (!S_ISREG(st.st_mode)) {
+        return Status::FileError(what, path,
+                                 std::string(NonRegularKind(st.st_mode)) + ", not a regular file",
+                                 StatusCode::IoError);
+    }
+    const auto bytes = static_cast<std::uint64_t>(st.st_size);
+    if (bytes > info.cap) {
+        return Status::FileError(what, path,
+                                 "larger than " + std::to_string(info.cap / kMiB) +
+                                     " MiB, the size cap of " + std::string(info.name) + "s",
+                                 StatusCode::Corrupt);
+    }
+    // Reads of a regular file never block; the flag goes only for tidiness.
+    ::fcntl(opened, F_SETFL, ::fcntl(opened, F_GETFL) & ~O_NONBLOCK);
+    fd = guard.release();
+    size = bytes;
+    return Status::Ok();
 }
 
 }  // namespace
 
-InputFile::InputFile(const fs::path& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
-    if (fd_ < 0) return;
-    const off_t size = ::lseek(fd_, 0, SEEK_END);
-    size_ = size > 0 ? static_cast<std::uint64_t>(size) : 0;
+InputFile::InputFile(const fs::path& path, FileKind kind) {
+    status_ = OpenRegular(path, kind, fd_, size_);
 }
 
 InputFile::~InputFile() {
@@ -73,66 +142,57 @@ std::optional<std::size_t> InputFile::ReadAt(std::uint64_t offset, std::size_t c
     return got;
 }
 
-std::optional<Bytes> ReadWholeFile(const fs::path& path) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return std::nullopt;
-    // A directory reports a size that is no size at all (up to 2^63 - 1 bytes).
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0) return std::nullopt;
-    if (S_ISDIR(info.st_mode)) {
-        errno = EISDIR;
-        return std::nullopt;
-    }
-    Bytes data;
-    const off_t size = ::lseek(fd.get(), 0, SEEK_END);
-    if (size > static_cast<off_t>(kWholeFileLimit)) {
-        errno = EFBIG;
-        return std::nullopt;
-    }
-    if (size > 0) {
-        data.resize(static_cast<std::size_t>(size));
-        if (::lseek(fd.get(), 0, SEEK_SET) != 0) return std::nullopt;
-        std::size_t got = 0;
-        if (!ReadFully(fd.get(), data.data(), data.size(), got)) return std::nullopt;
-        data.resize(got);
-    }
-    // Files that report no size (pipes, /proc) or grew meanwhile: read on to the end.
-    std::uint8_t chunk[65536];
-    for (;;) {
-        std::size_t got = 0;
-        if (!ReadFully(fd.get(), chunk, sizeof chunk, got)) return std::nullopt;
-        if (got == 0) break;
-        if (data.size() + got > kWholeFileLimit) {
-            errno = EFBIG;
-            return std::nullopt;
-        }
-        data.insert(data.end(), chunk, chunk + got);
-    }
+std::string_view FileKindName(FileKind kind) {
+    return Info(kind).name;
+}
+
+std::uint64_t FileSizeCap(FileKind kind) {
+    return Info(kind).cap;
+}
+
+Result<Bytes> ReadFileHead(const fs::path& path, FileKind kind, std::uint64_t count) {
+    InputFile file(path, kind);
+    if (!file.IsOpen()) return file.GetStatus();
+    // Never more than the size found at the open, or the cap: a file that grows meanwhile
+    // cannot take the reader past either.
+    Bytes data(static_cast<std::size_t>(std::min(count, file.Size())));
+    const auto got = file.ReadAt(0, data.size(), data.data());
+    if (!got) return ErrnoStatus("cannot read the " + std::string(FileKindName(kind)), path);
+    data.resize(*got);
     return data;
 }
 
+Result<Bytes> ReadFile(const fs::path& path, FileKind kind) {
+    return ReadFileHead(path, kind, FileSizeCap(kind));
+}
+
+Result<std::string> ReadTextFile(const fs::path& path, FileKind kind) {
+    Result<Bytes> data = ReadFile(path, kind);
+    if (!data) return data.GetStatus();
+    return std::string(data->begin(), data->end());
+}
+
+std::optional<Bytes> ReadWholeFile(const fs::path& path) {
+    Result<Bytes> data = ReadFile(path, FileKind::Other);
+    if (data) return std::move(*data);
+    const Status& failure = data.GetStatus();
+    if (failure.ErrorNumber() != 0) {
+        errno = failure.ErrorNumber();
+    } else {
+        errno = failure.Code() == StatusCode::Corrupt ? EFBIG : EINVAL;
+    }
+    return std::nullopt;
+}
+
 std::optional<std::string> ReadFileText(const fs::path& path) {
-    if (IsDirectory(path)) return std::nullopt;
     auto data = ReadWholeFile(path);
     if (!data) return std::nullopt;
     return std::string(data->begin(), data->end());
 }
 
-std::optional<Bytes> ReadFileRange(const fs::path& path, std::uint64_t offset,
-                                   std::uint64_t count) {
-    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.get() < 0) return std::nullopt;
-    const off_t size = ::lseek(fd.get(), 0, SEEK_END);
-    if (size < 0) return std::nullopt;
-    const std::uint64_t usize = static_cast<std::uint64_t>(size);
-    if (offset >= usize) return Bytes{};
-    count = std::min(count, usize - offset);
-    Bytes data(static_cast<std::size_t>(count));
-    if (::lseek(fd.get(), static_cast<off_t>(offset), SEEK_SET) < 0) return std::nullopt;
-    std::size_t got = 0;
-    if (!ReadFully(fd.get(), data.data(), data.size(), got)) return std::nullopt;
-    data.resize(got);
-    return data;
+Status CheckReadableFile(const fs::path& path, FileKind kind) {
+    InputFile file(path, kind);
+    return file.GetStatus();
 }
 
 Status WriteFileAtomically(const fs::path& path, const void* data, std::size_t size) {
@@ -141,6 +201,37 @@ Status WriteFileAtomically(const fs::path& path, const void* data, std::size_t s
     batch.Sync();
     batch.Commit();
     return batch.FirstFailure();
+}
+
+Result<fs::path> SetFileAside(const fs::path& path, std::string_view suffix) {
+    for (int n = 1; n < 1000; ++n) {
+        fs::path to = path;
+        to += std::string(suffix) + (n == 1 ? std::string() : "-" + std::to_string(n));
+        // RENAME_NOREPLACE makes the test for a free name and the rename one step; a file
+        // system without it gets the test first.
+        if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+            return to;
+        }
+        if (errno == EEXIST) continue;
+        if (errno != EINVAL && errno != ENOSYS) return ErrnoStatus("cannot set aside", path);
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(to, ec))) continue;
+        if (::rename(path.c_str(), to.c_str()) == 0) return to;
+        return ErrnoStatus("cannot set aside", path);
+    }
+    return Status::FileError("cannot set aside", path, EEXIST);
+}
+
+Result<fs::path> KeepOldFile(const fs::path& path, std::string_view suffix) {
+    for (int n = 1; n < 1000; ++n) {
+        fs::path to = path;
+        to += std::string(suffix) + (n == 1 ? std::string() : "-" + std::to_string(n));
+        if (::link(path.c_str(), to.c_str()) == 0) return to;
+        if (errno == EEXIST) continue;
+        if (errno == ENOENT) return ErrnoStatus("cannot keep the old file", path);
+        return SetFileAside(path, suffix);
+    }
+    return Status::FileError("cannot keep the old file", path, EEXIST);
 }
 
 std::vector<DirEntry> ListDirectory(const fs::path& dir) {

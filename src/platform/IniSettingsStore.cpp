@@ -84,7 +84,7 @@ std::string EscapeName(std::string_view name) {
 
 IniSettingsStore::IniSettingsStore(std::filesystem::path file, bool writeBack)
     : file_(std::move(file)), writeBack_(writeBack) {
-    if (auto text = ReadFileText(file_)) Parse(*text);
+    if (auto text = ReadTextFile(file_, FileKind::Settings)) Parse(*text);
 }
 
 void IniSettingsStore::Parse(std::string_view text) {

@@ -37,7 +37,7 @@ int SeedProfileDirectory(const fs::path& profile, const fs::path& resources) {
         if (!entry.is_regular_file(ec)) continue;
         const fs::path target = profile / entry.path().filename();
         if (fs::exists(fs::symlink_status(target, ec))) continue;
-        const auto data = ReadFileText(entry.path());
+        const auto data = ReadTextFile(entry.path(), FileKind::Resource);
         if (data && WriteFileAtomically(target, *data)) ++copied;
     }
     return copied;

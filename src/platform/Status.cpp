@@ -20,6 +20,13 @@ Status Status::FileError(std::string what, std::filesystem::path path, int error
     return s;
 }
 
+Status Status::FileError(std::string what, std::filesystem::path path, std::string reason,
+                         StatusCode code) {
+    Status s = FileError(std::move(what), std::move(path), 0, code);
+    s.reason_ = std::move(reason);
+    return s;
+}
+
 std::string Status::ToString() const {
     if (IsOk()) return "OK";
     std::string text = message_;
@@ -27,6 +34,8 @@ std::string Status::ToString() const {
     if (errorNumber_ != 0) {
         text += ": ";
         text += std::strerror(errorNumber_);
+    } else if (!reason_.empty()) {
+        text += ": " + reason_;
     }
     return text;
 }

@@ -44,6 +44,9 @@ class [[nodiscard]] Status {
     // names the file and `errorNumber` is the system's errno (0 when the system gave none).
     static Status FileError(std::string what, std::filesystem::path path, int errorNumber = 0,
                             StatusCode code = StatusCode::IoError);
+    // A failed file operation whose reason is not a system error: "what path: reason".
+    static Status FileError(std::string what, std::filesystem::path path, std::string reason,
+                            StatusCode code);
 
     bool IsOk() const { return code_ == StatusCode::Ok; }
     StatusCode Code() const { return code_; }
@@ -71,6 +74,7 @@ class [[nodiscard]] Status {
     StatusCode code_ = StatusCode::Ok;
     int errorNumber_ = 0;
     std::string message_;
+    std::string reason_;
     std::filesystem::path path_;
 };
 

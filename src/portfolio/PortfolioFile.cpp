@@ -108,12 +108,50 @@ std::filesystem::path PortfolioPath(const std::filesystem::path& workspaceDir) {
 }
 
 bool LoadPortfolio(const std::filesystem::path& file, Portfolio& portfolio) {
-    const auto bytes = ReadWholeFile(file);
+    const Result<Bytes> bytes = ReadFile(file, FileKind::Portfolio);
     if (!bytes) {
         portfolio.Positions.clear();
         return false;
     }
     return DecodePortfolio(bytes->data(), bytes->size(), portfolio);
+}
+
+Status ReadPortfolioFile(const std::filesystem::path& file, Portfolio& portfolio) {
+    const Result<Bytes> bytes = ReadFile(file, FileKind::Portfolio);
+    if (!bytes) {
+        portfolio.Positions.clear();
+        return bytes.GetStatus();
+    }
+    if (!DecodePortfolio(bytes->data(), bytes->size(), portfolio)) {
+        return Status::FileError("cannot read the portfolio file", file,
+                                 "not a portfolio file, or its header is cut short",
+                                 StatusCode::BadMagic);
+    }
+    const std::size_t records = bytes->size() - kPortfolioHeaderSize;
+    const std::int32_t count = GetI32BE(bytes->data() + kCount);
+    if (count < 0 || records != static_cast<std::size_t>(count) * kPositionRecordSize) {
+        return Status::FileError("cannot read the portfolio file", file,
+                                 "its positions do not fill the count it states",
+                                 StatusCode::Corrupt);
+    }
+    return Status::Ok();
+}
+
+Status SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio,
+                     const Status& read, bool replaceDamaged) {
+    if (PortfolioDamaged(read)) {
+        if (!replaceDamaged) {
+            return Status::FileError("not replacing the portfolio file", file,
+                                     "it could not be read", StatusCode::Corrupt);
+        }
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(file, ec))) {
+            const Result<std::filesystem::path> kept = KeepOldFile(file, ".bak");
+            if (!kept) return kept.GetStatus();
+        }
+    }
+    const Bytes image = EncodePortfolio(portfolio);
+    return WriteFileAtomically(file, image.data(), image.size());
 }
 
 bool SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio) {

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "platform/FileUtil.h"
+#include "platform/Status.h"
 #include "portfolio/Portfolio.h"
 
 namespace velmora {
@@ -31,7 +32,22 @@ bool DecodePortfolio(const std::uint8_t* data, std::size_t size, Portfolio& port
 std::filesystem::path PortfolioPath(const std::filesystem::path& workspaceDir);
 // DecodePortfolio of the file; false (the positions emptied) when it cannot be read.
 bool LoadPortfolio(const std::filesystem::path& file, Portfolio& portfolio);
-// Replaces the file atomically; false when it cannot be written.
+// Reads the file into the portfolio. NotFound for a missing file (an empty portfolio); any
+// other failure means the file is there but could not be read whole (unreadable, not a
+// portfolio file, cut short: its records do not fill the count it states) and names it; what
+// could be read stays in the portfolio for showing.
+Status ReadPortfolioFile(const std::filesystem::path& file, Portfolio& portfolio);
+// Whether ReadPortfolioFile's status says the file is damaged.
+inline bool PortfolioDamaged(const Status& read) {
+    return !read && read.Code() != StatusCode::NotFound;
+}
+// Replaces the file atomically; false when it cannot be written. For a file known to be whole
+// or new: the program's writers use the guarded form below.
 bool SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio);
+// Replaces the file read with status `read`. A damaged file is replaced only with
+// `replaceDamaged` (the user agreed), and then the old one is first kept as FILE.bak;
+// otherwise the failure says it was not replaced.
+Status SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio,
+                     const Status& read, bool replaceDamaged);
 
 }  // namespace velmora

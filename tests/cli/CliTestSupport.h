@@ -32,11 +32,12 @@ inline std::string DrainFile(std::FILE* f) {
 inline CliRun RunCliCommandAt(const std::filesystem::path& profile,
                               const std::filesystem::path& workspace, const std::string& name,
                               std::vector<std::string> args, bool noSave = false,
-                              DateStyle dates = DateStyle::Short) {
+                              DateStyle dates = DateStyle::Short, bool force = false) {
     Context ctx;
     ctx.requestedProfile = profile;
     if (!workspace.empty()) ctx.requestedWorkspace = workspace;
     ctx.noSave = noSave;
+    ctx.force = force;
     ctx.dates = dates;
     ctx.out = std::tmpfile();
     ctx.err = std::tmpfile();

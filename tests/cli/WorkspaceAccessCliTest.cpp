@@ -30,14 +30,13 @@ struct WorkspaceAccess : ::testing::Test {
 };
 
 TEST_F(WorkspaceAccess, AFailedSaveNamesTheFileAndTheReason) {
-    fs::remove(ws / "tarvik.workspace");
-    fs::create_directory(ws / "tarvik.workspace");  // nothing can be renamed over it
+    fs::create_directory(ws / "n" / "NEWCO");  // nothing can be renamed over it
     const CliRun r = Do("stock", {"new", "NEWCO"});
     EXPECT_EQ(r.status, kFailure);
     EXPECT_EQ(r.err,
               "velmora-cli: the workspace could not be saved completely: cannot rename the new "
               "file to " +
-                  (ws / "tarvik.workspace").string() + ": " + std::strerror(EISDIR) + "\n");
+                  (ws / "n" / "NEWCO").string() + ": " + std::strerror(EISDIR) + "\n");
 }
 
 // A second program that wants to write is refused with the holder's process id while readers go

@@ -217,7 +217,15 @@ TEST(StockFile, IssueUnitsMarkerIsUndoneOnLoad) {
     EXPECT_EQ(s->Flags, 1);
 }
 
-TEST(StockFile, DamagedFilesAreSkippedAndLeftUntouched) {
+// The one entry of `dir` whose name begins with NAME.damaged-: where a load set NAME aside.
+fs::path SetAside(const fs::path& dir, const std::string& name) {
+    for (const auto& e : fs::directory_iterator(dir)) {
+        if (e.path().filename().string().rfind(name + ".damaged-", 0) == 0) return e.path();
+    }
+    return dir / name;
+}
+
+TEST(StockFile, DamagedFilesAreSkippedAndSetAsideWhole) {
     Fixture f;
     FileImage good;
     good.ticker = "GOOD";
@@ -245,12 +253,14 @@ TEST(StockFile, DamagedFilesAreSkippedAndLeftUntouched) {
     ASSERT_TRUE(f.Load());
     EXPECT_EQ(f.db.StockCount(), 1);
     EXPECT_NE(f.db.FindStock("GOOD"), nullptr);
-    int damagedMessages = 0;
-    for (const auto& t : f.ui.statusTexts)
-        damagedMessages += t.find("damaged") != std::string::npos;
-    EXPECT_EQ(damagedMessages, 3);
-    EXPECT_EQ(test::ReadBytes(f.dir / "m" / "MANY"), many);
-    EXPECT_EQ(test::ReadBytes(f.dir / "s" / "STUDY"), study);
+    // Each is reported and kept whole under a new name, out of the way of later saves.
+    EXPECT_EQ(f.db.UnreadFiles().size(), 4u);
+    EXPECT_FALSE(fs::exists(f.dir / "m" / "MANY"));
+    EXPECT_EQ(test::ReadBytes(SetAside(f.dir / "m", "MANY")), many);
+    EXPECT_EQ(test::ReadBytes(SetAside(f.dir / "s", "STUDY")), study);
+    // A second load reads none of them again.
+    ASSERT_TRUE(f.Load());
+    EXPECT_TRUE(f.db.UnreadFiles().empty());
 }
 
 TEST(StockFile, OldFormatStopsItsDirectoryLetterWithOneMessage) {

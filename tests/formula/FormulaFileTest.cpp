@@ -29,9 +29,9 @@ TEST(FormulaFile, RoundTripThroughAFile) {
     ASSERT_TRUE(SaveFormulaFile(path, text));
     EXPECT_EQ(test::ReadText(path), text);
     const auto loaded = LoadFormulaFile(path);
-    ASSERT_TRUE(loaded.has_value());
+    ASSERT_TRUE(loaded.IsOk());
     EXPECT_EQ(*loaded, text);
-    EXPECT_FALSE(LoadFormulaFile(dir / "missing.qrx").has_value());
+    EXPECT_FALSE(LoadFormulaFile(dir / "missing.qrx").IsOk());
     EXPECT_FALSE(SaveFormulaFile(dir / "no" / "such" / "dir.qrx", text));
 }
 

@@ -26,7 +26,7 @@ TEST(WriteFileAtomically, ReplacesTheFileOrSaysWhichStepFailedAndLeavesNothingBe
     const fs::path file = dir / "a.txt";
     ASSERT_TRUE(WriteFileAtomically(file, "old").IsOk());
     ASSERT_TRUE(WriteFileAtomically(file, "new").IsOk());
-    EXPECT_EQ(ReadFileText(file), "new");
+    EXPECT_EQ(ReadTextFile(file, FileKind::Resource).ValueOr(""), "new");
 
     const fs::path missing = dir / "none" / "b.txt";
     const Status notCreated = WriteFileAtomically(missing, "x");
@@ -81,9 +81,9 @@ TEST(FileBatch, SyncsEveryFileBeforeRenamingAndEachDirectoryOnceAfter) {
     EXPECT_EQ(kinds, (std::vector<std::string>{"create", "write", "close", "create", "write",
                                                "close", "create", "write", "close", "sync",
                                                "rename", "syncdir a", "syncdir b"}));
-    EXPECT_EQ(ReadFileText(dir / "a/x"), "new");
-    EXPECT_EQ(ReadFileText(dir / "a/y"), "old");
-    EXPECT_EQ(ReadFileText(dir / "b/z"), "new");
+    EXPECT_EQ(ReadTextFile(dir / "a/x", FileKind::Resource).ValueOr(""), "new");
+    EXPECT_EQ(ReadTextFile(dir / "a/y", FileKind::Resource).ValueOr(""), "old");
+    EXPECT_EQ(ReadTextFile(dir / "b/z", FileKind::Resource).ValueOr(""), "new");
     std::vector<std::string> names;
     for (const DirEntry& e : ListDirectory(dir / "a")) names.push_back(e.name);
     EXPECT_EQ(names, (std::vector<std::string>{"x", "y"}));

@@ -522,7 +522,7 @@ void AnalysisWindow::ShowReport() {
 }
 
 bool AnalysisWindow::LoadFormulaFrom(const std::filesystem::path& path) {
-    std::optional<std::string> text = LoadFormulaFile(path);
+    Result<std::string> text = LoadFormulaFile(path);
     if (!text) return false;
     model_.formula = std::move(*text);
     formula_->setPlainText(FormulaForEditor(model_.formula));

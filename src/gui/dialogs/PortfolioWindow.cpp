@@ -307,7 +307,8 @@ PortfolioWindow::PortfolioWindow(GuiContext& context, QWidget* parent)
 
     // Every opening starts from the file: changes of an earlier visit that was cancelled are
     // gone.
-    LoadPortfolio(PortfolioPath(context_.Services().db.WorkspaceDir()), portfolio_);
+    read_ = ReadPortfolioFile(PortfolioPath(context_.Services().db.WorkspaceDir()), portfolio_);
+    if (PortfolioDamaged(read_)) context_.Services().ui.ShowMessage(read_.ToString());
     Fill(0);
 }
 
@@ -465,10 +466,21 @@ void PortfolioWindow::Settings() {
 void PortfolioWindow::accept() {
     Database& db = context_.Services().db;
     portfolio_.StoredStockValue = Summarize(db, portfolio_).PresentValue;
-    if (!SavePortfolio(PortfolioPath(db.WorkspaceDir()), portfolio_)) {
-        context_.Services().ui.ShowMessage(kPortfolioNotSaved);
+    const auto file = PortfolioPath(db.WorkspaceDir());
+    UserInterface& ui = context_.Services().ui;
+    // A file that could not be read is replaced only when the user says so.
+    const bool replace =
+        PortfolioDamaged(read_) &&
+        ui.AskYesNo("The portfolio file\n'" + file.string() +
+                    "'\ncould not be read when this window opened. Replace it with the "
+                    "portfolio shown?\nThe old file is kept as '" +
+                    file.string() + ".bak'.");
+    if (PortfolioDamaged(read_) && !replace) return;
+    if (const Status saved = SavePortfolio(file, portfolio_, read_, replace); !saved) {
+        ui.ShowMessage(kPortfolioNotSaved);
         return;
     }
+    read_ = Status::Ok();
     QDialog::accept();
 }
 

@@ -148,6 +148,7 @@ class PortfolioWindow : public QDialog {
 
     GuiContext& context_;
     Portfolio portfolio_;
+    Status read_;  // how the portfolio file was read when the window opened
     QTreeWidget* list_;
     std::array<QLabel*, 8> summary_{};
     std::array<QLabel*, 9> position_{};

@@ -68,10 +68,10 @@ ScriptResult ScriptWindow::Run(const std::filesystem::path& file,
         Append(QStringLiteral("%1: %2").arg(name, FromStd(result.error)));
         return result;
     }
-    const auto bytes = ReadWholeFile(file);
+    const Result<Bytes> bytes = ReadFile(file, FileKind::Script);
     if (!bytes) {
         result.ok = false;
-        result.error = "cannot read the script " + file.string();
+        result.error = bytes.GetStatus().ToString();
         Append(FromStd(result.error));
         return result;
     }

@@ -201,11 +201,16 @@ void SplitStockDialog::accept() {
     // The positions bought before the split follow it in the workspace's portfolio file.
     const auto file = PortfolioPath(s.db.WorkspaceDir());
     Portfolio portfolio;
-    const bool havePortfolio = LoadPortfolio(file, portfolio);
+    // A damaged portfolio file is left as it is: its positions are not split.
+    const Status read = ReadPortfolioFile(file, portfolio);
+    if (PortfolioDamaged(read)) s.ui.ShowMessage(read.ToString() + "; its positions are not split");
+    const bool havePortfolio = read.IsOk();
     const int result =
         logic_.Ok(context_.Maintenance(), s.ui, havePortfolio ? &portfolio : nullptr);
     if (result == 0) return;  // the ratio was refused with its message
-    if (result == 2 && !SavePortfolio(file, portfolio)) s.ui.ShowMessage(kPortfolioNotSaved);
+    if (result == 2 && !SavePortfolio(file, portfolio, read, false)) {
+        s.ui.ShowMessage(kPortfolioNotSaved);
+    }
     context_.RefreshCharts(0);
     QDialog::accept();
 }
