@@ -386,5 +386,36 @@ TEST(Application, OpeningAMissingFolderAsksBeforeCreatingIt) {
     EXPECT_TRUE(fs::is_directory(missing / "_"));
 }
 
+// The desktop program learns of every file its load could not read in one message; a workspace
+// file among them is replaced only when the user agrees, the old one kept as .bak.
+TEST(Application, UnreadFilesAreListedOnceAndTheWorkspaceFileIsReplacedOnlyWhenAgreed) {
+    AppFixture f;
+    test::TempDir root;
+    const fs::path ws = root / "ws";
+    WriteWorkspace(ws, {"AAA", "BBB"}, 3);
+    test::WriteText(ws / "a" / "AAA", "noise");
+    const fs::path file = ws / kWorkspaceFileName;
+    std::vector<std::uint8_t> cut = test::ReadBytes(file);
+    cut.resize(12);
+    test::WriteBytes(file, cut);
+
+    ASSERT_TRUE(f.app.LoadWorkspaceDir(ws));
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(f.ui.messages[0].find(file.string()), std::string::npos) << f.ui.messages[0];
+    EXPECT_NE(f.ui.messages[0].find((ws / "a" / "AAA").string()), std::string::npos);
+
+    f.db.MarkModified(*f.db.FindStock("BBB"));
+    f.ui.answer = false;
+    EXPECT_FALSE(f.app.SaveWorkspace());
+    EXPECT_EQ(f.ui.questions.size(), 1u);
+    EXPECT_EQ(test::ReadBytes(file), cut);
+
+    f.ui.answer = true;
+    EXPECT_TRUE(f.app.SaveWorkspace());
+    EXPECT_EQ(test::ReadBytes(fs::path(file.string() + ".bak")), cut);
+    CategoryTables tables;
+    EXPECT_TRUE(ReadWorkspaceFile(file, tables).IsOk());
+}
+
 }  // namespace
 }  // namespace velmora
