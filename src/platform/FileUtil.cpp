@@ -66,7 +66,7 @@ KindInfo Info(FileKind kind) {
         case FileKind::Script:
             return {"script", 16 * kMiB};
         case FileKind::Import:
-            return {"import file", 16 * 1024 * kMiB};
+            return {"import file", kMiB * 16 * 1024};
         case FileKind::Resource:
             return {"resource file", 64 * kMiB};
         case FileKind::Other:
