@@ -73,6 +73,13 @@ class GuiContext : public QObject, public ShellWindows {
     void ChartSettingsChanged(QWidget* sender, bool everything) {
         emit chartSettingsChanged(sender, everything);
     }
+    // View "Crosshair": every chart window draws a cross at the mouse and the status bar reads
+    // the date and value under it.
+    bool Crosshair() const { return crosshair_; }
+    void SetCrosshair(bool on) {
+        crosshair_ = on;
+        emit chartSettingsChanged(nullptr, false);
+    }
     // The chart window the user worked in last (null when none is open); the commentary takes
     // its periodicity and selected bar.
     QWidget* ActiveChart() const { return activeChart_.data(); }
@@ -96,6 +103,7 @@ class GuiContext : public QObject, public ShellWindows {
     StockMaintenance maintenance_;
     QPointer<QWidget> activeChart_;
     std::optional<ChartSettings> chartSettings_;
+    bool crosshair_ = false;
 };
 
 }  // namespace velmora::gui

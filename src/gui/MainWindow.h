@@ -159,6 +159,7 @@ class MainWindow : public QMainWindow {
     QAction* zoomOut_ = nullptr;
     QAction* zoomAll_ = nullptr;
     QAction* zoomNormal_ = nullptr;
+    QAction* crosshair_ = nullptr;
     QLabel* indicators_[4] = {};
     QMenu* viewMenuPanes_ = nullptr;
     QAction* print_ = nullptr;

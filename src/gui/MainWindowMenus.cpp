@@ -138,6 +138,10 @@ void MainWindow::CreateActions() {
         {QKeySequence(Qt::CTRL | Qt::Key_Minus),
          QKeySequence(QKeyCombination(Qt::ControlModifier | Qt::KeypadModifier, Qt::Key_Minus))});
     zoomIn_->installEventFilter(this);
+    crosshair_ = new QAction(tr("&Crosshair"), this);
+    crosshair_->setCheckable(true);
+    crosshair_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C));
+    connect(crosshair_, &QAction::toggled, this, [this](bool on) { context_.SetCrosshair(on); });
     for (int i = 0; i < 3; ++i)
         periodicity_->actions()[i]->setShortcut(
             QKeySequence(QString::fromLatin1(kPeriodicityKeys[i])));
@@ -202,6 +206,8 @@ void MainWindow::CreateMenus() {
         E::Of(zoomOut_),
         E::Of(zoomAll_),
         E::Of(zoomNormal_),
+        E::Separator(),
+        E::Of(crosshair_),
         E::Separator(),
         E::Submenu(tr("&Toolbars"), {}).WhenShown([this](QMenu* m) { FillToolbarsMenu(m); }),
     };

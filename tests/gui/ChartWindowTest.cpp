@@ -218,6 +218,29 @@ TEST(ChartWindow, ThePickToolDragsAStudysEndPointAndDeleteRemovesIt) {
     EXPECT_TRUE(f.stock->Studies.empty());
 }
 
+TEST(ChartWindow, TheCrosshairReadsTheDateOfTheBarAClickSelectsAndItsValue) {
+    WindowFixture f;
+    const QPoint point = f.At(0, 300, 100);
+    Mouse(f.window, QEvent::MouseMove, point);
+    EXPECT_FALSE(f.window.CrossPosition().has_value());  // off until View > Crosshair
+
+    f.context.SetCrosshair(true);
+    Mouse(f.window, QEvent::MouseMove, point);
+    ASSERT_EQ(f.window.CrossPosition(), std::optional<QPoint>(point));
+    const std::string text = f.window.CrossText().toStdString();
+    ASSERT_FALSE(f.ui.statusTexts.empty());
+    EXPECT_EQ(f.ui.statusTexts.back(), text);
+    Mouse(f.window, QEvent::MouseButtonPress, point);
+    Mouse(f.window, QEvent::MouseButtonRelease, point);
+    const int bar = f.window.ScrollBar(0)->value() + f.window.Settings().selectedBar;
+    const std::string date = DateToText(f.stock->Quotations[static_cast<std::size_t>(bar)].Date);
+    EXPECT_EQ(text.rfind("Date: " + date + "    Value: ", 0), 0u) << text;
+
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(&f.window, &leave);
+    EXPECT_FALSE(f.window.CrossPosition().has_value());
+}
+
 TEST(ChartWindow, TrendToolDragMakesOneStudyAndEscapeCancels) {
     WindowFixture f;
     f.window.SetTool(static_cast<int>(StudyTool::Trend));

@@ -212,6 +212,7 @@ void ChartWindow::paintEvent(QPaintEvent*) {
         painter.setPen(QPen(Qt::darkGray, 2));
         painter.drawLine(0, barDragY_, width(), barDragY_);
     }
+    DrawCrosshair(painter);
 }
 
 void ChartWindow::resizeEvent(QResizeEvent* e) {

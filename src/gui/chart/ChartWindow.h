@@ -61,6 +61,10 @@ class ChartWindow : public QWidget {
     CommentarySource CommentaryInput();
     // The study picked with the pick tool (its handles shown; Delete removes it), or null.
     const Study* PickedStudy() const;
+    // With the crosshair on: the mouse position it is drawn at (none outside the panes) and the
+    // date and value under it, as the status bar shows them.
+    std::optional<QPoint> CrossPosition() const { return cross_; }
+    QString CrossText() const { return crossText_; }
     // The text tool's edit box while it is open, else null.
     QLineEdit* TextBox() const { return textBox_.data(); }
     // A pane's scroll bar (below the pane); null for a pane the window does not have.
@@ -128,6 +132,7 @@ class ChartWindow : public QWidget {
     void wheelEvent(QWheelEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
     void focusInEvent(QFocusEvent* e) override;
+    void leaveEvent(QEvent* e) override;
 
   private:
     ChartWindowView View();
@@ -156,6 +161,9 @@ class ChartWindow : public QWidget {
     void MoveStudy(int x, int y);
     // Ends moving the picked study: kept (the stock marked changed) or put back.
     void DropStudy(bool keep);
+    // The crosshair follows the mouse (nullopt: it left the panes).
+    void MoveCrosshair(std::optional<QPoint> pos);
+    void DrawCrosshair(QPainter& painter);
     // Small squares at the picked study's end points, over the picture.
     void DrawHandles(QPainter& painter);
     // The pick tool's click: the bar under x becomes the selected bar.
@@ -221,6 +229,9 @@ class ChartWindow : public QWidget {
     int barDrag_ = -1;  // the splitter bar being dragged (the row above it)
     int barDragStartY_ = 0;
     int barDragY_ = 0;
+
+    std::optional<QPoint> cross_;
+    QString crossText_;
 
     QPointer<QLineEdit> textBox_;
     int textPane_ = -1;

@@ -266,6 +266,41 @@ void ChartWindow::mouseMoveEvent(QMouseEvent* e) {
         return;
     }
     UpdateCursor(pos.y());
+    MoveCrosshair(pos);
+}
+
+void ChartWindow::leaveEvent(QEvent* e) {
+    QWidget::leaveEvent(e);
+    MoveCrosshair(std::nullopt);
+}
+
+void ChartWindow::MoveCrosshair(std::optional<QPoint> pos) {
+    const int pane = pos ? PaneAt(pos->y()) : -1;
+    if (!context_.Crosshair() || pane < 0 || model_.Pane(pane).chartId == 0) pos.reset();
+    std::optional<std::string> text;
+    if (pos) {
+        const PaneContext ctx = PaneContextOf(pane);
+        text = TooltipText(ctx, pos->x(), pos->y() - PaneOrigin(pane)[0]);
+    }
+    if (!text) pos.reset();
+    if (pos == cross_) return;
+    cross_ = pos;
+    // The tooltip's first two lines: the date and the value under the mouse.
+    crossText_.clear();
+    if (text) {
+        const QStringList lines = ToQString(*text).split(QStringLiteral("\r\n"));
+        crossText_ = lines.mid(0, 2).join(QStringLiteral("    "));
+    }
+    if (cross_) context_.Services().ui.SetStatusText(crossText_.toStdString());
+    update();
+}
+
+void ChartWindow::DrawCrosshair(QPainter& painter) {
+    if (!cross_ || !context_.Crosshair()) return;
+    // The vertical line runs through every pane (the same date), the horizontal one across.
+    painter.setPen(QPen(Qt::black, 1, Qt::DashLine));
+    painter.drawLine(cross_->x(), 0, cross_->x(), height());
+    painter.drawLine(0, cross_->y(), width(), cross_->y());
 }
 
 void ChartWindow::Pan(int x) {
