@@ -628,6 +628,16 @@ TEST(RiskYieldMapWindow, PlotsTheMappedStocksAndZoomsIntoADraggedRectangle) {
     Mouse(w, QEvent::MouseButtonRelease, QPoint(61, 60));
     EXPECT_EQ(w.Map().VisibleRange(), whole);
 
+    // A click on a point opens its stock.
+    for (const MapPoint& p : w.Drawing().Points) {
+        if (p.Label.Text != "OTH") continue;
+        EXPECT_EQ(w.StockAt(QPoint(p.X + 2, p.Y - 2)), other);
+        EXPECT_EQ(w.StockAt(QPoint(p.X + 3, p.Y)), nullptr);
+        Mouse(w, QEvent::MouseButtonPress, QPoint(p.X, p.Y));
+        Mouse(w, QEvent::MouseButtonRelease, QPoint(p.X, p.Y));
+    }
+    EXPECT_EQ(f.context.CurrentStock(), other);
+
     // Loaded quotations make the values stale; a new current stock moves the highlight.
     for (int i = 0; i < 60; ++i)
         f.db.AddQuotation(*young, AddDays(MakeDate(2006, 3, 1), i))->Close = 6;

@@ -1,7 +1,10 @@
 #include "gui/analysis/RiskYieldMapWindow.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
+#include <cstdlib>
 
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
@@ -146,11 +149,40 @@ void RiskYieldMapWindow::mouseMoveEvent(QMouseEvent* e) {
     update();
 }
 
+Stock* RiskYieldMapWindow::StockAt(QPoint pos) const {
+    constexpr int kReach = 2;  // the 3 x 3 square and a pixel round it
+    for (const MapPoint& p : drawing_.Points) {
+        if (std::abs(p.X - pos.x()) <= kReach && std::abs(p.Y - pos.y()) <= kReach)
+            return context_.Services().db.StockAt(p.StockIndex);
+    }
+    return nullptr;
+}
+
+bool RiskYieldMapWindow::event(QEvent* e) {
+    if (e->type() != QEvent::ToolTip) return QWidget::event(e);
+    const auto* help = static_cast<QHelpEvent*>(e);
+    if (const Stock* stock = StockAt(help->pos())) {
+        QToolTip::showText(help->globalPos(), ToQString(ChartCaption(*stock)), this);
+    } else {
+        QToolTip::hideText();
+        e->ignore();
+    }
+    return true;
+}
+
 void RiskYieldMapWindow::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() != Qt::LeftButton || !pressed_) return QWidget::mouseReleaseEvent(e);
     const QPoint from = *pressed_;
     const QPoint to = e->position().toPoint();
     pressed_.reset();
+    // A click on a point opens its stock.
+    if ((to - from).manhattanLength() < 4) {
+        if (Stock* stock = StockAt(to)) {
+            context_.MakeCurrent(stock, kChosenStockFlags);
+            update();
+            return;
+        }
+    }
     Picture();  // the values and the range the rectangle refers to
     Render(RiskYieldMap::RectangleBetween(from.x(), from.y(), to.x(), to.y()));
     update();

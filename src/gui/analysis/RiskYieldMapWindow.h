@@ -1,7 +1,9 @@
 #pragma once
 // The "Risk/Yield map" window: every stock with enough history as a point placed by the risk
 // and the yield of its five-bar returns (RiskYieldMap), the current stock highlighted.
-// Dragging a rectangle with the left button zooms into it; a click shows the whole map again.
+// Dragging a rectangle with the left button zooms into it; a click on a point makes its stock
+// current (the active chart window shows it), a click elsewhere shows the whole map again; the
+// tooltip names the stock under the mouse.
 // The values are computed at the first paint and again once quotations were loaded.
 
 #include <QImage>
@@ -36,7 +38,12 @@ class RiskYieldMapWindow : public QWidget {
     // stale.
     void Refresh();
 
+    // The stock of the point under a position of the window (its square and a pixel round it),
+    // or null.
+    Stock* StockAt(QPoint pos) const;
+
   protected:
+    bool event(QEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void mousePressEvent(QMouseEvent* e) override;
