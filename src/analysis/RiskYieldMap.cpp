@@ -12,6 +12,7 @@ namespace {
 
 constexpr int kPlotLeft = 5;
 constexpr int kPlotTop = 5;
+constexpr int kLabelHeight = 12;  // a label's text, drawn with its top at the label's y
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
@@ -35,14 +36,36 @@ struct Plot {
     }
 };
 
-// The multiples of 10000 strictly between lo and hi.
-std::vector<std::int32_t> GridValues(std::int32_t lo, std::int32_t hi) {
+// The grid step: the smallest of 0.1, 0.2, 0.5, 1, 2, 5, 10 ... percent that keeps the lines
+// at least `minPixels` apart along `pixels`, so a zoomed axis still has labelled lines and a
+// wide one has no crowded labels.
+std::int32_t GridStep(long long span, int pixels, int minPixels) {
+    const long long maxLines = std::max(2, pixels / minPixels);
+    for (long long base = 1000; base < 1000000000; base *= 10) {
+        for (const long long m : {1, 2, 5}) {
+            if (base * m * maxLines >= span) return static_cast<std::int32_t>(base * m);
+        }
+    }
+    return 1000000000;
+}
+
+// The multiples of `step` strictly between lo and hi.
+std::vector<std::int32_t> GridValues(std::int32_t lo, std::int32_t hi, std::int32_t step) {
     std::vector<std::int32_t> values;
-    long long v = static_cast<long long>(std::floor(lo / static_cast<double>(kMinVisibleSpan))) *
-                  kMinVisibleSpan;
-    if (v <= lo) v += kMinVisibleSpan;
-    for (; v < hi; v += kMinVisibleSpan) values.push_back(static_cast<std::int32_t>(v));
+    long long v = static_cast<long long>(std::floor(lo / static_cast<double>(step))) * step;
+    if (v <= lo) v += step;
+    for (; v < hi; v += step) values.push_back(static_cast<std::int32_t>(v));
     return values;
+}
+
+bool Inside(const MapRange& r, const RiskYield& v) {
+    return v.Risk >= r.RiskMin && v.Risk <= r.RiskMax && v.Yield >= r.YieldMin &&
+           v.Yield <= r.YieldMax;
+}
+
+// The smallest value d >= 0 whose pixel offset d * pixels / span (truncated) reaches `offset`.
+long long FirstValueAt(long long offset, long long span, int pixels) {
+    return (offset * span + pixels - 1) / pixels;
 }
 
 }  // namespace
@@ -130,6 +153,7 @@ void RiskYieldMap::Select(int clientWidth, int clientHeight, int x, int y, int w
     const Plot plot(clientWidth, clientHeight);
     if ((width < 4 && height < 4) || !plot.Usable()) {
         visible_ = dataRange_;
+        selected_.reset();
         Widen();
         return;
     }
@@ -146,6 +170,24 @@ void RiskYieldMap::Select(int clientWidth, int clientHeight, int x, int y, int w
     r.YieldMax = ClampToInt32(visible_.YieldMax - top * spanY / plot.height);
     r.YieldMin =
         ClampToInt32(static_cast<long long>(r.YieldMax) - (lower - top) * spanY / plot.height);
+    // The exact values whose pixels lie inside the rectangle, within any earlier selection.
+    MapRange inside;
+    const auto clampAdd = [](std::int32_t base, long long offset) {
+        return ClampToInt32(static_cast<long long>(base) + offset);
+    };
+    inside.RiskMin = clampAdd(visible_.RiskMin, FirstValueAt(left, spanX, plot.width));
+    inside.RiskMax = clampAdd(visible_.RiskMin, FirstValueAt(right + 1, spanX, plot.width) - 1);
+    inside.YieldMin =
+        clampAdd(visible_.YieldMin, FirstValueAt(plot.height - lower, spanY, plot.height));
+    inside.YieldMax =
+        clampAdd(visible_.YieldMin, FirstValueAt(plot.height - top + 1, spanY, plot.height) - 1);
+    if (selected_) {
+        inside.RiskMin = std::max(inside.RiskMin, selected_->RiskMin);
+        inside.RiskMax = std::min(inside.RiskMax, selected_->RiskMax);
+        inside.YieldMin = std::max(inside.YieldMin, selected_->YieldMin);
+        inside.YieldMax = std::min(inside.YieldMax, selected_->YieldMax);
+    }
+    selected_ = inside;
     visible_ = r;
     Widen();
 }
@@ -156,8 +198,7 @@ std::optional<MapPoint> RiskYieldMap::PointFor(const Database& db, int index, in
         return std::nullopt;
     }
     const RiskYield& v = values_[index];
-    if (!v.Mapped || v.Risk < visible_.RiskMin || v.Risk > visible_.RiskMax ||
-        v.Yield < visible_.YieldMin || v.Yield > visible_.YieldMax) {
+    if (!v.Mapped || !Inside(visible_, v) || (selected_ && !Inside(*selected_, v))) {
         return std::nullopt;
     }
     const Plot plot(clientWidth, clientHeight);
@@ -170,7 +211,10 @@ std::optional<MapPoint> RiskYieldMap::PointFor(const Database& db, int index, in
     p.Label.Text = MapLabel(db.StockAt(index)->TickerText());
     p.Label.X = p.X;
     p.Label.Y = p.Y;
+    // The label stands below the point; near the top it moves further down, near the bottom it
+    // goes above the point so that it stays inside the frame.
     if (p.Y < 25) p.Label.Y += 8;
+    if (p.Y > plot.bottom - kLabelHeight) p.Label.Y = p.Y - kLabelHeight - 1;
     if (kPlotLeft + plot.width - p.X < 22) p.Label.X -= 22;
     return p;
 }
@@ -180,6 +224,7 @@ MapDrawing RiskYieldMap::Draw(const Database& db, int clientWidth, int clientHei
     if (!computed_ || static_cast<int>(values_.size()) != db.StockCount()) Compute(db);
     if (showWhole_) {
         visible_ = dataRange_;
+        selected_.reset();
         Widen();
         showWhole_ = false;
     }
@@ -196,7 +241,11 @@ MapDrawing RiskYieldMap::Draw(const Database& db, int clientWidth, int clientHei
     d.PlotHeight = plot.height;
     d.RiskCaption = MapText{kPlotLeft, plot.bottom + 2, "R[%]"};
     d.YieldCaption = MapText{kPlotLeft + plot.width + 2, d.PlotTop, "Y[%]"};
-    for (std::int32_t v : GridValues(visible_.YieldMin, visible_.YieldMax)) {
+    const long long yieldSpan = static_cast<long long>(visible_.YieldMax) - visible_.YieldMin;
+    const long long riskSpan = static_cast<long long>(visible_.RiskMax) - visible_.RiskMin;
+    const std::int32_t yieldStep = GridStep(yieldSpan, plot.height, 30);
+    const std::int32_t riskStep = GridStep(riskSpan, plot.width, 40);
+    for (std::int32_t v : GridValues(visible_.YieldMin, visible_.YieldMax, yieldStep)) {
         MapGridLine line{true, v, plot.Y(visible_, v), std::nullopt};
         if (line.Position >= 30) {
             line.Label = MapText{kPlotLeft + plot.width + 2, line.Position,
@@ -204,7 +253,7 @@ MapDrawing RiskYieldMap::Draw(const Database& db, int clientWidth, int clientHei
         }
         d.GridLines.push_back(std::move(line));
     }
-    for (std::int32_t v : GridValues(visible_.RiskMin, visible_.RiskMax)) {
+    for (std::int32_t v : GridValues(visible_.RiskMin, visible_.RiskMax, riskStep)) {
         MapGridLine line{false, v, plot.X(visible_, v), std::nullopt};
         if (line.Position - kPlotLeft > 25) {
             line.Label =

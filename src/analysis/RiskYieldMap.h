@@ -93,7 +93,7 @@ class RiskYieldMap {
     static std::array<int, 4> RectangleBetween(int x0, int y0, int x1, int y1);
     // A rectangle smaller than 4 pixels both ways shows the whole data range again; a larger
     // one, clamped into the plot, becomes the visible range. Spans under 1 percent are widened
-    // around their middle.
+    // around their middle; the points shown stay those whose pixels lay inside the rectangle.
     void Select(int clientWidth, int clientHeight, int x, int y, int width, int height);
 
     // When the current stock changes only the two squares are redrawn: these are they.
@@ -109,6 +109,9 @@ class RiskYieldMap {
     int mapped_ = 0;
     MapRange dataRange_;
     MapRange visible_;
+    // After a zoom: the values whose pixels lay inside the rectangle. Widening the visible range
+    // must not bring in points that were outside it.
+    std::optional<MapRange> selected_;
     bool computed_ = false;
     bool showWhole_ = true;
 };

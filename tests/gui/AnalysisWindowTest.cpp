@@ -615,6 +615,7 @@ TEST(RiskYieldMapWindow, PlotsTheMappedStocksAndZoomsIntoADraggedRectangle) {
     EXPECT_FALSE(oth.Highlighted);
     EXPECT_NE(picture.pixel(test.X, test.Y), picture.pixel(oth.X, oth.Y));
     const MapRange whole = w.Map().VisibleRange();
+    const QPoint testAt(test.X, test.Y), othAt(oth.X, oth.Y);  // the drawing changes below
 
     // A dragged rectangle becomes the visible range; a click shows everything again.
     Mouse(w, QEvent::MouseButtonPress, QPoint(20, 20));
@@ -627,6 +628,23 @@ TEST(RiskYieldMapWindow, PlotsTheMappedStocksAndZoomsIntoADraggedRectangle) {
     Mouse(w, QEvent::MouseButtonPress, QPoint(60, 60));
     Mouse(w, QEvent::MouseButtonRelease, QPoint(61, 60));
     EXPECT_EQ(w.Map().VisibleRange(), whole);
+
+    // A small rectangle round one point keeps that point alone, though the visible range is
+    // widened to 1 percent, and both axes still carry labelled grid lines.
+    const QRect around(testAt - QPoint(3, 3), testAt + QPoint(3, 3));
+    ASSERT_FALSE(around.contains(othAt));
+    Mouse(w, QEvent::MouseButtonPress, around.topLeft());
+    Mouse(w, QEvent::MouseButtonRelease, around.bottomRight());
+    ASSERT_EQ(w.Drawing().Points.size(), 1u);
+    EXPECT_EQ(w.Drawing().Points[0].Label.Text, "TES");
+    bool riskLabel = false, yieldLabel = false;
+    for (const MapGridLine& line : w.Drawing().GridLines)
+        (line.Horizontal ? yieldLabel : riskLabel) |= line.Label.has_value();
+    EXPECT_TRUE(riskLabel);
+    EXPECT_TRUE(yieldLabel);
+    Mouse(w, QEvent::MouseButtonPress, QPoint(60, 60));
+    Mouse(w, QEvent::MouseButtonRelease, QPoint(60, 60));
+    ASSERT_EQ(w.Drawing().Points.size(), 2u);
 
     // A click on a point opens its stock.
     for (const MapPoint& p : w.Drawing().Points) {
