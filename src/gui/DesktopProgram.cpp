@@ -9,6 +9,7 @@
 #include "chart/ChartDefinitionsHooks.h"
 #include "gui/MainWindow.h"
 #include "gui/QtUserInterface.h"
+#include "gui/StartupScreens.h"
 #include "platform/FileUtil.h"
 
 namespace velmora::gui {
@@ -55,7 +56,10 @@ void DesktopProgram::AttachHooks() {
         window_->customizeTools = customizeTools;
         if (ownUi_) ownUi_->AttachMainWindow(window_.get());
     };
-    hooks.showMainWindow = [this](bool maximized) { window_->ShowAtStart(maximized); };
+    hooks.showMainWindow = [this](bool maximized) {
+        window_->ShowAtStart(maximized);
+        if (startupScreens) ShowAboutAtStart(window_.get());
+    };
     hooks.makeStockCurrent = [this](Stock* first) {
         if (window_) window_->UpdateCaption();
         context_->MakeCurrent(first, kWorkspaceOpenedFlags);
@@ -71,6 +75,7 @@ bool DesktopProgram::StartUp(bool maximized) {
     if (window_) window_->UpdateCaption();
     // An empty workspace makes no stock current; the tree still gets its root nodes.
     if (db_.StockCount() == 0) context_->MakeCurrent(nullptr, kWorkspaceOpenedFlags);
+    if (startupScreens && window_) ShowTipOfTheDay(settings_, window_.get(), true);
     return ok;
 }
 

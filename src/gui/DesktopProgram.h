@@ -47,6 +47,9 @@ class DesktopProgram {
     // The interactive start-up: the main window shown, the workspace loaded, its first stock
     // current and the first chart window opened. False when the workspace could not be loaded.
     bool StartUp(bool maximized = false);
+    // Whether StartUp shows the About window and the tip of the day (when the user keeps tips
+    // on). Off for tests and pictures taken without a user; neither window is modal.
+    bool startupScreens = false;
     // The automation start-up: the workspace loaded, the main window made but not shown. The
     // script then runs against the program (its chart windows are the documents; print()
     // lines go to `print`), and the main window closes the normal way, asking about unsaved

@@ -21,6 +21,7 @@
 #include "chart/Studies.h"
 #include "gui/MainWindow.h"
 #include "gui/MenuTable.h"
+#include "gui/StartupScreens.h"
 #include "gui/analysis/AnalysisWindow.h"
 #include "gui/analysis/QuickReviewWindow.h"
 #include "gui/analysis/RiskYieldMapWindow.h"
@@ -242,6 +243,8 @@ void MainWindow::CreateMenus() {
         E::Command(tr("&Formula functions"),
                    [this] { ShowHelp(this, QStringLiteral("functions.md")); }),
         E::Separator(),
+        E::Command(tr("&Tip of the Day..."),
+                   [this] { ShowTipOfTheDay(context_.Services().settings, this, false); }),
         E::Command(tr("&About Velmora..."), [this] { ShowAbout(); }),
     };
 
@@ -289,14 +292,7 @@ void MainWindow::FillInsertMenu(QMenu* menu) {
 }
 
 void MainWindow::ShowAbout() {
-    // The automation interface keeps the version number that scripts written for it check.
-    QMessageBox::about(
-        this, tr("About Velmora"),
-        tr("Velmora %1\nEnd-of-day technical analysis of stocks, indexes and funds.\n\n"
-           "Automation interface %2")
-            .arg(QString::fromUtf8(ProgramVersion().data(),
-                                   static_cast<qsizetype>(ProgramVersion().size())),
-                 QString::fromLatin1(kAutomationVersion)));
+    QMessageBox::about(this, tr("About Velmora"), AboutText());
 }
 
 void MainWindow::NewWorkspace() {

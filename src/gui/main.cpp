@@ -234,6 +234,10 @@ int main(int argc, char** argv) {
         velmora::gui::ShowCustomizeTools(context, tools, parent);
     };
     if (options.script) return RunScript(program, options);
+    // The About window and the tip of the day greet a user; a picture or an offscreen run has
+    // none.
+    program.startupScreens =
+        !options.screenshot && QGuiApplication::platformName() != QLatin1String("offscreen");
     program.StartUp(options.maximized);
     OpenFurtherWindows(program, options.open);
     if (options.screenshot) ScheduleScreenshot(program, *options.screenshot);
