@@ -142,6 +142,34 @@ TEST_F(MapTest, SelectionIsClampedAndNarrowSpansAreWidened) {
     EXPECT_NEAR((r.RiskMin + r.RiskMax) / 2.0, static_cast<double>(middle), 2);
 }
 
+TEST_F(MapTest, AZoomKeepsOnlyThePointsInsideTheRectangleAndLabelsBothAxes) {
+    AddStepping(db, "EEE", 60, 1000, {0.024, -0.024});  // beside AAA: risk 24000, yield 0
+    const MapDrawing d = map.Draw(db, 442, 318, -1);
+    ASSERT_EQ(d.Points.size(), 5u);
+    const MapPoint aaa = d.Points[0];
+    const MapPoint eee = d.Points[4];
+    ASSERT_EQ(eee.Label.Text, "EEE");
+    ASSERT_GT(eee.X, aaa.X + 2);  // outside the rectangle below
+
+    const MapDrawing zoomed =
+        map.Draw(db, 442, 318, -1, std::array<int, 4>{aaa.X - 2, aaa.Y - 2, 4, 4});
+    const MapRange& r = map.VisibleRange();
+    ASSERT_LE(r.RiskMin, map.Values()[static_cast<std::size_t>(eee.StockIndex)]
+                             .Risk);  // widened far enough to reach EEE
+    ASSERT_GE(r.RiskMax, map.Values()[static_cast<std::size_t>(eee.StockIndex)].Risk);
+    ASSERT_EQ(zoomed.Points.size(), 1u);
+    EXPECT_EQ(zoomed.Points[0].Label.Text, "AAA");
+    int riskLabels = 0, yieldLabels = 0;  // the 1 percent spans get lines at 0.1 percent
+    for (const MapGridLine& line : zoomed.GridLines)
+        (line.Horizontal ? yieldLabels : riskLabels) += line.Label ? 1 : 0;
+    EXPECT_GE(riskLabels, 2);
+    EXPECT_GE(yieldLabels, 2);
+    // Zooming again inside the widened range keeps to the first rectangle too.
+    const MapDrawing again = map.Draw(db, 442, 318, -1, std::array<int, 4>{5, 5, 400, 300});
+    ASSERT_EQ(again.Points.size(), 1u);
+    EXPECT_EQ(map.Draw(db, 442, 318, -1, std::array<int, 4>{0, 0, 0, 0}).Points.size(), 5u);
+}
+
 TEST_F(MapTest, GridLinesAtMultiplesOfOnePercentWithLabelRules) {
     map.Draw(db, 442, 318, -1);
     map.Select(442, 318, 0, 0, 0, 0);
