@@ -219,12 +219,12 @@ std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
     return out;
 }
 
-bool WriteBacktestReport(const std::filesystem::path& path, const BacktestResults& results,
-                         const ResultList& rows, const SystemTestSettings& settings,
-                         ProgressReporter& progress, DateStyle dates) {
+Status WriteBacktestReport(const std::filesystem::path& path, const BacktestResults& results,
+                           const ResultList& rows, const SystemTestSettings& settings,
+                           ProgressReporter& progress, DateStyle dates) {
     const auto text = BuildBacktestReport(results, rows, settings, progress, dates);
-    if (!text) return false;
-    return WriteFileAtomically(path, std::string_view(*text)).IsOk();
+    if (!text) return Status::Error("the report was cancelled", StatusCode::Cancelled);
+    return WriteFileAtomically(path, std::string_view(*text));
 }
 
 void TemporaryReportFile::Delete() {

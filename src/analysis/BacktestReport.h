@@ -18,6 +18,7 @@
 #include "analysis/ResultList.h"
 #include "analysis/SystemTestSettings.h"
 #include "platform/ProgressReporter.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -34,11 +35,12 @@ std::optional<std::string> BuildBacktestReport(const BacktestResults& results,
 // The performance table of one record (the overall summary when its name is empty).
 std::string PerformanceTable(const StockTestSummary& record);
 
-// Writes the report to the path, replacing any file there. False when it was cancelled or the
-// file could not be written (nothing is left at the path then).
-bool WriteBacktestReport(const std::filesystem::path& path, const BacktestResults& results,
-                         const ResultList& rows, const SystemTestSettings& settings,
-                         ProgressReporter& progress, DateStyle dates = DateStyle::Short);
+// Writes the report to the path, replacing any file there. A failure when it was cancelled or
+// the file could not be written (the status names the file and the reason; nothing is left at
+// the path then).
+Status WriteBacktestReport(const std::filesystem::path& path, const BacktestResults& results,
+                           const ResultList& rows, const SystemTestSettings& settings,
+                           ProgressReporter& progress, DateStyle dates = DateStyle::Short);
 
 // The temporary report file of the analysis window.
 class TemporaryReportFile {

@@ -39,12 +39,14 @@ std::filesystem::path SummaryReportPath(const std::filesystem::path& textFile) {
     return path;
 }
 
-bool ExportResults(const std::filesystem::path& textFile, std::string_view formula,
-                   const ResultList& rows, std::size_t shownRows, std::string_view statusText,
-                   const BacktestResults& results, const SystemTestSettings& settings,
-                   ProgressReporter& progress, DateStyle dates) {
-    if (!WriteFileAtomically(textFile, ResultExportText(formula, rows, shownRows, statusText))) {
-        return false;
+Status ExportResults(const std::filesystem::path& textFile, std::string_view formula,
+                     const ResultList& rows, std::size_t shownRows, std::string_view statusText,
+                     const BacktestResults& results, const SystemTestSettings& settings,
+                     ProgressReporter& progress, DateStyle dates) {
+    if (Status written =
+            WriteFileAtomically(textFile, ResultExportText(formula, rows, shownRows, statusText));
+        !written) {
+        return written;
     }
     return WriteBacktestReport(SummaryReportPath(textFile), results, rows, settings, progress,
                                dates);

@@ -13,6 +13,7 @@
 #include "analysis/ResultList.h"
 #include "analysis/SystemTestSettings.h"
 #include "platform/ProgressReporter.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -30,10 +31,10 @@ std::string ResultExportText(std::string_view formula, const ResultList& rows,
 std::filesystem::path SummaryReportPath(const std::filesystem::path& textFile);
 
 // Writes the text file, then the report to SummaryReportPath (its trade dates written in
-// `dates`). False when either could not be written (or the report was cancelled).
-bool ExportResults(const std::filesystem::path& textFile, std::string_view formula,
-                   const ResultList& rows, std::size_t shownRows, std::string_view statusText,
-                   const BacktestResults& results, const SystemTestSettings& settings,
-                   ProgressReporter& progress, DateStyle dates = DateStyle::Short);
+// `dates`). The failure of the one that could not be written (or the report's cancellation).
+Status ExportResults(const std::filesystem::path& textFile, std::string_view formula,
+                     const ResultList& rows, std::size_t shownRows, std::string_view statusText,
+                     const BacktestResults& results, const SystemTestSettings& settings,
+                     ProgressReporter& progress, DateStyle dates = DateStyle::Short);
 
 }  // namespace velmora

@@ -76,7 +76,7 @@ std::optional<double> ReadSplitRatio(std::string_view text) {
     if (end == begin) return std::nullopt;
     while (*end == ' ' || *end == '\t') ++end;
     if (*end != '\0') return std::nullopt;
-    if (!std::isfinite(v) || !(v > 0)) return std::nullopt;
+    if (!(v >= kMinSplitRatio && v <= kMaxSplitRatio)) return std::nullopt;
     return v;
 }
 
@@ -139,8 +139,9 @@ bool StockMaintenance::DeleteStock(Stock& stock) {
     const bool wasCurrent = &stock == current_;
     Stock* next = db_.NextStock(&stock);
     const std::string ticker = stock.Ticker.Str();
+    // The file goes aside first: a stock whose file stayed would come back at the next load.
+    if (!SetStockFileAside(ticker)) return false;
     if (!db_.RemoveStock(ticker)) return false;
-    Workspace(db_, prefs_, ui_).MarkStockFileDeleted(ticker);
     if (wasCurrent) {
         if (next == nullptr) next = db_.LastStock();
         MakeCurrent(next, 31);
@@ -203,6 +204,9 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
     // A save takes the quotations still on disk from the file named after the ticker, so they
     // come into memory before a rename; a stock whose file cannot give them is left unchanged.
     if (tickerChanged && !LoadFullHistory(stock)) return false;
+    // The old file goes aside before anything changes: one left in place would load as a
+    // second stock.
+    if (tickerChanged && !SetStockFileAside(oldTicker)) return false;
     const std::int32_t oldCategoryWord = stock.CategoryWord;
     const std::int32_t oldFlags = stock.Flags;
     const StockInformation before = StockInformation::Of(stock);
@@ -229,7 +233,6 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
     if (tickerChanged) {
         RenamePortfolioPositions(oldTicker, newTicker);
         db_.RenameStock(oldTicker, newTicker);
-        Workspace(db_, prefs_, ui_).MarkStockFileDeleted(oldTicker);
         db_.AliasChanged();
     }
     StockInformation after = StockInformation::Of(stock);
@@ -261,9 +264,17 @@ void StockMaintenance::RenamePortfolioPositions(std::string_view oldTicker,
     if (!read) return;
     const auto before = portfolio.Positions;
     portfolio.RenameTicker(oldTicker, newTicker);
-    if (portfolio.Positions != before && !SavePortfolio(file, portfolio, read, false)) {
+    if (portfolio.Positions != before && !SavePortfolio(file, portfolio, read, false, *fs_)) {
         ui_.ShowMessage(kPortfolioNotSaved);
     }
+}
+
+bool StockMaintenance::SetStockFileAside(std::string_view ticker) {
+    Workspace ws(db_, prefs_, ui_);
+    ws.SetFileSystem(*fs_);
+    const Status aside = ws.MarkStockFileDeleted(ticker);
+    if (!aside) ui_.ShowMessage(aside.ToString());
+    return aside.IsOk();
 }
 
 int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, double ratio,
@@ -271,7 +282,7 @@ int StockMaintenance::Split(std::string_view ticker, std::string_view dateText, 
     Stock* stock = db_.FindStock(ticker);
     if (stock == nullptr) return 0;
     const PackedDate date = TextToDate(dateText);
-    if (date == kNoDate || !std::isfinite(ratio) || !(ratio > 0)) return 0;
+    if (date == kNoDate || !(ratio >= kMinSplitRatio && ratio <= kMaxSplitRatio)) return 0;
     // Every older quotation is rescaled, so those still on disk come in first.
     if (!LoadFullHistory(*stock)) return 0;
 

@@ -12,6 +12,7 @@
 
 #include "database/Database.h"
 #include "database/Preferences.h"
+#include "platform/FileSystem.h"
 #include "platform/UserInterface.h"
 
 namespace velmora {
@@ -27,7 +28,12 @@ inline constexpr std::string_view kTickerTaken =
     "Can not rename stock because the ticker you have entered already exists in the database";
 inline constexpr std::string_view kPortfolioNotSaved = "The portfolio file could not be saved";
 inline constexpr std::string_view kEmptyTicker = "The ticker can not be empty";
-inline constexpr std::string_view kBadSplitRatio = "The split ratio must be a positive number";
+// A split gives or takes at most a thousand shares per share: a ratio beyond that is a typing
+// error, and prices divided by it would leave the range the stock file keeps exactly.
+inline constexpr double kMinSplitRatio = 0.001;
+inline constexpr double kMaxSplitRatio = 1000;
+inline constexpr std::string_view kBadSplitRatio =
+    "The split ratio must be a number from 0.001 to 1000";
 inline constexpr std::string_view kBadSplitDate = "The split date is not a valid date";
 
 // Flags of making a stock current. The low bits are passed on to the chart windows' refresh.
@@ -78,7 +84,7 @@ std::string ChartCaption(const Stock& stock);
 // dateText becomes that quotation's date. 1.0 with dateText unchanged when there is none.
 double FindNextSplit(const Stock& stock, std::string& dateText);
 
-// Reads a split ratio text; none unless it is a finite number above 0.
+// Reads a split ratio text; none unless it is a number from kMinSplitRatio to kMaxSplitRatio.
 std::optional<double> ReadSplitRatio(std::string_view text);
 
 class StockMaintenance {
@@ -109,6 +115,9 @@ class StockMaintenance {
     // Whether a rename updates the workspace's portfolio file (on at first; a run that will not
     // save anything leaves the file alone).
     void SetWritesPortfolioFile(bool on) { writesPortfolioFile_ = on; }
+    // The file system that setting stock files aside and the portfolio's save go through
+    // (tests put one there that fails on purpose).
+    void SetFileSystem(FileSystem& fs) { fs_ = &fs; }
 
     // The stock finder closed with OK and a stock chosen: it becomes current (flags 7).
     void StockFound(Stock* stock) {
@@ -146,6 +155,9 @@ class StockMaintenance {
     // The database's LoadFullHistory; false after showing why it failed.
     bool LoadFullHistory(Stock& stock);
     void RenamePortfolioPositions(std::string_view oldTicker, std::string_view newTicker);
+    // Sets the ticker's stock file aside until the next save; false after showing why it could
+    // not be (the file then stays, so the stock must stay too).
+    bool SetStockFileAside(std::string_view ticker);
 
     Database& db_;
     const Preferences& prefs_;
@@ -154,6 +166,7 @@ class StockMaintenance {
     Stock* current_ = nullptr;
     std::optional<std::string> pickedDate_;
     bool writesPortfolioFile_ = true;
+    FileSystem* fs_ = &SystemFileSystem();
 };
 
 // The split dialog: opened on the current stock with the first probable split found, "Find

@@ -50,10 +50,16 @@ Stock* AStocks::Find(const QJSValue& key) const {
 bool AStocks::Remove(const QJSValue& key) {
     Stock* stock = Find(key);
     if (stock == nullptr) return false;
-    context_.documents.StockRemoving(*stock);
     const std::string ticker = stock->Ticker.Str();
+    // A stock whose file cannot be set aside stays: the file would bring it back.
+    const Status aside =
+        Workspace(context_.db, context_.prefs, context_.ui).MarkStockFileDeleted(ticker);
+    if (!aside) {
+        context_.ui.ShowMessage(aside.ToString());
+        return false;
+    }
+    context_.documents.StockRemoving(*stock);
     if (!context_.db.RemoveStock(ticker)) return false;
-    Workspace(context_.db, context_.prefs, context_.ui).MarkStockFileDeleted(ticker);
     context_.setAsideTickers.push_back(ticker);
     return true;
 }
@@ -120,7 +126,12 @@ void AStock::SetTicker(const QString& ticker) {
         return;
     }
     const std::string old = s->Ticker.Str();
-    Workspace(context_.db, context_.prefs, context_.ui).MarkStockFileDeleted(old);
+    const Status aside =
+        Workspace(context_.db, context_.prefs, context_.ui).MarkStockFileDeleted(old);
+    if (!aside) {
+        context_.ui.ShowMessage(aside.ToString());
+        return;
+    }
     context_.setAsideTickers.push_back(old);
     context_.db.RenameStock(old, kept);
 }

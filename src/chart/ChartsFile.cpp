@@ -115,9 +115,9 @@ std::vector<std::uint8_t> ChartsFileImage(const ChartTable& table) {
     return out;
 }
 
-bool WriteChartsFile(const ChartTable& table, const std::filesystem::path& path) {
+Status WriteChartsFile(const ChartTable& table, const std::filesystem::path& path, FileSystem& fs) {
     const std::vector<std::uint8_t> image = ChartsFileImage(table);
-    return WriteFileAtomically(path, image.data(), image.size()).IsOk();
+    return WriteFileAtomically(path, image.data(), image.size(), fs);
 }
 
 }  // namespace velmora

@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "chart/ChartDefinition.h"
+#include "platform/FileSystem.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -19,7 +21,9 @@ inline constexpr char kChartsFileName[] = "tarvik.charts";
 bool ReadChartsFile(ChartTable& table, const std::filesystem::path& path);
 // The file image of the table's custom definitions.
 std::vector<std::uint8_t> ChartsFileImage(const ChartTable& table);
-// Writes the custom definitions; false (and nothing said) when the file cannot be written.
-bool WriteChartsFile(const ChartTable& table, const std::filesystem::path& path);
+// Writes the custom definitions (the calls going through `fs`); the failure names the file and
+// the reason.
+Status WriteChartsFile(const ChartTable& table, const std::filesystem::path& path,
+                       FileSystem& fs = SystemFileSystem());
 
 }  // namespace velmora

@@ -325,23 +325,28 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
                      : kFailure;
     std::optional<std::filesystem::path> report;
     if (reportFile) {
-        if (WriteBacktestReport(*reportFile, results, rows, settings, ctx.ui.Progress(),
-                                ctx.dates)) {
+        if (const Status written = WriteBacktestReport(*reportFile, results, rows, settings,
+                                                       ctx.ui.Progress(), ctx.dates)) {
             report = *reportFile;
         } else {
-            ctx.Error("cannot write " + *reportFile);
+            ctx.Error("backtest: " + written.ToString());
             status = kFailure;
         }
     }
-    if (exportFile &&
-        !ExportResults(*exportFile, scan.formula, rows, state.ShownRows, state.StatusText, results,
-                       settings, ctx.ui.Progress(), ctx.dates)) {
-        ctx.Error("cannot write " + *exportFile + " or its summary report");
-        status = kFailure;
+    if (exportFile) {
+        if (const Status exported =
+                ExportResults(*exportFile, scan.formula, rows, state.ShownRows, state.StatusText,
+                              results, settings, ctx.ui.Progress(), ctx.dates);
+            !exported) {
+            ctx.Error("backtest: " + exported.ToString());
+            status = kFailure;
+        }
     }
-    if (jsonFile && !WriteFileAtomically(*jsonFile, ResultsJson(results))) {
-        ctx.Error("cannot write " + *jsonFile);
-        status = kFailure;
+    if (jsonFile) {
+        if (const Status written = WriteFileAtomically(*jsonFile, ResultsJson(results)); !written) {
+            ctx.Error("backtest: " + written.ToString());
+            status = kFailure;
+        }
     }
     if (open) {
         if (!report) {

@@ -174,13 +174,19 @@ class OffscreenChart {
 
 // Writes the PNG and the PDF asked for and prints their names. False after "cannot write".
 bool WriteChartFiles(Context& ctx, ChartWindowView& view, const ChartRequest& request) {
-    if (request.out && !WriteChartPng(view, request.width, request.height, *request.out)) {
-        ctx.Error("cannot write '" + *request.out + "'");
-        return false;
+    if (request.out) {
+        const Status written = WriteChartPng(view, request.width, request.height, *request.out);
+        if (!written) {
+            ctx.Error("chart: " + written.ToString());
+            return false;
+        }
     }
-    if (request.pdf && !WriteChartPdf(view, request.width, request.height, *request.pdf)) {
-        ctx.Error("cannot write '" + *request.pdf + "'");
-        return false;
+    if (request.pdf) {
+        const Status written = WriteChartPdf(view, request.width, request.height, *request.pdf);
+        if (!written) {
+            ctx.Error("chart: " + written.ToString());
+            return false;
+        }
     }
     if (request.out) std::fprintf(ctx.out, "%s\n", request.out->c_str());
     if (request.pdf) std::fprintf(ctx.out, "%s\n", request.pdf->c_str());

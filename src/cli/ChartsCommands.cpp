@@ -142,6 +142,7 @@ int SetDefinition(Context& ctx, ChartTable& table, std::vector<std::string>& arg
         ctx.Error("charts set: --name must not be empty");
         return kUsage;
     }
+    if (name && !PlainText(ctx, "charts set", "--name", *name)) return kUsage;
     ChartDefinition* d = table.FindById(id);
     if (d == nullptr) {
         ctx.Error("no chart definition " + args[0]);
@@ -171,9 +172,12 @@ int SetDefinition(Context& ctx, ChartTable& table, std::vector<std::string>& arg
     }
     StoreIndicatorFields(fields, *d);
     if (name) d->SetName(*name);
-    if (!ctx.noSave && !WriteChartsFile(table, ctx.profileDir / kChartsFileName)) {
-        ctx.Error("cannot write " + (ctx.profileDir / kChartsFileName).string());
-        return kFailure;
+    if (!ctx.noSave) {
+        const Status written = WriteChartsFile(table, ctx.profileDir / kChartsFileName, *ctx.files);
+        if (!written) {
+            ctx.Error("charts set: " + written.ToString());
+            return kFailure;
+        }
     }
     return ShowDefinition(ctx, *d);
 }

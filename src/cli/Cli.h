@@ -20,11 +20,15 @@
 #include "database/Preferences.h"
 #include "database/WorkspaceLock.h"
 #include "platform/ConsoleUserInterface.h"
-#include "platform/SettingsStore.h"
+#include "platform/FileSystem.h"
+#include "platform/IniSettingsStore.h"
 
 namespace velmora::cli {
 
-// Exit statuses.
+// Exit statuses, one rule for every command: kSuccess when it did what it was asked;
+// kFailure when it could not (no such stock, position or file, a change that could not be
+// kept), after a message on stderr saying why; kUsage for arguments the command does not take
+// (a reversed date range among them), after a message saying which.
 inline constexpr int kSuccess = 0;
 inline constexpr int kFailure = 1;
 inline constexpr int kUsage = 2;
@@ -48,8 +52,11 @@ struct Context {
     Database db;
     std::FILE* out = stdout;
     std::FILE* err = stderr;
-    std::unique_ptr<SettingsStore> settings;  // the profile's settings.ini
-    std::unique_ptr<Application> app;         // after OpenProfile
+    // The file system every save of the run goes through (tests put one there that fails on
+    // purpose).
+    FileSystem* files = &SystemFileSystem();
+    std::unique_ptr<IniSettingsStore> settings;  // the profile's settings.ini
+    std::unique_ptr<Application> app;            // after OpenProfile
 
     // Opens (creating and seeding) the profile directory and its settings, and runs the
     // application's start-up: preferences, category names, workspace directory.
@@ -92,6 +99,13 @@ const std::vector<Command>& Commands();
 bool LockNewWorkspace(Context& ctx, const std::filesystem::path& dir, WorkspaceLock& lock);
 // True when args holds --help or -h; then prints the command's usage.
 bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>& args);
+// A "yy-mm-dd" text of a day of the calendar; none for anything else ("24-02-30" too).
+std::optional<PackedDate> ParseDay(const std::string& text);
+// Whether the text is free of tabs and line breaks, which would break the tab-separated lines
+// of the output and the lines of the files that keep it; false after "COMMAND: WHAT must not
+// hold a tab or a line break".
+bool PlainText(Context& ctx, const std::string& command, const std::string& what,
+               const std::string& text);
 // Price text: %.9g, and EMPTY for the empty value.
 std::string FormatPrice(double value);
 // The formula of `--formula TEXT` or `--formula-file F`, whichever was given (empty when

@@ -82,6 +82,10 @@ int RunComposites(Context& ctx, std::vector<std::string>& args) {
             ctx.Error("composites: dates are written yy-mm-dd");
             return kUsage;
         }
+        if (request.from > request.to) {
+            ctx.Error("composites: --from " + *from + " is after --to " + *to);
+            return kUsage;
+        }
     }
     int marketIndex = -1;
     if (market &&

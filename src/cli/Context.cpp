@@ -24,11 +24,12 @@ bool Context::OpenProfile() {
     }
     profileDir = *profile;
     // With --no-save the settings (recent workspaces, custom tools) change only in memory.
-    settings = std::make_unique<IniSettingsStore>(profileDir / "settings.ini", !noSave);
+    settings = std::make_unique<IniSettingsStore>(profileDir / "settings.ini", !noSave, *files);
     app = std::make_unique<Application>(db, prefs, *settings, ui, profileDir);
     // The files a load could not read are written to stderr one by one, not as one message.
     app->SetReportUnreadFiles(false);
     db.SetReplaceDamaged(force);
+    app->SetFileSystem(*files);
     app->Initialise();
     return true;
 }
@@ -93,6 +94,7 @@ bool Context::SaveWorkspace() {
         return false;
     }
     Workspace ws(db, prefs, ui);
+    ws.SetFileSystem(*files);
     const bool saved = app ? app->SaveWorkspace() : ws.SaveWorkspace();
     const Status& failure = app ? app->SaveStatus() : ws.SaveStatus();
     if (!saved || db.WorkspaceDirty()) {
@@ -150,6 +152,20 @@ bool WantsHelp(Context& ctx, const Command& cmd, const std::vector<std::string>&
             return true;
         }
     }
+    return false;
+}
+
+std::optional<PackedDate> ParseDay(const std::string& text) {
+    const PackedDate d = TextToDate(text);
+    if (d == kNoDate || text.size() != 8) return std::nullopt;
+    if (DateDay(d) > DaysInMonth(DateYear(d), DateMonth(d))) return std::nullopt;
+    return d;
+}
+
+bool PlainText(Context& ctx, const std::string& command, const std::string& what,
+               const std::string& text) {
+    if (text.find_first_of("\t\n\r") == std::string::npos) return true;
+    ctx.Error(command + ": " + what + " must not hold a tab or a line break");
     return false;
 }
 

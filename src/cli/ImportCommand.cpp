@@ -76,7 +76,11 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
     const ImportTypes types = ReadImportTypes(ctx.profileDir / "import.types");
     AsciiImportChoice choice;
     choice.typeNumber = typeText ? typeNumber : ReadAsciiImportDefaults(settings).typeNumber;
+    // A type or format file that does not exist is replaced by the defaults; an import that then
+    // stores nothing failed.
+    bool substituted = false;
     if (typeText && (typeNumber < 1 || static_cast<std::size_t>(typeNumber) > types.types.size())) {
+        substituted = true;
         ctx.Error("import ascii: there is no type " + *typeText + " in " +
                   (ctx.profileDir / "import.types").string() + "; using default.format");
     }
@@ -95,6 +99,7 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
             choice.formatFile ? *choice.formatFile : types.FormatFileOf(choice.typeNumber);
         std::error_code ec;
         if (!fs::is_regular_file(ctx.profileDir / format, ec)) {
+            substituted = true;
             ctx.Error("import ascii: the format file " + (ctx.profileDir / format).string() +
                       " is missing; the built-in field list applies");
         }
@@ -104,19 +109,34 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
     const auto results = RunAsciiImport(importer, types, choice, ctx.ui, settings);
     int status = kSuccess;
     bool logged = false;
+    int stored = 0;
     for (const AsciiImportFileResult& r : results) {
         if (!r.imported) {
-            std::fprintf(ctx.out, "%s: not imported (cancelled)\n", r.file.string().c_str());
+            ctx.Error("import ascii: " + r.file.string() + ": not imported (cancelled)");
             status = kFailure;
             continue;
         }
+        if (r.status != kAsciiImportDone) {
+            std::string text = "import ascii: " + r.file.string() + ": " +
+                               AsciiImportStatusText(r.status) + " (" + std::to_string(r.status) +
+                               ")";
+            if (!r.failure) text += ": " + r.failure.ToString();
+            ctx.Error(text);
+            status = kFailure;
+            continue;
+        }
+        stored += r.stats.storedLines;
         std::fprintf(ctx.out, "%s: %s (%d); %s\n", r.file.string().c_str(),
                      AsciiImportStatusText(r.status), r.status, AsciiImportCounts(r.stats).c_str());
         for (const std::string& note : AsciiImportNotes(r.stats)) {
             std::fprintf(ctx.out, "  %s\n", note.c_str());
             logged = true;
         }
-        if (r.status != kAsciiImportDone) status = kFailure;
+    }
+    if (substituted && stored == 0 && status == kSuccess) {
+        ctx.Error(
+            "import ascii: nothing was stored with the format used in place of the one asked for");
+        status = kFailure;
     }
     if (logged) std::fprintf(ctx.out, "Each line is in %s\n", importer.LogPath().string().c_str());
     if (!ctx.SaveWorkspace()) return kFailure;

@@ -76,11 +76,28 @@ int RunImportMetastock(Context& ctx, std::vector<std::string>& args) {
 
     if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     const MetastockImportSummary summary = importer.Import();
+    int read = 0, incomplete = 0;
     for (const MetastockRowResult& r : summary.rows) {
         const std::string name = r.ticker.empty() ? "row " + std::to_string(r.row + 1) : r.ticker;
         std::fprintf(ctx.out, "%s: %s\n", name.c_str(), MetastockRowText(r).c_str());
+        if (r.outcome == MetastockRowResult::Outcome::Imported) ++read;
+        if (r.outcome == MetastockRowResult::Outcome::Incomplete) ++incomplete;
     }
-    return ctx.SaveWorkspace() ? kSuccess : kFailure;
+    if (!ctx.SaveWorkspace()) return kFailure;
+    if (read + incomplete == 0) {
+        ctx.Error("import metastock: " +
+                  std::string(summary.rows.empty() ? "no security to import in "
+                                                   : "every security was skipped; nothing "
+                                                     "imported from ") +
+                  args[0]);
+        return kFailure;
+    }
+    if (incomplete > 0) {
+        ctx.Error("import metastock: " + std::to_string(incomplete) +
+                  " of the securities could not be read to the end");
+        return kFailure;
+    }
+    return summary.cancelled ? kFailure : kSuccess;
 }
 
 int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
@@ -93,7 +110,11 @@ int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
     int status = kSuccess;
     for (const std::string& file : args) {
         const TeletextImportResult r = ImportTeletext(ctx.db, file);
-        if (!r.opened) status = kFailure;
+        if (!r.opened) {
+            ctx.Error("import teletext: " + r.failure.ToString());
+            status = kFailure;
+            continue;
+        }
         const std::string text =
             TeletextResultText(r, r.dateValid ? ctx.Date(r.dateText) : std::string());
         std::fprintf(ctx.out, "%s: %s\n", file.c_str(), text.c_str());

@@ -38,12 +38,13 @@ std::optional<std::int32_t> ParseInt(const std::string& text) {
     return static_cast<std::int32_t>(v);
 }
 
-// The date option or argument: a "yy-mm-dd" text that is a date.
+// The date option or argument: a "yy-mm-dd" text that is a day of the calendar.
 std::optional<PackedDate> ParseDate(const std::string& text) {
-    const PackedDate d = TextToDate(text);
-    if (d == kNoDate || text.size() != 8) return std::nullopt;
-    return d;
+    return ParseDay(text);
 }
+
+// A text option and where its value is, for the checks that every text option gets.
+using TextOption = std::pair<const char*, const std::optional<std::string>*>;
 
 // An option of these commands and where its value goes: the text as given, and for a number
 // option the number read from it (a price is left as it was when the option is absent).
@@ -146,6 +147,15 @@ int StockSet(Context& ctx, StockMaintenance& maintenance, std::vector<std::strin
         return kUsage;
     }
     if (!NoMoreArguments(ctx, "stock set", args)) return kUsage;
+    for (const auto& [what, text] : std::initializer_list<TextOption>{{"--ticker", &newTicker},
+                                                                      {"--name", &name},
+                                                                      {"--address", &address},
+                                                                      {"--alias", &alias},
+                                                                      {"--country", &country},
+                                                                      {"--currency", &currency},
+                                                                      {"--webid", &webId}}) {
+        if (*text && !PlainText(ctx, "stock set", what, **text)) return kUsage;
+    }
     if ((market && (*market < 0 || *market >= kMarketCount)) ||
         (group && (*group < 0 || *group >= kGroupCount)) ||
         (industry && (*industry < 0 || *industry >= kIndustryCount))) {
@@ -192,12 +202,17 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
     ShellWindows windows;
     StockMaintenance maintenance(ctx.db, ctx.prefs, ctx.ui, windows);
     maintenance.SetWritesPortfolioFile(!ctx.noSave);
+    maintenance.SetFileSystem(*ctx.files);
     if (sub == "set") return StockSet(ctx, maintenance, args);
     if (sub == "new") {
         std::optional<std::string> name;
         if (!TakeValueOptions(ctx, args, {{"--name", &name}})) return kUsage;
         if (args.size() != 1 || args[0].empty()) {
             ctx.Error("stock new: expected one TICKER");
+            return kUsage;
+        }
+        if (!PlainText(ctx, "stock new", "the ticker", args[0]) ||
+            (name && !PlainText(ctx, "stock new", "--name", *name))) {
             return kUsage;
         }
         if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
@@ -224,6 +239,7 @@ int RunStock(Context& ctx, std::vector<std::string>& args) {
             ctx.Error("stock rename: expected OLD and NEW tickers");
             return kUsage;
         }
+        if (!PlainText(ctx, "stock rename", "the new ticker", args[1])) return kUsage;
         if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
         Stock* stock = FindOrComplain(ctx, args[0]);
         if (stock == nullptr) return kFailure;
@@ -271,9 +287,12 @@ int RunSplit(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("split: nothing was split");
         return kFailure;
     }
-    if (result == 2 && !ctx.noSave && !SavePortfolio(portfolioFile, portfolio, read, false)) {
-        ctx.Error(std::string(kPortfolioNotSaved));
-        return kFailure;
+    if (result == 2 && !ctx.noSave) {
+        if (const Status saved = SavePortfolio(portfolioFile, portfolio, read, false, *ctx.files);
+            !saved) {
+            ctx.Error(std::string(kPortfolioNotSaved) + ": " + saved.ToString());
+            return kFailure;
+        }
     }
     return Finish(ctx);
 }
@@ -345,8 +364,12 @@ int RunSetQuote(Context& ctx, std::vector<std::string>& args) {
                            {"--openint", nullptr, &openInt}})) {
         return kUsage;
     }
-    if (!close || args.size() != 2 || !ParseDate(args[1])) {
+    if (!close || args.size() != 2) {
         ctx.Error("set-quote: expected TICKER yy-mm-dd --close C");
+        return kUsage;
+    }
+    if (!ParseDate(args[1])) {
+        ctx.Error("set-quote: '" + args[1] + "' is not a day of the calendar (yy-mm-dd)");
         return kUsage;
     }
     fields.Ticker = args[0];
@@ -392,6 +415,7 @@ int CategoriesRename(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("categories rename: expected markets|groups|sectors|industries and an index");
         return kUsage;
     }
+    if (!PlainText(ctx, "categories rename", "the name", args[2])) return kUsage;
     if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     CategoryEditor editor(ctx.db);
     editor.Open();
@@ -427,6 +451,14 @@ int CategoriesSet(Context& ctx, std::vector<std::string>& args) {
         (sector && (*sector < 0 || *sector >= kSectorCount))) {
         ctx.Error("categories set: a setting that this category does not have");
         return kUsage;
+    }
+    for (const auto& [what, text] :
+         std::initializer_list<TextOption>{{"--rs-base", &rs},
+                                           {"--beta-base", &beta},
+                                           {"--composites-base", &composites},
+                                           {"--profile", &profile},
+                                           {"--news", &news}}) {
+        if (*text && !PlainText(ctx, "categories set", what, **text)) return kUsage;
     }
     if (!ctx.OpenWorkspace(Access::Write)) return kFailure;
     CategoryEditor editor(ctx.db);

@@ -23,14 +23,13 @@ std::optional<double> ParseNumber(const std::string& text) {
     return v;
 }
 
-std::optional<int> ParseIndex(const std::string& text, const Portfolio& portfolio) {
+// A position number as typed: digits only; none for anything else.
+std::optional<int> ParseIndex(const std::string& text) {
     if (text.empty() || text.size() > 9 ||
         text.find_first_not_of("0123456789") != std::string::npos) {
         return std::nullopt;
     }
-    const int index = std::atoi(text.c_str());
-    if (!portfolio.ValidIndex(index)) return std::nullopt;
-    return index;
+    return std::atoi(text.c_str());
 }
 
 PackedDate Today() {
@@ -177,12 +176,12 @@ std::optional<Trade> TakeTrade(Context& ctx, std::vector<std::string>& args, con
 bool Commit(Context& ctx, Portfolio& p, const std::filesystem::path& file, const Status& read) {
     p.StoredStockValue = Summarize(ctx.db, p).PresentValue;
     if (ctx.noSave) return true;
-    if (const Status saved = SavePortfolio(file, p, read, ctx.force); !saved) {
+    if (const Status saved = SavePortfolio(file, p, read, ctx.force, *ctx.files); !saved) {
         std::string text = saved.ToString();
         if (PortfolioDamaged(read) && !ctx.force) {
             text += " (--force replaces it, keeping the old file as .bak)";
         }
-        ctx.Error(text);
+        ctx.Error("portfolio: " + text);
         return false;
     }
     return true;
@@ -217,9 +216,20 @@ struct PortfolioAction {
         ctx.Error(std::string("portfolio ") + action + ": expected " + synopsis);
         return false;
     }
-    std::optional<int> Index(const std::string& text) const {
-        auto i = ParseIndex(text, p);
-        if (!i) ctx.Error("portfolio " + action + ": no position " + text);
+    // The position of an INDEX argument; none after the message, `status` then kUsage for a
+    // text that is no number and kFailure for a number that names no position.
+    std::optional<int> Index(const std::string& text, int& status) const {
+        const auto i = ParseIndex(text);
+        if (!i) {
+            ctx.Error("portfolio " + action + ": '" + text + "' is not a position number");
+            status = kUsage;
+            return std::nullopt;
+        }
+        if (!p.ValidIndex(*i)) {
+            ctx.Error("portfolio " + action + ": no position " + text);
+            status = kFailure;
+            return std::nullopt;
+        }
         return i;
     }
     std::optional<double> Amount(const std::string& text) const {
@@ -239,8 +249,9 @@ int Show(PortfolioAction& a) {
         PrintPortfolio(a.ctx, a.p);
         return kSuccess;
     }
-    const auto i = a.Index(a.args[0]);
-    if (!i) return kUsage;
+    int status = kSuccess;
+    const auto i = a.Index(a.args[0], status);
+    if (!i) return status;
     PrintPosition(a.ctx, a.p, *i);
     return kSuccess;
 }
@@ -255,7 +266,8 @@ int BuyOrSell(PortfolioAction& a) {
     const std::string target = a.args.front();
     a.args.erase(a.args.begin());
     std::optional<int> i;
-    if (!buy && !(i = a.Index(target))) return kUsage;
+    int status = kSuccess;
+    if (!buy && !(i = a.Index(target, status))) return status;
     const Position* held = i ? &a.p.Positions[static_cast<std::size_t>(*i)] : nullptr;
     const std::string ticker = held ? held->Ticker.Str() : target;
     bool usage = false;
@@ -275,8 +287,10 @@ int BuyOrSell(PortfolioAction& a) {
 
 int Dividend(PortfolioAction& a) {
     if (!a.ExpectArgs(2, "INDEX AMOUNT")) return kUsage;
-    const auto i = a.Index(a.args[0]);
-    const auto v = i ? a.Amount(a.args[1]) : std::nullopt;
+    int status = kSuccess;
+    const auto i = a.Index(a.args[0], status);
+    if (!i) return status;
+    const auto v = a.Amount(a.args[1]);
     if (!v) return kUsage;
     a.p.Dividend(*i, *v);
     return a.Committed();
@@ -284,8 +298,9 @@ int Dividend(PortfolioAction& a) {
 
 int Join(PortfolioAction& a) {
     if (!a.ExpectArgs(1, "INDEX")) return kUsage;
-    const auto i = a.Index(a.args[0]);
-    if (!i) return kUsage;
+    int status = kSuccess;
+    const auto i = a.Index(a.args[0], status);
+    if (!i) return status;
     if (!a.p.Join(*i)) return kSuccess;  // no other position of that ticker: nothing changes
     return a.Committed();
 }
@@ -294,7 +309,14 @@ int Pay(PortfolioAction& a) {
     if (!a.ExpectArgs(1, "AMOUNT")) return kUsage;
     const auto v = a.Amount(a.args[0]);
     if (!v) return kUsage;
-    a.action == "pay-in" ? a.p.PayIn(*v) : a.p.PayOut(*v);
+    if (a.action == "pay-in") {
+        a.p.PayIn(*v);
+    } else if (!(*v >= 0)) {
+        a.ctx.Error("portfolio pay-out: the amount must not be negative");
+        return kUsage;
+    } else if (a.p.PayOut(*v) != TradeResult::Ok) {
+        return TradeFailure(a.ctx, TradeResult::NotEnoughMoney);
+    }
     return a.Committed();
 }
 

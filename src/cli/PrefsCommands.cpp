@@ -220,8 +220,9 @@ int RunPrefsSet(Context& ctx, std::vector<std::string>& args) {
         }
     }
     ctx.prefs = changed;
-    if (!ctx.noSave && !ctx.app->SavePreferences()) {
-        ctx.Error("could not write the preferences into " + ctx.profileDir.string());
+    if (ctx.noSave) return kSuccess;
+    if (const Status saved = ctx.app->SavePreferences(); !saved) {
+        ctx.Error("prefs set: " + saved.ToString());
         return kFailure;
     }
     return kSuccess;
@@ -372,6 +373,13 @@ int RunSaveAs(Context& ctx, std::vector<std::string>& args) {
             text += ": " + failure.ToString();
         }
         ctx.Error(text);
+        return kFailure;
+    }
+    // The folder joins the recent list in settings.ini: a list that could not be written would
+    // forget it.
+    if (const Status& recorded = ctx.settings->LastSaveStatus(); !recorded) {
+        ctx.Error("save-as: the workspace was written into " + args[0] +
+                  " but not recorded as a recent workspace: " + recorded.ToString());
         return kFailure;
     }
     std::fprintf(ctx.out, "%d stocks written from %s to %s\n", ctx.db.StockCount(), from.c_str(),

@@ -1,6 +1,8 @@
 // review and riskmap: the quick review of one day and the risk/yield map's values.
 
 #include <cstdlib>
+#include <set>
+#include <string>
 
 #include "analysis/QuickReview.h"
 #include "analysis/RiskYieldMap.h"
@@ -11,8 +13,9 @@ namespace velmora::cli {
 namespace {
 
 // Reads "market=N,group=N,sector=N,industry=N,favourites,indexes" (any subset) into a filter
-// item. False for anything else.
+// item. False for anything else, a criterion named twice among it.
 bool ParseFilterItem(const std::string& text, FilterItem& item) {
+    std::set<std::string> named;
     std::size_t start = 0;
     while (start <= text.size()) {
         const std::size_t comma = std::min(text.find(',', start), text.size());
@@ -22,6 +25,11 @@ bool ParseFilterItem(const std::string& text, FilterItem& item) {
             if (comma == text.size()) break;
             continue;
         }
+        // "favourite" and "favourites" (and "index", "indexes") are one criterion.
+        std::string criterion = part.substr(0, part.find('='));
+        if (criterion == "favourite") criterion = "favourites";
+        if (criterion == "index") criterion = "indexes";
+        if (!named.insert(criterion).second) return false;
         if (part == "favourites" || part == "favourite") {
             item.Favourite = 1;
             continue;
@@ -82,7 +90,9 @@ int RunReview(Context& ctx, std::vector<std::string>& args) {
     StockFilter filter;
     if ((include && !ParseFilterItem(*include, filter.Items[0])) ||
         (exclude && !ParseFilterItem(*exclude, filter.Items[1]))) {
-        ctx.Error("review: criteria are market=N,group=N,sector=N,industry=N,favourites,indexes");
+        ctx.Error(
+            "review: criteria are market=N,group=N,sector=N,industry=N,favourites,indexes, each "
+            "at most once");
         return kUsage;
     }
     if (!ctx.OpenWorkspace()) return kFailure;

@@ -264,8 +264,9 @@ void BuildSampleDatabase(Database& db) {
 
 // Moves every stock's quotations out into a daily text export file per stock in `dir`
 // ("<TICKER>,<PER>,<DTYYYYMMDD>,<TIME>,<OPEN>,<HIGH>,<LOW>,<CLOSE>,<VOL>,<OPENINT>"), leaving
-// the stocks with their names, categories and flags but no quotations.
-bool ExportSampleQuotations(Database& db, const std::filesystem::path& dir) {
+// the stocks with their names, categories and flags but no quotations. The failure names the
+// file that could not be written and why.
+Status ExportSampleQuotations(Database& db, const std::filesystem::path& dir, FileSystem& files) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     for (const auto& s : db.Stocks()) {
@@ -280,10 +281,12 @@ bool ExportSampleQuotations(Database& db, const std::filesystem::path& dir) {
                           q.Open, q.High, q.Low, q.Close, q.Volume, q.OpenInt);
             text += line;
         }
-        if (!WriteFileAtomically(dir / (ticker + ".txt"), text)) return false;
+        if (Status written = WriteFileAtomically(dir / (ticker + ".txt"), text, files); !written) {
+            return written;
+        }
         s->Quotations.clear();
     }
-    return true;
+    return Status::Ok();
 }
 
 int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
@@ -299,14 +302,18 @@ int RunSampleWorkspace(Context& ctx, std::vector<std::string>& args) {
     }
     ctx.db.ReleaseAll();
     BuildSampleDatabase(ctx.db);
-    if (asciiDir && !ExportSampleQuotations(ctx.db, *asciiDir)) {
-        ctx.Error("could not write the sample quotation files into " + *asciiDir);
-        return kFailure;
+    if (asciiDir) {
+        if (const Status written = ExportSampleQuotations(ctx.db, *asciiDir, *ctx.files);
+            !written) {
+            ctx.Error("sample-workspace: " + written.ToString());
+            return kFailure;
+        }
     }
     WorkspaceLock lock;
     if (!LockNewWorkspace(ctx, args[0], lock)) return kFailure;
     ctx.db.SetWorkspaceDir(args[0]);
     Workspace ws(ctx.db, ctx.prefs, ctx.ui);
+    ws.SetFileSystem(*ctx.files);
     if (!ws.SaveWorkspace() || ctx.db.WorkspaceDirty()) {
         std::string text = "could not write the sample workspace into " + args[0];
         if (!ws.SaveStatus()) text += ": " + ws.SaveStatus().ToString();

@@ -1,6 +1,7 @@
 // scan: the automatic analysis's scan over the workspace, one result row per line.
 
 #include <charconv>
+#include <set>
 
 #include "analysis/ScanEngine.h"
 #include "cli/Cli.h"
@@ -18,14 +19,21 @@ std::optional<int> ParseInt(std::string_view text) {
     return v;
 }
 
-// CRITERIA: comma-separated market=N, group=N, sector=N, industry=N, favourites, indexes.
+// CRITERIA: comma-separated market=N, group=N, sector=N, industry=N, favourites, indexes. A
+// stock has one market (group, ...), so a criterion named twice is refused rather than one of
+// its values silently dropped.
 bool ParseCriteria(Context& ctx, const std::string& cmd, std::string_view text, FilterItem& item) {
+    std::set<std::string_view> named;
     while (!text.empty()) {
         const std::size_t comma = text.find(',');
         const std::string_view part = text.substr(0, comma);
         text = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
         const std::size_t eq = part.find('=');
         const std::string_view name = part.substr(0, eq);
+        if (!named.insert(name).second) {
+            ctx.Error(cmd + ": the criterion '" + std::string(name) + "' is given twice");
+            return false;
+        }
         if (eq == std::string_view::npos) {
             if (name == "favourites") {
                 item.Favourite = 1;
@@ -92,6 +100,10 @@ bool ParseRange(Context& ctx, const std::string& cmd, const std::string& text,
         s.from = TextToDate(fromText);
         s.to = TextToDate(toText);
         if (s.from != kNoDate && s.to != kNoDate && fromText.size() == 8 && toText.size() == 8) {
+            if (s.from > s.to) {
+                ctx.Error(cmd + ": --range from=" + fromText + " is after to=" + toText);
+                return false;
+            }
             s.range = RangeMode::FromTo;
             return true;
         }
@@ -177,10 +189,6 @@ int ResolveScanOptions(Context& ctx, ScanOptions& options) {
             ctx.Error("no stock '" + options.currentTicker + "'");
             return kFailure;
         }
-    }
-    if (selection.range == RangeMode::FromTo && selection.from > selection.to) {
-        ctx.ui.ShowMessage("Wrong From/To dates");
-        return kFailure;
     }
     return kSuccess;
 }

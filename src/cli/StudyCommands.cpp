@@ -166,6 +166,12 @@ int RunStudyAdd(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("study add: --text is for the text tool only");
         return kUsage;
     }
+    // A text's lines are separated by line breaks (the list shows them as \r and \n); a tab
+    // would split the list's columns.
+    if (text && text->find('\t') != std::string::npos) {
+        ctx.Error("study add: --text must not hold a tab");
+        return kUsage;
+    }
 
     Stock* stock = OpenWorkspaceStock(ctx, args[0], false, Access::Write);
     if (stock == nullptr) return kFailure;

@@ -31,6 +31,13 @@ void PrintTools(Context& ctx, const CustomTools& tools) {
     }
 }
 
+// Whether the list reached settings.ini; false after the message saying why not.
+bool ToolsSaved(Context& ctx, const std::string& action) {
+    const Status& saved = ctx.settings->LastSaveStatus();
+    if (!saved) ctx.Error("tools " + action + ": " + saved.ToString());
+    return saved.IsOk();
+}
+
 }  // namespace
 
 int RunTools(Context& ctx, std::vector<std::string>& args) {
@@ -51,6 +58,13 @@ int RunTools(Context& ctx, std::vector<std::string>& args) {
         if (taken.AnyMissing() || !command || args.size() != 1 || args[0].empty()) {
             ctx.Error("tools add: expected NAME --command C [--args A] [--dir D] [--prompt]");
             return kUsage;
+        }
+        std::optional<std::string> name = args[0];
+        for (const std::optional<std::string>* text : {&name, &command, &arguments, &directory}) {
+            if (*text &&
+                !PlainText(ctx, "tools add", "the name, command, arguments or folder", **text)) {
+                return kUsage;
+            }
         }
     } else if (action == "run") {
         const TakenOptions taken = TakeOptions(args, {{"--args", &arguments}});
@@ -99,6 +113,7 @@ int RunTools(Context& ctx, std::vector<std::string>& args) {
         t.initialDirectory = directory.value_or("");
         t.promptForArguments = prompt;
         tools.CloseCustomizeDialog(*ctx.settings);
+        if (!ToolsSaved(ctx, action)) return kFailure;
         std::fprintf(ctx.out, "%d\n", n);
         return kSuccess;
     }
@@ -116,6 +131,7 @@ int RunTools(Context& ctx, std::vector<std::string>& args) {
             tools.MoveDown(*n);
         }
         tools.CloseCustomizeDialog(*ctx.settings);
+        if (!ToolsSaved(ctx, action)) return kFailure;
         PrintTools(ctx, tools);
         return kSuccess;
     }

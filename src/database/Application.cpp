@@ -54,6 +54,7 @@ Application::Application(Database& db, Preferences& prefs, SettingsStore& settin
 
 Workspace Application::MakeWorkspace() {
     Workspace ws(db_, prefs_, ui_);
+    ws.SetFileSystem(*fs_);
     ws.SetCategoryNamesLoader(
         [dir = profileDir_](CategoryTables& tables) { LoadCategoryNames(dir, tables); });
     return ws;
@@ -255,11 +256,11 @@ bool Application::OpenRecent(int index) {
     return ok;
 }
 
-bool Application::SavePreferences() {
-    if (!velmora::SavePreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_))
-        return false;
-    savedPrefs_ = prefs_.Raw();
-    return true;
+Status Application::SavePreferences() {
+    Status saved =
+        velmora::SavePreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_, *fs_);
+    if (saved) savedPrefs_ = prefs_.Raw();
+    return saved;
 }
 
 void Application::Exit() {

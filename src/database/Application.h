@@ -90,7 +90,7 @@ class Application {
     // A recent-list entry: opens it, and a chart window when none is open.
     bool OpenRecent(int index);
     // "&Save preferences": writes the preference block to the profile's "tarvik.prefs".
-    bool SavePreferences();
+    Status SavePreferences();
     // The preferences differ from those loaded at start-up or saved last.
     bool PreferencesUnsaved() const { return prefs_.Raw() != savedPrefs_; }
     // Asks "Save changes to the database?" when the workspace is dirty and saves or discards
@@ -130,6 +130,9 @@ class Application {
     // A Workspace over this application's database whose category name loader reads the
     // profile's category name files.
     Workspace MakeWorkspace();
+    // The file system the saves of workspaces and preferences go through (tests put one there
+    // that fails on purpose).
+    void SetFileSystem(FileSystem& fs) { fs_ = &fs; }
 
   private:
     // Before a workspace is opened interactively: a missing folder is created when the user
@@ -151,6 +154,7 @@ class Application {
     Status saveStatus_;
     WorkspaceLock lock_;
     bool reportUnreadFiles_ = true;
+    FileSystem* fs_ = &SystemFileSystem();
 };
 
 }  // namespace velmora

@@ -44,10 +44,11 @@ Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs) {
     return Status::Ok();
 }
 
-bool SavePreferences(const std::filesystem::path& file, const Preferences& prefs) {
+Status SavePreferences(const std::filesystem::path& file, const Preferences& prefs,
+                       FileSystem& fs) {
     Bytes data(kMagic, kMagic + kMagicSize);
     data.insert(data.end(), prefs.Raw().begin(), prefs.Raw().end());
-    return WriteFileAtomically(file, data.data(), data.size()).IsOk();
+    return WriteFileAtomically(file, data.data(), data.size(), fs);
 }
 
 }  // namespace velmora

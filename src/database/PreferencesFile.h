@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "database/Preferences.h"
+#include "platform/FileSystem.h"
 #include "platform/Status.h"
 
 namespace velmora {
@@ -18,8 +19,10 @@ inline constexpr char kPreferencesFileName[] = "tarvik.prefs";
 // keeps its values.
 Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs);
 
-// Writes the magic and the block (through a temporary file). False when it cannot be written.
-bool SavePreferences(const std::filesystem::path& file, const Preferences& prefs);
+// Writes the magic and the block (through a temporary file, the calls going through `fs`); the
+// failure names the file and the reason.
+Status SavePreferences(const std::filesystem::path& file, const Preferences& prefs,
+                       FileSystem& fs = SystemFileSystem());
 
 // The migrations and the colour repair of a block read from a file of version `version`.
 void MigratePreferences(Preferences& prefs, char version);

@@ -499,13 +499,17 @@ bool Workspace::SaveWorkspace() {
     return true;
 }
 
-void Workspace::MarkStockFileDeleted(std::string_view ticker) {
-    if (db_.ReadOnly()) return;
+Status Workspace::MarkStockFileDeleted(std::string_view ticker) {
+    if (db_.ReadOnly()) return Status::Ok();
     const fs::path path = StockFilePath(db_.WorkspaceDir(), ticker);
     fs::path deleted = path;
     deleted += kDeletedSuffix;
     std::error_code ec;
-    if (fs::exists(path, ec)) fs::rename(path, deleted, ec);
+    if (!fs::exists(fs::symlink_status(path, ec))) return Status::Ok();
+    if (const int error = fs_->Rename(path, deleted); error != 0) {
+        return Status::FileError("cannot set aside the stock file", path, error);
+    }
+    return Status::Ok();
 }
 
 void DropQuotationsBefore(Stock& stock, PackedDate date) {

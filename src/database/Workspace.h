@@ -62,8 +62,9 @@ class Workspace {
     Status FinishInterruptedSave(const std::filesystem::path& dir) {
         return RecoverInterruptedSave(dir, true);
     }
-    // Moves the stock's file to the same path with ".ZZZ" appended.
-    void MarkStockFileDeleted(std::string_view ticker);
+    // Moves the stock's file to the same path with ".ZZZ" appended (nothing to do when there is
+    // no file); the failure names the file and the reason, and the file stays where it was.
+    Status MarkStockFileDeleted(std::string_view ticker);
 
     // The first failure of the last SaveWorkspace (which file, and why); success when it
     // wrote everything.

@@ -64,6 +64,15 @@ struct CarriedValues {
     int industry = -1;
 };
 
+// The range a $VOLFACTOR or $PRICEFACTOR must lie in (a millionth to a million): beyond it the
+// factor is a mistake (a 0 that would store nothing, a thousand typed as a billion), and lines
+// read under it are refused rather than stored scaled by it.
+inline constexpr double kMinFactor = 1e-6;
+inline constexpr double kMaxFactor = 1e6;
+inline bool SaneFactor(double factor) {
+    return factor >= kMinFactor && factor <= kMaxFactor;
+}
+
 // Bits of LineValues::given and LineValues::repaired.
 inline constexpr unsigned kGivenOpen = 1;
 inline constexpr unsigned kGivenHigh = 2;

@@ -41,6 +41,7 @@ std::vector<AsciiImportFileResult> RunAsciiImport(AsciiImporter& importer, const
         if (!cancelled) {
             r.status = importer.ImportAsciiFile(r.file, format);
             r.stats = importer.LastStats();
+            r.failure = importer.LastFailure();
             r.imported = true;
         }
         results.push_back(std::move(r));

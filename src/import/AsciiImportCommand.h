@@ -36,6 +36,7 @@ struct AsciiImportFileResult {
     bool imported = false;  // false: not reached because the user cancelled
     int status = kAsciiImportDone;
     AsciiImportStats stats;
+    Status failure;  // why the data file could not be opened
 };
 
 // Runs the import of the chosen files, in order. Deletes "import.log" first; steps the

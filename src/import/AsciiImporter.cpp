@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
@@ -426,6 +427,7 @@ class ImportRun {
     struct StoreOutcome {
         bool stored = false;
         bool outOfRange = false;    // a number does not fit its record field
+        bool badFactor = false;     // $VOLFACTOR or $PRICEFACTOR lies outside the sane range
         bool clamped = false;       // the volume or open interest was held at the 32-bit range
         bool missingStock = false;  // no stock has the ticker, and none was added
         bool replaced = false;      // an earlier line had stored the quotation
@@ -446,6 +448,10 @@ class ImportRun {
     // counts, else as a quotation of the carried ticker.
     StoreOutcome StoreLine(const LineValues& line) {
         StoreOutcome outcome;
+        if (!ascii::SaneFactor(carried_.volumeFactor) || !ascii::SaneFactor(carried_.priceFactor)) {
+            outcome.badFactor = true;
+            return outcome;
+        }
         if (carried_.date == kNoDate) return outcome;
         if (carried_.market >= 0 &&
             (line.advIssues > 0 || line.decIssues > 0 || line.uncIssues > 0)) {
@@ -544,6 +550,11 @@ class ImportRun {
         if (carried_.date == kNoDate) std::fputs("Invalid date format/value\n", log);
         if (ticker.empty()) std::fputs("Ticker name is empty (unknown)\n", log);
         if (outcome.outOfRange) std::fputs("Number out of range\n", log);
+        if (outcome.badFactor) {
+            std::fprintf(log, "$VOLFACTOR %g or $PRICEFACTOR %g outside %g to %g\n",
+                         carried_.volumeFactor, carried_.priceFactor, ascii::kMinFactor,
+                         ascii::kMaxFactor);
+        }
     }
 
     // The ticker as a stock holds it: its first 15 bytes.
@@ -641,11 +652,17 @@ class ImportRun {
     ascii::StoredDates storedDates_;
 };
 
-FilePtr OpenForReading(const fs::path& path, FileKind kind) {
-    if (path.empty() || !CheckReadableFile(path, kind)) {
+// The file, or null with `why` (when given) saying why not.
+FilePtr OpenForReading(const fs::path& path, FileKind kind, Status* why = nullptr) {
+    Status readable = path.empty() ? Status::FileError("cannot open", path, ENOENT)
+                                   : CheckReadableFile(path, kind);
+    if (!readable) {
+        if (why != nullptr) *why = std::move(readable);
         return FilePtr(nullptr, &std::fclose);
     }
-    return FilePtr(std::fopen(path.string().c_str(), "rb"), &std::fclose);
+    FilePtr file(std::fopen(path.string().c_str(), "rb"), &std::fclose);
+    if (!file && why != nullptr) *why = ErrnoStatus("cannot open", path);
+    return file;
 }
 
 }  // namespace
@@ -659,6 +676,7 @@ AsciiImporter::AsciiImporter(Database& db, UserInterface& ui, fs::path profileDi
 
 int AsciiImporter::ImportAsciiFile(const fs::path& dataPath, std::string_view formatFile) {
     stats_ = AsciiImportStats{};
+    failure_ = Status::Ok();
     ImportRun run(db_, ui_, LogPath(), dataPath, stats_);
     const fs::path formatPath =
         profileDir_ /
@@ -670,7 +688,7 @@ int AsciiImporter::ImportAsciiFile(const fs::path& dataPath, std::string_view fo
         status = run.ReadFile(format.get(), false, 0);
     }
     if (status == kAsciiImportDone) {
-        FilePtr data = OpenForReading(dataPath, FileKind::Import);
+        FilePtr data = OpenForReading(dataPath, FileKind::Import, &failure_);
         if (!data) {
             status = kAsciiImportCannotOpen;
         } else {

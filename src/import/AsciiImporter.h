@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "database/Database.h"
+#include "platform/Status.h"
 #include "platform/UserInterface.h"
 
 namespace velmora {
@@ -46,6 +47,8 @@ class AsciiImporter {
     int ImportAsciiFile(const std::filesystem::path& dataPath, std::string_view formatFile = {});
 
     const AsciiImportStats& LastStats() const { return stats_; }
+    // Why the last import's data file could not be opened (success when it could).
+    const Status& LastFailure() const { return failure_; }
     std::filesystem::path LogPath() const { return profileDir_ / "import.log"; }
 
   private:
@@ -54,6 +57,7 @@ class AsciiImporter {
     std::filesystem::path profileDir_;
     std::string defaultRSBase_;
     AsciiImportStats stats_;
+    Status failure_;
 };
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 #include "import/TeletextImporter.h"
 
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -33,9 +34,16 @@ struct FileCloser {
 class PageReader {
   public:
     explicit PageReader(const fs::path& path) {
-        if (CheckReadableFile(path, FileKind::Import)) file_.reset(std::fopen(path.c_str(), "rb"));
+        if (Status readable = CheckReadableFile(path, FileKind::Import); !readable) {
+            failure_ = std::move(readable);
+            return;
+        }
+        file_.reset(std::fopen(path.c_str(), "rb"));
+        if (!file_) failure_ = ErrnoStatus("cannot open", path);
     }
     bool IsOpen() const { return file_ != nullptr; }
+    // Why the page could not be opened.
+    const Status& Failure() const { return failure_; }
 
     // The next line, always kLineLimit + 1 characters wide; false at the end of the file.
     bool Next(std::string& line) {
@@ -61,6 +69,7 @@ class PageReader {
     std::unique_ptr<std::FILE, FileCloser> file_;
     std::vector<char> chunk_ = std::vector<char>(65536);
     std::size_t len_ = 0, pos_ = 0;
+    Status failure_;
 };
 
 bool IsBlank(char c) {
@@ -96,6 +105,14 @@ long long ParseInteger(std::string_view text) {
         value = value * 10 + (text[i] - '0');
     }
     return negative ? -value : value;
+}
+
+// Whether a number runs across the edge between column `edge` - 1 and column `edge` of the
+// line: a digit on one side and a digit or decimal mark on the other.
+bool RunsAcross(const std::string& line, std::size_t edge) {
+    const auto part = [](char c) { return IsDigit(c) || c == ',' || c == '.'; };
+    return (IsDigit(line[edge - 1]) && part(line[edge])) ||
+           (part(line[edge - 1]) && IsDigit(line[edge]));
 }
 
 bool IsIndexTicker(std::string_view ticker) {
@@ -155,13 +172,20 @@ TeletextLine ParseTeletextLine(std::string_view text) {
     }
     out.turnover = ParseInteger(turnover);
     out.ticker = std::move(ticker);
+    // The price in columns 11-18 and the turnover in 31-40: a number that does not stop at
+    // their edges was cut by them.
+    out.tooWide = RunsAcross(line, 11) || RunsAcross(line, 19) || RunsAcross(line, 31) ||
+                  RunsAcross(line, 41);
     return out;
 }
 
 TeletextImportResult ImportTeletext(Database& db, const fs::path& path) {
     TeletextImportResult result;
     PageReader reader(path);
-    if (!reader.IsOpen()) return result;
+    if (!reader.IsOpen()) {
+        result.failure = reader.Failure();
+        return result;
+    }
     result.opened = true;
 
     std::string line;
@@ -182,15 +206,20 @@ TeletextImportResult ImportTeletext(Database& db, const fs::path& path) {
         if (line.compare(0, kEnd.size(), kEnd) == 0) break;
         const TeletextLine q = ParseTeletextLine(line);
         // A price of 0 (or an unreadable one) is no quotation, and the volume would divide by it.
+        if (q.tooWide) {
+            ++result.skipped;
+            ++result.tooWide;
+            continue;
+        }
         if (q.ticker.empty() || !(q.price > 0)) {
             ++result.skipped;
             continue;
         }
         const bool isIndex = IsIndexTicker(q.ticker);
-        const std::int32_t volume =
-            isIndex ? SaturateToCount(static_cast<double>(volumeSum))
-                    : SaturateToCount(
-                          std::trunc(static_cast<double>(q.turnover) * 1000.0 / (2.0 * q.price)));
+        const double exactVolume =
+            isIndex ? static_cast<double>(volumeSum)
+                    : std::trunc(static_cast<double>(q.turnover) * 1000.0 / (2.0 * q.price));
+        const std::int32_t volume = SaturateToCount(exactVolume);
         if (!db.SetQuotation(q.ticker, result.dateText, q.price, volume, 0,
                              static_cast<std::uint8_t>(q.mark),
                              static_cast<std::uint8_t>(q.reduction), q.price, q.price, q.price)) {
@@ -198,6 +227,7 @@ TeletextImportResult ImportTeletext(Database& db, const fs::path& path) {
             continue;
         }
         ++result.stored;
+        if (exactVolume > kInt32Max) ++result.clamped;
         if (!isIndex) {
             volumeSum += volume;
         } else if (EqualNoCase(q.ticker, "WIG") || EqualNoCase(q.ticker, "WIG20")) {
@@ -228,14 +258,21 @@ std::string TeletextStartDirectory(const SettingsStore& settings) {
 }
 
 std::string TeletextResultText(const TeletextImportResult& r, std::string_view sessionDate) {
-    if (!r.opened) return "cannot be opened";
+    if (!r.opened) return r.failure ? std::string("cannot be opened") : r.failure.ToString();
     if (!r.headerFound) return "no header line, nothing imported";
     if (!r.dateValid) return "the header's date is not a date, nothing imported";
     const auto count = [](int n, const char* word) {
         return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
     };
-    return "session " + std::string(sessionDate) + ", " + count(r.stored, "quotation") +
-           " stored, " + count(r.skipped, "line") + " skipped";
+    std::string text = "session " + std::string(sessionDate) + ", " + count(r.stored, "quotation") +
+                       " stored, " + count(r.skipped, "line") + " skipped";
+    if (r.tooWide > 0)
+        text += " (" + count(r.tooWide, "line") + " with a field wider than its columns)";
+    if (r.clamped > 0) {
+        text += ", " + count(r.clamped, "volume") +
+                " clamped: beyond the 32-bit range of the stock file";
+    }
+    return text;
 }
 
 }  // namespace velmora

@@ -12,6 +12,7 @@
 
 #include "database/Database.h"
 #include "platform/SettingsStore.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
@@ -22,6 +23,9 @@ struct TeletextImportResult {
     std::string dateText;      // the session date, "yy-mm-dd"
     int stored = 0;            // quotation lines stored
     int skipped = 0;           // table lines not stored (unknown ticker, no price, 'z' mark...)
+    int tooWide = 0;           // of the skipped: a number ran past the columns of its field
+    int clamped = 0;           // stored lines whose volume was held at the 32-bit range
+    Status failure;            // why the file could not be opened
 };
 
 // Imports one page; the details of what happened.
@@ -49,6 +53,9 @@ struct TeletextLine {
     int mark = 0;        // 1..6 for "nk", "ns", "rk", "rs", "ok", "os"
     int reduction = 0;   // only with marks 1..4
     long long turnover = 0;
+    // A number wider than the columns of its field (it runs into the next field or begins in
+    // the one before): the line is an error, its numbers are not the ones written.
+    bool tooWide = false;
 };
 TeletextLine ParseTeletextLine(std::string_view line);
 

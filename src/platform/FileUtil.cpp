@@ -195,8 +195,9 @@ Status CheckReadableFile(const fs::path& path, FileKind kind) {
     return file.GetStatus();
 }
 
-Status WriteFileAtomically(const fs::path& path, const void* data, std::size_t size) {
-    FileBatch batch;
+Status WriteFileAtomically(const fs::path& path, const void* data, std::size_t size,
+                           FileSystem& fileSystem) {
+    FileBatch batch(fileSystem);
     batch.Add(path, data, size);
     batch.Sync();
     batch.Commit();

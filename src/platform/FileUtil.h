@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/Status.h"
 
 namespace velmora {
@@ -82,10 +83,13 @@ Status CheckReadableFile(const std::filesystem::path& path, FileKind kind);
 // directory, so that `path` is its old or its new version whatever happens when. On failure
 // nothing is changed and the status names `path`, the step that failed ("cannot create a
 // temporary file for", "cannot write", "cannot rename the new file to", "cannot sync the
-// directory") and the system's reason. Many files at once: FileBatch.
-Status WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size);
-inline Status WriteFileAtomically(const std::filesystem::path& path, std::string_view text) {
-    return WriteFileAtomically(path, text.data(), text.size());
+// directory") and the system's reason. Many files at once: FileBatch. The calls go through
+// `fs` (tests put one there that fails on purpose).
+Status WriteFileAtomically(const std::filesystem::path& path, const void* data, std::size_t size,
+                           FileSystem& fs = SystemFileSystem());
+inline Status WriteFileAtomically(const std::filesystem::path& path, std::string_view text,
+                                  FileSystem& fs = SystemFileSystem()) {
+    return WriteFileAtomically(path, text.data(), text.size(), fs);
 }
 
 // Renames `path` to path + suffix, or, when that name is taken, to path + suffix + "-2", "-3"

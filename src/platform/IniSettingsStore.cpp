@@ -82,8 +82,8 @@ std::string EscapeName(std::string_view name) {
 
 }  // namespace
 
-IniSettingsStore::IniSettingsStore(std::filesystem::path file, bool writeBack)
-    : file_(std::move(file)), writeBack_(writeBack) {
+IniSettingsStore::IniSettingsStore(std::filesystem::path file, bool writeBack, FileSystem& fs)
+    : file_(std::move(file)), writeBack_(writeBack), fs_(&fs) {
     if (auto text = ReadTextFile(file_, FileKind::Settings)) Parse(*text);
 }
 
@@ -200,7 +200,7 @@ void IniSettingsStore::Remove(std::string_view section, std::string_view name) {
 
 void IniSettingsStore::Save() {
     if (!writeBack_) return;
-    lastSaveOk_ = WriteFileAtomically(file_, Serialize()).IsOk();
+    lastSave_ = WriteFileAtomically(file_, Serialize(), *fs_);
 }
 
 }  // namespace velmora

@@ -13,15 +13,19 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileSystem.h"
 #include "platform/SettingsStore.h"
+#include "platform/Status.h"
 
 namespace velmora {
 
 class IniSettingsStore final : public SettingsStore {
   public:
     // Reads the file when it exists; a missing or unreadable file gives an empty store. Without
-    // `writeBack` the changes stay in memory and the file is never written.
-    explicit IniSettingsStore(std::filesystem::path file, bool writeBack = true);
+    // `writeBack` the changes stay in memory and the file is never written. The writes go
+    // through `fs` (tests put one there that fails on purpose).
+    explicit IniSettingsStore(std::filesystem::path file, bool writeBack = true,
+                              FileSystem& fs = SystemFileSystem());
 
     std::optional<std::string> GetString(std::string_view section,
                                          std::string_view name) const override;
@@ -31,7 +35,10 @@ class IniSettingsStore final : public SettingsStore {
 
     const std::filesystem::path& File() const { return file_; }
     // False when the last write of the file failed (the values stay in memory).
-    bool LastSaveSucceeded() const { return lastSaveOk_; }
+    bool LastSaveSucceeded() const { return lastSave_.IsOk(); }
+    // The last write of the file: which step failed and why. Every write holds every value, so
+    // a successful write keeps the earlier changes too.
+    const Status& LastSaveStatus() const { return lastSave_; }
 
     // The text of the file for the current values, and the values of a file's text.
     std::string Serialize() const;
@@ -52,7 +59,8 @@ class IniSettingsStore final : public SettingsStore {
     std::filesystem::path file_;
     std::vector<Section> sections_;
     bool writeBack_ = true;
-    bool lastSaveOk_ = true;
+    FileSystem* fs_;
+    Status lastSave_;
 };
 
 }  // namespace velmora

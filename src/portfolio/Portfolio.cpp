@@ -53,6 +53,13 @@ TradeResult Portfolio::Buy(std::string_view ticker, std::string_view buyDateText
     return TradeResult::Ok;
 }
 
+TradeResult Portfolio::PayOut(double amount) {
+    if (!(amount >= 0) || !std::isfinite(amount)) return TradeResult::Invalid;
+    if (amount > Cash) return TradeResult::NotEnoughMoney;
+    Cash -= amount;
+    return TradeResult::Ok;
+}
+
 TradeResult Portfolio::Sell(int index, double quantity, double price) {
     if (!ValidIndex(index) || !(quantity > 0) || !(price >= 0) || !std::isfinite(quantity) ||
         !std::isfinite(price)) {

@@ -79,7 +79,9 @@ class Portfolio {
     // other such position (nothing changes).
     bool Join(int index);
     void PayIn(double amount) { Cash += amount; }
-    void PayOut(double amount) { Cash -= amount; }
+    // Takes the amount from the cash. Refused with NotEnoughMoney when it is more than the
+    // cash, as a purchase is; a negative or unreadable amount is Invalid.
+    TradeResult PayOut(double amount);
 
     // A stock's ticker changed: its positions follow.
     void RenameTicker(std::string_view oldTicker, std::string_view newTicker);

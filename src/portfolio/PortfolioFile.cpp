@@ -138,7 +138,7 @@ Status ReadPortfolioFile(const std::filesystem::path& file, Portfolio& portfolio
 }
 
 Status SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio,
-                     const Status& read, bool replaceDamaged) {
+                     const Status& read, bool replaceDamaged, FileSystem& fs) {
     if (PortfolioDamaged(read)) {
         if (!replaceDamaged) {
             return Status::FileError("not replacing the portfolio file", file,
@@ -151,7 +151,7 @@ Status SavePortfolio(const std::filesystem::path& file, const Portfolio& portfol
         }
     }
     const Bytes image = EncodePortfolio(portfolio);
-    return WriteFileAtomically(file, image.data(), image.size());
+    return WriteFileAtomically(file, image.data(), image.size(), fs);
 }
 
 bool SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio) {

@@ -46,8 +46,9 @@ inline bool PortfolioDamaged(const Status& read) {
 bool SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio);
 // Replaces the file read with status `read`. A damaged file is replaced only with
 // `replaceDamaged` (the user agreed), and then the old one is first kept as FILE.bak;
-// otherwise the failure says it was not replaced.
+// otherwise the failure says it was not replaced. The writes go through `fs` (tests put one
+// there that fails on purpose); a failure names the file and the reason.
 Status SavePortfolio(const std::filesystem::path& file, const Portfolio& portfolio,
-                     const Status& read, bool replaceDamaged);
+                     const Status& read, bool replaceDamaged, FileSystem& fs = SystemFileSystem());
 
 }  // namespace velmora

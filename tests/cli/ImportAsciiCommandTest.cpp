@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <string>
 
@@ -84,10 +86,12 @@ TEST(ImportAsciiCommand, ResultsAndUsage) {
         Command(profile.path(), ws.path(),
                 {"import", "ascii", (data / "X.txt").string(), (data / "none.txt").string()});
     EXPECT_EQ(r.status, kFailure);
-    EXPECT_NE(r.out.find("none.txt: cannot be opened (4)"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("none.txt: cannot be opened (4): cannot open"), std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find(std::strerror(ENOENT)), std::string::npos) << r.err;
     r = Command(profile.path(), ws.path(),
                 {"import", "ascii", (data / "X.txt").string(), "--format", "bad.format"});
-    EXPECT_NE(r.out.find("unknown field keyword in a $FORMAT line (3)"), std::string::npos);
+    EXPECT_NE(r.err.find("unknown field keyword in a $FORMAT line (3)"), std::string::npos);
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import"}).status, kUsage);
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "nope"}).status, kUsage);
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "ascii"}).status, kUsage);

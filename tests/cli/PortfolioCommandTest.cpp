@@ -64,7 +64,7 @@ TEST(PortfolioCommand, TradesOnTheSampleWorkspaceAndSavesTheFile) {
     EXPECT_EQ(loaded.PositionCount(), 0);
     EXPECT_DOUBLE_EQ(loaded.Cash, 1000);
 
-    EXPECT_EQ(RunCli(profile, p, "portfolio", {"sell", "3"}).status, 2);
+    EXPECT_EQ(RunCli(profile, p, "portfolio", {"sell", "3"}).status, 1);  // no such position
     EXPECT_EQ(RunCli(profile, p, "portfolio", {"pay-in", "ten"}).status, 2);
     EXPECT_EQ(RunCli(profile, p, "portfolio", {"frobnicate"}).status, 2);
 }

@@ -63,7 +63,7 @@ TEST(ScanCommand, ListsTheSignalsOfTheSampleWorkspace) {
     EXPECT_EQ(RunNamed(profile, p, "scan",
                        {"--formula", "buy = c;", "--range", "from=24-12-31,to=24-12-30"})
                   .status,
-              1);
+              2);
     EXPECT_EQ(RunNamed(profile, p, "scan", {"--formula", "buy = c;", "--range", "last=x"}).status,
               2);
     EXPECT_EQ(

@@ -30,6 +30,12 @@ class FaultyFileSystem final : public FileSystem {
         signalAt_ = n;
         signal_ = signal;
     }
+    // Every file created or renamed whose name holds `part` fails with `error` (a disk that
+    // takes no more of that file).
+    void FailNamed(std::string part, int error) {
+        failName_ = std::move(part);
+        error_ = error;
+    }
     // Runs `action` instead of the rename numbered `n` (from 1).
     void AtRename(int n, std::function<void()> action) {
         renameAt_ = n;
@@ -45,6 +51,7 @@ class FaultyFileSystem final : public FileSystem {
 
     int CreateNew(const std::filesystem::path& path, int& fd) override {
         if (const int e = Count("create", path)) return e;
+        if (Named(path)) return error_;
         return SystemFileSystem().CreateNew(path, fd);
     }
     int WriteAll(int fd, const void* data, std::size_t size) override {
@@ -59,6 +66,7 @@ class FaultyFileSystem final : public FileSystem {
     int SyncFile(const std::filesystem::path& path) override { return Count("sync", path); }
     int Rename(const std::filesystem::path& from, const std::filesystem::path& to) override {
         if (const int e = Count("rename", to)) return e;
+        if (Named(to)) return error_;
         if (++renames_ == renameAt_ && renameAction_) renameAction_();
         return SystemFileSystem().Rename(from, to);
     }
@@ -68,6 +76,9 @@ class FaultyFileSystem final : public FileSystem {
     }
 
   private:
+    bool Named(const std::filesystem::path& path) const {
+        return !failName_.empty() && path.filename().string().find(failName_) != std::string::npos;
+    }
     int Count(const char* what, const std::filesystem::path& path) {
         const int n = ++calls_;
         if (n == signalAt_) ::kill(::getpid(), signal_);
@@ -83,6 +94,7 @@ class FaultyFileSystem final : public FileSystem {
     int signalAt_ = 0;
     int signal_ = 0;
     int error_ = 0;
+    std::string failName_;
     int renames_ = 0;
     int renameAt_ = 0;
     std::function<void()> renameAction_;

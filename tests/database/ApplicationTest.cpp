@@ -212,7 +212,7 @@ TEST(Application, SaveAsLeavesTheOldWorkspaceAsItWasLastSaved) {
     WriteWorkspace(source.path(), {"KEEP", "GONE"}, 5);
     f.app.Initialise();
     ASSERT_TRUE(f.app.OpenWorkspace(source.path()));
-    f.app.MakeWorkspace().MarkStockFileDeleted("GONE");
+    ASSERT_TRUE(f.app.MakeWorkspace().MarkStockFileDeleted("GONE"));
     f.db.RemoveStock("GONE");
     ASSERT_TRUE(f.app.SaveWorkspaceAs(target.path()));
     EXPECT_FALSE(fs::exists(StockFilePath(target.path(), "GONE")));
@@ -231,7 +231,7 @@ TEST(Application, OpeningAnotherWorkspaceAsksBeforeDroppingChanges) {
         ASSERT_TRUE(f.app.OpenWorkspace(a.path()));
         f.db.FindStock("ALPHA")->Quotations.back().Close = 99;
         f.db.MarkModified(*f.db.FindStock("ALPHA"));
-        f.app.MakeWorkspace().MarkStockFileDeleted("GONE");
+        ASSERT_TRUE(f.app.MakeWorkspace().MarkStockFileDeleted("GONE"));
         f.db.RemoveStock("GONE");
         f.ui.answer = false;
         ASSERT_TRUE(f.app.OpenWorkspace(b.path()));

@@ -481,7 +481,7 @@ TEST(Workspace, DeletedStockFilesComeBackWhenTheWorkspaceIsNotSaved) {
 
     ASSERT_TRUE(f.Load());
     Workspace ws(f.db, f.prefs, f.ui);
-    ws.MarkStockFileDeleted("GONE");
+    ASSERT_TRUE(ws.MarkStockFileDeleted("GONE"));
     f.db.RemoveStock("GONE");
     EXPECT_TRUE(fs::exists(f.dir / "g" / "GONE.ZZZ"));
     // Closing without saving: the save of a clean workspace restores the file.
@@ -491,7 +491,7 @@ TEST(Workspace, DeletedStockFilesComeBackWhenTheWorkspaceIsNotSaved) {
     EXPECT_NE(f.db.FindStock("GONE"), nullptr);
 
     // Deleting and saving removes it for good.
-    ws.MarkStockFileDeleted("GONE");
+    ASSERT_TRUE(ws.MarkStockFileDeleted("GONE"));
     f.db.RemoveStock("GONE");
     ASSERT_TRUE(ws.SaveWorkspace());
     EXPECT_FALSE(fs::exists(f.dir / "g" / "GONE.ZZZ"));
@@ -506,7 +506,7 @@ TEST(Workspace, DeletionsLeftByARunThatNeverSavedAreUndoneAtLoad) {
     f.db.SetWorkspaceDir(f.dir.path());
     ASSERT_TRUE(f.Save());
     Workspace ws(f.db, f.prefs, f.ui);
-    ws.MarkStockFileDeleted("GONE");
+    ASSERT_TRUE(ws.MarkStockFileDeleted("GONE"));
     // The run ends here without a save. The next load brings the stock back under its name,
     // and a save keeps it.
     ASSERT_TRUE(f.Load());

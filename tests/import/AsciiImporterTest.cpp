@@ -236,6 +236,24 @@ TEST_F(AsciiImport, CommandsKeepStateAndAFixedDateApplies) {
     EXPECT_FLOAT_EQ(Quote("S", 2001, 3, 6)->Close, 4);
 }
 
+TEST_F(AsciiImport, FactorsOutsideTheirRangeRefuseTheLinesReadUnderThem) {
+    db.AddStock("S");
+    // Both ends of the range are taken; beyond either, the lines under the factor are refused.
+    ASSERT_EQ(Import("$NAME S\n$DEBUG 1\n$FORMAT DATE_YMD CLOSE VOLUME\n",
+                     "$PRICEFACTOR 0.000001\n2001-02-01 4000000 1\n"
+                     "$PRICEFACTOR 1000000\n$VOLFACTOR 0.000001\n2001-02-02 0.5 3500000\n"
+                     "$PRICEFACTOR 0\n2001-02-03 4 1\n"
+                     "$PRICEFACTOR 1\n$VOLFACTOR 1000001\n2001-02-04 4 1\n"),
+              kAsciiImportDone);
+    EXPECT_FLOAT_EQ(Quote("S", 2001, 2, 1)->Close, 4);
+    EXPECT_FLOAT_EQ(Quote("S", 2001, 2, 2)->Close, 500000);
+    EXPECT_EQ(Quote("S", 2001, 2, 2)->Volume, 3);
+    EXPECT_EQ(Quote("S", 2001, 2, 3), nullptr);
+    EXPECT_EQ(Quote("S", 2001, 2, 4), nullptr);
+    EXPECT_EQ(importer.LastStats().errorLines, 2);
+    EXPECT_NE(Log().find("outside 1e-06 to 1e+06"), std::string::npos) << Log();
+}
+
 TEST_F(AsciiImport, TurnoverGivesTheVolumeAndOverflowIsClamped) {
     db.AddStock("S");
     ASSERT_EQ(Import("$NAME S\n$DEBUG 1\n$SEPARATOR ,\n$FORMAT DATE_YMD CLOSE TURNOVER VOLUME\n",

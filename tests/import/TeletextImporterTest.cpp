@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <random>
 
 #include "common/TestSupport.h"
@@ -150,7 +151,26 @@ TEST(TeletextImporter, NoHeaderBadDateZeroPriceAndMissingFile) {
     EXPECT_FALSE(f.db.WorkspaceDirty());
 
     EXPECT_EQ(ImportTeletextFile(f.db, f.dir / "missing.txt"), 0);
+    EXPECT_EQ(ImportTeletext(f.db, f.dir / "missing.txt").failure.ErrorNumber(), ENOENT);
     EXPECT_EQ(ImportTeletextFile(f.db, f.dir.path()), 0);
+}
+
+TEST(TeletextImporter, FieldsWiderThanTheirColumnsAreErrorsAndTurnoverOverflowIsClamped) {
+    Fixture f;
+    std::string widePrice = Quote("A", "", "10");
+    Put(widePrice, 11, "100000,00");  // one column into the mark
+    std::string wideTurnover = Quote("B", "1,00", "");
+    Put(wideTurnover, 31, "12345678901");  // one column past the turnover's
+    const auto r = f.Import(Page({Header("05.11.00"), widePrice, wideTurnover,
+                                  Quote("C", "99999,99", "10"), Quote("D", "0,01", "9999999999")}));
+    EXPECT_EQ(r.skipped, 2);
+    EXPECT_EQ(r.tooWide, 2);
+    EXPECT_EQ(f.Q("A"), nullptr);
+    EXPECT_EQ(f.Q("B"), nullptr);
+    ASSERT_NE(f.Q("C"), nullptr);  // a price filling its 8 columns exactly
+    EXPECT_EQ(f.Q("C")->Close, 99999.99f);
+    EXPECT_EQ(r.clamped, 1);
+    EXPECT_EQ(f.Q("D")->Volume, 2147483647);
 }
 
 TEST(TeletextImporter, CrLfLinesAliasesAndSettings) {

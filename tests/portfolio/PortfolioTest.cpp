@@ -254,8 +254,12 @@ TEST(Portfolio, FractionalQuantitiesAndDividends) {
     ASSERT_TRUE(p.Dividend(0, 1.5));
     EXPECT_DOUBLE_EQ(p.Cash, 0.81 * 300);
     p.PayIn(100);
-    p.PayOut(1000);
-    EXPECT_DOUBLE_EQ(p.Cash, 0.81 * 300 - 900);
+    // A pay-out is refused beyond the cash, as a purchase is; all of the cash may go.
+    EXPECT_EQ(p.PayOut(1000), TradeResult::NotEnoughMoney);
+    EXPECT_EQ(p.PayOut(-1), TradeResult::Invalid);
+    EXPECT_DOUBLE_EQ(p.Cash, 0.81 * 300 + 100);
+    EXPECT_EQ(p.PayOut(p.Cash), TradeResult::Ok);
+    EXPECT_EQ(p.Cash, 0);
     EXPECT_EQ(ReadAmount("12.5abc"), 12.5);
     EXPECT_EQ(ReadAmount("abc"), 0);
     EXPECT_EQ(ReadAmount("inf"), 0);

@@ -1,10 +1,13 @@
 #include "chart/qt/ChartRendering.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
 
 #include "chart/qt/QtCanvas.h"
+#include "platform/FileUtil.h"
 
 namespace velmora {
 
@@ -30,27 +33,36 @@ QImage RenderChartImage(ChartWindowView& view, int width, int height) {
     return image;
 }
 
-bool WriteChartPng(ChartWindowView& view, int width, int height,
-                   const std::filesystem::path& path) {
+Status WriteChartPng(ChartWindowView& view, int width, int height,
+                     const std::filesystem::path& path) {
     const QImage image = RenderChartImage(view, width, height);
-    return image.save(QString::fromStdString(path.string()), "PNG");
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return Status::FileError("cannot encode the picture for", path);
+    return WriteFileAtomically(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-bool WriteChartPdf(ChartWindowView& view, int width, int height,
-                   const std::filesystem::path& path) {
+Status WriteChartPdf(ChartWindowView& view, int width, int height,
+                     const std::filesystem::path& path) {
     EnsureGuiApplication();
-    QPdfWriter writer(QString::fromStdString(path.string()));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
     writer.setResolution(96);
     writer.setPageLayout(
         QPageLayout(QPageSize(QSizeF(width * 72.0 / 96.0, height * 72.0 / 96.0), QPageSize::Point),
                     QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     QPainter painter;
-    if (!painter.begin(&writer)) return false;
+    if (!painter.begin(&writer)) return Status::FileError("cannot draw the page for", path);
     const bool printing = view.printing;
     view.printing = true;
     Paint(painter, view, width, height);
     view.printing = printing;
-    return painter.end();
+    if (!painter.end()) return Status::FileError("cannot draw the page for", path);
+    return WriteFileAtomically(path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
 }  // namespace velmora

@@ -539,7 +539,8 @@ bool AnalysisWindow::SaveResultsTo(const std::filesystem::path& path) {
     GuiServices& s = context_.Services();
     const bool ok = ExportResults(path, model_.formula, model_.Results(),
                                   static_cast<std::size_t>(table_->rowCount()), statusText_,
-                                  backtest_, testSettings_, s.ui.Progress());
+                                  backtest_, testSettings_, s.ui.Progress())
+                        .IsOk();
     s.ui.Progress().Close();
     return ok;
 }

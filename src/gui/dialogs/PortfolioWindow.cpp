@@ -449,7 +449,10 @@ void PortfolioWindow::PayOut() {
     const auto text =
         askText(QStringLiteral("Cash pay-out"), QStringLiteral("Please enter the amount"));
     if (!text) return;
-    portfolio_.PayOut(Amount(*text));
+    if (portfolio_.PayOut(Amount(*text)) == TradeResult::NotEnoughMoney) {
+        context_.Services().ui.ShowMessage(kNotEnoughMoney);
+        return;
+    }
     ShowSummary();
     ShowPosition();
 }
