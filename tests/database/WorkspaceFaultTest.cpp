@@ -60,7 +60,7 @@ struct Fixture {
         ASSERT_TRUE(Load(db));
         if (deleteOne) {
             ASSERT_TRUE(db.RemoveStock("DEL"));
-            Workspace(db, prefs, ui).MarkStockFileDeleted("DEL");
+            ASSERT_TRUE(Workspace(db, prefs, ui).MarkStockFileDeleted("DEL"));
         }
         for (int i = 0; i < kStocks; ++i) {
             db.AddQuotation(*db.FindStock(Ticker(i)), MakeDate(2001, 2, 1))->Close = 99;

@@ -403,7 +403,7 @@ TEST(TeletextImport, StoresThePagesQuotationsForKnownStocks) {
     EXPECT_EQ(read, 1);
     EXPECT_EQ(f.ui.messages.back(),
               "Teletext import\n\npage.txt: session 00-11-05, 1 quotation stored, 0 lines "
-              "skipped\nmissing.txt: cannot be opened\n");
+              "skipped\nmissing.txt: cannot be opened: No such file or directory\n");
     ASSERT_EQ(f.stock->Quotations.size(), 1u);
     EXPECT_EQ(f.stock->Quotations[0].Date, MakeDate(2000, 11, 5));
     EXPECT_FLOAT_EQ(f.stock->Quotations[0].Close, 12.5f);
