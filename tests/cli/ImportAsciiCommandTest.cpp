@@ -92,6 +92,12 @@ TEST(ImportAsciiCommand, ResultsAndUsage) {
     r = Command(profile.path(), ws.path(),
                 {"import", "ascii", (data / "X.txt").string(), "--format", "bad.format"});
     EXPECT_NE(r.err.find("unknown field keyword in a $FORMAT line (3)"), std::string::npos);
+    // A type that does not exist is replaced by the default format; storing nothing with it
+    // is a failure.
+    r = Command(profile.path(), ws.path(),
+                {"import", "ascii", (data / "X.txt").string(), "--type", "99"});
+    EXPECT_EQ(r.status, kFailure);
+    EXPECT_NE(r.err.find("nothing was stored"), std::string::npos) << r.err;
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import"}).status, kUsage);
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "nope"}).status, kUsage);
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "ascii"}).status, kUsage);

@@ -69,6 +69,11 @@ TEST(CliImport, MetastockFailuresAndUsage) {
     EXPECT_EQ(RunCli(profile, ws, "import", {"metastock", ms.path().string(), "--ticker", "NOSUCH"})
                   .status,
               kFailure);
+    // An import that skips every security it was given imported nothing: a failure.
+    const CliRun skipped =
+        RunCli(profile, ws, "import", {"metastock", ms.path().string(), "--ticker", "GONE"});
+    EXPECT_EQ(skipped.status, kFailure);
+    EXPECT_NE(skipped.err.find("every security was skipped"), std::string::npos) << skipped.err;
     EXPECT_EQ(RunCli(profile, ws, "import", {"metastock"}).status, kUsage);
     EXPECT_EQ(RunCli(profile, ws, "import", {"metastock", "a", "b"}).status, kUsage);
     EXPECT_EQ(RunCli(profile, ws, "import", {"metastock", "a", "--ticker"}).status, kUsage);
