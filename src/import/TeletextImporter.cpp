@@ -260,8 +260,8 @@ std::string TeletextStartDirectory(const SettingsStore& settings) {
 std::string TeletextResultText(const TeletextImportResult& r, std::string_view sessionDate) {
     if (!r.opened) {
         const int error = r.failure.ErrorNumber();
-        return std::string("cannot be opened: ") +
-               (error != 0 ? std::strerror(error) : "not a regular file");
+        return "cannot be opened: " +
+               (error != 0 ? std::string(std::strerror(error)) : r.failure.ToString());
     }
     if (!r.headerFound) return "no header line, nothing imported";
     if (!r.dateValid) return "the header's date is not a date, nothing imported";
