@@ -38,6 +38,36 @@ bool ToolsSaved(Context& ctx, const std::string& action) {
     return saved.IsOk();
 }
 
+// The texts of a new tool (those given): each free of tabs and line breaks.
+bool PlainToolTexts(Context& ctx, std::initializer_list<std::optional<std::string>> texts) {
+    for (const std::optional<std::string>& text : texts) {
+        if (text && !PlainText(ctx, "tools add", "the name, command, arguments or folder", *text)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// tools add: the new tool at the end of the list, saved; its number printed.
+int AddTool(Context& ctx, CustomTools& tools, const CustomTool& tool) {
+    const int n = tools.New();
+    if (n < 0) {
+        ctx.Error("tools add: the list already holds " + std::to_string(kMaxCustomTools) +
+                  " tools");
+        return kFailure;
+    }
+    tools.Rename(n, tool.name);
+    CustomTool& t = tools.At(n);
+    t.command = tool.command;
+    t.arguments = tool.arguments;
+    t.initialDirectory = tool.initialDirectory;
+    t.promptForArguments = tool.promptForArguments;
+    tools.CloseCustomizeDialog(*ctx.settings);
+    if (!ToolsSaved(ctx, "add")) return kFailure;
+    std::fprintf(ctx.out, "%d\n", n);
+    return kSuccess;
+}
+
 }  // namespace
 
 int RunTools(Context& ctx, std::vector<std::string>& args) {
@@ -59,13 +89,7 @@ int RunTools(Context& ctx, std::vector<std::string>& args) {
             ctx.Error("tools add: expected NAME --command C [--args A] [--dir D] [--prompt]");
             return kUsage;
         }
-        std::optional<std::string> name = args[0];
-        for (const std::optional<std::string>* text : {&name, &command, &arguments, &directory}) {
-            if (*text &&
-                !PlainText(ctx, "tools add", "the name, command, arguments or folder", **text)) {
-                return kUsage;
-            }
-        }
+        if (!PlainToolTexts(ctx, {args[0], command, arguments, directory})) return kUsage;
     } else if (action == "run") {
         const TakenOptions taken = TakeOptions(args, {{"--args", &arguments}});
         if (taken.AnyMissing() || args.size() != 1) {
@@ -100,22 +124,13 @@ int RunTools(Context& ctx, std::vector<std::string>& args) {
         return kSuccess;
     }
     if (action == "add") {
-        const int n = tools.New();
-        if (n < 0) {
-            ctx.Error("tools add: the list already holds " + std::to_string(kMaxCustomTools) +
-                      " tools");
-            return kFailure;
-        }
-        tools.Rename(n, args[0]);
-        CustomTool& t = tools.At(n);
+        CustomTool t;
+        t.name = args[0];
         t.command = *command;
         t.arguments = arguments.value_or("");
         t.initialDirectory = directory.value_or("");
         t.promptForArguments = prompt;
-        tools.CloseCustomizeDialog(*ctx.settings);
-        if (!ToolsSaved(ctx, action)) return kFailure;
-        std::fprintf(ctx.out, "%d\n", n);
-        return kSuccess;
+        return AddTool(ctx, tools, t);
     }
     const auto n = ToolNumber(tools, args[0]);
     if (!n) {
