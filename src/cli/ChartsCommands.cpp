@@ -231,11 +231,12 @@ int RunCommentary(Context& ctx, std::vector<std::string>& args) {
     }
     Periodicity periodicity = Periodicity::Daily;
     if (!PeriodicityOption(ctx, "commentary", periodicityText, periodicity)) return kUsage;
-    PackedDate day = kNoDate;
-    if (date && (day = TextToDate(*date)) == kNoDate) {
+    const std::optional<PackedDate> parsed = date ? ParseDay(*date) : std::nullopt;
+    if (date && !parsed) {
         ctx.Error("commentary: --date must be yy-mm-dd");
         return kUsage;
     }
+    const PackedDate day = parsed.value_or(kNoDate);
     std::optional<std::string> text = FormulaText(ctx, formula, formulaFile);
     if (!text) return kFailure;
 

@@ -24,10 +24,9 @@ bool ParseNumber(const std::string& text, int& value) {
 }
 
 bool ParseDate(const std::string& text, PackedDate& date) {
-    if (text.size() != 8) return false;
-    date = TextToDate(text);
-    return date != kNoDate && DateMonth(date) >= 1 && DateMonth(date) <= 12 && DateDay(date) >= 1 &&
-           DateDay(date) <= 31;
+    const std::optional<PackedDate> day = ParseDay(text);
+    if (day) date = *day;
+    return day.has_value();
 }
 
 void PrintMarket(Context& ctx, int market, int status, const CompositesResult& r) {

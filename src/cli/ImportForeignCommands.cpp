@@ -117,6 +117,13 @@ int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
         }
         const std::string text =
             TeletextResultText(r, r.dateValid ? ctx.Date(r.dateText) : std::string());
+        // A page without a header or with a date off the calendar imported nothing: a failure,
+        // said on stderr in the words of the summary.
+        if (!r.headerFound || !r.dateValid) {
+            ctx.Error("import teletext: " + file + ": " + text);
+            status = kFailure;
+            continue;
+        }
         std::fprintf(ctx.out, "%s: %s\n", file.c_str(), text.c_str());
     }
     if (!ctx.SaveWorkspace()) return kFailure;

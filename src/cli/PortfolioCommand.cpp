@@ -141,8 +141,8 @@ std::optional<Trade> TakeTrade(Context& ctx, std::vector<std::string>& args, con
     }
     std::optional<PackedDate> date;
     if (dateText) {
-        date = TextToDate(*dateText);
-        if (*date == kNoDate) {
+        date = ParseDay(*dateText);
+        if (!date) {
             ctx.Error("portfolio: '" + *dateText + "' is not a date (yy-mm-dd)");
             usage = true;
             return std::nullopt;

@@ -83,7 +83,7 @@ int RunReview(Context& ctx, std::vector<std::string>& args) {
         }
         type = (*typeText)[0] - '0';
     }
-    if (dateText->size() != 8 || TextToDate(*dateText) == kNoDate) {
+    if (!ParseDay(*dateText)) {
         ctx.Error("review: '" + *dateText + "' is not a date (yy-mm-dd)");
         return kUsage;
     }

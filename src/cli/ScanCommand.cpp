@@ -97,9 +97,10 @@ bool ParseRange(Context& ctx, const std::string& cmd, const std::string& text,
         text.compare(comma + 1, 3, "to=") == 0) {
         const std::string fromText = text.substr(5, comma - 5);
         const std::string toText = text.substr(comma + 4);
-        s.from = TextToDate(fromText);
-        s.to = TextToDate(toText);
-        if (s.from != kNoDate && s.to != kNoDate && fromText.size() == 8 && toText.size() == 8) {
+        const std::optional<PackedDate> from = ParseDay(fromText), to = ParseDay(toText);
+        if (from && to) {
+            s.from = *from;
+            s.to = *to;
             if (s.from > s.to) {
                 ctx.Error(cmd + ": --range from=" + fromText + " is after to=" + toText);
                 return false;

@@ -42,8 +42,9 @@ std::optional<Anchor> ParseAnchor(const std::string& text) {
     const auto colon = text.find(':');
     if (colon != 8) return std::nullopt;
     Anchor a;
-    a.date = TextToDate(text.substr(0, 8));
-    if (a.date == kNoDate) return std::nullopt;
+    const std::optional<PackedDate> day = ParseDay(text.substr(0, 8));
+    if (!day) return std::nullopt;
+    a.date = *day;
     const std::string value = text.substr(colon + 1);
     if (value.empty()) return std::nullopt;
     char* end = nullptr;

@@ -94,10 +94,12 @@ TEST(CliImport, TeletextPages) {
     test::WriteText(pages / "p2.txt", "no table here\n");
     const CliRun r = RunCli(profile, ws, "import",
                             {"teletext", (pages / "p1.txt").string(), (pages / "p2.txt").string()});
-    EXPECT_EQ(r.status, kSuccess);
+    // The page without a header imported nothing: the run fails, saying so on stderr.
+    EXPECT_EQ(r.status, kFailure);
     EXPECT_EQ(r.out, (pages / "p1.txt").string() +
-                         ": session 01-01-08, 1 quotation stored, 1 line skipped\n" +
-                         (pages / "p2.txt").string() + ": no header line, nothing imported\n");
+                         ": session 01-01-08, 1 quotation stored, 1 line skipped\n");
+    EXPECT_EQ(r.err, "velmora-cli: import teletext: " + (pages / "p2.txt").string() +
+                         ": no header line, nothing imported\n");
     const CliRun quotes = RunCli(profile, ws, "quotes", {"ORBIS"});
     EXPECT_NE(quotes.out.find("01-01-08,12.5,12.5,12.5,12.5,49360,0,1,50\n"), std::string::npos)
         << quotes.out;
