@@ -120,7 +120,11 @@ int RunImportTeletext(Context& ctx, std::vector<std::string>& args) {
         // A page without a header or with a date off the calendar imported nothing: a failure,
         // said on stderr in the words of the summary.
         if (!r.headerFound || !r.dateValid) {
-            ctx.Error("import teletext: " + file + ": " + text);
+            std::string message = "import teletext: ";
+            message += file;
+            message += ": ";
+            message += text;
+            ctx.Error(message);
             status = kFailure;
             continue;
         }
