@@ -2,6 +2,7 @@
 // the program's own writers.
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -24,6 +25,13 @@ using namespace velmora;
 namespace fs = std::filesystem;
 
 namespace {
+
+// A seed that could not be saved would leave its harness without a corpus: stop with the reason.
+void Saved(const Status& status) {
+    if (status) return;
+    std::fprintf(stderr, "%s\n", status.ToString().c_str());
+    std::exit(1);
+}
 
 Stock SampleStock(int quotes, int studies) {
     Stock s;
@@ -159,11 +167,11 @@ void PortfolioSeeds(const fs::path& dir) {
 void PrefsSeeds(const fs::path& dir) {
     fs::create_directories(dir);
     Preferences prefs;
-    SavePreferences(dir / "seed0", prefs);
+    Saved(SavePreferences(dir / "seed0", prefs));
     prefs.SetDefaultRSBase("WIG20");
     prefs.SetDefaultDatabasePath("/home/user/quotes");
     prefs.SetParabolicStep(0.03f);
-    SavePreferences(dir / "seed1", prefs);
+    Saved(SavePreferences(dir / "seed1", prefs));
     // The older versions the loader migrates: the eighth magic byte names the version.
     for (const char version : {'F', '2'}) {
         std::string image = Slurp(dir / "seed1");
@@ -194,7 +202,7 @@ void CategoryNameSeeds(const fs::path& dir) {
 void ChartsSeeds(const fs::path& dir) {
     fs::create_directories(dir);
     ChartTable table;
-    WriteChartsFile(table, dir / "seed0");
+    Saved(WriteChartsFile(table, dir / "seed0"));
     ChartDefinition* d = table.FindById(kFirstCustomChartId);
     d->SetName("Momentum");
     d->formula = "graph0 = c - ref(c, -10);";
@@ -202,7 +210,7 @@ void ChartsSeeds(const fs::path& dir) {
     d->scaleMin = -5;
     d->scaleMax = 5;
     table.FindById(kFirstCustomChartId + 3)->formula = "graph0 = rsi(14);";
-    WriteChartsFile(table, dir / "seed1");
+    Saved(WriteChartsFile(table, dir / "seed1"));
     // The older layout without the scale flags.
     std::string older = Slurp(dir / "seed0");
     older[7] = 'T';
