@@ -15,7 +15,6 @@
 #include "analysis/ResultExport.h"
 #include "analysis/StatisticsReport.h"
 #include "cli/Cli.h"
-#include "formula/LookAhead.h"
 #include "platform/FileUtil.h"
 
 namespace velmora::cli {
@@ -297,11 +296,7 @@ int RunBacktest(Context& ctx, std::vector<std::string>& args) {
         status != kSuccess) {
         return status;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
-    if (const int status = ResolveScanOptions(ctx, scan); status != kSuccess) return status;
-    if (const auto lookAhead = FindLookAhead(scan.formula)) {
-        std::fprintf(ctx.err, "%s\n", LookAheadWarning(*lookAhead).c_str());
-    }
+    if (const int status = OpenWorkspaceForRun(ctx, scan); status != kSuccess) return status;
 
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);

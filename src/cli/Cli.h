@@ -168,8 +168,9 @@ struct ScanOptions {
 // message prefixed with the command's name.
 int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::string& cmd,
                     bool formulaRequired, ScanOptions& options);
-// With the workspace open: finds the current stock and checks the from/to dates.
-int ResolveScanOptions(Context& ctx, ScanOptions& options);
+// Opens the workspace and finds the current stock, then warns on stderr when the formula looks
+// into the future; kSuccess or the exit status after a message.
+int OpenWorkspaceForRun(Context& ctx, ScanOptions& options);
 int RunBacktest(Context& ctx, std::vector<std::string>& args);
 // The system test settings of backtest and optimize (--equity, --positions, --commission,
 // --buy-price, --sell-price, --buy-delay, --sell-delay, --stop) taken from args into `s`; false

@@ -8,7 +8,6 @@
 
 #include "analysis/Optimizer.h"
 #include "cli/Cli.h"
-#include "formula/LookAhead.h"
 #include "platform/FileUtil.h"
 
 namespace velmora::cli {
@@ -121,11 +120,7 @@ int RunOptimize(Context& ctx, std::vector<std::string>& args) {
         ctx.Error("optimize: " + grid.GetStatus().ToString());
         return kFailure;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
-    if (const int status = ResolveScanOptions(ctx, scan); status != kSuccess) return status;
-    if (const auto lookAhead = FindLookAhead(scan.formula)) {
-        std::fprintf(ctx.err, "%s\n", LookAheadWarning(*lookAhead).c_str());
-    }
+    if (const int status = OpenWorkspaceForRun(ctx, scan); status != kSuccess) return status;
 
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);

@@ -181,7 +181,8 @@ int TakeScanOptions(Context& ctx, std::vector<std::string>& args, const std::str
     return kSuccess;
 }
 
-int ResolveScanOptions(Context& ctx, ScanOptions& options) {
+int OpenWorkspaceForRun(Context& ctx, ScanOptions& options) {
+    if (!ctx.OpenWorkspace()) return kFailure;
     AnalysisSelection& selection = options.selection;
     selection.dates = ctx.dates;
     if (selection.applyTo == ApplyTo::CurrentStock) {
@@ -191,6 +192,9 @@ int ResolveScanOptions(Context& ctx, ScanOptions& options) {
             return kFailure;
         }
     }
+    if (const auto lookAhead = FindLookAhead(options.formula)) {
+        std::fprintf(ctx.err, "%s\n", LookAheadWarning(*lookAhead).c_str());
+    }
     return kSuccess;
 }
 
@@ -199,13 +203,9 @@ int RunScan(Context& ctx, std::vector<std::string>& args) {
     if (const int status = TakeScanOptions(ctx, args, "scan", true, options); status != kSuccess) {
         return status;
     }
-    if (!ctx.OpenWorkspace()) return kFailure;
-    if (const int status = ResolveScanOptions(ctx, options); status != kSuccess) return status;
+    if (const int status = OpenWorkspaceForRun(ctx, options); status != kSuccess) return status;
     const std::string& formula = options.formula;
     const AnalysisSelection& selection = options.selection;
-    if (const auto lookAhead = FindLookAhead(formula)) {
-        std::fprintf(ctx.err, "%s\n", LookAheadWarning(*lookAhead).c_str());
-    }
 
     ConsoleFormulaErrorSink errors(ctx.err);
     FormulaEngine engine(errors, &ctx.db);
