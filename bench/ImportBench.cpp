@@ -1,19 +1,23 @@
 // The ASCII import of a generated file of 1,000,000 lines (1,000 tickers x 1,000 days, sorted
-// by ticker then date, auto add on) into an empty database, beside a plain line-reading loop
-// over the same file; and the composites of one market of 1,000 stocks x 2,500 days with every
-// flag.
+// by ticker then date, auto add on) into an empty database, without and with the save of the
+// workspace it makes, beside a plain line-reading loop over the same file; and the composites of
+// one market of 1,000 stocks x 2,500 days with every flag.
 //
 //   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_BENCH=ON
 //   cmake --build build/release && build/release/bench/velmora_import_bench
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "database/Composites.h"
+#include "database/Preferences.h"
+#include "database/Workspace.h"
 #include "import/AsciiImporter.h"
 #include "platform/ConsoleUserInterface.h"
 #include "platform/FileUtil.h"
@@ -97,6 +101,37 @@ void BM_ImportMillionLines(benchmark::State& state) {
                                                    benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The import and the save of the 1,000 stock files it makes, as the command-line import does.
+// Each iteration saves into a directory of its own: creating thousands of files right after
+// deleting thousands is slowed by the file system, which would be measured instead.
+void BM_ImportAndSaveMillionLines(benchmark::State& state) {
+    const fs::path& data = DataFile();
+    const auto bytes = fs::file_size(data);
+    const fs::path root = BenchDir() / ("saves-" + std::to_string(::getpid()));
+    int run = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto db = std::make_unique<Database>();
+        db->SetWorkspaceDir(root / std::to_string(run++));
+        RecordingUserInterface ui;
+        Preferences prefs;
+        AsciiImporter importer(*db, ui, BenchDir(), "WIG");
+        state.ResumeTiming();
+        const int status = importer.ImportAsciiFile(data, "bench.format");
+        const bool saved = Workspace(*db, prefs, ui).SaveWorkspace();
+        state.PauseTiming();
+        if (status != kAsciiImportDone || importer.LastStats().storedLines != kTickers * kDays ||
+            !saved || db->WorkspaceDirty()) {
+            state.SkipWithError("the import did not store and save every line");
+        }
+        db.reset();
+        state.ResumeTiming();
+    }
+    std::error_code ec;
+    fs::remove_all(root, ec);
+    state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(bytes));
+}
+
 // The floor: reading the same file line by line and touching every line.
 void BM_PlainLineReadingLoop(benchmark::State& state) {
     const fs::path& data = DataFile();
@@ -150,5 +185,6 @@ void BM_CompositesMarket1000x2500(benchmark::State& state) {
 
 BENCHMARK(BM_PlainLineReadingLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImportMillionLines)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImportAndSaveMillionLines)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_CompositesMarket1000x2500)->Unit(benchmark::kMillisecond);
 BENCHMARK_MAIN();
