@@ -98,7 +98,9 @@ class Tokens {
         std::size_t used = 0;
         double value = ParseLeadingNumber(line_.substr(pos_), &used);
         const std::size_t p = pos_ + used;
-        std::size_t end = line_.find(separator_, p);
+        // The separator usually follows the number at once.
+        std::size_t end =
+            p < line_.size() && line_[p] == separator_ ? p : line_.find(separator_, p);
         if (end == std::string_view::npos) end = line_.size();
         // "12 3/8": a fraction after blanks, before the separator, adds (a*100/b) hundredths.
         if (p < end && IsBlank(line_[p])) {

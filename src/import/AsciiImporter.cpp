@@ -129,16 +129,38 @@ class LineReader {
     explicit LineReader(std::FILE* file) : file_(file), buffer_(1 << 16) {}
 
     struct Line {
-        std::string text;     // without the line end, at most kMaxLine + 1 characters
+        // Without the line end, at most kMaxLine + 1 characters; valid until the next read.
+        std::string_view text;
         bool hasEnd = false;  // a '\n' ended the line
         bool tooLong = false;
         bool hasNul = false;
         std::uint32_t number = 0;  // 1 for the file's first line
+        std::string storage;       // the text of a line that crossed the buffer's end
     };
 
     bool Next(Line& line) {
-        line.text.clear();
         line.hasEnd = line.tooLong = line.hasNul = false;
+        if (pos_ == size_ && !Refill()) return false;
+        // A line that ends inside the buffer is used where it lies.
+        const char* p = buffer_.data() + pos_;
+        const void* nl = std::memchr(p, '\n', size_ - pos_);
+        if (nl == nullptr) return NextAcrossRefill(line);
+        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nl) - p);
+        line.hasNul = std::memchr(p, 0, length) != nullptr;
+        line.hasEnd = true;
+        pos_ += length + 1;
+        consumed_ += length + 1;
+        Finish(line, std::string_view(p, length), length);
+        return true;
+    }
+
+    std::uint64_t Consumed() const { return consumed_; }
+
+  private:
+    // A line that goes on past the data in the buffer: copied while the buffer is refilled.
+    bool NextAcrossRefill(Line& line) {
+        std::string& text = line.storage;
+        text.clear();
         bool any = false;
         std::size_t length = 0;
         for (;;) {
@@ -150,8 +172,8 @@ class LineReader {
                 nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - p) : n;
             any = true;
             if (!line.hasNul && std::memchr(p, 0, take) != nullptr) line.hasNul = true;
-            const std::size_t room = kMaxLine + 2 - std::min(line.text.size(), kMaxLine + 2);
-            line.text.append(p, std::min(take, room));
+            const std::size_t room = kMaxLine + 2 - std::min(text.size(), kMaxLine + 2);
+            text.append(p, std::min(take, room));
             length += take;
             pos_ += take;
             consumed_ += take;
@@ -163,21 +185,24 @@ class LineReader {
             }
         }
         if (!any) return false;
-        line.number = ++lines_;
-        // A carriage return before the line end belongs to the line end.
-        const bool cr = length > 0 && line.text.size() == length && line.text.back() == '\r';
-        if (cr) {
-            line.text.pop_back();
-            --length;
-        }
-        if (length > kMaxLine) line.tooLong = true;
-        if (line.text.size() > kMaxLine + 1) line.text.resize(kMaxLine + 1);
+        Finish(line, text, length);
         return true;
     }
 
-    std::uint64_t Consumed() const { return consumed_; }
+    // Sets the line's number and text from the first kMaxLine + 2 (or fewer) characters `kept`
+    // of a line of `length` characters.
+    void Finish(Line& line, std::string_view kept, std::size_t length) {
+        line.number = ++lines_;
+        kept = kept.substr(0, kMaxLine + 2);
+        // A carriage return before the line end belongs to the line end.
+        if (length > 0 && kept.size() == length && kept.back() == '\r') {
+            kept.remove_suffix(1);
+            --length;
+        }
+        if (length > kMaxLine) line.tooLong = true;
+        line.text = kept.substr(0, kMaxLine + 1);
+    }
 
-  private:
     bool Refill() {
         if (std::feof(file_) || std::ferror(file_)) return false;
         const bool first = consumed_ == 0 && size_ == 0;
@@ -202,7 +227,12 @@ class ImportRun {
   public:
     ImportRun(Database& db, UserInterface& ui, const fs::path& logPath, const fs::path& dataPath,
               AsciiImportStats& stats)
-        : db_(db), ui_(ui), logPath_(logPath), dataPath_(dataPath), stats_(stats) {
+        : db_(db),
+          ui_(ui),
+          logPath_(logPath),
+          dataPath_(dataPath),
+          statusText_("Importing " + dataPath.string()),
+          stats_(stats) {
         // The ticker starts as the data file's name without directory and extension.
         carried_.ticker = Cut(dataPath.stem().string(), kMaxTicker);
         fields_ = {Field::DateMdy, Field::Open,  Field::High,
@@ -240,12 +270,15 @@ class ImportRun {
             while (start < text.size() && IsBlank(text[start])) ++start;
             text.remove_prefix(start);
             if (text.empty() || text[0] == ';' || text[0] == '*' || text[0] == '#') continue;
-            std::size_t wordLength = 0;
-            if (const auto command = MatchCommand(text, wordLength)) {
-                if (!RunCommand(*command, text.substr(wordLength))) {
-                    return kAsciiImportUnknownKeyword;
+            // Every command word begins with '$'.
+            if (text[0] == '$') {
+                std::size_t wordLength = 0;
+                if (const auto command = MatchCommand(text, wordLength)) {
+                    if (!RunCommand(*command, text.substr(wordLength))) {
+                        return kAsciiImportUnknownKeyword;
+                    }
+                    continue;
                 }
-                continue;
             }
             ++stats_.dataLines;
             const bool stored = DataLine(text, line);
@@ -255,7 +288,7 @@ class ImportRun {
             }
             if (dataPass && ++sinceRefresh == kRefreshLines) {
                 sinceRefresh = 0;
-                ui_.SetStatusText("Importing " + dataPath_.string());
+                ui_.SetStatusText(statusText_);
                 if (fileLength > 0) {
                     ui_.SetProgressPercent(static_cast<int>(
                         std::min<std::uint64_t>(reader.Consumed() * 100 / fileLength, 100)));
@@ -393,7 +426,7 @@ class ImportRun {
 
     // Writes "<what> line <n>: " and the line as read, with its line end.
     void LogLine(std::FILE* log, const char* what, const LineReader::Line& line) {
-        std::string text = line.text.substr(0, kMaxLine);
+        std::string text(line.text.substr(0, kMaxLine));
         std::replace(text.begin(), text.end(), '\0', ' ');
         std::fprintf(log, dataPass_ ? "%s line %u: " : "%s line %u of the format file: ", what,
                      static_cast<unsigned>(line.number));
@@ -568,11 +601,17 @@ class ImportRun {
     // widens the range and adds to the volume and open interest.
     bool StoreQuotation(const LineValues& line, StoreOutcome& outcome) {
         const std::string_view name = LookupName();
-        Stock* stock = db_.FindStockOrAlias(name);
+        // Files hold runs of lines of one ticker: the stock of the line before is used again
+        // while the ticker is the same.
+        Stock* stock = name == lastName_ ? lastStock_ : db_.FindStockOrAlias(name);
         if (stock == nullptr && autoAdd_ && MayAdd(name)) {
             stock = db_.AddStock(name);
             ++stats_.addedStocks;
             ApplyCategories(*stock);
+        }
+        if (stock != nullptr && name != lastName_) {
+            lastName_.assign(name);
+            lastStock_ = stock;
         }
         if (stock == nullptr) {
             outcome.missingStock = true;
@@ -630,6 +669,7 @@ class ImportRun {
     UserInterface& ui_;
     fs::path logPath_;
     fs::path dataPath_;
+    std::string statusText_;  // shown while the data file is read
     AsciiImportStats& stats_;
     FilePtr log_{nullptr, &std::fclose};
 
@@ -650,6 +690,8 @@ class ImportRun {
     bool logFailed_ = false;
     bool dataPass_ = false;
     ascii::StoredDates storedDates_;
+    std::string lastName_;  // the name the last stored quotation's stock was found by
+    Stock* lastStock_ = nullptr;
 };
 
 // The file, or null with `why` (when given) saying why not.
