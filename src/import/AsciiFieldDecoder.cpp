@@ -133,8 +133,9 @@ class Tokens {
     std::size_t pos_ = 0;
 };
 
-// How one field kind goes into the line's values: reads its token and stores what it means.
-using Decode = void (*)(Tokens&, LineValues&, CarriedValues&);
+// How one field kind goes into the decoded line: reads its token and stores what it means.
+// `ticker` is the carried ticker an APPENDTICKER field extends.
+using Decode = void (*)(Tokens&, DecodedLine&, std::string_view ticker);
 
 struct FieldRule {
     Field field;
@@ -142,65 +143,74 @@ struct FieldRule {
 };
 
 template <double LineValues::*Value>
-void Number(Tokens& tokens, LineValues& line, CarriedValues&) {
-    line.*Value = tokens.Number();
+void Number(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.values.*Value = tokens.Number();
 }
 
 // Open, high and low: the line notes that it gave them, so that a completed one is reported.
 template <double LineValues::*Value, unsigned Given>
-void Price(Tokens& tokens, LineValues& line, CarriedValues&) {
-    line.*Value = tokens.Number();
-    line.given |= Given;
+void Price(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.values.*Value = tokens.Number();
+    line.values.given |= Given;
 }
 
 // Issue counts and the reduction are whole numbers: the fraction is dropped.
 template <double LineValues::*Value>
-void WholeNumber(Tokens& tokens, LineValues& line, CarriedValues&) {
-    line.*Value = std::trunc(tokens.Number());
+void WholeNumber(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.values.*Value = std::trunc(tokens.Number());
 }
 
-template <double CarriedValues::*Value>
-void CarriedNumber(Tokens& tokens, LineValues&, CarriedValues& carried) {
-    carried.*Value = tokens.Number();
+template <double CarriedValues::*Value, unsigned Set>
+void CarriedNumber(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.carried.*Value = tokens.Number();
+    line.carriedSet |= Set;
 }
 
-template <int CarriedValues::*Value>
-void Category(Tokens& tokens, LineValues&, CarriedValues& carried) {
-    carried.*Value = SaturateToInt32(tokens.Number());
+template <int CarriedValues::*Value, unsigned Set>
+void Category(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.carried.*Value = SaturateToInt32(tokens.Number());
+    line.carriedSet |= Set;
 }
 
 template <DateOrder Order>
-void Date(Tokens& tokens, LineValues& line, CarriedValues& carried) {
+void Date(Tokens& tokens, DecodedLine& line, std::string_view) {
     const std::string_view text = tokens.Text();
-    carried.date = ConvertDateText(text, Order);
-    line.timeOfDay = text.find(':') != std::string_view::npos;
+    line.carried.date = ConvertDateText(text, Order);
+    line.carriedSet |= kSetDate;
+    line.values.timeOfDay = text.find(':') != std::string_view::npos;
 }
 
 template <int Scale>
-void ScaledVolume(Tokens& tokens, LineValues& line, CarriedValues&) {
-    line.volume = tokens.Number() * Scale;
+void ScaledVolume(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.values.volume = tokens.Number() * Scale;
 }
 
-void Skip(Tokens& tokens, LineValues&, CarriedValues&) {
+void Skip(Tokens& tokens, DecodedLine&, std::string_view) {
     tokens.Text();
 }
 
-void Ticker(Tokens& tokens, LineValues&, CarriedValues& carried) {
-    carried.ticker = Cut(tokens.Text(), kMaxTicker);
+void Ticker(Tokens& tokens, DecodedLine& line, std::string_view) {
+    const std::string_view text = tokens.Text();
+    line.carried.ticker.assign(text.substr(0, Utf8Cut(text, kMaxTicker)));
+    line.carriedSet |= kSetTicker;
 }
 
 // The token extends the carried ticker for this line only.
-void AppendTicker(Tokens& tokens, LineValues& line, CarriedValues& carried) {
-    carried.ticker = Cut(carried.ticker + std::string(tokens.Text()), kMaxTicker);
-    line.appended = true;
+void AppendTicker(Tokens& tokens, DecodedLine& line, std::string_view ticker) {
+    std::string& own = line.carried.ticker;
+    const std::string base = (line.carriedSet & kSetTicker) != 0 ? own : std::string(ticker);
+    own = Cut(base + std::string(tokens.Text()), kMaxTicker);
+    line.carriedSet |= kSetTicker;
+    line.values.appended = true;
 }
 
-void FullName(Tokens& tokens, LineValues&, CarriedValues& carried) {
-    carried.fullName = Cut(tokens.Text(), kMaxFullName);
+void FullName(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.carried.fullName = Cut(tokens.Text(), kMaxFullName);
+    line.carriedSet |= kSetFullName;
 }
 
-void Info(Tokens& tokens, LineValues& line, CarriedValues&) {
-    line.mark = MarkCode(tokens.Text());
+void Info(Tokens& tokens, DecodedLine& line, std::string_view) {
+    line.values.mark = MarkCode(tokens.Text());
 }
 
 // One entry per field kind, in the order of Field.
@@ -220,13 +230,13 @@ constexpr std::array<FieldRule, 29> kFieldRules = {{
     {Field::Volume, &Number<&LineValues::volume>},
     {Field::Vol1000, &ScaledVolume<1000>},
     {Field::VolMil, &ScaledVolume<1000000>},
-    {Field::VolFactor, &CarriedNumber<&CarriedValues::volumeFactor>},
-    {Field::PriceFactor, &CarriedNumber<&CarriedValues::priceFactor>},
+    {Field::VolFactor, &CarriedNumber<&CarriedValues::volumeFactor, kSetVolumeFactor>},
+    {Field::PriceFactor, &CarriedNumber<&CarriedValues::priceFactor, kSetPriceFactor>},
     {Field::Turnover, &Number<&LineValues::turnover>},
     {Field::Reduction, &WholeNumber<&LineValues::reduction>},
-    {Field::Group, &Category<&CarriedValues::group>},
-    {Field::Market, &Category<&CarriedValues::market>},
-    {Field::Industry, &Category<&CarriedValues::industry>},
+    {Field::Group, &Category<&CarriedValues::group, kSetGroup>},
+    {Field::Market, &Category<&CarriedValues::market, kSetMarket>},
+    {Field::Industry, &Category<&CarriedValues::industry, kSetIndustry>},
     {Field::AdvIssues, &WholeNumber<&LineValues::advIssues>},
     {Field::DecIssues, &WholeNumber<&LineValues::decIssues>},
     {Field::UncIssues, &WholeNumber<&LineValues::uncIssues>},
@@ -285,16 +295,32 @@ std::optional<Field> MatchFieldKeyword(std::string_view token) {
     return best;
 }
 
-LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char separator,
-                      CarriedValues& carried) {
-    LineValues line;
+DecodedLine DecodeFields(std::string_view text, std::span<const Field> fields, char separator,
+                         std::string_view ticker) {
+    DecodedLine line;
     Tokens tokens(text, separator);
     for (const Field field : fields) {
         if (!tokens.SkipBlanks()) break;
-        kFieldRules[static_cast<std::size_t>(field)].decode(tokens, line, carried);
+        kFieldRules[static_cast<std::size_t>(field)].decode(tokens, line, ticker);
     }
-    CompletePrices(line, carried);
     return line;
+}
+
+LineValues CompleteLine(DecodedLine& line, CarriedValues& carried) {
+    const unsigned set = line.carriedSet;
+    if (set != 0) {
+        CarriedValues& own = line.carried;
+        if (set & kSetTicker) carried.ticker.swap(own.ticker);
+        if (set & kSetFullName) carried.fullName.swap(own.fullName);
+        if (set & kSetDate) carried.date = own.date;
+        if (set & kSetVolumeFactor) carried.volumeFactor = own.volumeFactor;
+        if (set & kSetPriceFactor) carried.priceFactor = own.priceFactor;
+        if (set & kSetMarket) carried.market = own.market;
+        if (set & kSetGroup) carried.group = own.group;
+        if (set & kSetIndustry) carried.industry = own.industry;
+    }
+    CompletePrices(line.values, carried);
+    return line.values;
 }
 
 std::string Cut(std::string_view text, std::size_t limit) {

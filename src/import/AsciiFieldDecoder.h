@@ -90,12 +90,41 @@ struct LineValues {
     unsigned repaired = 0;   // given ones that were not above 0 and were completed
 };
 
+// Bits of DecodedLine::carriedSet: the carried values the line's fields set.
+inline constexpr unsigned kSetTicker = 1u << 0;
+inline constexpr unsigned kSetFullName = 1u << 1;
+inline constexpr unsigned kSetDate = 1u << 2;
+inline constexpr unsigned kSetVolumeFactor = 1u << 3;
+inline constexpr unsigned kSetPriceFactor = 1u << 4;
+inline constexpr unsigned kSetMarket = 1u << 5;
+inline constexpr unsigned kSetGroup = 1u << 6;
+inline constexpr unsigned kSetIndustry = 1u << 7;
+
+// A data line's tokens read into values, before the carried values apply to it.
+struct DecodedLine {
+    LineValues values;
+    CarriedValues carried;    // the members named by carriedSet
+    unsigned carriedSet = 0;  // kSet... bits
+};
+
 // Reads the tokens of a data line in the order of `fields`, parted by `separator`, until the
-// line ends. Then completes the prices (an open not above 0 is the close, a high or low not
-// above 0 the larger or smaller of open and close; `repaired` notes the given ones), applies the
-// price and volume factors, and derives a missing volume from the turnover.
-LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char separator,
-                      CarriedValues& carried);
+// line ends. An APPENDTICKER field extends the ticker an earlier field of the line set, else
+// `ticker` (the carried one). Depends on nothing else, so lines can be decoded in any order.
+DecodedLine DecodeFields(std::string_view text, std::span<const Field> fields, char separator,
+                         std::string_view ticker);
+
+// Applies a decoded line to the carried values, then completes its prices (an open not above 0
+// is the close, a high or low not above 0 the larger or smaller of open and close; `repaired`
+// notes the given ones), applies the price and volume factors, and derives a missing volume
+// from the turnover. The line keeps the carried strings it replaced.
+LineValues CompleteLine(DecodedLine& line, CarriedValues& carried);
+
+// DecodeFields and CompleteLine for the next line of a file.
+inline LineValues DecodeLine(std::string_view text, std::span<const Field> fields, char separator,
+                             CarriedValues& carried) {
+    DecodedLine line = DecodeFields(text, fields, separator, carried.ticker);
+    return CompleteLine(line, carried);
+}
 
 // At most `limit` bytes of the text, never ending inside a UTF-8 sequence.
 std::string Cut(std::string_view text, std::size_t limit);

@@ -7,11 +7,13 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "database/Composites.h"
@@ -19,6 +21,7 @@
 #include "database/TickerFile.h"
 #include "import/AsciiFieldDecoder.h"
 #include "import/AsciiLineChecks.h"
+#include "import/AsciiLineReader.h"
 #include "import/AsciiText.h"
 #include "platform/FileUtil.h"
 #include "platform/Saturate.h"
@@ -36,9 +39,11 @@ using ascii::Field;
 using ascii::IsBlank;
 using ascii::kMaxFullName;
 using ascii::kMaxTicker;
+using ascii::LineBatch;
+using ascii::LineReader;
 using ascii::LineValues;
 
-constexpr std::size_t kMaxLine = 254;      // characters of a line, without its line end
+using ascii::kMaxLine;
 constexpr std::size_t kMaxFields = 30;     // entries of a $FORMAT field list
 constexpr std::size_t kStoredTicker = 15;  // characters of a stock's ticker
 constexpr int kRefreshLines = 64;          // data lines between status refreshes
@@ -122,111 +127,17 @@ bool FitsFloat(double v) {
 
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
-// Reads a file line by line through a large buffer. A line keeps at most kMaxLine + 1
-// characters (so an overlong line is recognised) while the rest of it is consumed.
-class LineReader {
-  public:
-    explicit LineReader(std::FILE* file) : file_(file), buffer_(1 << 16) {}
-
-    struct Line {
-        // Without the line end, at most kMaxLine + 1 characters; valid until the next read.
-        std::string_view text;
-        bool hasEnd = false;  // a '\n' ended the line
-        bool tooLong = false;
-        bool hasNul = false;
-        std::uint32_t number = 0;  // 1 for the file's first line
-        std::string storage;       // the text of a line that crossed the buffer's end
-    };
-
-    bool Next(Line& line) {
-        line.hasEnd = line.tooLong = line.hasNul = false;
-        if (pos_ == size_ && !Refill()) return false;
-        // A line that ends inside the buffer is used where it lies.
-        const char* p = buffer_.data() + pos_;
-        const void* nl = std::memchr(p, '\n', size_ - pos_);
-        if (nl == nullptr) return NextAcrossRefill(line);
-        const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nl) - p);
-        line.hasNul = std::memchr(p, 0, length) != nullptr;
-        line.hasEnd = true;
-        pos_ += length + 1;
-        consumed_ += length + 1;
-        Finish(line, std::string_view(p, length), length);
-        return true;
-    }
-
-    std::uint64_t Consumed() const { return consumed_; }
-
-  private:
-    // A line that goes on past the data in the buffer: copied while the buffer is refilled.
-    bool NextAcrossRefill(Line& line) {
-        std::string& text = line.storage;
-        text.clear();
-        bool any = false;
-        std::size_t length = 0;
-        for (;;) {
-            if (pos_ == size_ && !Refill()) break;
-            const char* p = buffer_.data() + pos_;
-            const std::size_t n = size_ - pos_;
-            const void* nl = std::memchr(p, '\n', n);
-            const std::size_t take =
-                nl != nullptr ? static_cast<std::size_t>(static_cast<const char*>(nl) - p) : n;
-            any = true;
-            if (!line.hasNul && std::memchr(p, 0, take) != nullptr) line.hasNul = true;
-            const std::size_t room = kMaxLine + 2 - std::min(text.size(), kMaxLine + 2);
-            text.append(p, std::min(take, room));
-            length += take;
-            pos_ += take;
-            consumed_ += take;
-            if (nl != nullptr) {
-                ++pos_;
-                ++consumed_;
-                line.hasEnd = true;
-                break;
-            }
-        }
-        if (!any) return false;
-        Finish(line, text, length);
-        return true;
-    }
-
-    // Sets the line's number and text from the first kMaxLine + 2 (or fewer) characters `kept`
-    // of a line of `length` characters.
-    void Finish(Line& line, std::string_view kept, std::size_t length) {
-        line.number = ++lines_;
-        kept = kept.substr(0, kMaxLine + 2);
-        // A carriage return before the line end belongs to the line end.
-        if (length > 0 && kept.size() == length && kept.back() == '\r') {
-            kept.remove_suffix(1);
-            --length;
-        }
-        if (length > kMaxLine) line.tooLong = true;
-        line.text = kept.substr(0, kMaxLine + 1);
-    }
-
-    bool Refill() {
-        if (std::feof(file_) || std::ferror(file_)) return false;
-        const bool first = consumed_ == 0 && size_ == 0;
-        size_ = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-        pos_ = 0;
-        // A byte-order mark at the start of the file is not part of the first line.
-        if (first && size_ >= 3 && std::memcmp(buffer_.data(), "\xEF\xBB\xBF", 3) == 0) {
-            pos_ = consumed_ = 3;
-        }
-        return pos_ < size_;
-    }
-
-    std::FILE* file_;
-    std::vector<char> buffer_;
-    std::size_t pos_ = 0, size_ = 0;
-    std::uint64_t consumed_ = 0;
-    std::uint32_t lines_ = 0;
+// A line as read, for the log.
+struct RawLine {
+    std::string_view text;
+    std::uint32_t number = 0;
 };
 
 // One import of a file pair: the import state and the interpreter of its lines.
 class ImportRun {
   public:
     ImportRun(Database& db, UserInterface& ui, const fs::path& logPath, const fs::path& dataPath,
-              AsciiImportStats& stats)
+              AsciiImportStats& stats, int threads)
         : db_(db),
           ui_(ui),
           logPath_(logPath),
@@ -237,63 +148,36 @@ class ImportRun {
         carried_.ticker = Cut(dataPath.stem().string(), kMaxTicker);
         fields_ = {Field::DateMdy, Field::Open,  Field::High,
                    Field::Low,     Field::Close, Field::Volume};
+        threads_ = std::max(threads, 1);
     }
 
     // Reads one file of the pair. Returns kAsciiImportDone, or kAsciiImportUnknownKeyword.
+    // The lines are read and decoded a batch ahead, on every thread, while this thread
+    // interprets the batch before in file order: the outcome is that of one line after another.
     int ReadFile(std::FILE* file, bool dataPass, std::uint64_t fileLength) {
         LineReader reader(file);
-        LineReader::Line line;
         dataPass_ = dataPass;
-        int sinceRefresh = 0;
-        while (reader.Next(line)) {
-            if (dataPass && skipLines_ > 0) {
-                --skipLines_;
-                continue;
+        fileLength_ = fileLength;
+        sinceRefresh_ = 0;
+        auto current = std::make_unique<LineBatch>();
+        auto next = std::make_unique<LineBatch>();
+        // The first batch is decoded as it is interpreted: a short file starts no thread.
+        current->Prepare(fields_, separator_, formatVersion_);
+        FillBatch(reader, *current);
+        while (!current->entries.empty()) {
+            const bool more = current->entries.size() == LineBatch::kLines;
+            Outcome outcome = Outcome::Go;
+            if (more) {
+                // Decoded with the format of now: a command in this batch that changes it has
+                // the lines after it decoded again.
+                next->Prepare(fields_, separator_, formatVersion_);
+                ReadAhead(reader, *next, [&] { outcome = InterpretBatch(*current); });
+            } else {
+                outcome = InterpretBatch(*current);
             }
-            if (line.tooLong || line.hasNul) {
-                ++stats_.dataLines;
-                ++stats_.errorLines;
-                if (std::FILE* log = LogFile()) {
-                    LogLine(log, "Error in", line);
-                    std::fputs(line.tooLong ? "Line longer than 254 characters\n"
-                                            : "Line contains a NUL character\n",
-                               log);
-                }
-                if (dataPass && breakOnError_) {
-                    stats_.stopped = true;
-                    break;
-                }
-                continue;
-            }
-            std::string_view text = line.text;
-            std::size_t start = 0;
-            while (start < text.size() && IsBlank(text[start])) ++start;
-            text.remove_prefix(start);
-            if (text.empty() || text[0] == ';' || text[0] == '*' || text[0] == '#') continue;
-            // Every command word begins with '$'.
-            if (text[0] == '$') {
-                std::size_t wordLength = 0;
-                if (const auto command = MatchCommand(text, wordLength)) {
-                    if (!RunCommand(*command, text.substr(wordLength))) {
-                        return kAsciiImportUnknownKeyword;
-                    }
-                    continue;
-                }
-            }
-            ++stats_.dataLines;
-            const bool stored = DataLine(text, line);
-            if (!stored && dataPass && breakOnError_) {
-                stats_.stopped = true;
-                break;
-            }
-            if (dataPass && ++sinceRefresh == kRefreshLines) {
-                sinceRefresh = 0;
-                ui_.SetStatusText(statusText_);
-                if (fileLength > 0) {
-                    ui_.SetProgressPercent(static_cast<int>(
-                        std::min<std::uint64_t>(reader.Consumed() * 100 / fileLength, 100)));
-                }
-            }
+            if (outcome == Outcome::UnknownKeyword) return kAsciiImportUnknownKeyword;
+            if (outcome == Outcome::Stop || !more) break;
+            std::swap(current, next);
         }
         return kAsciiImportDone;
     }
@@ -307,8 +191,98 @@ class ImportRun {
     }
 
   private:
+    enum class Outcome { Go, Stop, UnknownKeyword };
+
+    // Fills `batch` from the reader and decodes it on every thread; the calling thread runs
+    // `meanwhile` first. With one thread (or when no other could be started) nothing is
+    // decoded ahead: each line is decoded when it is interpreted.
+    void ReadAhead(LineReader& reader, LineBatch& batch, const std::function<void()>& meanwhile) {
+        std::vector<std::jthread> helpers;
+        try {
+            for (int t = 1; t < threads_; ++t) {
+                helpers.emplace_back([&reader, &batch, fill = t == 1] {
+                    if (fill) FillBatch(reader, batch);
+                    DecodeBatch(batch);
+                });
+            }
+        } catch (const std::system_error&) {
+        }
+        if (meanwhile) meanwhile();
+        if (helpers.empty()) {
+            FillBatch(reader, batch);
+            return;
+        }
+        DecodeBatch(batch);
+    }
+
+    Outcome InterpretBatch(LineBatch& batch) {
+        for (std::size_t i = 0; i < batch.entries.size(); ++i) {
+            if (const Outcome outcome = InterpretLine(batch, i); outcome != Outcome::Go) {
+                return outcome;
+            }
+        }
+        return Outcome::Go;
+    }
+
+    Outcome InterpretLine(LineBatch& batch, std::size_t index) {
+        const LineBatch::Entry& entry = batch.entries[index];
+        const RawLine line{batch.Text(entry), entry.number};
+        if (dataPass_ && skipLines_ > 0) {
+            --skipLines_;
+            return Outcome::Go;
+        }
+        if (entry.tooLong || entry.hasNul) {
+            ++stats_.dataLines;
+            ++stats_.errorLines;
+            if (std::FILE* log = LogFile()) {
+                LogLine(log, "Error in", line);
+                std::fputs(entry.tooLong ? "Line longer than 254 characters\n"
+                                         : "Line contains a NUL character\n",
+                           log);
+            }
+            if (dataPass_ && breakOnError_) {
+                stats_.stopped = true;
+                return Outcome::Stop;
+            }
+            return Outcome::Go;
+        }
+        std::string_view text = line.text;
+        std::size_t start = 0;
+        while (start < text.size() && IsBlank(text[start])) ++start;
+        text.remove_prefix(start);
+        if (text.empty() || text[0] == ';' || text[0] == '*' || text[0] == '#') return Outcome::Go;
+        // Every command word begins with '$'.
+        if (text[0] == '$') {
+            std::size_t wordLength = 0;
+            if (const auto command = MatchCommand(text, wordLength)) {
+                return RunCommand(*command, text.substr(wordLength)) ? Outcome::Go
+                                                                     : Outcome::UnknownKeyword;
+            }
+        }
+        ++stats_.dataLines;
+        // The decode made ahead holds when no command changed the format since.
+        ascii::DecodedLine* decoded = entry.decoded && batch.formatVersion == formatVersion_
+                                          ? &batch.decoded[index]
+                                          : nullptr;
+        const bool stored = DataLine(text, line, decoded);
+        if (!stored && dataPass_ && breakOnError_) {
+            stats_.stopped = true;
+            return Outcome::Stop;
+        }
+        if (dataPass_ && ++sinceRefresh_ == kRefreshLines) {
+            sinceRefresh_ = 0;
+            ui_.SetStatusText(statusText_);
+            if (fileLength_ > 0) {
+                ui_.SetProgressPercent(static_cast<int>(
+                    std::min<std::uint64_t>(entry.consumed * 100 / fileLength_, 100)));
+            }
+        }
+        return Outcome::Go;
+    }
+
     // Runs a command with the rest of its line. False for a $FORMAT naming an unknown keyword.
     bool RunCommand(Command command, std::string_view rest) {
+        if (command == Command::Separator || command == Command::Format) ++formatVersion_;
         if (command == Command::Separator) {
             // Only spaces part the word from its value, so a tab can be the separator.
             std::size_t i = 0;
@@ -425,7 +399,7 @@ class ImportRun {
     }
 
     // Writes "<what> line <n>: " and the line as read, with its line end.
-    void LogLine(std::FILE* log, const char* what, const LineReader::Line& line) {
+    void LogLine(std::FILE* log, const char* what, const RawLine& line) {
         std::string text(line.text.substr(0, kMaxLine));
         std::replace(text.begin(), text.end(), '\0', ' ');
         std::fprintf(log, dataPass_ ? "%s line %u: " : "%s line %u of the format file: ", what,
@@ -468,9 +442,11 @@ class ImportRun {
         Quotation previous;         // the stock's quotation before it (Date 0: none)
     };
 
-    // Interprets a data line; true when it stored something.
-    bool DataLine(std::string_view text, const LineReader::Line& raw) {
-        const LineValues line = DecodeLine(text, fields_, separator_, carried_);
+    // Interprets a data line (decoded ahead, or else here); true when it stored something.
+    bool DataLine(std::string_view text, const RawLine& raw, ascii::DecodedLine* decoded) {
+        const LineValues line = decoded != nullptr
+                                    ? ascii::CompleteLine(*decoded, carried_)
+                                    : DecodeLine(text, fields_, separator_, carried_);
         const StoreOutcome outcome = StoreLine(line);
         RecordOutcome(outcome, line, raw);
         if (line.appended) carried_.ticker.clear();
@@ -523,8 +499,7 @@ class ImportRun {
     // Counts the line in the statistics and logs what the import did instead of storing it as
     // written: why it stored nothing, or a clamped volume, a replaced quotation, an implausible
     // bar or a completed price.
-    void RecordOutcome(const StoreOutcome& outcome, const LineValues& line,
-                       const LineReader::Line& raw) {
+    void RecordOutcome(const StoreOutcome& outcome, const LineValues& line, const RawLine& raw) {
         if (!outcome.stored) {
             RecordError(outcome, line, raw);
             return;
@@ -567,8 +542,7 @@ class ImportRun {
         }
     }
 
-    void RecordError(const StoreOutcome& outcome, const LineValues& line,
-                     const LineReader::Line& raw) {
+    void RecordError(const StoreOutcome& outcome, const LineValues& line, const RawLine& raw) {
         ++stats_.errorLines;
         std::FILE* log = LogFile();
         if (log == nullptr) return;
@@ -692,6 +666,10 @@ class ImportRun {
     ascii::StoredDates storedDates_;
     std::string lastName_;  // the name the last stored quotation's stock was found by
     Stock* lastStock_ = nullptr;
+    int threads_ = 1;
+    std::uint64_t formatVersion_ = 0;  // counts the commands that changed the format
+    std::uint64_t fileLength_ = 0;
+    int sinceRefresh_ = 0;  // data lines since the last status refresh
 };
 
 // The file, or null with `why` (when given) saying why not.
@@ -719,7 +697,7 @@ AsciiImporter::AsciiImporter(Database& db, UserInterface& ui, fs::path profileDi
 int AsciiImporter::ImportAsciiFile(const fs::path& dataPath, std::string_view formatFile) {
     stats_ = AsciiImportStats{};
     failure_ = Status::Ok();
-    ImportRun run(db_, ui_, LogPath(), dataPath, stats_);
+    ImportRun run(db_, ui_, LogPath(), dataPath, stats_, threads_);
     const fs::path formatPath =
         profileDir_ /
         fs::path(formatFile.empty() ? std::string_view("default.format") : formatFile);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "database/Database.h"
+#include "platform/ParallelFor.h"
 #include "platform/Status.h"
 #include "platform/UserInterface.h"
 
@@ -46,6 +47,10 @@ class AsciiImporter {
     // opened.
     int ImportAsciiFile(const std::filesystem::path& dataPath, std::string_view formatFile = {});
 
+    // The threads that read and decode lines ahead of the one that interprets them (default:
+    // every core). The outcome is the same with any number.
+    void SetThreads(int threads) { threads_ = threads; }
+
     const AsciiImportStats& LastStats() const { return stats_; }
     // Why the last import's data file could not be opened (success when it could).
     const Status& LastFailure() const { return failure_; }
@@ -58,6 +63,7 @@ class AsciiImporter {
     std::string defaultRSBase_;
     AsciiImportStats stats_;
     Status failure_;
+    int threads_ = HardwareThreads();
 };
 
 }  // namespace velmora

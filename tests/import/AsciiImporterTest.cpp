@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <string>
 
 #include "common/TestSupport.h"
@@ -358,4 +360,69 @@ TEST_F(AsciiImport, StatusAndProgressEverySixtyFourLines) {
 }
 
 }  // namespace
+// Lines are decoded a batch ahead on other threads: with every kind of line, in batches that
+// a format change crosses, the database, the log, the counts and the progress are those of one
+// thread.
+TEST(AsciiImportThreads, ManyThreadsGiveTheOutcomeOfOne) {
+    test::TempDir files;
+    std::string data;
+    for (int i = 0; i < 30000; ++i) {
+        const std::string ticker = "T" + std::to_string(i % 7 == 0 ? i % 5 : i / 1000);
+        const int day = 1 + i % 28, month = 1 + i / 28 % 12;
+        const std::string text =
+            ticker + "," + std::to_string(2000 + i / 336) + (month < 10 ? "0" : "") +
+            std::to_string(month) + (day < 10 ? "0" : "") + std::to_string(day) + "," +
+            std::to_string(10 + i % 13) + ".25," + std::to_string(i % 17 == 0 ? 0 : 12) + ",9," +
+            std::to_string(i % 19 == 0 ? 0 : 11) + "," +
+            std::to_string(i % 23 == 0 ? 1e10 : 1000.0 + i) + "\r\n";
+        data += i % 101 == 0 ? text + text : text;
+        if (i % 997 == 0) data += "T1,20201301,1,1,1,1,1\n" + std::string(300, 'x') + "\n";
+        if (i == 12000) data += "$SEPARATOR ;\n";
+        if (i == 14000) data += "$SEPARATOR ,\n$FORMAT SKIP DATE_YMD OPEN HIGH LOW CLOSE\n";
+        if (i == 14000) data += "$TICKER T2\n";
+        if (i == 20500) data += "$FORMAT TICKER DATE_YMD OPEN HIGH LOW CLOSE VOLUME\n";
+    }
+    test::WriteText(files / "DATA.txt", data);
+    const auto run = [&](int threads) {
+        test::TempDir profile;
+        test::WriteText(profile / "test.format",
+                        "$SEPARATOR ,\n$FORMAT TICKER DATE_YMD OPEN HIGH LOW CLOSE VOLUME\n"
+                        "$AUTOADD 1\n");
+        Database db;
+        RecordingUserInterface ui;
+        AsciiImporter importer(db, ui, profile.path(), "WIG");
+        importer.SetThreads(threads);
+        EXPECT_EQ(importer.ImportAsciiFile(files / "DATA.txt", "test.format"), kAsciiImportDone);
+        const AsciiImportStats& st = importer.LastStats();
+        std::string outcome = test::ReadText(importer.LogPath());
+        char line[160];
+        std::snprintf(line, sizeof line, "%d %d %d %d %d %d %d %d\n", st.dataLines, st.storedLines,
+                      st.errorLines, st.clampedVolumes, st.replacedLines, st.warningLines,
+                      st.addedStocks, static_cast<int>(ui.statusTexts.size()));
+        outcome += line;
+        for (const int percent : ui.progressPercents) outcome += std::to_string(percent) + " ";
+        for (const auto& s : db.Stocks()) {
+            outcome += std::string(s->TickerText()) + " " + std::to_string(s->Serial) + "\n";
+            for (const Quotation& q : s->Quotations) {
+                std::snprintf(line, sizeof line, "%u %a %a %a %a %d %d\n",
+                              static_cast<unsigned>(q.Date), q.Open, q.High, q.Low, q.Close,
+                              q.Volume, q.OpenInt);
+                outcome += line;
+            }
+        }
+        return outcome;
+    };
+    const std::string one = run(1);
+    for (const char* logged : {"Error in line 3: T1,20201301", "Line longer than 254",
+                               "Replaced in", "Volume clamped in", "Warning in"}) {
+        EXPECT_NE(one.find(logged), std::string::npos) << logged;
+    }
+    // The first difference, not the whole text (a diff of two long texts takes too long).
+    const std::string many = run(3);
+    const std::size_t at = static_cast<std::size_t>(
+        std::mismatch(one.begin(), one.end(), many.begin(), many.end()).first - one.begin());
+    EXPECT_EQ(many.substr(at, 160), one.substr(at, 160)) << "from byte " << at;
+    EXPECT_EQ(many.size(), one.size());
+}
+
 }  // namespace velmora
