@@ -5,8 +5,10 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 # help2man writes the man pages; desktop-file-utils and appstream validate the installed desktop
-# entry and AppStream data in the install test.
-PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-declarative-dev fonts-liberation fonts-dejavu-core help2man desktop-file-utils appstream)
+# entry and AppStream data in the install test. qt6-webengine-dev gives the Profile pane its
+# web view in the unsanitized builds (the developers' and the release build; this sanitized
+# build uses the text browser).
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-declarative-dev qt6-webengine-dev fonts-liberation fonts-dejavu-core help2man desktop-file-utils appstream)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -17,6 +17,7 @@
 
 #include "app/MainWindowCommands.h"
 #include "gui/DesktopDocumentHost.h"
+#include "gui/ProfileView.h"
 #include "gui/QtUserInterface.h"
 #include "gui/StockTreePane.h"
 #include "gui/chart/ChartWindow.h"
@@ -157,13 +158,8 @@ void MainWindow::CreateBars() {
 
     profileDock_ = new QDockWidget(tr("Profile"), this);
     profileDock_->setObjectName(QStringLiteral("Profile"));
-    profileLabel_ = new QLabel(profileDock_);
-    profileLabel_->setMinimumSize(40, 40);
-    profileLabel_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    profileLabel_->setWordWrap(true);
-    profileLabel_->setTextInteractionFlags(Qt::TextBrowserInteraction);
-    profileLabel_->setOpenExternalLinks(true);
-    profileDock_->setWidget(profileLabel_);
+    profileView_ = new ProfileView(profileDock_);
+    profileDock_->setWidget(profileView_);
     addDockWidget(Qt::LeftDockWidgetArea, profileDock_);
     connect(profileDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
         if (!visible) {
@@ -173,9 +169,7 @@ void MainWindow::CreateBars() {
         if (profile_.Visible()) return;
         if (auto address =
                 profile_.Show(context_.Services().db.Categories(), context_.CurrentStock())) {
-            const QString a = ToQString(*address);
-            profileLabel_->setText(
-                QStringLiteral("<a href=\"%1\">%2</a>").arg(a.toHtmlEscaped(), a.toHtmlEscaped()));
+            profileView_->Open(ToQString(*address));
         }
     });
 
@@ -243,9 +237,7 @@ void MainWindow::UpdateProfile() {
     const Stock* stock = context_.CurrentStock();
     if (stock == nullptr) return;
     if (auto address = profile_.StockBecameCurrent(context_.Services().db.Categories(), *stock)) {
-        const QString a = ToQString(*address);
-        profileLabel_->setText(
-            QStringLiteral("<a href=\"%1\">%2</a>").arg(a.toHtmlEscaped(), a.toHtmlEscaped()));
+        profileView_->Open(ToQString(*address));
     }
 }
 

@@ -26,6 +26,7 @@ namespace velmora::gui {
 
 class CommentaryWindow;
 class DesktopDocumentHost;
+class ProfileView;
 class ScriptWindow;
 class StockTreePane;
 
@@ -57,7 +58,8 @@ class MainWindow : public QMainWindow {
     QMdiArea* ChartArea() const { return mdi_; }
     StockTreePane* TreePane() const { return treePane_; }
     QDockWidget* ProfileDock() const { return profileDock_; }
-    QLabel* ProfileLabel() const { return profileLabel_; }
+    // The Profile pane's page.
+    ProfileView* ProfilePage() const { return profileView_; }
     QComboBox* TickerBox() const { return tickerBox_; }
     QAction* LoadCurrentAction() const { return loadCurrent_; }
     QMenu* ToolsMenu() const { return toolsMenu_; }
@@ -129,7 +131,7 @@ class MainWindow : public QMainWindow {
     QMdiArea* mdi_ = nullptr;
     StockTreePane* treePane_ = nullptr;
     QDockWidget* profileDock_ = nullptr;
-    QLabel* profileLabel_ = nullptr;
+    ProfileView* profileView_ = nullptr;
     QComboBox* tickerBox_ = nullptr;
     QMenu* recentMenu_ = nullptr;
     QMenu* toolsMenu_ = nullptr;

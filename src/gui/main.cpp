@@ -17,6 +17,7 @@
 #include "gui/DesktopProgram.h"
 #include "gui/DialogCaptions.h"
 #include "gui/MainWindow.h"
+#include "gui/ProfileView.h"
 #include "gui/chart/ChartWindow.h"
 #include "gui/dialogs/CustomizeToolsDialog.h"
 #include "platform/InstallLayout.h"
@@ -207,6 +208,7 @@ void OpenFurtherWindows(velmora::gui::DesktopProgram& program,
 int main(int argc, char** argv) {
     if (const std::optional<int> early = AnswerInformationOptions(argc, argv)) return *early;
     // The toolkit's own options (-platform, -style, ...) are taken out by QApplication first.
+    velmora::gui::ProfileView::PrepareApplication();
     QApplication qtApp(argc, argv);
     velmora::KeepPortableNumbers();
     qtApp.installEventFilter(new velmora::gui::DialogCaptionWidth(&qtApp));

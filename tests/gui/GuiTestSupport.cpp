@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "chart/qt/QtCanvas.h"
+#include "gui/ProfileView.h"
 
 namespace {
 
@@ -14,6 +15,7 @@ class QtEnvironment final : public ::testing::Environment {
     void SetUp() override {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (QApplication::instance() == nullptr) {
+            velmora::gui::ProfileView::PrepareApplication();
             app_ = std::make_unique<QApplication>(argc_, argv_);
             velmora::KeepPortableNumbers();
         }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -22,6 +23,7 @@
 #include "database/Workspace.h"
 #include "gui/DesktopProgram.h"
 #include "gui/MainWindow.h"
+#include "gui/ProfileView.h"
 #include "gui/QtUserInterface.h"
 #include "gui/StockTreePane.h"
 #include "gui/chart/ChartWindow.h"
@@ -137,7 +139,7 @@ TEST_F(MainWindowTest, PickingAStockInTheTreeOrTickerBarMakesItCurrentEverywhere
     EXPECT_EQ(Window().TickerBox()->currentText(), "CETO");
     EXPECT_EQ(charts[0]->windowTitle(), "CETO");
     // Market 1 has a profile template, and the pane is showing.
-    EXPECT_TRUE(Window().ProfileLabel()->text().contains("https://example.org/q?s=CETO"));
+    EXPECT_EQ(Window().ProfilePage()->Address(), "https://example.org/q?s=CETO");
 
     // The ticker bar picks BORA; the tree's selection leaves the "Markets" subtree for the
     // next root that lists BORA.
@@ -149,7 +151,28 @@ TEST_F(MainWindowTest, PickingAStockInTheTreeOrTickerBarMakesItCurrentEverywhere
     EXPECT_EQ(Tree().currentItem()->text(0), "BORA");
     EXPECT_EQ(Tree().currentItem()->parent()->text(0), "Group 0");
     // BORA's market has no template: the pane stays on CETO's page.
-    EXPECT_TRUE(Window().ProfileLabel()->text().contains("q?s=CETO"));
+    EXPECT_EQ(Window().ProfilePage()->Address(), "https://example.org/q?s=CETO");
+}
+
+TEST_F(MainWindowTest, TheProfilePaneShowsTheCurrentStocksPageInsideTheProgram) {
+    Start();
+    // A local page stands in for the market's web page.
+    test::TempDir pages;
+    test::WriteText(pages.path() / "CETO.html",
+                    "<html><head><title>CETO profile</title></head><body>Index</body></html>");
+    const std::string pageTemplate = "file://" + pages.path().string() + "/{t}.html";
+    program->Db().Categories().Markets[1].ProfileTemplate.Set(pageTemplate);
+    ProfileView& page = *Window().ProfilePage();
+    bool loaded = false;
+    QObject::connect(&page, &ProfileView::pageLoaded, [&loaded](bool ok) { loaded = ok; });
+    program->Context().MakeCurrent(program->Db().FindStock("CETO"), kChosenStockFlags);
+    QDeadlineTimer deadline(30000);
+    while (!loaded && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    ASSERT_TRUE(loaded);
+    EXPECT_EQ(page.PageTitle(), "CETO profile");
+    ASSERT_NE(page.Browser(), nullptr);
+    EXPECT_TRUE(page.Browser()->isVisibleTo(&Window()));
 }
 
 TEST_F(MainWindowTest, ANewStockAppearsInTheExpandedNodesAfterTheRebuild) {
