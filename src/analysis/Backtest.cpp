@@ -46,6 +46,7 @@ class StockWalk {
         : settings_(params.settings),
           commission_(params.commission),
           dates_(params.dates),
+          tradeRows_(params.tradeRows),
           bars_(bars),
           ticker_(ticker),
           results_(results),
@@ -102,7 +103,12 @@ class StockWalk {
         }
         sum_.Equity = equity + profit - commission;
         sum_.PreviousTradeProfit = profit;
+        if (tradeRows_) AddRow(isShort, buyBar, sellBar, pb, ps, equity);
+    }
 
+  private:
+    // The row of the trade just recorded, which left `equity` at sum_.Equity.
+    void AddRow(bool isShort, int buyBar, int sellBar, float pb, float ps, double equity) {
         const int entry = isShort ? sellBar : buyBar;
         const int exit = isShort ? buyBar : sellBar;
         ResultRow row;
@@ -122,10 +128,10 @@ class StockWalk {
         results_.Add(std::move(row));
     }
 
-  private:
     const SystemTestSettings& settings_;
     const CommissionModel& commission_;
     DateStyle dates_;
+    bool tradeRows_;
     const std::vector<Quotation>& bars_;
     std::string_view ticker_;
     ResultList& results_;

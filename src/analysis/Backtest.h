@@ -76,11 +76,13 @@ struct StockTestParameters {
     const CommissionModel& commission;
     double stopLevel = 0;                // SystemTestSettings::StopLevel()
     DateStyle dates = DateStyle::Short;  // how the trade rows write their dates
+    bool tradeRows = true;               // false: the trades are counted but not listed
 };
 
 // Tests one stock over its bars [first, end) (clamped to the bars), with the signal arrays
 // already shifted by the delays (a missing array, or one shorter than the bars, holds no
-// signal where it has no value). Adds a row to `results` for every closed trade and fills
+// signal where it has no value). Adds a row to `results` for every closed trade (unless the
+// parameters say not to) and fills
 // `summary`, which must be a fresh record. At the end the open position and the buy-and-hold
 // result are valued. Returns true when the stock traded (the record is kept); false when it
 // never did, and then nothing was added. With `curve`, its Curve gets the equity at the close

@@ -25,6 +25,13 @@ std::span<const float> Signals(const float* array, std::size_t bars, int delay,
 
 }  // namespace
 
+AnalysisSelection BacktestSelection(const AnalysisSelection& selection,
+                                    const SystemTestSettings& settings) {
+    AnalysisSelection visit = selection;
+    visit.loadRemainingQuotes = settings.LoadRemainingQuotes != 0;
+    return visit;
+}
+
 BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelection& selection,
                                 const SystemTestSettings& settings, ResultList& rows,
                                 BacktestResults& results) {
@@ -40,13 +47,13 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
     Portfolio portfolio;
     LoadPortfolio(PortfolioPath(db_.WorkspaceDir()), portfolio);
     const CommissionModel commission(settings, portfolio.Commissions);
-    const StockTestParameters params{settings, commission, settings.StopLevel(), selection.dates};
+    const StockTestParameters params{settings, commission, settings.StopLevel(), selection.dates,
+                                     !overallOnly_};
 
-    AnalysisSelection visit = selection;
-    visit.loadRemainingQuotes = settings.LoadRemainingQuotes != 0;
+    const AnalysisSelection visit = BacktestSelection(selection, settings);
     const BacktestOutcome outcome = RunOverSelection(
-        {db_, engine_, ui_, threads_}, formula, visit, SignalsNeeded::BuyAndSell, rows,
-        [&](const Stock& stock, const SignalArrays& arrays, StockYield& yield) {
+        {db_, engine_, ui_, threads_, restoreLater_}, formula, visit, SignalsNeeded::BuyAndSell,
+        rows, [&](const Stock& stock, const SignalArrays& arrays, StockYield& yield) {
             // Each call has its own copies: the stocks may be tested on several threads.
             std::vector<float> buyCopy;
             std::vector<float> sellCopy;
@@ -66,7 +73,7 @@ BacktestOutcome Backtester::Run(std::string_view formula, const AnalysisSelectio
             ExtendedStatistics stats;
             if (TestStock(params, stock.Quotations, buySignals, sellSignals, range.First, range.End,
                           yield.rows, record, &stats)) {
-                ComputeStatistics(record, stats);
+                if (!overallOnly_) ComputeStatistics(record, stats);
                 // The figures (with the stock's whole curve) move into the results.
                 yield.then = [&results, record, stats = std::move(stats)]() mutable {
                     results.Keep(record, std::move(stats));

@@ -5,7 +5,9 @@
 // database order; the list ends with an empty row and the summary line. The commission table
 // is read afresh from the workspace's portfolio file at the start of every run.
 
+#include <functional>
 #include <string_view>
+#include <utility>
 
 #include "analysis/AnalysisSelection.h"
 #include "analysis/Backtest.h"
@@ -42,12 +44,32 @@ class Backtester {
     // while the next run goes on. Off by default.
     void SetOverallLeftToCaller(bool left) { overallLeft_ = left; }
 
+    // Makes only what the overall summary and figures need: no trade rows (the list gets only
+    // the closing rows) and, with extended statistics, no figures of the single stocks (their
+    // curves are kept for the whole test's). For optimisations; off by default.
+    void SetOverallOnly(bool only) { overallOnly_ = only; }
+
+    // Leaves the database unchanged while the runs to come read it, so that other runs may
+    // read it at the same time: the stocks to load and drop again are passed to `restore`
+    // instead (SelectionRunner::restoreLater), to be done with RestoreStock and the run's
+    // BacktestSelection. Unset by default.
+    void SetRestoresLeftToCaller(std::function<void(int index)> restore) {
+        restoreLater_ = std::move(restore);
+    }
+
   private:
     Database& db_;
     FormulaEngine& engine_;
     UserInterface& ui_;
     int threads_ = 1;
     bool overallLeft_ = false;
+    bool overallOnly_ = false;
+    std::function<void(int index)> restoreLater_;
 };
+
+// The selection a backtest visits: the given one, loading the older quotations of partially
+// loaded stocks as the settings say.
+AnalysisSelection BacktestSelection(const AnalysisSelection& selection,
+                                    const SystemTestSettings& settings);
 
 }  // namespace velmora

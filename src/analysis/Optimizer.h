@@ -1,11 +1,14 @@
 #pragma once
 // Parameter optimisation: the backtest run once per combination of the values of the formula's
 // optimize() parameters (the full grid), over the same stocks, bars and settings as a plain
-// backtest, with extended statistics. Every combination is one backtest whose stocks are run on
-// the chosen threads, so each row is what a plain backtest of the formula with those values
-// written in gives. The progress dialog counts the stocks of all combinations; a cancel, a
-// formula error or a missing assignment ends the optimisation after the combinations done
-// (the one running is not listed).
+// backtest, with extended statistics. Every combination is one backtest, so each row is what a
+// plain backtest of the formula with those values written in gives. On several threads the
+// combinations run side by side, one per thread, each with an engine of its own (or, when that
+// would leave threads idle, one after another with their stocks spread over the threads); the
+// calling thread shows the progress, messages and error reports in grid order, so the rows, the
+// progress and where the run stops are those of a run on one thread. The progress dialog counts
+// the stocks of all combinations; a cancel, a formula error or a missing assignment ends the
+// optimisation after the combinations done (the one running is not listed).
 
 #include <cstddef>
 #include <optional>

@@ -56,20 +56,35 @@ bool DropLeavesStockAsItWas(Stock& copy, const Stock& stock) {
 // loads them into the stock leaves it.
 class CopyRunEnd {
   public:
-    CopyRunEnd(Database& db, Stock& stock, const AnalysisSelection& selection, Stock& copy,
-               const Stock* target)
-        : db_(db), stock_(stock), selection_(selection), copy_(copy), used_(target == &copy) {}
+    CopyRunEnd(const SelectionRunner& runner, int index, const AnalysisSelection& selection,
+               Stock& copy, const Stock* target)
+        : runner_(runner),
+          index_(index),
+          selection_(selection),
+          copy_(copy),
+          used_(target == &copy) {}
     CopyRunEnd(const CopyRunEnd&) = delete;
     CopyRunEnd& operator=(const CopyRunEnd&) = delete;
     ~CopyRunEnd() {
-        if (used_ && !DropLeavesStockAsItWas(copy_, stock_)) {
-            const OlderQuotationsForRun again(db_, stock_, selection_);
+        if (used_ && !DropLeavesStockAsItWas(copy_, *runner_.db.StockAt(index_))) {
+            Restore(runner_, index_, selection_);
+        }
+    }
+
+    // Loads and drops the stock's older quotations on the stock itself, now or, when the
+    // runner says so, later.
+    static void Restore(const SelectionRunner& runner, int index,
+                        const AnalysisSelection& selection) {
+        if (runner.restoreLater) {
+            runner.restoreLater(index);
+        } else {
+            RestoreStock(runner.db, index, selection);
         }
     }
 
   private:
-    Database& db_;
-    Stock& stock_;
+    const SelectionRunner& runner_;
+    int index_;
     const AnalysisSelection& selection_;
     Stock& copy_;
     bool used_;
@@ -99,12 +114,12 @@ AnalysisOutcome RunOnOneThread(const SelectionRunner& runner, const std::string&
         if (!load) {
             // What a failed load does to the stock (a file of no stock file ends its partial
             // state); a run over only the recent part of the asked-for history would mislead.
-            const OlderQuotationsForRun again(db, stock, selection);
+            CopyRunEnd::Restore(runner, index, selection);
             ui.ShowMessage(load.ToString());
             outcome = AnalysisOutcome::HistoryUnreadable;
             break;
         }
-        const CopyRunEnd end(db, stock, selection, copy, target);
+        const CopyRunEnd end(runner, index, selection, copy, target);
         if (target->Quotations.empty()) continue;
         {
             FormulaRun run = target == &stock ? runner.engine.BeginRun(stock)
@@ -300,9 +315,7 @@ AnalysisOutcome ParallelRun::Run(ResultList& results) {
         Release(k);
     }
     StopWorkers();
-    for (const int index : restore_) {
-        const OlderQuotationsForRun again(runner_.db, *runner_.db.StockAt(index), selection_);
-    }
+    for (const int index : restore_) CopyRunEnd::Restore(runner_, index, selection_);
     return outcome;
 }
 
@@ -339,6 +352,10 @@ AnalysisOutcome RunOverSelection(const SelectionRunner& runner, std::string_view
     }
     if (showProgress) runner.ui.Progress().Close();
     return outcome;
+}
+
+void RestoreStock(Database& db, int index, const AnalysisSelection& selection) {
+    const OlderQuotationsForRun again(db, *db.StockAt(index), selection);
 }
 
 int DefaultAnalysisThreads() {

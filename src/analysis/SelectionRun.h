@@ -69,6 +69,11 @@ struct SelectionRunner {
     FormulaEngine& engine;
     UserInterface& ui;
     int threads = 1;
+    // When set, the run leaves the database unchanged even on one thread (other runs may be
+    // reading it): the position of every stock whose older quotations must be loaded and
+    // dropped again on the stock itself (above) is passed here, for the caller to do with
+    // RestoreStock once no run reads the database.
+    std::function<void(int index)> restoreLater = nullptr;
 };
 
 // Clears the engine's error flag and runs the loop described above, adding each stock's rows
@@ -77,6 +82,10 @@ struct SelectionRunner {
 AnalysisOutcome RunOverSelection(const SelectionRunner& runner, std::string_view formula,
                                  const AnalysisSelection& selection, SignalsNeeded needed,
                                  ResultList& results, const StockStep& step);
+
+// Loads the older quotations of the stock at `index` into the stock and drops them again, as a
+// run over the selection does when that would not leave the stock as it was.
+void RestoreStock(Database& db, int index, const AnalysisSelection& selection);
 
 // The threads a run uses when the user has not chosen: every core.
 int DefaultAnalysisThreads();

@@ -102,13 +102,16 @@ TEST_F(OptimizerTest, EveryRowIsThePlainBacktestWithTheValuesWrittenIn) {
 
 TEST_F(OptimizerTest, SeveralThreadsGiveTheRowsOfOneAndOneProgressOverAllCombinations) {
     const std::vector<OptimizationRow> one = Optimize(1, AnalysisOutcome::Completed);
-    ui.progress.steps.clear();
-    ui.progress.closes = 0;
-    EXPECT_EQ(Optimize(3, AnalysisOutcome::Completed), one);
-    ASSERT_EQ(ui.progress.steps.size(), 9u * 9u);
-    EXPECT_EQ(ui.progress.steps.back().index, 8 * 9 + 8);
-    EXPECT_EQ(ui.progress.steps.back().total, 9 * 9);
-    EXPECT_EQ(ui.progress.closes, 1);
+    // Three threads run the nine combinations side by side; four run them one after another.
+    for (const int threads : {3, 4}) {
+        ui.progress.steps.clear();
+        ui.progress.closes = 0;
+        EXPECT_EQ(Optimize(threads, AnalysisOutcome::Completed), one);
+        ASSERT_EQ(ui.progress.steps.size(), 9u * 9u);
+        EXPECT_EQ(ui.progress.steps.back().index, 8 * 9 + 8);
+        EXPECT_EQ(ui.progress.steps.back().total, 9 * 9);
+        EXPECT_EQ(ui.progress.closes, 1);
+    }
 }
 
 TEST_F(OptimizerTest, CancelKeepsOnlyTheCombinationsDone) {

@@ -1,6 +1,7 @@
 // The scan and the backtest on several threads against the same runs on one thread, over a
 // random universe loaded partially from disk: the rows, the report, the messages and the
-// database afterwards are the same, also when the run is cancelled or stopped by an error.
+// database afterwards are the same, also when the run is cancelled or stopped by an error. The
+// optimiser, whose combinations run side by side on several threads, likewise.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 
 #include "analysis/BacktestReport.h"
 #include "analysis/Backtester.h"
+#include "analysis/Optimizer.h"
 #include "analysis/ResultExport.h"
 #include "analysis/ScanEngine.h"
 #include "common/TestSupport.h"
@@ -175,6 +177,53 @@ TEST_F(ParallelRunTest, FormulaErrorStopsAfterTheSameStock) {
     EXPECT_EQ(sides[1].errors.reports.size(), 1u);
     EXPECT_EQ(SplitColumns(sides[1].rows[sides[1].rows.Size() - 1].Text).front(), "T123");
     ExpectSameRuns();
+}
+
+// Six combinations: two rounds side by side on three threads.
+class OptimizationRunTest : public ParallelRunTest {
+  protected:
+    static constexpr std::string_view kGridRule =
+        "f = optimize(\"f\", 12, 10, 14, 2); s = optimize(\"s\", 26, 24, 26, 2);\r\n"
+        "buy = cross(macd(f, s), 0) * (relstrength(name()) > 0);\r\n"
+        "sell = cross(0, macd(f, s)) * (relstrength(name()) > 0);";
+
+    std::array<std::vector<OptimizationRow>, 2> Optimize(AnalysisOutcome expected) {
+        const auto grid = OptimizationGrid::Of(kGridRule);
+        EXPECT_TRUE(grid && grid->Combinations() == 6);
+        std::array<std::vector<OptimizationRow>, 2> rows;
+        for (int i = 0; i < 2; ++i) {
+            Optimizer optimizer(sides[i].db, sides[i].engine, sides[i].ui);
+            optimizer.SetThreads(i == 0 ? 1 : 3);
+            EXPECT_EQ(optimizer.Run(kGridRule, *grid, selection, SystemTestSettings{}, rows[i]),
+                      expected);
+        }
+        ExpectSameRuns();
+        EXPECT_EQ(rows[1], rows[0]);
+        return rows;
+    }
+};
+
+TEST_F(OptimizationRunTest, SideBySideGivesTheRowsProgressAndDatabaseOfOneThread) {
+    const auto rows = Optimize(AnalysisOutcome::Completed);
+    ASSERT_EQ(rows[0].size(), 6u);
+    EXPECT_NE(rows[0][0].NetProfit, rows[0][5].NetProfit);
+    EXPECT_EQ(sides[1].ui.progress.steps.size(), 6u * kStocks);
+    EXPECT_EQ(sides[1].db.StockAt(7)->FirstLoadedDate, kNoDate);
+}
+
+TEST_F(OptimizationRunTest, CancelKeepsTheCombinationsDoneBeforeIt) {
+    // In the first combination before the changed stock T107 ran (it stays partially loaded),
+    // then in the fourth.
+    for (const int at : {5, 3 * kStocks + 5}) {
+        for (Side& side : sides) {
+            side.ui.progress = {};
+            side.ui.progress.cancelAt = at;
+        }
+        const auto rows = Optimize(AnalysisOutcome::Cancelled);
+        EXPECT_EQ(rows[1].size(), static_cast<std::size_t>(at / kStocks));
+        EXPECT_EQ(sides[1].ui.progress.steps.back().index, at);
+        EXPECT_EQ(sides[1].db.StockAt(7)->FirstLoadedDate != kNoDate, at < kStocks);
+    }
 }
 
 }  // namespace
