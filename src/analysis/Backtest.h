@@ -82,9 +82,8 @@ struct StockTestParameters {
 // Tests one stock over its bars [first, end) (clamped to the bars), with the signal arrays
 // already shifted by the delays (a missing array, or one shorter than the bars, holds no
 // signal where it has no value). Adds a row to `results` for every closed trade (unless the
-// parameters say not to) and fills
-// `summary`, which must be a fresh record. At the end the open position and the buy-and-hold
-// result are valued. Returns true when the stock traded (the record is kept); false when it
+// parameters say not to) and fills `summary`, which must be a fresh record. At the end the open
+// position and the buy-and-hold result are valued. Returns true when the stock traded (the record is kept); false when it
 // never did, and then nothing was added. With `curve`, its Curve gets the equity at the close
 // of every visited bar (the open position valued at that close) and its BarsInPosition the
 // bars a position was open into.
