@@ -83,10 +83,10 @@ struct StockTestParameters {
 // already shifted by the delays (a missing array, or one shorter than the bars, holds no
 // signal where it has no value). Adds a row to `results` for every closed trade (unless the
 // parameters say not to) and fills `summary`, which must be a fresh record. At the end the open
-// position and the buy-and-hold result are valued. Returns true when the stock traded (the record is kept); false when it
-// never did, and then nothing was added. With `curve`, its Curve gets the equity at the close
-// of every visited bar (the open position valued at that close) and its BarsInPosition the
-// bars a position was open into.
+// position and the buy-and-hold result are valued. Returns true when the stock traded (the
+// record is kept); false when it never did, and then nothing was added. With `curve`, its Curve
+// gets the equity at the close of every visited bar (the open position valued at that close)
+// and its BarsInPosition the bars a position was open into.
 bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& bars,
                std::span<const float> buy, std::span<const float> sell, int first, int end,
                ResultList& results, StockTestSummary& summary, ExtendedStatistics* curve = nullptr);
