@@ -13,6 +13,9 @@ namespace {
 constexpr int kPlotLeft = 5;
 constexpr int kPlotTop = 5;
 constexpr int kLabelHeight = 12;  // a label's text, drawn with its top at the label's y
+// Below the plot: a 2-pixel gap, the risk labels, and a margin that keeps their lowest pixels
+// (the brackets of "R[%]") clear of the window's edge.
+constexpr int kPlotBottomMargin = 2 + kLabelHeight + 6;
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && EqualNoCase(text.substr(0, prefix.size()), prefix);
@@ -22,7 +25,9 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
 struct Plot {
     int width, height, bottom;
     Plot(int clientWidth, int clientHeight)
-        : width(clientWidth - 42), height(clientHeight - 18), bottom(clientHeight - 13) {}
+        : width(clientWidth - 42),
+          height(clientHeight - kPlotTop - kPlotBottomMargin),
+          bottom(clientHeight - kPlotBottomMargin) {}
     bool Usable() const { return width > 0 && height > 0; }
     int X(const MapRange& r, std::int32_t risk) const {
         const long long span = static_cast<long long>(r.RiskMax) - r.RiskMin;

@@ -73,8 +73,11 @@ QuotationEditFields ReadEditFields(const QuotationEditorRow& row) {
 
 QuotationEditorRow WriteEditFields(const QuotationEditFields& f) {
     QuotationEditorRow row;
+    const bool quotation = f.Close > 0;
     auto price = [](float v) { return v != 0 ? FormatG(v) : std::string(); };
-    auto count = [](std::int32_t v) { return v != 0 ? FormatD(v) : std::string(); };
+    auto count = [quotation](std::int32_t v) {
+        return v != 0 || quotation ? FormatD(v) : std::string();
+    };
     row.Cells[QuotationEditorRow::kTicker] = f.Ticker;
     row.Cells[QuotationEditorRow::kDate] = f.Date != kNoDate ? DateToText(f.Date) : std::string();
     row.Cells[QuotationEditorRow::kClose] = price(f.Close);

@@ -53,7 +53,9 @@ struct QuotationEditFields {
 
 // The fields read back from a row's cells.
 QuotationEditFields ReadEditFields(const QuotationEditorRow& row);
-// The cells written back from the fields: zero prices and counts are shown empty.
+// The cells written back from the fields: zero prices are shown empty, and so are zero counts
+// in a row without a close (no quotation); a row with a close shows its counts as the rows read
+// from the database do, 0 included.
 QuotationEditorRow WriteEditFields(const QuotationEditFields& fields);
 
 // Applies the fields to the database when the close is above 0: a missing open takes the close,

@@ -161,6 +161,8 @@ bool StockMaintenance::DeleteQuotation() {
 
 int StockMaintenance::DeleteSession() {
     if (!pickedDate_) return 0;
+    // Every stock loses a quotation at once: asked first, as the other deletions are.
+    if (!ui_.AskYesNo("Delete the session of " + *pickedDate_ + " from every stock?")) return 0;
     return DeleteSession(*pickedDate_);
 }
 

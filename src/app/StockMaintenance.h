@@ -125,10 +125,12 @@ class StockMaintenance {
     }
     // Deletes the current stock's quotation at the picked date.
     bool DeleteQuotation();
-    // Deletes the quotation at the picked date from every stock; the number deleted. The stocks
-    // that may hold the session among their quotations still on disk load them first; when one
-    // cannot, the reason is shown, nothing is deleted and the result is -1.
+    // Asks whether to delete the session at the picked date from every stock; on Yes deletes
+    // it as DeleteSession(dateText) does (No deletes nothing: 0).
     int DeleteSession();
+    // Deletes the quotation at the date from every stock; the number deleted. The stocks that
+    // may hold the session among their quotations still on disk load them first; when one
+    // cannot, the reason is shown, nothing is deleted and the result is -1.
     int DeleteSession(std::string_view dateText);
 
     // The "Stock Information" dialog's OK: refuses a ticker taken by another stock (the

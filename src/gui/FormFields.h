@@ -1,10 +1,12 @@
 #pragma once
 // Small pieces shared by the windows and dialogs: dates between the database's packed form
-// and Qt's, and the date and number fields of their forms.
+// and Qt's, the date and number fields of their forms, and list columns wide enough for their
+// titles.
 
 #include <QDate>
 #include <QDateEdit>
 #include <QDoubleValidator>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QString>
@@ -69,6 +71,15 @@ inline QLineEdit* MakeNumberEdit(float value, QWidget* parent) {
     auto* edit = new QLineEdit(QString::number(static_cast<double>(value), 'g', 9), parent);
     edit->setValidator(new QDoubleValidator(edit));
     return edit;
+}
+
+// Widens every column narrower than its title needs (in the header's own font, with the
+// style's margins), so that no column title is cut; wider columns keep their width.
+inline void FitColumnsToTitles(QHeaderView* header) {
+    for (int c = 0; c < header->count(); ++c) {
+        const int wanted = header->sectionSizeHint(c);
+        if (header->sectionSize(c) < wanted) header->resizeSection(c, wanted);
+    }
 }
 
 }  // namespace velmora::gui

@@ -100,7 +100,7 @@ TEST_F(MapTest, DataRangeStartsFromItsInitialBoundsAndContainsZeroYield) {
 TEST_F(MapTest, FirstDrawingShowsEverythingAndAClickResetsTheZoom) {
     const MapDrawing d = map.Draw(db, 442, 318, 1);
     EXPECT_EQ(d.PlotWidth, 400);
-    EXPECT_EQ(d.PlotHeight, 300);
+    EXPECT_EQ(d.PlotHeight, 293);  // 5 above, 20 below for the risk labels
     EXPECT_EQ(d.PlotTop, 5);
     ASSERT_EQ(d.Points.size(), 4u);
     EXPECT_TRUE(d.Points[1].Highlighted);

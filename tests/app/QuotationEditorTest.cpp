@@ -104,7 +104,7 @@ TEST_F(EditorTest, LeavingAnEditedRowStoresItAndWritesItBack) {
     EXPECT_FLOAT_EQ(q->High, 20);  // the greater of close 20 and open 10
     const auto& row = editor.Rows()[1].Cells;
     EXPECT_EQ(row[QuotationEditorRow::kHigh], "20");
-    EXPECT_EQ(row[QuotationEditorRow::kOpenInt], "");  // zero is shown empty
+    EXPECT_EQ(row[QuotationEditorRow::kOpenInt], "0");  // a quotation's zero count is shown
 }
 
 TEST_F(EditorTest, SingleQuoteModeRowWithoutQuotationCreatesOneWhenFilled) {

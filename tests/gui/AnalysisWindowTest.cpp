@@ -606,7 +606,11 @@ TEST(RiskYieldMapWindow, PlotsTheMappedStocksAndZoomsIntoADraggedRectangle) {
     EXPECT_EQ(w.Map().MappedCount(), 2);
     const MapDrawing& drawing = w.Drawing();
     EXPECT_EQ(drawing.PlotWidth, 420 - 42);
-    EXPECT_EQ(drawing.PlotHeight, 318 - 18);
+    EXPECT_EQ(drawing.PlotHeight, 318 - 25);
+    // The risk labels below the plot stand clear of the bottom edge: its last rows are empty.
+    for (int y = picture.height() - 4; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            ASSERT_EQ(picture.pixel(x, y), picture.pixel(0, 0)) << x << "," << y;
     ASSERT_EQ(drawing.Points.size(), 2u);
     const MapPoint& test =
         drawing.Points[0].Label.Text == "TES" ? drawing.Points[0] : drawing.Points[1];

@@ -211,6 +211,31 @@ TEST_F(MainWindowTest, DeletingTheCurrentStockLeavesNoWayBackToIt) {
     EXPECT_EQ(program->Context().CurrentStock(), bora);
 }
 
+TEST_F(MainWindowTest, DeleteSessionAsksFirstAndNoLeavesEveryStockUnchanged) {
+    Start();
+    Database& db = program->Db();
+    const PackedDate day = db.FindStock("BORA")->Quotations[3].Date;
+    program->Context().Maintenance().SetPickedDate(day);
+    const auto counts = [&db] {
+        std::vector<std::size_t> n;
+        for (const auto& stock : db.Stocks()) n.push_back(stock->Quotations.size());
+        return n;
+    };
+    const std::vector<std::size_t> before = counts();
+    ui.answer = false;
+    FindAction(&Window(), "Delete &session")->trigger();
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Delete the session of " + DateToText(day) +
+                                                     " from every stock?"});
+    EXPECT_EQ(counts(), before);
+    ui.answer = true;
+    FindAction(&Window(), "Delete &session")->trigger();
+    for (const auto& stock : db.Stocks()) {
+        EXPECT_EQ(Database::FindQuotation(*stock, day), nullptr) << stock->TickerText();
+        EXPECT_EQ(stock->Quotations.size(), before.front() - 1) << stock->TickerText();
+    }
+    db.SetWorkspaceDirty(false);
+}
+
 TEST_F(MainWindowTest, SwitchingWorkspacesShowsTheNewOneAndAFailedSwitchKeepsTheOld) {
     Start();
     test::TempDir other;

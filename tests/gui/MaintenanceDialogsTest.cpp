@@ -198,6 +198,7 @@ TEST(QuotationEditorWindow, LeavingAnEditedRowStoresItAndTheSingleQuoteModeCreat
     EXPECT_FLOAT_EQ(q->Close, 12.5f);
     EXPECT_FLOAT_EQ(q->High, 12.5f);  // an empty high takes the greater of close and open
     EXPECT_EQ(list->topLevelItem(0)->text(QuotationEditorRow::kClose), "12.5");
+    EXPECT_EQ(list->topLevelItem(0)->text(QuotationEditorRow::kOpenInt), "0");  // not emptied
     EXPECT_EQ(window.Field(QuotationEditorRow::kClose)->text(), "11");
     EXPECT_EQ(refreshes, 1);
 
@@ -214,6 +215,8 @@ TEST(QuotationEditorWindow, LeavingAnEditedRowStoresItAndTheSingleQuoteModeCreat
     window.Field(QuotationEditorRow::kClose)->setText("10");
     window.Field(QuotationEditorRow::kOpen)->setText("12");
     window.Apply();
+    // The stored quotation's Open Int stays in its field after Apply, a zero as "0".
+    EXPECT_EQ(window.Field(QuotationEditorRow::kOpenInt)->text(), "0");
     const Quotation* created =
         Database::FindQuotation(*f.db.FindStock("BBB"), MakeDate(2010, 3, 3));
     ASSERT_NE(created, nullptr);

@@ -192,6 +192,7 @@ AnalysisWindow::AnalysisWindow(GuiContext& context, QWidget* parent)
         table_->setHorizontalHeaderItem(c, header);
         table_->setColumnWidth(c, info.width);
     }
+    FitColumnsToTitles(table_->horizontalHeader());
     layout->addWidget(table_, 2);
     status_ = new QLabel(QStringLiteral("Ready"), this);
     layout->addWidget(status_);
@@ -331,6 +332,7 @@ void AnalysisWindow::NameColumns(bool backTest) {
             backTest && info.backTestTitle != nullptr ? info.backTestTitle : info.title;
         table_->horizontalHeaderItem(c)->setText(QString::fromLatin1(title));
     }
+    FitColumnsToTitles(table_->horizontalHeader());
 }
 
 // --- the runs --------------------------------------------------------------------------------

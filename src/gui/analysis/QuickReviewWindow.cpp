@@ -78,6 +78,7 @@ void QuickReviewWindow::ShowRows() {
         table_->setHorizontalHeaderItem(c, header);
         table_->setColumnWidth(c, column.Width);
     }
+    FitColumnsToTitles(table_->horizontalHeader());
     const ReviewList& rows = review_.Rows();
     table_->setRowCount(static_cast<int>(rows.Size()));
     for (int r = 0; r < static_cast<int>(rows.Size()); ++r) {

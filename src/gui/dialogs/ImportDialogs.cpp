@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
 #include "import/TeletextImporter.h"
@@ -81,6 +82,7 @@ MetastockImportDialog::MetastockImportDialog(GuiContext& context, QWidget* paren
     for (int c = 0; c < static_cast<int>(std::size(MetastockImporter::kColumns)); ++c) {
         list_->setColumnWidth(c, MetastockImporter::kColumns[c].width);
     }
+    FitColumnsToTitles(list_->header());
     list_->setMinimumSize(480, 260);
 
     auto* browse = new QPushButton(QStringLiteral("Browse..."), this);

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
 #include "app/StockMaintenance.h"
@@ -50,12 +51,23 @@ QString Number(double v) {
     return QString::number(v, 'g', 12);
 }
 
+// A right-aligned value, never narrower than its text, and at least 16 average characters wide
+// so that the columns stay put while the values change.
+class ValueText final : public QLabel {
+  public:
+    explicit ValueText(QWidget* parent) : QLabel(parent) {
+        setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        setTextInteractionFlags(Qt::TextSelectableByMouse);
+    }
+    QSize minimumSizeHint() const override {
+        QSize size = QLabel::minimumSizeHint();
+        size.setWidth(std::max(size.width(), 16 * fontMetrics().averageCharWidth()));
+        return size;
+    }
+};
+
 QLabel* ValueLabel(QWidget* parent) {
-    auto* label = new QLabel(parent);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    label->setMinimumWidth(110);
-    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    return label;
+    return new ValueText(parent);
 }
 
 }  // namespace
@@ -246,6 +258,7 @@ PortfolioWindow::PortfolioWindow(GuiContext& context, QWidget* parent)
     list_->setColumnWidth(0, 80);
     list_->setColumnWidth(1, 50);
     list_->setColumnWidth(2, 70);
+    FitColumnsToTitles(list_->header());
     list_->headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
     list_->headerItem()->setTextAlignment(2, Qt::AlignRight | Qt::AlignVCenter);
     list_->setRootIsDecorated(false);

@@ -11,19 +11,14 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <array>
 
+#include "gui/FormFields.h"
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
 
 namespace velmora::gui {
-
-namespace {
-
-QDate ToQDate(PackedDate date) {
-    return date == kNoDate ? QDate() : QDate(DateYear(date), DateMonth(date), DateDay(date));
-}
-
-}  // namespace
 
 QuotationEditorWindow::QuotationEditorWindow(GuiContext& context, QWidget* parent)
     : QWidget(parent, Qt::Window), context_(context), editor_(context.Services().db) {
@@ -60,11 +55,23 @@ QuotationEditorWindow::QuotationEditorWindow(GuiContext& context, QWidget* paren
         list_->setColumnWidth(c, column.Width * unit / 4);
     }
     list_->setHeaderLabels(headers);
+    FitColumnsToTitles(list_->header());
 
     auto* edits = new QGridLayout;
+    // Each field holds its column's usual text whole, in any font: a ticker of up to 8
+    // characters, a yy-mm-dd date, prices and counts of up to 9 and 10 digits.
+    constexpr std::array<int, QuotationEditorRow::kColumnCount> kFieldDigits = {8, 8, 9,  9,
+                                                                                9, 9, 10, 10};
     for (int c = 0; c < QuotationEditorRow::kColumnCount; ++c) {
         auto* edit = new QLineEdit(this);
         fields_[static_cast<std::size_t>(c)] = edit;
+        // A line edit's size hint is 17 'x' wide plus its frame and margins.
+        const QFontMetrics metrics(edit->font());
+        const int margins =
+            edit->sizeHint().width() - 17 * metrics.horizontalAdvance(QLatin1Char('x'));
+        edit->setMinimumWidth(margins +
+                              metrics.horizontalAdvance(QString(
+                                  kFieldDigits[static_cast<std::size_t>(c)], QLatin1Char('0'))));
         edits->addWidget(new QLabel(headers[c], this), 0, c);
         edits->addWidget(edit, 1, c);
         connect(edit, &QLineEdit::textChanged, this, [this] {
@@ -79,7 +86,7 @@ QuotationEditorWindow::QuotationEditorWindow(GuiContext& context, QWidget* paren
     layout->addLayout(modes);
     layout->addWidget(list_, 1);
     layout->addLayout(edits);
-    resize(720, 480);
+    resize(std::max(720, layout->minimumSize().width()), 480);
 
     connect(currentMode_, &QRadioButton::clicked, this,
             [this] { SetMode(QuotationEditorMode::CurrentStock); });
@@ -134,7 +141,8 @@ void QuotationEditorWindow::Fill() {
     currentMode_->setChecked(!single);
     singleMode_->setChecked(single);
     date_->setEnabled(editor_.DatePickerEnabled());
-    const QDate picked = ToQDate(editor_.PickedDate());
+    // No picked date leaves the picker as it is.
+    const QDate picked = ToQDate(editor_.PickedDate(), QDate());
     if (picked.isValid()) date_->setDate(picked);
     list_->clear();
     QList<QTreeWidgetItem*> items;

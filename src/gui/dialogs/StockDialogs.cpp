@@ -226,6 +226,7 @@ StockFinderDialog::StockFinderDialog(Database& db, QWidget* parent) : QDialog(pa
     list_->setHeaderLabels({QStringLiteral("Ticker"), QStringLiteral("Full name")});
     list_->setRootIsDecorated(false);
     list_->setColumnWidth(0, 110);
+    FitColumnsToTitles(list_->header());
     list_->setMinimumSize(360, 280);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
