@@ -3,9 +3,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "database/TickerFile.h"
 #include "database/Workspace.h"
+#include "platform/PlainText.h"
 #include "platform/Saturate.h"
 #include "portfolio/Portfolio.h"
 #include "portfolio/PortfolioFile.h"
@@ -41,6 +43,17 @@ StockInformation StockInformation::Of(const Stock& s) {
     info.Favourite = s.IsFavourite();
     info.Index = s.IsIndex();
     return info;
+}
+
+Status StockInformation::CheckTexts() const {
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"The ticker", &Ticker}, {"The full name", &FullName}, {"The address", &Address},
+        {"The alias", &Alias},   {"The country", &Country},    {"The currency", &Currency},
+        {"The web ID", &WebID}};
+    for (const auto& [what, text] : texts) {
+        if (Status plain = CheckPlainText(what, *text); !plain) return plain;
+    }
+    return Status::Ok();
 }
 
 std::string ChartCaption(const Stock& stock) {
@@ -115,6 +128,10 @@ void StockMaintenance::SetPickedDate(PackedDate date) {
 
 Stock* StockMaintenance::NewStock(std::string_view ticker) {
     if (ticker.empty()) return nullptr;
+    if (const Status plain = CheckPlainText("The ticker", ticker); !plain) {
+        ui_.ShowMessage(plain.ToString());
+        return nullptr;
+    }
     if (db_.FindStock(CutTicker(ticker)) != nullptr) {
         ui_.ShowMessage(kStockExists);
         return nullptr;
@@ -190,6 +207,10 @@ bool StockMaintenance::ApplyStockInformation(Stock& stock, const StockInformatio
     const std::string newTicker = CutTicker(info.Ticker);
     if (newTicker.empty()) {
         ui_.ShowMessage(kEmptyTicker);
+        return false;
+    }
+    if (const Status plain = info.CheckTexts(); !plain) {
+        ui_.ShowMessage(plain.ToString());
         return false;
     }
     if (!EqualNoCase(newTicker, oldTicker) && db_.FindStock(newTicker) != nullptr) {

@@ -13,6 +13,7 @@
 #include "database/Database.h"
 #include "database/Preferences.h"
 #include "platform/FileSystem.h"
+#include "platform/Status.h"
 #include "platform/UserInterface.h"
 
 namespace velmora {
@@ -73,6 +74,9 @@ struct StockInformation {
     bool Index = false;
 
     static StockInformation Of(const Stock& stock);
+    // Ok when none of the texts holds a tab or a line break; otherwise the failure naming the
+    // first field that does and the character.
+    Status CheckTexts() const;
 };
 
 // "Chart caption": "%s - %s" of ticker and full name, or the ticker alone.

@@ -46,7 +46,9 @@ QString AMarket::Name() const {
 }
 
 void AMarket::SetName(const QString& name) {
-    MarketOf(context_, market_).Name.Set(ToStdString(name));
+    const std::string text = ToStdString(name);
+    if (!automation::PlainOrShown(context_, "The market's name", text)) return;
+    MarketOf(context_, market_).Name.Set(text);
     context_.db.SetWorkspaceDirty(true);
 }
 

@@ -10,6 +10,7 @@
 
 namespace velmora {
 
+using automation::PlainOrShown;
 using automation::ToPosition;
 using automation::ToQString;
 using automation::ToStdString;
@@ -29,6 +30,7 @@ QObject* AStocks::Add(const QString& ticker) {
     // otherwise duplicate.
     const std::string kept = text.substr(0, Utf8Cut(text, 15));
     if (kept.empty()) return nullptr;
+    if (!PlainOrShown(context_, "The ticker", kept)) return nullptr;
     Stock* stock = context_.db.FindStock(kept);
     if (stock == nullptr) {
         if (const Status free = CheckTickerFile(context_.db, kept); !free) {
@@ -110,6 +112,7 @@ void AStock::SetTicker(const QString& ticker) {
         context_.ui.ShowMessage(kRenameTickerEmpty);
         return;
     }
+    if (!PlainOrShown(context_, "The ticker", kept)) return;
     // Two stocks with one ticker would share one file; a change of case only is a rename.
     const Stock* holder = context_.db.FindStock(kept);
     if (holder != nullptr && holder != s) {
@@ -141,13 +144,15 @@ QObject* AStock::Quotations() const {
     return s != nullptr ? automation::Make<AQuotations>(context_, s) : nullptr;
 }
 
-#define VELMORA_TEXT_PROPERTY(Name, Field)                            \
+#define VELMORA_TEXT_PROPERTY(Name, Field, What)                      \
     QString AStock::Name() const {                                    \
         const Stock* s = Get();                                       \
         return s != nullptr ? ToQString(s->Field.View()) : QString(); \
     }                                                                 \
     void AStock::Set##Name(const QString& text) {                     \
-        Change([&](Stock& s) { s.Field.Set(ToStdString(text)); });    \
+        const std::string value = ToStdString(text);                  \
+        if (!PlainOrShown(context_, What, value)) return;             \
+        Change([&](Stock& s) { s.Field.Set(value); });                \
     }
 
 #define VELMORA_INT_PROPERTY(Name, Field)                                                  \
@@ -159,9 +164,9 @@ QObject* AStock::Quotations() const {
         ChangeLong(value, "AStock." #Name, [](Stock& s, std::int32_t n) { s.Field = n; }); \
     }
 
-VELMORA_TEXT_PROPERTY(FullName, FullName)
-VELMORA_TEXT_PROPERTY(Address, Address)
-VELMORA_TEXT_PROPERTY(WebID, WebID)
+VELMORA_TEXT_PROPERTY(FullName, FullName, "The full name")
+VELMORA_TEXT_PROPERTY(Address, Address, "The address")
+VELMORA_TEXT_PROPERTY(WebID, WebID, "The web ID")
 VELMORA_INT_PROPERTY(Code, Code)
 VELMORA_INT_PROPERTY(Issue, Issue)
 VELMORA_INT_PROPERTY(BookValue, BookValue)
@@ -246,7 +251,9 @@ QString AStock::Alias() const {
 }
 
 void AStock::SetAlias(const QString& text) {
-    Change([&](Stock& s) { s.Alias.Set(ToStdString(text)); });
+    const std::string value = ToStdString(text);
+    if (!PlainOrShown(context_, "The alias", value)) return;
+    Change([&](Stock& s) { s.Alias.Set(value); });
     context_.db.AliasChanged();
 }
 

@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "automation/AutomationDate.h"
+#include "platform/PlainText.h"
 #include "platform/Saturate.h"
 
 namespace velmora {
@@ -48,6 +49,12 @@ QString ToQString(std::string_view text) {
 
 std::string ToStdString(const QString& text) {
     return text.toUtf8().toStdString();
+}
+
+bool PlainOrShown(AutomationContext& context, std::string_view what, std::string_view text) {
+    const Status plain = CheckPlainText(what, text);
+    if (!plain) context.ui.ShowMessage(plain.ToString());
+    return plain.IsOk();
 }
 
 QDateTime ToDateTime(PackedDate date) {

@@ -114,6 +114,9 @@ T* Make(AutomationContext& context, Args&&... args) {
 
 QString ToQString(std::string_view text);
 std::string ToStdString(const QString& text);
+// Whether a text written to a member may be kept: one with a tab or a line break is refused
+// with a message naming `what` and the character, and the member keeps its value.
+bool PlainOrShown(AutomationContext& context, std::string_view what, std::string_view text);
 
 // The script's Date of a day: the first moment of the day in local time, which is midnight
 // unless the clocks skip midnight that day (then the first time after the skip, still on the

@@ -9,6 +9,7 @@
 #include "formula/FormulaFile.h"
 #include "platform/FileUtil.h"
 #include "platform/IniSettingsStore.h"
+#include "platform/PlainText.h"
 #include "platform/ProfileDirectory.h"
 
 namespace velmora::cli {
@@ -164,8 +165,8 @@ std::optional<PackedDate> ParseDay(const std::string& text) {
 
 bool PlainText(Context& ctx, const std::string& command, const std::string& what,
                const std::string& text) {
-    if (text.find_first_of("\t\n\r") == std::string::npos) return true;
-    ctx.Error(command + ": " + what + " must not hold a tab or a line break");
+    if (FindTabOrLineBreak(text) == std::string_view::npos) return true;
+    ctx.Error(command + ": " + what + " " + kPlainTextRule);
     return false;
 }
 

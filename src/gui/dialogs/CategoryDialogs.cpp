@@ -18,6 +18,7 @@
 
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
+#include "platform/PlainText.h"
 
 namespace velmora::gui {
 
@@ -145,25 +146,37 @@ CategoriesDialog::CategoriesDialog(GuiContext& context, QWidget* parent)
     connect(editName, &QPushButton::clicked, this, &CategoriesDialog::EditName);
     for (QComboBox* box : {rsBase_, betaBase_, compositesBase_}) {
         connect(box, &QComboBox::editTextChanged, this, [this] {
-            if (!filling_) ReadControls();
+            if (!filling_) ReadControls().IgnoreError();
         });
     }
     for (QLineEdit* edit : {profile_, news_}) {
         connect(edit, &QLineEdit::textChanged, this, [this] {
-            if (!filling_) ReadControls();
+            if (!filling_) ReadControls().IgnoreError();
         });
     }
     connect(sector_, &QComboBox::currentIndexChanged, this, [this] {
-        if (!filling_) ReadControls();
+        if (!filling_) ReadControls().IgnoreError();
     });
     connect(list_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (filling_) return;
+        if (const Status read = ReadControls(); !read) ShowRefusal(read);
         editor_.SelectRow(list_->indexOfTopLevelItem(item));
         ShowControls();
     });
     connect(list_, &QTreeWidget::itemChanged, this, [this](QTreeWidgetItem* item) {
-        if (!filling_)
-            editor_.EditName(list_->indexOfTopLevelItem(item), item->text(0).toStdString());
+        if (filling_) return;
+        const int row = list_->indexOfTopLevelItem(item);
+        const std::string name = item->text(0).toStdString();
+        if (const Status plain = CheckPlainText("The name", name); !plain) {
+            // The row keeps its former name.
+            ShowRefusal(plain);
+            filling_ = true;
+            if (row >= 0 && row < static_cast<int>(editor_.Names().size()))
+                item->setText(0, ToQString(editor_.Names()[static_cast<std::size_t>(row)]));
+            filling_ = false;
+            return;
+        }
+        editor_.EditName(row, name);
     });
     connect(tabs_, &QTabBar::currentChanged, this, [this](int index) {
         if (filling_ || index < 0 || index >= 4) return;
@@ -225,8 +238,8 @@ void CategoriesDialog::ShowControls() {
     filling_ = false;
 }
 
-void CategoriesDialog::ReadControls() {
-    CategorySettings& c = editor_.Controls();
+Status CategoriesDialog::ReadControls() {
+    CategorySettings c = editor_.Controls();
     if (editor_.ShowsRSBase()) c.RSBase = Text(rsBase_);
     if (editor_.ShowsMarketSettings()) {
         c.BetaBase = Text(betaBase_);
@@ -235,6 +248,21 @@ void CategoriesDialog::ReadControls() {
         c.NewsTemplate = news_->text().trimmed().toStdString();
     }
     if (editor_.ShowsSector() && sector_->currentIndex() >= 0) c.SectorID = sector_->currentIndex();
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"The relative strength base", &c.RSBase},
+        {"The beta base", &c.BetaBase},
+        {"The composites base", &c.CompositesBase},
+        {"The profile address", &c.ProfileTemplate},
+        {"The news address", &c.NewsTemplate}};
+    for (const auto& [what, text] : texts) {
+        if (Status plain = CheckPlainText(what, *text); !plain) return plain;
+    }
+    editor_.Controls() = std::move(c);
+    return Status::Ok();
+}
+
+void CategoriesDialog::ShowRefusal(const Status& refusal) {
+    context_.Services().ui.ShowMessage(refusal.ToString());
 }
 
 void CategoriesDialog::EditName() {
@@ -252,7 +280,11 @@ void CategoriesDialog::reject() {
 }
 
 void CategoriesDialog::accept() {
-    ReadControls();
+    // A refused text stays in its control for the user to correct.
+    if (const Status read = ReadControls(); !read) {
+        ShowRefusal(read);
+        return;
+    }
     editor_.Ok();
     // The tree's market and group nodes take the new names.
     context_.RebuildStockTree(false);

@@ -51,7 +51,11 @@ class CategoriesDialog : public QDialog {
   private:
     void FillList();
     void ShowControls();
-    void ReadControls();
+    // Takes the controls' texts into the editor; one with a tab or a line break is not taken
+    // (the editor keeps the row's former settings) and the failure names it.
+    Status ReadControls();
+    // The refusal of a text, shown over the dialog.
+    void ShowRefusal(const Status& refusal);
     void FillBaseBox(QComboBox* box);
 
     GuiContext& context_;

@@ -5,11 +5,17 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "gui/GuiContext.h"
+#include "gui/QtUserInterface.h"
+#include "platform/PlainText.h"
 
 namespace velmora::gui {
 
@@ -21,6 +27,13 @@ const QString kCommandFilter = QStringLiteral(
 
 QString Q(const std::string& text) {
     return QString::fromStdString(text);
+}
+
+// The field's text when it may go into the list: free of tabs and line breaks.
+std::optional<std::string> PlainField(const QString& text) {
+    std::string field = text.toStdString();
+    if (FindTabOrLineBreak(field) != std::string::npos) return std::nullopt;
+    return field;
 }
 
 }  // namespace
@@ -80,16 +93,16 @@ CustomizeToolsDialog::CustomizeToolsDialog(CustomTools& tools, SettingsStore& se
     connect(down_, &QPushButton::clicked, this, &CustomizeToolsDialog::MoveDown);
     connect(browse_, &QPushButton::clicked, this, &CustomizeToolsDialog::BrowseCommand);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(command_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!filling_ && selection_ >= 0) tools_.At(selection_).command = text.toStdString();
-    });
-    connect(arguments_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!filling_ && selection_ >= 0) tools_.At(selection_).arguments = text.toStdString();
-    });
-    connect(directory_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        if (!filling_ && selection_ >= 0)
-            tools_.At(selection_).initialDirectory = text.toStdString();
-    });
+    const std::pair<QLineEdit*, std::string CustomTool::*> fields[] = {
+        {command_, &CustomTool::command},
+        {arguments_, &CustomTool::arguments},
+        {directory_, &CustomTool::initialDirectory}};
+    for (const auto& [edit, member] : fields) {
+        connect(edit, &QLineEdit::textChanged, this, [this, member](const QString& text) {
+            if (filling_ || selection_ < 0) return;
+            if (auto field = PlainField(text)) tools_.At(selection_).*member = std::move(*field);
+        });
+    }
     connect(prompt_, &QCheckBox::toggled, this, [this](bool on) {
         if (!filling_ && selection_ >= 0) tools_.At(selection_).promptForArguments = on;
     });
@@ -130,6 +143,8 @@ void CustomizeToolsDialog::ShowSelected() {
 
 void CustomizeToolsDialog::Select(QTreeWidgetItem* item) {
     if (filling_) return;
+    // The refused field's text is replaced by the next tool's: say that it was not kept.
+    if (const Status fields = CheckFields(); !fields) ShowRefusal(fields);
     selection_ = item ? list_->indexOfTopLevelItem(item) : -1;
     ShowSelected();
 }
@@ -138,8 +153,13 @@ void CustomizeToolsDialog::Renamed(QTreeWidgetItem* item) {
     if (filling_) return;
     const int row = list_->indexOfTopLevelItem(item);
     if (row < 0) return;
-    // An emptied label is a cancelled edit: the old name comes back.
-    tools_.Rename(row, item->text(0).toStdString());
+    // An emptied label is a cancelled edit, a label with a tab or a line break a refused one:
+    // the old name comes back.
+    const std::string name = item->text(0).toStdString();
+    if (const Status plain = CheckPlainText("The tool's name", name); !plain)
+        ShowRefusal(plain);
+    else
+        tools_.Rename(row, name);
     filling_ = true;
     item->setText(0, Q(tools_.At(row).name));
     filling_ = false;
@@ -173,7 +193,27 @@ void CustomizeToolsDialog::BrowseCommand() {
     command_->setText(file);
 }
 
+Status CustomizeToolsDialog::CheckFields() const {
+    if (selection_ < 0) return Status::Ok();
+    const std::pair<const char*, const QLineEdit*> fields[] = {
+        {"The command", command_},
+        {"The arguments", arguments_},
+        {"The initial directory", directory_}};
+    for (const auto& [what, edit] : fields) {
+        if (Status plain = CheckPlainText(what, edit->text().toStdString()); !plain) return plain;
+    }
+    return Status::Ok();
+}
+
+void CustomizeToolsDialog::ShowRefusal(const Status& refusal) {
+    QMessageBox::information(this, kProgramTitle, ToQString(refusal.ToString()));
+}
+
 void CustomizeToolsDialog::done(int result) {
+    if (const Status fields = CheckFields(); !fields) {
+        ShowRefusal(fields);
+        return;
+    }
     tools_.CloseCustomizeDialog(settings_);
     QDialog::done(result);
 }

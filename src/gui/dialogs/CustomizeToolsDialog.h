@@ -30,7 +30,8 @@ class CustomizeToolsDialog : public QDialog {
     QLineEdit* DirectoryEdit() const { return directory_; }
     QCheckBox* PromptBox() const { return prompt_; }
 
-    // Every way of closing the dialog writes the list: its edits are already in it.
+    // Every way of closing the dialog writes the list: its edits are already in it. A field
+    // holding a tab or a line break keeps the dialog open with a message saying so.
     void done(int result) override;
 
   public slots:
@@ -45,6 +46,10 @@ class CustomizeToolsDialog : public QDialog {
     void ShowSelected();
     void Select(QTreeWidgetItem* item);
     void Renamed(QTreeWidgetItem* item);
+    // Ok when the command, arguments and folder fields are free of tabs and line breaks (a
+    // field that is not is never taken into the list); otherwise the failure naming it.
+    Status CheckFields() const;
+    void ShowRefusal(const Status& refusal);
 
     CustomTools& tools_;
     SettingsStore& settings_;

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -17,7 +18,9 @@
 
 #include "formula/FormulaFile.h"
 #include "gui/GuiContext.h"
+#include "gui/QtUserInterface.h"
 #include "gui/dialogs/FormulaText.h"
+#include "platform/PlainText.h"
 
 namespace velmora::gui {
 
@@ -141,8 +144,13 @@ void IndicatorBuilderDialog::ItemRenamed(QTreeWidgetItem* item) {
     if (filling_) return;
     const int row = list_->indexOfTopLevelItem(item);
     if (row < 0) return;
-    builder_.Rename(row, item->text(0).toStdString());
-    // The definition keeps at most 39 bytes of the name: show what it kept.
+    // A name with a tab or a line break is refused and the old one comes back; the definition
+    // keeps at most 39 bytes of the name: show what it kept.
+    const std::string name = item->text(0).toStdString();
+    if (const Status plain = CheckPlainText("The indicator name", name); !plain)
+        QMessageBox::information(this, kProgramTitle, ToQString(plain.ToString()));
+    else
+        builder_.Rename(row, name);
     const auto names = builder_.Names();
     filling_ = true;
     if (row < static_cast<int>(names.size()))
