@@ -11,6 +11,7 @@
 #include "chart/Studies.h"
 #include "chart/qt/QtCanvas.h"
 #include "cli/Cli.h"
+#include "platform/PlainText.h"
 
 namespace velmora::cli {
 
@@ -170,7 +171,7 @@ int RunStudyAdd(Context& ctx, std::vector<std::string>& args) {
     // A text's lines are separated by line breaks (the list shows them as \r and \n); a tab
     // would split the list's columns.
     if (text && text->find('\t') != std::string::npos) {
-        ctx.Error("study add: --text must not hold a tab");
+        ctx.Error(std::string("study add: --text ") + kNoTabRule);
         return kUsage;
     }
 

@@ -10,8 +10,11 @@
 
 namespace velmora {
 
-// The rule as every message states it, after the name of the text.
+// The rules as every message states them, after the name of the text. A text kept with its
+// length (a study's text in the stock file) may hold line breaks, which separate its lines, but
+// no tab, which would split the field of a tab-separated listing.
 inline constexpr char kPlainTextRule[] = "must not hold a tab or a line break";
+inline constexpr char kNoTabRule[] = "must not hold a tab";
 
 // The byte offset of the first tab, LF or CR of the text; npos when there is none.
 std::size_t FindTabOrLineBreak(std::string_view text);
@@ -20,5 +23,8 @@ std::size_t FindTabOrLineBreak(std::string_view text);
 // or a line break (it holds a tab at character 4)", counting characters of the UTF-8 text
 // from 1.
 Status CheckPlainText(std::string_view what, std::string_view text);
+// The same for a text that may hold line breaks: "WHAT must not hold a tab (it holds a tab at
+// character 4)".
+Status CheckNoTab(std::string_view what, std::string_view text);
 
 }  // namespace velmora

@@ -38,6 +38,10 @@ TEST(PlainText, RefusesTabAndLineBreaksOnly) {
             EXPECT_EQ(status.ToString(), c.message);
         }
     }
+    // A study's text keeps its line breaks; only the tab is refused.
+    EXPECT_TRUE(CheckNoTab("The text", "one\r\ntwo\n").IsOk());
+    EXPECT_EQ(CheckNoTab("The text", "one\r\nt\two").ToString(),
+              "The text must not hold a tab (it holds a tab at character 7)");
 }
 
 }  // namespace

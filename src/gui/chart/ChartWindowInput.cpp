@@ -23,6 +23,7 @@
 #include "gui/GuiContext.h"
 #include "gui/QtUserInterface.h"
 #include "gui/chart/ChartWindow.h"
+#include "platform/PlainText.h"
 
 namespace velmora::gui {
 
@@ -470,6 +471,12 @@ void ChartWindow::OpenTextBox(int pane, int x, int y) {
 
 void ChartWindow::TakeTextBox() {
     const std::string text = textBox_ ? textBox_->text().toStdString() : std::string();
+    // A pasted tab: the box stays open with the text for the user to correct.
+    if (const Status plain = CheckNoTab("The text", text); !plain) {
+        context_.Services().ui.ShowMessage(plain.ToString());
+        if (textBox_) textBox_->setFocus(Qt::OtherFocusReason);
+        return;
+    }
     const int pane = textPane_;
     CloseTextBox();
     Stock* stock = stock_;

@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -17,6 +18,8 @@
 #include "chart/qt/QtCanvas.h"
 #include "database/PackedDate.h"
 #include "gui/FormFields.h"
+#include "gui/QtUserInterface.h"
+#include "platform/PlainText.h"
 
 namespace velmora::gui {
 
@@ -116,6 +119,8 @@ TextBoxPropertiesDialog::TextBoxPropertiesDialog(const TextBoxProperties& p,
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     text_ = new QPlainTextEdit(text, this);
     text_->setFont(QtCanvas::ChartFont());
+    // The Tab key moves on to the next control: a study's text holds no tabs.
+    text_->setTabChangesFocus(true);
     layout->addWidget(text_);
     auto* colours = new QFormLayout;
     textColour_ = new PaletteComboBox(palette, this);
@@ -143,6 +148,14 @@ TextBoxProperties TextBoxPropertiesDialog::Properties() const {
     p.background = background_->Index();
     p.transparent = transparent_->isChecked();
     return p;
+}
+
+void TextBoxPropertiesDialog::accept() {
+    if (const Status plain = CheckNoTab("The text", Properties().text); !plain) {
+        QMessageBox::information(this, kProgramTitle, ToQString(plain.ToString()));
+        return;
+    }
+    QDialog::accept();
 }
 
 bool EditTrendLineProperties(TrendLineProperties& properties, const ChartPalette& palette,

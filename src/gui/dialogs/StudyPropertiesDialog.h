@@ -54,6 +54,8 @@ class TextBoxPropertiesDialog : public QDialog {
                             QWidget* parent = nullptr);
     // The text's lines are CR LF separated, as the studies keep them.
     TextBoxProperties Properties() const;
+    // OK: a text holding a tab keeps the dialog open with a message saying where.
+    void accept() override;
 
   private:
     TextBoxProperties initial_;
