@@ -97,10 +97,11 @@ CustomizeToolsDialog::CustomizeToolsDialog(CustomTools& tools, SettingsStore& se
         {command_, &CustomTool::command},
         {arguments_, &CustomTool::arguments},
         {directory_, &CustomTool::initialDirectory}};
-    for (const auto& [edit, member] : fields) {
-        connect(edit, &QLineEdit::textChanged, this, [this, member](const QString& text) {
+    for (const auto& entry : fields) {
+        std::string CustomTool::*member = entry.second;
+        connect(entry.first, &QLineEdit::textChanged, this, [this, member](const QString& text) {
             if (filling_ || selection_ < 0) return;
-            if (auto field = PlainField(text)) tools_.At(selection_).*member = std::move(*field);
+            if (auto plain = PlainField(text)) tools_.At(selection_).*member = std::move(*plain);
         });
     }
     connect(prompt_, &QCheckBox::toggled, this, [this](bool on) {
