@@ -466,7 +466,6 @@ bool Workspace::SaveWorkspace() {
     batch.Add(dir / kWorkspaceFileName, ws.data(), ws.size());
     const int total = db_.StockCount();
     bool allSaved = true;
-    Bytes image;
     for (int i = 0; i < total; ++i) {
         Stock& stock = *db_.StockAt(i);
         if (!stock.Modified) continue;
@@ -482,11 +481,12 @@ bool Workspace::SaveWorkspace() {
             ui_.Progress().Close();
             return false;
         }
+        Bytes image;
         if (!BuildStockFile(stock, image)) {
             allSaved = false;
             continue;
         }
-        batch.Add(StockFilePath(dir, stock.TickerText()), image.data(), image.size());
+        batch.AddWritten(StockFilePath(dir, stock.TickerText()), std::move(image));
         stocks.push_back(&stock);
     }
     AddDeletedFiles(dir, batch);

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "platform/CommitRecord.h"
+#include "platform/ParallelFor.h"
 
 namespace velmora {
 
@@ -19,6 +20,12 @@ namespace {
 // Syncs run side by side: the disk sorts out many outstanding requests better than one at a
 // time, and the threads only wait.
 constexpr std::size_t kSyncThreads = 8;
+// Files given to AddWritten are created and written on a thread per core (two at least, four
+// at most): the file system's work for each new file (finding it an inode, its first blocks)
+// is mostly processor time.
+constexpr int kMinWriterThreads = 2;
+constexpr int kMaxWriterThreads = 4;
+constexpr std::size_t kQueuedFiles = 16;
 
 Status SystemError(std::string what, const fs::path& path, int error) {
     return Status::FileError(std::move(what), path, error,
@@ -57,6 +64,12 @@ fs::path DirectoryOf(const fs::path& file) {
 }  // namespace
 
 FileBatch::~FileBatch() {
+    {
+        // Files not written yet are never created.
+        const std::lock_guard lock(mutex_);
+        jobs_.clear();
+    }
+    FinishWrites();
     // Committed but not finished (Commit never ran): the next open finishes it from the
     // record, which needs the temporary files.
     if (!record_.empty()) return;
@@ -71,9 +84,7 @@ void FileBatch::Fail(File& file, Status status) {
     if (file.status) file.status = std::move(status);
 }
 
-std::size_t FileBatch::Add(const fs::path& path, const void* data, std::size_t size) {
-    File& file = files_.emplace_back();
-    file.target = FinalTarget(path);
+void FileBatch::Write(File& file, const void* data, std::size_t size) {
     int fd = -1;
     int error = 0;
     // A name that exists already is drawn again.
@@ -83,18 +94,80 @@ std::size_t FileBatch::Add(const fs::path& path, const void* data, std::size_t s
         if (error != EEXIST) break;
     }
     if (error != 0) {
-        Fail(file, SystemError("cannot create a temporary file for", path, error));
-        return files_.size() - 1;
+        Fail(file, SystemError("cannot create a temporary file for", file.path, error));
+        return;
     }
     file.stage = Stage::Written;
     error = fs_.WriteAll(fd, data, size);
     const int closeError = fs_.Close(fd);
     if (error == 0) error = closeError;
-    if (error != 0) Fail(file, SystemError("cannot write", path, error));
+    if (error != 0) Fail(file, SystemError("cannot write", file.path, error));
+}
+
+std::size_t FileBatch::Add(const fs::path& path, const void* data, std::size_t size) {
+    File& file = files_.emplace_back();
+    file.path = path;
+    file.target = FinalTarget(path);
+    Write(file, data, size);
     return files_.size() - 1;
 }
 
+std::size_t FileBatch::AddWritten(const fs::path& path, std::vector<std::uint8_t> data) {
+    File& file = files_.emplace_back();
+    file.path = path;
+    file.target = FinalTarget(path);
+    std::unique_lock lock(mutex_);
+    if (writers_.empty()) {
+        try {
+            const int writers = std::clamp(HardwareThreads(), kMinWriterThreads, kMaxWriterThreads);
+            for (int t = 0; t < writers; ++t) {
+                writers_.emplace_back([this] { Writer(); });
+            }
+        } catch (const std::system_error&) {
+        }
+    }
+    if (writers_.empty()) {
+        // No thread could be started: written here.
+        lock.unlock();
+        Write(file, data.data(), data.size());
+        return files_.size() - 1;
+    }
+    // A few files wait at most, so that their bytes never add up to a whole workspace.
+    changed_.wait(lock, [this] { return jobs_.size() < kQueuedFiles; });
+    jobs_.push_back(Job{&file, std::move(data)});
+    changed_.notify_all();
+    return files_.size() - 1;
+}
+
+void FileBatch::Writer() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return closing_ || !jobs_.empty(); });
+        if (jobs_.empty()) return;
+        Job job = std::move(jobs_.front());
+        jobs_.pop_front();
+        changed_.notify_all();
+        lock.unlock();
+        Write(*job.file, job.data.data(), job.data.size());
+        job.data = {};
+        lock.lock();
+    }
+}
+
+void FileBatch::FinishWrites() {
+    {
+        const std::lock_guard lock(mutex_);
+        if (writers_.empty()) return;
+        closing_ = true;
+    }
+    changed_.notify_all();
+    // The writers write what is queued, then end.
+    writers_.clear();
+    closing_ = false;
+}
+
 void FileBatch::Sync() {
+    FinishWrites();
     std::vector<File*> pending;
     for (File& f : files_) {
         if (f.stage == Stage::Written) pending.push_back(&f);
@@ -122,12 +195,14 @@ void FileBatch::Sync() {
     }
 }
 
-bool FileBatch::NoneFailed() const {
+bool FileBatch::NoneFailed() {
+    FinishWrites();
     return std::none_of(files_.begin(), files_.end(),
                         [](const File& f) { return f.stage == Stage::Failed; });
 }
 
 Status FileBatch::WriteCommitRecord(const fs::path& record) {
+    FinishWrites();
     CommitRecord content;
     for (const File& f : files_) {
         if (f.stage == Stage::Synced) content.renames.emplace_back(f.temporary, f.target);
@@ -173,6 +248,7 @@ void FileBatch::FinishRecord(bool durable) {
 }
 
 void FileBatch::Commit() {
+    FinishWrites();
     std::vector<fs::path> directories;
     for (File& f : files_) {
         if (f.stage != Stage::Synced) continue;
@@ -210,7 +286,8 @@ void FileBatch::Commit() {
     FinishRecord(durable);
 }
 
-Status FileBatch::FirstFailure() const {
+Status FileBatch::FirstFailure() {
+    FinishWrites();
     for (const File& f : files_) {
         if (!f.status) return f.status;
     }

@@ -18,8 +18,13 @@
 // A path that is a symbolic link keeps being one: the file it leads to is replaced, and the
 // temporary file is made beside that file.
 
+#include <condition_variable>
 #include <cstddef>
+#include <cstdint>
+#include <deque>
 #include <filesystem>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 #include "platform/FileSystem.h"
@@ -38,12 +43,17 @@ class FileBatch {
     // Writes the bytes to a new temporary file beside `path` (beside the file it leads to, when
     // it is a symbolic link); the file's index in the batch.
     std::size_t Add(const std::filesystem::path& path, const void* data, std::size_t size);
+    // Like Add, but the file is created and written on one of the batch's writer threads while
+    // the caller goes on (the disk's work for many small files spreads over the cores); the
+    // batch keeps the bytes until then. Indices follow the order of the calls either way, and
+    // every later step waits for the writes first.
+    std::size_t AddWritten(const std::filesystem::path& path, std::vector<std::uint8_t> data);
     // A file Commit removes after the renames (a deleted stock's set-aside file).
     void AddRemoval(const std::filesystem::path& path) { removals_.push_back(path); }
     // Waits until the data of every written file is on the disk.
     void Sync();
     // Whether every file added is still on its way (none failed).
-    bool NoneFailed() const;
+    bool NoneFailed();
     // Writes the commit record `record` naming every synced file's rename and the removals,
     // and waits until it and its directory entry are on the disk. On failure nothing is
     // committed: the partial record is removed, and the batch should be dropped.
@@ -53,6 +63,7 @@ class FileBatch {
     // written.
     void Commit();
 
+    // The accessors below tell of the writes once Sync began.
     std::size_t Count() const { return files_.size(); }
     const std::filesystem::path& Target(std::size_t i) const { return files_[i].target; }
     // The temporary file holding the new version until the rename.
@@ -62,24 +73,41 @@ class FileBatch {
     // The failure of the step that failed for the file; success otherwise.
     const Status& FileStatus(std::size_t i) const { return files_[i].status; }
     // The first failure of any file, in the order added; success when there was none.
-    Status FirstFailure() const;
+    Status FirstFailure();
 
   private:
     enum class Stage { Failed, Written, Synced, Renamed, Done };
     struct File {
+        std::filesystem::path path;  // as given
         std::filesystem::path target;
         std::filesystem::path temporary;
         Stage stage = Stage::Failed;
         Status status;
     };
     void Fail(File& file, Status status);
+    // Creates the temporary file of `file` and writes the bytes into it.
+    void Write(File& file, const void* data, std::size_t size);
+    // Waits until every file given to AddWritten is written, and ends the writer threads.
+    void FinishWrites();
+    void Writer();
+
+    struct Job {
+        File* file = nullptr;
+        std::vector<std::uint8_t> data;
+    };
 
     void FinishRecord(bool durable);
 
     FileSystem& fs_;
-    std::vector<File> files_;
+    std::deque<File> files_;  // a deque: the writers hold their files while more are added
     std::vector<std::filesystem::path> removals_;
     std::filesystem::path record_;
+
+    std::mutex mutex_;  // guards the jobs and `closing_`
+    std::condition_variable changed_;
+    std::deque<Job> jobs_;
+    bool closing_ = false;
+    std::vector<std::jthread> writers_;
 };
 
 }  // namespace velmora
