@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(cmake ninja-build g++ bison qt6-base-dev qt6-declarative-dev qt6-webengine-dev fonts-liberation fonts-dejavu-core)
+PACKAGES=(cmake ninja-build g++ bison qt6-base-dev qt6-declarative-dev qt6-webengine-dev qt6-svg-dev fonts-liberation fonts-dejavu-core)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

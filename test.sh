@@ -7,8 +7,9 @@ cd "$(dirname "$0")"
 # help2man writes the man pages; desktop-file-utils and appstream validate the installed desktop
 # entry and AppStream data in the install test. qt6-webengine-dev gives the Profile pane its
 # web view in the unsanitized builds (the developers' and the release build; this sanitized
-# build uses the text browser).
-PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-declarative-dev qt6-webengine-dev fonts-liberation fonts-dejavu-core help2man desktop-file-utils appstream)
+# build uses the text browser); qt6-svg-dev brings the SVG icon engine that draws the toolbar
+# images.
+PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev bison clang clang-format clang-tidy libclang-rt-14-dev qt6-base-dev qt6-declarative-dev qt6-webengine-dev qt6-svg-dev fonts-liberation fonts-dejavu-core help2man desktop-file-utils appstream)
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -103,6 +103,8 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The toolbar images are SVG, drawn by Qt's SVG icon engine, a plugin the linker does not see.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
 # Chart text needs a font; reports and custom tools open with the desktop's opener.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-dejavu-core, xdg-utils")
 include(CPack)

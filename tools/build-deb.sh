@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(cmake ninja-build g++ bison qt6-base-dev qt6-declarative-dev fonts-dejavu-core help2man dpkg-dev file fakeroot)
+PACKAGES=(cmake ninja-build g++ bison qt6-base-dev qt6-declarative-dev qt6-webengine-dev qt6-svg-dev fonts-dejavu-core help2man dpkg-dev file fakeroot)
 missing=()
 for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -10,7 +10,6 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QStatusBar>
-#include <QStyle>
 #include <QToolBar>
 #include <optional>
 #include <span>
@@ -22,6 +21,7 @@
 #include "gui/MainWindow.h"
 #include "gui/MenuTable.h"
 #include "gui/StartupScreens.h"
+#include "gui/ToolbarIcons.h"
 #include "gui/analysis/AnalysisWindow.h"
 #include "gui/analysis/QuickReviewWindow.h"
 #include "gui/analysis/RiskYieldMapWindow.h"
@@ -42,6 +42,11 @@ namespace {
 constexpr const char* kChartTypeLabels[] = {"Auto", "Line", "Candlesticks", "Bars"};
 constexpr const char* kPeriodicityLabels[] = {"&Daily", "&Weekly", "&Monthly"};
 constexpr const char* kPeriodicityKeys[] = {"Ctrl+1", "Ctrl+2", "Ctrl+3"};
+// Their toolbar images (ToolbarIcon).
+constexpr const char* kChartTypeImages[] = {"auto", "line", "candlesticks", "bars"};
+constexpr const char* kPeriodicityImages[] = {"daily", "weekly", "monthly"};
+constexpr const char* kToolImages[] = {
+    "pick", "trend", "horizontal", "vertical", "fib-retracement", "fib-time", "text"};
 // The Draw bar's button texts (the menu and tooltips keep the tools' full names).
 constexpr const char* kToolButtonTexts[] = {
     "Pick", "Trend", "Horizontal", "Vertical", "Fib. retracement", "Fib. time", "Text"};
@@ -54,7 +59,7 @@ struct ActionSpec {
     const char* caption;
     std::function<void()> command;
     const char* iconText = nullptr;  // its text on a toolbar; null: the caption
-    std::optional<QStyle::StandardPixmap> icon = std::nullopt;
+    const char* image = nullptr;     // its image (ToolbarIcon); null: none
     std::optional<QKeySequence::StandardKey> shortcut = std::nullopt;
 };
 
@@ -63,9 +68,8 @@ struct ActionSpec {
 void MainWindow::CreateActions() {
     const auto create = [this](std::span<const ActionSpec> specs) {
         for (const ActionSpec& spec : specs) {
-            auto* a = spec.icon
-                          ? new QAction(style()->standardIcon(*spec.icon), tr(spec.caption), this)
-                          : new QAction(tr(spec.caption), this);
+            auto* a = new QAction(tr(spec.caption), this);
+            if (spec.image != nullptr) a->setIcon(ToolbarIcon(spec.image));
             if (spec.iconText != nullptr) a->setIconText(tr(spec.iconText));
             if (spec.shortcut) a->setShortcut(*spec.shortcut);
             connect(a, &QAction::triggered, this, spec.command);
@@ -73,10 +77,12 @@ void MainWindow::CreateActions() {
         }
     };
     // Checkable choices, the first checked, each passing its index to the active chart window.
-    const auto choices = [this](std::span<const char* const> labels, const char* method) {
+    const auto choices = [this](std::span<const char* const> labels,
+                                std::span<const char* const> images, const char* method) {
         auto* group = new QActionGroup(this);
         for (int i = 0; i < static_cast<int>(labels.size()); ++i) {
-            auto* a = new QAction(tr(labels[static_cast<std::size_t>(i)]), group);
+            auto* a = new QAction(ToolbarIcon(images[static_cast<std::size_t>(i)]),
+                                  tr(labels[static_cast<std::size_t>(i)]), group);
             a->setCheckable(true);
             a->setChecked(i == 0);
             connect(a, &QAction::triggered, this, [this, method, i] { Forward(method, i); });
@@ -86,24 +92,23 @@ void MainWindow::CreateActions() {
 
     StockMaintenance& maintenance = context_.Maintenance();
     const ActionSpec workspaceAndStock[] = {
-        {&newWorkspace_, "&New workspace...", [this] { NewWorkspace(); }, nullptr,
-         QStyle::SP_FileIcon},
+        {&newWorkspace_, "&New workspace...", [this] { NewWorkspace(); }, nullptr, "new-workspace"},
         {&openWorkspace_, "&Open Workspace...", [this] { OpenWorkspace(); }, nullptr,
-         QStyle::SP_DirOpenIcon, QKeySequence::Open},
+         "open-workspace", QKeySequence::Open},
         {&saveWorkspace_, "&Save Workspace",
          [this] { SaveWorkspaceCommand(context_.Services().app, context_.Services().ui); }, nullptr,
-         QStyle::SP_DialogSaveButton, QKeySequence::Save},
+         "save-workspace", QKeySequence::Save},
         {&saveWorkspaceAs_, "Save Workspace &As...", [this] { SaveWorkspaceAs(); }},
         {&importAscii_, "&Import...", [this] { ImportAscii(); }},
-        {&print_, "&Print...", [this] { PrintChart(); }, nullptr, std::nullopt,
-         QKeySequence::Print},
+        {&print_, "&Print...", [this] { PrintChart(); }, nullptr, nullptr, QKeySequence::Print},
         {&savePreferences_, "Save &preferences", [this] { SavePreferences(); }},
         {&exit_, "E&xit", [this] { close(); }},
         {&loadCurrent_, "&Current stock", [this] { LoadRemainingCurrent(); }},
-        {&loadAll_, "&All stocks", [this] { LoadRemainingAll(); }, "Load all quotations"},
-        {&newStock_, "&New stock...", [this] { NewStock(); }, "New stock"},
+        {&loadAll_, "&All stocks", [this] { LoadRemainingAll(); }, "Load all quotations",
+         "load-all"},
+        {&newStock_, "&New stock...", [this] { NewStock(); }, "New stock", "new-stock"},
         {&deleteStock_, "&Delete stock", [&maintenance] { maintenance.DeleteCurrentStock(); },
-         "Delete stock"},
+         "Delete stock", "delete-stock"},
         {&deleteQuotation_, "Delete &quotation",
          [this, &maintenance] {
              // Asked first: the quotation is gone from memory at once.
@@ -114,20 +119,21 @@ void MainWindow::CreateActions() {
              if (context_.Services().ui.AskYesNo(question)) maintenance.DeleteQuotation();
          }},
         {&deleteSession_, "Delete &session", [&maintenance] { maintenance.DeleteSession(); }},
-        {&newWindow_, "&New", [this] { NewChartWindow(); }, "New window"},
+        {&newWindow_, "&New", [this] { NewChartWindow(); }, "New window", "new-window"},
     };
     // A zoom key runs the plain step; a click reads SHIFT and CTRL as the chart window's ZoomIn
     // does.
     const ActionSpec zoom[] = {
         {&zoomIn_, "Zoom &In",
-         [this] { Forward(std::exchange(zoomByKey_, false) ? "ZoomInStep" : "ZoomIn"); }},
-        {&zoomOut_, "Zoom &Out", [this] { Forward("ZoomOut"); }},
-        {&zoomAll_, "Zoom &All", [this] { Forward("ZoomAll"); }},
-        {&zoomNormal_, "Zoom &Normal", [this] { Forward("ZoomNormal"); }},
+         [this] { Forward(std::exchange(zoomByKey_, false) ? "ZoomInStep" : "ZoomIn"); }, nullptr,
+         "zoom-in"},
+        {&zoomOut_, "Zoom &Out", [this] { Forward("ZoomOut"); }, nullptr, "zoom-out"},
+        {&zoomAll_, "Zoom &All", [this] { Forward("ZoomAll"); }, nullptr, "zoom-all"},
+        {&zoomNormal_, "Zoom &Normal", [this] { Forward("ZoomNormal"); }, nullptr, "zoom-normal"},
     };
     create(workspaceAndStock);
-    periodicity_ = choices(kPeriodicityLabels, "SetPeriodicity");
-    chartType_ = choices(kChartTypeLabels, "SetChartType");
+    periodicity_ = choices(kPeriodicityLabels, kPeriodicityImages, "SetPeriodicity");
+    chartType_ = choices(kChartTypeLabels, kChartTypeImages, "SetChartType");
     create(zoom);
     // Ctrl++ on the main keyboard (with or without SHIFT, or the key that carries "+") and on
     // the keypad zooms in; Ctrl+- zooms out.
@@ -149,7 +155,8 @@ void MainWindow::CreateActions() {
     drawTools_ = new QActionGroup(this);
     drawTools_->setExclusive(true);
     for (const StudyToolInfo& info : StudyTools()) {
-        auto* a = new QAction(QString::fromUtf8(info.label), drawTools_);
+        auto* a = new QAction(ToolbarIcon(kToolImages[static_cast<int>(info.tool)]),
+                              QString::fromUtf8(info.label), drawTools_);
         a->setIconText(tr(kToolButtonTexts[static_cast<int>(info.tool)]));
         a->setToolTip(QString::fromUtf8(info.label));
         a->setCheckable(true);
@@ -216,13 +223,13 @@ void MainWindow::CreateMenus() {
     std::vector<E> analysis = {
         E::Command(
             tr("&Automatic Analysis..."), [this] { ShowAnalysisWindow(context_, this); },
-            tr("Analysis")),
+            tr("Analysis"), ToolbarIcon("analysis")),
         E::Command(
-            tr("Quick &Review..."), [this] { ShowQuickReviewWindow(context_, this); },
-            tr("Review")),
+            tr("Quick &Review..."), [this] { ShowQuickReviewWindow(context_, this); }, tr("Review"),
+            ToolbarIcon("review")),
         E::Command(
             tr("&Risk/yield map"), [this] { ShowRiskYieldMapWindow(context_, this); },
-            tr("Risk/yield")),
+            tr("Risk/yield"), ToolbarIcon("risk-yield")),
     };
     // The drawing tools, the current chart window's tool checked.
     std::vector<E> draw = {E::Group(drawTools_)};

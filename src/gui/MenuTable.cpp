@@ -32,12 +32,13 @@ MenuEntry MenuEntry::Of(QAction* action, std::function<bool()> enabledWhen) {
 }
 
 MenuEntry MenuEntry::Command(const QString& caption, std::function<void()> command,
-                             const QString& iconText) {
+                             const QString& iconText, const QIcon& icon) {
     MenuEntry e;
     e.kind = Kind::Command;
     e.caption = caption;
     e.command = std::move(command);
     e.iconText = iconText;
+    e.icon = icon;
     return e;
 }
 
@@ -93,6 +94,7 @@ void AddMenuEntries(QMenu* menu, const std::vector<MenuEntry>& entries, QObject*
             case MenuEntry::Kind::Command: {
                 QAction* a = menu->addAction(e.caption, context, e.command);
                 if (!e.iconText.isEmpty()) a->setIconText(e.iconText);
+                if (!e.icon.isNull()) a->setIcon(e.icon);
                 break;
             }
             case MenuEntry::Kind::Separator:

@@ -4,6 +4,7 @@
 // code elsewhere adds. An action may carry a predicate that sets its enabled state each time
 // its menu is about to show.
 
+#include <QIcon>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -25,6 +26,7 @@ struct MenuEntry {
     QString caption;                        // Command, Submenu
     std::function<void()> command;          // Command
     QString iconText;                       // Command: its text on a toolbar; empty: the caption
+    QIcon icon;                             // Command: its image; null: none
     QActionGroup* group = nullptr;          // Group
     std::vector<MenuEntry> entries;         // Submenu
     QString objectName;                     // Submenu
@@ -34,7 +36,7 @@ struct MenuEntry {
 
     static MenuEntry Of(QAction* action, std::function<bool()> enabledWhen = {});
     static MenuEntry Command(const QString& caption, std::function<void()> command,
-                             const QString& iconText = {});
+                             const QString& iconText = {}, const QIcon& icon = {});
     static MenuEntry Separator();
     static MenuEntry Group(QActionGroup* group);
     static MenuEntry Submenu(const QString& caption, std::vector<MenuEntry> entries);

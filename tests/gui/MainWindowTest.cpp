@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
@@ -13,7 +14,9 @@
 #include <QScrollBar>
 #include <QToolBar>
 #include <QTreeWidget>
+#include <QWidgetAction>
 #include <filesystem>
+#include <set>
 
 #include "app/MainWindowCommands.h"
 #include "common/TestSupport.h"
@@ -173,6 +176,31 @@ TEST_F(MainWindowTest, TheProfilePaneShowsTheCurrentStocksPageInsideTheProgram) 
     EXPECT_EQ(page.PageTitle(), "CETO profile");
     ASSERT_NE(page.Browser(), nullptr);
     EXPECT_TRUE(page.Browser()->isVisibleTo(&Window()));
+}
+
+// The toolbar buttons show images, each its own; the menus show the same actions.
+TEST_F(MainWindowTest, EveryToolbarButtonShowsAnImageOfItsOwn) {
+    Start();
+    std::set<QByteArray> images;
+    int buttons = 0;
+    for (QToolBar* bar : Window().findChildren<QToolBar*>()) {
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator() || qobject_cast<QWidgetAction*>(a) != nullptr) continue;
+            SCOPED_TRACE(a->text().toStdString());
+            const QImage image =
+                a->icon().pixmap(24, 24).toImage().convertToFormat(QImage::Format_ARGB32);
+            ASSERT_EQ(image.size(), QSize(24, 24));
+            int drawn = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x) drawn += qAlpha(image.pixel(x, y)) > 0;
+            EXPECT_GT(drawn, 24);
+            images.emplace(reinterpret_cast<const char*>(image.constBits()),
+                           static_cast<qsizetype>(image.sizeInBytes()));
+            ++buttons;
+        }
+    }
+    EXPECT_EQ(buttons, 28);
+    EXPECT_EQ(images.size(), 28u);
 }
 
 TEST_F(MainWindowTest, ANewStockAppearsInTheExpandedNodesAfterTheRebuild) {
