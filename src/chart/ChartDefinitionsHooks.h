@@ -9,8 +9,10 @@
 
 namespace velmora {
 
-// The table and the directory must outlive the application's start-up and exit.
+// The table and the directory must outlive the application's start-up and exit. A charts file
+// that could not be read at start-up is replaced at exit only when `ask` is given and the user
+// agrees (the old file is then kept as tarvik.charts.bak).
 void AttachChartDefinitions(ApplicationHooks& hooks, ChartTable& table,
-                            const std::filesystem::path& profileDir);
+                            const std::filesystem::path& profileDir, UserInterface* ask = nullptr);
 
 }  // namespace velmora

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 #include "platform/FileUtil.h"
 #include "platform/Saturate.h"
@@ -83,6 +84,7 @@ Status ChartWindowModel::Open(const std::filesystem::path& layoutFile) {
     splitter_ = ProportionalSplitter();
     active_ = 0;
     const Result<Bytes> file = ReadFile(layoutFile, FileKind::Layout);
+    layoutUnread_ = !file && file.GetStatus().Code() != StatusCode::NotFound;
     if (!file) {
         Status unread = file.GetStatus();
         OpenDefault();
@@ -94,6 +96,7 @@ Status ChartWindowModel::Open(const std::filesystem::path& layoutFile) {
     while (pos < text.size() && pos < 9 && text[pos] != '\n') ++pos;
     if (pos < text.size() && text[pos] == '\n' && pos < 9) ++pos;
     if (text.size() < 8 || text.substr(0, 8) != kLayoutMagic) {
+        layoutUnread_ = true;
         return Status::FileError("not a layout file", layoutFile, 0, StatusCode::BadMagic);
     }
     int n = 0;
@@ -137,8 +140,15 @@ std::string ChartWindowModel::LayoutText() const {
     return out;
 }
 
-bool ChartWindowModel::SaveLayout(const std::filesystem::path& layoutFile) const {
-    return WriteFileAtomically(layoutFile, LayoutText()).IsOk();
+bool ChartWindowModel::SaveLayout(const std::filesystem::path& layoutFile) {
+    std::error_code ec;
+    if (layoutUnread_ && std::filesystem::exists(std::filesystem::symlink_status(layoutFile, ec)) &&
+        !KeepOldFile(layoutFile, ".bak")) {
+        return false;
+    }
+    if (!WriteFileAtomically(layoutFile, LayoutText())) return false;
+    layoutUnread_ = false;
+    return true;
 }
 
 std::vector<ChartWindowModel::PaneRect> ChartWindowModel::Layout() const {

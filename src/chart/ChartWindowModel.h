@@ -100,8 +100,10 @@ class ChartWindowModel {
     // pane. Either way the window has panes to show.
     Status Open(const std::filesystem::path& layoutFile);
     void OpenDefault();
-    // "TARVLAYT\n%d\n" then "%d %d\n" per pane; false when it cannot be written.
-    bool SaveLayout(const std::filesystem::path& layoutFile) const;
+    // "TARVLAYT\n%d\n" then "%d %d\n" per pane; false when it cannot be written. A layout file
+    // that Open could not read (other than a missing one) is kept as FILE.bak first: the user
+    // asked for this save, and the old file is not lost by it.
+    bool SaveLayout(const std::filesystem::path& layoutFile);
     std::string LayoutText() const;
 
     int PaneCount() const { return static_cast<int>(panes_.size()); }
@@ -163,6 +165,7 @@ class ChartWindowModel {
     int active_ = 0;
     int clientHeight_ = 600;
     Periodicity periodicity_ = Periodicity::Daily;
+    bool layoutUnread_ = false;  // Open found a layout file it could not read
 };
 
 }  // namespace velmora

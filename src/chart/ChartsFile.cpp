@@ -1,7 +1,9 @@
 #include "chart/ChartsFile.h"
 
 #include <cstring>
+#include <string>
 #include <string_view>
+#include <system_error>
 
 #include "database/ByteOrder.h"
 #include "platform/FileUtil.h"
@@ -50,17 +52,32 @@ void AppendText(std::vector<std::uint8_t>& out, std::string_view text) {
 
 }  // namespace
 
-bool ReadChartsFile(ChartTable& table, const std::filesystem::path& path) {
+namespace {
+
+Status Damaged(const std::filesystem::path& path, std::string reason) {
+    return Status::FileError("cannot read the charts file", path, std::move(reason),
+                             StatusCode::Corrupt);
+}
+
+// Reads the file over the table's definitions; `anything` says whether its header was read
+// (and with it the definitions before any damage).
+Status ReadCharts(ChartTable& table, const std::filesystem::path& path, bool& anything) {
+    anything = false;
     const Result<Bytes> file = ReadFile(path, FileKind::Charts);
-    if (!file || file->size() < 8 || std::memcmp(file->data(), kMagic, 7) != 0) return false;
+    if (!file) return file.GetStatus();
+    if (file->size() < 8 || std::memcmp(file->data(), kMagic, 7) != 0) {
+        return Damaged(path, "not a charts file");
+    }
     const char version = static_cast<char>((*file)[7]);
     const bool current = version == '2';
     Reader in(*file);
     in.Seek(8);
     std::uint32_t count = 0;
-    if (!in.Word(count)) return false;
+    if (!in.Word(count)) return Damaged(path, "cut short before its count of definitions");
+    anything = true;
 
-    for (std::uint32_t read = 0; read < count && !in.AtEnd(); ++read) {
+    std::uint32_t read = 0;
+    for (; read < count && !in.AtEnd(); ++read) {
         // The entry is taken whole or not at all: a file cut short inside an entry leaves
         // that definition as it was.
         std::uint32_t id = 0;
@@ -68,8 +85,7 @@ bool ReadChartsFile(ChartTable& table, const std::filesystem::path& path) {
         const int fixedWords = current ? 10 : 7;
         std::string name;
         std::string formula;
-        if (!in.Word(id)) break;
-        bool complete = true;
+        bool complete = in.Word(id);
         for (int i = 0; i < fixedWords && complete; ++i) complete = in.Word(fixed[i]);
         complete = complete && in.Text(name) && in.Text(formula);
         if (!complete) break;
@@ -92,7 +108,26 @@ bool ReadChartsFile(ChartTable& table, const std::filesystem::path& path) {
         else
             d->formula = std::move(formula);
     }
-    return true;
+    if (read < count) {
+        return Damaged(path, "cut short after " + std::to_string(read) + " of its " +
+                                 std::to_string(count) + " definitions");
+    }
+    return Status::Ok();
+}
+
+}  // namespace
+
+bool ReadChartsFile(ChartTable& table, const std::filesystem::path& path) {
+    bool anything = false;
+    ReadCharts(table, path, anything).IgnoreError();
+    return anything;
+}
+
+Status LoadChartsFile(ChartTable& table, const std::filesystem::path& path) {
+    bool anything = false;
+    Status read = ReadCharts(table, path, anything);
+    if (read.Code() == StatusCode::NotFound) return Status::Ok();
+    return read;
 }
 
 std::vector<std::uint8_t> ChartsFileImage(const ChartTable& table) {
@@ -118,6 +153,23 @@ std::vector<std::uint8_t> ChartsFileImage(const ChartTable& table) {
 Status WriteChartsFile(const ChartTable& table, const std::filesystem::path& path, FileSystem& fs) {
     const std::vector<std::uint8_t> image = ChartsFileImage(table);
     return WriteFileAtomically(path, image.data(), image.size(), fs);
+}
+
+Status SaveChartsFile(const ChartTable& table, const std::filesystem::path& path,
+                      const Status& loaded, bool replaceDamaged, FileSystem& fs) {
+    if (!loaded) {
+        if (!replaceDamaged) {
+            return Status::FileError("not replacing the charts file", path,
+                                     "it could not be read when it was loaded",
+                                     StatusCode::Corrupt);
+        }
+        std::error_code ec;
+        if (std::filesystem::exists(std::filesystem::symlink_status(path, ec))) {
+            const Result<std::filesystem::path> kept = KeepOldFile(path, ".bak");
+            if (!kept) return kept.GetStatus();
+        }
+    }
+    return WriteChartsFile(table, path, fs);
 }
 
 }  // namespace velmora

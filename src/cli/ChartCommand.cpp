@@ -81,9 +81,12 @@ struct ChartRequest {
     std::optional<std::string> signalsFormula;  // the formula of --signals-formula-file
 };
 
-ChartTable ReadChartTable(const Context& ctx) {
+// The charts file's definitions; a file that could not be read is reported.
+ChartTable ReadChartTable(Context& ctx) {
     ChartTable table;
-    ReadChartsFile(table, ctx.profileDir / kChartsFileName);
+    if (const Status loaded = LoadChartsFile(table, ctx.profileDir / kChartsFileName); !loaded) {
+        ctx.Error(loaded.ToString());
+    }
     return table;
 }
 
@@ -109,8 +112,10 @@ class OffscreenChart {
             model_.SetPanes(*request.panes);
             if (!percents) model_.Arrange();
         } else {
-            // A missing or foreign layout file still gives the window its default panes.
-            model_.Open(ctx.profileDir / kLayoutFileName).IgnoreError();
+            // A missing or foreign layout file still gives the window its default panes; one
+            // that exists but could not be read is reported.
+            const Status opened = model_.Open(ctx.profileDir / kLayoutFileName);
+            if (!opened && opened.Code() != StatusCode::NotFound) ctx.Error(opened.ToString());
         }
         view_.model = &model_;
         view_.table = &table_;

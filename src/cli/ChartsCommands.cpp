@@ -107,7 +107,10 @@ int ShowDefinition(Context& ctx, const ChartDefinition& d) {
     return kSuccess;
 }
 
-int SetDefinition(Context& ctx, ChartTable& table, std::vector<std::string>& args) {
+// `loaded` says whether the charts file was read whole: one that was not is replaced only with
+// --force.
+int SetDefinition(Context& ctx, ChartTable& table, const Status& loaded,
+                  std::vector<std::string>& args) {
     std::optional<std::string> name, formulaFile, min, max, grid;
     bool automatic = false;
     const TakenOptions taken = TakeOptions(args, {{"--name", &name},
@@ -173,9 +176,11 @@ int SetDefinition(Context& ctx, ChartTable& table, std::vector<std::string>& arg
     StoreIndicatorFields(fields, *d);
     if (name) d->SetName(*name);
     if (!ctx.noSave) {
-        const Status written = WriteChartsFile(table, ctx.profileDir / kChartsFileName, *ctx.files);
+        const Status written =
+            SaveChartsFile(table, ctx.profileDir / kChartsFileName, loaded, ctx.force, *ctx.files);
         if (!written) {
-            ctx.Error("charts set: " + written.ToString());
+            ctx.Error("charts set: " + written.ToString() +
+                      (!loaded && !ctx.force ? kForceReplacesIt : ""));
             return kFailure;
         }
     }
@@ -202,8 +207,9 @@ int RunCharts(Context& ctx, std::vector<std::string>& args) {
     }
     if (!ctx.OpenProfile()) return kFailure;
     ChartTable table;
-    ReadChartsFile(table, ctx.profileDir / kChartsFileName);
-    if (verb == "set") return SetDefinition(ctx, table, args);
+    const Status loaded = LoadChartsFile(table, ctx.profileDir / kChartsFileName);
+    if (!loaded) ctx.Error(loaded.ToString());
+    if (verb == "set") return SetDefinition(ctx, table, loaded, args);
     if (verb == "show") {
         const ChartDefinition* d = table.FindById(id);
         if (d == nullptr) {

@@ -33,6 +33,9 @@ inline constexpr int kSuccess = 0;
 inline constexpr int kFailure = 1;
 inline constexpr int kUsage = 2;
 
+// The hint after a refusal to replace a profile file that could not be read.
+inline constexpr char kForceReplacesIt[] = " (--force replaces it, keeping the old file as .bak)";
+
 // What a command does with the workspace: reading commands open it read-only, and need one
 // that exists; writing commands hold its lock.
 enum class Access { Read, Write };
@@ -41,8 +44,8 @@ struct Context {
     std::optional<std::filesystem::path> requestedProfile;
     std::optional<std::filesystem::path> requestedWorkspace;
     bool noSave = false;
-    // --force: a save may replace the workspace or portfolio file that could not be read (the
-    // old file is kept as FILE.bak).
+    // --force: a save may replace the workspace, portfolio, settings.ini or charts file that
+    // could not be read (the old file is kept as FILE.bak).
     bool force = false;
     // --iso-dates: every date the commands write is YYYY-MM-DD.
     DateStyle dates = DateStyle::Short;
@@ -79,6 +82,9 @@ struct Context {
     std::string Date(const std::string& shortText) const;
     // Writes "velmora-cli: <message>" to stderr.
     void Error(const std::string& message);
+    // Why the last write of settings.ini failed, with the hint that --force replaces a file
+    // that could not be read.
+    std::string SettingsSaveFailure() const;
     // Moves TICKER's stock file set aside by a removal or rename (FILE.ZZZ) back in place when
     // nothing took its name meanwhile; used when the workspace is not saved.
     void PutBackSetAsideFile(const std::string& ticker);

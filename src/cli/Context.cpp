@@ -26,13 +26,23 @@ bool Context::OpenProfile() {
     profileDir = *profile;
     // With --no-save the settings (recent workspaces, custom tools) change only in memory.
     settings = std::make_unique<IniSettingsStore>(profileDir / "settings.ini", !noSave, *files);
+    // A settings file that could not be read is replaced only with --force (kept as .bak).
+    settings->SetReplaceDamaged(force);
     app = std::make_unique<Application>(db, prefs, *settings, ui, profileDir);
     // The files a load could not read are written to stderr one by one, not as one message.
     app->SetReportUnreadFiles(false);
     db.SetReplaceDamaged(force);
     app->SetFileSystem(*files);
     app->Initialise();
+    for (const Status& unread : app->ProfileUnreadFiles()) Error(unread.ToString());
     return true;
+}
+
+std::string Context::SettingsSaveFailure() const {
+    const Status& saved = settings->LastSaveStatus();
+    std::string text = saved.ToString();
+    if (!saved && !settings->LoadStatus() && !force) text += kForceReplacesIt;
+    return text;
 }
 
 namespace {

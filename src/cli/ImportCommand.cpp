@@ -73,7 +73,9 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
 
     // The settings store stays in memory until the settings file is wired into the context.
     MemorySettingsStore settings;
-    const ImportTypes types = ReadImportTypes(ctx.profileDir / "import.types");
+    Status typesUnread;
+    const ImportTypes types = ReadImportTypes(ctx.profileDir / "import.types", &typesUnread);
+    if (!typesUnread) ctx.Error("import ascii: " + typesUnread.ToString());
     AsciiImportChoice choice;
     choice.typeNumber = typeText ? typeNumber : ReadAsciiImportDefaults(settings).typeNumber;
     // A type or format file that does not exist is replaced by the defaults; an import that then
@@ -97,8 +99,9 @@ int RunImportAscii(Context& ctx, std::vector<std::string>& args) {
         // read with the built-in field list.
         const std::string format =
             choice.formatFile ? *choice.formatFile : types.FormatFileOf(choice.typeNumber);
+        // One that exists but cannot be read stops the import of each file, which says why.
         std::error_code ec;
-        if (!fs::is_regular_file(ctx.profileDir / format, ec)) {
+        if (!fs::exists(ctx.profileDir / format, ec)) {
             substituted = true;
             ctx.Error("import ascii: the format file " + (ctx.profileDir / format).string() +
                       " is missing; the built-in field list applies");

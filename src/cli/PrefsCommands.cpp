@@ -379,7 +379,7 @@ int RunSaveAs(Context& ctx, std::vector<std::string>& args) {
     // forget it.
     if (const Status& recorded = ctx.settings->LastSaveStatus(); !recorded) {
         ctx.Error("save-as: the workspace was written into " + args[0] +
-                  " but not recorded as a recent workspace: " + recorded.ToString());
+                  " but not recorded as a recent workspace: " + ctx.SettingsSaveFailure());
         return kFailure;
     }
     std::fprintf(ctx.out, "%d stocks written from %s to %s\n", ctx.db.StockCount(), from.c_str(),

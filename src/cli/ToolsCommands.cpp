@@ -34,7 +34,7 @@ void PrintTools(Context& ctx, const CustomTools& tools) {
 // Whether the list reached settings.ini; false after the message saying why not.
 bool ToolsSaved(Context& ctx, const std::string& action) {
     const Status& saved = ctx.settings->LastSaveStatus();
-    if (!saved) ctx.Error("tools " + action + ": " + saved.ToString());
+    if (!saved) ctx.Error("tools " + action + ": " + ctx.SettingsSaveFailure());
     return saved.IsOk();
 }
 

@@ -55,6 +55,8 @@ Application::Application(Database& db, Preferences& prefs, SettingsStore& settin
 Workspace Application::MakeWorkspace() {
     Workspace ws(db_, prefs_, ui_);
     ws.SetFileSystem(*fs_);
+    // The names of a workspace without a workspace file; the files that could not be read
+    // were reported at start-up.
     ws.SetCategoryNamesLoader(
         [dir = profileDir_](CategoryTables& tables) { LoadCategoryNames(dir, tables); });
     return ws;
@@ -68,6 +70,10 @@ fs::path Application::ResolveWorkspacePath(const std::string& path) const {
 }
 
 void Application::Initialise() {
+    profileUnreadFiles_.clear();
+    if (Status settings = settings_.LoadStatus(); !settings) {
+        profileUnreadFiles_.push_back(std::move(settings));
+    }
     LoadRecentList();
     if (auto dataDir = settings_.GetString("Defaults", "DataDir"); dataDir && !dataDir->empty()) {
         prefs_.SetDefaultDatabasePath(*dataDir);
@@ -79,12 +85,25 @@ void Application::Initialise() {
     // A damaged preferences file keeps the block's path as well, rather than leaving the
     // workspace directory unset.
     db_.SetWorkspaceDir(ResolveWorkspacePath(prefs_.DefaultDatabasePath()));
-    LoadCategoryNames(profileDir_, db_.Categories());
-    if (hooks_.loadChartDefinitions) hooks_.loadChartDefinitions();
+    for (Status& unread : LoadCategoryNames(profileDir_, db_.Categories())) {
+        profileUnreadFiles_.push_back(std::move(unread));
+    }
+    if (hooks_.loadChartDefinitions) {
+        if (Status charts = hooks_.loadChartDefinitions(); !charts) {
+            profileUnreadFiles_.push_back(std::move(charts));
+        }
+    }
     if (hooks_.loadCustomTools) hooks_.loadCustomTools();
     db_.ReleaseAll();
     db_.SetWorkspaceDirty(false);
     if (hooks_.createMainWindow) hooks_.createMainWindow();
+    if (reportUnreadFiles_ && !profileUnreadFiles_.empty()) {
+        std::string text =
+            "These files of the profile could not be read; none of them is "
+            "replaced without asking:";
+        for (const Status& unread : profileUnreadFiles_) text += "\n" + unread.ToString();
+        ui_.ShowMessage(text);
+    }
 }
 
 bool Application::StartUp(StartMode mode, bool maximizedRequested) {

@@ -28,9 +28,9 @@ inline constexpr char kRecentSection[] = "Recent File List";
 struct ApplicationHooks {
     // Start-up step 5: the chart's initial number of visible quotations and price chart style.
     std::function<void(const Preferences&)> preferencesLoaded;
-    // Start-up step 7: build the chart definition table and read the charts file; read the
-    // custom tools.
-    std::function<void()> loadChartDefinitions;
+    // Start-up step 7: build the chart definition table and read the charts file (Ok, or why
+    // the file could not be read); read the custom tools.
+    std::function<Status()> loadChartDefinitions;
     std::function<void()> loadCustomTools;
     // Start-up step 9: the document template, the automation class factories, the main window.
     std::function<void()> createMainWindow;
@@ -62,8 +62,12 @@ class Application {
 
     // Start-up steps 2 to 9: the recent list, "Defaults"/"DataDir", the default category
     // names, the preferences (which set the workspace directory), the category name files,
-    // the chart definitions and custom tools, the empty database, the main window.
+    // the chart definitions and custom tools, the empty database, the main window. The
+    // profile's files that could not be read (settings, category names, chart definitions)
+    // are listed in one message, unless SetReportUnreadFiles(false) leaves that to the caller.
     void Initialise();
+    // The profile's files that the last Initialise could not read, each naming its file.
+    const std::vector<Status>& ProfileUnreadFiles() const { return profileUnreadFiles_; }
     // Initialise, then load the workspace the way the start mode asks. False when the
     // workspace could not be loaded (the database is then empty).
     bool StartUp(StartMode mode, bool maximizedRequested = false);
@@ -152,6 +156,7 @@ class Application {
     std::vector<std::filesystem::path> recent_;
     Status prefsStatus_ = Status::Error("preferences not read", StatusCode::NotFound);
     Status saveStatus_;
+    std::vector<Status> profileUnreadFiles_;
     WorkspaceLock lock_;
     bool reportUnreadFiles_ = true;
     FileSystem* fs_ = &SystemFileSystem();

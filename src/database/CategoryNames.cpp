@@ -13,11 +13,14 @@ namespace fs = std::filesystem;
 namespace {
 
 // Calls `take(index, line)` for the first `limit` lines of the file, without their line ends.
-// False when the file cannot be read.
-bool ForEachLine(const fs::path& file, int limit,
+// A file that exists but cannot be read is added to `unread`.
+void ForEachLine(const fs::path& file, int limit, std::vector<Status>& unread,
                  const std::function<void(int, std::string_view)>& take) {
     const Result<Bytes> data = ReadFile(file, FileKind::CategoryNames);
-    if (!data) return false;
+    if (!data) {
+        if (data.GetStatus().Code() != StatusCode::NotFound) unread.push_back(data.GetStatus());
+        return;
+    }
     const std::string_view text(reinterpret_cast<const char*>(data->data()), data->size());
     std::size_t pos = 0;
     for (int i = 0; i < limit && pos < text.size(); ++i) {
@@ -28,7 +31,6 @@ bool ForEachLine(const fs::path& file, int limit,
         take(i, line);
         pos = end + 1;
     }
-    return true;
 }
 
 // "<decimal number><one character><name>": the number as a C library %d conversion reads it
@@ -63,19 +65,21 @@ void ParseIndustryLine(std::string_view line, std::int32_t& sector, std::string_
 
 }  // namespace
 
-void LoadCategoryNames(const fs::path& dir, CategoryTables& tables) {
-    ForEachLine(MatchNoCase(dir, "tarvik.groups"), kGroupCount,
+std::vector<Status> LoadCategoryNames(const fs::path& dir, CategoryTables& tables) {
+    std::vector<Status> unread;
+    ForEachLine(MatchNoCase(dir, "tarvik.groups"), kGroupCount, unread,
                 [&](int i, std::string_view line) { tables.Groups[i].Name.Set(line); });
-    ForEachLine(MatchNoCase(dir, "tarvik.markets"), kMarketCount,
+    ForEachLine(MatchNoCase(dir, "tarvik.markets"), kMarketCount, unread,
                 [&](int i, std::string_view line) { tables.Markets[i].Name.Set(line); });
-    ForEachLine(MatchNoCase(dir, "tarvik.sectors"), kSectorCount,
+    ForEachLine(MatchNoCase(dir, "tarvik.sectors"), kSectorCount, unread,
                 [&](int i, std::string_view line) { tables.Sectors[i].Name.Set(line); });
-    ForEachLine(MatchNoCase(dir, "tarvik.industries"), kIndustryCount,
+    ForEachLine(MatchNoCase(dir, "tarvik.industries"), kIndustryCount, unread,
                 [&](int i, std::string_view line) {
                     std::string_view name;
                     ParseIndustryLine(line, tables.Industries[i].SectorID, name);
                     tables.Industries[i].Name.Set(name);
                 });
+    return unread;
 }
 
 }  // namespace velmora

@@ -35,6 +35,15 @@ DesktopProgram::DesktopProgram(std::filesystem::path profileDir,
       engine_(formulaErrors_, &db_) {
     context_ = std::make_unique<GuiContext>(
         GuiServices{app_, db_, prefs_, settings_, ui_, charts_, engine_, profileDir_});
+    // A settings file that could not be read at start is replaced only when the user agrees,
+    // asked at the first write; otherwise this session's settings stay in memory.
+    settings_.SetConfirmReplace([this](const Status&) {
+        const std::string file = settings_.File().string();
+        return ui_.AskYesNo("The settings file\n'" + file +
+                            "'\ncould not be read at start-up. Saving the settings replaces it."
+                            "\nReplace it? The old file is kept as '" +
+                            file + ".bak'; otherwise this session's settings are not saved.");
+    });
     AttachHooks();
 }
 
@@ -45,7 +54,7 @@ DesktopProgram::~DesktopProgram() {
 
 void DesktopProgram::AttachHooks() {
     ApplicationHooks& hooks = app_.Hooks();
-    AttachChartDefinitions(hooks, charts_, profileDir_);
+    AttachChartDefinitions(hooks, charts_, profileDir_, &ui_);
     AttachCustomTools(hooks, tools_, settings_);
     hooks.createMainWindow = [this] {
         // A workspace named on the command line replaces the preferences' path for this run

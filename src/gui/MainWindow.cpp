@@ -416,7 +416,9 @@ void MainWindow::ShowAtStart(bool maximized) {
 
 void MainWindow::ImportAscii() {
     GuiServices& s = context_.Services();
-    const ImportTypes types = ReadImportTypes(s.profileDir / "import.types");
+    Status typesUnread;
+    const ImportTypes types = ReadImportTypes(s.profileDir / "import.types", &typesUnread);
+    if (!typesUnread) s.ui.ShowMessage(typesUnread.ToString() + "; no import types are offered");
     const AsciiImportDialogDefaults defaults = ReadAsciiImportDefaults(s.settings);
     QStringList filters;
     for (const ImportType& type : types.types) filters << NameFilter(type.filter);

@@ -703,9 +703,14 @@ int AsciiImporter::ImportAsciiFile(const fs::path& dataPath, std::string_view fo
         fs::path(formatFile.empty() ? std::string_view("default.format") : formatFile);
 
     int status = kAsciiImportDone;
-    // A format file that cannot be opened is passed over.
-    if (FilePtr format = OpenForReading(formatPath, FileKind::FormatDefinitions)) {
+    // A missing format file is passed over (the built-in field list applies); one that exists
+    // but cannot be read stops the import, as its lines would be read with the wrong fields.
+    Status formatUnread;
+    if (FilePtr format = OpenForReading(formatPath, FileKind::FormatDefinitions, &formatUnread)) {
         status = run.ReadFile(format.get(), false, 0);
+    } else if (formatUnread.Code() != StatusCode::NotFound) {
+        failure_ = std::move(formatUnread);
+        status = kAsciiImportCannotOpen;
     }
     if (status == kAsciiImportDone) {
         FilePtr data = OpenForReading(dataPath, FileKind::Import, &failure_);

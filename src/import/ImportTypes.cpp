@@ -35,10 +35,15 @@ ImportTypes ParseImportTypes(std::string_view text) {
     return result;
 }
 
-ImportTypes ReadImportTypes(const std::filesystem::path& path) {
+ImportTypes ReadImportTypes(const std::filesystem::path& path, Status* unread) {
     // 100 types of a few hundred characters each fit well within the first megabyte.
     const Result<Bytes> bytes = ReadFileHead(path, FileKind::FormatDefinitions, 1 << 20);
-    if (!bytes) return ParseImportTypes({});
+    if (!bytes) {
+        if (unread != nullptr && bytes.GetStatus().Code() != StatusCode::NotFound) {
+            *unread = bytes.GetStatus();
+        }
+        return ParseImportTypes({});
+    }
     return ParseImportTypes(
         std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }

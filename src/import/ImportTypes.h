@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Status.h"
+
 namespace velmora {
 
 struct ImportType {
@@ -29,7 +31,8 @@ struct ImportTypes {
 // Reads the types from text: trailing characters below 33 are cut from each line, lines
 // without '|' are ignored, at most 100 types are kept.
 ImportTypes ParseImportTypes(std::string_view text);
-// Reads the file; a missing or unreadable file gives no types.
-ImportTypes ReadImportTypes(const std::filesystem::path& path);
+// Reads the file; a missing or unreadable file gives no types. A file that exists but could not
+// be read (unreadable, not a regular file) is named with the reason in `unread` when given.
+ImportTypes ReadImportTypes(const std::filesystem::path& path, Status* unread = nullptr);
 
 }  // namespace velmora

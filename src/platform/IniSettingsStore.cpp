@@ -1,6 +1,7 @@
 #include "platform/IniSettingsStore.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "platform/FileUtil.h"
 #include "platform/NoCase.h"
@@ -80,11 +81,43 @@ std::string EscapeName(std::string_view name) {
     return out;
 }
 
+// Whether the text can be a settings file: blank, or holding at least one section header or
+// comment line. Values outside any section belong nowhere and other lines are skipped, so a
+// text with neither (random bytes, a file of another kind) holds no settings at all; beside a
+// header, unknown or damaged lines are skipped as always.
+bool HoldsSettings(std::string_view text) {
+    bool blank = true;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t end = text.find('\n', pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        while (!line.empty() && (IsBlank(line.back()) || line.back() == '\r'))
+            line.remove_suffix(1);
+        if (line.empty()) continue;
+        blank = false;
+        if (line[0] == ';' || line[0] == '#') return true;
+        if (line[0] == '[' && FindUnescaped(line.substr(1), ']') != std::string_view::npos) {
+            return true;
+        }
+    }
+    return blank;
+}
+
 }  // namespace
 
 IniSettingsStore::IniSettingsStore(std::filesystem::path file, bool writeBack, FileSystem& fs)
     : file_(std::move(file)), writeBack_(writeBack), fs_(&fs) {
-    if (auto text = ReadTextFile(file_, FileKind::Settings)) Parse(*text);
+    Result<std::string> text = ReadTextFile(file_, FileKind::Settings);
+    if (!text) {
+        if (text.GetStatus().Code() != StatusCode::NotFound) loadStatus_ = text.GetStatus();
+    } else if (!HoldsSettings(*text)) {
+        loadStatus_ = Status::FileError("cannot read the settings file", file_,
+                                        "not a settings file", StatusCode::Corrupt);
+    } else {
+        Parse(*text);
+    }
 }
 
 void IniSettingsStore::Parse(std::string_view text) {
@@ -198,8 +231,32 @@ void IniSettingsStore::Remove(std::string_view section, std::string_view name) {
     Save();
 }
 
+bool IniSettingsStore::MayReplaceDamaged() {
+    if (loadStatus_.IsOk()) return true;
+    if (!replaceDamaged_ && !declined_ && confirmReplace_) {
+        replaceDamaged_ = confirmReplace_(loadStatus_);
+        declined_ = !replaceDamaged_;
+    }
+    if (!replaceDamaged_) {
+        lastSave_ =
+            Status::FileError("not replacing the settings file", file_,
+                              "it could not be read when it was loaded", StatusCode::Corrupt);
+        return false;
+    }
+    std::error_code ec;
+    if (std::filesystem::exists(std::filesystem::symlink_status(file_, ec))) {
+        const Result<std::filesystem::path> kept = KeepOldFile(file_, ".bak");
+        if (!kept) {
+            lastSave_ = kept.GetStatus();
+            return false;
+        }
+    }
+    loadStatus_ = Status::Ok();
+    return true;
+}
+
 void IniSettingsStore::Save() {
-    if (!writeBack_) return;
+    if (!writeBack_ || !MayReplaceDamaged()) return;
     lastSave_ = WriteFileAtomically(file_, Serialize(), *fs_);
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Status.h"
+
 namespace velmora {
 
 class SettingsStore {
@@ -18,6 +20,9 @@ class SettingsStore {
     virtual void SetString(std::string_view section, std::string_view name,
                            std::string_view value) = 0;
     virtual void Remove(std::string_view section, std::string_view name) = 0;
+    // Ok, or why the store's file could not be read when the store was made (a missing file is
+    // no failure). A store whose file could not be read does not replace it unless allowed.
+    virtual Status LoadStatus() const { return Status::Ok(); }
 
     // A whole-number value; `fallback` when it is absent or not a number in range.
     int GetInt(std::string_view section, std::string_view name, int fallback) const {

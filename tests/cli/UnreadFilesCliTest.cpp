@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "cli/Cli.h"
@@ -131,6 +132,58 @@ TEST_F(UnreadFiles, AStraySecondFileOfATickerIsReportedAndTheStocksOwnFileIsLoad
     EXPECT_EQ(rows, 1);
     EXPECT_TRUE(fs::exists(before));
     EXPECT_TRUE(fs::exists(after));
+}
+
+// The profile's files that could not be read: reported by a reading command (its exit status
+// unchanged), left byte for byte by the writes that used to replace them, replaced only with
+// --force and then kept as .bak.
+TEST_F(UnreadFiles, DamagedProfileFilesAreReportedAndReplacedOnlyWithForce) {
+    ASSERT_EQ(Do("charts", {"set", "1001", "--name", "Mine"}).status, kSuccess);
+    struct Case {
+        const char* file;
+        std::function<void(const fs::path&)> damage;
+        std::vector<std::string> read;   // a command that reads the file
+        std::vector<std::string> write;  // one that would replace it; empty when none does
+    };
+    const Case cases[] = {
+        {"settings.ini",
+         [](const fs::path& f) {
+             test::WriteBytes(f, Bytes{0x00, 'x', '=', 0xFF, '\n'});
+         },
+         {"tools", "list"},
+         {"tools", "add", "Editor", "--command", "ed"}},
+        {"tarvik.charts",
+         [](const fs::path& f) { Cut(f, test::ReadBytes(f).size() - 3); },
+         {"charts", "list"},
+         {"charts", "set", "1002", "--name", "Other"}},
+        // Never written by the program: only reported.
+        {"tarvik.groups", [](const fs::path& f) { fs::create_directory(f); }, {"info"}, {}},
+    };
+    const auto run = [this](std::vector<std::string> command, bool force) {
+        const std::string name = command.front();
+        command.erase(command.begin());
+        return Do(name, std::move(command), force);
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const fs::path file = profile.path() / c.file;
+        c.damage(file);
+        CliRun r = run(c.read, false);
+        EXPECT_EQ(r.status, kSuccess);
+        EXPECT_TRUE(Has(r.err, file.string())) << r.err;
+        if (c.write.empty()) continue;
+        const Bytes damaged = test::ReadBytes(file);
+
+        r = run(c.write, false);
+        EXPECT_EQ(r.status, kFailure);
+        EXPECT_TRUE(Has(r.err, "--force")) << r.err;
+        EXPECT_EQ(test::ReadBytes(file), damaged);
+
+        r = run(c.write, true);
+        EXPECT_EQ(r.status, kSuccess) << r.err;
+        EXPECT_EQ(test::ReadBytes(fs::path(file.string() + ".bak")), damaged);
+        EXPECT_EQ(run(c.read, false).err, "");
+    }
 }
 
 }  // namespace

@@ -43,7 +43,10 @@ TEST(Application, FreshProfileStartsWithDefaultsAndTheDataFolder) {
     f.app.Hooks().preferencesLoaded = [&](const Preferences& p) {
         calls.push_back("prefs " + std::to_string(p.DefaultQuotationsInChart()));
     };
-    f.app.Hooks().loadChartDefinitions = [&] { calls.push_back("charts"); };
+    f.app.Hooks().loadChartDefinitions = [&] {
+        calls.push_back("charts");
+        return Status::Ok();
+    };
     f.app.Hooks().loadCustomTools = [&] { calls.push_back("tools"); };
     f.app.Hooks().createMainWindow = [&] { calls.push_back("main window"); };
     f.app.Hooks().showMainWindow = [&](bool maximized) {

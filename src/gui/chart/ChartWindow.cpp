@@ -28,8 +28,12 @@ ChartWindow::ChartWindow(GuiContext& context, QWidget* parent)
     setMinimumSize(200, 150);
 
     model_.SetClientHeight(ChartRect().height());
-    // A missing or foreign layout file still gives the window its default panes.
-    model_.Open(context.Services().profileDir / kLayoutFileName).IgnoreError();
+    // A missing or foreign layout file still gives the window its default panes; one that
+    // exists but could not be read is reported.
+    if (const Status opened = model_.Open(context.Services().profileDir / kLayoutFileName);
+        !opened && opened.Code() != StatusCode::NotFound) {
+        context.Services().ui.ShowMessage(opened.ToString());
+    }
 
     connect(&context_, &GuiContext::chartsRefreshRequested, this, &ChartWindow::Refresh);
     connect(&context_, &GuiContext::formulaRan, this, &ChartWindow::FormulaRan);
