@@ -127,29 +127,44 @@ std::vector<EquityPoint> SortedChanges(std::span<const ExtendedStatistics> stock
 }
 
 // The whole curve from curves each in date order, without a sort: date by date, the stocks'
-// cursors give the changes of the date in the order of the stocks.
+// cursors give the changes of the date in the order of the stocks, and the same pass finds the
+// next date.
 std::vector<EquityPoint> SweptCurve(std::span<const ExtendedStatistics> stocks,
-                                    std::vector<double> previous, double equity) {
-    std::vector<std::size_t> at(stocks.size(), 0);
+                                    const std::vector<double>& initials, double equity) {
+    struct Cursor {
+        const EquityPoint* at;
+        const EquityPoint* end;
+        double previous;
+    };
+    std::vector<Cursor> cursors;
+    cursors.reserve(stocks.size());
+    PackedDate date = kNoDate;
+    bool any = false;
+    for (std::size_t s = 0; s < stocks.size(); ++s) {
+        const std::vector<EquityPoint>& points = stocks[s].Curve;
+        cursors.push_back({points.data(), points.data() + points.size(), initials[s]});
+        if (points.empty()) continue;
+        if (!any || points.front().Date < date) date = points.front().Date;
+        any = true;
+    }
     std::vector<EquityPoint> curve;
-    for (;;) {
-        PackedDate date = kNoDate;
-        bool any = false;
-        for (std::size_t s = 0; s < stocks.size(); ++s) {
-            if (at[s] == stocks[s].Curve.size()) continue;
-            const PackedDate d = stocks[s].Curve[at[s]].Date;
-            if (!any || d < date) date = d;
+    while (any) {
+        PackedDate next = kNoDate;
+        any = false;
+        for (Cursor& c : cursors) {
+            if (c.at == c.end) continue;
+            if (c.at->Date == date) {
+                equity += c.at->Equity - c.previous;
+                c.previous = c.at->Equity;
+                if (++c.at == c.end) continue;
+            }
+            if (!any || c.at->Date < next) next = c.at->Date;
             any = true;
         }
-        if (!any) return curve;
-        for (std::size_t s = 0; s < stocks.size(); ++s) {
-            if (at[s] == stocks[s].Curve.size() || stocks[s].Curve[at[s]].Date != date) continue;
-            const double value = stocks[s].Curve[at[s]++].Equity;
-            equity += value - previous[s];
-            previous[s] = value;
-        }
         curve.push_back({date, equity});
+        date = next;
     }
+    return curve;
 }
 
 }  // namespace
@@ -163,7 +178,7 @@ std::vector<EquityPoint> CombineCurves(std::span<const ExtendedStatistics> stock
     double start = 0;
     for (const double v : initials) start += v;
     if (std::all_of(stocks.begin(), stocks.end(), Ascending)) {
-        return SweptCurve(stocks, std::move(initials), start);
+        return SweptCurve(stocks, initials, start);
     }
     const std::vector<EquityPoint> changes = SortedChanges(stocks, std::move(initials));
     std::vector<EquityPoint> curve;
