@@ -137,9 +137,10 @@ struct OptimizationJob {
 // cancel or an error stops the run and the rows are those of one thread. Workers stay at most a
 // window of combinations ahead of the one shown, and a cancel stops them after their stock.
 //
-// The database stays unchanged while the workers read it (each worker's backtest holds one
-// stock's full history at most besides its results): the stocks whose older quotations must be
-// loaded and dropped again on the stock itself are done once the workers have stopped.
+// The database stays unchanged while the workers read it and is not copied: each worker holds
+// one stock's full history at most and the results of its combination (the kept stocks' equity
+// curves, 16 bytes a visited bar). The stocks whose older quotations must be loaded and dropped
+// again on the stock itself are done once the workers have stopped.
 class GridRun {
   public:
     GridRun(const OptimizationJob& job, int threads)
