@@ -42,7 +42,7 @@ class LineReader {
         const void* nl = std::memchr(p, '\n', size_ - pos_);
         if (nl == nullptr) return NextAcrossRefill(line);
         const std::size_t length = static_cast<std::size_t>(static_cast<const char*>(nl) - p);
-        line.hasNul = std::memchr(p, 0, length) != nullptr;
+        line.hasNul = !nulFree_ && std::memchr(p, 0, length) != nullptr;
         pos_ += length + 1;
         consumed_ += length + 1;
         Finish(line, std::string_view(p, length), length);
@@ -62,6 +62,7 @@ class LineReader {
     std::FILE* file_;
     std::vector<char> buffer_;
     std::size_t pos_ = 0, size_ = 0;
+    bool nulFree_ = false;  // the buffer holds no NUL character
     std::uint64_t consumed_ = 0;
     std::uint32_t lines_ = 0;
 };

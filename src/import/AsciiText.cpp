@@ -81,6 +81,21 @@ std::string_view TrimRight(std::string_view text) {
 }
 
 PackedDate ConvertDateText(std::string_view text, DateOrder order) {
+    // The commonest form, "YYYYMMDD", read at once: what the general reading below gives it.
+    if (order == DateOrder::YearFirst && text.size() == 8 &&
+        std::all_of(text.begin(), text.end(), IsDigit)) {
+        const auto digits = [text](std::size_t at, std::size_t count) {
+            int v = 0;
+            for (std::size_t i = at; i < at + count; ++i) v = v * 10 + (text[i] - '0');
+            return v;
+        };
+        const int year = digits(0, 4), month = digits(4, 2), day = digits(6, 2);
+        if (year < 1900 || year > 2155 || month < 1 || month > 12 || day < 1 ||
+            day > DaysInMonth(year, month)) {
+            return kNoDate;
+        }
+        return MakeDate(year, month, day);
+    }
     std::string_view parts[3];
     const std::size_t cut = text.find_first_of("-/\\.");
     if (cut != std::string_view::npos) {

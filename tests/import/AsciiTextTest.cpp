@@ -40,6 +40,19 @@ TEST(AsciiDateText, TheThreeOrdersWithAndWithoutSeparators) {
     EXPECT_EQ(Date("12/31", DateOrder::MonthFirst), "2000-12-31");
 }
 
+// "YYYYMMDD" is read by a shortcut: the same years, months and days hold as in other forms.
+TEST(AsciiDateText, EightDigitsAtTheEdgesOfTheCalendar) {
+    EXPECT_EQ(Date("19000101", DateOrder::YearFirst), "1900-01-01");
+    EXPECT_EQ(Date("21551231", DateOrder::YearFirst), "2155-12-31");
+    EXPECT_EQ(Date("20240229", DateOrder::YearFirst), "2024-02-29");
+    for (const char* text : {"18991231", "21560101", "00990101", "20230229", "20240431", "20241301",
+                             "20240001", "20240100"}) {
+        EXPECT_EQ(Date(text, DateOrder::YearFirst), "invalid") << text;
+    }
+    // In the other orders the eight digits split 2+2+4.
+    EXPECT_EQ(Date("12312024", DateOrder::MonthFirst), "2024-12-31");
+}
+
 TEST(AsciiDateText, InvalidTexts) {
     EXPECT_EQ(Date("99123", DateOrder::YearFirst), "invalid");  // too short, no separator
     EXPECT_EQ(Date("", DateOrder::DayFirst), "invalid");
