@@ -1,8 +1,9 @@
 #pragma once
 // Small pieces shared by the windows and dialogs: dates between the database's packed form
 // and Qt's, the date and number fields of their forms, and list columns wide enough for their
-// titles.
+// titles and cells.
 
+#include <QAbstractItemView>
 #include <QDate>
 #include <QDateEdit>
 #include <QDoubleValidator>
@@ -78,6 +79,14 @@ inline QLineEdit* MakeNumberEdit(float value, QWidget* parent) {
 inline void FitColumnsToTitles(QHeaderView* header) {
     for (int c = 0; c < header->count(); ++c) {
         const int wanted = header->sectionSizeHint(c);
+        if (header->sectionSize(c) < wanted) header->resizeSection(c, wanted);
+    }
+}
+
+// The same for the cells: widens every column narrower than the widest of its cells shown.
+inline void FitColumnsToCells(const QAbstractItemView& view, QHeaderView* header) {
+    for (int c = 0; c < header->count(); ++c) {
+        const int wanted = view.sizeHintForColumn(c);
         if (header->sectionSize(c) < wanted) header->resizeSection(c, wanted);
     }
 }

@@ -1,12 +1,14 @@
 // Every dialog and tool window, in the program's font and in a larger one, shows its caption,
-// its labels, its buttons and its column titles whole.
+// its labels, its buttons, its column titles and the cells of its lists whole.
 
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QHeaderView>
 #include <QLabel>
 #include <QToolButton>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -47,7 +49,7 @@ Make Window(Args... args) {
 }
 
 // The texts the window shows cut: the caption narrower than the window, a label or button
-// squeezed below the width of its text, a column narrower than its title.
+// squeezed below the width of its text, a column narrower than its title or its cells.
 std::vector<std::string> CutTexts(QWidget& window) {
     std::vector<std::string> cut;
     QFont bold = window.font();
@@ -68,7 +70,10 @@ std::vector<std::string> CutTexts(QWidget& window) {
     for (const QHeaderView* header : window.findChildren<QHeaderView*>()) {
         if (!header->isVisible() || header->orientation() != Qt::Horizontal) continue;
         for (int c = 0; c < header->count(); ++c) {
-            if (!header->isSectionHidden(c) && header->sectionSize(c) < header->sectionSizeHint(c))
+            const auto* view = qobject_cast<const QAbstractItemView*>(header->parentWidget());
+            const int cells = view != nullptr ? view->sizeHintForColumn(c) : 0;
+            if (!header->isSectionHidden(c) &&
+                header->sectionSize(c) < std::max(header->sectionSizeHint(c), cells))
                 cut.push_back(
                     "column " +
                     header->model()->headerData(c, Qt::Horizontal).toString().toStdString());
@@ -77,7 +82,7 @@ std::vector<std::string> CutTexts(QWidget& window) {
     return cut;
 }
 
-TEST(TextFit, EveryDialogShowsItsCaptionLabelsButtonsAndColumnTitlesWhole) {
+TEST(TextFit, EveryDialogShowsItsCaptionLabelsButtonsColumnTitlesAndCellsWhole) {
     test::EnsureWidgetsApplication();
     gui::DialogCaptionWidth widen;
     qApp->installEventFilter(&widen);
@@ -110,7 +115,17 @@ TEST(TextFit, EveryDialogShowsItsCaptionLabelsButtonsAndColumnTitlesWhole) {
          [](test::GuiFixture& f) -> std::unique_ptr<QWidget> {
              return std::make_unique<gui::FilterSettingsDialog>(StockFilter{}, f.db.Categories());
          }},
-        {"Review", Window<gui::QuickReviewWindow>(MakeDate(2005, 6, 1))},
+        {"Review",
+         [](test::GuiFixture& f) -> std::unique_ptr<QWidget> {
+             // Prices of six digits, wider than the columns' first widths.
+             for (Quotation& q : f.stock->Quotations) {
+                 q.Close *= 1000;
+                 q.Open *= 1000;
+                 q.High *= 1000;
+                 q.Low *= 1000;
+             }
+             return std::make_unique<gui::QuickReviewWindow>(f.context, MakeDate(2005, 6, 1));
+         }},
         {"Customize tools",
          [](test::GuiFixture& f) -> std::unique_ptr<QWidget> {
              static CustomTools tools;

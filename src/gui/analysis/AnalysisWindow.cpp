@@ -369,6 +369,7 @@ void AnalysisWindow::Scan() {
         model_.Scan(context_.CurrentStock(), &outcome);
     }
     formula_->ShowRunErrors(engine.Diagnostics());
+    FitColumnsToCells(*table_, table_->horizontalHeader());
     if (outcome == ScanOutcome::Completed) SendArrows();
     KeepInFront();
 }
@@ -406,6 +407,7 @@ void AnalysisWindow::BackTest() {
     SetStatus(lookAhead ? LookAheadWarning(*lookAhead) + ". " + state.StatusText
                         : state.StatusText);
     table_->setRowCount(static_cast<int>(state.ShownRows));
+    FitColumnsToCells(*table_, table_->horizontalHeader());
     if (outcome == BacktestOutcome::Completed) SendArrows();
     KeepInFront();
 }

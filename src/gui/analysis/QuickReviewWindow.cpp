@@ -95,6 +95,7 @@ void QuickReviewWindow::ShowRows() {
             table_->setItem(r, c, item);
         }
     }
+    FitColumnsToCells(*table_, table_->horizontalHeader());
     if (const Status& history = review_.HistoryStatus(); !history) {
         context_.Services().ui.ShowMessage(history.ToString());
     }
