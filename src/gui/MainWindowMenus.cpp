@@ -85,6 +85,8 @@ void MainWindow::CreateActions() {
                                   tr(labels[static_cast<std::size_t>(i)]), group);
             a->setCheckable(true);
             a->setChecked(i == 0);
+            // In the menu the check mark shows the choice; an image there would replace it.
+            a->setIconVisibleInMenu(false);
             connect(a, &QAction::triggered, this, [this, method, i] { Forward(method, i); });
         }
         return group;
@@ -161,6 +163,7 @@ void MainWindow::CreateActions() {
         a->setToolTip(QString::fromUtf8(info.label));
         a->setCheckable(true);
         a->setChecked(info.tool == StudyTool::Pick);
+        a->setIconVisibleInMenu(false);
         const int tool = static_cast<int>(info.tool);
         a->setShortcut(QKeySequence(QString::fromLatin1(kToolKeys[tool])));
         connect(a, &QAction::triggered, this, [this, tool] { Forward("SetTool", tool); });
