@@ -114,7 +114,11 @@ void AppendFileParagraph(std::string& text, const AsciiImportFileResult& r) {
     if (!r.imported) {
         text.append("not imported (cancelled)\n");
     } else if (r.status != kAsciiImportDone) {
-        text.append(AsciiImportStatusText(r.status)).append("\n");
+        // The reason names the file that failed: the data file or a format file that could
+        // not be read.
+        text.append(AsciiImportStatusText(r.status));
+        if (!r.failure) text.append(": ").append(r.failure.ToString());
+        text.append("\n");
     } else {
         text.append(AsciiImportCounts(r.stats)).append("\n");
         for (const std::string& note : AsciiImportNotes(r.stats)) {

@@ -98,6 +98,19 @@ TEST(ImportAsciiCommand, ResultsAndUsage) {
                 {"import", "ascii", (data / "X.txt").string(), "--type", "99"});
     EXPECT_EQ(r.status, kFailure);
     EXPECT_NE(r.err.find("nothing was stored"), std::string::npos) << r.err;
+    // Definitions that exist but cannot be read are named; a format file of that kind stops
+    // the import instead of reading the lines with the built-in field list.
+    fs::remove(profile / "import.types");
+    fs::create_directory(profile / "import.types");
+    fs::create_directory(profile / "dir.format");
+    r = Command(profile.path(), ws.path(),
+                {"import", "ascii", (data / "X.txt").string(), "--format", "dir.format"});
+    EXPECT_EQ(r.status, kFailure);
+    EXPECT_NE(r.err.find((profile / "import.types").string()), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("X.txt: cannot be opened (4): cannot read the format definitions file " +
+                         (profile / "dir.format").string()),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import"}).status, kUsage);
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "nope"}).status, kUsage);
     EXPECT_EQ(Command(profile.path(), ws.path(), {"import", "ascii"}).status, kUsage);
