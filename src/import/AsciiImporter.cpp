@@ -7,13 +7,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "database/Composites.h"
@@ -47,6 +45,8 @@ using ascii::kMaxLine;
 constexpr std::size_t kMaxFields = 30;     // entries of a $FORMAT field list
 constexpr std::size_t kStoredTicker = 15;  // characters of a stock's ticker
 constexpr int kRefreshLines = 64;          // data lines between status refreshes
+// Threads decoding lines ahead of the interpreter: beyond three they outrun it.
+constexpr int kMaxHelpers = 3;
 
 enum class Command {
     Format,
@@ -152,8 +152,8 @@ class ImportRun {
     }
 
     // Reads one file of the pair. Returns kAsciiImportDone, or kAsciiImportUnknownKeyword.
-    // The lines are read and decoded a batch ahead, on every thread, while this thread
-    // interprets the batch before in file order: the outcome is that of one line after another.
+    // The next batch of lines is read before the current one is interpreted in file order, and
+    // helper threads decode it meanwhile: the outcome is that of one line after another.
     int ReadFile(std::FILE* file, bool dataPass, std::uint64_t fileLength) {
         LineReader reader(file);
         dataPass_ = dataPass;
@@ -166,15 +166,14 @@ class ImportRun {
         FillBatch(reader, *current);
         while (!current->entries.empty()) {
             const bool more = current->entries.size() == LineBatch::kLines;
-            Outcome outcome = Outcome::Go;
             if (more) {
                 // Decoded with the format of now: a command in this batch that changes it has
                 // the lines after it decoded again.
                 next->Prepare(fields_, separator_, formatVersion_);
-                ReadAhead(reader, *next, [&] { outcome = InterpretBatch(*current); });
-            } else {
-                outcome = InterpretBatch(*current);
+                FillBatch(reader, *next);
+                next->StartDecoding(std::min(threads_ - 1, kMaxHelpers));
             }
+            const Outcome outcome = InterpretBatch(*current);
             if (outcome == Outcome::UnknownKeyword) return kAsciiImportUnknownKeyword;
             if (outcome == Outcome::Stop || !more) break;
             std::swap(current, next);
@@ -193,30 +192,10 @@ class ImportRun {
   private:
     enum class Outcome { Go, Stop, UnknownKeyword };
 
-    // Fills `batch` from the reader and decodes it on every thread; the calling thread runs
-    // `meanwhile` first. With one thread (or when no other could be started) nothing is
-    // decoded ahead: each line is decoded when it is interpreted.
-    void ReadAhead(LineReader& reader, LineBatch& batch, const std::function<void()>& meanwhile) {
-        std::vector<std::jthread> helpers;
-        try {
-            for (int t = 1; t < threads_; ++t) {
-                helpers.emplace_back([&reader, &batch, fill = t == 1] {
-                    if (fill) FillBatch(reader, batch);
-                    DecodeBatch(batch);
-                });
-            }
-        } catch (const std::system_error&) {
-        }
-        if (meanwhile) meanwhile();
-        if (helpers.empty()) {
-            FillBatch(reader, batch);
-            return;
-        }
-        DecodeBatch(batch);
-    }
-
     Outcome InterpretBatch(LineBatch& batch) {
+        constexpr std::size_t kReachedEvery = 64;
         for (std::size_t i = 0; i < batch.entries.size(); ++i) {
+            if (i % kReachedEvery == 0) batch.Reached(i);
             if (const Outcome outcome = InterpretLine(batch, i); outcome != Outcome::Go) {
                 return outcome;
             }
@@ -260,10 +239,9 @@ class ImportRun {
             }
         }
         ++stats_.dataLines;
-        // The decode made ahead holds when no command changed the format since.
-        ascii::DecodedLine* decoded = entry.decoded && batch.formatVersion == formatVersion_
-                                          ? &batch.decoded[index]
-                                          : nullptr;
+        // A decode made ahead holds when no command changed the format since.
+        ascii::DecodedLine* decoded =
+            batch.formatVersion == formatVersion_ ? batch.Decoded(index) : nullptr;
         const bool stored = DataLine(text, line, decoded);
         if (!stored && dataPass_ && breakOnError_) {
             stats_.stopped = true;

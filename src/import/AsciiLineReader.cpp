@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <system_error>
 
 namespace velmora::ascii {
 
@@ -80,14 +81,53 @@ bool LineReader::Refill() {
 }
 
 void LineBatch::Prepare(std::span<const Field> format, char separatorChar, std::uint64_t version) {
+    StopDecoding();
     text.clear();
     entries.clear();
     fields.assign(format.begin(), format.end());
     separator = separatorChar;
     formatVersion = version;
-    decodeAhead = std::find(fields.begin(), fields.end(), Field::AppendTicker) == fields.end();
-    filled.store(false);
-    nextChunk.store(0);
+}
+
+void LineBatch::StopDecoding() {
+    helpers_.clear();
+    if (!done_) return;
+    for (std::size_t i = 0; i < kLines; ++i) done_[i].store(0, std::memory_order_relaxed);
+    nextChunk_.store(0, std::memory_order_relaxed);
+    reached_.store(0, std::memory_order_relaxed);
+}
+
+void LineBatch::StartDecoding(int threads) {
+    // An APPENDTICKER field extends the ticker of the line before.
+    if (threads <= 0 ||
+        std::find(fields.begin(), fields.end(), Field::AppendTicker) != fields.end()) {
+        return;
+    }
+    if (!done_) {
+        decoded_.resize(kLines);
+        done_ = std::make_unique<std::atomic<std::uint8_t>[]>(kLines);
+    }
+    try {
+        for (int t = 0; t < threads; ++t) helpers_.emplace_back([this] { Decode(); });
+    } catch (const std::system_error&) {
+        // Fewer helpers, or none: the interpreter decodes the rest.
+    }
+}
+
+void LineBatch::Decode() {
+    const std::size_t count = entries.size();
+    for (std::size_t chunk = nextChunk_++; chunk * kChunkLines < count; chunk = nextChunk_++) {
+        const std::size_t end = std::min(count, (chunk + 1) * kChunkLines);
+        for (std::size_t i = chunk * kChunkLines; i < end; ++i) {
+            if (i < reached_.load(std::memory_order_relaxed)) continue;
+            const Entry& e = entries[i];
+            if (e.tooLong || e.hasNul) continue;
+            const std::string_view line = DataLineText(Text(e));
+            if (line.empty()) continue;
+            decoded_[i] = DecodeFields(line, fields, separator, {});
+            done_[i].store(1, std::memory_order_release);
+        }
+    }
 }
 
 bool FillBatch(LineReader& reader, LineBatch& batch) {
@@ -102,29 +142,7 @@ bool FillBatch(LineReader& reader, LineBatch& batch) {
         e.consumed = reader.Consumed();
         batch.text.append(line.text);
     }
-    if (batch.decoded.size() < batch.entries.size()) batch.decoded.resize(batch.entries.size());
-    batch.filled.store(true, std::memory_order_release);
-    batch.filled.notify_all();
     return !batch.entries.empty();
-}
-
-void DecodeBatch(LineBatch& batch) {
-    batch.filled.wait(false, std::memory_order_acquire);
-    const std::size_t count = batch.entries.size();
-    for (std::size_t chunk = batch.nextChunk++; chunk * kChunkLines < count;
-         chunk = batch.nextChunk++) {
-        const std::size_t end = std::min(count, (chunk + 1) * kChunkLines);
-        for (std::size_t i = chunk * kChunkLines; i < end; ++i) {
-            LineBatch::Entry& e = batch.entries[i];
-            const std::string_view text = batch.decodeAhead && !e.tooLong && !e.hasNul
-                                              ? DataLineText(batch.Text(e))
-                                              : std::string_view();
-            e.decoded = !text.empty();
-            if (e.decoded) {
-                batch.decoded[i] = DecodeFields(text, batch.fields, batch.separator, {});
-            }
-        }
-    }
 }
 
 }  // namespace velmora::ascii

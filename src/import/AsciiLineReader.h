@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "import/AsciiFieldDecoder.h"
@@ -67,9 +69,10 @@ class LineReader {
     std::uint32_t lines_ = 0;
 };
 
-// Lines read ahead of their interpretation. The lines that may be data lines are decoded with
-// the format the batch was read under; a line interpreted under another format (a command
-// changed it) is decoded again.
+// Lines read ahead of their interpretation. Helper threads decode the lines that may be data
+// lines with the format the batch was read under, ahead of the interpreter, which decodes a
+// line itself when no helper has done so yet, so it never waits for one. A line interpreted
+// under another format (a command changed it) is decoded again.
 struct LineBatch {
     static constexpr std::size_t kLines = 8192;
 
@@ -79,32 +82,50 @@ struct LineBatch {
         std::uint32_t number = 0;
         bool tooLong = false;
         bool hasNul = false;
-        bool decoded = false;        // `decoded` holds the line's decode
         std::uint64_t consumed = 0;  // bytes of the file read up to the end of the line
     };
 
+    LineBatch() = default;
+    ~LineBatch() { StopDecoding(); }
+    LineBatch(const LineBatch&) = delete;
+    LineBatch& operator=(const LineBatch&) = delete;
+
     std::string_view Text(const Entry& e) const { return {text.data() + e.offset, e.length}; }
 
-    // Empties the batch, to be read with `format` and `separator`.
+    // Waits for the helpers, then empties the batch, to be read with `format` and `separator`.
     void Prepare(std::span<const Field> format, char separator, std::uint64_t version);
+    // Starts `threads` helpers decoding the lines read (none when the fields need the lines in
+    // file order, or when no thread can be started).
+    void StartDecoding(int threads);
+    // The decode of line `i` a helper finished, or null.
+    DecodedLine* Decoded(std::size_t i) {
+        return done_ && done_[i].load(std::memory_order_acquire) != 0 ? &decoded_[i] : nullptr;
+    }
+    // Tells the helpers that the interpreter has reached line `i`: they pass over the lines
+    // before it.
+    void Reached(std::size_t i) { reached_.store(i, std::memory_order_relaxed); }
 
     std::string text;
     std::vector<Entry> entries;
-    std::vector<DecodedLine> decoded;
     std::vector<Field> fields;
     char separator = ' ';
     std::uint64_t formatVersion = 0;  // the importer's count of format changes when prepared
-    bool decodeAhead = false;         // false: the fields need the lines in file order
-    std::atomic<bool> filled{false};  // the lines are read (set by FillBatch)
-    std::atomic<std::size_t> nextChunk{0};
+
+  private:
+    void Decode();
+    void StopDecoding();
+
+    // Made when a helper first starts.
+    std::vector<DecodedLine> decoded_;
+    std::unique_ptr<std::atomic<std::uint8_t>[]> done_;  // per line: decoded_ holds its decode
+    std::atomic<std::size_t> nextChunk_{0};
+    // Written by the interpreter now and then and read by the helpers at every line: on a cache
+    // line of its own.
+    alignas(64) std::atomic<std::size_t> reached_{0};
+    std::vector<std::jthread> helpers_;  // last: they end before the members they use
 };
 
-// Reads up to LineBatch::kLines lines into the batch, then sets its `filled`. False when the
-// file had no line left.
+// Reads up to LineBatch::kLines lines into the batch. False when the file had no line left.
 bool FillBatch(LineReader& reader, LineBatch& batch);
-
-// Decodes the batch's lines that may be data lines, a chunk at a time; several threads may run
-// it on the same batch at once, each taking the chunks no other took.
-void DecodeBatch(LineBatch& batch);
 
 }  // namespace velmora::ascii
