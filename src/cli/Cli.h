@@ -44,8 +44,8 @@ struct Context {
     std::optional<std::filesystem::path> requestedProfile;
     std::optional<std::filesystem::path> requestedWorkspace;
     bool noSave = false;
-    // --force: a save may replace the workspace, portfolio, settings.ini or charts file that
-    // could not be read (the old file is kept as FILE.bak).
+    // --force: a save may replace the workspace, portfolio, settings.ini, preferences or charts
+    // file that could not be read (the old file is kept as FILE.bak).
     bool force = false;
     // --iso-dates: every date the commands write is YYYY-MM-DD.
     DateStyle dates = DateStyle::Short;

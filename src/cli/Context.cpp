@@ -32,6 +32,9 @@ bool Context::OpenProfile() {
     // The files a load could not read are written to stderr one by one, not as one message.
     app->SetReportUnreadFiles(false);
     db.SetReplaceDamaged(force);
+    // Nobody to ask: a preferences file that could not be read is replaced only with --force.
+    app->SetDamagedPreferences(force ? Application::DamagedPreferences::Replace
+                                     : Application::DamagedPreferences::Keep);
     app->SetFileSystem(*files);
     app->Initialise();
     for (const Status& unread : app->ProfileUnreadFiles()) Error(unread.ToString());

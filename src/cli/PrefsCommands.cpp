@@ -222,7 +222,8 @@ int RunPrefsSet(Context& ctx, std::vector<std::string>& args) {
     ctx.prefs = changed;
     if (ctx.noSave) return kSuccess;
     if (const Status saved = ctx.app->SavePreferences(); !saved) {
-        ctx.Error("prefs set: " + saved.ToString());
+        ctx.Error("prefs set: " + saved.ToString() +
+                  (ctx.app->PreferencesFileDamaged() && !ctx.force ? kForceReplacesIt : ""));
         return kFailure;
     }
     return kSuccess;

@@ -80,6 +80,9 @@ void Application::Initialise() {
     }
     db_.Categories().SetDefaultNames();
     prefsStatus_ = LoadPreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_);
+    // A missing file is a first start; any other failure is damage, kept until replaced.
+    prefsDamaged_ = !prefsStatus_ && prefsStatus_.Code() != StatusCode::NotFound;
+    if (prefsDamaged_) profileUnreadFiles_.push_back(prefsStatus_);
     savedPrefs_ = prefs_.Raw();
     if (hooks_.preferencesLoaded) hooks_.preferencesLoaded(prefs_);
     // A damaged preferences file keeps the block's path as well, rather than leaving the
@@ -276,10 +279,34 @@ bool Application::OpenRecent(int index) {
 }
 
 Status Application::SavePreferences() {
-    Status saved =
-        velmora::SavePreferences(MatchNoCase(profileDir_, kPreferencesFileName), prefs_, *fs_);
+    const fs::path file = MatchNoCase(profileDir_, kPreferencesFileName);
+    if (prefsDamaged_) {
+        if (Status kept = KeepDamagedPreferences(file); !kept) return kept;
+    }
+    Status saved = velmora::SavePreferences(file, prefs_, *fs_);
     if (saved) savedPrefs_ = prefs_.Raw();
     return saved;
+}
+
+Status Application::KeepDamagedPreferences(const fs::path& file) {
+    const bool replace =
+        damagedPrefs_ == DamagedPreferences::Replace ||
+        (damagedPrefs_ == DamagedPreferences::Ask &&
+         ui_.AskYesNo("The preferences file\n'" + file.string() +
+                      "'\ncould not be read at start-up. Saving replaces it with the "
+                      "preferences shown now.\nReplace it? The old file is kept as '" +
+                      file.string() + ".bak'; otherwise the preferences are not saved."));
+    if (!replace) {
+        return Status::FileError("not replacing the preferences file", file,
+                                 "it could not be read when it was loaded", StatusCode::Corrupt);
+    }
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(file, ec))) {
+        const Result<fs::path> kept = KeepOldFile(file, ".bak");
+        if (!kept) return kept.GetStatus();
+    }
+    prefsDamaged_ = false;
+    return Status::Ok();
 }
 
 void Application::Exit() {

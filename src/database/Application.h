@@ -63,8 +63,9 @@ class Application {
     // Start-up steps 2 to 9: the recent list, "Defaults"/"DataDir", the default category
     // names, the preferences (which set the workspace directory), the category name files,
     // the chart definitions and custom tools, the empty database, the main window. The
-    // profile's files that could not be read (settings, category names, chart definitions)
-    // are listed in one message, unless SetReportUnreadFiles(false) leaves that to the caller.
+    // profile's files that could not be read (settings, preferences, category names, chart
+    // definitions) are listed in one message, unless SetReportUnreadFiles(false) leaves that
+    // to the caller.
     void Initialise();
     // The profile's files that the last Initialise could not read, each naming its file.
     const std::vector<Status>& ProfileUnreadFiles() const { return profileUnreadFiles_; }
@@ -93,8 +94,18 @@ class Application {
     bool SaveWorkspaceAs(const std::filesystem::path& dir, bool intoOtherWorkspace = false);
     // A recent-list entry: opens it, and a chart window when none is open.
     bool OpenRecent(int index);
-    // "&Save preferences": writes the preference block to the profile's "tarvik.prefs".
+    // "&Save preferences": writes the preference block to the profile's "tarvik.prefs". A file
+    // that could not be read at start-up is replaced only as SetDamagedPreferences says (the
+    // old file is then kept as tarvik.prefs.bak); refused, the preferences stay in memory.
     Status SavePreferences();
+    // What a save does with a preferences file that could not be read at start-up: ask the user
+    // at each save until it is replaced (the default), replace it (the command line's --force),
+    // or keep it.
+    enum class DamagedPreferences { Ask, Replace, Keep };
+    void SetDamagedPreferences(DamagedPreferences choice) { damagedPrefs_ = choice; }
+    // The preferences file could not be read at start-up (other than missing) and has not been
+    // replaced since.
+    bool PreferencesFileDamaged() const { return prefsDamaged_; }
     // The preferences differ from those loaded at start-up or saved last.
     bool PreferencesUnsaved() const { return prefs_.Raw() != savedPrefs_; }
     // Asks "Save changes to the database?" when the workspace is dirty and saves or discards
@@ -145,6 +156,9 @@ class Application {
     bool PrepareOpen(const std::filesystem::path& dir, WorkspaceLock& lock, bool& readOnly);
     void LoadRecentList();
     void StoreRecentList();
+    // Before a save over a preferences file that could not be read: Ok when it may be replaced
+    // (it is then kept as FILE.bak), otherwise why not.
+    Status KeepDamagedPreferences(const std::filesystem::path& file);
 
     Database& db_;
     Preferences& prefs_;
@@ -155,6 +169,8 @@ class Application {
     ApplicationHooks hooks_;
     std::vector<std::filesystem::path> recent_;
     Status prefsStatus_ = Status::Error("preferences not read", StatusCode::NotFound);
+    bool prefsDamaged_ = false;
+    DamagedPreferences damagedPrefs_ = DamagedPreferences::Ask;
     Status saveStatus_;
     std::vector<Status> profileUnreadFiles_;
     WorkspaceLock lock_;

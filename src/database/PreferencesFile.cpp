@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <string>
 
 #include "platform/FileUtil.h"
 
@@ -36,11 +37,19 @@ Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs) {
         ReadFileHead(file, FileKind::Preferences, kMagicSize + Preferences::kBlockSize);
     if (!head) return head.GetStatus();
     if (head->size() < kMagicSize || std::memcmp(head->data(), kMagic, kMagicSize - 1) != 0) {
-        return Status::FileError("not a preferences file", file, 0, StatusCode::BadMagic);
+        return Status::FileError("cannot read the preferences file", file, "not a preferences file",
+                                 StatusCode::BadMagic);
     }
     const char version = static_cast<char>((*head)[kMagicSize - 1]);
     std::copy(head->begin() + kMagicSize, head->end(), prefs.Raw().begin());
     MigratePreferences(prefs, version);
+    // Every version writes the whole block: a shorter one was cut short. What it holds is used.
+    if (const std::size_t held = head->size() - kMagicSize; held < Preferences::kBlockSize) {
+        return Status::FileError("cannot read the preferences file", file,
+                                 "cut short after " + std::to_string(held) + " of its " +
+                                     std::to_string(Preferences::kBlockSize) + " bytes",
+                                 StatusCode::Corrupt);
+    }
     return Status::Ok();
 }
 

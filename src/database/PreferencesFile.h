@@ -15,8 +15,9 @@ inline constexpr char kPreferencesFileName[] = "tarvik.prefs";
 // Reads the block over `prefs`: bytes the file holds replace the current ones (a short file as
 // far as it goes), the rest keep theirs. Then applies the version migrations by the magic's
 // eighth character and repairs colour settings left all zero by older versions. When the file
-// cannot be read (NotFound, IoError) or does not begin with "TARVPRE" (BadMagic) the block
-// keeps its values.
+// cannot be read (NotFound, IoError, Corrupt above the size cap) or does not begin with
+// "TARVPRE" (BadMagic) the block keeps its values. A file cut short inside the block is read as
+// far as it goes and answered with Corrupt. Every failure but NotFound names the file and why.
 Status LoadPreferences(const std::filesystem::path& file, Preferences& prefs);
 
 // Writes the magic and the block (through a temporary file, the calls going through `fs`); the

@@ -9,6 +9,7 @@
 #include "cli/Cli.h"
 #include "cli/CliTestSupport.h"
 #include "common/TestSupport.h"
+#include "database/Preferences.h"
 
 namespace velmora::cli {
 namespace {
@@ -156,6 +157,15 @@ TEST_F(UnreadFiles, DamagedProfileFilesAreReportedAndReplacedOnlyWithForce) {
          [](const fs::path& f) { Cut(f, test::ReadBytes(f).size() - 3); },
          {"charts", "list"},
          {"charts", "set", "1002", "--name", "Other"}},
+        // One byte short of the magic and the whole block.
+        {"tarvik.prefs",
+         [](const fs::path& f) {
+             Bytes cut{'T', 'A', 'R', 'V', 'P', 'R', 'E', '3'};
+             cut.resize(8 + Preferences::kBlockSize - 1, 0);
+             test::WriteBytes(f, cut);
+         },
+         {"prefs"},
+         {"prefs", "set", "fat_line_chart", "1"}},
         // Never written by the program: only reported.
         {"tarvik.groups", [](const fs::path& f) { fs::create_directory(f); }, {"info"}, {}},
     };

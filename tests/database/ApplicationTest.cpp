@@ -344,6 +344,25 @@ TEST(Application, SavePreferencesWritesTheProfilesFile) {
     Preferences read;
     ASSERT_TRUE(LoadPreferences(f.profile / "tarvik.prefs", read));
     EXPECT_EQ(read.LoadUpto(), 42);
+
+    // A file that could not be read is listed at start-up and replaced only when the user
+    // agrees at a save, the old one kept as .bak; declined, the preferences stay in memory.
+    const fs::path file = f.profile / "tarvik.prefs";
+    test::WriteText(file, "garbage");
+    f.app.Initialise();
+    ASSERT_EQ(f.ui.messages.size(), 1u);
+    EXPECT_NE(f.ui.messages[0].find(file.string() + ": not a preferences file"), std::string::npos);
+    f.prefs.SetLoadUpto(43);
+    f.ui.answer = false;
+    EXPECT_FALSE(f.app.SavePreferences());
+    EXPECT_EQ(test::ReadText(file), "garbage");
+    EXPECT_TRUE(f.app.PreferencesUnsaved());
+    f.ui.answer = true;
+    ASSERT_TRUE(f.app.SavePreferences());
+    EXPECT_EQ(f.ui.questions.size(), 2u);
+    EXPECT_EQ(test::ReadText(fs::path(file.string() + ".bak")), "garbage");
+    ASSERT_TRUE(LoadPreferences(file, read));
+    EXPECT_EQ(read.LoadUpto(), 43);
 }
 
 // Another program holds the workspace: the desktop program offers to open it read-only; a

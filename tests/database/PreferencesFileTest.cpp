@@ -185,7 +185,11 @@ TEST(PreferencesFile, ShortBadAndMissingFilesKeepWhatTheyDoNotHold) {
     test::WriteBytes(dir / "short", PrefsFile('3', source.Raw(), 6));
     Preferences p;
     p.SetLoadUpto(9);
-    ASSERT_TRUE(LoadPreferences(dir / "short", p));
+    // Used as far as it goes, and answered as cut short.
+    const Status cut = LoadPreferences(dir / "short", p);
+    EXPECT_EQ(cut.Code(), StatusCode::Corrupt);
+    EXPECT_EQ(cut.ToString(), "cannot read the preferences file " + (dir / "short").string() +
+                                  ": cut short after 6 of its 664 bytes");
     EXPECT_TRUE(p.FatLineChart());
     EXPECT_EQ(p.VolumeBarChartType(), 0);
     EXPECT_EQ(p.LoadUpto(), 9);
