@@ -113,12 +113,13 @@ struct CombinationSlot {
     bool done = false;
     AnalysisOutcome outcome = AnalysisOutcome::Completed;
     OptimizationRow row;
+    std::vector<FormulaDiagnostic> diagnostics;  // where the errors its backtest reported lie
     std::exception_ptr failure;
 };
 
 // What the combinations run: the formula, the stocks, bars and settings, the caller's engine
-// (whose memory limit and database the workers' engines take and whose error sink shows their
-// reports) and the calling thread's interface.
+// (whose memory limit and database the workers' engines take, and which shows their reports and
+// keeps the positions of their errors) and the calling thread's interface.
 struct OptimizationJob {
     Database& db;
     FormulaEngine& engine;
@@ -132,10 +133,11 @@ struct OptimizationJob {
 // The grid run combination by combination on a pool of workers. Each worker runs whole
 // backtests on one thread, one combination after another, with an engine of its own, so the
 // workers never wait for one another per stock. What a combination's backtest shows the user
-// (the progress steps, messages, the engine's error reports) is kept, and the calling thread
-// shows it in grid order, as the run on one thread would: the progress, the messages, where a
-// cancel or an error stops the run and the rows are those of one thread. Workers stay at most a
-// window of combinations ahead of the one shown, and a cancel stops them after their stock.
+// (the progress steps, messages, the engine's error reports) and the positions of its errors
+// are kept, and the calling thread shows them in grid order, as the run on one thread would: the
+// progress, the messages, where a cancel or an error stops the run, the positions the engine
+// keeps and the rows are those of one thread. Workers stay at most a window of combinations
+// ahead of the one shown, and a cancel stops them after their stock.
 //
 // The database stays unchanged while the workers read it and is not copied: each worker holds
 // one stock's full history at most and the results of its combination (the kept stocks' equity
@@ -250,6 +252,7 @@ void GridRun::Work() {
         CombinationSlot done;
         try {
             RunCombination(k, backtester, engine, trades, done);
+            done.diagnostics = engine.Diagnostics();
         } catch (...) {
             done.failure = std::current_exception();
         }
@@ -258,6 +261,7 @@ void GridRun::Work() {
             CombinationSlot& slot = slots_[k % slots_.size()];
             slot.outcome = done.outcome;
             slot.row = std::move(done.row);
+            slot.diagnostics = std::move(done.diagnostics);
             slot.failure = done.failure;
             slot.done = true;
         }
@@ -324,6 +328,7 @@ AnalysisOutcome GridRun::Show(std::size_t k, std::vector<OptimizationRow>& rows)
     }
     free_.notify_all();
     if (finished.failure) std::rethrow_exception(finished.failure);
+    job_.engine.KeepDiagnostics(finished.diagnostics);
     if (finished.outcome == AnalysisOutcome::Completed) rows.push_back(std::move(finished.row));
     return finished.outcome;
 }

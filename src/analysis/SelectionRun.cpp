@@ -148,6 +148,7 @@ struct StockResult {
     bool missing = false;              // the formula lacked the needed arrays
     bool errorFlag = false;            // the formula reported an error
     std::vector<std::string> reports;  // the error reports, in order
+    std::vector<FormulaDiagnostic> diagnostics;  // where the reported errors lie
     StockYield yield;
     std::exception_ptr failure;
 };
@@ -259,6 +260,7 @@ void ParallelRun::RunStock(Worker& worker, const Stock& stock, StockResult& out)
             if (!out.missing) step_(*target, arrays, out.yield);
         }
         out.errorFlag = engine.ErrorFlag();
+        out.diagnostics = engine.Diagnostics();
         out.reports = std::move(worker.sink.reports);
         worker.sink.reports.clear();
     }
@@ -297,6 +299,7 @@ AnalysisOutcome ParallelRun::Take(StockResult& result, int index, ResultList& re
     if (result.restore) restore_.push_back(index);
     if (result.noQuotations) return AnalysisOutcome::Completed;
     for (const std::string& report : result.reports) runner_.engine.ShowErrorReport(report);
+    runner_.engine.KeepDiagnostics(result.diagnostics);
     if (result.missing) {
         ui.ShowMessage(kMissingBuySell);
         return AnalysisOutcome::MissingAssignments;

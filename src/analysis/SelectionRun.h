@@ -10,10 +10,10 @@
 // A stock whose older quotations the run needs is run as a private copy holding its full
 // history, so the database stays unchanged during the run and memory holds one full history
 // per thread at most. On several threads the stocks are run by a pool of workers, each with an
-// engine of its own. The calling thread takes the stocks' results in
-// database order and does everything the user sees (progress, messages, the engine's error
-// reports, the rows), so the list, the messages and where the run stops are those of a run on
-// one thread. A cancel stops the workers after the stock each is running.
+// engine of its own. The calling thread takes the stocks' results in database order and does
+// everything the user sees (progress, messages, the engine's error reports and the positions of
+// their errors, the rows), so the list, the messages, the positions and where the run stops are
+// those of a run on one thread. A cancel stops the workers after the stock each is running.
 
 #include <functional>
 #include <string_view>
@@ -62,8 +62,8 @@ using StockStep =
     std::function<void(const Stock& stock, const SignalArrays& arrays, StockYield& yield)>;
 
 // What a run works with. The engine runs the stocks on one thread; on several, its database,
-// memory limit and error sink are those of the workers' engines, and its error flag tells of
-// their reports as it would of its own.
+// memory limit and error sink are those of the workers' engines, and its error flag and
+// diagnostics tell of their reports as they would of its own.
 struct SelectionRunner {
     Database& db;
     FormulaEngine& engine;

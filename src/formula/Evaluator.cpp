@@ -193,6 +193,12 @@ void Evaluator::AddDiagnostic(std::string_view text, std::string_view message) {
     diagnostics_.push_back(std::move(d));
 }
 
+void Evaluator::KeepDiagnostics(std::span<const FormulaDiagnostic> diagnostics) {
+    const std::size_t room = FormulaEngine::kMaxDiagnostics - diagnostics_.size();
+    diagnostics = diagnostics.first(std::min(room, diagnostics.size()));
+    diagnostics_.insert(diagnostics_.end(), diagnostics.begin(), diagnostics.end());
+}
+
 void Evaluator::ReportOutOfMemory() {
     ReportFormulaError("Out of memory\n");
 }

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -78,6 +79,9 @@ class Evaluator {
     void ReportFormulaError(std::string_view message);
     // Shows a finished report (made by another evaluator) and sets the error flag.
     void ShowReport(std::string_view report);
+    // Keeps diagnostics made by another evaluator after its own, up to
+    // FormulaEngine::kMaxDiagnostics.
+    void KeepDiagnostics(std::span<const FormulaDiagnostic> diagnostics);
     // Where the reports of the operation about to run lie in the text.
     void MarkErrorsAt(TextSpan span) { mark_ = span; }
 

@@ -61,6 +61,10 @@ void FormulaEngine::ShowErrorReport(std::string_view report) {
     evaluator_->ShowReport(report);
 }
 
+void FormulaEngine::KeepDiagnostics(std::span<const FormulaDiagnostic> diagnostics) {
+    evaluator_->KeepDiagnostics(diagnostics);
+}
+
 Evaluator& EvaluatorOf(FormulaEngine& engine) {
     return *engine.evaluator_;
 }

@@ -23,6 +23,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,6 +51,8 @@ struct FormulaDiagnostic {
     int endLine = 1;
     int endColumn = 1;
     std::string message;
+
+    bool operator==(const FormulaDiagnostic&) const = default;
 };
 
 class FormulaEngine {
@@ -95,6 +98,10 @@ class FormulaEngine {
     // Shows a report made by another engine (a worker's in a parallel run) through this
     // engine's error sink and sets the error flag, as the engine's own reports do.
     void ShowErrorReport(std::string_view report);
+    // Adds the diagnostics another engine made (a worker's in a parallel run) after this
+    // engine's own, up to kMaxDiagnostics, so that the caller finds the positions of the
+    // errors whose reports ShowErrorReport shows, as it would after a run of its own.
+    void KeepDiagnostics(std::span<const FormulaDiagnostic> diagnostics);
 
     // The longest report the error sink is given, in characters.
     static constexpr std::size_t kMaxReport = 511;

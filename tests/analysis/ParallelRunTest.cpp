@@ -1,11 +1,13 @@
 // The scan and the backtest on several threads against the same runs on one thread, over a
-// random universe loaded partially from disk: the rows, the report, the messages and the
-// database afterwards are the same, also when the run is cancelled or stopped by an error. The
-// optimiser, whose combinations run side by side on several threads, likewise.
+// random universe loaded partially from disk: the rows, the report, the messages, the positions
+// of errors the engine keeps and the database afterwards are the same, also when the run is
+// cancelled or stopped by an error. The optimiser, whose combinations run side by side on
+// several threads, likewise.
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -111,6 +113,7 @@ class ParallelRunTest : public ::testing::Test {
         EXPECT_EQ(sides[1].ui.messages, sides[0].ui.messages);
         EXPECT_EQ(sides[1].errors.reports, sides[0].errors.reports);
         EXPECT_EQ(sides[1].engine.ErrorFlag(), sides[0].engine.ErrorFlag());
+        EXPECT_EQ(sides[1].engine.Diagnostics(), sides[0].engine.Diagnostics());
         EXPECT_EQ(StateOf(sides[1].db), StateOf(sides[0].db));
     }
 
@@ -177,6 +180,54 @@ TEST_F(ParallelRunTest, FormulaErrorStopsAfterTheSameStock) {
     EXPECT_EQ(sides[1].errors.reports.size(), 1u);
     EXPECT_EQ(SplitColumns(sides[1].rows[sides[1].rows.Size() - 1].Text).front(), "T123");
     ExpectSameRuns();
+}
+
+TEST_F(ParallelRunTest, AnErrorLeavesTheEngineThePositionsOfOneThread) {
+    // With f = 14 and s = 24 (the defaults, and the fifth combination) T123 finds no base in
+    // line 3, where the run stops; T131, later, fails in line 4 whenever f = 14 (in the sixth
+    // combination only there), so a worker ahead of the one stopping the run makes other marks.
+    for (Side& side : sides) side.db.Categories().Markets[1].RSBase.Set("T100");
+    constexpr std::string_view rule =
+        "f = optimize(\"f\", 14, 10, 14, 2); s = optimize(\"s\", 24, 24, 26, 2);\r\n"
+        "base = writeif(f > 12 AND s < 26, \"none\", name());\r\n"
+        "buy = cross(macd(f, s), 0) * (relstrength(base) > 0);\r\n"
+        "sell = cross(0, macd(f, s)) *\r\n"
+        "    (relstrength(writeif(f > 12 AND name() == \"T131\", \"none\", name())) > 0);";
+    const auto grid = OptimizationGrid::Of(rule);
+    ASSERT_TRUE(grid);
+    const auto backtest = [&](Side& side, int threads) {
+        Backtester backtester(side.db, side.engine, side.ui);
+        backtester.SetThreads(threads);
+        BacktestResults results;
+        return backtester.Run(rule, selection, SystemTestSettings{}, side.rows, results);
+    };
+    const auto optimize = [&](Side& side, int threads) {
+        Optimizer optimizer(side.db, side.engine, side.ui);
+        optimizer.SetThreads(threads);
+        std::vector<OptimizationRow> rows;
+        return optimizer.Run(rule, *grid, selection, SystemTestSettings{}, rows);
+    };
+    struct Case {
+        const char* name;
+        int threads;  // six combinations: side by side on three threads, stock by stock on four
+        std::function<AnalysisOutcome(Side&, int)> run;
+    };
+    const std::array<Case, 4> cases{{
+        {"scan", 3, [&](Side& side, int threads) { return Scan(side, threads, rule); }},
+        {"backtest", 3, backtest},
+        {"optimisation side by side", 3, optimize},
+        {"optimisation stock by stock", 4, optimize},
+    }};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.run(sides[0], 1), AnalysisOutcome::FormulaError);
+        EXPECT_EQ(c.run(sides[1], c.threads), AnalysisOutcome::FormulaError);
+        const std::vector<FormulaDiagnostic>& marks = sides[0].engine.Diagnostics();
+        ASSERT_EQ(marks.size(), 1u);
+        EXPECT_EQ(marks[0].line, 3);
+        EXPECT_EQ(marks[0].column, 31);
+        EXPECT_EQ(sides[1].engine.Diagnostics(), marks);
+    }
 }
 
 // Six combinations: two rounds side by side on three threads.
