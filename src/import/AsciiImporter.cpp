@@ -402,7 +402,8 @@ class ImportRun {
     // stock's file or ends in ".ZZZ". The refusal is shown once per ticker; its lines then count
     // as lines of a missing stock.
     bool MayAdd(std::string_view ticker) {
-        const Status free = CheckTickerFile(db_, ticker);
+        if (!tickerFiles_) tickerFiles_.emplace(db_);
+        const Status free = tickerFiles_->Check(ticker);
         if (free) return true;
         if (refusedTickers_.insert(std::string(ticker)).second) ui_.ShowMessage(free.ToString());
         return false;
@@ -558,6 +559,7 @@ class ImportRun {
         Stock* stock = name == lastName_ ? lastStock_ : db_.FindStockOrAlias(name);
         if (stock == nullptr && autoAdd_ && MayAdd(name)) {
             stock = db_.AddStock(name);
+            tickerFiles_->Added(*stock);
             ++stats_.addedStocks;
             ApplyCategories(*stock);
         }
@@ -635,6 +637,8 @@ class ImportRun {
     int debug_ = 0;
     bool autoAdd_ = false;
     std::set<std::string> refusedTickers_;
+    // Made at the first stock the import may add; only the import adds stocks while it runs.
+    std::optional<TickerFileIndex> tickerFiles_;
     bool overwrite_ = false;
     int continuous_ = -1;
     CarriedValues carried_;

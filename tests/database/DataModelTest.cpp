@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "database/Database.h"
+#include "database/TickerFile.h"
 
 namespace velmora {
 namespace {
@@ -250,4 +251,20 @@ TEST(FixedText, CutsWithoutSplittingUtf8) {
 }
 
 }  // namespace
+// The index an import checks its new tickers with answers as the check over every stock does,
+// the stocks it is told of included.
+TEST(TickerFileIndex, AnswersAsTheCheckOverEveryStock) {
+    Database db;
+    for (const char* ticker : {"A_B", "a/b", "Beta", "_x", "ZZZ"}) db.AddStock(ticker);
+    TickerFileIndex index(db);
+    index.Added(*db.AddStock("New"));
+    for (const char* ticker : {"A|B", "a_b", "BETA", "beta2", ".x", "AAA.zzz", "NEW", "zzz", "C"}) {
+        EXPECT_EQ(index.Check(ticker).ToString(), CheckTickerFile(db, ticker).ToString()) << ticker;
+    }
+    EXPECT_EQ(index.Check("A|B").ToString(),
+              "the ticker \"A|B\" would be stored in \"A_B\", the file of the stock \"a/b\"");
+    EXPECT_FALSE(index.Check("new").IsOk());
+    EXPECT_TRUE(index.Check("C").IsOk());
+}
+
 }  // namespace velmora
