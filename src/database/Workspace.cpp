@@ -282,7 +282,10 @@ bool Workspace::LoadWorkspace() {
             if (!result.problem.empty()) {
                 ui_.SetStatusText("Stock file '" + read.file.string() + "': " + result.problem);
             }
-            if (!AdoptUnlessStray(read.file, std::move(result.stock), tickerFiles)) continue;
+            if (!AdoptUnlessStray(read.file, std::move(result.stock), tickerFiles,
+                                  {sub, kDirectoryLetters[letter]})) {
+                continue;
+            }
             if (++loaded % 8 == 0) {
                 char buf[48];
                 std::snprintf(buf, sizeof buf, "Loaded %d stocks", loaded);
@@ -311,11 +314,17 @@ void Workspace::KeepOutUnreadStockFile(const fs::path& file, const Status& statu
 }
 
 bool Workspace::AdoptUnlessStray(const fs::path& file, std::unique_ptr<Stock> stock,
-                                 std::map<std::string, fs::path>& tickerFiles) {
+                                 std::map<std::string, fs::path>& tickerFiles,
+                                 const LetterDirectory& read) {
     // Of two files holding one ticker (a/aldora beside a/ALDORA), the one a save writes to is
     // loaded; the other is a stray, reported and left on disk as it is.
     const std::string ticker(stock->TickerText());
-    const fs::path own = StockFilePath(db_.LoadedFromDir(), ticker);
+    // The directory being read is the one a save writes to for its letter's tickers: found once
+    // per directory, not looked up on disk once per stock.
+    const std::string name = StockFileName(ticker);
+    const fs::path own = StockDirLetter(name) == read.letter
+                             ? read.dir / name
+                             : StockFilePath(db_.LoadedFromDir(), ticker);
     const auto [it, first] = tickerFiles.try_emplace(UpperAscii(ticker), file);
     fs::path stray;
     if (!first) {

@@ -82,10 +82,16 @@ class Workspace {
     // Records a stock file that could not be read, and sets it aside when the load may write.
     void KeepOutUnreadStockFile(const std::filesystem::path& file, const Status& status,
                                 const LoadedStock& result);
-    // Adopts the stock read from `file` unless another file already gave its ticker; false
-    // when it is a stray that was reported instead.
+    // A letter directory of the workspace as the load found it on disk.
+    struct LetterDirectory {
+        const std::filesystem::path& dir;
+        char letter;
+    };
+    // Adopts the stock read from `file` (in `read`) unless another file already gave its
+    // ticker; false when it is a stray that was reported instead.
     bool AdoptUnlessStray(const std::filesystem::path& file, std::unique_ptr<Stock> stock,
-                          std::map<std::string, std::filesystem::path>& tickerFiles);
+                          std::map<std::string, std::filesystem::path>& tickerFiles,
+                          const LetterDirectory& read);
     // Before a save over a workspace file that could not be read: asks (unless the database
     // allows replacing damaged files) and keeps the old file as .bak. False, with the save
     // status, when it must not be replaced.

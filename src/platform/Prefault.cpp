@@ -1,0 +1,31 @@
+#include "platform/Prefault.h"
+
+#include <cstdint>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+
+namespace velmora {
+
+void PrefaultForWriting(void* begin, std::size_t bytes) {
+#if defined(__linux__)
+    // Linux 5.14 and later; older kernels refuse the unknown advice with EINVAL.
+#ifndef MADV_POPULATE_WRITE
+    constexpr int MADV_POPULATE_WRITE = 23;
+#endif
+    static const auto pageSize = static_cast<std::uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto start = reinterpret_cast<std::uintptr_t>(begin);
+    const std::uintptr_t first = (start + pageSize - 1) & ~(pageSize - 1);
+    const std::uintptr_t end = (start + bytes) & ~(pageSize - 1);
+    if (end > first) {
+        (void)madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+    }
+#else
+    (void)begin;
+    (void)bytes;
+#endif
+}
+
+}  // namespace velmora
