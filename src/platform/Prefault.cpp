@@ -20,7 +20,9 @@ void PrefaultForWriting(void* begin, std::size_t bytes) {
     const std::uintptr_t first = (start + pageSize - 1) & ~(pageSize - 1);
     const std::uintptr_t end = (start + bytes) & ~(pageSize - 1);
     if (end > first) {
-        (void)madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
+        // The page boundary as an offset from `begin`, so the pointer stays derived from it.
+        char* from = static_cast<char*>(begin) + (first - start);
+        (void)madvise(from, end - first, MADV_POPULATE_WRITE);
     }
 #else
     (void)begin;
