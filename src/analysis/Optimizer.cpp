@@ -43,6 +43,9 @@ class CombinationInterface final : public UserInterface, private ProgressReporte
     void ShowMessageWithFile(std::string_view text, const std::filesystem::path& file) override {
         ui_.ShowMessageWithFile(text, file);
     }
+    void ShowAlignedReport(std::string_view title, std::string_view report) override {
+        ui_.ShowAlignedReport(title, report);
+    }
     bool AskYesNo(std::string_view question) override { return ui_.AskYesNo(question); }
     std::optional<bool> AskYesNoCancel(std::string_view question) override {
         return ui_.AskYesNoCancel(question);

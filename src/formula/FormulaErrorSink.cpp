@@ -12,10 +12,7 @@ void ConsoleFormulaErrorSink::ShowFormulaError(std::string_view report) {
 }
 
 void UserInterfaceFormulaErrorSink::ShowFormulaError(std::string_view report) {
-    std::string text(kFormulaErrorTitle);
-    text += "\n\n";
-    text += report;
-    ui_.ShowMessage(text);
+    ui_.ShowAlignedReport(kFormulaErrorTitle, report);
 }
 
 }  // namespace velmora

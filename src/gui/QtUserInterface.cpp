@@ -2,14 +2,23 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 #include <system_error>
 
 namespace velmora::gui {
@@ -91,6 +100,35 @@ void QtUserInterface::ShowMessageWithFile(std::string_view text,
     if (show != nullptr && box.clickedButton() == show) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(file.string())));
     }
+}
+
+void QtUserInterface::ShowAlignedReport(std::string_view title, std::string_view report) {
+    QDialog dialog(DialogParent(window_.data()));
+    dialog.setWindowTitle(ToQString(title));
+    auto* text = new QPlainTextEdit(ToQString(report), &dialog);
+    text->setReadOnly(true);
+    // Unwrapped and in a fixed-pitch font: the caret line stays under the character it points
+    // at.
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    const QFontMetrics metrics(text->font());
+    int widest = 0;
+    const QStringList lines = text->toPlainText().split(QLatin1Char('\n'));
+    for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+    const QRect screen = dialog.screen()->availableGeometry();
+    const int frame =
+        2 * text->frameWidth() + 2 * static_cast<int>(text->document()->documentMargin()) + 4;
+    text->setMinimumSize(std::min(widest + frame, screen.width() * 3 / 4),
+                         std::min(static_cast<int>(lines.size()) * metrics.lineSpacing() + frame +
+                                      text->horizontalScrollBar()->sizeHint().height(),
+                                  screen.height() / 2));
+    auto* buttons = new QDialogButtonBox(&dialog);
+    buttons->addButton(QObject::tr("Close"), QDialogButtonBox::AcceptRole);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(text);
+    layout->addWidget(buttons);
+    dialog.exec();
 }
 
 bool QtUserInterface::AskYesNo(std::string_view question) {

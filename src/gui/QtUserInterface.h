@@ -50,6 +50,9 @@ class QtUserInterface final : public UserInterface {
     // The button "Show log" opens the file with the desktop's viewer; it is left out when the
     // file does not exist.
     void ShowMessageWithFile(std::string_view text, const std::filesystem::path& file) override;
+    // A window captioned `title` with the report in the fixed-pitch system font, as wide as its
+    // longest line allows on the screen, and "Close".
+    void ShowAlignedReport(std::string_view title, std::string_view report) override;
     bool AskYesNo(std::string_view question) override;
     // Escape and the close box answer Cancel.
     std::optional<bool> AskYesNoCancel(std::string_view question) override;

@@ -23,6 +23,15 @@ class UserInterface {
         (void)file;
         ShowMessage(text);
     }
+    // A report whose lines are aligned column by column (a caret under a formula's error
+    // position), shown under `title` in a fixed-pitch font. Without such a font: the title, an
+    // empty line and the report as one message.
+    virtual void ShowAlignedReport(std::string_view title, std::string_view report) {
+        std::string text(title);
+        text += "\n\n";
+        text += report;
+        ShowMessage(text);
+    }
     virtual bool AskYesNo(std::string_view question) = 0;
     // Yes, No or Cancel: true, false, or nothing for Cancel. Without a Cancel of its own an
     // interface asks Yes or No.
