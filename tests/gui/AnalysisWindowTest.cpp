@@ -4,12 +4,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -360,14 +360,15 @@ TEST(AnalysisWindow, BackTestRowsNameEntryAndExitAndADoubleClickShowsTheEntryInT
     EXPECT_EQ(table->horizontalHeaderItem(3)->text(), "Close");
 }
 
-// The real message boxes: each is answered as soon as it shows, and its parent noted.
+// The real message boxes and report windows: each is answered as soon as it shows, and its
+// parent noted.
 struct MessageAnswerer {
     std::vector<QWidget*> parents;
     QTimer timer;
     MessageAnswerer() {
         timer.setInterval(5);
         QObject::connect(&timer, &QTimer::timeout, [this] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            if (auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
                 parents.push_back(box->parentWidget());
                 box->accept();
             }
