@@ -81,6 +81,17 @@ std::string EscapeName(std::string_view name) {
     return out;
 }
 
+// The line of `text` that starts at `pos`, without its line break and a carriage return before
+// it; `pos` moves to the next line.
+std::string_view NextLine(std::string_view text, std::size_t& pos) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+}
+
 // Whether the text can be a settings file: blank, or holding at least one section header or
 // comment line. Values outside any section belong nowhere and other lines are skipped, so a
 // text with neither (random bytes, a file of another kind) holds no settings at all; beside a
@@ -89,10 +100,7 @@ bool HoldsSettings(std::string_view text) {
     bool blank = true;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
+        std::string_view line = NextLine(text, pos);
         while (!line.empty() && (IsBlank(line.back()) || line.back() == '\r'))
             line.remove_suffix(1);
         if (line.empty()) continue;
@@ -125,11 +133,7 @@ void IniSettingsStore::Parse(std::string_view text) {
     Section* current = nullptr;
     std::size_t pos = 0;
     while (pos < text.size()) {
-        std::size_t end = text.find('\n', pos);
-        if (end == std::string_view::npos) end = text.size();
-        std::string_view line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        const std::string_view line = NextLine(text, pos);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             const std::size_t close = FindUnescaped(line.substr(1), ']');
