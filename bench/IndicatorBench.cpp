@@ -19,7 +19,7 @@ constexpr int kBars = 1'000'000;
 
 struct Data {
     std::vector<float> close, high, low, avg, volume, out, out2;
-    std::vector<Quotation> quotes;
+    QuotationList quotes;
 
     Data() {
         std::mt19937 random(42);

@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "database/QuotationMemory.h"
 #include "database/Workspace.h"
 #include "platform/ConsoleUserInterface.h"
 
@@ -75,8 +76,9 @@ void EnsureWorkspace() {
 }
 
 // Heap bytes in use.
-double HeapInUse() {
-    return static_cast<double>(mallinfo2().uordblks);
+// The memory the program's data takes: the heap and the ranges holding the loaded quotations.
+double MemoryInUse() {
+    return static_cast<double>(mallinfo2().uordblks + quotation_memory::BulkBytesInUse());
 }
 
 long long BytesRead() {
@@ -107,7 +109,7 @@ void LoadWorkspace(benchmark::State& state, bool partial) {
         prefs.SetLoadUpto(250);
         RecordingUserInterface ui;
         db.SetWorkspaceDir(BenchDir() / "ws");
-        const double heapBefore = HeapInUse();
+        const double memoryBefore = MemoryInUse();
         const long long readBefore = BytesRead();
         Workspace ws(db, prefs, ui);
         ws.LoadWorkspace();
@@ -117,8 +119,8 @@ void LoadWorkspace(benchmark::State& state, bool partial) {
         state.counters["stocks"] = db.StockCount();
         state.counters["read_share_%"] =
             100.0 * static_cast<double>(read) / static_cast<double>(totalBytes);
-        state.counters["heap_bytes_per_quote"] =
-            (HeapInUse() - heapBefore) / static_cast<double>(quotes);
+        state.counters["bytes_per_quote"] =
+            (MemoryInUse() - memoryBefore) / static_cast<double>(quotes);
         state.SetBytesProcessed(state.bytes_processed() + read);
     }
 }
@@ -127,21 +129,6 @@ void BM_FullLoad(benchmark::State& state) {
     LoadWorkspace(state, false);
 }
 
-// The same with the heap kept between loads (as when a workspace is reopened): what remains is
-// the loader's own work, without the kernel's page faults for fresh memory. Changes the malloc
-// settings of the process, so it runs last.
-void BM_FullLoadWarmHeap(benchmark::State& state) {
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-    {
-        Database db;
-        Preferences prefs;
-        RecordingUserInterface ui;
-        db.SetWorkspaceDir(BenchDir() / "ws");
-        Workspace(db, prefs, ui).LoadWorkspace();
-    }
-    LoadWorkspace(state, false);
-}
 void BM_PartialLoadUpto250(benchmark::State& state) {
     LoadWorkspace(state, true);
 }
@@ -306,7 +293,6 @@ BENCHMARK(BM_PlainWriteLoop)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SaveAsEverything)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_FindStock);
 BENCHMARK(BM_FindStockOrAlias);
-BENCHMARK(BM_FullLoadWarmHeap)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The written copies of a run are removed at the start of the next one, followed by a pause:
 // ext4 scans recently deleted inodes (for about 30 s) when creating files, which would make

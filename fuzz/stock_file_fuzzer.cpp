@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    std::vector<Quotation> all;
+    QuotationList all;
     ReadAllQuotations(file, all).IgnoreError();  // only that it survives any bytes
     return 0;
 }

@@ -10,13 +10,13 @@ namespace {
 
 constexpr std::int64_t kSecondsPerDay = 86400;
 
-int FirstOnOrAfter(const std::vector<Quotation>& q, PackedDate date) {
+int FirstOnOrAfter(const QuotationList& q, PackedDate date) {
     const auto it = std::lower_bound(q.begin(), q.end(), date,
                                      [](const Quotation& a, PackedDate d) { return a.Date < d; });
     return static_cast<int>(it - q.begin());
 }
 
-int FirstAfter(const std::vector<Quotation>& q, PackedDate date) {
+int FirstAfter(const QuotationList& q, PackedDate date) {
     const auto it = std::upper_bound(q.begin(), q.end(), date,
                                      [](PackedDate d, const Quotation& a) { return d < a.Date; });
     return static_cast<int>(it - q.begin());

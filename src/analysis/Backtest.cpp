@@ -41,8 +41,8 @@ constexpr int kNone = -1;
 // while a position is pending, and the trades they make.
 class StockWalk {
   public:
-    StockWalk(const StockTestParameters& params, const std::vector<Quotation>& bars,
-              std::string_view ticker, ResultList& results, StockTestSummary& summary)
+    StockWalk(const StockTestParameters& params, const QuotationList& bars, std::string_view ticker,
+              ResultList& results, StockTestSummary& summary)
         : settings_(params.settings),
           commission_(params.commission),
           dates_(params.dates),
@@ -132,7 +132,7 @@ class StockWalk {
     const CommissionModel& commission_;
     DateStyle dates_;
     bool tradeRows_;
-    const std::vector<Quotation>& bars_;
+    const QuotationList& bars_;
     std::string_view ticker_;
     ResultList& results_;
     StockTestSummary& sum_;
@@ -198,7 +198,7 @@ void ValueBuyAndHold(const StockTestParameters& params, const StockWalk& walk, i
 
 }  // namespace
 
-bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& bars,
+bool TestStock(const StockTestParameters& params, const QuotationList& bars,
                std::span<const float> buy, std::span<const float> sell, int first, int end,
                ResultList& results, StockTestSummary& summary, ExtendedStatistics* curve) {
     const int count = static_cast<int>(bars.size());

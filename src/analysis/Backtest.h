@@ -87,7 +87,7 @@ struct StockTestParameters {
 // record is kept); false when it never did, and then nothing was added. With `curve`, its Curve
 // gets the equity at the close of every visited bar (the open position valued at that close)
 // and its BarsInPosition the bars a position was open into.
-bool TestStock(const StockTestParameters& params, const std::vector<Quotation>& bars,
+bool TestStock(const StockTestParameters& params, const QuotationList& bars,
                std::span<const float> buy, std::span<const float> sell, int first, int end,
                ResultList& results, StockTestSummary& summary, ExtendedStatistics* curve = nullptr);
 

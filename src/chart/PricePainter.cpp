@@ -12,7 +12,7 @@ namespace {
 
 struct BarArrays {
     std::vector<float> close, open, high, low, volume;
-    explicit BarArrays(const std::vector<Quotation>& q) {
+    explicit BarArrays(const QuotationList& q) {
         const std::size_t n = q.size();
         close.resize(n), open.resize(n), high.resize(n), low.resize(n), volume.resize(n);
         for (std::size_t i = 0; i < n; ++i) {

@@ -12,7 +12,7 @@ namespace velmora {
 namespace {
 
 // The index of the quotation dated `date`, -1 when there is none.
-int IndexOfDate(const std::vector<Quotation>& quotes, PackedDate date) {
+int IndexOfDate(const QuotationList& quotes, PackedDate date) {
     auto it = std::lower_bound(quotes.begin(), quotes.end(), date,
                                [](const Quotation& q, PackedDate d) { return q.Date < d; });
     return it != quotes.end() && it->Date == date ? static_cast<int>(it - quotes.begin()) : -1;
@@ -42,7 +42,7 @@ struct DayRange {
 };
 
 DayRange BaseDayRange(const Stock& base, const CompositesRequest& request) {
-    const std::vector<Quotation>& days = base.Quotations;
+    const QuotationList& days = base.Quotations;
     const int total = static_cast<int>(days.size());
     DayRange range{0, total - 1};
     if (request.count > 0) {
@@ -104,7 +104,7 @@ struct DayTally {
 };
 
 // Adds the member's quotation at position `at` to the day's tally.
-void TallyMember(const std::vector<Quotation>& quotes, int at, const CompositeParts& parts,
+void TallyMember(const QuotationList& quotes, int at, const CompositeParts& parts,
                  DayTally& tally) {
     const Quotation& q = quotes[static_cast<std::size_t>(at)];
     const float v = static_cast<float>(q.Volume);

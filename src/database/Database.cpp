@@ -13,16 +13,16 @@ bool TickerLess(const std::unique_ptr<Stock>& s, std::string_view ticker) {
     return CompareNoCase(s->TickerText(), ticker) < 0;
 }
 
-template <typename Record>
-auto DateLowerBound(std::vector<Record>& records, PackedDate date) {
+template <typename Record, typename Allocator>
+auto DateLowerBound(std::vector<Record, Allocator>& records, PackedDate date) {
     return std::lower_bound(records.begin(), records.end(), date,
                             [](const Record& r, PackedDate d) { return r.Date < d; });
 }
 
 // The record of the date, created zero-filled at its place when absent. New data usually
 // arrives in date order, so the newest end is tried first.
-template <typename Record>
-Record* FindOrInsertByDate(std::vector<Record>& records, PackedDate date) {
+template <typename Record, typename Allocator>
+Record* FindOrInsertByDate(std::vector<Record, Allocator>& records, PackedDate date) {
     if (records.empty() || records.back().Date < date) {
         records.emplace_back().Date = date;
         return &records.back();
@@ -34,8 +34,8 @@ Record* FindOrInsertByDate(std::vector<Record>& records, PackedDate date) {
     return &*it;
 }
 
-template <typename Record>
-Record* FindByDate(std::vector<Record>& records, PackedDate date) {
+template <typename Record, typename Allocator>
+Record* FindByDate(std::vector<Record, Allocator>& records, PackedDate date) {
     auto it = DateLowerBound(records, date);
     return it != records.end() && it->Date == date ? &*it : nullptr;
 }
@@ -228,7 +228,7 @@ Quotation* Database::FindQuotation(Stock& stock, PackedDate date) {
 }
 
 const Quotation* Database::FindQuotation(const Stock& stock, PackedDate date) {
-    return FindByDate(const_cast<std::vector<Quotation>&>(stock.Quotations), date);
+    return FindByDate(const_cast<QuotationList&>(stock.Quotations), date);
 }
 
 Quotation* Database::AddQuotation(Stock& stock, PackedDate date) {
@@ -321,7 +321,7 @@ Status Database::LoadFullHistory(Stock& stock) {
 }
 
 Status Database::LoadOlderQuotations(Stock& stock) {
-    std::vector<Quotation> merged;
+    QuotationList merged;
     Status read = ReadFullHistory(stock, merged);
     if (!read) {
         // A file that is no stock file holds no older quotations to wait for.
@@ -334,14 +334,14 @@ Status Database::LoadOlderQuotations(Stock& stock) {
     return Status::Ok();
 }
 
-Status Database::ReadFullHistory(const Stock& stock, std::vector<Quotation>& out) const {
+Status Database::ReadFullHistory(const Stock& stock, QuotationList& out) const {
     if (stock.FirstLoadedDate == 0) {
         out = stock.Quotations;
         return Status::Ok();
     }
     const auto path = StockFilePath(loadedFromDir_, stock.TickerText());
     const std::string what = "cannot read the older quotations of " + stock.Ticker.Str() + " from";
-    std::vector<Quotation> older;
+    QuotationList older;
     const Status read = ReadAllQuotations(path, older);
     switch (read.Code()) {
         case StatusCode::Ok:

@@ -126,7 +126,7 @@ class Database {
     // The stock's full history as LoadFullHistory would make it, written to `out`, leaving the
     // stock and the database unchanged: several threads may read histories at once while no one
     // changes the database. A stock wholly in memory gives a copy of its quotations.
-    Status ReadFullHistory(const Stock& stock, std::vector<Quotation>& out) const;
+    Status ReadFullHistory(const Stock& stock, QuotationList& out) const;
 
     // Releases every stock and every advance/decline record; the category names stay.
     void ReleaseAll();

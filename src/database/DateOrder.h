@@ -10,8 +10,8 @@ namespace velmora {
 // Sorts the records by date, keeping the order of equal dates, and of each date keeps the last
 // one, as a later store of the same day would have replaced the earlier. Returns false, having
 // changed nothing, when they were already ascending with one record per date.
-template <typename Record>
-bool SortByDateKeepLast(std::vector<Record>& records) {
+template <typename Record, typename Allocator>
+bool SortByDateKeepLast(std::vector<Record, Allocator>& records) {
     const auto notAscending = [](const Record& a, const Record& b) { return !(a.Date < b.Date); };
     if (std::adjacent_find(records.begin(), records.end(), notAscending) == records.end()) {
         return false;

@@ -9,6 +9,7 @@
 
 #include "database/FixedText.h"
 #include "database/PackedDate.h"
+#include "database/QuotationMemory.h"
 
 namespace velmora {
 
@@ -24,6 +25,9 @@ struct Quotation {
     std::uint8_t Mark = 0;
     std::uint8_t Reduction = 0;
 };
+
+// A stock's quotations, or any list of them.
+using QuotationList = std::vector<Quotation, QuotationAllocator<Quotation>>;
 
 // Mark codes 1..9 stand for these texts; a code of 10 or more is itself the mark character.
 std::string MarkText(std::uint8_t mark);
@@ -83,7 +87,7 @@ struct Stock {
     std::array<std::int32_t, 4> FinanceEAT{};
 
     // Ascending by date, at most one per date.
-    std::vector<Quotation> Quotations;
+    QuotationList Quotations;
     bool Modified = false;
     std::int32_t SkippedCount = 0;
     PackedDate FirstLoadedDate = 0;

@@ -5,7 +5,7 @@
 
 #include "database/ByteOrder.h"
 #include "database/DateOrder.h"
-#include "platform/Prefault.h"
+#include "platform/PageMemory.h"
 
 namespace velmora {
 
@@ -332,7 +332,7 @@ Status ReadStockFile(const fs::path& path, const StockFileOptions& options, Load
     return Status::Ok();
 }
 
-Status ReadAllQuotations(const fs::path& path, std::vector<Quotation>& out) {
+Status ReadAllQuotations(const fs::path& path, QuotationList& out) {
     out.clear();
     Result<Bytes> data = ReadFile(path, FileKind::Stock);
     if (!data) return data.GetStatus();

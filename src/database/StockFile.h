@@ -83,7 +83,7 @@ struct LoadedStock {
 Status ReadStockFile(const std::filesystem::path& path, const StockFileOptions& options,
                      LoadedStock& out, Bytes& scratch);
 // Every quotation of a stock file, oldest first (loading of older quotations).
-Status ReadAllQuotations(const std::filesystem::path& path, std::vector<Quotation>& out);
+Status ReadAllQuotations(const std::filesystem::path& path, QuotationList& out);
 // The bytes of the oldest `count` quotation images of a stock file, in stored byte order.
 Status ReadKeptQuotationImages(const std::filesystem::path& path, std::size_t count, Bytes& out);
 // The whole image of a stock as a save writes it: header, `kept` stored images in front of the

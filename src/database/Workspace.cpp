@@ -9,6 +9,7 @@
 #include <system_error>
 #include <vector>
 
+#include "database/QuotationMemory.h"
 #include "database/StockFile.h"
 #include "database/WorkspaceFile.h"
 #include "platform/CommitRecord.h"
@@ -101,10 +102,13 @@ std::vector<StockFileRead> ReadStockFiles(const fs::path& dir, const std::vector
         if (e.name.find(kDamagedMark) != std::string::npos) continue;
         reads.push_back({dir / e.name, Status::Ok(), {}});
     }
+    // Each worker lays the quotations it loads side by side in ranges of its own.
+    std::vector<BulkQuotationMemory> bulk(scratch.size());
     ParallelFor(reads.size(), static_cast<int>(scratch.size()), [&](std::size_t i, int worker) {
+        const auto w = static_cast<std::size_t>(worker);
+        BulkQuotationMemory::Use use(bulk[w]);
         StockFileRead& read = reads[i];
-        read.status = ReadStockFile(read.file, options, read.result,
-                                    scratch[static_cast<std::size_t>(worker)]);
+        read.status = ReadStockFile(read.file, options, read.result, scratch[w]);
     });
     return reads;
 }

@@ -9,8 +9,8 @@
 namespace velmora::test {
 
 // Bars on consecutive days from 24-01-01; open, high and low equal the close.
-inline std::vector<Quotation> Bars(const std::vector<float>& closes) {
-    std::vector<Quotation> bars;
+inline QuotationList Bars(const std::vector<float>& closes) {
+    QuotationList bars;
     PackedDate date = MakeDate(2024, 1, 1);
     for (const float c : closes) {
         Quotation q;

@@ -22,8 +22,8 @@ struct Backtest {
     explicit Backtest(SystemTestSettings s) : settings(s), commission(settings, CommissionTable{}) {
         results.Clear(settings.InitialEquity);
     }
-    void Stock(std::string_view ticker, const std::vector<Quotation>& bars,
-               const std::vector<float>& buy, const std::vector<float>& sell) {
+    void Stock(std::string_view ticker, const QuotationList& bars, const std::vector<float>& buy,
+               const std::vector<float>& sell) {
         StockTestSummary record = StockTestSummary::Start(ticker, settings.InitialEquity);
         const StockTestParameters params{settings, commission, settings.StopLevel()};
         if (TestStock(params, bars, buy, sell, 0, static_cast<int>(bars.size()), rows, record)) {

@@ -28,7 +28,7 @@ struct StockRun {
     explicit StockRun(SystemTestSettings s = {}, CommissionTable table = {})
         : settings(s), commission(settings, table) {}
 
-    bool Test(const std::vector<Quotation>& bars, std::vector<float> buy, std::vector<float> sell,
+    bool Test(const QuotationList& bars, std::vector<float> buy, std::vector<float> sell,
               int first = 0, int end = -1) {
         ShiftSignals(buy, settings.BuyDelay);
         ShiftSignals(sell, settings.SellDelay);

@@ -18,7 +18,7 @@ PackedDate Jan(int day) {
 // position still open at the last bar, with 10 of commission per transaction. By hand, the
 // equity at the closes is 10000, 12000, 10980, 10980, 8784, 9862, 9862 and 9862 * 1.2.
 TEST(EquityStatistics, HandComputedCurveOfOneStock) {
-    std::vector<Quotation> bars = test::Bars({10, 12, 11, 10, 8, 9, 10, 12});
+    QuotationList bars = test::Bars({10, 12, 11, 10, 8, 9, 10, 12});
     const PackedDate dates[] = {Jan(1), Jan(2), Jan(3), Jan(4), Jan(8), Jan(9), Jan(10), Jan(11)};
     for (std::size_t i = 0; i < bars.size(); ++i) bars[i].Date = dates[i];
     const std::vector<float> buy = {1, 0, 0, 1, 0, 0, 1, 0};

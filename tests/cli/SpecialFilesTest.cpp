@@ -68,7 +68,7 @@ const std::vector<Reader>& Readers() {
          }},
         {"older quotations", FileKind::Stock, "KGHM",
          [](const fs::path& f) {
-             std::vector<Quotation> out;
+             QuotationList out;
              return FromStatus(ReadAllQuotations(f, out));
          }},
         {"workspace file", FileKind::Workspace, "tarvik.workspace",

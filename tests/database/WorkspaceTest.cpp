@@ -27,7 +27,7 @@ struct FileImage {
     std::string alias;
     std::int32_t flags = 0;
     std::int32_t issue = 200000;
-    std::vector<Quotation> quotes;
+    QuotationList quotes;
     std::vector<Study> studies;
 
     Bytes Build() const {
@@ -84,8 +84,8 @@ struct FileImage {
     }
 };
 
-std::vector<Quotation> Series(int count, PackedDate first = MakeDate(1995, 1, 2)) {
-    std::vector<Quotation> quotes;
+QuotationList Series(int count, PackedDate first = MakeDate(1995, 1, 2)) {
+    QuotationList quotes;
     PackedDate d = first;
     for (int i = 0; i < count; ++i, d = AddDays(d, 1)) {
         Quotation q;
@@ -360,9 +360,9 @@ TEST(Workspace, DroppingQuotationsReturnsToPartialStateWithoutLosingThem) {
 // Damaged files whose quotations are out of date order (found by fuzzing): partial loading
 // must not leave quotations on disk that belong among or after the loaded ones.
 TEST(Workspace, PartialLoadingOfQuotationsOutOfOrderLosesNothing) {
-    const std::vector<Quotation> base = Series(5);
+    const QuotationList base = Series(5);
     auto withDates = [&](std::initializer_list<int> order) {
-        std::vector<Quotation> quotes;
+        QuotationList quotes;
         for (int i : order) {
             Quotation q = base[static_cast<std::size_t>(i < 0 ? 0 : i)];
             if (i < 0) q.Date = 0;
@@ -371,7 +371,7 @@ TEST(Workspace, PartialLoadingOfQuotationsOutOfOrderLosesNothing) {
         return quotes;
     };
     struct Case {
-        std::vector<Quotation> quotes;
+        QuotationList quotes;
         std::size_t inMemory, skipped;
     };
     const Case cases[] = {

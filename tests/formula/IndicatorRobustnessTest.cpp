@@ -14,7 +14,7 @@ using namespace velmora::indicators;
 
 struct Bars {
     Series close, high, low, volume, avg;
-    std::vector<Quotation> quotes;
+    QuotationList quotes;
     int Count() const { return static_cast<int>(close.size()); }
 };
 

@@ -20,7 +20,7 @@ Quotation Q(PackedDate date, float close, float high, float low, std::int32_t vo
 }
 
 TEST(IndicatorVolume, OnBalanceVolumeAndAccumulationDistributionReadTheQuotations) {
-    const std::vector<Quotation> quotes = {
+    const QuotationList quotes = {
         Q(MakeDate(2024, 1, 2), 1, 2, 0, 10), Q(MakeDate(2024, 1, 3), 2, 2, 2, 20),
         Q(MakeDate(2024, 1, 4), 2, 2, 2, 30), Q(MakeDate(2024, 1, 5), 1, 4, 0, 40)};
     Series out(4);
@@ -65,10 +65,10 @@ TEST(IndicatorVolume, MarketBreadth) {
 }
 
 TEST(IndicatorVolume, RelativeStrengthMatchesDatesOfTheBase) {
-    const std::vector<Quotation> stock = {
+    const QuotationList stock = {
         Q(MakeDate(2024, 1, 2), 10, 10, 10, 1), Q(MakeDate(2024, 1, 3), 20, 20, 20, 1),
         Q(MakeDate(2024, 1, 4), 30, 30, 30, 1), Q(MakeDate(2024, 1, 5), 40, 40, 40, 1)};
-    const std::vector<Quotation> base = {
+    const QuotationList base = {
         Q(MakeDate(2023, 12, 29), 1, 1, 1, 1), Q(MakeDate(2024, 1, 2), 5, 5, 5, 1),
         Q(MakeDate(2024, 1, 4), 0, 0, 0, 1), Q(MakeDate(2024, 1, 5), 8, 8, 8, 1)};
     Series out(4);

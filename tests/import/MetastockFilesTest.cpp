@@ -16,10 +16,10 @@ using test::IeeeToMbf;
 using test::MsRecord;
 using test::MsSecurity;
 
-std::vector<Quotation> ReadAll(const std::filesystem::path& file, int fields,
-                               int* skipped = nullptr, Status* status = nullptr) {
+QuotationList ReadAll(const std::filesystem::path& file, int fields, int* skipped = nullptr,
+                      Status* status = nullptr) {
     MetastockDataReader reader(file, fields);
-    std::vector<Quotation> out;
+    QuotationList out;
     Quotation q;
     while (reader.Next(q)) out.push_back(q);
     if (skipped) *skipped = reader.skipped();
