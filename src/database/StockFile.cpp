@@ -96,18 +96,41 @@ bool DecodeStudies(const std::uint8_t* p, std::size_t size, char version, std::i
     return true;
 }
 
-}  // namespace
-
-void DecodeQuotation(const std::uint8_t* p, char version, Quotation& q) {
+// One stored quotation; files before version 4 hold no open interest.
+template <bool kOpenInt>
+void DecodeOneQuotation(const std::uint8_t* p, Quotation& q) {
     q.Date = GetU32BE(p);
     q.Close = GetF32BE(p + 4);
     q.Open = GetF32BE(p + 8);
     q.High = GetF32BE(p + 12);
     q.Low = GetF32BE(p + 16);
     q.Volume = GetI32BE(p + 20);
-    q.OpenInt = version <= '3' ? 0 : GetI32BE(p + 24);
+    q.OpenInt = kOpenInt ? GetI32BE(p + 24) : 0;
     q.Mark = p[28];
     q.Reduction = p[29];
+}
+
+// Appends the `n` stored quotations from `p` on to `out`: true when their dates ascend, each
+// after the one before.
+template <bool kOpenInt>
+bool AppendQuotations(const std::uint8_t* p, std::size_t n, QuotationList& out) {
+    bool ascending = true;
+    for (std::size_t i = 0; i < n; ++i, p += kQuotationImageSize) {
+        Quotation& q = out.emplace_back();
+        DecodeOneQuotation<kOpenInt>(p, q);
+        ascending = ascending && (i == 0 || (&q - 1)->Date < q.Date);
+    }
+    return ascending;
+}
+
+}  // namespace
+
+void DecodeQuotation(const std::uint8_t* p, char version, Quotation& q) {
+    if (version <= '3') {
+        DecodeOneQuotation<false>(p, q);
+    } else {
+        DecodeOneQuotation<true>(p, q);
+    }
 }
 
 void EncodeQuotation(std::uint8_t* p, const Quotation& q) {
@@ -313,9 +336,9 @@ Status ReadStockFile(const fs::path& path, const StockFileOptions& options, Load
     // Most of a load is the system giving the quotations fresh memory: one call for all pages
     // costs less than a fault per page.
     PrefaultForWriting(stock->Quotations.data(), n * sizeof(Quotation));
-    for (std::size_t i = 0; i < n; ++i, at += kQuotationImageSize) {
-        DecodeQuotation(data + at, version, stock->Quotations.emplace_back());
-    }
+    const bool ascending = version <= '3' ? AppendQuotations<false>(data + at, n, stock->Quotations)
+                                          : AppendQuotations<true>(data + at, n, stock->Quotations);
+    at += n * kQuotationImageSize;
     if (skip > 0) {
         stock->SkippedCount = static_cast<std::int32_t>(skip);
         stock->FirstLoadedDate = stock->Quotations.front().Date;
@@ -324,7 +347,7 @@ Status ReadStockFile(const fs::path& path, const StockFileOptions& options, Load
                                       stock->Studies, out.problem)) {
         return Damaged(path);
     }
-    if (SortByDateKeepLast(stock->Quotations)) {
+    if (!ascending && SortByDateKeepLast(stock->Quotations)) {
         out.problem = "quotations out of date order were put in order";
     }
     stock->Modified = false;

@@ -378,6 +378,7 @@ TEST(Workspace, PartialLoadingOfQuotationsOutOfOrderLosesNothing) {
         {withDates({2, 4, 0, 1, 3}), 5, 0},   // kept ones later than loaded ones: loaded whole
         {withDates({0, 1, -1, 3, 4}), 5, 0},  // the oldest loaded one has no date: loaded whole
         {withDates({1, 0, 0, 3, 4}), 2, 3},   // kept ones out of order among themselves
+        {withDates({0, 1, 2, 3, 3}), 4, 0},   // a date twice among the loaded ones: loaded whole
     };
     for (const Case& c : cases) {
         Fixture f;
