@@ -24,20 +24,17 @@ namespace velmora {
 // A reserved range and the parts of it that lists use.
 struct QuotationRange {
     char* base = nullptr;
-    std::size_t size = 0;           // reserved bytes, whole large pages
+    std::size_t size = 0;           // reserved bytes, whole units
     std::size_t used = 0;           // bytes handed out from base on
-    std::vector<std::size_t> live;  // bytes in use on each large page
+    std::vector<std::size_t> live;  // bytes in use in each unit
     std::size_t parts = 0;          // parts in use
     bool growing = true;            // still the current range of a BulkQuotationMemory
 };
 
 namespace {
 
-constexpr std::size_t kFirstRangeSize = 2 * kLargePageSize;
-constexpr std::size_t kLargestRangeSize = 32 * kLargePageSize;
-// Ranges from this size on are backed by large pages. The first ranges of a load are not, so that
-// a workspace of a few stocks never holds a large page of memory it does not need.
-constexpr std::size_t kLargePagesFrom = 4 * kLargePageSize;
+constexpr std::size_t kFirstRangeSize = 2 * kReserveUnit;
+constexpr std::size_t kLargestRangeSize = 32 * kReserveUnit;
 constexpr std::size_t kPartAlignment = 64;
 #ifdef VELMORA_POISON_RANGES
 // Poisoned bytes between parts, so that an overrun of one list into the next is caught.
@@ -108,29 +105,29 @@ void Unregister(Registry& registry, QuotationRange* range) {
 // no list uses it. The registry's mutex is held.
 void Close(Registry& registry, QuotationRange* range) {
     range->growing = false;
-    const std::size_t keep = RoundUp(range->used, kLargePageSize);
+    const std::size_t keep = RoundUp(range->used, kReserveUnit);
     if (keep < range->size) {
         Unpoison(range->base + keep, range->size - keep);
         UnreservePages(range->base + keep, range->size - keep);
         range->size = keep;
-        range->live.resize(keep / kLargePageSize);
+        range->live.resize(keep / kReserveUnit);
     }
     if (range->parts == 0) Unregister(registry, range);
 }
 
-// Adds `sign` × the bytes of [p, p + span) to the large pages they lie on; pages left without a
-// part in use are handed back to the system.
+// Counts the bytes of [p, p + span) in or out of the units they lie in; the pages of a unit left
+// without a part in use are handed back to the system.
 void CountLive(QuotationRange& range, const char* p, std::size_t span, bool adding) {
     std::size_t offset = static_cast<std::size_t>(p - range.base);
     const std::size_t end = offset + span;
     while (offset < end) {
-        const std::size_t page = offset / kLargePageSize;
-        const std::size_t share = std::min(end, (page + 1) * kLargePageSize) - offset;
+        const std::size_t unit = offset / kReserveUnit;
+        const std::size_t share = std::min(end, (unit + 1) * kReserveUnit) - offset;
         if (adding) {
-            range.live[page] += share;
-        } else if ((range.live[page] -= share) == 0) {
-            ReturnPages(range.base + page * kLargePageSize,
-                        std::min(kLargePageSize, range.size - page * kLargePageSize));
+            range.live[unit] += share;
+        } else if ((range.live[unit] -= share) == 0) {
+            ReturnPages(range.base + unit * kReserveUnit,
+                        std::min(kReserveUnit, range.size - unit * kReserveUnit));
         }
         offset += share;
     }
@@ -199,13 +196,13 @@ void* BulkQuotationMemory::Take(std::size_t bytes) {
         current_ = nullptr;
         nextRangeSize_ =
             nextRangeSize_ == 0 ? kFirstRangeSize : std::min(2 * nextRangeSize_, kLargestRangeSize);
-        const std::size_t size = std::max(nextRangeSize_, RoundUp(span, kLargePageSize));
-        void* base = ReservePages(size, size >= kLargePagesFrom);
+        const std::size_t size = std::max(nextRangeSize_, RoundUp(span, kReserveUnit));
+        void* base = ReservePages(size);
         if (base == nullptr) return nullptr;
         auto range = std::make_unique<QuotationRange>();
         range->base = static_cast<char*>(base);
         range->size = size;
-        range->live.assign(size / kLargePageSize, 0);
+        range->live.assign(size / kReserveUnit, 0);
         Poison(range->base, range->size);
         current_ = range.get();
         auto& ranges = registry.ranges;

@@ -1,7 +1,8 @@
 #pragma once
 // The memory of quotation lists. Lists take it from the heap, except on a thread that is loading
 // many stocks at once (see BulkQuotationMemory): there the lists are laid side by side in large
-// reserved ranges, which the system fills far faster than thousands of separate heap blocks.
+// reserved ranges, which need far fewer calls to the system than thousands of heap blocks, and
+// no thread waits for another while the heap grows.
 // Either way, a list's memory goes back to where it came from when the list lets go of it.
 
 #include <cstddef>
@@ -47,9 +48,9 @@ struct QuotationAllocator {
 
 // Reserved ranges for the quotation lists that one thread allocates while it loads many stocks.
 // Each list gets its own part of a range; a range grows no more once the loading ends, and it
-// is handed back to the system when the last list in it lets go. Memory of a whole large page
-// that no list uses any more is handed back at once, so dropping quotations frees memory even
-// while neighbouring stocks keep theirs.
+// is handed back to the system when the last list in it lets go. Memory of a whole unit of a
+// range (2 MiB) that no list uses any more is handed back at once, so dropping quotations frees
+// memory even while neighbouring stocks keep theirs.
 class BulkQuotationMemory {
   public:
     BulkQuotationMemory() = default;

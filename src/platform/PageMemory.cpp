@@ -30,24 +30,21 @@ void PrefaultForWriting(void* begin, std::size_t bytes) {
 #endif
 }
 
-void* ReservePages(std::size_t bytes, bool largePages) {
+void* ReservePages(std::size_t bytes) {
 #if defined(__linux__)
-    // Over-reserve by one large page and cut the unaligned ends off, so that the range starts on
-    // a large-page boundary and the system can back it with large pages.
-    const std::size_t span = bytes + kLargePageSize;
+    // Over-reserve by one unit and cut the unaligned ends off.
+    const std::size_t span = bytes + kReserveUnit;
     void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (raw == MAP_FAILED) return nullptr;
     char* base = static_cast<char*>(raw);
-    const auto misalign = reinterpret_cast<std::uintptr_t>(base) & (kLargePageSize - 1);
-    const std::size_t head = misalign == 0 ? 0 : kLargePageSize - misalign;
+    const auto misalign = reinterpret_cast<std::uintptr_t>(base) & (kReserveUnit - 1);
+    const std::size_t head = misalign == 0 ? 0 : kReserveUnit - misalign;
     if (head > 0) munmap(base, head);
     if (span - head > bytes) munmap(base + head + bytes, span - head - bytes);
-    if (largePages) (void)madvise(base + head, bytes, MADV_HUGEPAGE);
     return base + head;
 #else
     (void)bytes;
-    (void)largePages;
     return nullptr;
 #endif
 }

@@ -6,19 +6,22 @@
 
 namespace velmora {
 
-// The size of the large pages a reserved range is aligned to (2 MiB).
-inline constexpr std::size_t kLargePageSize = std::size_t{2} << 20;
+// What a reserved range is aligned to and a multiple of (2 MiB).
+inline constexpr std::size_t kReserveUnit = std::size_t{2} << 20;
 
 // Asks the system to back the whole pages within [begin, begin + bytes) with writable memory now,
 // in one call, instead of one page fault per page at the first write. Only a hint: the memory is
 // valid either way, and nothing happens where the system cannot do it.
 void PrefaultForWriting(void* begin, std::size_t bytes);
 
-// Reserves `bytes` (a multiple of kLargePageSize) of zeroed, readable and writable memory aligned
-// to kLargePageSize, or nullptr where the system gives no such memory. Pages are backed only when
-// first written. With `largePages` the system is asked to back it with large pages, which are
-// cheaper to give than many small ones when the range fills up.
-void* ReservePages(std::size_t bytes, bool largePages);
+// Reserves `bytes` (a multiple of kReserveUnit) of zeroed, readable and writable memory aligned
+// to kReserveUnit, or nullptr where the system gives no such memory. Pages are backed only when
+// first written.
+//
+// No large pages are asked for: on virtual machines that hand free memory back to their host
+// (within seconds), a large page is usually memory the host must supply again, and it then takes
+// several times as long to give as the same memory in small pages.
+void* ReservePages(std::size_t bytes);
 
 // Gives the pages within [begin, begin + bytes) back to the system; the range stays reserved and
 // reads as zeroes until written again. `begin` and `bytes` are multiples of the page size.

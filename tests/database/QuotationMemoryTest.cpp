@@ -28,8 +28,8 @@ bool Intact(const QuotationList& list, PackedDate first) {
     return true;
 }
 
-std::uintptr_t LargePageOf(const void* p) {
-    return reinterpret_cast<std::uintptr_t>(p) & ~(kLargePageSize - 1);
+std::uintptr_t UnitOf(const void* p) {
+    return reinterpret_cast<std::uintptr_t>(p) & ~(kReserveUnit - 1);
 }
 
 // Lists loaded side by side keep their own contents, the memory counts while any list uses it,
@@ -55,7 +55,7 @@ TEST(QuotationMemory, ListsInBulkMemoryAreSeparateAndGiveItBack) {
     EXPECT_LT(quotation_memory::BulkBytesInUse(), before);
     lists[7].pop_back();
     EXPECT_TRUE(Intact(lists[7], 70000));
-    const std::uintptr_t page = LargePageOf(lists[0].data());
+    const std::uintptr_t page = UnitOf(lists[0].data());
     lists.clear();
     EXPECT_EQ(quotation_memory::BulkBytesInUse(), 0u);
     unsigned char resident = 0;
@@ -66,27 +66,27 @@ TEST(QuotationMemory, ListsInBulkMemoryAreSeparateAndGiveItBack) {
     EXPECT_EQ(quotation_memory::BulkBytesInUse(), 0u);
 }
 
-// The pages of a large page that no list uses any more go back to the system at once, while the
-// lists on other pages stay where they are.
+// The pages of a unit of a range that no list uses any more go back to the system at once, while
+// the lists in other units stay where they are.
 TEST(QuotationMemory, APageNoListUsesGoesBackToTheSystem) {
     std::vector<std::optional<QuotationList>> lists;
     BulkQuotationMemory bulk;
     {
         BulkQuotationMemory::Use use(bulk);
-        // 80 KiB each: more than two large pages in all.
+        // 80 KiB each: more than two units in all.
         for (int i = 0; i < 60; ++i) lists.emplace_back(Dated(2560, 1));
     }
-    const std::uintptr_t first = LargePageOf(lists.front()->data());
+    const std::uintptr_t first = UnitOf(lists.front()->data());
     for (auto& list : lists) {
         const auto begin = reinterpret_cast<std::uintptr_t>(list->data());
-        if (begin < first + kLargePageSize && begin + 2560 * sizeof(Quotation) > first) {
+        if (begin < first + kReserveUnit && begin + 2560 * sizeof(Quotation) > first) {
             list.reset();
         }
     }
     const auto pageSize = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    std::vector<unsigned char> resident(kLargePageSize / pageSize);
+    std::vector<unsigned char> resident(kReserveUnit / pageSize);
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the address of a page the lists used
-    ASSERT_EQ(mincore(reinterpret_cast<void*>(first), kLargePageSize, resident.data()), 0);
+    ASSERT_EQ(mincore(reinterpret_cast<void*>(first), kReserveUnit, resident.data()), 0);
     std::size_t residentPages = 0;
     for (const unsigned char r : resident) residentPages += r & 1u;
     EXPECT_EQ(residentPages, 0u);
