@@ -15,12 +15,15 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "database/QuotationMemory.h"
 #include "database/Workspace.h"
 #include "platform/ConsoleUserInterface.h"
+#include "platform/ParallelFor.h"
 
 namespace fs = std::filesystem;
 using namespace velmora;
@@ -164,6 +167,21 @@ bool ChildWork(std::string_view name) {
         std::vector<char> buffer;
         return PlainRead(buffer) > 0;
     }
+    if (name == "memory") {
+        // As much fresh memory as the loaded quotations take, written page by page on every
+        // core: what a fresh process pays for it before it has read a byte.
+        const int threads = HardwareThreads();
+        const std::size_t share =
+            std::size_t{kStocks} * kQuotes * sizeof(Quotation) / static_cast<std::size_t>(threads);
+        const auto pageSize = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+        std::vector<std::unique_ptr<char[]>> blocks(static_cast<std::size_t>(threads));
+        ParallelFor(blocks.size(), threads, [&](std::size_t i, int) {
+            blocks[i] = std::make_unique_for_overwrite<char[]>(share);
+            for (std::size_t at = 0; at < share; at += pageSize) blocks[i][at] = 1;
+            benchmark::DoNotOptimize(blocks[i].get());
+        });
+        return true;
+    }
     if (name == "load") {
         Database db;
         Preferences prefs;
@@ -202,6 +220,11 @@ void BM_PlainReadLoopFreshProcess(benchmark::State& state) {
 
 void BM_FullLoadFreshProcess(benchmark::State& state) {
     InFreshProcess(state, "load");
+}
+
+// The floor under a fresh-process load: no reading, only the memory its quotations need.
+void BM_FreshMemoryFreshProcess(benchmark::State& state) {
+    InFreshProcess(state, "memory");
 }
 
 void BM_SaveAsEverything(benchmark::State& state) {
@@ -288,6 +311,7 @@ BENCHMARK(BM_PlainReadLoopFreshProcess)
     ->Iterations(10)
     ->UseRealTime();
 BENCHMARK(BM_FullLoadFreshProcess)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
+BENCHMARK(BM_FreshMemoryFreshProcess)->Unit(benchmark::kMillisecond)->Iterations(10)->UseRealTime();
 BENCHMARK(BM_PartialLoadUpto250)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_PlainWriteLoop)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(BM_SaveAsEverything)->Unit(benchmark::kMillisecond)->Iterations(2);
