@@ -33,8 +33,8 @@ struct QuotationRange {
 
 namespace {
 
-constexpr std::size_t kFirstRangeSize = 2 * kReserveUnit;
-constexpr std::size_t kLargestRangeSize = 32 * kReserveUnit;
+constexpr std::size_t kFirstRangeSize = 2 * kQuotationMemoryUnit;
+constexpr std::size_t kLargestRangeSize = 32 * kQuotationMemoryUnit;
 constexpr std::size_t kPartAlignment = 64;
 #ifdef VELMORA_POISON_RANGES
 // Poisoned bytes between parts, so that an overrun of one list into the next is caught.
@@ -105,12 +105,12 @@ void Unregister(Registry& registry, QuotationRange* range) {
 // no list uses it. The registry's mutex is held.
 void Close(Registry& registry, QuotationRange* range) {
     range->growing = false;
-    const std::size_t keep = RoundUp(range->used, kReserveUnit);
+    const std::size_t keep = RoundUp(range->used, kQuotationMemoryUnit);
     if (keep < range->size) {
         Unpoison(range->base + keep, range->size - keep);
         UnreservePages(range->base + keep, range->size - keep);
         range->size = keep;
-        range->live.resize(keep / kReserveUnit);
+        range->live.resize(keep / kQuotationMemoryUnit);
     }
     if (range->parts == 0) Unregister(registry, range);
 }
@@ -121,13 +121,13 @@ void CountLive(QuotationRange& range, const char* p, std::size_t span, bool addi
     std::size_t offset = static_cast<std::size_t>(p - range.base);
     const std::size_t end = offset + span;
     while (offset < end) {
-        const std::size_t unit = offset / kReserveUnit;
-        const std::size_t share = std::min(end, (unit + 1) * kReserveUnit) - offset;
+        const std::size_t unit = offset / kQuotationMemoryUnit;
+        const std::size_t share = std::min(end, (unit + 1) * kQuotationMemoryUnit) - offset;
         if (adding) {
             range.live[unit] += share;
         } else if ((range.live[unit] -= share) == 0) {
-            ReturnPages(range.base + unit * kReserveUnit,
-                        std::min(kReserveUnit, range.size - unit * kReserveUnit));
+            ReturnPages(range.base + unit * kQuotationMemoryUnit,
+                        std::min(kQuotationMemoryUnit, range.size - unit * kQuotationMemoryUnit));
         }
         offset += share;
     }
@@ -196,13 +196,13 @@ void* BulkQuotationMemory::Take(std::size_t bytes) {
         current_ = nullptr;
         nextRangeSize_ =
             nextRangeSize_ == 0 ? kFirstRangeSize : std::min(2 * nextRangeSize_, kLargestRangeSize);
-        const std::size_t size = std::max(nextRangeSize_, RoundUp(span, kReserveUnit));
+        const std::size_t size = std::max(nextRangeSize_, RoundUp(span, kQuotationMemoryUnit));
         void* base = ReservePages(size);
         if (base == nullptr) return nullptr;
         auto range = std::make_unique<QuotationRange>();
         range->base = static_cast<char*>(base);
         range->size = size;
-        range->live.assign(size / kReserveUnit, 0);
+        range->live.assign(size / kQuotationMemoryUnit, 0);
         Poison(range->base, range->size);
         current_ = range.get();
         auto& ranges = registry.ranges;

@@ -14,6 +14,10 @@ namespace velmora {
 
 struct QuotationRange;
 
+// Reserved ranges are whole units of this size (2 MiB), counted from the range's start; the
+// memory of a unit goes back to the system once no list uses it.
+inline constexpr std::size_t kQuotationMemoryUnit = std::size_t{2} << 20;
+
 namespace quotation_memory {
 // Memory for `bytes` (more than 0), aligned for any quotation record.
 void* Allocate(std::size_t bytes);
@@ -49,8 +53,8 @@ struct QuotationAllocator {
 // Reserved ranges for the quotation lists that one thread allocates while it loads many stocks.
 // Each list gets its own part of a range; a range grows no more once the loading ends, and it
 // is handed back to the system when the last list in it lets go. Memory of a whole unit of a
-// range (2 MiB) that no list uses any more is handed back at once, so dropping quotations frees
-// memory even while neighbouring stocks keep theirs.
+// range that no list uses any more is handed back at once, so dropping quotations frees memory
+// even while neighbouring stocks keep theirs. The first list taken lies at its range's start.
 class BulkQuotationMemory {
   public:
     BulkQuotationMemory() = default;

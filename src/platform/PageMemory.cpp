@@ -32,17 +32,9 @@ void PrefaultForWriting(void* begin, std::size_t bytes) {
 
 void* ReservePages(std::size_t bytes) {
 #if defined(__linux__)
-    // Over-reserve by one unit and cut the unaligned ends off.
-    const std::size_t span = bytes + kReserveUnit;
-    void* raw = mmap(nullptr, span, PROT_READ | PROT_WRITE,
-                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
-    if (raw == MAP_FAILED) return nullptr;
-    char* base = static_cast<char*>(raw);
-    const auto misalign = reinterpret_cast<std::uintptr_t>(base) & (kReserveUnit - 1);
-    const std::size_t head = misalign == 0 ? 0 : kReserveUnit - misalign;
-    if (head > 0) munmap(base, head);
-    if (span - head > bytes) munmap(base + head + bytes, span - head - bytes);
-    return base + head;
+    void* base = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    return base == MAP_FAILED ? nullptr : base;
 #else
     (void)bytes;
     return nullptr;

@@ -6,17 +6,14 @@
 
 namespace velmora {
 
-// What a reserved range is aligned to and a multiple of (2 MiB).
-inline constexpr std::size_t kReserveUnit = std::size_t{2} << 20;
-
 // Asks the system to back the whole pages within [begin, begin + bytes) with writable memory now,
 // in one call, instead of one page fault per page at the first write. Only a hint: the memory is
 // valid either way, and nothing happens where the system cannot do it.
 void PrefaultForWriting(void* begin, std::size_t bytes);
 
-// Reserves `bytes` (a multiple of kReserveUnit) of zeroed, readable and writable memory aligned
-// to kReserveUnit, or nullptr where the system gives no such memory. Pages are backed only when
-// first written.
+// Reserves `bytes` (a multiple of the page size) of zeroed, readable and writable memory starting
+// on a page, or nullptr where the system gives no such memory. Pages are backed only when first
+// written.
 //
 // No large pages are asked for: on virtual machines that hand free memory back to their host
 // (within seconds), a large page is usually memory the host must supply again, and it then takes

@@ -8,7 +8,6 @@
 
 #include "database/QuotationMemory.h"
 #include "database/Stock.h"
-#include "platform/PageMemory.h"
 
 namespace velmora {
 namespace {
@@ -28,8 +27,8 @@ bool Intact(const QuotationList& list, PackedDate first) {
     return true;
 }
 
-std::uintptr_t UnitOf(const void* p) {
-    return reinterpret_cast<std::uintptr_t>(p) & ~(kReserveUnit - 1);
+std::uintptr_t Address(const void* p) {
+    return reinterpret_cast<std::uintptr_t>(p);
 }
 
 // Lists loaded side by side keep their own contents, the memory counts while any list uses it,
@@ -55,7 +54,7 @@ TEST(QuotationMemory, ListsInBulkMemoryAreSeparateAndGiveItBack) {
     EXPECT_LT(quotation_memory::BulkBytesInUse(), before);
     lists[7].pop_back();
     EXPECT_TRUE(Intact(lists[7], 70000));
-    const std::uintptr_t page = UnitOf(lists[0].data());
+    const std::uintptr_t page = Address(lists[0].data());
     lists.clear();
     EXPECT_EQ(quotation_memory::BulkBytesInUse(), 0u);
     unsigned char resident = 0;
@@ -76,17 +75,17 @@ TEST(QuotationMemory, APageNoListUsesGoesBackToTheSystem) {
         // 80 KiB each: more than two units in all.
         for (int i = 0; i < 60; ++i) lists.emplace_back(Dated(2560, 1));
     }
-    const std::uintptr_t first = UnitOf(lists.front()->data());
+    const std::uintptr_t first = Address(lists.front()->data());  // the start of the first unit
     for (auto& list : lists) {
         const auto begin = reinterpret_cast<std::uintptr_t>(list->data());
-        if (begin < first + kReserveUnit && begin + 2560 * sizeof(Quotation) > first) {
+        if (begin < first + kQuotationMemoryUnit && begin + 2560 * sizeof(Quotation) > first) {
             list.reset();
         }
     }
     const auto pageSize = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
-    std::vector<unsigned char> resident(kReserveUnit / pageSize);
+    std::vector<unsigned char> resident(kQuotationMemoryUnit / pageSize);
     // NOLINTNEXTLINE(performance-no-int-to-ptr): the address of a page the lists used
-    ASSERT_EQ(mincore(reinterpret_cast<void*>(first), kReserveUnit, resident.data()), 0);
+    ASSERT_EQ(mincore(reinterpret_cast<void*>(first), kQuotationMemoryUnit, resident.data()), 0);
     std::size_t residentPages = 0;
     for (const unsigned char r : resident) residentPages += r & 1u;
     EXPECT_EQ(residentPages, 0u);
